@@ -1,0 +1,154 @@
+#include "cli/command_line.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "cli/console_user.h"
+#include "conversion/conversion_run.h"
+#include "conversion/paths.h"
+#include "platform/program_folders.h"
+#include "text/catalogue.h"
+
+namespace marlo::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
+    "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
+    "                     [--language polski|english] FILE...\n"
+    "FORMAT: geotiff | tab | tfw\n"
+    "\n"
+    "Converts the georeference of the FILEs (all in one folder) from one form to another:\n"
+    "GeoTIFF tags, a MapInfo raster table (.tab) or a world file (.tfw).\n"
+    "  --output-dir DIR        folder for GeoTIFF output (must differ from the input folder)\n"
+    "  --group, --projection   the coordinate system written into tables, as listed\n"
+    "  --projection-file FILE  MapInfo's projection list (mapinfow.prj) to use\n"
+    "  --language              language of the messages (default english)\n"
+    "Exit status: 0 when the run ends with \"Done!\", 1 when it ends otherwise, 2 for a\n"
+    "usage error.\n";
+
+struct Options {
+    std::string from;
+    std::string to;
+    std::string language = "english";
+    Answers answers;
+};
+
+struct UsageError {
+    std::string text;
+};
+
+std::optional<FileFormat> FormatNamed(const std::string& name) {
+    static const std::map<std::string, FileFormat> formats = {
+        {"geotiff", format::GeoTIFF}, {"tab", format::TAB}, {"tfw", format::TFW}};
+    const auto found = formats.find(name);
+    return found == formats.end() ? std::nullopt : std::optional<FileFormat>(found->second);
+}
+
+// A path as the dialogs give it: absolute, "." and ".." resolved.
+std::string FullPath(const std::string& path) {
+    std::string full = (path.empty() || path.front() == '/')
+                           ? GetAbsolutePath("", path)
+                           : GetAbsolutePath(std::filesystem::current_path().string() + "/", path);
+    if (full.size() > 1 && full.back() == '/') {
+        full.pop_back();
+    }
+    return full;
+}
+
+Options Parse(const std::vector<std::string>& arguments) {
+    Options options;
+    const std::map<std::string, std::string*> valued = {
+        {"--from", &options.from},
+        {"--to", &options.to},
+        {"--output-dir", &options.answers.outputDirectory},
+        {"--group", &options.answers.group},
+        {"--projection", &options.answers.projection},
+        {"--projection-file", &options.answers.projectionFile},
+        {"--language", &options.language}};
+    bool filesOnly = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!filesOnly && argument == "--") {
+            filesOnly = true;
+        } else if (!filesOnly && valued.count(argument) != 0) {
+            if (i + 1 >= arguments.size()) {
+                throw UsageError{argument + " needs a value"};
+            }
+            *valued.at(argument) = arguments[++i];
+        } else if (!filesOnly && argument.rfind("--", 0) == 0) {
+            throw UsageError{"unknown option " + argument};
+        } else {
+            options.answers.files.push_back(FullPath(argument));
+        }
+    }
+    return options;
+}
+
+void Validate(const Options& options) {
+    if (!FormatNamed(options.from) || !FormatNamed(options.to)) {
+        throw UsageError{"--from and --to take geotiff, tab or tfw"};
+    }
+    if (options.language != "polski" && options.language != "english") {
+        throw UsageError{"--language takes polski or english"};
+    }
+    if (options.answers.files.empty()) {
+        throw UsageError{"no input files"};
+    }
+    const std::string folder = GetFilePath(options.answers.files.front());
+    for (const std::string& file : options.answers.files) {
+        if (GetFilePath(file) != folder) {
+            throw UsageError{"all input files must be in one folder"};
+        }
+        if (!FileSystemService().FileExists(file)) {
+            throw UsageError{"no such file: " + file};
+        }
+    }
+}
+
+void SelectOptions(FormatOptions& options, FileFormat from, FileFormat to) {
+    options.optGEOin.selected = from == format::GeoTIFF;
+    options.optTABin.selected = from == format::TAB;
+    options.optTFWin.selected = from == format::TFW;
+    options.optGEO.selected = to == format::GeoTIFF;
+    options.optTAB.selected = to == format::TAB;
+    options.optTFW.selected = to == format::TFW;
+}
+
+}  // namespace
+
+int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
+                    std::ostream& errors) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            out << kUsage;
+            return kExitDone;
+        }
+    }
+    Options options;
+    try {
+        options = Parse(arguments);
+        Validate(options);
+    } catch (const UsageError& usage) {
+        errors << "marlo-convert: " << usage.text << "\n\n" << kUsage;
+        return kExitUsage;
+    }
+    if (!options.answers.outputDirectory.empty()) {
+        options.answers.outputDirectory = FullPath(options.answers.outputDirectory);
+    }
+    if (!options.answers.projectionFile.empty()) {
+        options.answers.projectionFile = FullPath(options.answers.projectionFile);
+    }
+
+    currentLanguage = options.language;
+    ConsoleUser user(options.answers, errors);
+    SystemRegionalSettings regional;
+    ConversionContext form(user, regional);
+    form.programFolder = UserDataFolder();
+    SelectOptions(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
+    return cmbOK_Click(form) ? kExitDone : kExitNotDone;
+}
+
+}  // namespace marlo::cli

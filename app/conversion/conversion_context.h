@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "errors/error_report.h"
+#include "platform/file_system.h"
+#include "platform/regional_settings.h"
+#include "platform/user_interaction.h"
+
+namespace marlo {
+
+// Code of one side of a conversion.
+using FileFormat = std::int16_t;
+namespace format {
+constexpr FileFormat None = 0;
+constexpr FileFormat GeoTIFF = 1;
+constexpr FileFormat TAB = 2;
+constexpr FileFormat TFW = 3;
+}  // namespace format
+
+// The georeference of the current image, in world-file line order.
+struct WorldParameters {
+    double pixelSizeX = 0;
+    double rotationY = 0;
+    double rotationX = 0;
+    double pixelSizeY = 0;
+    double originX = 0;
+    double originY = 0;
+};
+
+// One option button of the main window.
+struct OptionButton {
+    bool selected = false;
+    bool enabled = true;
+};
+
+// The "Convert from:" and "Convert to:" option buttons, as designed: GeoTIFF in, TAB out.
+struct FormatOptions {
+    OptionButton optGEOin{true, true};
+    OptionButton optTABin{};
+    OptionButton optTFWin{};
+    OptionButton optGEO{false, true};
+    OptionButton optTAB{true, true};
+    OptionButton optTFW{};
+};
+
+// The state the main window owns for as long as it exists, with the services its procedures
+// use. Every reader and writer works on this object; a run resets only conversionFailed.
+struct ConversionContext {
+    ConversionContext(UserInteraction& userInteraction, const RegionalSettings& regionalSettings)
+        : ui(userInteraction), regional(regionalSettings), errorReport(userInteraction) {}
+
+    // Shows a message box and sets the stop flag: the way every expected failure ends.
+    void Fail(const std::string& text, MessageIcon icon, const std::string& title = "") {
+        ui.ShowMessage(text, icon, title);
+        conversionFailed = true;
+    }
+
+    // Services.
+    UserInteraction& ui;
+    const RegionalSettings& regional;
+    ErrorReport errorReport;
+    // Per-user folder that keeps the located projection list (mapinfow.prj).
+    std::string programFolder;
+    // Folder of the projection list shipped with the program: first folder of the locate dialog.
+    std::string shippedProjectionFolder;
+    // File names of the run-time libraries.
+    std::string pelcorLibrary = "libpelcor.so";
+    std::string vantrelLibrary = "libvantrel.so";
+
+    // The option buttons the run and the file selection read.
+    FormatOptions options;
+
+    // Conversion state.
+    FileFormat inputFormat = format::None;
+    FileFormat outputFormat = format::None;
+    std::vector<std::string> inputFiles;
+    std::int16_t fileCount = 0;
+    std::string inputFolder;
+    std::string outputFolder;
+    std::string rasterFolder;
+    std::string rasterFileName;
+    std::string coordSysClause;
+    std::int32_t imageWidth = 0;
+    std::int32_t imageHeight = 0;
+    bool conversionFailed = false;
+    FileSystemService fileSystem;
+    WorldParameters WorldParams;
+};
+
+}  // namespace marlo

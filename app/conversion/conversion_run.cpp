@@ -1,0 +1,184 @@
+#include "conversion/conversion_run.h"
+
+#include <cmath>
+
+#include "conversion/file_selection.h"
+#include "conversion/paths.h"
+#include "formats/geotiff/geotiff.h"
+#include "formats/tab/projection_choice.h"
+#include "formats/tab/tab_reader.h"
+#include "formats/tab/tab_writer.h"
+#include "formats/worldfile/world_file.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+FileFormat ChosenOutput(const FormatOptions& options) {
+    if (options.optGEO.selected) {
+        return format::GeoTIFF;
+    }
+    if (options.optTAB.selected) {
+        return format::TAB;
+    }
+    if (options.optTFW.selected) {
+        return format::TFW;
+    }
+    return format::None;
+}
+
+// Moves the origin between the reference points of two sides, in half pixels: the world-file
+// side holds the centre of the first pixel, the table side its outer corner (half a pixel
+// back), the GeoTIFF side half a pixel the other way.
+double HalfPixelsFromWorldFile(FileFormat side) {
+    switch (side) {
+        case format::TAB:
+            return -1;
+        case format::GeoTIFF:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
+    const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
+    params.originX = CheckedResult(params.originX + halfPixels * (params.pixelSizeX / 2));
+    params.originY =
+        CheckedResult(params.originY - halfPixels * (std::fabs(params.pixelSizeY) / 2));
+}
+
+void ReadInput(ConversionContext& form, const std::string& inputPath) {
+    switch (form.inputFormat) {
+        case format::TFW:
+            OdczytTFW(form, inputPath);
+            break;
+        case format::TAB:
+            OdczytTAB(form, inputPath);
+            break;
+        case format::GeoTIFF:
+            OdczytGEO(form, inputPath);
+            break;
+        default:
+            break;
+    }
+}
+
+// The folder that must be writable before the writer runs: the output folder for GeoTIFF
+// output, the input folder otherwise.
+const std::string& CheckedFolder(const ConversionContext& form) {
+    return form.outputFormat == format::GeoTIFF ? form.outputFolder : form.inputFolder;
+}
+
+void WriteOutput(ConversionContext& form, const std::string& entry) {
+    const std::string inputPath = JoinPath(form.inputFolder, entry);
+    const bool fromTable = form.inputFormat == format::TAB;
+    switch (form.outputFormat) {
+        case format::TFW:
+            ZapisTFW(form, fromTable ? JoinPath(form.rasterFolder, form.rasterFileName) : inputPath);
+            break;
+        case format::TAB:
+            ZapisTAB(form, inputPath);
+            break;
+        case format::GeoTIFF:
+            if (fromTable) {
+                ZapisGEO(form, form.rasterFolder, form.outputFolder, form.rasterFileName);
+            } else {
+                ZapisGEO(form, form.inputFolder, form.outputFolder, entry);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// One file: read, check the target folder, move the origin, write. False ends the run.
+bool ConvertFile(ConversionContext& form, const std::string& entry) {
+    if (form.outputFormat == format::GeoTIFF && form.outputFolder == form.inputFolder) {
+        form.ui.ShowMessage(MessageText(msg::SameFolders), MessageIcon::Information);
+        return false;
+    }
+    ReadInput(form, JoinPath(form.inputFolder, entry));
+    if (form.conversionFailed) {
+        return false;
+    }
+    const std::string& folder = CheckedFolder(form);
+    if (!CanWriteInFolder(form, folder)) {
+        form.ui.ShowMessage(MessageText(msg::UnableToWriteToOutputFolder) + kCrLf + folder,
+                            MessageIcon::Critical);
+        return false;
+    }
+    MoveOrigin(form.WorldParams, form.inputFormat, form.outputFormat);
+    WriteOutput(form, entry);
+    return !form.conversionFailed;
+}
+
+// The checks before the first file; false ends the run.
+bool PrepareRun(ConversionContext& form) {
+    form.conversionFailed = false;
+    AddFiles(form);
+    if (form.conversionFailed) {
+        return false;
+    }
+    form.conversionFailed = false;
+    form.fileCount = CountAsInt16(form.inputFiles.size());
+    if (form.fileCount < 1) {
+        form.ui.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+        return false;
+    }
+    form.outputFormat = ChosenOutput(form.options);
+    if (form.outputFormat == format::None) {
+        form.ui.ShowMessage(MessageText(msg::ErrorReadingOutputFormat), MessageIcon::Critical);
+        return false;
+    }
+    if (form.inputFormat < format::GeoTIFF || form.inputFormat > format::TFW) {
+        form.ui.ShowMessage(MessageText(msg::ErrorReadingInputFormat), MessageIcon::Critical);
+        return false;
+    }
+    if (form.inputFormat == form.outputFormat) {
+        form.ui.ShowMessage(MessageText(msg::SameFormats), MessageIcon::Critical);
+        return false;
+    }
+    if (form.outputFormat == format::TAB) {
+        form.coordSysClause = UstalenieProjekcji(form);
+        if (form.conversionFailed) {
+            return false;
+        }
+    }
+    form.fileSystem = FileSystemService();
+    if (form.outputFormat == format::GeoTIFF) {
+        form.outputFolder =
+            WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory));
+        if (!form.fileSystem.FolderExists(form.outputFolder)) {
+            form.ui.ShowMessage(MessageText(msg::OutputDirectoryMissing), MessageIcon::Critical);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Run(ConversionContext& form) {
+    if (!PrepareRun(form)) {
+        return false;
+    }
+    for (std::int16_t i = 0; i < form.fileCount; ++i) {
+        if (!ConvertFile(form, form.inputFiles.at(static_cast<std::size_t>(i)))) {
+            return false;
+        }
+    }
+    form.ui.ShowMessage(MessageText(msg::Done), MessageIcon::Information);
+    return true;
+}
+
+}  // namespace
+
+bool cmbOK_Click(ConversionContext& form) {
+    bool done = false;
+    RunProcedure(form.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] { done = Run(form); });
+    return done;
+}
+
+}  // namespace marlo

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "conversion/conversion_context.h"
+
+namespace marlo {
+
+// Writes WorldParams as a MapInfo raster table beside the input file.
+void ZapisTAB(ConversionContext& form, const std::string& inputPath);
+
+}  // namespace marlo

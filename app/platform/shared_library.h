@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+#include "errors/run_time_error.h"
+
+namespace marlo {
+
+// A shared library loaded by file name at run time. It is looked for beside the program,
+// in the program's ../lib/marlo and ../lib folders, and then through the program's run path.
+class SharedLibrary {
+public:
+    explicit SharedLibrary(std::string fileName) : fileName_(std::move(fileName)) {}
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+    ~SharedLibrary();
+
+    // Loads the library on first use; raises run-time error 53 when it cannot be found and
+    // 453 when it has no such function.
+    void* Symbol(const std::string& name);
+
+    const std::string& fileName() const { return fileName_; }
+
+private:
+    void Load();
+
+    std::string fileName_;
+    void* handle_ = nullptr;
+};
+
+// A function of a shared library, bound on its first call and kept bound afterwards.
+template <class Signature>
+class LazyFunction;
+
+template <class Result, class... Args>
+class LazyFunction<Result(Args...)> {
+public:
+    LazyFunction(SharedLibrary& library, std::string name)
+        : library_(library), name_(std::move(name)) {}
+
+    Result operator()(Args... args) {
+        if (function_ == nullptr) {
+            function_ = reinterpret_cast<Result (*)(Args...)>(library_.Symbol(name_));
+        }
+        return function_(args...);
+    }
+
+private:
+    SharedLibrary& library_;
+    std::string name_;
+    Result (*function_)(Args...) = nullptr;
+};
+
+}  // namespace marlo

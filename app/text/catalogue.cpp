@@ -1,0 +1,93 @@
+#include "text/catalogue.h"
+
+#include <array>
+
+namespace marlo {
+
+std::string currentLanguage = "english";
+
+namespace {
+
+struct TextPair {
+    const char* polish;
+    const char* english;
+};
+
+constexpr std::array<TextPair, 32> kMessages = {{
+    {"Wiadomość", "Message"},
+    {"Brak plików do konwersji!", "No files to convert!"},
+    {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
+    {"Błąd odczytu formatu wejściowego!", "Error reading input format!"},
+    {"Formaty wejściowy i wynikowy są takie same!", "Input and output file formats are the same!"},
+    {"Katalog wynikowy nie istnieje!", "Output directory doesn't exists!"},
+    {"Zakończono!", "Done!"},
+    {"Błąd odczytu ", "Unable to open "},
+    {"Błędne wartości w pliku tfw!", "Error value in the tfw file!"},
+    {"Plik rastrowy nie jest zrektyfikowany", "Raster is not rectyfied"},
+    {"Nie odnaleziono pliku!", "File not found!"},
+    {"Błąd odczytu nagłówka z pliku!", "Error reading header from file!"},
+    {"Błąd!", "Error!"},
+    {"Plik TAB nie zawiera wystarczającej ilości współrzędnych!",
+     "TAB file doesn't contain enough coordinates!"},
+    {"Nieoczekiwany format pliku TAB!", "Unexpected TAB file format!"},
+    {"Brak możliwości aktualizacji ", "Unable to update "},
+    {"Plik wynikowy już istnieje!", "Output file already exists!"},
+    {"Błąd zapisu nagłówka do pliku!", "Error writing header to file!"},
+    {"Błąd odczytu nagłówka z pliku (rozmiar)!", "Error reading header from file (size)!"},
+    {"Brak możliwości odczytu właściwości pliku!", "Unable to open tif file properties!"},
+    {"Błąd odczytu szerokości pliku!", "Unable to determine image width!"},
+    {"Błąd odczytu długości pliku!", "Unable to determine image lenght!"},
+    {"Błędny symbol dziesiętny: ", "Incorrect decimal sign: "},
+    {"Brak możliwości odczytu pliku!", "Unable to open file!"},
+    {"Wybierz pliki...", "Select files..."},
+    {"Plik projekcji MapInfo ", "MapInfo projection file "},
+    {"Zlokalizuj plik projekcji MapInfo...", "Locate MapInfo projection file..."},
+    {"Wybierz katalog wynikowy:", "Select output directory:"},
+    {"Brak możliwości zapisu do katalogu wynikowego!", "Unable to write to output folder!"},
+    {"Plik jest tylko do odczytu!", "File is read only!"},
+    {"Katalogi wejściowy i wynikowy są takie same!", "Input and output directories are the same!"},
+    {"Wszelkie uwagi, pytania, sugestie są mile widziane.",
+     "Any questions, comments, suggestions are greatly appreciated."},
+}};
+
+// Caption 0 does not exist; the table starts at 1.
+constexpr std::array<TextPair, 15> kCaptions = {{
+    {nullptr, nullptr},
+    {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
+    {"Grupa:", "Group:"},
+    {"Projekcja:", "Projection:"},
+    {"OK", "OK"},
+    {"O aplikacji", "About"},
+    {"Plik/pliki do konwersji:", "File/files to convert:"},
+    {"Konwertuj do:", "Convert to:"},
+    {"Katalog wynikowy:", "Output directory:"},
+    {"Konwertuj z:", "Convert from:"},
+    {"Rozpocznij konwersję...", "Start conversion..."},
+    {"Wybierz folder...", "Select folder..."},
+    {"Wybierz pliki...", "Select files..."},
+    {"Kliknij aby otworzyć stronę...", "Click to open page..."},
+    {"Wersja językowa:", "Language version:"},
+}};
+
+template <std::size_t N>
+std::string LookUp(const std::array<TextPair, N>& table, std::int16_t number) {
+    if (number < 0 || static_cast<std::size_t>(number) >= N) {
+        return {};
+    }
+    const TextPair& pair = table[static_cast<std::size_t>(number)];
+    const char* text = nullptr;
+    if (currentLanguage == "polski") {
+        text = pair.polish;
+    } else if (currentLanguage == "english") {
+        text = pair.english;
+    }
+    return text != nullptr ? text : std::string();
+}
+
+}  // namespace
+
+std::string MessageText(std::int16_t number) { return LookUp(kMessages, number); }
+
+std::string CaptionText(std::int16_t number) { return LookUp(kCaptions, number); }
+
+}  // namespace marlo

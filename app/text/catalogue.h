@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace marlo {
+
+// The interface language: "polski" or "english". Any other value gives empty texts.
+extern std::string currentLanguage;
+
+// Message numbers of the catalogue.
+namespace msg {
+enum : std::int16_t {
+    Message = 0,
+    NoFilesToConvert = 1,
+    ErrorReadingOutputFormat = 2,
+    ErrorReadingInputFormat = 3,
+    SameFormats = 4,
+    OutputDirectoryMissing = 5,
+    Done = 6,
+    UnableToOpen = 7,
+    ErrorValueInTfw = 8,
+    RasterNotRectified = 9,
+    FileNotFound = 10,
+    ErrorReadingHeader = 11,
+    Error = 12,
+    NotEnoughCoordinates = 13,
+    UnexpectedTabFormat = 14,
+    UnableToUpdate = 15,
+    OutputFileExists = 16,
+    ErrorWritingHeader = 17,
+    ErrorReadingHeaderSize = 18,
+    UnableToOpenTifProperties = 19,
+    UnableToDetermineWidth = 20,
+    UnableToDetermineLength = 21,
+    IncorrectDecimalSign = 22,
+    UnableToOpenFile = 23,
+    SelectFiles = 24,
+    MapInfoProjectionFile = 25,
+    LocateMapInfoProjectionFile = 26,
+    SelectOutputDirectory = 27,
+    UnableToWriteToOutputFolder = 28,
+    FileIsReadOnly = 29,
+    SameFolders = 30,
+    CommentsWelcome = 31,
+};
+}  // namespace msg
+
+std::string MessageText(std::int16_t number);
+std::string CaptionText(std::int16_t number);
+
+}  // namespace marlo

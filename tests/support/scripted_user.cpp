@@ -1,0 +1,60 @@
+#include "support/scripted_user.h"
+
+namespace marlo::test {
+
+namespace {
+std::string TakeFront(std::deque<std::string>& answers) {
+    if (answers.empty()) {
+        return {};
+    }
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+}  // namespace
+
+void ScriptedUser::AnswerFiles(const std::string& fullPath) { fileDialogAnswers.push_back(fullPath); }
+
+void ScriptedUser::AnswerFiles(const std::string& folder, const std::vector<std::string>& names) {
+    std::string selection = folder;
+    for (const std::string& name : names) {
+        selection += '\0';
+        selection += name;
+    }
+    fileDialogAnswers.push_back(selection);
+}
+
+std::vector<std::string> ScriptedUser::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& message : messages) {
+        texts.push_back(message.text);
+    }
+    return texts;
+}
+
+void ScriptedUser::ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) {
+    messages.push_back({text, icon, title});
+}
+
+std::string ScriptedUser::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
+    fileDialogs.push_back(request);
+    return TakeFront(fileDialogAnswers);
+}
+
+std::string ScriptedUser::BrowseForFolder(const std::string& prompt) {
+    folderPrompts.push_back(prompt);
+    return TakeFront(folderAnswers);
+}
+
+void ScriptedUser::ShowErrorReport(const std::string& report) { errorReports.push_back(report); }
+
+void ScriptedUser::ShowProjectionWindow(ProjectionWindow& window) {
+    ++projectionWindowsShown;
+    if (projectionWindowScript) {
+        projectionWindowScript(window);
+    }
+}
+
+void ScriptedUser::OpenUrl(const std::string& url) { openedUrls.push_back(url); }
+
+}  // namespace marlo::test

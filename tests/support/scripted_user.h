@@ -1,0 +1,50 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/user_interaction.h"
+
+namespace marlo::test {
+
+// A user that answers what the test tells it to and records everything it was shown.
+class ScriptedUser final : public UserInteraction {
+public:
+    struct Message {
+        std::string text;
+        MessageIcon icon;
+        std::string title;
+    };
+
+    // Answers, taken in order; an exhausted queue answers with a cancel ("").
+    std::deque<std::string> fileDialogAnswers;
+    std::deque<std::string> folderAnswers;
+    // Drives the projection window while it is shown; unset closes it at once.
+    std::function<void(ProjectionWindow&)> projectionWindowScript;
+
+    // What was shown.
+    std::vector<Message> messages;
+    std::vector<OpenFileDialogRequest> fileDialogs;
+    std::vector<std::string> folderPrompts;
+    std::vector<std::string> errorReports;
+    std::vector<std::string> openedUrls;
+    int projectionWindowsShown = 0;
+
+    // Answers the file dialog with one file, or with a folder and several names.
+    void AnswerFiles(const std::string& fullPath);
+    void AnswerFiles(const std::string& folder, const std::vector<std::string>& names);
+
+    // The texts of all messages, in order.
+    std::vector<std::string> MessageTexts() const;
+
+    void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override;
+    std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
+    std::string BrowseForFolder(const std::string& prompt) override;
+    void ShowErrorReport(const std::string& report) override;
+    void ShowProjectionWindow(ProjectionWindow& window) override;
+    void OpenUrl(const std::string& url) override;
+};
+
+}  // namespace marlo::test
