@@ -1,0 +1,38 @@
+/* Pelcor: reads and writes the georeference that a little-endian TIFF carries in its GeoTIFF
+ * tags (ModelPixelScale 33550, ModelTiepoint 33922, ModelTransformation 34264), as the six
+ * world-file parameters: pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY, the
+ * origin being the centre of the top-left pixel. Every function returns 1 on success and 0 on
+ * failure. Calls must not overlap: the library keeps one parsed state for the whole process. */
+#ifndef PELCOR_PELCOR_H
+#define PELCOR_PELCOR_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define PELCOR_EXPORT __attribute__((visibility("default")))
+#else
+#define PELCOR_EXPORT
+#endif
+
+PELCOR_EXPORT int32_t tiffHdrReadDbl(const char* fileName, double* pixelSizeX, double* rotationY,
+                                     double* rotationX, double* pixelSizeY, double* originX,
+                                     double* originY);
+PELCOR_EXPORT int32_t tiffHdrReadFlt(const char* fileName, float* pixelSizeX, float* rotationY,
+                                     float* rotationX, float* pixelSizeY, float* originX,
+                                     float* originY);
+PELCOR_EXPORT int32_t tiffHdrWriteDbl(const char* fileName, double pixelSizeX, double rotationY,
+                                      double rotationX, double pixelSizeY, double originX,
+                                      double originY);
+PELCOR_EXPORT int32_t tiffHdrWriteFlt(const char* fileName, float pixelSizeX, float rotationY,
+                                      float rotationX, float pixelSizeY, float originX,
+                                      float originY);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PELCOR_PELCOR_H */
