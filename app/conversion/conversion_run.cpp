@@ -30,9 +30,7 @@ FileFormat ChosenOutput(const FormatOptions& options) {
     return format::None;
 }
 
-// Moves the origin between the reference points of two sides, in half pixels: the world-file
-// side holds the centre of the first pixel, the table side its outer corner (half a pixel
-// back), the GeoTIFF side half a pixel the other way.
+// Where a side's reference point lies, in half pixels from the world file's.
 double HalfPixelsFromWorldFile(FileFormat side) {
     switch (side) {
         case format::TAB:
@@ -42,13 +40,6 @@ double HalfPixelsFromWorldFile(FileFormat side) {
         default:
             return 0;
     }
-}
-
-void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
-    const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
-    params.originX = CheckedResult(params.originX + halfPixels * (params.pixelSizeX / 2));
-    params.originY =
-        CheckedResult(params.originY - halfPixels * (std::fabs(params.pixelSizeY) / 2));
 }
 
 void ReadInput(ConversionContext& form, const std::string& inputPath) {
@@ -174,6 +165,13 @@ bool Run(ConversionContext& form) {
 }
 
 }  // namespace
+
+void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
+    const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
+    params.originX = CheckedResult(params.originX + halfPixels * (params.pixelSizeX / 2));
+    params.originY =
+        CheckedResult(params.originY - halfPixels * (std::fabs(params.pixelSizeY) / 2));
+}
 
 bool cmbOK_Click(ConversionContext& form) {
     bool done = false;

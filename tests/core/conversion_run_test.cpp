@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <limits>
+
+#include "conversion/conversion_run.h"
+#include "support/form_fixture.h"
+
+namespace marlo {
+namespace {
+
+using test::FormTest;
+
+constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
+
+class ConversionRunTest : public FormTest {
+protected:
+    std::string WorldFile(const std::string& name, const std::string& text = kWorldFile) {
+        return temp.Write("in/" + name, text);
+    }
+};
+
+TEST_F(ConversionRunTest, CancellingTheFileDialogShowsNothingAndWritesNothing) {
+    Choose(format::TFW, format::GeoTIFF);
+    EXPECT_FALSE(cmbOK_Click(form));
+    EXPECT_EQ(user.fileDialogs.size(), 1u);
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_TRUE(user.folderPrompts.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+}
+
+TEST_F(ConversionRunTest, ChoicesAreCheckedAfterTheFileDialogInTheirOrder) {
+    struct Case {
+        FileFormat from, to;
+        std::string message;
+        MessageIcon icon;
+    };
+    const Case cases[] = {
+        {format::TFW, format::None, "Error reading output format!", MessageIcon::Critical},
+        {format::None, format::TAB, "Error reading input format!", MessageIcon::Critical},
+        {format::TFW, format::TFW, "Input and output file formats are the same!",
+         MessageIcon::Critical},
+    };
+    const std::string file = WorldFile("a.tfw");
+    for (const Case& c : cases) {
+        user.messages.clear();
+        user.fileDialogs.clear();
+        form.inputFormat = format::None;
+        Choose(c.from, c.to);
+        user.AnswerFiles(file);
+        EXPECT_FALSE(cmbOK_Click(form));
+        EXPECT_EQ(user.fileDialogs.size(), 1u);
+        ASSERT_EQ(user.messages.size(), 1u) << c.message;
+        EXPECT_EQ(user.messages[0].text, c.message);
+        EXPECT_EQ(user.messages[0].icon, c.icon);
+    }
+}
+
+TEST_F(ConversionRunTest, GeoTiffOutputNeedsAnExistingOtherFolder) {
+    Choose(format::TFW, format::GeoTIFF);
+    const std::string file = WorldFile("a.tfw");
+
+    user.AnswerFiles(file);  // the folder picker is cancelled
+    EXPECT_FALSE(cmbOK_Click(form));
+    ASSERT_EQ(user.folderPrompts.size(), 1u);
+    EXPECT_EQ(user.folderPrompts[0], "Select output directory:");
+    EXPECT_EQ(user.MessageTexts(), std::vector<std::string>{"Output directory doesn't exists!"});
+
+    user.messages.clear();
+    user.AnswerFiles(file);
+    user.folderAnswers.push_back(temp / "in");
+    EXPECT_FALSE(cmbOK_Click(form));
+    EXPECT_EQ(user.MessageTexts(),
+              std::vector<std::string>{"Input and output directories are the same!"});
+    EXPECT_EQ(user.messages[0].icon, MessageIcon::Information);
+}
+
+TEST_F(ConversionRunTest, FolderSpellingsThatDifferInCaseAreDifferentFolders) {
+    Choose(format::TFW, format::GeoTIFF);
+    user.AnswerFiles(WorldFile("a.tfw"));
+    user.folderAnswers.push_back(temp / "IN");
+    EXPECT_FALSE(cmbOK_Click(form));
+    for (const std::string& text : user.MessageTexts()) {
+        EXPECT_NE(text, "Input and output directories are the same!");
+    }
+}
+
+TEST_F(ConversionRunTest, AFolderThatMayNotBeWrittenStopsAtTheFirstFile) {
+    Choose(format::TFW, format::GeoTIFF);
+    const std::string output = temp.MakeFolder("out");
+    test::MakeReadOnly(output);
+    user.AnswerFiles(WorldFile("a.tfw"));
+    user.folderAnswers.push_back(output);
+    EXPECT_FALSE(cmbOK_Click(form));
+    EXPECT_EQ(user.MessageTexts(),
+              std::vector<std::string>{"Unable to write to output folder!\r\n" + output});
+    EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(ConversionRunTest, AnErrorInsideAReaderIsReportedOnceByTheRun) {
+    Choose(format::TFW, format::GeoTIFF);
+    user.AnswerFiles(WorldFile("short.tfw", "2\r\n0\r\n0\r\n"));
+    user.folderAnswers.push_back(temp.MakeFolder("out"));
+    EXPECT_FALSE(cmbOK_Click(form));
+    EXPECT_TRUE(user.messages.empty());
+    ASSERT_EQ(user.errorReports.size(), 1u);
+    EXPECT_EQ(user.errorReports[0],
+              "Record Call Stack Sequence - Bottom line is error line.\r\n\r\n"
+              "\tcmbOK_Click Kestrin \r\n\tOdczytTFW Kestrin \r\n"
+              "\r\nError Number \r\n\t9\r\nDescription\r\n\tSubscript out of range\r\n\r\n");
+    EXPECT_FALSE(form.errorReport.callStackStarted);
+}
+
+TEST_F(ConversionRunTest, MoreThan32767FilesIsAnOverflowReportedByTheRun) {
+    Choose(format::TFW, format::GeoTIFF);
+    user.AnswerFiles(temp.path(), std::vector<std::string>(32768, "a.tfw"));
+    EXPECT_FALSE(cmbOK_Click(form));
+    ASSERT_EQ(user.errorReports.size(), 1u);
+    EXPECT_NE(user.errorReports[0].find("\tcmbOK_Click Kestrin \r\n\tAddFiles Kestrin \r\n"),
+              std::string::npos);
+    EXPECT_NE(user.errorReports[0].find("\t6\r\n"), std::string::npos);
+}
+
+TEST(MoveOriginTest, MovesByHalfOrWholePixelsWhateverTheSignOfPixelSizeY) {
+    for (double pixelSizeY : {-2.0, 2.0}) {
+        const WorldParameters start{4, 0, 0, pixelSizeY, 100, 900};
+        struct Case {
+            FileFormat from, to;
+            double dx, dy;
+        };
+        const Case cases[] = {
+            {format::TFW, format::TAB, -2, 1},     {format::TFW, format::GeoTIFF, 2, -1},
+            {format::TAB, format::TFW, 2, -1},     {format::TAB, format::GeoTIFF, 4, -2},
+            {format::GeoTIFF, format::TFW, -2, 1}, {format::GeoTIFF, format::TAB, -4, 2},
+        };
+        for (const Case& c : cases) {
+            WorldParameters p = start;
+            MoveOrigin(p, c.from, c.to);
+            EXPECT_DOUBLE_EQ(p.originX, 100 + c.dx);
+            EXPECT_DOUBLE_EQ(p.originY, 900 + c.dy);
+            EXPECT_EQ(p.pixelSizeY, pixelSizeY);
+        }
+    }
+}
+
+TEST(MoveOriginTest, ANonFiniteResultIsAnOverflow) {
+    WorldParameters p{std::numeric_limits<double>::max(), 0, 0, -1,
+                      std::numeric_limits<double>::max(), 0};
+    try {
+        MoveOrigin(p, format::TAB, format::GeoTIFF);
+        FAIL();
+    } catch (const RunTimeError& e) {
+        EXPECT_EQ(e.number(), err::Overflow);
+    }
+}
+
+}  // namespace
+}  // namespace marlo

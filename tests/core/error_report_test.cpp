@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "errors/error_report.h"
+#include "support/scripted_user.h"
+
+namespace marlo {
+namespace {
+
+constexpr const char* kHeader = "Record Call Stack Sequence - Bottom line is error line.\r\n\r\n";
+
+std::string ErrorBlock(int number, const std::string& description) {
+    return "\r\nError Number \r\n\t" + std::to_string(number) + "\r\nDescription\r\n\t" +
+           description + "\r\n\r\n";
+}
+
+TEST(ErrorReportTest, LineTextIsEmptyWithoutALineNumber) {
+    EXPECT_EQ(ErrorLineText(0), "");
+    EXPECT_EQ(ErrorLineText(120), "Line : 120");
+    EXPECT_EQ(ErrorLocation("OdczytTFW"), "OdczytTFW Kestrin ");
+    EXPECT_EQ(ErrorLocation("OdczytTFW", 7), "OdczytTFW Kestrin Line : 7");
+}
+
+TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
+    test::ScriptedUser user;
+    ErrorReport report(user);
+    RunProcedure(report, "cmdEN_Click", ErrorLevel::Report,
+                 [] { throw RunTimeError(err::DivisionByZero, "Division by zero"); });
+    ASSERT_EQ(user.errorReports.size(), 1u);
+    EXPECT_EQ(user.errorReports[0],
+              std::string(kHeader) + "\tcmdEN_Click Kestrin \r\n" + ErrorBlock(11, "Division by zero"));
+    EXPECT_FALSE(report.callStackStarted);
+}
+
+TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
+    test::ScriptedUser user;
+    ErrorReport report(user);
+    RunProcedure(report, "cmbOK_Click", ErrorLevel::Report, [&] {
+        RunProcedure(report, "ZapisGEO", ErrorLevel::HandOn, [&] {
+            RunProcedure(report, "SetAttributesArchive", ErrorLevel::HandOn,
+                         [] { throw RunTimeError(err::PermissionDenied, "Permission denied"); });
+        });
+    });
+    ASSERT_EQ(user.errorReports.size(), 1u);
+    EXPECT_EQ(user.errorReports[0], std::string(kHeader) + "\tcmbOK_Click Kestrin \r\n" +
+                                        "\tZapisGEO Kestrin \r\n" +
+                                        "\tSetAttributesArchive Kestrin \r\n" +
+                                        ErrorBlock(70, "Permission denied"));
+    EXPECT_FALSE(report.callStackStarted);
+}
+
+TEST(ErrorReportTest, OtherExceptionsBecomeRunTimeErrors) {
+    test::ScriptedUser user;
+    ErrorReport report(user);
+    RunProcedure(report, "GetTiffInfo", ErrorLevel::Report, [] { throw std::bad_alloc(); });
+    RunProcedure(report, "GetTiffInfo", ErrorLevel::Report,
+                 [] { throw std::out_of_range("vector"); });
+    ASSERT_EQ(user.errorReports.size(), 2u);
+    EXPECT_NE(user.errorReports[0].find(ErrorBlock(7, "Out of memory")), std::string::npos);
+    EXPECT_NE(user.errorReports[1].find(ErrorBlock(5, "vector")), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marlo
