@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/command_line.h"
+#include "support/temp_folder.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+namespace {
+
+class MarloConvertTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1);
+        worldFile = temp.Write("in/a.tfw", "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n");
+    }
+    void TearDown() override { currentLanguage = "english"; }
+
+    int Run(const std::vector<std::string>& arguments) {
+        out.str("");
+        errors.str("");
+        return cli::RunMarloConvert(arguments, out, errors);
+    }
+
+    test::TempFolder temp;
+    std::string worldFile;
+    std::ostringstream out;
+    std::ostringstream errors;
+};
+
+TEST_F(MarloConvertTest, HelpPrintsTheUsage) {
+    EXPECT_EQ(Run({"--help"}), cli::kExitDone);
+    EXPECT_NE(out.str().find("--from FORMAT --to FORMAT"), std::string::npos);
+}
+
+TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
+    const std::string other = temp.Write("other/b.tfw", "1");
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--to", "tab", worldFile},
+        {"--from", "tfw", "--to", "png", worldFile},
+        {"--from", "tfw", "--to", "tab"},
+        {"--from", "tfw", "--to", "tab", "--bogus", worldFile},
+        {"--from", "tfw", "--to", "tab", worldFile, other},
+        {"--from", "tfw", "--to", "tab", temp / "in/missing.tfw"},
+        {"--from", "tfw", "--to", "tab", "--language", "deutsch", worldFile},
+        {"--from", "tfw", "--to", "tab", worldFile, "--output-dir"},
+    };
+    for (const auto& arguments : wrong) {
+        EXPECT_EQ(Run(arguments), cli::kExitUsage) << arguments.back();
+        EXPECT_NE(errors.str().find("marlo-convert: "), std::string::npos);
+    }
+}
+
+TEST_F(MarloConvertTest, ARunThatDoesNotEndWithDonePrintsItsMessageAndExitsWithOne) {
+    EXPECT_EQ(Run({"--from", "tfw", "--to", "geotiff", worldFile}), cli::kExitNotDone);
+    EXPECT_EQ(errors.str(), "Output directory doesn't exists!\n");
+
+    EXPECT_EQ(Run({"--from", "tfw", "--to", "tfw", worldFile}), cli::kExitNotDone);
+    EXPECT_EQ(errors.str(), "Input and output file formats are the same!\n");
+}
+
+TEST_F(MarloConvertTest, MessagesComeInTheChosenLanguage) {
+    EXPECT_EQ(Run({"--language", "polski", "--from", "tfw", "--to", "geotiff", "--output-dir",
+                   temp / "in", worldFile}),
+              cli::kExitNotDone);
+    EXPECT_EQ(errors.str(), "Katalogi wejściowy i wynikowy są takie same!\n");
+}
+
+TEST_F(MarloConvertTest, ErrorReportsArePrintedWithTheirChain) {
+    const std::string shortFile = temp.Write("in/short.tfw", "1\r\n0\r\n");
+    EXPECT_EQ(Run({"--from", "tfw", "--to", "geotiff", "--output-dir", temp.MakeFolder("out"),
+                   shortFile}),
+              cli::kExitNotDone);
+    EXPECT_NE(errors.str().find("\tcmbOK_Click Kestrin \n\tOdczytTFW Kestrin \n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace marlo
