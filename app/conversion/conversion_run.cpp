@@ -69,7 +69,8 @@ void WriteOutput(ConversionContext& form, const std::string& entry) {
     const bool fromTable = form.inputFormat == format::TAB;
     switch (form.outputFormat) {
         case format::TFW:
-            ZapisTFW(form, fromTable ? JoinPath(form.rasterFolder, form.rasterFileName) : inputPath);
+            ZapisTFW(form,
+                     fromTable ? JoinPath(form.rasterFolder, form.rasterFileName) : inputPath);
             break;
         case format::TAB:
             ZapisTAB(form, inputPath);
@@ -141,8 +142,7 @@ bool PrepareRun(ConversionContext& form) {
     }
     form.fileSystem = FileSystemService();
     if (form.outputFormat == format::GeoTIFF) {
-        form.outputFolder =
-            WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory));
+        form.outputFolder = WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory));
         if (!form.fileSystem.FolderExists(form.outputFolder)) {
             form.ui.ShowMessage(MessageText(msg::OutputDirectoryMissing), MessageIcon::Critical);
             return false;

@@ -70,8 +70,8 @@ void ErrorReport::ReportError(bool isTopLevel, const std::string& location, std:
 
 void ErrorReport::HandleCurrentException(std::string_view procedure, ErrorLevel level) {
     const ErrorFields fields = FieldsOfCurrentException();
-    ReportError(level == ErrorLevel::Report, ErrorLocation(procedure), fields.number,
-                fields.source, fields.description);
+    ReportError(level == ErrorLevel::Report, ErrorLocation(procedure), fields.number, fields.source,
+                fields.description);
 }
 
 }  // namespace marlo

@@ -21,7 +21,7 @@ enum class ErrorLevel { HandOn, Report };
 
 // Collects the chain of procedures an unexpected error passes and shows it once.
 class ErrorReport {
-public:
+  public:
     explicit ErrorReport(UserInteraction& viewer) : viewer_(viewer) {}
 
     // Hands the error on (throws RunTimeError with this location added) when isTopLevel is
@@ -35,15 +35,14 @@ public:
 
     bool callStackStarted = false;
 
-private:
+  private:
     UserInteraction& viewer_;
 };
 
 // Runs the body of a procedure under its error handler: an exception that leaves the body is
 // handed on or reported as `level` says. Returns false when the body did not finish.
 template <class Body>
-bool RunProcedure(ErrorReport& report, std::string_view procedure, ErrorLevel level,
-                  Body&& body) {
+bool RunProcedure(ErrorReport& report, std::string_view procedure, ErrorLevel level, Body&& body) {
     try {
         body();
         return true;

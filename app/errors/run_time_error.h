@@ -24,9 +24,8 @@ constexpr std::int32_t EntryPointNotFound = 453;
 // An unexpected run-time error: number, source and description travel with it up the chain
 // of procedures until one of them reports it.
 class RunTimeError : public std::runtime_error {
-public:
-    RunTimeError(std::int32_t number, const std::string& description,
-                 std::string source = "Marlo")
+  public:
+    RunTimeError(std::int32_t number, const std::string& description, std::string source = "Marlo")
         : std::runtime_error(description),
           number_(number),
           source_(std::move(source)),
@@ -36,7 +35,7 @@ public:
     const std::string& source() const { return source_; }
     const std::string& description() const { return description_; }
 
-private:
+  private:
     std::int32_t number_;
     std::string source_;
     std::string description_;

@@ -1,8 +1,8 @@
 #include "platform/regional_settings.h"
 
-#include <clocale>
 #include <langinfo.h>
 #include <locale.h>
+#include <clocale>
 
 namespace marlo {
 

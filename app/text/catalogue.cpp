@@ -86,8 +86,12 @@ std::string LookUp(const std::array<TextPair, N>& table, std::int16_t number) {
 
 }  // namespace
 
-std::string MessageText(std::int16_t number) { return LookUp(kMessages, number); }
+std::string MessageText(std::int16_t number) {
+    return LookUp(kMessages, number);
+}
 
-std::string CaptionText(std::int16_t number) { return LookUp(kCaptions, number); }
+std::string CaptionText(std::int16_t number) {
+    return LookUp(kCaptions, number);
+}
 
 }  // namespace marlo

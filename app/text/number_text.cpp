@@ -12,16 +12,18 @@ namespace marlo {
 
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::size_t Find(const std::string& text, const std::string& what, std::size_t from,
                  bool caseSensitive) {
     if (caseSensitive) {
         return text.find(what, from);
     }
-    auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
-                          what.begin(), what.end(),
-                          [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+    auto it =
+        std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), what.begin(),
+                    what.end(), [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
     return it == text.end() ? std::string::npos : static_cast<std::size_t>(it - text.begin());
 }
 
@@ -59,7 +61,9 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Parses [sign] digits [decimal-sign digits] [exponent] into C-locale text for from_chars;
 // returns false when the text does not have that shape.
@@ -117,8 +121,8 @@ std::string ReplaceString(ConversionContext& form, const std::string& psOriginal
         if (psOriginalString.empty() || psFindMeString.empty()) {
             return;
         }
-        result = ReplaceOccurrences(psOriginalString, psFindMeString, psNewString,
-                                    pbReplaceAllFlag, pbCaseSensitive);
+        result = ReplaceOccurrences(psOriginalString, psFindMeString, psNewString, pbReplaceAllFlag,
+                                    pbCaseSensitive);
     });
     return result;
 }

@@ -14,7 +14,7 @@ using test::FormTest;
 constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
 
 class ConversionRunTest : public FormTest {
-protected:
+  protected:
     std::string WorldFile(const std::string& name, const std::string& text = kWorldFile) {
         return temp.Write("in/" + name, text);
     }

@@ -26,8 +26,8 @@ TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
     RunProcedure(report, "cmdEN_Click", ErrorLevel::Report,
                  [] { throw RunTimeError(err::DivisionByZero, "Division by zero"); });
     ASSERT_EQ(user.errorReports.size(), 1u);
-    EXPECT_EQ(user.errorReports[0],
-              std::string(kHeader) + "\tcmdEN_Click Kestrin \r\n" + ErrorBlock(11, "Division by zero"));
+    EXPECT_EQ(user.errorReports[0], std::string(kHeader) + "\tcmdEN_Click Kestrin \r\n" +
+                                        ErrorBlock(11, "Division by zero"));
     EXPECT_FALSE(report.callStackStarted);
 }
 
@@ -41,10 +41,9 @@ TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
         });
     });
     ASSERT_EQ(user.errorReports.size(), 1u);
-    EXPECT_EQ(user.errorReports[0], std::string(kHeader) + "\tcmbOK_Click Kestrin \r\n" +
-                                        "\tZapisGEO Kestrin \r\n" +
-                                        "\tSetAttributesArchive Kestrin \r\n" +
-                                        ErrorBlock(70, "Permission denied"));
+    EXPECT_EQ(user.errorReports[0],
+              std::string(kHeader) + "\tcmbOK_Click Kestrin \r\n" + "\tZapisGEO Kestrin \r\n" +
+                  "\tSetAttributesArchive Kestrin \r\n" + ErrorBlock(70, "Permission denied"));
     EXPECT_FALSE(report.callStackStarted);
 }
 

@@ -49,8 +49,8 @@ TEST_F(NumberTextTest, NumberTextUsesFifteenSignificantDigitsAndNoTrailingZeros)
 }
 
 TEST_F(NumberTextTest, NonFiniteValuesAreAnOverflowNeverText) {
-    for (double value : {std::numeric_limits<double>::infinity(),
-                         std::numeric_limits<double>::quiet_NaN()}) {
+    for (double value :
+         {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
         try {
             NumberText(value, regional);
             FAIL() << "no error for " << value;
@@ -64,8 +64,8 @@ TEST_F(NumberTextTest, TheNumericTestAcceptsOneDecimalSignAndAnExponent) {
     for (const char* good : {"12.5", " -0.25 ", "+3", "1e5", "2.5E-3", ".5", "5."}) {
         EXPECT_TRUE(IsNumeric(good, regional)) << good;
     }
-    for (const char* bad : {"", " ", "1.234.5", "12,5", "error", "1e", "e5", "--1", "0x10",
-                            "inf", "nan", "1 2"}) {
+    for (const char* bad :
+         {"", " ", "1.234.5", "12,5", "error", "1e", "e5", "--1", "0x10", "inf", "nan", "1 2"}) {
         EXPECT_FALSE(IsNumeric(bad, regional)) << bad;
     }
     EXPECT_DOUBLE_EQ(ToDouble(" -0.25 ", regional), -0.25);
@@ -82,7 +82,7 @@ TEST_F(NumberTextTest, AHugeExponentIsAnOverflow) {
 }
 
 class CommaNumberTextTest : public FormTest {
-protected:
+  protected:
     CommaNumberTextTest() : FormTest(",") {}
 };
 
@@ -100,7 +100,7 @@ TEST_F(CommaNumberTextTest, WrittenNumbersStillGetADot) {
 }
 
 class OddSignNumberTextTest : public FormTest {
-protected:
+  protected:
     OddSignNumberTextTest() : FormTest("'") {}
 };
 

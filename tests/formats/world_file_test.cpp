@@ -22,7 +22,7 @@ void ExpectParams(const WorldParameters& p, double a, double d, double b, double
 
 // The same world files read the same under either decimal sign of the user.
 class WorldFileReadTest : public FormTest, public ::testing::WithParamInterface<const char*> {
-protected:
+  protected:
     WorldFileReadTest() : FormTest(GetParam()) {}
 };
 
@@ -49,7 +49,8 @@ TEST_P(WorldFileReadTest, ALineThatIsNotANumberFailsTheWholeFile) {
         "2\r\n0\r\n   \r\n0\r\n-2\r\n100\r\n900\r\n",
         "2\r\n0\r\n0\r\n-2\r\n1,000.5\r\n900\r\n",
     };
-    const std::string rejected[] = {"seven", "", GetParam() == std::string(".") ? "1.000.5" : "1,000,5"};
+    const std::string rejected[] = {"seven", "",
+                                    GetParam() == std::string(".") ? "1.000.5" : "1,000,5"};
     for (int i = 0; i < 3; ++i) {
         user.messages.clear();
         form.conversionFailed = false;

@@ -13,7 +13,9 @@ std::string TakeFront(std::deque<std::string>& answers) {
 }
 }  // namespace
 
-void ScriptedUser::AnswerFiles(const std::string& fullPath) { fileDialogAnswers.push_back(fullPath); }
+void ScriptedUser::AnswerFiles(const std::string& fullPath) {
+    fileDialogAnswers.push_back(fullPath);
+}
 
 void ScriptedUser::AnswerFiles(const std::string& folder, const std::vector<std::string>& names) {
     std::string selection = folder;
@@ -32,7 +34,8 @@ std::vector<std::string> ScriptedUser::MessageTexts() const {
     return texts;
 }
 
-void ScriptedUser::ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) {
+void ScriptedUser::ShowMessage(const std::string& text, MessageIcon icon,
+                               const std::string& title) {
     messages.push_back({text, icon, title});
 }
 
@@ -46,7 +49,9 @@ std::string ScriptedUser::BrowseForFolder(const std::string& prompt) {
     return TakeFront(folderAnswers);
 }
 
-void ScriptedUser::ShowErrorReport(const std::string& report) { errorReports.push_back(report); }
+void ScriptedUser::ShowErrorReport(const std::string& report) {
+    errorReports.push_back(report);
+}
 
 void ScriptedUser::ShowProjectionWindow(ProjectionWindow& window) {
     ++projectionWindowsShown;
@@ -55,6 +60,8 @@ void ScriptedUser::ShowProjectionWindow(ProjectionWindow& window) {
     }
 }
 
-void ScriptedUser::OpenUrl(const std::string& url) { openedUrls.push_back(url); }
+void ScriptedUser::OpenUrl(const std::string& url) {
+    openedUrls.push_back(url);
+}
 
 }  // namespace marlo::test
