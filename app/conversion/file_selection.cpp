@@ -97,28 +97,37 @@ std::string WyszukiwanieKatalogu(ConversionContext& form, const std::string& sPr
     return folder;
 }
 
-bool CanWriteInFolder(ConversionContext& form, const std::string& pFolder) {
-    bool writable = false;
-    RunProcedure(form.errorReport, "CanWriteInFolder", ErrorLevel::Report, [&] {
-        if (!FileSystemService().FolderExists(pFolder)) {
+namespace {
+
+// The attribute tests of folders and files: an entry that does not exist may not be written;
+// an existing one only when its attributes are exactly one of the two plain values.
+template <class Exists, class Attributes>
+bool AttributesAreExactly(ConversionContext& form, std::string_view procedure, Exists exists,
+                          Attributes attributesOf, std::int32_t plain, std::int32_t plainArchive) {
+    bool allowed = false;
+    RunProcedure(form.errorReport, procedure, ErrorLevel::Report, [&] {
+        if (!exists()) {
             return;
         }
-        const std::int32_t attributes = form.fileSystem.FolderAttributes(pFolder);
-        writable = attributes == attr::Directory || attributes == (attr::Directory | attr::Archive);
+        const std::int32_t attributes = attributesOf();
+        allowed = attributes == plain || attributes == plainArchive;
     });
-    return writable;
+    return allowed;
+}
+
+}  // namespace
+
+bool CanWriteInFolder(ConversionContext& form, const std::string& pFolder) {
+    return AttributesAreExactly(
+        form, "CanWriteInFolder", [&] { return FileSystemService().FolderExists(pFolder); },
+        [&] { return form.fileSystem.FolderAttributes(pFolder); }, attr::Directory,
+        attr::Directory | attr::Archive);
 }
 
 bool CanEditFile(ConversionContext& form, const std::string& pFile) {
-    bool editable = false;
-    RunProcedure(form.errorReport, "CanEditFile", ErrorLevel::Report, [&] {
-        if (!FileSystemService().FileExists(pFile)) {
-            return;
-        }
-        const std::int32_t attributes = form.fileSystem.FileAttributes(pFile);
-        editable = attributes == attr::Normal || attributes == attr::Archive;
-    });
-    return editable;
+    return AttributesAreExactly(
+        form, "CanEditFile", [&] { return FileSystemService().FileExists(pFile); },
+        [&] { return form.fileSystem.FileAttributes(pFile); }, attr::Normal, attr::Archive);
 }
 
 std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
