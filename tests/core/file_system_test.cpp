@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "errors/run_time_error.h"
 #include "platform/file_system.h"
@@ -108,14 +107,6 @@ TEST(NameLookup, DoesNotLookIntoFilesOrFollowMoreThanThePathsComponents) {
     EXPECT_EQ(files.ResolveOnDisk(folder / "A.TIF/b"), folder / "a.tif/b");
     EXPECT_EQ(files.ResolveOnDisk(folder / "./x/../A.tif"), folder / "./x/../A.tif");
     EXPECT_FALSE(files.FileExists(folder / "..."));
-}
-
-TEST(NameLookup, ScansALargeFolderOnce) {
-    TempFolder folder;
-    for (int i = 0; i < 2000; ++i) {
-        std::ofstream(folder / ("file" + std::to_string(i) + ".tif"));
-    }
-    EXPECT_EQ(FileSystemService().ResolveOnDisk(folder / "FILE1999.TIF"), folder / "file1999.tif");
 }
 
 // --- Text encoding ---------------------------------------------------------------------------
