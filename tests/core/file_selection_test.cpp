@@ -183,6 +183,7 @@ TEST(Paths, AbsolutePathResolvesDotsLexically) {
     EXPECT_EQ(GetAbsolutePath("tab/", "../../a.tif"), "../a.tif");
     EXPECT_EQ(GetAbsolutePath("/maps/", "img/.."), "/maps");
     EXPECT_EQ(GetAbsolutePath("/maps/", "img/"), "/maps/img/");
+    EXPECT_EQ(GetAbsolutePath("/maps/tab/", "/img/a.tif"), "/img/a.tif");
     const std::string deep = "/" + std::string(300, 'd') + "/";
     EXPECT_EQ(GetAbsolutePath(deep, "x/../a.tif"), deep + "a.tif");
 }
