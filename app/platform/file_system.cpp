@@ -40,7 +40,7 @@ constexpr fs::perms kAnyWrite =
 // wait on a FIFO, and anything but a regular file is refused, so a text stream never blocks
 // on a pipe or reads a device.
 class OpenFile {
-  public:
+public:
     OpenFile(const std::string& path, int flags) : path_(path) {
         descriptor_ = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
         if (descriptor_ < 0) {
@@ -108,7 +108,7 @@ class OpenFile {
         }
     }
 
-  private:
+private:
     std::string path_;
     int descriptor_ = -1;
     std::uint64_t size_ = 0;

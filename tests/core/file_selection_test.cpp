@@ -18,7 +18,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 class FileSelectionTest : public ::testing::Test {
-  protected:
+protected:
     FileSelectionTest() : form(user, regional) {}
     void TearDown() override { currentLanguage = "english"; }
 
