@@ -44,6 +44,11 @@ TEST_F(FileSelectionTest, OnePathGivesItsFolderWithoutSeparatorAndOneEntry) {
     EXPECT_EQ(form.fileCount, 1);
     EXPECT_FALSE(form.conversionFailed);
     EXPECT_EQ(JoinPath(form.inputFolder, form.inputFiles[0]), "/data/maps 2024.05/a b.tfw");
+
+    user.AnswerFiles("/a.tfw");
+    AddFiles(form);
+    EXPECT_EQ(form.inputFolder, "/");
+    EXPECT_TRUE(FileSystemService().FolderExists(form.inputFolder));
 }
 
 TEST_F(FileSelectionTest, FolderAndNamesKeepTheDialogsOrderAndFolderAsGiven) {
