@@ -38,7 +38,8 @@ void TakeSelection(ConversionContext& form, const std::string& selection) {
             form.inputFolder.clear();
             form.inputFiles.push_back(selection);
         } else {
-            form.inputFolder = selection.substr(0, slash);
+            // A file directly in "/" keeps "/" as its folder: "" would be no folder at all.
+            form.inputFolder = slash == 0 ? "/" : selection.substr(0, slash);
             form.inputFiles.push_back(selection.substr(slash + 1));
         }
         return;
