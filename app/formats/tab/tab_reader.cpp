@@ -141,9 +141,9 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
         image.canExist = false;
         return image;
     }
-    const bool absolute = reference.front() == '/';
-    if (absolute || reference.rfind("..", 0) == 0 || reference.find('/') != std::string::npos) {
-        image.fullPath = GetAbsolutePath(absolute ? "" : GetFilePath(inputPath), reference);
+    // A reference that climbs or holds a separator is relative to the table (or absolute).
+    if (reference.rfind("..", 0) == 0 || reference.find('/') != std::string::npos) {
+        image.fullPath = GetAbsolutePath(GetFilePath(inputPath), reference);
         image.folder = FolderOf(image.fullPath);
         image.fileName = GetFileNameAndType(image.fullPath);
         return image;
