@@ -229,6 +229,7 @@ TEST_F(TabReaderTest, MangledTablesNeverCrashOrHang) {
     }
     tables.push_back("File " + std::string(4 << 20, '"'));
     tables.push_back(Table("File \"" + std::string(1 << 20, 'a') + ".tif\""));
+    tables.push_back(Table("File \"" + std::string(1 << 20, '\\') + "a.tif\""));
     tables.push_back(std::string(1 << 20, '(') + "Label\"," + std::string(1 << 20, ')'));
     for (const std::string& table : tables) {
         Read(table);
