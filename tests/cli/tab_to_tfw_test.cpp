@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,10 +31,21 @@ std::string Table(const std::string& imageReference, const std::string& points =
 
 class TabToTfwTest : public ::testing::Test {
   protected:
+    // Nothing the run does may reach the real home folder.
     TabToTfwTest() {
-        // Nothing the run does may reach the real home folder.
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+        for (const char* variable : kHomeVariables) {
+            const char* value = std::getenv(variable);
+            saved.push_back(value == nullptr ? std::nullopt : std::optional<std::string>(value));
             setenv(variable, home.path().c_str(), 1);
+        }
+    }
+    ~TabToTfwTest() override {
+        for (std::size_t i = 0; i < kHomeVariables.size(); ++i) {
+            if (saved[i]) {
+                setenv(kHomeVariables[i], saved[i]->c_str(), 1);
+            } else {
+                unsetenv(kHomeVariables[i]);
+            }
         }
     }
 
@@ -42,6 +55,9 @@ class TabToTfwTest : public ::testing::Test {
         return cli::RunMarloConvert({"--from", "tab", "--to", "tfw", table}, out, errors);
     }
 
+    static constexpr std::array<const char*, 3> kHomeVariables = {"HOME", "XDG_DATA_HOME",
+                                                                  "XDG_CONFIG_HOME"};
+    std::vector<std::optional<std::string>> saved;
     TempFolder home;
     TempFolder folder;
     std::ostringstream errors;
