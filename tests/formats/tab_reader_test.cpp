@@ -154,8 +154,9 @@ TEST_F(TabReaderTest, ATableWithoutAnImageNameFailsInsteadOfReusingTheLastOne) {
     Read(Table("File \"a.tif\""));
     ASSERT_EQ(form.rasterFileName, "a.tif");
     form.outputFormat = format::TFW;
-    for (const char* imageLine :
-         {"", "File \"\"", "File \"img\\\"", "File \"..\"", "File \"C:\""}) {
+    using namespace std::string_literals;
+    for (const std::string& imageLine : {""s, "File \"\""s, "File \"img\\\""s, "File \"..\""s,
+                                         "File \"C:\""s, "File \"a.tif\0\""s}) {
         Read(Table(imageLine));
         ExpectMessage(MessageText(msg::UnexpectedTabFormat) + "\r\n" + tablePath);
         EXPECT_EQ(form.rasterFileName + form.rasterFolder, "") << imageLine;

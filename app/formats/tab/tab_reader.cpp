@@ -113,10 +113,12 @@ std::string ReferencedName(const std::string& reference) {
     return LastComponent(IsDriveLetterReference(reference) ? reference.substr(2) : reference);
 }
 
-// A reference that ends in "", "." or ".." names a folder, not an image.
+// A reference that ends in "", "." or ".." names a folder, not an image. A NUL cannot stand in
+// a path: the system would cut the path at it and find another file.
 bool NamesAFile(const std::string& reference) {
     const std::string name = ReferencedName(reference);
-    return !name.empty() && name != "." && name != "..";
+    return !name.empty() && name != "." && name != ".." &&
+           reference.find('\0') == std::string::npos;
 }
 
 // Where a table's image reference points. A drive-letter reference ("C:/maps/a.tif",
