@@ -7,7 +7,10 @@ cd "$(dirname "$0")/.."
 
 seconds=${PELCOR_FUZZ_SECONDS:-30}
 out=build-fuzz
-mkdir -p "$out/corpus" "$out/seeds" "$out/artifacts" "$out/tmp"
+mkdir -p "$out/corpus" "$out/seeds" "$out/artifacts"
+# The target rewrites its scratch file on every run: keep it in memory when the machine allows.
+scratch=$(mktemp -d -p "$([ -d /dev/shm ] && echo /dev/shm || echo "$PWD/$out")")
+trap 'rm -rf "$scratch"' EXIT
 rm -f "$out"/artifacts/*
 
 flags=(-std=c++20 -g -O1 -Wall -Wextra -Ipelcor/include -Ipelcor/src -Itests/pelcor)
@@ -22,7 +25,7 @@ wait "$seeds_build"
 
 echo "fuzzing for ${seconds} s"
 status=0
-TMPDIR="$PWD/$out/tmp" "$out/pelcor_fuzz" -max_total_time="$seconds" -timeout=10 \
+TMPDIR="$scratch" "$out/pelcor_fuzz" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
     -artifact_prefix="$PWD/$out/artifacts/" \
     "$out/corpus" "$out/seeds" tests/pelcor/regressions || status=$?

@@ -1,5 +1,6 @@
 #include "georeference_file.h"
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
