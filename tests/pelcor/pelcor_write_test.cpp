@@ -267,6 +267,19 @@ std::vector<Refused> RefusedFiles() {
                           .AddRaw(kPixelScaleTag, kDouble, 0xffffffff, 8)
                           .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
                           .Build()},
+        {"ValuesOverTheHeader",
+         TiffBuilder::Image()
+             .AddRaw(kPixelScaleTag, kDouble, 3, 0)
+             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
+             .Build(),
+         kNorthUp, true},
+        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68.
+        {"ValuesOverTheDirectory",
+         TiffBuilder::Image()
+             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
+             .AddRaw(kPixelScaleTag, kDouble, 3, 68)
+             .Build(),
+         kNorthUp, true},
         {"ValuesPastTheEnd", TiffBuilder::Image()
                                  .AddRaw(kPixelScaleTag, kDouble, 3, 0xffffffff)
                                  .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
