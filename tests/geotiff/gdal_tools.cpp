@@ -26,8 +26,8 @@ CommandResult RunCommand(const std::string& command) {
     const std::string out = scratch / "out";
     const std::string err = scratch / "err";
     // No .aux.xml side files: the tests compare folders byte for byte.
-    const std::string line =
-        "GDAL_PAM_ENABLED=NO " + command + " >" + Quoted(out) + " 2>" + Quoted(err) + " </dev/null";
+    const std::string line = "export GDAL_PAM_ENABLED=NO; { " + command + "; } >" + Quoted(out) +
+                             " 2>" + Quoted(err) + " </dev/null";
     const int raw = std::system(line.c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
