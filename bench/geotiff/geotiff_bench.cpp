@@ -4,7 +4,8 @@
 //   geotiff_bench [--mib N] [--runs N] [--folder DIR]
 //
 // Every tool runs once per round, in turn, on the same warm source; after each run the output
-// is flushed (not timed) and removed, so no run pays for another's write-back.
+// is flushed (not timed) and removed, so no run pays for another's write-back. The figures are
+// medians over the rounds; marlo-convert's ratio to cp is taken within each round.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -32,7 +33,7 @@ namespace fs = std::filesystem;
 
 struct Options {
     std::uint64_t mib = 1024;
-    int runs = 5;
+    int runs = 7;
     std::string folder = fs::temp_directory_path() / "marlo-geotiff-bench";
 };
 
@@ -79,7 +80,21 @@ struct Measure {
     int status = -1;
 };
 
-Measure RunMeasured(const std::vector<std::string>& command) {
+bool Installed(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A child's peak memory as wait4 reports it includes the pages of the process that spawned
+// it, so the bench's own memory would count; GNU time, being tiny, adds about 1 MiB instead.
+const std::string kTimeProgram = "/usr/bin/time";
+const std::string kPeakFile = fs::temp_directory_path() / "marlo-geotiff-bench-peak";
+
+Measure RunMeasured(const std::vector<std::string>& tool) {
+    const bool viaTime = fs::exists(kTimeProgram);
+    std::vector<std::string> command = tool;
+    if (viaTime) {
+        command.insert(command.begin(), {kTimeProgram, "-f", "%M", "-o", kPeakFile});
+    }
     std::vector<char*> argv;
     for (const std::string& part : command) {
         argv.push_back(const_cast<char*>(part.c_str()));
@@ -88,6 +103,7 @@ Measure RunMeasured(const std::vector<std::string>& command) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     Measure measure;
@@ -101,13 +117,12 @@ Measure RunMeasured(const std::vector<std::string>& command) {
     measure.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measure.peakKiB = usage.ru_maxrss;
+    if (viaTime) {
+        std::ifstream(kPeakFile) >> measure.peakKiB;
+    }
     measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     posix_spawn_file_actions_destroy(&actions);
     return measure;
-}
-
-bool Installed(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Writes the output's dirty pages to disk outside the timing, then removes the output.
@@ -160,8 +175,8 @@ int main(int argc, char** argv) {
         tools.push_back({"gdal_translate", {"gdal_translate", "-q", image, target}, target});
     }
     if (Installed("geotifcp")) {
-        tools.push_back({"geotifcp -e", {"geotifcp", "-e", in + "/sheet.tfw", image, target},
-                         target});
+        tools.push_back(
+            {"geotifcp -e", {"geotifcp", "-e", in + "/sheet.tfw", image, target}, target});
     } else {
         std::cout << "geotifcp not installed (Debian package geotiff-bin): left out\n";
     }
@@ -172,7 +187,9 @@ int main(int argc, char** argv) {
     std::vector<double> ratios;
     for (int round = 0; round < options.runs; ++round) {
         std::map<std::string, double> thisRound;
-        for (const Tool& tool : tools) {
+        // Each round starts with another tool, so that none always follows the same one.
+        for (std::size_t i = 0; i < tools.size(); ++i) {
+            const Tool& tool = tools[(i + static_cast<std::size_t>(round)) % tools.size()];
             const Measure m = RunMeasured(tool.command);
             if (m.status != 0) {
                 std::cerr << tool.name << " failed with status " << m.status << "\n";
@@ -184,6 +201,11 @@ int main(int argc, char** argv) {
             peak[tool.name] = std::max(peak[tool.name], m.peakKiB);
         }
         ratios.push_back(thisRound["marlo-convert"] / thisRound["cp"]);
+        std::printf("round %d:", round + 1);
+        for (const Tool& tool : tools) {
+            std::printf("  %s %.3f s", tool.name.c_str(), thisRound[tool.name]);
+        }
+        std::printf("\n");
     }
 
     std::printf("%-16s %12s %14s\n", "tool", "median s", "peak RSS MiB");
@@ -193,5 +215,6 @@ int main(int argc, char** argv) {
     }
     std::printf("marlo-convert / cp, median of the rounds' ratios: %.3f\n", Median(ratios));
     fs::remove_all(options.folder);
+    fs::remove(kPeakFile);
     return 0;
 }
