@@ -1,8 +1,14 @@
+/* open() with O_CLOEXEC, fstat() */
+#define _POSIX_C_SOURCE 200809L
+
 #include "vantrel/vantrel.h"
 
+#include <fcntl.h>
 #include <stdarg.h>
 #include <stddef.h>
+#include <sys/stat.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 /* A damaged file must not make libtiff allocate without bound while it reads the directory. */
 #define VANTREL_MAX_SINGLE_ALLOCATION ((tmsize_t)256 * 1024 * 1024)
@@ -22,17 +28,36 @@ static int Silence(TIFF* tif, void* userData, const char* module, const char* fo
     return 1;
 }
 
+/* Opens a regular file only: a FIFO or device in the image's place must not stall the caller,
+ * hence the non-blocking open and the check on what was opened. */
+static int OpenRegularFile(const char* path) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 static TIFF* OpenSilently(const char* path) {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (options == NULL) {
+    const int fd = OpenRegularFile(path);
+    if (fd < 0) {
         return NULL;
     }
-    TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, NULL);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, NULL);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, VANTREL_MAX_SINGLE_ALLOCATION);
-    /* "r": read only; "m": no memory mapping, since only the directory is needed. */
-    TIFF* tif = TIFFOpenExt(path, "rm", options);
-    TIFFOpenOptionsFree(options);
+    TIFF* tif = NULL;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (options != NULL) {
+        TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, NULL);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, NULL);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options, VANTREL_MAX_SINGLE_ALLOCATION);
+        /* "r": read only; "m": no memory mapping, since only the directory is needed. */
+        tif = TIFFFdOpenExt(fd, path, "rm", options);
+        TIFFOpenOptionsFree(options);
+    }
+    if (tif == NULL) {
+        close(fd); /* libtiff owns the descriptor only once it has opened the image */
+    }
     return tif;
 }
 

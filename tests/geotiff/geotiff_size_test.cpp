@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <type_traits>
@@ -93,9 +94,14 @@ TEST(ImageSize, AnythingThatIsNotAReadableTiffGivesZeroSizeAndNoMessage) {
         test::WriteTiff(whole);
         truncated = test::ReadBytes(whole).substr(0, 12);
     }
-    const std::vector<std::string> paths = {
-        folder / "missing.tif", folder.Write("text.tif", "not a tiff at all"),
-        folder.Write("cut.tif", truncated), folder.Write("empty.tif", ""), folder.path()};
+    const std::string fifo = folder / "fifo.tif";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // must not wait for a writer
+    const std::vector<std::string> paths = {folder / "missing.tif",
+                                            folder.Write("text.tif", "not a tiff at all"),
+                                            folder.Write("cut.tif", truncated),
+                                            folder.Write("empty.tif", ""),
+                                            folder.path(),
+                                            fifo};
     for (const std::string& path : paths) {
         t.form.imageWidth = 40;
         t.form.imageHeight = 30;
