@@ -14,6 +14,7 @@ struct WorldParams {
     double pixelSizeY = 0;
     double originX = 0;
     double originY = 0;
+    bool operator==(const WorldParams&) const = default;
 };
 
 // The values of one GeoTIFF tag as far as the mapping needs them: the count the file gives,

@@ -1,5 +1,6 @@
 #include "georeference_file.h"
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -156,15 +157,17 @@ class WritePlanner {
         return true;
     }
 
-    // An entry the file already had must hold enough doubles inside the file; the first entry
-    // for a tag is the file's own whenever it had one, since new ones go after it.
+    // An entry the file already had must hold enough doubles inside the file, away from the
+    // header and the directory, which a broken file could otherwise have overwritten; the first
+    // entry for a tag is the file's own whenever it had one, since new ones go after it.
     bool TargetIsUsable(std::uint16_t tag, std::size_t valueCount) const {
         const auto own = FindEntry(original_.entries, tag);
         if (!own) {
             return appending_;
         }
         const Entry& entry = original_.entries[*own];
-        return entry.count >= valueCount && HoldsDoublesWithin(entry, fileLength_);
+        return entry.count >= valueCount && HoldsDoublesWithin(entry, fileLength_) &&
+               !ValuesOverlapStructure(entry, original_);
     }
 
     // The appended block goes first and the header last, so the file stays a valid TIFF if

@@ -4,6 +4,13 @@ namespace pelcor {
 
 namespace {
 
+// Whether [start, start + size) and [otherStart, otherStart + otherSize) share a byte; all values
+// stay far below 2^64, so the sums cannot wrap.
+bool RangesOverlap(std::uint64_t start, std::uint64_t size, std::uint64_t otherStart,
+                   std::uint64_t otherSize) {
+    return size > 0 && otherSize > 0 && start < otherStart + otherSize && otherStart < start + size;
+}
+
 Entry DecodeEntry(const std::uint8_t* p) {
     return Entry{LoadU16(p), LoadU16(p + 2), LoadU32(p + 4), LoadU32(p + 8)};
 }
@@ -12,7 +19,7 @@ Entry DecodeEntry(const std::uint8_t* p) {
 
 std::optional<Directory> ReadFirstDirectory(const BoundedReader& reader) {
     Bytes header;
-    if (!reader.Read(0, 8, header) || LoadU32(header.data()) != kHeaderMagic) {
+    if (!reader.Read(0, kHeaderSize, header) || LoadU32(header.data()) != kHeaderMagic) {
         return std::nullopt;
     }
     Directory directory;
@@ -50,6 +57,13 @@ std::optional<std::size_t> FindEntry(const std::vector<Entry>& entries, std::uin
 bool HoldsDoublesWithin(const Entry& entry, std::uint64_t fileSize) {
     return entry.type == kTypeDouble &&
            FitsWithin(entry.valueOffset, std::uint64_t{entry.count} * sizeof(double), fileSize);
+}
+
+bool ValuesOverlapStructure(const Entry& entry, const Directory& directory) {
+    const std::uint64_t size = std::uint64_t{entry.count} * sizeof(double);
+    return RangesOverlap(entry.valueOffset, size, 0, kHeaderSize) ||
+           RangesOverlap(entry.valueOffset, size, directory.offset,
+                         DirectorySize(directory.entries.size()));
 }
 
 Bytes EncodeEntries(const std::vector<Entry>& entries) {

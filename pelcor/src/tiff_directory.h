@@ -17,6 +17,7 @@ inline constexpr std::uint16_t kTypeDouble = 12;
 
 inline constexpr std::uint32_t kHeaderMagic = 0x002A4949;  // "II", 42, 0
 inline constexpr std::uint64_t kFirstDirectoryOffsetPosition = 4;
+inline constexpr std::uint64_t kHeaderSize = 8;
 inline constexpr std::uint64_t kEntrySize = 12;
 // The most entries a directory may hold, including any that Pelcor adds.
 inline constexpr std::size_t kMaxEntries = 1024;
@@ -49,6 +50,9 @@ std::optional<std::size_t> FindEntry(const std::vector<Entry>& entries, std::uin
 
 // Whether the entry's values are count doubles stored inside the first fileSize bytes.
 bool HoldsDoublesWithin(const Entry& entry, std::uint64_t fileSize);
+
+// Whether the entry's values would lie over the file header or over the directory itself.
+bool ValuesOverlapStructure(const Entry& entry, const Directory& directory);
 
 Bytes EncodeEntries(const std::vector<Entry>& entries);
 Bytes EncodeDirectory(const Directory& directory);

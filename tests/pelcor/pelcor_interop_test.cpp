@@ -22,11 +22,11 @@ using marlo::test::TempFolder;
 // libtiff does not know the GeoTIFF tags by itself and would warn about them as unknown; teach
 // them the way GeoTIFF readers do, so that any warning left is about the file's structure.
 const TIFFFieldInfo kGeoFields[] = {
-    {kPixelScale, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoPixelScale")},
-    {kTiepoint, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoTiePoints")},
-    {kTransformation, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
+    {kPixelScaleTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoPixelScale")},
+    {kTiepointTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoTiePoints")},
+    {kTransformationTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
      const_cast<char*>("GeoTransformation")},
-    {kGeoKeyDirectory, -1, -1, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
+    {kGeoKeyDirectoryTag, -1, -1, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
      const_cast<char*>("GeoKeyDirectory")},
     {34736, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoDoubleParams")},
     {34737, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GeoASCIIParams")},
@@ -90,8 +90,8 @@ LibtiffView ReadWithLibtiff(const std::string& path) {
     if (tiff == nullptr) {
         return view;
     }
-    view.scale = DoublesOf(tiff, kPixelScale);
-    view.tiepoint = DoublesOf(tiff, kTiepoint);
+    view.scale = DoublesOf(tiff, kPixelScaleTag);
+    view.tiepoint = DoublesOf(tiff, kTiepointTag);
     do {
         ++view.directories;
         DecodeEveryBlock(tiff);
@@ -105,7 +105,7 @@ TEST(PelcorLibtiffTest, WrittenFileReadsWithoutWarningsAndKeepsItsPages) {
     // The GeoKey directory's tag is above the new ones: they must go in front of it.
     const std::string path = folder.Write(
         "image.tif", TiffBuilder::Image()
-                         .Add(kGeoKeyDirectory, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
+                         .Add(kGeoKeyDirectoryTag, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
                          .WithSecondPage()
                          .Build());
     EXPECT_EQ(ReadWithLibtiff(path).directories, 2);
@@ -188,7 +188,7 @@ TEST_F(PelcorGdalTest, SeesTheGeoreferencePelcorWrote) {
 
     const std::vector<double> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const std::string rotated = folder_.Write(
-        "rotated.tif", TiffBuilder::Image().AddDoubles(kTransformation, identity).Build());
+        "rotated.tif", TiffBuilder::Image().AddDoubles(kTransformationTag, identity).Build());
     ASSERT_TRUE(WriteWorld(rotated, kRotated));
     EXPECT_EQ(ReadWithGdal(folder_, rotated).geoTransform, GeoTransformOf(kRotated));
 }

@@ -32,68 +32,70 @@ class PelcorReadTest : public ::testing::Test {
 
 TEST_F(PelcorReadTest, PixelScaleAndTiepointGiveTheCentreOfTheFirstPixel) {
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kTiepoint, kTiepointValues)),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
               kFromScale);
     // A tie point away from the raster origin is followed back to the first pixel.
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kTiepoint, {10, 20, 0, 1020, 4940, 0})),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, {10, 20, 0, 1020, 4940, 0})),
               kFromScale);
 }
 
 TEST_F(PelcorReadTest, MatrixWinsOverPixelScaleAndTiepoint) {
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kTiepoint, kTiepointValues)
-                       .AddDoubles(kTransformation, kMatrixValues)),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
               kFromMatrix);
-    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformation, kMatrixValues)), kFromMatrix);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformationTag, kMatrixValues)),
+              kFromMatrix);
 }
 
 TEST_F(PelcorReadTest, MatrixCountsOnlyWithExactlySixteenValues) {
     std::vector<double> longer = kMatrixValues;
     longer.push_back(0);
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kTiepoint, kTiepointValues)
-                       .AddDoubles(kTransformation, longer)),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, longer)),
               kFromScale);
-    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformation, longer)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformationTag, longer)), std::nullopt);
 }
 
 TEST_F(PelcorReadTest, SeveralTiepointsNeedAPixelScale) {
     const std::vector<double> two{0, 0, 0, 1000, 5000, 0, 4, 3, 0, 1008, 4991, 0};
-    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepoint, two)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepointTag, two)), std::nullopt);
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kTiepoint, two)
-                       .AddDoubles(kTransformation, kMatrixValues)),
+                       .AddDoubles(kTiepointTag, two)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
               std::nullopt);
     // With a scale only the first tie point counts.
-    EXPECT_EQ(
-        Read(TiffBuilder::Image().AddDoubles(kPixelScale, kScaleValues).AddDoubles(kTiepoint, two)),
-        kFromScale);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, two)),
+              kFromScale);
 }
 
 TEST_F(PelcorReadTest, IncompleteGeoreferenceFails) {
     EXPECT_EQ(Read(TiffBuilder::Image()), std::nullopt);
-    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepoint, kTiepointValues)), std::nullopt);
-    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kPixelScale, kScaleValues)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepointTag, kTiepointValues)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kPixelScaleTag, kScaleValues)), std::nullopt);
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, {2, 3})
-                       .AddDoubles(kTiepoint, kTiepointValues)),
+                       .AddDoubles(kPixelScaleTag, {2, 3})
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
               std::nullopt);
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kTiepoint, {0, 0, 0, 1000, 5000})),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000})),
               std::nullopt);
 }
 
 TEST_F(PelcorReadTest, FirstOfTwoEntriesWithTheSameTagIsUsed) {
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScale, kScaleValues)
-                       .AddDoubles(kPixelScale, {7, 7, 0})
-                       .AddDoubles(kTiepoint, kTiepointValues)),
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kPixelScaleTag, {7, 7, 0})
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
               kFromScale);
 }
 
@@ -112,8 +114,8 @@ TEST_F(PelcorReadTest, FailureLeavesTheTargetsAlone) {
 TEST_F(PelcorReadTest, FloatVariantConvertsEachValue) {
     const std::string path =
         folder_.Write("image.tif", TiffBuilder::Image()
-                                       .AddDoubles(kPixelScale, {0.25, 1e300, 0})
-                                       .AddDoubles(kTiepoint, kTiepointValues)
+                                       .AddDoubles(kPixelScaleTag, {0.25, 1e300, 0})
+                                       .AddDoubles(kTiepointTag, kTiepointValues)
                                        .Build());
     float f[6] = {};
     ASSERT_EQ(tiffHdrReadFlt(path.c_str(), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), 1);
@@ -127,10 +129,11 @@ TEST_F(PelcorReadTest, FloatVariantConvertsEachValue) {
 }
 
 TEST_F(PelcorReadTest, ReadOnlyFileCanBeRead) {
-    const std::string path = folder_.Write("image.tif", TiffBuilder::Image()
-                                                            .AddDoubles(kPixelScale, kScaleValues)
-                                                            .AddDoubles(kTiepoint, kTiepointValues)
-                                                            .Build());
+    const std::string path =
+        folder_.Write("image.tif", TiffBuilder::Image()
+                                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                                       .AddDoubles(kTiepointTag, kTiepointValues)
+                                       .Build());
     MakeReadOnly(path);
     EXPECT_EQ(ReadWorld(path), kFromScale);
 }

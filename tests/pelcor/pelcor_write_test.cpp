@@ -58,7 +58,7 @@ TEST_F(PelcorWriteTest, AppendsValuesAndASortedDirectoryThatKeepsTheNextPage) {
     // The GeoKey directory's tag is above both new ones, so they go in front of it.
     const std::string before =
         TiffBuilder::Image()
-            .Add(kGeoKeyDirectory, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
+            .Add(kGeoKeyDirectoryTag, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
             .WithSecondPage()
             .Build();
     const std::string path = folder_.Write("image.tif", before);
@@ -69,8 +69,8 @@ TEST_F(PelcorWriteTest, AppendsValuesAndASortedDirectoryThatKeepsTheNextPage) {
     std::vector<std::string> entries = DirectoryEntries(before, oldDirectory);
     const std::uint32_t nextPage = ReadU32(before, oldDirectory + 2 + 12 * entries.size());
     ASSERT_NE(nextPage, 0u);
-    entries.insert(entries.end() - 1, {Entry(kPixelScale, kDouble, 3, length + 48),
-                                       Entry(kTiepoint, kDouble, 6, length)});
+    entries.insert(entries.end() - 1, {Entry(kPixelScaleTag, kDouble, 3, length + 48),
+                                       Entry(kTiepointTag, kDouble, 6, length)});
     const std::string expected = before.substr(0, 4) + U32(length + 72) + before.substr(8) +
                                  Doubles({0, 0, 0, 1000, 5000, 0}) + Doubles({2, 3, 0}) +
                                  U16(static_cast<std::uint16_t>(entries.size())) + Joined(entries) +
@@ -113,9 +113,9 @@ TEST_F(PelcorWriteTest, TinyRotationIsNoRotation) {
 
 TiffBuilder WithAllThreeTags(const std::vector<double>& matrix) {
     return TiffBuilder::Image()
-        .AddDoubles(kPixelScale, {1, 1, 0})
-        .AddDoubles(kTiepoint, {0, 0, 0, 0, 0, 0})
-        .AddDoubles(kTransformation, matrix);
+        .AddDoubles(kPixelScaleTag, {1, 1, 0})
+        .AddDoubles(kTiepointTag, {0, 0, 0, 0, 0, 0})
+        .AddDoubles(kTransformationTag, matrix);
 }
 
 TEST_F(PelcorWriteTest, RotationGoesIntoTheMatrixInPlace) {
@@ -142,20 +142,20 @@ TEST_F(PelcorWriteTest, LongerMatrixShrinksToSixteenValues) {
     const std::uint32_t directory = FirstDirectoryOffset(before);
     std::vector<std::string> entries = DirectoryEntries(before, directory);
     const std::uint32_t values = ReadU32(entries.back(), 8);
-    entries.back() = Entry(kTransformation, kDouble, 16, values);
+    entries.back() = Entry(kTransformationTag, kDouble, 16, values);
     EXPECT_EQ(DirectoryEntries(after, directory), entries);
     EXPECT_EQ(ReadDoubles(after, values + 128, 2), (std::vector<double>{7, 7}));
     EXPECT_EQ(ReadWorld(path), kRotated);
 }
 
 TEST_F(PelcorWriteTest, NorthUpWriteLeavesAnExistingMatrixWhichStillWinsOnReading) {
-    const std::string path = File(TiffBuilder::Image().AddDoubles(kTransformation, kIdentity));
+    const std::string path = File(TiffBuilder::Image().AddDoubles(kTransformationTag, kIdentity));
     ASSERT_TRUE(WriteWorld(path, kNorthUp));
     EXPECT_EQ(ReadWorld(path), (World{1, 0, 0, 1, 0.5, 0.5}));
 }
 
 TEST_F(PelcorWriteTest, LoneTagGetsAFreshPairButItsOwnEntryStaysInUse) {
-    const std::string before = TiffBuilder::Image().AddDoubles(kPixelScale, {9, 9, 0}).Build();
+    const std::string before = TiffBuilder::Image().AddDoubles(kPixelScaleTag, {9, 9, 0}).Build();
     const std::string path = folder_.Write("image.tif", before);
     ASSERT_TRUE(WriteWorld(path, kNorthUp));
     const std::string after = ReadBytes(path);
@@ -164,11 +164,11 @@ TEST_F(PelcorWriteTest, LoneTagGetsAFreshPairButItsOwnEntryStaysInUse) {
     EXPECT_EQ(ReadDoubles(after, oldScaleValues, 3), (std::vector<double>{2, 3, 0}));
     const auto entries = DirectoryEntries(after, FirstDirectoryOffset(after));
     ASSERT_EQ(entries.size(), 12u);
-    EXPECT_EQ(entries[9].substr(0, 2), U16(kPixelScale));
+    EXPECT_EQ(entries[9].substr(0, 2), U16(kPixelScaleTag));
     EXPECT_EQ(ReadU32(entries[9], 8), oldScaleValues);
     EXPECT_EQ(entries[10],
-              Entry(kPixelScale, kDouble, 3, static_cast<std::uint32_t>(before.size() + 48)));
-    EXPECT_EQ(entries[11].substr(0, 2), U16(kTiepoint));
+              Entry(kPixelScaleTag, kDouble, 3, static_cast<std::uint32_t>(before.size() + 48)));
+    EXPECT_EQ(entries[11].substr(0, 2), U16(kTiepointTag));
     EXPECT_EQ(ReadWorld(path), kNorthUp);
 }
 
@@ -198,7 +198,7 @@ TEST_F(PelcorWriteTest, ReadOnlyFileIsRefusedEvenForTheSuperUser) {
 
 // Classic TIFF offsets are 32-bit: an append that would end past 4 GiB is refused.
 TEST_F(PelcorWriteTest, AppendBeyondFourGibIsRefused) {
-    const std::string path = File(TiffBuilder::Image().AddDoubles(kTransformation, kIdentity));
+    const std::string path = File(TiffBuilder::Image().AddDoubles(kTransformationTag, kIdentity));
     const std::uintmax_t size = (std::uintmax_t{1} << 32) - 100;
     std::error_code error;
     std::filesystem::resize_file(path, size, error);
@@ -226,8 +226,8 @@ std::string WithHeader(const std::string& magic, const std::string& file) {
 std::vector<Refused> RefusedFiles() {
     const std::string plain = TiffBuilder::Image().Build();
     const std::string geo = TiffBuilder::Image()
-                                .AddDoubles(kPixelScale, {2, 3, 0})
-                                .AddDoubles(kTiepoint, {0, 0, 0, 1000, 5000, 0})
+                                .AddDoubles(kPixelScaleTag, {2, 3, 0})
+                                .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000, 0})
                                 .Build();
     const std::uint32_t directory = FirstDirectoryOffset(plain);
     return {
@@ -243,32 +243,46 @@ std::vector<Refused> RefusedFiles() {
         {"NoRoomForTwoMoreEntries", ManyEntries(1023).Build()},
         {"RotatedWithoutMatrix", geo, kRotated, true},
         {"RotatedWithShortMatrix",
-         TiffBuilder::Image().AddDoubles(kTransformation, std::vector<double>(12, 1)).Build(),
+         TiffBuilder::Image().AddDoubles(kTransformationTag, std::vector<double>(12, 1)).Build(),
          kRotated},
         {"RotatedWithFloatMatrix",
-         TiffBuilder::Image().Add(kTransformation, kFloat, 16, std::string(64, '\0')).Build(),
+         TiffBuilder::Image().Add(kTransformationTag, kFloat, 16, std::string(64, '\0')).Build(),
          kRotated},
         {"MatrixPastTheEnd",
-         TiffBuilder::Image().AddRaw(kTransformation, kDouble, 16, 0xfffffff0).Build(), kRotated},
+         TiffBuilder::Image().AddRaw(kTransformationTag, kDouble, 16, 0xfffffff0).Build(),
+         kRotated},
         {"ShortPixelScale", TiffBuilder::Image()
-                                .AddDoubles(kPixelScale, {2, 3})
-                                .AddDoubles(kTiepoint, {0, 0, 0, 1, 2, 0})
+                                .AddDoubles(kPixelScaleTag, {2, 3})
+                                .AddDoubles(kTiepointTag, {0, 0, 0, 1, 2, 0})
                                 .Build()},
         {"ShortTiepoint", TiffBuilder::Image()
-                              .AddDoubles(kPixelScale, {2, 3, 0})
-                              .AddDoubles(kTiepoint, {0, 0, 0, 1, 2})
+                              .AddDoubles(kPixelScaleTag, {2, 3, 0})
+                              .AddDoubles(kTiepointTag, {0, 0, 0, 1, 2})
                               .Build()},
         {"TwoTiepointEntriesNoScale", TiffBuilder::Image()
-                                          .AddDoubles(kTiepoint, std::vector<double>(6, 0))
-                                          .AddDoubles(kTiepoint, std::vector<double>(6, 0))
+                                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
+                                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
                                           .Build()},
         {"HugeCount", TiffBuilder::Image()
-                          .AddRaw(kPixelScale, kDouble, 0xffffffff, 8)
-                          .AddDoubles(kTiepoint, std::vector<double>(6, 0))
+                          .AddRaw(kPixelScaleTag, kDouble, 0xffffffff, 8)
+                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
                           .Build()},
+        {"ValuesOverTheHeader",
+         TiffBuilder::Image()
+             .AddRaw(kPixelScaleTag, kDouble, 3, 0)
+             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
+             .Build(),
+         kNorthUp, true},
+        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68.
+        {"ValuesOverTheDirectory",
+         TiffBuilder::Image()
+             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
+             .AddRaw(kPixelScaleTag, kDouble, 3, 68)
+             .Build(),
+         kNorthUp, true},
         {"ValuesPastTheEnd", TiffBuilder::Image()
-                                 .AddRaw(kPixelScale, kDouble, 3, 0xffffffff)
-                                 .AddDoubles(kTiepoint, std::vector<double>(6, 0))
+                                 .AddRaw(kPixelScaleTag, kDouble, 3, 0xffffffff)
+                                 .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
                                  .Build()},
     };
 }

@@ -2,12 +2,16 @@
 
 #include "pelcor/pelcor.h"
 
-namespace pelcor_test {
+namespace pelcor {
 
-std::ostream& operator<<(std::ostream& out, const World& w) {
+std::ostream& operator<<(std::ostream& out, const WorldParams& w) {
     return out << "{" << w.pixelSizeX << ", " << w.rotationY << ", " << w.rotationX << ", "
                << w.pixelSizeY << ", " << w.originX << ", " << w.originY << "}";
 }
+
+}  // namespace pelcor
+
+namespace pelcor_test {
 
 std::optional<World> ReadWorld(const std::string& path) {
     World w;

@@ -13,10 +13,10 @@ inline constexpr std::uint16_t kLong = 4;
 inline constexpr std::uint16_t kFloat = 11;
 inline constexpr std::uint16_t kDouble = 12;
 
-inline constexpr std::uint16_t kPixelScale = 33550;
-inline constexpr std::uint16_t kTiepoint = 33922;
-inline constexpr std::uint16_t kTransformation = 34264;
-inline constexpr std::uint16_t kGeoKeyDirectory = 34735;
+inline constexpr std::uint16_t kPixelScaleTag = 33550;
+inline constexpr std::uint16_t kTiepointTag = 33922;
+inline constexpr std::uint16_t kTransformationTag = 34264;
+inline constexpr std::uint16_t kGeoKeyDirectoryTag = 34735;
 
 std::string U16(std::uint16_t value);
 std::string U32(std::uint32_t value);
