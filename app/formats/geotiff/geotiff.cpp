@@ -44,8 +44,9 @@ void ReadGeoreference(ConversionContext& form, const std::string& path) {
 
 // Puts a copy of the source into the output folder; false (with the message shown) when there
 // is no new copy to write into.
-bool CopyImage(ConversionContext& form, const std::string& source, const std::string& target,
-               const std::string& outputFolder) {
+bool CopyImage(ConversionContext& form, const std::string& source, const std::string& outputFolder,
+               const std::string& imageName) {
+    const std::string target = JoinPath(outputFolder, imageName);
     if (!form.fileSystem.FileExists(source)) {
         FailWithPath(form, msg::FileNotFound, source);
         return false;
@@ -55,9 +56,9 @@ bool CopyImage(ConversionContext& form, const std::string& source, const std::st
         return false;
     }
     if (form.fileSystem.FolderExists(outputFolder)) {
-        const CopyOutcome outcome = CopyToNewFile(
-            form.fileSystem.ResolveOnDisk(source),
-            JoinPath(form.fileSystem.ResolveOnDisk(outputFolder), GetFileNameAndType(target)));
+        const CopyOutcome outcome =
+            CopyToNewFile(form.fileSystem.ResolveOnDisk(source),
+                          JoinPath(form.fileSystem.ResolveOnDisk(outputFolder), imageName));
         if (outcome == CopyOutcome::TargetExists) {
             FailWithPath(form, msg::OutputFileExists, target);
             return false;
@@ -75,7 +76,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     const std::string imageName = ReplaceExtensionAtFirstDot(fileName, ".tif");
     const std::string source = JoinPath(sourceFolder, imageName);
     const std::string target = JoinPath(outputFolder, imageName);
-    if (!CopyImage(form, source, target, outputFolder)) {
+    if (!CopyImage(form, source, outputFolder, imageName)) {
         return;
     }
     SetAttributesArchive(form, target, attr::Archive);
