@@ -70,19 +70,5 @@ TEST_F(GeoTiffPelcorTest, AGeoreferencePelcorCannotStoreLeavesAPlainCopy) {
     }
 }
 
-TEST_F(GeoTiffPelcorTest, WhatIsWrittenIsReadBack) {
-    test::WriteTiff(input + "/sheet.tif");
-    t.form.WorldParams = {0.5, 0, 0, -0.5, 512345.25, 5712345.75};
-    ZapisGEO(t.form, input, output, "sheet.tfw");
-    t.form.WorldParams = {};
-    OdczytGEO(t.form, output + "/sheet.tif");
-    EXPECT_TRUE(t.user.messages.empty());
-    const WorldParameters& p = t.form.WorldParams;
-    EXPECT_EQ(p.pixelSizeX, 0.5);
-    EXPECT_EQ(p.pixelSizeY, -0.5);
-    EXPECT_EQ(p.originX, 512345.25);
-    EXPECT_EQ(p.originY, 5712345.75);
-}
-
 }  // namespace
 }  // namespace marlo
