@@ -18,7 +18,19 @@ struct ModelPoint {
 // Maps a raster position (column, row from the outer top-left corner) to model coordinates.
 using RasterToModel = std::function<ModelPoint(double, double)>;
 
-std::optional<RasterToModel> ChooseMapping(const GeoTags& tags) {
+// A raster-to-model mapping with its steps: the model change from one column to the next
+// (columnX, columnY) and from one row to the next (rowX, rowY). The steps are taken from the
+// tags themselves rather than as differences of mapped points, which near large coordinates
+// would keep only about ten significant digits.
+struct Mapping {
+    RasterToModel map;
+    double columnX = 0;
+    double columnY = 0;
+    double rowX = 0;
+    double rowY = 0;
+};
+
+std::optional<Mapping> ChooseMapping(const GeoTags& tags) {
     const TagValues& tie = tags.tiepoint;
     const TagValues& scale = tags.pixelScale;
     const TagValues& matrix = tags.transformation;
@@ -29,16 +41,20 @@ std::optional<RasterToModel> ChooseMapping(const GeoTags& tags) {
     }
     if (matrix.count == 16) {
         const auto& m = matrix.values;
-        return [m](double i, double j) {
-            return ModelPoint{m[0] * i + m[1] * j + m[3], m[4] * i + m[5] * j + m[7]};
-        };
+        return Mapping{
+            [m](double i, double j) {
+                return ModelPoint{m[0] * i + m[1] * j + m[3], m[4] * i + m[5] * j + m[7]};
+            },
+            m[0], m[4], m[1], m[5]};
     }
     if (scale.count >= 3 && tie.count >= 6) {
         const auto& t = tie.values;
         const auto& s = scale.values;
-        return [t, s](double i, double j) {
-            return ModelPoint{(i - t[0]) * s[0] + t[3], (j - t[1]) * (-1 * s[1]) + t[4]};
-        };
+        return Mapping{
+            [t, s](double i, double j) {
+                return ModelPoint{(i - t[0]) * s[0] + t[3], (j - t[1]) * (-1 * s[1]) + t[4]};
+            },
+            s[0], 0, 0, -1 * s[1]};
     }
     return std::nullopt;
 }
@@ -54,15 +70,14 @@ double OuterCornerY(const WorldParams& w) {
 }  // namespace
 
 std::optional<WorldParams> WorldFromTags(const GeoTags& tags) {
-    const auto map = ChooseMapping(tags);
-    if (!map) {
+    const auto mapping = ChooseMapping(tags);
+    if (!mapping) {
         return std::nullopt;
     }
-    // The centres of the top-left pixel and of its right and lower neighbours.
-    const ModelPoint p0 = (*map)(0.5, 0.5);
-    const ModelPoint p1 = (*map)(1.5, 0.5);
-    const ModelPoint p2 = (*map)(0.5, 1.5);
-    return WorldParams{p1.x - p0.x, p1.y - p0.y, p2.x - p0.x, p2.y - p0.y, p0.x, p0.y};
+    // The origin is the centre of the top-left pixel.
+    const ModelPoint centre = mapping->map(0.5, 0.5);
+    return WorldParams{mapping->columnX, mapping->columnY, mapping->rowX,
+                       mapping->rowY,    centre.x,         centre.y};
 }
 
 bool IsRotated(const WorldParams& world) {

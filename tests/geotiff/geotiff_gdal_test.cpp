@@ -209,10 +209,9 @@ TEST_P(GeoTiffWithGdalTest, WorldFileToGeoTiffAndBack) {
 }
 
 // Pixel sizes and origins that binary fractions cannot hold exactly, as most world files
-// have them, should come back digit for digit as well. Disabled while Pelcor derives the
-// pixel size as the difference of two neighbouring pixel centres: with an origin near 6e5
-// that difference keeps only about ten digits (0.1 comes back as 0.0999999999767169).
-TEST(GeoTiffRoundTrip, DISABLED_DecimalValuesComeBackToTheLastWrittenDigit) {
+// have them, come back digit for digit as well: the pixel size is read from the tags, not
+// as the difference of two pixel centres (near 6e5 that keeps only about ten digits).
+TEST(GeoTiffRoundTrip, DecimalValuesComeBackToTheLastWrittenDigit) {
     SKIP_WITHOUT_TOOLS();
     TempFolder folder;
     const std::string input = folder.MakeFolder("in");
