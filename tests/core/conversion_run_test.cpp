@@ -14,7 +14,7 @@ using test::FormTest;
 constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
 
 class ConversionRunTest : public FormTest {
-  protected:
+protected:
     std::string WorldFile(const std::string& name, const std::string& text = kWorldFile) {
         return temp.Write("in/" + name, text);
     }
@@ -119,6 +119,46 @@ TEST_F(ConversionRunTest, MoreThan32767FilesIsAnOverflowReportedByTheRun) {
     EXPECT_NE(user.errorReports[0].find("\tcmbOK_Click Kestrin \r\n\tAddFiles Kestrin \r\n"),
               std::string::npos);
     EXPECT_NE(user.errorReports[0].find("\t6\r\n"), std::string::npos);
+}
+
+// A table naming `image` beside it, with pixels of 2 map units and its corner at (100, 900).
+std::string Table(const std::string& image, int points = 3) {
+    std::string text = "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + image + "\"\r\n";
+    const char* lines[] = {"  (100,900) (0,0) Label \"a\",\r\n",
+                           "  (180,900) (40,0) Label \"b\",\r\n",
+                           "  (180,840) (40,30) Label \"c\"\r\n"};
+    for (int i = 0; i < points; ++i) {
+        text += lines[i];
+    }
+    return text;
+}
+
+TEST_F(ConversionRunTest, ConvertsEveryFileInTheOrderChosenThenSaysDone) {
+    Choose(format::TAB, format::TFW);
+    temp.Write("in/a.tab", Table("a.tif"));
+    temp.Write("in/b.tab", Table("b.tif"));
+    user.AnswerFiles(temp / "in", {"b.tab", "a.tab"});
+    EXPECT_TRUE(cmbOK_Click(form));
+    EXPECT_EQ(user.MessageTexts(), std::vector<std::string>{"Done!"});
+    EXPECT_EQ(user.messages[0].icon, MessageIcon::Information);
+    for (const char* name : {"in/a.tfw", "in/b.tfw"}) {
+        EXPECT_EQ(test::ReadBytes(temp / name), "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n");
+    }
+}
+
+TEST_F(ConversionRunTest, AFailingFileEndsTheRunWithoutDone) {
+    Choose(format::TAB, format::TFW);
+    temp.Write("in/a.tab", Table("a.tif"));
+    temp.Write("in/b.tab", Table("b.tif", 2));
+    temp.Write("in/c.tab", Table("c.tif"));
+    user.AnswerFiles(temp / "in", {"a.tab", "b.tab", "c.tab"});
+    EXPECT_FALSE(cmbOK_Click(form));
+    EXPECT_EQ(user.MessageTexts(),
+              std::vector<std::string>{"TAB file doesn't contain enough coordinates!\r\n" +
+                                       (temp / "in/b.tab")});
+    EXPECT_TRUE(form.fileSystem.FileExists(temp / "in/a.tfw"));
+    EXPECT_FALSE(form.fileSystem.FileExists(temp / "in/b.tfw"));
+    EXPECT_FALSE(form.fileSystem.FileExists(temp / "in/c.tfw"));
 }
 
 TEST(MoveOriginTest, MovesByHalfOrWholePixelsWhateverTheSignOfPixelSizeY) {
