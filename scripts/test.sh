@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, then the same tests
-# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the layer check and the
-# fuzzers' bounded runs.
+# Installs what is missing, builds, and runs every test: the layer check, the fuzzer's bounded
+# run, the normal build's tests, then the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +20,11 @@ jobs=$(nproc)
 echo "== layer check"
 bash scripts/check-layers.sh
 
+if [ -f scripts/fuzz.sh ]; then
+  echo "== fuzzing"
+  bash scripts/fuzz.sh
+fi
+
 echo "== build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
@@ -31,7 +36,3 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
 
-if [ -f scripts/fuzz.sh ]; then
-  echo "== fuzzing"
-  bash scripts/fuzz.sh
-fi
