@@ -19,7 +19,9 @@ std::string GetFileNameAndType(const std::string& FileNamePath) {
 }
 
 std::string GetAbsolutePath(const std::string& BasePath, const std::string& RelativePath) {
-    const std::string joined = BasePath + RelativePath;
+    // An absolute reference (a table may name its image so) must not be glued onto the base.
+    const bool standsAlone = !RelativePath.empty() && RelativePath.front() == '/';
+    const std::string joined = standsAlone ? RelativePath : BasePath + RelativePath;
     const bool absolute = !joined.empty() && joined.front() == '/';
     std::vector<std::string> segments;
     std::size_t start = 0;

@@ -1,17 +1,156 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
 #include "errors/run_time_error.h"
+#include "platform/name_lookup.h"
 
 namespace marlo {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+constexpr fs::perms kAnyWrite =
+    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+
+// Turns a failed system call into the run-time error a Windows program would have met.
+[[noreturn]] void RaiseFileError(int error, const std::string& path) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            throw RunTimeError(err::FileNotFound, "File not found: " + path);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            throw RunTimeError(err::PermissionDenied, "Permission denied: " + path);
+        default:
+            throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path);
+    }
+}
+
+// A regular file opened with the given flags, closed when the object goes. Opening does not
+// wait on a FIFO, and anything but a regular file is refused, so a text stream never blocks
+// on a pipe or reads a device.
+class OpenFile {
+  public:
+    OpenFile(const std::string& path, int flags) : path_(path) {
+        descriptor_ = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (descriptor_ < 0) {
+            RaiseFileError(errno, path);
+        }
+        struct stat info {};
+        if (::fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(descriptor_);
+            RaiseFileError(S_ISDIR(info.st_mode) ? EISDIR : ENOENT, path);
+        }
+        size_ = static_cast<std::uint64_t>(info.st_size);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+
+    // The whole file, refused before anything is read when it is larger than `limit`.
+    std::string ReadAll(std::size_t limit) {
+        if (size_ > limit) {
+            throw RunTimeError(err::PathFileAccessError,
+                               "File too large to read as text: " + path_);
+        }
+        std::string bytes(static_cast<std::size_t>(size_), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(descriptor_, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                RaiseFileError(errno, path_);
+            }
+            if (got == 0) {
+                break;  // The file shrank while being read.
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
+    void WriteAll(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                RaiseFileError(put < 0 ? errno : EIO, path_);
+            }
+            done += static_cast<std::size_t>(put);
+        }
+    }
+
+    void Close() {
+        const int descriptor = descriptor_;
+        descriptor_ = -1;
+        if (::close(descriptor) != 0) {
+            RaiseFileError(errno, path_);
+        }
+    }
+
+  private:
+    std::string path_;
+    int descriptor_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// CR LF, LF and CR each end a line; a last line without a line end still counts.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+std::int32_t AttributesOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        RaiseFileError(errno, path);
+    }
+    std::int32_t attributes = attr::Normal;
+    if (S_ISDIR(info.st_mode)) {
+        attributes |= attr::Directory;
+    } else if (S_ISREG(info.st_mode)) {
+        attributes |= attr::Archive;
+    } else {
+        attributes |= attr::System;
+    }
+    // access() grants root everything, so an entry without any write bit counts as read-only
+    // too: the program must not replace what the owner marked read-only.
+    if (::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
+        attributes |= attr::ReadOnly;
+    }
+    return attributes;
+}
+
+}  // namespace
 
 std::string TextReadStream::ReadLine() {
     if (AtEndOfStream()) {
@@ -41,15 +180,9 @@ void TextAppendStream::Close() {
         return;
     }
     closed_ = true;
-    std::FILE* file = std::fopen(path_.c_str(), "ab");
-    if (file == nullptr) {
-        throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path_);
-    }
-    const bool written = std::fwrite(pending_.data(), 1, pending_.size(), file) == pending_.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path_);
-    }
+    OpenFile file(path_, O_WRONLY | O_APPEND | O_CREAT);
+    file.WriteAll(pending_);
+    file.Close();
 }
 
 bool FileSystemService::FileExists(const std::string& path) const {
@@ -63,51 +196,13 @@ bool FileSystemService::FolderExists(const std::string& path) const {
 }
 
 TextReadStream FileSystemService::OpenTextFileForReading(const std::string& path) const {
-    const std::string onDisk = ResolveOnDisk(path);
-    std::error_code ec;
-    if (!fs::is_regular_file(onDisk, ec)) {
-        throw RunTimeError(err::FileNotFound, "File not found: " + path);
-    }
-    std::ifstream in(onDisk, std::ios::binary);
-    if (!in) {
-        throw RunTimeError(err::PermissionDenied, "Permission denied: " + path);
-    }
-    const auto size = fs::file_size(onDisk, ec);
-    if (ec || size > kMaxTextFileSize) {
-        throw RunTimeError(err::PathFileAccessError, "File too large to read as text: " + path);
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    const std::string text = DecodeAnsiText(bytes);
-
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) {
-        lines.push_back(line);
-    }
-    return TextReadStream(std::move(lines));
+    OpenFile file(ResolveOnDisk(path), O_RDONLY);
+    return TextReadStream(SplitLines(DecodeAnsiText(file.ReadAll(kMaxTextFileSize))));
 }
 
 TextAppendStream FileSystemService::OpenTextFileForAppending(const std::string& path) const {
     const std::string onDisk = ResolveOnDisk(path);
-    std::FILE* file = std::fopen(onDisk.c_str(), "ab");
-    if (file == nullptr) {
-        throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path);
-    }
-    std::fclose(file);
+    OpenFile(onDisk, O_WRONLY | O_APPEND | O_CREAT).Close();
     return TextAppendStream(onDisk);
 }
 
@@ -115,70 +210,57 @@ void FileSystemService::DeleteFile(const std::string& path) const {
     const std::string onDisk = ResolveOnDisk(path);
     std::error_code ec;
     if (!fs::is_regular_file(onDisk, ec)) {
-        throw RunTimeError(err::FileNotFound, "File not found: " + path);
+        RaiseFileError(ENOENT, path);
     }
-    if (!fs::remove(onDisk, ec) || ec) {
-        throw RunTimeError(err::PermissionDenied, "Permission denied: " + path);
+    // Unlinking needs only the folder's permission: a read-only file goes as well.
+    if (::unlink(onDisk.c_str()) != 0) {
+        RaiseFileError(errno, path);
     }
 }
 
 void FileSystemService::CopyFile(const std::string& source, const std::string& target,
                                  bool overwrite) const {
+    const std::string sourceOnDisk = ResolveOnDisk(source);
     std::error_code ec;
-    const auto options =
-        overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    fs::copy_file(ResolveOnDisk(source), ResolveOnDisk(target), options, ec);
+    if (!fs::is_regular_file(sourceOnDisk, ec)) {
+        RaiseFileError(ENOENT, source);
+    }
+    const auto options = overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
+    fs::copy_file(sourceOnDisk, ResolveOnDisk(target), options, ec);
     if (ec) {
-        throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + ec.message());
+        RaiseFileError(ec.value(), target);
     }
 }
 
-namespace {
-std::int32_t AttributesOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw RunTimeError(err::FileNotFound, "File not found: " + path);
-    }
-    std::int32_t attributes = 0;
-    if (S_ISDIR(info.st_mode)) {
-        attributes |= attr::Directory;
-    } else if (S_ISREG(info.st_mode)) {
-        attributes |= attr::Archive;
-    } else {
-        attributes |= attr::System;
-    }
-    if (::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
-        attributes |= attr::ReadOnly;
+std::int32_t FileSystemService::FileAttributes(const std::string& path) const {
+    const std::int32_t attributes = AttributesOf(ResolveOnDisk(path));
+    if ((attributes & attr::Directory) != 0) {
+        RaiseFileError(ENOENT, path);
     }
     return attributes;
 }
-}  // namespace
-
-std::int32_t FileSystemService::FileAttributes(const std::string& path) const {
-    return AttributesOf(ResolveOnDisk(path));
-}
 
 std::int32_t FileSystemService::FolderAttributes(const std::string& path) const {
-    return AttributesOf(ResolveOnDisk(path));
+    const std::int32_t attributes = AttributesOf(ResolveOnDisk(path));
+    if ((attributes & attr::Directory) == 0) {
+        RaiseFileError(ENOENT, path);
+    }
+    return attributes;
 }
 
 bool FileSystemService::SetAttributes(const std::string& path, std::int32_t attributes) const {
     std::error_code ec;
     const std::string onDisk = ResolveOnDisk(path);
     if ((attributes & attr::ReadOnly) != 0) {
-        fs::permissions(onDisk, fs::perms::owner_write | fs::perms::group_write |
-                                    fs::perms::others_write,
-                        fs::perm_options::remove, ec);
+        fs::permissions(onDisk, kAnyWrite, fs::perm_options::remove, ec);
     } else {
         fs::permissions(onDisk, fs::perms::owner_write, fs::perm_options::add, ec);
     }
     return !ec;
 }
 
-std::string FileSystemService::ResolveOnDisk(const std::string& path) const { return path; }
-
-std::string DecodeAnsiText(const std::string& bytes) { return bytes; }
-
-std::string EncodeAnsiText(const std::string& utf8) { return utf8; }
+std::string FileSystemService::ResolveOnDisk(const std::string& path) const {
+    return LookUpWindowsStyle(path);
+}
 
 }  // namespace marlo

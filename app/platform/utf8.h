@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace marlo::utf8 {
+
+// Reads the code point that starts at `pos` and moves `pos` past it. Returns false, after
+// moving one byte, when the bytes there are not a well-formed UTF-8 sequence (overlong forms,
+// surrogates and values above U+10FFFF included), so that callers can go on after bad input.
+bool NextCodePoint(std::string_view text, std::size_t& pos, char32_t& codePoint);
+
+// True when every byte belongs to a well-formed UTF-8 sequence.
+bool IsValid(std::string_view text);
+
+void Append(std::string& out, char32_t codePoint);
+
+}  // namespace marlo::utf8

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "support/temp_folder.h"
+
+namespace marlo {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+
+const std::string kPoints =
+    "  (500000,6000000) (0,0) Label \"Pt 1\",\r\n"
+    "  (500040,6000000) (4,0) Label \"Pt 2\",\r\n"
+    "  (500040,5999970) (4,3) Label \"Pt 3\",\r\n"
+    "  (500000,5999970) (0,3) Label \"Pt 4\"\r\n";
+
+std::string Table(const std::string& imageReference, const std::string& points = kPoints) {
+    return "!table\r\n!version 300\r\n!charset WindowsLatin2\r\n\r\nDefinition Table\r\n"
+           "  File \"" +
+           imageReference + "\"\r\n  Type \"RASTER\"\r\n" + points + "  Units \"m\"\r\n";
+}
+
+class TabToTfwTest : public ::testing::Test {
+  protected:
+    TabToTfwTest() {
+        // Nothing the run does may reach the real home folder.
+        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            setenv(variable, home.path().c_str(), 1);
+        }
+    }
+
+    int Convert(const std::string& table) {
+        std::ostringstream out;
+        errors.str("");
+        return cli::RunMarloConvert({"--from", "tab", "--to", "tfw", table}, out, errors);
+    }
+
+    TempFolder home;
+    TempFolder folder;
+    std::ostringstream errors;
+};
+
+TEST_F(TabToTfwTest, WritesTheWorldFileBesideTheImageTheTableNames) {
+    folder.Write("img/a.tif", "x");
+    const std::string table = folder.Write("data/a.tab", Table("..\\img\\a.tif"));
+    ASSERT_EQ(Convert(table), cli::kExitDone) << errors.str();
+    EXPECT_EQ(ReadBytes(folder / "img/a.tfw"), "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n");
+    EXPECT_EQ(errors.str(), "Done!\n");
+}
+
+TEST_F(TabToTfwTest, AnImageOutOfReachGetsItsWorldFileBesideTheTable) {
+    const std::string table = folder.Write("data/a.tab", Table("C:\\maps\\sheet.tif"));
+    ASSERT_EQ(Convert(table), cli::kExitDone) << errors.str();
+    EXPECT_EQ(ReadBytes(folder / "data/sheet.tfw"), "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n");
+}
+
+TEST_F(TabToTfwTest, ABadTableEndsTheRunWithoutAWorldFile) {
+    folder.Write("data/a.tif", "x");
+    const std::string twoPoints = kPoints.substr(0, kPoints.find("  (500040,5999970)"));
+    const std::string table = folder.Write("data/a.tab", Table("a.tif", twoPoints));
+    EXPECT_EQ(Convert(table), cli::kExitNotDone);
+    EXPECT_EQ(errors.str(), "TAB file doesn't contain enough coordinates!\n" + table + "\n");
+
+    folder.Write(
+        "data/a.tab",
+        Table("a.tif", "  (1,2) (0,0) Label \"1\",\r\n  (3,4) (0,0) Label \"2\",\r\n" + kPoints));
+    EXPECT_EQ(Convert(table), cli::kExitNotDone);
+    EXPECT_NE(errors.str().find("OdczytTAB"), std::string::npos) << errors.str();
+    EXPECT_EQ(errors.str().find("Done!"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(folder / "data/a.tfw").good());
+}
+
+}  // namespace
+}  // namespace marlo
