@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
-#include <regex>
 
 #include "conversion/conversion_run.h"
 #include "formats/geotiff/geotiff.h"
@@ -225,11 +226,18 @@ class TabRoundTripTest : public TabWriterTest {
 
     // Every number of a file's text, in order.
     static std::vector<double> Numbers(const std::string& text) {
-        static const std::regex number(R"(-?[0-9]+(\.[0-9]+)?(E[-+][0-9]+)?)");
         std::vector<double> numbers;
-        for (auto it = std::sregex_iterator(text.begin(), text.end(), number);
-             it != std::sregex_iterator(); ++it) {
-            numbers.push_back(std::stod(it->str()));
+        const char* at = text.c_str();
+        while (*at != '\0') {
+            const bool starts = std::isdigit(static_cast<unsigned char>(*at)) ||
+                                (*at == '-' && std::isdigit(static_cast<unsigned char>(at[1])));
+            if (!starts) {
+                ++at;
+                continue;
+            }
+            char* end = nullptr;
+            numbers.push_back(std::strtod(at, &end));
+            at = end;
         }
         return numbers;
     }
