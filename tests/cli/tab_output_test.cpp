@@ -202,18 +202,6 @@ TEST_F(TabOutputTest, UsesTheShippedListUntilOneHasBeenLocated) {
     EXPECT_EQ(ReadBytes(CopiedList()), ReadBytes(JoinPath(shipped, "mapinfow.prj")));
 }
 
-TEST_F(TabOutputTest, ASecondRunUsesTheCopiedList) {
-    const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
-    folder.Write("in/sheet.tif", "not measured");
-    Convert({"--from", "tfw", "--to", "tab", "--group", " Longitude / Latitude ", "--projection",
-             "Longitude / Latitude (WGS 84)", "--projection-file", listPath, worldFile});
-    fs::remove(listPath);
-    fs::remove(folder / "in/sheet.tab");
-    Convert({"--from", "tfw", "--to", "tab", "--group", " Longitude / Latitude ", "--projection",
-             "Longitude / Latitude (WGS 84)", "--projection-file", listPath, worldFile});
-    EXPECT_TRUE(fs::exists(folder / "in/sheet.tab")) << errors.str();
-}
-
 TEST_F(TabOutputTest, GdalPlacesATableFromAWorldFileWhereItPlacesTheWorldFile) {
     if (!GdalAvailable()) {
         GTEST_SKIP() << "GDAL's tools are not installed";

@@ -143,13 +143,6 @@ TEST_F(TabWriterTest, CutsTheNameAtItsFirstDotAndReplacesAWritableTable) {
     EXPECT_FALSE(form.conversionFailed);
 }
 
-TEST_F(TabWriterTest, FarCornersUseTheWidthAndHeightThemselves) {
-    REQUIRE_IMAGE_SIZE();
-    form.WorldParams = {1, 0, 0, -1, 0, 0};
-    ZapisTAB(form, PrepareSheet("sheet.tfw", 1, 1));
-    EXPECT_NE(Table().find("  (1,-1) (1,1) Label"), std::string::npos) << Table();
-}
-
 TEST_F(TabWriterTest, AnOverflowIsReportedAndEndsTheRun) {
     REQUIRE_IMAGE_SIZE();
     form.WorldParams.pixelSizeX = 1e308;
