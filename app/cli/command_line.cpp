@@ -7,6 +7,7 @@
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
 #include "conversion/paths.h"
+#include "formats/tab/projection_choice.h"
 #include "platform/program_folders.h"
 #include "text/catalogue.h"
 
@@ -142,11 +143,19 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         options.answers.projectionFile = FullPath(options.answers.projectionFile);
     }
 
+    const std::string shippedFolder = ShippedProjectionFolder();
+    // Until a list has been located once, the one shipped with the program answers the locate
+    // dialog (which is shown only while the user data folder holds no list).
+    if (options.answers.projectionFile.empty() && !shippedFolder.empty()) {
+        options.answers.projectionFile = JoinPath(shippedFolder, "mapinfow.prj");
+    }
+
     currentLanguage = options.language;
     ConsoleUser user(options.answers, errors);
     SystemRegionalSettings regional;
     ConversionContext form(user, regional);
     form.programFolder = UserDataFolder();
+    form.shippedProjectionFolder = shippedFolder;
     SelectOptions(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
     return cmbOK_Click(form) ? kExitDone : kExitNotDone;
 }

@@ -1,10 +1,37 @@
 #include "cli/console_user.h"
 
 #include "conversion/paths.h"
+#include "formats/tab/projection_window.h"
 
 namespace marlo::cli {
 
 namespace {
+// The entry of `names` that is `wanted`: spelled exactly as listed, or else equal once the
+// blanks around both are left aside (group names are listed with the blanks that set them off
+// from the hyphens of their header); -1 when there is none.
+int IndexOfName(const std::vector<std::string>& names, const std::string& wanted) {
+    const auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(' ');
+        return first == std::string::npos
+                   ? std::string()
+                   : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    if (wanted.empty()) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) {
+            return static_cast<int>(i);
+        }
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (trimmed(names[i]) == trimmed(wanted)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 // Message boxes break lines with CR LF or a lone CR; a terminal wants LF.
 std::string ForTerminal(const std::string& text) {
     std::string out;
@@ -51,15 +78,33 @@ std::string ConsoleUser::ShowOpenFileDialog(const OpenFileDialogRequest& request
     return selection;
 }
 
-std::string ConsoleUser::BrowseForFolder(const std::string&) { return answers_.outputDirectory; }
+std::string ConsoleUser::BrowseForFolder(const std::string&) {
+    return answers_.outputDirectory;
+}
 
 void ConsoleUser::ShowErrorReport(const std::string& report) {
     errors_ << ForTerminal(report) << '\n';
 }
 
-void ConsoleUser::ShowProjectionWindow(ProjectionWindow&) {
-    // Answered from --group and --projection once the projection window exists; until then
-    // closing it unanswered is a cancel.
+void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
+    // A group or projection that is not answered, or not listed, closes the window: a cancel.
+    const int group = IndexOfName(window.GroupNames(), answers_.group);
+    if (group < 0) {
+        errors_ << "marlo-convert: no projection group \"" << answers_.group
+                << "\" in the projection list (--group)\n";
+        window.CloseBox();
+        return;
+    }
+    window.cmbGroup_Click(group);
+    const int projection = IndexOfName(window.ProjectionNames(), answers_.projection);
+    if (projection < 0) {
+        errors_ << "marlo-convert: no projection \"" << answers_.projection << "\" in group \""
+                << answers_.group << "\" (--projection)\n";
+        window.CloseBox();
+        return;
+    }
+    window.SelectProjection(projection);
+    window.cmdOK_Click();
 }
 
 }  // namespace marlo::cli

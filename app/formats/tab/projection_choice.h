@@ -6,7 +6,13 @@
 
 namespace marlo {
 
-// The CoordSys clause for this run's tables, chosen by the user; "error" when none was chosen.
+// The CoordSys clause for this run's tables, chosen by the user; "error" when none was chosen
+// (conversionFailed is then set), "" after an unexpected failure, which has been reported.
 std::string UstalenieProjekcji(ConversionContext& form);
+
+// The folder of the projection list shipped with the program: installed beside the program
+// (<program folder>/../share/marlo/projections), in the source tree of a build, or in the
+// installation's data folder; "" when none of them holds the list.
+std::string ShippedProjectionFolder();
 
 }  // namespace marlo

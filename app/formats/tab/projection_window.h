@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,10 +14,11 @@ namespace marlo {
 // end and the tests drive it through these calls; closing it any way but OK with a projection
 // chosen leaves the result "error".
 class ProjectionWindow {
-public:
+  public:
     ProjectionWindow(ConversionContext& form, std::string projectionListPath);
 
     // Puts the captions on and fills the group list from the projection list file.
+    // UstalenieProjekcji calls it before it shows the window; later calls do nothing.
     void Load();
 
     std::string Caption() const;
@@ -44,7 +47,10 @@ public:
     // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise.
     const std::string& Result() const;
 
-private:
+  private:
+    // The projection line the shown name stands for.
+    std::optional<std::size_t> ChosenLine() const;
+
     ConversionContext& form_;
     std::string projectionListPath_;
     std::vector<std::string> projectionLines_;
@@ -57,6 +63,12 @@ private:
     std::string projectionText_;
     std::string result_ = "error";
     bool closed_ = false;
+    bool loaded_ = false;
+    std::string caption_;
+    std::string label1Caption_;
+    std::string label2Caption_;
+    std::string okCaption_;
+    std::string cancelCaption_;
 };
 
 }  // namespace marlo

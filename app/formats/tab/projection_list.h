@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/conversion_context.h"
+
+namespace marlo {
+
+// MapInfo's projection list (mapinfow.prj) as the projection window reads it: group headers
+// hold "---", an empty line ends a group, every other line is a projection line of the form
+// "Name", parameters. Lines that break that form are passed over, never fatal.
+
+// A projection line taken apart: the name between its first two double quotes, and the
+// parameters from the third character after the first double quote that a comma follows.
+struct ProjectionEntry {
+    std::string name;
+    std::string parameters;
+};
+
+// Every line of the file, empty ones included, in file order.
+std::vector<std::string> ReadProjectionLines(ConversionContext& form, const std::string& path);
+
+bool IsGroupHeader(const std::string& line);
+// The text between a header's first "---" and the next "---" after it, blanks included;
+// nothing for a line that is no header or holds a single "---".
+std::optional<std::string> GroupName(const std::string& line);
+// Nothing for a line without two double quotes, without a double quote followed by a comma,
+// or without any parameters after them.
+std::optional<ProjectionEntry> ParseProjectionLine(const std::string& line);
+
+// The indexes of the usable projection lines of the group whose header stands at headerLine:
+// the lines after it up to the next header, the first empty line or the end of the list.
+std::vector<std::size_t> GroupProjectionLines(const std::vector<std::string>& lines,
+                                              std::size_t headerLine);
+// The first line that is no group header and contains `text`, whatever the letter case.
+std::optional<std::size_t> FindProjectionLine(const std::vector<std::string>& lines,
+                                              const std::string& text);
+
+// Whether `text` contains `part`, letters compared without regard to case (the letters of
+// the ANSI code page: ASCII and the Latin letters of Windows-1250).
+bool ContainsIgnoringCase(const std::string& text, const std::string& part);
+
+}  // namespace marlo

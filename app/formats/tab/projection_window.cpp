@@ -1,0 +1,178 @@
+#include "formats/tab/projection_window.h"
+
+#include "formats/tab/projection_list.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+
+namespace {
+
+constexpr const char* kNoChoice = "error";
+constexpr const char* kClauseStart = "CoordSys Earth Projection ";
+
+// The catalogue has no text for cancelling; the button keeps its design text in English.
+std::string CancelText() {
+    return currentLanguage == "polski" ? "Anuluj" : "Cancel";
+}
+
+bool ValidIndex(int index, std::size_t count) {
+    return index >= 0 && static_cast<std::size_t>(index) < count;
+}
+
+}  // namespace
+
+ProjectionWindow::ProjectionWindow(ConversionContext& form, std::string projectionListPath)
+    : form_(form), projectionListPath_(std::move(projectionListPath)) {}
+
+void ProjectionWindow::Load() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    caption_ = CaptionText(1);
+    label1Caption_ = CaptionText(2);
+    label2Caption_ = CaptionText(3);
+    okCaption_ = CaptionText(4);
+    cancelCaption_ = CancelText();
+    if (!form_.fileSystem.FileExists(projectionListPath_)) {
+        form_.ui.ShowMessage(MessageText(msg::UnableToOpenFile) + "\r\n" + projectionListPath_,
+                             MessageIcon::Critical);
+        result_ = kNoChoice;
+        return;
+    }
+    projectionLines_ = ReadProjectionLines(form_, projectionListPath_);
+    for (std::size_t line = 0; line < projectionLines_.size(); ++line) {
+        if (auto name = GroupName(projectionLines_[line])) {
+            groupNames_.push_back(std::move(*name));
+            groupHeaderLines_.push_back(line);
+        }
+    }
+    if (!groupHeaderLines_.empty() && groupHeaderLines_.front() == 0) {
+        cmbGroup_Click(0);
+    }
+}
+
+std::string ProjectionWindow::Caption() const {
+    return caption_;
+}
+std::string ProjectionWindow::Label1Caption() const {
+    return label1Caption_;
+}
+std::string ProjectionWindow::Label2Caption() const {
+    return label2Caption_;
+}
+std::string ProjectionWindow::OkCaption() const {
+    return okCaption_;
+}
+std::string ProjectionWindow::CancelCaption() const {
+    return cancelCaption_;
+}
+
+const std::vector<std::string>& ProjectionWindow::GroupNames() const {
+    return groupNames_;
+}
+int ProjectionWindow::GroupIndex() const {
+    return groupIndex_;
+}
+
+void ProjectionWindow::cmbGroup_Click(int index) {
+    projectionNames_.clear();
+    projectionNameLines_.clear();
+    SelectProjection(-1);
+    if (!ValidIndex(index, groupNames_.size())) {
+        groupIndex_ = -1;
+        return;
+    }
+    groupIndex_ = index;
+    for (const std::size_t line : GroupProjectionLines(
+             projectionLines_, groupHeaderLines_[static_cast<std::size_t>(index)])) {
+        projectionNames_.push_back(ParseProjectionLine(projectionLines_[line])->name);
+        projectionNameLines_.push_back(line);
+    }
+    if (!projectionNames_.empty()) {
+        SelectProjection(0);
+    }
+}
+
+const std::vector<std::string>& ProjectionWindow::ProjectionNames() const {
+    return projectionNames_;
+}
+int ProjectionWindow::ProjectionIndex() const {
+    return projectionIndex_;
+}
+
+void ProjectionWindow::SelectProjection(int index) {
+    if (!ValidIndex(index, projectionNames_.size())) {
+        projectionIndex_ = -1;
+        projectionText_.clear();
+        return;
+    }
+    projectionIndex_ = index;
+    projectionText_ = projectionNames_[static_cast<std::size_t>(index)];
+}
+
+void ProjectionWindow::SetProjectionText(const std::string& text) {
+    projectionText_ = text;
+    if (ValidIndex(projectionIndex_, projectionNames_.size()) &&
+        projectionNames_[static_cast<std::size_t>(projectionIndex_)] == text) {
+        return;
+    }
+    projectionIndex_ = -1;
+    for (std::size_t i = 0; i < projectionNames_.size(); ++i) {
+        if (projectionNames_[i] == text) {
+            projectionIndex_ = static_cast<int>(i);
+            return;
+        }
+    }
+}
+
+const std::string& ProjectionWindow::ProjectionText() const {
+    return projectionText_;
+}
+
+std::optional<std::size_t> ProjectionWindow::ChosenLine() const {
+    if (projectionText_.empty()) {
+        return std::nullopt;
+    }
+    // A name picked from the list stands for the line it was listed from, even when other
+    // lines (a longer name, the same name in another group) contain it as well.
+    if (ValidIndex(projectionIndex_, projectionNames_.size())) {
+        return projectionNameLines_[static_cast<std::size_t>(projectionIndex_)];
+    }
+    return FindProjectionLine(projectionLines_, projectionText_);
+}
+
+void ProjectionWindow::cmdOK_Click() {
+    if (closed_) {
+        return;
+    }
+    result_ = kNoChoice;
+    if (const auto line = ChosenLine()) {
+        if (const auto projection = ParseProjectionLine(projectionLines_[*line])) {
+            result_ = kClauseStart + projection->parameters;
+        }
+    }
+    closed_ = true;
+}
+
+void ProjectionWindow::cmdCancel_Click() {
+    if (closed_) {
+        return;
+    }
+    result_ = kNoChoice;
+    closed_ = true;
+}
+
+void ProjectionWindow::CloseBox() {
+    cmdCancel_Click();
+}
+
+bool ProjectionWindow::IsClosed() const {
+    return closed_;
+}
+
+const std::string& ProjectionWindow::Result() const {
+    return result_;
+}
+
+}  // namespace marlo

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formats/tab/projection_choice.h"
+#include "formats/tab/projection_window.h"
+#include "support/scripted_user.h"
+#include "support/temp_folder.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+namespace {
+
+using test::ReadBytes;
+
+const char* const kList = "--- World ---\r\n\"WGS 84\", 1, 104\r\n";
+
+class ProjectionChoiceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        currentLanguage = "english";
+        form.programFolder = folder / "data/Marlo";
+        form.shippedProjectionFolder = folder.MakeFolder("shipped");
+        user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
+    }
+
+    std::string CopiedList() const { return form.programFolder + "/mapinfow.prj"; }
+
+    test::TempFolder folder;
+    test::ScriptedUser user;
+    FixedRegionalSettings regional{"."};
+    ConversionContext form{user, regional};
+};
+
+TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
+    const std::string located = folder.Write("elsewhere/MAPINFOW.PRJ", kList);
+    user.fileDialogAnswers.push_back(located);
+    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
+    EXPECT_FALSE(form.conversionFailed);
+    EXPECT_EQ(ReadBytes(CopiedList()), kList);
+
+    ASSERT_EQ(user.fileDialogs.size(), 1u);
+    const OpenFileDialogRequest& request = user.fileDialogs[0];
+    EXPECT_EQ(request.title, "Locate MapInfo projection file...");
+    EXPECT_EQ(request.filter, "MapInfo projection file (mapinfow.prj)|mapinfow.prj");
+    EXPECT_EQ(request.filterIndex, 1);
+    EXPECT_EQ(request.flags, 2625540u);
+    EXPECT_EQ(request.initialFolder, form.shippedProjectionFolder);
+    EXPECT_FALSE(request.multiSelect);
+
+    std::filesystem::remove(located);
+    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
+    EXPECT_EQ(user.fileDialogs.size(), 1u);
+    EXPECT_EQ(user.projectionWindowsShown, 2);
+}
+
+TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
+    EXPECT_EQ(UstalenieProjekcji(form), "error");
+    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(user.projectionWindowsShown, 0);
+    EXPECT_FALSE(std::filesystem::exists(form.programFolder));
+}
+
+TEST_F(ProjectionChoiceTest, ALocatedFileThatIsGoneIsReported) {
+    user.fileDialogAnswers.push_back(folder / "gone.prj");
+    EXPECT_EQ(UstalenieProjekcji(form), "error");
+    EXPECT_TRUE(form.conversionFailed);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].text, "File not found!\r\n" + folder / "gone.prj");
+    EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(ProjectionChoiceTest, AWindowClosedWithoutAChoiceEndsTheRun) {
+    folder.Write("data/Marlo/mapinfow.prj", kList);
+    user.projectionWindowScript = [](ProjectionWindow& window) { window.CloseBox(); };
+    EXPECT_EQ(UstalenieProjekcji(form), "error");
+    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_TRUE(user.fileDialogs.empty());
+
+    form.conversionFailed = false;
+    user.projectionWindowScript = nullptr;  // shown and closed without a click
+    EXPECT_EQ(UstalenieProjekcji(form), "error");
+    EXPECT_TRUE(form.conversionFailed);
+}
+
+TEST_F(ProjectionChoiceTest, AProgramFolderThatCannotBeMadeIsAnUnexpectedError) {
+    folder.Write("data", "a file where the folder should be");
+    user.fileDialogAnswers.push_back(folder.Write("mapinfow.prj", kList));
+    EXPECT_EQ(UstalenieProjekcji(form), "");
+    EXPECT_FALSE(form.conversionFailed);
+    ASSERT_EQ(user.errorReports.size(), 1u);
+    EXPECT_NE(user.errorReports[0].find("UstalenieProjekcji"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marlo

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <gmock/gmock.h>
+
+#include "formats/tab/projection_window.h"
+#include "support/scripted_user.h"
+#include "support/temp_folder.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class ProjectionWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { currentLanguage = "english"; }
+    void TearDown() override { currentLanguage = "english"; }
+
+    // Loads a window over a projection list made of `bytes`.
+    ProjectionWindow& Open(const std::string& bytes) {
+        window.emplace(form, folder.Write("mapinfow.prj", bytes));
+        window->Load();
+        return *window;
+    }
+
+    test::TempFolder folder;
+    test::ScriptedUser user;
+    FixedRegionalSettings regional{"."};
+    ConversionContext form{user, regional};
+    std::optional<ProjectionWindow> window;
+};
+
+const char* const kUtmList =
+    "--- Longitude / Latitude ---\r\n"
+    "\"Longitude / Latitude (WGS 84)\", 1, 104\r\n"
+    "\r\n"
+    "--- UTM (WGS 84) ---\r\n"
+    "\"UTM zone 10\", 8, 104, 7, -123, 0, 0.9996, 500000, 0\r\n"
+    "\"UTM zone 1\", 8, 104, 7, -177, 0, 0.9996, 500000, 0\r\n"
+    "--- UTM ---\r\n"
+    "\"UTM zone 1\", 8, 104, \"m\", -177, 0, 0.9996, 500000, 0\r\n";
+
+TEST_F(ProjectionWindowTest, AFirstLineHeaderIsChosenWithItsFirstProjection) {
+    ProjectionWindow& w = Open(kUtmList);
+    EXPECT_THAT(w.GroupNames(), ElementsAre(" Longitude / Latitude ", " UTM (WGS 84) ", " UTM "));
+    EXPECT_EQ(w.GroupIndex(), 0);
+    EXPECT_THAT(w.ProjectionNames(), ElementsAre("Longitude / Latitude (WGS 84)"));
+    EXPECT_EQ(w.ProjectionText(), "Longitude / Latitude (WGS 84)");
+    w.cmdOK_Click();
+    EXPECT_TRUE(w.IsClosed());
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 1, 104");
+    EXPECT_TRUE(user.messages.empty());
+}
+
+TEST_F(ProjectionWindowTest, APickedNameGivesTheLineItWasListedFrom) {
+    ProjectionWindow& w = Open(kUtmList);
+    w.cmbGroup_Click(1);
+    EXPECT_THAT(w.ProjectionNames(), ElementsAre("UTM zone 10", "UTM zone 1"));
+    w.SelectProjection(1);
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104, 7, -177, 0, 0.9996, 500000, 0");
+
+    ProjectionWindow& other = Open(kUtmList);
+    other.cmbGroup_Click(2);
+    other.cmdOK_Click();
+    EXPECT_EQ(other.Result(),
+              "CoordSys Earth Projection 8, 104, \"m\", -177, 0, 0.9996, 500000, 0");
+}
+
+TEST_F(ProjectionWindowTest, ATypedNameIsFoundWhateverItsCapitals) {
+    ProjectionWindow& w = Open("x\r\n--- G ---\r\n\"Strefa ŁÓDŹ\", 8, 1000\r\n");
+    EXPECT_EQ(w.GroupIndex(), -1);  // the header is not the first line
+    w.SetProjectionText("strefa łódź");
+    EXPECT_EQ(w.ProjectionIndex(), -1);
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 1000");
+
+    ProjectionWindow& unknown = Open(kUtmList);
+    unknown.SetProjectionText("Mars");
+    unknown.cmdOK_Click();
+    EXPECT_EQ(unknown.Result(), "error");
+}
+
+TEST_F(ProjectionWindowTest, AWindowsCodePageListIsReadAsSuch) {
+    // "Układ 1992" in Windows-1250: the name is listed in UTF-8 and found by its capitals.
+    ProjectionWindow& w = Open(
+        "--- Polska ---\r\n\"Uk\xB3"
+        "ad 1992\", 8, 1000\r\n");
+    EXPECT_THAT(w.ProjectionNames(), ElementsAre("Układ 1992"));
+    w.SetProjectionText("UKŁAD 1992");
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 1000");
+}
+
+TEST_F(ProjectionWindowTest, AnEmptyLineEndsAGroup) {
+    ProjectionWindow& w = Open(
+        "--- Empty ---\r\n\r\n\"Lost\", 1, 104\r\n--- Cut ---\r\n"
+        "\"Kept\", 1, 104\r\n\r\n\"Also lost\", 1, 104\r\n");
+    EXPECT_THAT(w.ProjectionNames(), IsEmpty());
+    EXPECT_EQ(w.ProjectionText(), "");
+    w.cmbGroup_Click(1);
+    EXPECT_THAT(w.ProjectionNames(), ElementsAre("Kept"));
+    w.cmbGroup_Click(0);
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "error");
+
+    ProjectionWindow& last = Open("--- Last ---");
+    EXPECT_THAT(last.GroupNames(), ElementsAre(" Last "));
+    EXPECT_THAT(last.ProjectionNames(), IsEmpty());
+}
+
+TEST_F(ProjectionWindowTest, NoBlankAfterTheCommaLosesTheFirstParameterCharacter) {
+    ProjectionWindow& w = Open("--- G ---\r\n\"Tight\",12, 104\r\n");
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 2, 104");
+}
+
+TEST_F(ProjectionWindowTest, LinesThatBreakTheFormatArePassedOver) {
+    ProjectionWindow& w = Open(
+        "--- G ---\r\n"
+        "no quotes here\r\n"
+        "\"one quote, 1, 104\r\n"
+        "\"No comma\" 1, 104\r\n"
+        "\"Nothing after\", \r\n"
+        "\"\", 1, 104\r\n"
+        "\"Good\", 1, 104\r\n"
+        "--- single header\r\n"
+        "\"After single\", 1, 104\r\n"
+        "------\r\n");
+    EXPECT_THAT(w.GroupNames(), ElementsAre(" G ", ""));
+    EXPECT_THAT(w.ProjectionNames(), ElementsAre("Good"));
+    w.SetProjectionText("No comma");
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "error");
+}
+
+TEST_F(ProjectionWindowTest, CancelAndTheCloseBoxGiveError) {
+    ProjectionWindow& w = Open(kUtmList);
+    w.cmdCancel_Click();
+    EXPECT_TRUE(w.IsClosed());
+    EXPECT_EQ(w.Result(), "error");
+    w.cmdOK_Click();  // a closed window takes no more clicks
+    EXPECT_EQ(w.Result(), "error");
+
+    ProjectionWindow& closed = Open(kUtmList);
+    closed.CloseBox();
+    EXPECT_TRUE(closed.IsClosed());
+    EXPECT_EQ(closed.Result(), "error");
+}
+
+TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
+    ProjectionWindow w(form, folder / "mapinfow.prj");
+    w.Load();
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].text, "Unable to open file!\r\n" + folder / "mapinfow.prj");
+    EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+    EXPECT_THAT(w.GroupNames(), IsEmpty());
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "error");
+}
+
+TEST_F(ProjectionWindowTest, PutsTheCaptionsOfTheInterfaceLanguage) {
+    currentLanguage = "polski";
+    ProjectionWindow& w = Open(kUtmList);
+    EXPECT_EQ(w.Caption(), "Marlo - wybierz projekcję MapInfo");
+    EXPECT_EQ(w.Label1Caption(), "Grupa:");
+    EXPECT_EQ(w.Label2Caption(), "Projekcja:");
+    EXPECT_EQ(w.OkCaption(), "OK");
+    EXPECT_EQ(w.CancelCaption(), "Anuluj");
+    currentLanguage = "english";
+    EXPECT_EQ(Open(kUtmList).CancelCaption(), "Cancel");
+}
+
+}  // namespace
+}  // namespace marlo
