@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "conversion/file_selection.h"
 #include "conversion/paths.h"
 #include "formats/geotiff/geotiff.h"
+#include "formats/output_file.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
 
@@ -55,21 +55,6 @@ bool ClauseChosen(const std::string& clause) {
 
 // Makes way for the new table: an existing one is deleted when it may be changed. False,
 // after the message, when it may not or does not go.
-bool RemoveOldTable(ConversionContext& form, const std::string& tablePath) {
-    if (form.fileSystem.FileExists(tablePath)) {
-        if (!CanEditFile(form, tablePath)) {
-            form.Fail(MessageText(msg::FileIsReadOnly) + kCrLf + tablePath, MessageIcon::Critical);
-            return false;
-        }
-        form.fileSystem.DeleteFile(tablePath);
-    }
-    if (form.fileSystem.FileExists(tablePath)) {
-        form.Fail(MessageText(msg::UnableToUpdate) + tablePath, MessageIcon::None);
-        return false;
-    }
-    return true;
-}
-
 void WriteTable(ConversionContext& form, const std::string& inputPath) {
     const std::string imagePath = ReplaceExtensionAtFirstDot(inputPath, ".tif");
     const std::string tablePath = ReplaceExtensionAtFirstDot(inputPath, ".tab");
@@ -77,7 +62,7 @@ void WriteTable(ConversionContext& form, const std::string& inputPath) {
         form.Fail(MessageText(msg::FileNotFound) + kCrLf + imagePath, MessageIcon::Critical);
         return;
     }
-    if (!RemoveOldTable(form, tablePath)) {
+    if (!MakeRoomForOutput(form, tablePath)) {
         return;
     }
     // The table names the image as it is spelled on disk, so that programs that look names up

@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "conversion/file_selection.h"
 #include "conversion/paths.h"
+#include "formats/output_file.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
 
@@ -57,15 +57,7 @@ void ReadWorldFile(ConversionContext& form, const std::string& inputPath) {
 
 void WriteWorldFile(ConversionContext& form, const std::string& imagePath) {
     const std::string path = ReplaceExtensionAtFirstDot(imagePath, ".tfw");
-    if (form.fileSystem.FileExists(path)) {
-        if (!CanEditFile(form, path)) {
-            form.Fail(MessageText(msg::FileIsReadOnly) + "\r\n" + path, MessageIcon::Critical);
-            return;
-        }
-        form.fileSystem.DeleteFile(path);
-    }
-    if (form.fileSystem.FileExists(path)) {
-        form.Fail(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+    if (!MakeRoomForOutput(form, path)) {
         return;
     }
     const WorldParameters& p = form.WorldParams;

@@ -1,0 +1,23 @@
+#include "formats/output_file.h"
+
+#include "conversion/file_selection.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+
+bool MakeRoomForOutput(ConversionContext& form, const std::string& path) {
+    if (form.fileSystem.FileExists(path)) {
+        if (!CanEditFile(form, path)) {
+            form.Fail(MessageText(msg::FileIsReadOnly) + "\r\n" + path, MessageIcon::Critical);
+            return false;
+        }
+        form.fileSystem.DeleteFile(path);
+    }
+    if (form.fileSystem.FileExists(path)) {
+        form.Fail(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace marlo
