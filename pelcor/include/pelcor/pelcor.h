@@ -2,7 +2,9 @@
  * tags (ModelPixelScale 33550, ModelTiepoint 33922, ModelTransformation 34264), as the six
  * world-file parameters: pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY, the
  * origin being the centre of the top-left pixel. Every function returns 1 on success and 0 on
- * failure. Calls must not overlap: the library keeps one parsed state for the whole process. */
+ * failure. Each call opens, works on and closes its file by itself and keeps nothing between
+ * calls; calls on the same file must not overlap. Reading needs only read access; writing
+ * refuses a file that carries no write permission, and a refused write changes nothing. */
 #ifndef PELCOR_PELCOR_H
 #define PELCOR_PELCOR_H
 

@@ -1,0 +1,106 @@
+#include "gdal_tools.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <stdexcept>
+
+#include "support/temp_folder.h"
+
+namespace marlo::test {
+
+namespace fs = std::filesystem;
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+CommandResult RunCommand(const std::string& command) {
+    TempFolder scratch;
+    const std::string out = scratch / "out";
+    const std::string err = scratch / "err";
+    // No .aux.xml side files: the tests compare folders byte for byte.
+    const std::string line = "export GDAL_PAM_ENABLED=NO; { " + command + "; } >" + Quoted(out) +
+                             " 2>" + Quoted(err) + " </dev/null";
+    const int raw = std::system(line.c_str());
+    CommandResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+}
+
+bool HaveGdalTools() {
+    return RunCommand(
+               "command -v gdal_create && command -v gdal_translate && "
+               "command -v gdaladdo && command -v gdalinfo")
+               .status == 0;
+}
+
+namespace {
+
+std::vector<std::string> AllMatches(const std::string& text, const std::regex& pattern) {
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+        found.push_back((*it)[1].str());
+    }
+    return found;
+}
+
+std::string WithoutWhiteSpace(const std::string& text) {
+    std::string compact;
+    for (char c : text) {
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\t') {
+            compact += c;
+        }
+    }
+    return compact;
+}
+
+}  // namespace
+
+GdalImage DescribeWithGdal(const std::string& dataset) {
+    const CommandResult result = RunCommand("gdalinfo -json -checksum " + Quoted(dataset));
+    if (result.status != 0) {
+        throw std::runtime_error("gdalinfo failed on " + dataset + ": " + result.err);
+    }
+    const std::string json = WithoutWhiteSpace(result.out);
+    GdalImage image;
+    image.warnings = result.err;
+    static const std::regex geoTransform(R"re("geoTransform":\[([^\]]*)\])re");
+    for (const std::string& list : AllMatches(json, geoTransform)) {
+        std::size_t start = 0;
+        while (start < list.size()) {
+            const auto comma = list.find(',', start);
+            const auto end = comma == std::string::npos ? list.size() : comma;
+            image.geoTransform.push_back(std::stod(list.substr(start, end - start)));
+            start = end + 1;
+        }
+    }
+    static const std::regex checksum(R"re("checksum":(-?[0-9]+))re");
+    for (const std::string& value : AllMatches(json, checksum)) {
+        image.checksums.push_back(std::stoll(value));
+    }
+    static const std::regex page(R"re("SUBDATASET_[0-9]+_NAME":"([^"]*)")re");
+    image.pages = AllMatches(json, page);
+    return image;
+}
+
+std::map<std::string, std::string> FolderBytes(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+        }
+    }
+    return files;
+}
+
+}  // namespace marlo::test

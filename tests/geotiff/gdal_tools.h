@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace marlo::test {
+
+struct CommandResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command with the given environment additions and collects what it printed.
+CommandResult RunCommand(const std::string& command);
+
+// Single quotes for the shell.
+std::string Quoted(const std::string& text);
+
+// Whether gdal_create, gdal_translate, gdaladdo and gdalinfo can be run.
+bool HaveGdalTools();
+
+// What `gdalinfo -json -checksum` tells about an image, with whatever it printed to standard
+// error (a warning, an error).
+struct GdalImage {
+    std::string warnings;
+    std::vector<double> geoTransform;  // empty when the image has none
+    std::vector<long long> checksums;  // bands, then their overviews, in GDAL's order
+    std::vector<std::string> pages;    // GTIFF_DIR names of a file with several pages
+};
+GdalImage DescribeWithGdal(const std::string& dataset);
+
+// Every regular file of a folder with its bytes.
+std::map<std::string, std::string> FolderBytes(const std::string& folder);
+
+}  // namespace marlo::test

@@ -1,0 +1,281 @@
+// End to end on images that GDAL makes and checks: world files and tables into GeoTIFF and
+// back, through the window's run and through marlo-convert.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "conversion/conversion_run.h"
+#include "gdal_tools.h"
+#include "support/temp_folder.h"
+#include "test_images.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+namespace {
+
+using test::FolderBytes;
+using test::Quoted;
+using test::ReadBytes;
+using test::TempFolder;
+
+// Why these tests cannot run here, or "" when they can.
+std::string MissingTool() {
+#ifndef MARLO_HAVE_PELCOR
+    return "Pelcor is not part of this build";
+#endif
+    return test::HaveGdalTools() ? "" : "the GDAL tools are not installed";
+}
+
+#define SKIP_WITHOUT_TOOLS()                                         \
+    if (const std::string missing = MissingTool(); !missing.empty()) \
+    GTEST_SKIP() << missing
+
+enum class FrontEnd { Window, Command };
+
+struct Formats {
+    FileFormat from;
+    FileFormat to;
+    const char* fromName;
+    const char* toName;
+};
+constexpr Formats kTfwToGeoTiff{format::TFW, format::GeoTIFF, "tfw", "geotiff"};
+constexpr Formats kGeoTiffToTfw{format::GeoTIFF, format::TFW, "geotiff", "tfw"};
+constexpr Formats kTabToGeoTiff{format::TAB, format::GeoTIFF, "tab", "geotiff"};
+
+void Choose(FormatOptions& options, const Formats& formats) {
+    options.optGEOin.selected = formats.from == format::GeoTIFF;
+    options.optTABin.selected = formats.from == format::TAB;
+    options.optTFWin.selected = formats.from == format::TFW;
+    options.optGEO.selected = formats.to == format::GeoTIFF;
+    options.optTAB.selected = formats.to == format::TAB;
+    options.optTFW.selected = formats.to == format::TFW;
+}
+
+// What the user was shown: the messages, then any error report.
+std::vector<std::string> RunInWindow(const Formats& formats, const std::string& file,
+                                     const std::string& outputFolder) {
+    test::TestForm t;
+    Choose(t.form.options, formats);
+    t.user.AnswerFiles(file);
+    t.user.folderAnswers.push_back(outputFolder);
+    cmbOK_Click(t.form);
+    std::vector<std::string> shown = t.user.MessageTexts();
+    shown.insert(shown.end(), t.user.errorReports.begin(), t.user.errorReports.end());
+    return shown;
+}
+
+std::vector<std::string> RunCommand(const Formats& formats, const std::string& file,
+                                    const std::string& outputFolder) {
+    TempFolder home;
+    std::string command =
+        "HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
+        " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " + Quoted(MARLO_CONVERT_PROGRAM) +
+        " --from " + formats.fromName + " --to " + formats.toName;
+    if (!outputFolder.empty()) {
+        command += " --output-dir " + Quoted(outputFolder);
+    }
+    const test::CommandResult result = test::RunCommand(command + " " + Quoted(file));
+    return {std::to_string(result.status), result.out + result.err};
+}
+
+void Convert(FrontEnd frontEnd, const Formats& formats, const std::string& file,
+             const std::string& outputFolder = "") {
+    if (frontEnd == FrontEnd::Window) {
+        EXPECT_EQ(RunInWindow(formats, file, outputFolder),
+                  std::vector<std::string>{MessageText(msg::Done)});
+    } else {
+        EXPECT_EQ(RunCommand(formats, file, outputFolder),
+                  (std::vector<std::string>{"0", MessageText(msg::Done) + "\n"}));
+    }
+}
+
+void ExpectGeoTransform(const std::vector<double>& actual, const std::vector<double>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(actual[i], expected[i], 1e-9 * std::max(1.0, std::fabs(expected[i])))
+            << "geotransform value " << i;
+    }
+}
+
+// The image and everything of it that GDAL reads besides the georeference is unchanged.
+void ExpectSameImage(const test::GdalImage& before, const test::GdalImage& after) {
+    EXPECT_EQ(after.warnings, "");
+    EXPECT_EQ(after.checksums, before.checksums);
+    ASSERT_EQ(after.pages.size(), before.pages.size());
+    for (std::size_t i = 0; i < before.pages.size(); ++i) {
+        const test::GdalImage pageAfter = test::DescribeWithGdal(after.pages[i]);
+        EXPECT_EQ(pageAfter.warnings, "") << after.pages[i];
+        EXPECT_EQ(pageAfter.checksums, test::DescribeWithGdal(before.pages[i]).checksums);
+    }
+}
+
+void Gdal(const std::string& command) {
+    const test::CommandResult result = test::RunCommand(command);
+    ASSERT_EQ(result.status, 0) << command << "\n" << result.err;
+}
+
+// A grey gradient written by the tests, so that the checksums below mean something.
+std::string Gradient(const TempFolder& scratch) {
+    const std::string path = scratch / "gradient.tif";
+    test::TiffLayout layout;
+    layout.width = 100;
+    layout.height = 80;
+    test::WriteTiff(path, layout);
+    return path;
+}
+
+struct Variant {
+    const char* name;
+    std::function<void(const TempFolder& scratch, const std::string& image)> make;
+};
+
+Variant Translated(const char* name, const std::string& options, const std::string& levels = "") {
+    return {name, [options, levels](const TempFolder& scratch, const std::string& image) {
+                Gdal("gdal_translate -q " + options + " " + Quoted(Gradient(scratch)) + " " +
+                     Quoted(image));
+                if (!levels.empty()) {
+                    Gdal("gdaladdo -q -r average " + Quoted(image) + " " + levels);
+                }
+            }};
+}
+
+const std::vector<Variant>& Variants() {
+    static const std::vector<Variant> variants = {
+        Translated("Striped", ""),
+        Translated("StripedLzw", "-co COMPRESS=LZW"),
+        Translated("TiledDeflate",
+                   "-co TILED=YES -co BLOCKXSIZE=32 -co BLOCKYSIZE=32 -co COMPRESS=DEFLATE"),
+        Translated("TiledWithOverviews", "-co TILED=YES -co BLOCKXSIZE=32 -co BLOCKYSIZE=32",
+                   "2 4"),
+        Translated("LzwWithOverviews", "-co COMPRESS=LZW", "2"),
+        {"Pages",
+         [](const TempFolder& scratch, const std::string& image) {
+             Gdal("gdal_translate -q " + Quoted(Gradient(scratch)) + " " + Quoted(image));
+             const std::string second = scratch / "second.tif";
+             Gdal("gdal_create -of GTiff -outsize 30 20 -bands 1 -burn 9 " + Quoted(second));
+             Gdal("gdal_translate -q -co APPEND_SUBDATASET=YES " + Quoted(second) + " " +
+                  Quoted(image));
+         }},
+        {"CreatedRgb",
+         [](const TempFolder&, const std::string& image) {
+             Gdal(
+                 "gdal_create -of GTiff -outsize 70 50 -bands 3 -burn 10 -burn 20 -burn 30 "
+                 "-co TILED=YES -co COMPRESS=LZW " +
+                 Quoted(image));
+         }},
+    };
+    return variants;
+}
+
+class GeoTiffWithGdalTest : public ::testing::TestWithParam<std::tuple<std::size_t, FrontEnd>> {
+  protected:
+    void SetUp() override {
+        SKIP_WITHOUT_TOOLS();
+        input = folder.MakeFolder("in");
+        output = folder.MakeFolder("out");
+    }
+
+    const Variant& variant() const { return Variants()[std::get<0>(GetParam())]; }
+    FrontEnd frontEnd() const { return std::get<1>(GetParam()); }
+
+    TempFolder folder;
+    std::string input;
+    std::string output;
+};
+
+// The run moves the world file's origin half a pixel towards the GeoTIFF side and Pelcor
+// moves the tie point half a pixel back: GDAL's outer corner (0, 0) gets the world file's
+// origin, the centre of the first pixel.
+TEST_P(GeoTiffWithGdalTest, WorldFileToGeoTiffAndBack) {
+    TempFolder scratch;
+    variant().make(scratch, input + "/sheet.tif");
+    const std::string worldFile =
+        test::WorldFileText("0.25", "0", "0", "-0.25", "600000.125", "5400000.375");
+    folder.Write("in/sheet.tfw", worldFile);
+    const test::GdalImage before = test::DescribeWithGdal(input + "/sheet.tif");
+    const auto inputs = FolderBytes(input);
+
+    Convert(frontEnd(), kTfwToGeoTiff, input + "/sheet.tfw", output);
+    EXPECT_EQ(FolderBytes(input), inputs);
+    const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
+    ExpectGeoTransform(after.geoTransform, {600000.125, 0.25, 0, 5400000.375, 0, -0.25});
+    ExpectSameImage(before, after);
+
+    const std::string written = ReadBytes(output + "/sheet.tif");
+    Convert(frontEnd(), kGeoTiffToTfw, output + "/sheet.tif");
+    EXPECT_EQ(ReadBytes(output + "/sheet.tfw"), worldFile);
+    EXPECT_EQ(ReadBytes(output + "/sheet.tif"), written);
+}
+
+// Pixel sizes and origins that binary fractions cannot hold exactly, as most world files
+// have them, should come back digit for digit as well. Disabled while Pelcor derives the
+// pixel size as the difference of two neighbouring pixel centres: with an origin near 6e5
+// that difference keeps only about ten digits (0.1 comes back as 0.0999999999767169).
+TEST(GeoTiffRoundTrip, DISABLED_DecimalValuesComeBackToTheLastWrittenDigit) {
+    SKIP_WITHOUT_TOOLS();
+    TempFolder folder;
+    const std::string input = folder.MakeFolder("in");
+    const std::string output = folder.MakeFolder("out");
+    test::WriteTiff(input + "/sheet.tif");
+    const std::string worldFile =
+        test::WorldFileText("0.1", "0", "0", "-0.1", "600000.03", "5400000.07");
+    folder.Write("in/sheet.tfw", worldFile);
+    Convert(FrontEnd::Window, kTfwToGeoTiff, input + "/sheet.tfw", output);
+    ExpectGeoTransform(test::DescribeWithGdal(output + "/sheet.tif").geoTransform,
+                       {600000.03, 0.1, 0, 5400000.07, 0, -0.1});
+    Convert(FrontEnd::Window, kGeoTiffToTfw, output + "/sheet.tif");
+    EXPECT_EQ(ReadBytes(output + "/sheet.tfw"), worldFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, GeoTiffWithGdalTest,
+                         ::testing::Combine(::testing::Range<std::size_t>(0, Variants().size()),
+                                            ::testing::Values(FrontEnd::Window, FrontEnd::Command)),
+                         [](const auto& info) {
+                             return std::string(Variants()[std::get<0>(info.param)].name) +
+                                    (std::get<1>(info.param) == FrontEnd::Window ? "InWindow"
+                                                                                 : "WithCommand");
+                         });
+
+TEST(GeoTiffFromGdal, AReadOnlyGeoTiffIsReadAndLeftUnchanged) {
+    SKIP_WITHOUT_TOOLS();
+    TempFolder folder;
+    const std::string image = folder / "sheet.tif";
+    Gdal("gdal_create -of GTiff -outsize 20 10 -bands 1 -burn 3 -a_ullr 1000 2000 1040 1980 " +
+         Quoted(image));
+    test::MakeReadOnly(image);
+    const std::string bytes = ReadBytes(image);
+    Convert(FrontEnd::Window, kGeoTiffToTfw, image);
+    EXPECT_EQ(ReadBytes(image), bytes);
+    // GDAL's corner (1000, 2000) with 2 by 2 pixels: Pelcor gives the first pixel's centre, and
+    // the run moves it half a pixel back towards the corner.
+    EXPECT_EQ(ReadBytes(folder / "sheet.tfw"),
+              test::WorldFileText("2", "0", "0", "-2", "1000", "2000"));
+}
+
+TEST(GeoTiffFromTable, TableToGeoTiffPutsTheOuterCornerHalfAPixelIn) {
+    SKIP_WITHOUT_TOOLS();
+    TempFolder folder;
+    const std::string input = folder.MakeFolder("in");
+    const std::string output = folder.MakeFolder("out");
+    Gdal("gdal_create -of GTiff -outsize 100 80 -bands 1 -burn 5 " + Quoted(input + "/sheet.tif"));
+    folder.Write("in/sheet.tab",
+                 "!table\r\n!version 300\r\n!charset WindowsLatin2\r\n\r\nDefinition Table\r\n"
+                 "  File \"sheet.tif\"\r\n  Type \"RASTER\"\r\n"
+                 "  (512345,5712346) (0,0) Label \"Pt 1\",\r\n"
+                 "  (512395,5712346) (100,0) Label \"Pt 2\",\r\n"
+                 "  (512395,5712306) (100,80) Label \"Pt 3\"\r\n");
+    const auto inputs = FolderBytes(input);
+    const std::vector<std::string> shown = RunInWindow(kTabToGeoTiff, input + "/sheet.tab", output);
+    if (!shown.empty() && shown.back().find("OdczytTAB is not available") != std::string::npos) {
+        GTEST_SKIP() << "the TAB reader is not part of this build";
+    }
+    EXPECT_EQ(shown, std::vector<std::string>{MessageText(msg::Done)});
+    EXPECT_EQ(FolderBytes(input), inputs);
+    const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
+    EXPECT_EQ(after.warnings, "");
+    ExpectGeoTransform(after.geoTransform, {512345.25, 0.5, 0, 5712345.75, 0, -0.5});
+}
+
+}  // namespace
+}  // namespace marlo

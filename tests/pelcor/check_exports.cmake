@@ -1,0 +1,17 @@
+# Fails unless the library defines exactly the four public functions among its dynamic symbols.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[ \t][A-Za-z][ \t]+[^\n]+" lines "${listing}")
+set(names "")
+foreach(line ${lines})
+  string(REGEX REPLACE "^[ \t][A-Za-z][ \t]+" "" name "${line}")
+  list(APPEND names "${name}")
+endforeach()
+list(SORT names)
+set(expected tiffHdrReadDbl tiffHdrReadFlt tiffHdrWriteDbl tiffHdrWriteFlt)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
+endif()

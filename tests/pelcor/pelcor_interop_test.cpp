@@ -1,0 +1,219 @@
+// Files Pelcor writes must stay good TIFFs for the common readers: libtiff reads them without a
+// single warning and GDAL sees the same georeference and keeps its overviews.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "support/temp_folder.h"
+#include "test_helpers.h"
+#include "tiff_builder.h"
+
+namespace pelcor_test {
+namespace {
+
+using marlo::test::ReadBytes;
+using marlo::test::TempFolder;
+
+// libtiff does not know the GeoTIFF tags by itself and would warn about them as unknown; teach
+// them the way GeoTIFF readers do, so that any warning left is about the file's structure.
+const TIFFFieldInfo kGeoFields[] = {
+    {kPixelScaleTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoPixelScale")},
+    {kTiepointTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoTiePoints")},
+    {kTransformationTag, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
+     const_cast<char*>("GeoTransformation")},
+    {kGeoKeyDirectoryTag, -1, -1, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
+     const_cast<char*>("GeoKeyDirectory")},
+    {34736, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoDoubleParams")},
+    {34737, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GeoASCIIParams")},
+};
+
+TIFFExtendProc parentExtender = nullptr;
+std::vector<std::string> libtiffMessages;
+
+void AddGeoFields(TIFF* tiff) {
+    TIFFMergeFieldInfo(tiff, kGeoFields, sizeof(kGeoFields) / sizeof(kGeoFields[0]));
+    if (parentExtender) {
+        parentExtender(tiff);
+    }
+}
+
+void Collect(const char* module, const char* format, va_list args) {
+    char text[1024];
+    std::vsnprintf(text, sizeof(text), format, args);
+    libtiffMessages.push_back(std::string(module ? module : "") + ": " + text);
+}
+
+struct LibtiffView {
+    int directories = 0;
+    std::vector<double> scale;
+    std::vector<double> tiepoint;
+};
+
+std::vector<double> DoublesOf(TIFF* tiff, ttag_t tag) {
+    uint16_t count = 0;
+    double* values = nullptr;
+    if (TIFFGetField(tiff, tag, &count, &values) != 1) {
+        return {};
+    }
+    return std::vector<double>(values, values + count);
+}
+
+void DecodeEveryBlock(TIFF* tiff) {
+    const bool tiled = TIFFIsTiled(tiff);
+    const tmsize_t size = tiled ? TIFFTileSize(tiff) : TIFFStripSize(tiff);
+    std::vector<char> buffer(static_cast<std::size_t>(std::max<tmsize_t>(size, 1)));
+    const std::uint32_t blocks = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    for (std::uint32_t block = 0; block < blocks; ++block) {
+        const tmsize_t decoded = tiled ? TIFFReadEncodedTile(tiff, block, buffer.data(), size)
+                                       : TIFFReadEncodedStrip(tiff, block, buffer.data(), size);
+        EXPECT_GE(decoded, 0) << "block " << block;
+    }
+}
+
+// Opens the file with libtiff, walks every directory and decodes all its pixels.
+LibtiffView ReadWithLibtiff(const std::string& path) {
+    static const bool registered = [] {
+        parentExtender = TIFFSetTagExtender(AddGeoFields);
+        TIFFSetWarningHandler(Collect);
+        TIFFSetErrorHandler(Collect);
+        return true;
+    }();
+    (void)registered;
+    libtiffMessages.clear();
+    LibtiffView view;
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    if (tiff == nullptr) {
+        return view;
+    }
+    view.scale = DoublesOf(tiff, kPixelScaleTag);
+    view.tiepoint = DoublesOf(tiff, kTiepointTag);
+    do {
+        ++view.directories;
+        DecodeEveryBlock(tiff);
+    } while (TIFFReadDirectory(tiff));
+    TIFFClose(tiff);
+    return view;
+}
+
+TEST(PelcorLibtiffTest, WrittenFileReadsWithoutWarningsAndKeepsItsPages) {
+    TempFolder folder;
+    // The GeoKey directory's tag is above the new ones: they must go in front of it.
+    const std::string path = folder.Write(
+        "image.tif", TiffBuilder::Image()
+                         .Add(kGeoKeyDirectoryTag, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
+                         .WithSecondPage()
+                         .Build());
+    EXPECT_EQ(ReadWithLibtiff(path).directories, 2);
+    EXPECT_EQ(libtiffMessages, std::vector<std::string>{});
+
+    ASSERT_TRUE(WriteWorld(path, kNorthUp));
+    const LibtiffView view = ReadWithLibtiff(path);
+    EXPECT_EQ(libtiffMessages, std::vector<std::string>{});
+    EXPECT_EQ(view.directories, 2);
+    EXPECT_EQ(view.scale, (std::vector<double>{2, 3, 0}));
+    EXPECT_EQ(view.tiepoint, (std::vector<double>{0, 0, 0, 1000, 5000, 0}));
+}
+
+bool HasTool(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs a command with its output in a file; the output, or nothing when the command failed.
+std::optional<std::string> RunCommand(const TempFolder& folder, const std::string& command) {
+    const std::string output = folder / "output.txt";
+    if (std::system((command + " >'" + output + "' 2>&1").c_str()) != 0) {
+        return std::nullopt;
+    }
+    return ReadBytes(output);
+}
+
+struct GdalView {
+    std::vector<double> geoTransform;
+    int overviews = 0;
+};
+
+GdalView ReadWithGdal(const TempFolder& folder, const std::string& path) {
+    GdalView view;
+    const auto json = RunCommand(folder, "gdalinfo -json '" + path + "'");
+    if (!json) {
+        ADD_FAILURE() << "gdalinfo failed on " << path;
+        return view;
+    }
+    std::smatch match;
+    if (std::regex_search(*json, match, std::regex(R"("geoTransform":\s*\[([^\]]*)\])"))) {
+        const std::string list = match[1];
+        const std::regex number(R"([-+0-9.eE]+)");
+        for (auto it = std::sregex_iterator(list.begin(), list.end(), number);
+             it != std::sregex_iterator(); ++it) {
+            view.geoTransform.push_back(std::stod(it->str()));
+        }
+    }
+    // Every "size" after the band's overview list belongs to one overview (one band only).
+    const auto overviews = json->find("\"overviews\"");
+    for (auto at = json->find("\"size\"", overviews);
+         overviews != std::string::npos && at != std::string::npos;
+         at = json->find("\"size\"", at + 1)) {
+        ++view.overviews;
+    }
+    return view;
+}
+
+// GDAL's geotransform: the outer top-left corner, then the column and row steps.
+std::vector<double> GeoTransformOf(const World& w) {
+    return {w.originX - (w.pixelSizeX + w.rotationX) / 2, w.pixelSizeX, w.rotationX,
+            w.originY - (w.pixelSizeY + w.rotationY) / 2, w.rotationY,  w.pixelSizeY};
+}
+
+class PelcorGdalTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"gdalinfo", "gdal_translate", "gdaladdo"}) {
+            if (!HasTool(tool)) {
+                GTEST_SKIP() << tool << " is not installed";
+            }
+        }
+    }
+    TempFolder folder_;
+};
+
+TEST_F(PelcorGdalTest, SeesTheGeoreferencePelcorWrote) {
+    const std::string northUp = folder_.Write("north.tif", TiffBuilder::Image().Build());
+    ASSERT_TRUE(WriteWorld(northUp, kNorthUp));
+    EXPECT_EQ(ReadWithGdal(folder_, northUp).geoTransform, GeoTransformOf(kNorthUp));
+
+    const std::vector<double> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const std::string rotated = folder_.Write(
+        "rotated.tif", TiffBuilder::Image().AddDoubles(kTransformationTag, identity).Build());
+    ASSERT_TRUE(WriteWorld(rotated, kRotated));
+    EXPECT_EQ(ReadWithGdal(folder_, rotated).geoTransform, GeoTransformOf(kRotated));
+}
+
+// A GeoTIFF made by GDAL with internal overviews: once without georeference, so Pelcor appends
+// its directory, once with one, so Pelcor writes in place.
+TEST_F(PelcorGdalTest, InternalOverviewsSurviveAWrite) {
+    const std::string source = folder_.Write("source.tif", TiffBuilder::Image(64, 48).Build());
+    const std::string plain = folder_ / "plain.tif";
+    const std::string georeferenced = folder_ / "georeferenced.tif";
+    ASSERT_TRUE(RunCommand(folder_, "gdal_translate -q '" + source + "' '" + plain + "'"));
+    ASSERT_TRUE(RunCommand(
+        folder_, "gdal_translate -q -a_ullr 0 100 64 52 '" + source + "' '" + georeferenced + "'"));
+    for (const std::string& path : {plain, georeferenced}) {
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(RunCommand(folder_, "gdaladdo -q -r nearest '" + path + "' 2 4"));
+        ASSERT_EQ(ReadWithGdal(folder_, path).overviews, 2);
+        ASSERT_TRUE(WriteWorld(path, kNorthUp));
+        const GdalView view = ReadWithGdal(folder_, path);
+        EXPECT_EQ(view.overviews, 2);
+        EXPECT_EQ(view.geoTransform, GeoTransformOf(kNorthUp));
+        EXPECT_EQ(ReadWithLibtiff(path).directories, 3);
+        EXPECT_EQ(libtiffMessages, std::vector<std::string>{});
+    }
+}
+
+}  // namespace
+}  // namespace pelcor_test

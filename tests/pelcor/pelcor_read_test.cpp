@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "pelcor/pelcor.h"
+#include "support/temp_folder.h"
+#include "test_helpers.h"
+#include "tiff_builder.h"
+
+extern "C" int pelcor_header_compiles_as_c(void);
+
+namespace pelcor_test {
+namespace {
+
+using marlo::test::MakeReadOnly;
+using marlo::test::TempFolder;
+
+const std::vector<double> kScaleValues{2, 3, 0};
+const std::vector<double> kTiepointValues{0, 0, 0, 1000, 5000, 0};
+const std::vector<double> kMatrixValues{4, 1, 0, 700, 0.5, -5, 0, 900, 0, 0, 0, 0, 0, 0, 0, 1};
+const World kFromScale{2, 0, 0, -3, 1001, 4998.5};
+const World kFromMatrix{4, 0.5, 1, -5, 702.5, 897.75};
+
+class PelcorReadTest : public ::testing::Test {
+  protected:
+    std::optional<World> Read(const TiffBuilder& builder) {
+        return ReadWorld(folder_.Write("image.tif", builder.Build()));
+    }
+    TempFolder folder_;
+};
+
+TEST_F(PelcorReadTest, PixelScaleAndTiepointGiveTheCentreOfTheFirstPixel) {
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
+              kFromScale);
+    // A tie point away from the raster origin is followed back to the first pixel.
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, {10, 20, 0, 1020, 4940, 0})),
+              kFromScale);
+}
+
+TEST_F(PelcorReadTest, MatrixWinsOverPixelScaleAndTiepoint) {
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
+              kFromMatrix);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformationTag, kMatrixValues)),
+              kFromMatrix);
+}
+
+TEST_F(PelcorReadTest, MatrixCountsOnlyWithExactlySixteenValues) {
+    std::vector<double> longer = kMatrixValues;
+    longer.push_back(0);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, longer)),
+              kFromScale);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTransformationTag, longer)), std::nullopt);
+}
+
+TEST_F(PelcorReadTest, SeveralTiepointsNeedAPixelScale) {
+    const std::vector<double> two{0, 0, 0, 1000, 5000, 0, 4, 3, 0, 1008, 4991, 0};
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepointTag, two)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kTiepointTag, two)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
+              std::nullopt);
+    // With a scale only the first tie point counts.
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, two)),
+              kFromScale);
+}
+
+TEST_F(PelcorReadTest, IncompleteGeoreferenceFails) {
+    EXPECT_EQ(Read(TiffBuilder::Image()), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepointTag, kTiepointValues)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kPixelScaleTag, kScaleValues)), std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, {2, 3})
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
+              std::nullopt);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000})),
+              std::nullopt);
+}
+
+TEST_F(PelcorReadTest, FirstOfTwoEntriesWithTheSameTagIsUsed) {
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kPixelScaleTag, {7, 7, 0})
+                       .AddDoubles(kTiepointTag, kTiepointValues)),
+              kFromScale);
+}
+
+TEST_F(PelcorReadTest, FailureLeavesTheTargetsAlone) {
+    const std::string path = folder_.Write("plain.tif", TiffBuilder::Image().Build());
+    double d[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(tiffHdrReadDbl(path.c_str(), &d[0], &d[1], &d[2], &d[3], &d[4], &d[5]), 0);
+    EXPECT_EQ(std::vector<double>(d, d + 6), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+    float f[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(tiffHdrReadFlt(path.c_str(), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), 0);
+    EXPECT_EQ(std::vector<float>(f, f + 6), (std::vector<float>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(tiffHdrReadDbl(path.c_str(), nullptr, &d[1], &d[2], &d[3], &d[4], &d[5]), 0);
+    EXPECT_EQ(tiffHdrReadDbl(nullptr, &d[0], &d[1], &d[2], &d[3], &d[4], &d[5]), 0);
+}
+
+TEST_F(PelcorReadTest, FloatVariantConvertsEachValue) {
+    const std::string path =
+        folder_.Write("image.tif", TiffBuilder::Image()
+                                       .AddDoubles(kPixelScaleTag, {0.25, 1e300, 0})
+                                       .AddDoubles(kTiepointTag, kTiepointValues)
+                                       .Build());
+    float f[6] = {};
+    ASSERT_EQ(tiffHdrReadFlt(path.c_str(), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), 1);
+    EXPECT_EQ(f[0], 0.25f);
+    EXPECT_EQ(f[1], 0.0f);
+    EXPECT_EQ(f[2], 0.0f);
+    // Beyond float's range the value saturates rather than being undefined.
+    EXPECT_EQ(f[3], -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(f[4], 1000.125f);
+    EXPECT_EQ(f[5], -std::numeric_limits<float>::infinity());
+}
+
+TEST_F(PelcorReadTest, ReadOnlyFileCanBeRead) {
+    const std::string path =
+        folder_.Write("image.tif", TiffBuilder::Image()
+                                       .AddDoubles(kPixelScaleTag, kScaleValues)
+                                       .AddDoubles(kTiepointTag, kTiepointValues)
+                                       .Build());
+    MakeReadOnly(path);
+    EXPECT_EQ(ReadWorld(path), kFromScale);
+}
+
+TEST_F(PelcorReadTest, OnlyRegularFilesAreOpened) {
+    EXPECT_EQ(ReadWorld(folder_ / "missing.tif"), std::nullopt);
+    EXPECT_EQ(ReadWorld(folder_.path()), std::nullopt);
+    EXPECT_FALSE(WriteWorld(folder_.path(), kNorthUp));
+    EXPECT_FALSE(WriteWorld(folder_ / "missing.tif", kNorthUp));
+}
+
+TEST(PelcorHeader, CompilesAsC) {
+    EXPECT_EQ(pelcor_header_compiles_as_c(), 1);
+}
+
+}  // namespace
+}  // namespace pelcor_test
