@@ -37,6 +37,12 @@ QPushButton* NewButton(const char* name, const std::string& caption, QWidget* pa
     return button;
 }
 
+// The window fills its lists when it loads; loading twice changes nothing.
+ProjectionWindow& LoadedWindow(ProjectionWindow& window) {
+    window.Load();
+    return window;
+}
+
 void Fill(QComboBox* list, const std::vector<std::string>& names, int current) {
     const QSignalBlocker blocker(list);
     list->clear();
@@ -52,7 +58,7 @@ void Fill(QComboBox* list, const std::vector<std::string>& names, int current) {
 
 ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     : QDialog(parent),
-      window_(window),
+      window_(LoadedWindow(window)),
       label1_(NewLabel("Label1", window.Label1Caption(), this)),
       cmbGroup_(NewList("cmbGroup", this)),
       label2_(NewLabel("Label2", window.Label2Caption(), this)),
