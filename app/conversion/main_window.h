@@ -1,0 +1,85 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "conversion/conversion_context.h"
+#include "platform/settings_store.h"
+
+namespace marlo {
+
+// Where the interface language is kept per user, and its two values.
+inline constexpr const char* kSettingsApplication = "Marlo";
+inline constexpr const char* kSettingsSection = "Settings";
+inline constexpr const char* kLanguageKey = "Language";
+inline constexpr const char* kPolish = "polski";
+inline constexpr const char* kEnglish = "english";
+
+// The maker's web page, opened by lblAbout on the main window and on the About window.
+inline constexpr const char* kWebAddress = "https://marlo.example.org";
+
+enum class ControlText { Caption, ToolTip };
+
+// One text of a control of the main window, named by the control's name.
+struct CaptionAssignment {
+    std::string control;
+    ControlText property;
+    std::string text;
+};
+
+// The captions and tool tips of the main window in the current language, in the order the
+// window puts them on.
+std::vector<CaptionAssignment> MainWindowCaptions();
+
+// The option buttons of one format on either side.
+OptionButton& InputOption(FormatOptions& options, FileFormat format);
+OptionButton& OutputOption(FormatOptions& options, FileFormat format);
+
+// A click on a "Convert from:" option: selects it, disables the output option of the same
+// format, enables the other two and, when the disabled one was selected, moves the selection
+// on to the next format of the cycle GeoTIFF, TAB, TFW.
+void ClickInputOption(FormatOptions& options, FileFormat clicked);
+// A click on an enabled "Convert to:" option selects it alone.
+void ClickOutputOption(FormatOptions& options, FileFormat clicked);
+
+// What the main window's procedures need of its looks.
+class MainWindowView {
+  public:
+    virtual ~MainWindowView() = default;
+    virtual void SetControlText(const std::string& control, ControlText property,
+                                const std::string& text) = 0;
+    // Makes the option buttons show the given selection and enabled states.
+    virtual void ShowOptions(const FormatOptions& options) = 0;
+    // Shows the About window modally.
+    virtual void ShowAboutWindow() = 0;
+};
+
+// The main window's event procedures; each reports its own unexpected errors.
+class MainWindowProcedures {
+  public:
+    MainWindowProcedures(ConversionContext& form, SettingsStore& settings, MainWindowView& view)
+        : form_(form), settings_(settings), view_(view) {}
+
+    void Form_Load();
+    void RefreshLanguageForm();
+    void cmdPL_Click();
+    void cmdEN_Click();
+    void optGEOin_Click();
+    void optTABin_Click();
+    void optTFWin_Click();
+    void ClickOutput(FileFormat format);
+    void cmdExit_Click();
+    void lblAbout_Click();
+    // The start button: the conversion run.
+    void cmbOK_Click();
+
+  private:
+    void SwitchLanguage(const char* procedure, const char* language);
+    void ClickInput(const char* procedure, FileFormat format);
+
+    ConversionContext& form_;
+    SettingsStore& settings_;
+    MainWindowView& view_;
+};
+
+}  // namespace marlo

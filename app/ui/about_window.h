@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+#include "conversion/about_info.h"
+
+class QLabel;
+class QPushButton;
+
+namespace marlo::ui {
+
+class QtUserInteraction;
+class LinkLabel;
+
+// frmAbout: name and version, contact lines, the link to the maker's page and the System
+// Information button.
+class AboutWindow final : public QDialog {
+    Q_OBJECT
+  public:
+    AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget* parent = nullptr);
+
+    // Puts the texts on; the description follows the current interface language.
+    void Form_Load();
+
+  private:
+    void cmdSysInfo_Click();
+
+    QtUserInteraction& dialogs_;
+    Registry& registry_;
+    QLabel* lblTitle_;
+    QLabel* lblDescription_;
+    LinkLabel* lblAbout_;
+};
+
+}  // namespace marlo::ui

@@ -1,0 +1,195 @@
+#include "ui/convert_window.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "formats/tab/projection_choice.h"
+#include "platform/program_folders.h"
+#include "ui/about_window.h"
+#include "ui/link_label.h"
+
+namespace marlo::ui {
+
+namespace {
+
+constexpr const char* kWindowCaption = "Tessaly";
+
+QGroupBox* NewFrame(const char* name, const char* caption, QWidget* parent) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+}  // namespace
+
+ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
+    : QWidget(parent),
+      dialogs_(this),
+      form_(dialogs_, regional_),
+      procedures_(form_, settings, *this) {
+    setObjectName("frmConvert");
+    setWindowTitle(kWindowCaption);
+    form_.programFolder = UserDataFolder();
+    form_.shippedProjectionFolder = ShippedProjectionFolder();
+    BuildControls();
+    ConnectControls();
+    procedures_.Form_Load();
+}
+
+ConvertWindow::~ConvertWindow() = default;
+
+QRadioButton* ConvertWindow::NewOption(const char* name, const char* caption) {
+    auto* option = new QRadioButton(caption, this);
+    option->setObjectName(name);
+    // Which options are selected is decided by the procedures, not by the buttons' grouping.
+    option->setAutoExclusive(false);
+    return option;
+}
+
+QAbstractButton* ConvertWindow::NewLanguageButton(const char* name, const char* picture,
+                                                  const char* toolTip) {
+    auto* button = new QPushButton(this);
+    button->setObjectName(name);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(QSize(30, 15));
+    button->setToolTip(QString::fromUtf8(toolTip));
+    return button;
+}
+
+void ConvertWindow::BuildControls() {
+    inputOptions_ = {{format::GeoTIFF, NewOption("optGEOin", "geotiff")},
+                     {format::TAB, NewOption("optTABin", "tab")},
+                     {format::TFW, NewOption("optTFWin", "tfw")}};
+    outputOptions_ = {{format::GeoTIFF, NewOption("optGEO", "geotiff")},
+                      {format::TAB, NewOption("optTAB", "tab")},
+                      {format::TFW, NewOption("optTFW", "tfw")}};
+    auto* frames = new QHBoxLayout;
+    for (auto [frame, options] :
+         {std::pair{NewFrame("Frame2", "Convert from:", this), &inputOptions_},
+          std::pair{NewFrame("Frame1", "Convert to:", this), &outputOptions_}}) {
+        auto* column = new QVBoxLayout(frame);
+        for (const auto& [format, option] : *options) {
+            column->addWidget(option);
+        }
+        frames->addWidget(frame);
+    }
+
+    auto* cmbOK = new QPushButton("OK", this);
+    cmbOK->setObjectName("cmbOK");
+    cmbOK->setToolTip("Start conversion...");
+    cmbOK->setDefault(true);
+    auto* cmdExit = new QPushButton("About", this);
+    cmdExit->setObjectName("cmdExit");
+    cmdExit->setToolTip("Cancel");
+    auto* lblLNG = new QLabel("Language version:", this);
+    lblLNG->setObjectName("lblLNG");
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(lblLNG);
+    controls->addWidget(NewLanguageButton("cmdPL", ":/marlo/flag_pl.svg", "Zmień na Polski"));
+    controls->addWidget(NewLanguageButton("cmdEN", ":/marlo/flag_en.svg", "Switch to English"));
+    controls->addStretch();
+    controls->addSpacing(16);
+    controls->addWidget(cmbOK);
+    controls->addWidget(cmdExit);
+
+    auto* line = new QFrame(this);
+    line->setObjectName("Line1");
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    auto* lblAbout = new LinkLabel(kWebAddress, this);
+    lblAbout->setObjectName("lblAbout");
+    lblAbout->setToolTip("Click to open page...");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(frames);
+    layout->addLayout(controls);
+    layout->addWidget(line);
+    layout->addWidget(lblAbout, 0, Qt::AlignHCenter);
+    // The window always takes the size its captions need, in either language.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "cmbOK",
+                 "cmdExit", "cmdPL", "cmdEN"});
+    cmbOK->setFocus();
+}
+
+void ConvertWindow::SetTabOrder(std::initializer_list<const char*> names) {
+    QWidget* previous = nullptr;
+    for (const char* name : names) {
+        QWidget* next = findChild<QWidget*>(name);
+        if (previous != nullptr) {
+            setTabOrder(previous, next);
+        }
+        previous = next;
+    }
+}
+
+void ConvertWindow::ConnectControls() {
+    const std::map<FileFormat, void (MainWindowProcedures::*)()> inputClicks = {
+        {format::GeoTIFF, &MainWindowProcedures::optGEOin_Click},
+        {format::TAB, &MainWindowProcedures::optTABin_Click},
+        {format::TFW, &MainWindowProcedures::optTFWin_Click}};
+    for (const auto& [format, option] : inputOptions_) {
+        const auto click = inputClicks.at(format);
+        connect(option, &QRadioButton::clicked, this, [this, click] { (procedures_.*click)(); });
+    }
+    for (const auto& [format, option] : outputOptions_) {
+        connect(option, &QRadioButton::clicked, this,
+                [this, format = format] { procedures_.ClickOutput(format); });
+    }
+    const auto onClick = [this](const char* name, void (MainWindowProcedures::*procedure)()) {
+        connect(findChild<QAbstractButton*>(name), &QAbstractButton::clicked, this,
+                [this, procedure] { (procedures_.*procedure)(); });
+    };
+    onClick("cmbOK", &MainWindowProcedures::cmbOK_Click);
+    onClick("cmdExit", &MainWindowProcedures::cmdExit_Click);
+    onClick("cmdPL", &MainWindowProcedures::cmdPL_Click);
+    onClick("cmdEN", &MainWindowProcedures::cmdEN_Click);
+    connect(findChild<LinkLabel*>("lblAbout"), &LinkLabel::clicked, this,
+            [this] { procedures_.lblAbout_Click(); });
+}
+
+void ConvertWindow::SetControlText(const std::string& control, ControlText property,
+                                   const std::string& text) {
+    QWidget* widget = findChild<QWidget*>(QString::fromStdString(control));
+    if (widget == nullptr) {
+        throw RunTimeError(err::TypeMismatch, "Object required: " + control);
+    }
+    const QString value = QString::fromStdString(text);
+    if (property == ControlText::ToolTip) {
+        widget->setToolTip(value);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        frame->setTitle(value);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(value);
+    }
+}
+
+void ConvertWindow::ShowOptions(const FormatOptions& options) {
+    FormatOptions shown = options;
+    const auto showSide = [&shown](const std::map<FileFormat, QRadioButton*>& buttons,
+                                   OptionButton& (*optionOf)(FormatOptions&, FileFormat)) {
+        for (const auto& [format, button] : buttons) {
+            button->setChecked(optionOf(shown, format).selected);
+            button->setEnabled(optionOf(shown, format).enabled);
+        }
+    };
+    showSide(inputOptions_, &InputOption);
+    showSide(outputOptions_, &OutputOption);
+}
+
+void ConvertWindow::ShowAboutWindow() {
+    if (about_ == nullptr) {
+        about_ = new AboutWindow(dialogs_, registry_, this);
+    }
+    about_->Form_Load();
+    dialogs_.runModal(*about_);
+}
+
+}  // namespace marlo::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+#include <map>
+
+#include "conversion/about_info.h"
+#include "conversion/main_window.h"
+#include "ui/qt_user_interaction.h"
+
+class QAbstractButton;
+class QRadioButton;
+
+namespace marlo::ui {
+
+class AboutWindow;
+
+// frmConvert, the main window: the "Convert from:" and "Convert to:" choices, the start
+// button, the language buttons, the About button and the link to the maker's page. It owns
+// the conversion state for as long as it exists.
+class ConvertWindow final : public QWidget, private MainWindowView {
+    Q_OBJECT
+  public:
+    explicit ConvertWindow(SettingsStore& settings, QWidget* parent = nullptr);
+    ~ConvertWindow() override;
+
+    // Every dialog the window and the conversion run show goes through these.
+    QtUserInteraction& dialogs() { return dialogs_; }
+    ConversionContext& form() { return form_; }
+
+  private:
+    void SetControlText(const std::string& control, ControlText property,
+                        const std::string& text) override;
+    void ShowOptions(const FormatOptions& options) override;
+    void ShowAboutWindow() override;
+
+    void BuildControls();
+    QRadioButton* NewOption(const char* name, const char* caption);
+    QAbstractButton* NewLanguageButton(const char* name, const char* picture, const char* toolTip);
+    void ConnectControls();
+    void SetTabOrder(std::initializer_list<const char*> names);
+
+    QtUserInteraction dialogs_;
+    SystemRegionalSettings regional_;
+    ConversionContext form_;
+    MainWindowProcedures procedures_;
+    NoRegistry registry_;
+    AboutWindow* about_ = nullptr;
+    std::map<FileFormat, QRadioButton*> inputOptions_;
+    std::map<FileFormat, QRadioButton*> outputOptions_;
+};
+
+}  // namespace marlo::ui

@@ -1,0 +1,132 @@
+#include "ui/projection_dialog.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "formats/tab/projection_window.h"
+
+namespace marlo::ui {
+
+namespace {
+
+// Projection names can be long: the lists show a useful width and their pop-ups the whole
+// name.
+QComboBox* NewList(const char* name, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setMinimumContentsLength(40);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return list;
+}
+
+QLabel* NewLabel(const char* name, const std::string& caption, QWidget* parent) {
+    auto* label = new QLabel(QString::fromStdString(caption), parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* NewButton(const char* name, const std::string& caption, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromStdString(caption), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The window fills its lists when it loads; loading twice changes nothing.
+ProjectionWindow& LoadedWindow(ProjectionWindow& window) {
+    window.Load();
+    return window;
+}
+
+void Fill(QComboBox* list, const std::vector<std::string>& names, int current) {
+    const QSignalBlocker blocker(list);
+    list->clear();
+    for (const std::string& name : names) {
+        list->addItem(QString::fromStdString(name));
+    }
+    list->setCurrentIndex(current);
+    const int widest = list->view()->sizeHintForColumn(0);
+    list->view()->setMinimumWidth(widest);
+}
+
+}  // namespace
+
+ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
+    : QDialog(parent),
+      window_(LoadedWindow(window)),
+      label1_(NewLabel("Label1", window.Label1Caption(), this)),
+      cmbGroup_(NewList("cmbGroup", this)),
+      label2_(NewLabel("Label2", window.Label2Caption(), this)),
+      cmbProj_(NewList("cmbProj", this)),
+      cmdCancel_(NewButton("cmdCancel", window.CancelCaption(), this)),
+      cmdOK_(NewButton("cmdOK", window.OkCaption(), this)) {
+    setObjectName("frmMapInfoProj");
+    setWindowTitle(QString::fromStdString(window.Caption()));
+    cmdOK_->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(cmdOK_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label1_);
+    layout->addWidget(cmbGroup_);
+    layout->addSpacing(6);
+    layout->addWidget(label2_);
+    layout->addWidget(cmbProj_);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    ShowGroups();
+    connect(cmbGroup_, &QComboBox::currentIndexChanged, this, &ProjectionDialog::PickGroup);
+    connect(cmbProj_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { window_.SelectProjection(index); });
+    connect(cmdOK_, &QPushButton::clicked, this, &ProjectionDialog::Confirm);
+    connect(cmdCancel_, &QPushButton::clicked, this, &ProjectionDialog::Cancel);
+}
+
+void ProjectionDialog::ShowGroups() {
+    Fill(cmbGroup_, window_.GroupNames(), window_.GroupIndex());
+    ShowProjections();
+}
+
+void ProjectionDialog::ShowProjections() {
+    Fill(cmbProj_, window_.ProjectionNames(), window_.ProjectionIndex());
+}
+
+void ProjectionDialog::PickGroup(int index) {
+    if (index < 0) {
+        return;
+    }
+    window_.cmbGroup_Click(index);
+    ShowProjections();
+}
+
+void ProjectionDialog::Confirm() {
+    window_.cmdOK_Click();
+    accept();
+}
+
+void ProjectionDialog::Cancel() {
+    window_.cmdCancel_Click();
+    QDialog::reject();
+}
+
+void ProjectionDialog::reject() {
+    EnsureClosed();
+    QDialog::reject();
+}
+
+void ProjectionDialog::EnsureClosed() {
+    if (!window_.IsClosed()) {
+        window_.CloseBox();
+    }
+}
+
+}  // namespace marlo::ui

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace marlo {
+class ProjectionWindow;
+}
+
+namespace marlo::ui {
+
+// frmMapInfoProj: the looks of the projection window. What a pick or a button means is the
+// core's ProjectionWindow; this dialog shows its lists and hands it the user's actions.
+class ProjectionDialog final : public QDialog {
+    Q_OBJECT
+  public:
+    ProjectionDialog(ProjectionWindow& window, QWidget* parent = nullptr);
+
+    // Closing the window by its close box or Escape counts as Cancel.
+    void reject() override;
+    // Tells the window it was closed when the dialog went without a button.
+    void EnsureClosed();
+
+  private:
+    void ShowGroups();
+    void ShowProjections();
+    void PickGroup(int index);
+    void Confirm();
+    void Cancel();
+
+    ProjectionWindow& window_;
+    QLabel* label1_;
+    QComboBox* cmbGroup_;
+    QLabel* label2_;
+    QComboBox* cmbProj_;
+    QPushButton* cmdCancel_;
+    QPushButton* cmdOK_;
+};
+
+}  // namespace marlo::ui

@@ -1,0 +1,164 @@
+#include "ui/qt_user_interaction.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "ui/projection_dialog.h"
+
+namespace marlo::ui {
+
+namespace {
+
+// "*.tif" becomes "*.[tT][iI][fF]": the extension matches whatever letter case the file has.
+QString AnyCasePattern(const QString& pattern) {
+    QString result;
+    for (const QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper()) {
+            result += QString("[%1%2]").arg(c.toLower(), c.toUpper());
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+// The file dialogs are Qt's own on every desktop, so that the any-case patterns and the
+// existing-files rule behave the same everywhere.
+void PrepareFileDialog(QFileDialog& dialog, const char* objectName) {
+    dialog.setObjectName(objectName);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+}
+
+}  // namespace
+
+QStringList NameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty() && parts[i + 1].isEmpty()) {
+            continue;
+        }
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            patterns << AnyCasePattern(pattern.trimmed());
+        }
+        filters << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
+}
+
+std::string SelectionText(const QStringList& files) {
+    if (files.isEmpty()) {
+        return {};
+    }
+    if (files.size() == 1) {
+        return files.front().toStdString();
+    }
+    std::string selection = QFileInfo(files.front()).absolutePath().toStdString();
+    for (const QString& file : files) {
+        selection += '\0';
+        selection += QFileInfo(file).fileName().toStdString();
+    }
+    return selection;
+}
+
+QString DisplayText(const std::string& text) {
+    QString display = QString::fromStdString(text);
+    display.replace("\r\n", "\n");
+    display.replace('\r', '\n');
+    return display;
+}
+
+QtUserInteraction::QtUserInteraction(QWidget* owner)
+    : runModal([](QDialog& dialog) { return dialog.exec(); }),
+      openUrl([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
+      owner_(owner) {}
+
+void QtUserInteraction::ShowMessage(const std::string& text, MessageIcon icon,
+                                    const std::string& title) {
+    QMessageBox box(QtIcon(icon),
+                    title.empty() ? QString(kApplicationTitle) : QString::fromStdString(title),
+                    DisplayText(text), QMessageBox::Ok, owner_);
+    box.setObjectName(kMessageBoxName);
+    box.setTextFormat(Qt::PlainText);
+    runModal(box);
+}
+
+std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
+    QFileDialog dialog(owner_, QString::fromStdString(request.title));
+    PrepareFileDialog(dialog, kOpenFileDialogName);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
+    const QStringList filters = NameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.front()));
+    }
+    if (!request.initialFolder.empty()) {
+        dialog.setDirectory(QString::fromStdString(request.initialFolder));
+    }
+    if (runModal(dialog) != QDialog::Accepted) {
+        return {};
+    }
+    return SelectionText(dialog.selectedFiles());
+}
+
+std::string QtUserInteraction::BrowseForFolder(const std::string& prompt) {
+    QFileDialog dialog(owner_, QString::fromStdString(prompt));
+    PrepareFileDialog(dialog, kFolderPickerName);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (runModal(dialog) != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0).toStdString();
+}
+
+void QtUserInteraction::ShowErrorReport(const std::string& report) {
+    QDialog dialog(owner_);
+    dialog.setObjectName(kErrorReportName);
+    dialog.setWindowTitle(kApplicationTitle);
+    auto* text = new QPlainTextEdit(DisplayText(report), &dialog);
+    text->setObjectName("reportText");
+    text->setReadOnly(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setMinimumSize(520, 220);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    runModal(dialog);
+}
+
+void QtUserInteraction::ShowProjectionWindow(ProjectionWindow& window) {
+    ProjectionDialog dialog(window, owner_);
+    runModal(dialog);
+    dialog.EnsureClosed();
+}
+
+void QtUserInteraction::OpenUrl(const std::string& url) {
+    openUrl(QString::fromStdString(url));
+}
+
+}  // namespace marlo::ui

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+
+#include "platform/user_interaction.h"
+
+class QWidget;
+
+namespace marlo::ui {
+
+// The Qt side of every dialog and message the core shows. Each dialog is built here and then
+// handed to `runModal`, which shows it modally by default; tests replace it to answer the
+// dialog themselves.
+class QtUserInteraction final : public UserInteraction {
+  public:
+    explicit QtUserInteraction(QWidget* owner = nullptr);
+
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+
+    void ShowMessage(const std::string& text, MessageIcon icon,
+                     const std::string& title = "") override;
+    std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
+    std::string BrowseForFolder(const std::string& prompt) override;
+    void ShowErrorReport(const std::string& report) override;
+    void ShowProjectionWindow(ProjectionWindow& window) override;
+    void OpenUrl(const std::string& url) override;
+
+    // Shows a dialog and returns its result code.
+    std::function<int(QDialog&)> runModal;
+    // Hands a web address to the desktop's browser.
+    std::function<void(const QString&)> openUrl;
+
+  private:
+    QWidget* owner_;
+};
+
+// Object names of the dialogs, for whoever needs to tell them apart.
+inline constexpr const char* kMessageBoxName = "messageBox";
+inline constexpr const char* kOpenFileDialogName = "openFileDialog";
+inline constexpr const char* kFolderPickerName = "folderPicker";
+inline constexpr const char* kErrorReportName = "errorReport";
+
+// The application's own title, on every message box that names no other.
+inline constexpr const char* kApplicationTitle = "Marlo";
+
+// "Description|pattern|..." as Qt name filters. Each pattern matches its extension in any
+// letter case; the dialog shows the description alone.
+QStringList NameFilters(const std::string& filter);
+
+// The chosen files in the two forms of the open-file dialog: one full path for one file; the
+// folder followed by each name, separated by NUL characters, for several.
+std::string SelectionText(const QStringList& files);
+
+// Message box texts break lines with CR LF; Qt wants a plain line feed.
+QString DisplayText(const std::string& text);
+
+}  // namespace marlo::ui

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Starts marlo on a virtual X display and saves what a user sees: the main window in English
+# and in Polish, the About window and the projection window in both languages.
+#   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: build/screenshots)
+# It drives the program with the keyboard only, as a user could, and never touches the real
+# home folder: settings and the projection list copy live in a scratch folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out=$(realpath -m "${1:-build/screenshots}")
+
+# The tools: a virtual X server, ImageMagick's import to save a window, and xdotool to press
+# keys. There is no window manager, so the pictures hold the windows' insides; their titles
+# are listed in titles.txt beside them.
+needed=()
+command -v Xvfb >/dev/null || needed+=(xvfb)
+command -v xauth >/dev/null || needed+=(xauth)
+command -v import >/dev/null || needed+=(imagemagick)
+command -v xdotool >/dev/null || needed+=(xdotool)
+if [ ${#needed[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get install -y -qq --no-install-recommends "${needed[@]}"
+fi
+
+if [ ! -x build/bin/marlo ]; then
+  bash scripts/install-deps.sh
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build --target marlo pelcor vantrel 2>/dev/null || cmake --build build --target marlo
+fi
+
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
+export XDG_RUNTIME_DIR="$scratch/runtime" LANG=C.UTF-8
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/Marlo" "$XDG_RUNTIME_DIR" "$scratch/maps" "$out"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+# The projection window needs a projection list in the user's data folder (otherwise the
+# program first asks where it is): the shipped one, or a small one of our own.
+if [ -f data/projections/mapinfow.prj ]; then
+  cp data/projections/mapinfow.prj "$XDG_DATA_HOME/Marlo/mapinfow.prj"
+else
+  printf '%s\r\n' '--- Longitude / Latitude ---' \
+    '"Longitude / Latitude (WGS 84)", 1, 104' \
+    '' '--- Universal Transverse Mercator (WGS 84) ---' \
+    '"UTM Zone 33, Northern Hemisphere (WGS 84)", 8, 104, 7, 15, 0, 0.9996, 500000, 0' \
+    >"$XDG_DATA_HOME/Marlo/mapinfow.prj"
+fi
+# Any file will do as the input: the projection is asked for before a file is read.
+: >"$scratch/maps/sheet.tif"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+build/bin/marlo >"$scratch/marlo.log" 2>&1 &
+pids+=($!)
+
+window() {  # waits for the shown window with exactly this title and prints its id
+  xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+}
+keys() {  # gives the window with this title the keyboard, then presses the keys
+  local id
+  id=$(window "$1")
+  shift
+  xdotool windowfocus --sync "$id"
+  sleep 0.4
+  xdotool key --delay 150 "$@"
+}
+shot() {  # saves the window with this title
+  local id
+  id=$(window "$1")
+  sleep 0.8
+  import -window "$id" "$out/$2.png"
+  printf '%s.png\t%s\n' "$2" "$(xdotool getwindowname "$id")" >>"$out/titles.txt"
+  echo "saved $out/$2.png"
+}
+convert_run() {  # starts a run and picks the sample image; the projection window follows
+  keys Tessaly space
+  keys "$1" ctrl+a
+  xdotool type --delay 20 "$scratch/maps/sheet.tif"
+  keys "$1" Return
+}
+
+: >"$out/titles.txt"
+window Tessaly >/dev/null
+shot Tessaly main-english
+keys Tessaly Tab space              # cmbOK -> cmdExit: About
+shot "About Marlo" about-english
+keys "About Marlo" Escape
+keys Tessaly Tab space              # cmdExit -> cmdPL: Polish at once
+shot Tessaly main-polski
+keys Tessaly shift+Tab space        # cmdPL -> cmdExit: About
+shot "About Marlo" about-polski
+keys "About Marlo" Escape
+keys Tessaly shift+Tab              # cmdExit -> cmbOK
+convert_run "Wybierz pliki..."
+shot "Marlo - wybierz projekcję MapInfo" projection-polski
+keys "Marlo - wybierz projekcję MapInfo" Escape   # the run ends silently
+keys Tessaly Tab Tab Tab space      # cmbOK -> cmdEN: English again
+keys Tessaly shift+Tab shift+Tab shift+Tab
+convert_run "Select files..."
+shot "Marlo - Select MapInfo projection" projection-english
+keys "Marlo - Select MapInfo projection" Escape

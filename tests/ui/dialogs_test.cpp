@@ -1,0 +1,118 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "formats/tab/projection_window.h"
+#include "support/temp_folder.h"
+#include "ui/projection_dialog.h"
+#include "ui_test_classes.h"
+#include "window_fixture.h"
+
+namespace marlo::test {
+
+namespace {
+
+// The pattern Qt's dialog takes from a name filter: the last parenthesised part.
+QString PatternOf(const QString& nameFilter) {
+    const auto open = nameFilter.lastIndexOf('(');
+    return nameFilter.mid(open + 1, nameFilter.size() - open - 2);
+}
+
+bool Matches(const QString& nameFilter, const QString& fileName) {
+    // Case-sensitive on purpose: the pattern itself must accept every letter case.
+    return QRegularExpression::fromWildcard(PatternOf(nameFilter), Qt::CaseSensitive)
+        .match(fileName)
+        .hasMatch();
+}
+
+}  // namespace
+
+void DialogsTest::filtersMatchTheExtensionInAnyCase() {
+    const QStringList geotiff = ui::NameFilters("GeoTiff (*.tif)|*.tif|");
+    QCOMPARE(geotiff.size(), 1);
+    QVERIFY(geotiff.front().startsWith("GeoTiff (*.tif) ("));
+    for (const char* name : {"sheet.tif", "SHEET.TIF", "Sheet.Tif"}) {
+        QVERIFY2(Matches(geotiff.front(), name), name);
+    }
+    QVERIFY(!Matches(geotiff.front(), "sheet.tfw"));
+    QVERIFY(!Matches(geotiff.front(), "sheet.tiff"));
+
+    const QStringList list = ui::NameFilters("MapInfo projection file (mapinfow.prj)|mapinfow.prj");
+    QCOMPARE(list.size(), 1);
+    QVERIFY(Matches(list.front(), "MAPINFOW.PRJ"));
+    QVERIFY(!Matches(list.front(), "other.prj"));
+    QCOMPARE(ui::NameFilters("TAB (*.tab)|*.tab|TFW (*.tfw)|*.tfw").size(), 2);
+    QVERIFY(ui::NameFilters("").isEmpty());
+}
+
+void DialogsTest::selectionComesBackInTheDialogsTwoForms() {
+    QCOMPARE(ui::SelectionText({}), std::string());
+    QCOMPARE(ui::SelectionText({"/maps/a b/sheet.tfw"}), std::string("/maps/a b/sheet.tfw"));
+    QCOMPARE(ui::SelectionText({"/maps/x.tfw", "/maps/y.tfw"}),
+             std::string("/maps\0x.tfw\0y.tfw", 17));
+}
+
+void DialogsTest::messageBoxesCarryIconAndTitle() {
+    ui::QtUserInteraction dialogs;
+    DialogAnswers answers(dialogs);
+    dialogs.ShowMessage("Unable to write to output folder!\r\n/maps", MessageIcon::Critical);
+    dialogs.ShowMessage("Done!", MessageIcon::Information);
+    dialogs.ShowMessage("<b>plain</b>", MessageIcon::None, "Other");
+    QCOMPARE(answers.messages.size(), std::size_t(3));
+    QCOMPARE(answers.messages[0].text, QString("Unable to write to output folder!\n/maps"));
+    QCOMPARE(answers.messages[0].icon, QMessageBox::Critical);
+    QCOMPARE(answers.messages[0].title, QString("Marlo"));
+    QCOMPARE(answers.messages[1].icon, QMessageBox::Information);
+    QCOMPARE(answers.messages[2].icon, QMessageBox::NoIcon);
+    QCOMPARE(answers.messages[2].title, QString("Other"));
+    QCOMPARE(answers.messages[2].text, QString("<b>plain</b>"));
+}
+
+void DialogsTest::errorReportTextCanBeSelectedAndCopied() {
+    ui::QtUserInteraction dialogs;
+    DialogAnswers answers(dialogs);
+    QString copied;
+    bool readOnly = false;
+    Qt::TextInteractionFlags flags;
+    answers.Answer(ui::kErrorReportName, [&](QDialog& dialog) {
+        auto* text = dialog.findChild<QPlainTextEdit*>();
+        readOnly = text->isReadOnly();
+        flags = text->textInteractionFlags();
+        text->selectAll();
+        text->copy();
+        copied = QApplication::clipboard()->text();
+        return int(QDialog::Accepted);
+    });
+    dialogs.ShowErrorReport(
+        "Record Call Stack Sequence - Bottom line is error line.\r\n\r\n"
+        "\tcmdEN_Click Kestrin \r\n");
+    QCOMPARE(answers.shown, QStringList{ui::kErrorReportName});
+    QVERIFY(readOnly);
+    QVERIFY(flags.testFlag(Qt::TextSelectableByKeyboard));
+    QVERIFY(flags.testFlag(Qt::TextSelectableByMouse));
+    QCOMPARE(copied, QString("Record Call Stack Sequence - Bottom line is error line.\n\n"
+                             "\tcmdEN_Click Kestrin \n"));
+}
+
+void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
+    const TempFolder folder;
+    const std::string list = folder.Write(
+        "mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n\"Other Grid\", 1, 33\r\n");
+    ui::QtUserInteraction dialogs;
+    const FixedRegionalSettings regional(".");
+    ConversionContext form(dialogs, regional);
+    ProjectionWindow window(form, list);
+    ui::ProjectionDialog dialog(window);
+    QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString(" Grid "));
+    QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->count(), 2);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.close();
+    QVERIFY(window.IsClosed());
+    QCOMPARE(window.Result(), std::string("error"));
+}
+
+}  // namespace marlo::test

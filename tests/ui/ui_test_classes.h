@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+
+namespace marlo::test {
+
+class LanguageTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void firstStartIsEnglishAndStoresNothing();
+    void languageButtonsSwitchAtOnceAndTheNextStartFollows();
+    void unknownStoredLanguageGivesEmptyCaptions();
+};
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void startsWithGeoTiffInAndTabOut();
+    void inputKeepsItsOwnFormatOutOfTheOutput();
+    void inputClicksFollowTheCycle();
+    void outputClickSelectsOneAndStaysSelected();
+};
+
+class AboutTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void textsFollowTheBuildAndTheLanguage();
+    void descriptionLinesAreJoinedWithCrLf();
+    void systemInfoWithoutRegistryIsUnavailable();
+    void linksOpenTheMakersPage();
+};
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void filtersMatchTheExtensionInAnyCase();
+    void selectionComesBackInTheDialogsTwoForms();
+    void messageBoxesCarryIconAndTitle();
+    void errorReportTextCanBeSelectedAndCopied();
+    void projectionWindowClosedByItsCloseBoxIsACancel();
+};
+
+class FullRunTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+    void worldFileToTableFromTheWindow();
+    void worldFileToGeoTiffFromTheWindow();
+    void cancelledFileDialogShowsNothing();
+};
+
+}  // namespace marlo::test
