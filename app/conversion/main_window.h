@@ -5,6 +5,7 @@
 
 #include "conversion/conversion_context.h"
 #include "platform/settings_store.h"
+#include "text/maker.h"
 
 namespace marlo {
 
@@ -14,9 +15,6 @@ inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kLanguageKey = "Language";
 inline constexpr const char* kPolish = "polski";
 inline constexpr const char* kEnglish = "english";
-
-// The maker's web page, opened by lblAbout on the main window and on the About window.
-inline constexpr const char* kWebAddress = "https://marlo.example.org";
 
 enum class ControlText { Caption, ToolTip };
 
