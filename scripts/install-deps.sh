@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the tools need.
-# The README's commands and CI both call this one script.
+# The README's commands and CI both call this one script; `install-deps.sh screenshots` adds
+# what scripts/screenshots.sh needs to drive the window and save pictures of it.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   gdal-bin
   xvfb xauth
 )
+if [ "${1:-}" = "screenshots" ]; then
+  packages+=(imagemagick xdotool)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

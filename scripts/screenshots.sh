@@ -12,21 +12,9 @@ out=$(realpath -m "${1:-build/screenshots}")
 # The tools: a virtual X server, ImageMagick's import to save a window, and xdotool to press
 # keys. There is no window manager, so the pictures hold the windows' insides; their titles
 # are listed in titles.txt beside them.
-needed=()
-command -v Xvfb >/dev/null || needed+=(xvfb)
-command -v xauth >/dev/null || needed+=(xauth)
-command -v import >/dev/null || needed+=(imagemagick)
-command -v xdotool >/dev/null || needed+=(xdotool)
-if [ ${#needed[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo_cmd apt-get update -qq
-  $sudo_cmd apt-get install -y -qq --no-install-recommends "${needed[@]}"
-fi
+bash scripts/install-deps.sh screenshots
 
 if [ ! -x build/bin/marlo ]; then
-  bash scripts/install-deps.sh
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build --target marlo pelcor vantrel 2>/dev/null || cmake --build build --target marlo
 fi
