@@ -17,8 +17,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 jobs=$(nproc)
 
-echo "== layer check"
+echo "== layer and style checks"
 bash scripts/check-layers.sh
+bash scripts/check-format.sh
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== fuzzing"

@@ -24,8 +24,7 @@ public:
     ConsoleUser(Answers answers, std::ostream& errors)
         : answers_(std::move(answers)), errors_(errors) {}
 
-    void ShowMessage(const std::string& text, MessageIcon icon,
-                     const std::string& title) override;
+    void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override;
     std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
     std::string BrowseForFolder(const std::string& prompt) override;
     void ShowErrorReport(const std::string& report) override;

@@ -26,7 +26,7 @@ constexpr std::size_t kValueBufferSize = 1024;
 
 // The system registry as the System Information lookup reads it.
 class Registry {
-  public:
+public:
     using Key = std::uintptr_t;
     virtual ~Registry() = default;
     // False when the key cannot be opened.
@@ -42,7 +42,7 @@ class Registry {
 
 // Linux has no registry: no key is ever found.
 class NoRegistry final : public Registry {
-  public:
+public:
     bool OpenKey(std::uint32_t, const std::string&, std::uint32_t, Key&) override { return false; }
     bool QueryValue(Key, const std::string&, std::uint32_t&, std::string&,
                     std::uint32_t&) override {

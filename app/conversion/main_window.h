@@ -42,7 +42,7 @@ void ClickOutputOption(FormatOptions& options, FileFormat clicked);
 
 // What the main window's procedures need of its looks.
 class MainWindowView {
-  public:
+public:
     virtual ~MainWindowView() = default;
     virtual void SetControlText(const std::string& control, ControlText property,
                                 const std::string& text) = 0;
@@ -54,7 +54,7 @@ class MainWindowView {
 
 // The main window's event procedures; each reports its own unexpected errors.
 class MainWindowProcedures {
-  public:
+public:
     MainWindowProcedures(ConversionContext& form, SettingsStore& settings, MainWindowView& view)
         : form_(form), settings_(settings), view_(view) {}
 
@@ -71,7 +71,7 @@ class MainWindowProcedures {
     // The start button: the conversion run.
     void cmbOK_Click();
 
-  private:
+private:
     void SwitchLanguage(const char* procedure, const char* language);
     void ClickInput(const char* procedure, FileFormat format);
 

@@ -21,7 +21,7 @@ enum class ErrorLevel { HandOn, Report };
 
 // Collects the chain of procedures an unexpected error passes and shows it once.
 class ErrorReport {
-  public:
+public:
     explicit ErrorReport(UserInteraction& viewer) : viewer_(viewer) {}
 
     // Hands the error on (throws RunTimeError with this location added) when isTopLevel is
@@ -35,7 +35,7 @@ class ErrorReport {
 
     bool callStackStarted = false;
 
-  private:
+private:
     UserInteraction& viewer_;
 };
 

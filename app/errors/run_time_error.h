@@ -24,7 +24,7 @@ constexpr std::int32_t EntryPointNotFound = 453;
 // An unexpected run-time error: number, source and description travel with it up the chain
 // of procedures until one of them reports it.
 class RunTimeError : public std::runtime_error {
-  public:
+public:
     RunTimeError(std::int32_t number, const std::string& description, std::string source = "Marlo")
         : std::runtime_error(description),
           number_(number),
@@ -35,7 +35,7 @@ class RunTimeError : public std::runtime_error {
     const std::string& source() const { return source_; }
     const std::string& description() const { return description_; }
 
-  private:
+private:
     std::int32_t number_;
     std::string source_;
     std::string description_;

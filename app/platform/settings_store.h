@@ -8,7 +8,7 @@ namespace marlo {
 
 // The per-user settings store: texts by application, section and key.
 class SettingsStore {
-  public:
+public:
     virtual ~SettingsStore() = default;
     virtual std::optional<std::string> Read(const std::string& application,
                                             const std::string& section,
@@ -24,7 +24,7 @@ class SettingsStore {
 
 // Keeps the settings in memory only.
 class MemorySettingsStore final : public SettingsStore {
-  public:
+public:
     std::optional<std::string> Read(const std::string& application, const std::string& section,
                                     const std::string& key) const override {
         auto found = values_.find(application + "/" + section + "/" + key);
@@ -38,7 +38,7 @@ class MemorySettingsStore final : public SettingsStore {
         values_[application + "/" + section + "/" + key] = value;
     }
 
-  private:
+private:
     std::map<std::string, std::string> values_;
 };
 

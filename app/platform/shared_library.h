@@ -9,7 +9,7 @@ namespace marlo {
 // A shared library loaded by file name at run time. It is looked for beside the program,
 // in the program's ../lib/marlo and ../lib folders, and then through the program's run path.
 class SharedLibrary {
-  public:
+public:
     explicit SharedLibrary(std::string fileName) : fileName_(std::move(fileName)) {}
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
@@ -21,7 +21,7 @@ class SharedLibrary {
 
     const std::string& fileName() const { return fileName_; }
 
-  private:
+private:
     void Load();
 
     std::string fileName_;
@@ -34,7 +34,7 @@ class LazyFunction;
 
 template <class Result, class... Args>
 class LazyFunction<Result(Args...)> {
-  public:
+public:
     LazyFunction(SharedLibrary& library, std::string name)
         : library_(library), name_(std::move(name)) {}
 
@@ -45,7 +45,7 @@ class LazyFunction<Result(Args...)> {
         return function_(args...);
     }
 
-  private:
+private:
     SharedLibrary& library_;
     std::string name_;
     Result (*function_)(Args...) = nullptr;

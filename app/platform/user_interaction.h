@@ -26,7 +26,7 @@ struct OpenFileDialogRequest {
 // The Qt window, the headless front end and the tests each implement it; every call is
 // modal: it returns when the user has answered.
 class UserInteraction {
-  public:
+public:
     virtual ~UserInteraction() = default;
 
     // One OK button. An empty title means the application's own title.

@@ -16,13 +16,13 @@ class LinkLabel;
 // Information button.
 class AboutWindow final : public QDialog {
     Q_OBJECT
-  public:
+public:
     AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget* parent = nullptr);
 
     // Puts the texts on; the description follows the current interface language.
     void Form_Load();
 
-  private:
+private:
     void cmdSysInfo_Click();
 
     QtUserInteraction& dialogs_;

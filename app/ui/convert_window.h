@@ -19,7 +19,7 @@ class AboutWindow;
 // the conversion state for as long as it exists.
 class ConvertWindow final : public QWidget, private MainWindowView {
     Q_OBJECT
-  public:
+public:
     explicit ConvertWindow(SettingsStore& settings, QWidget* parent = nullptr);
     ~ConvertWindow() override;
 
@@ -27,7 +27,7 @@ class ConvertWindow final : public QWidget, private MainWindowView {
     QtUserInteraction& dialogs() { return dialogs_; }
     ConversionContext& form() { return form_; }
 
-  private:
+private:
     void SetControlText(const std::string& control, ControlText property,
                         const std::string& text) override;
     void ShowOptions(const FormatOptions& options) override;

@@ -7,13 +7,13 @@ namespace marlo::ui {
 // A label that shows a web address as a link and reports a click on it.
 class LinkLabel final : public QLabel {
     Q_OBJECT
-  public:
+public:
     LinkLabel(const QString& address, QWidget* parent = nullptr);
 
-  signals:
+signals:
     void clicked();
 
-  protected:
+protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 

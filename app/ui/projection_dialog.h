@@ -16,7 +16,7 @@ namespace marlo::ui {
 // core's ProjectionWindow; this dialog shows its lists and hands it the user's actions.
 class ProjectionDialog final : public QDialog {
     Q_OBJECT
-  public:
+public:
     ProjectionDialog(ProjectionWindow& window, QWidget* parent = nullptr);
 
     // Closing the window by its close box or Escape counts as Cancel.
@@ -24,7 +24,7 @@ class ProjectionDialog final : public QDialog {
     // Tells the window it was closed when the dialog went without a button.
     void EnsureClosed();
 
-  private:
+private:
     void ShowGroups();
     void ShowProjections();
     void PickGroup(int index);

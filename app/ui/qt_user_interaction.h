@@ -14,7 +14,7 @@ namespace marlo::ui {
 // handed to `runModal`, which shows it modally by default; tests replace it to answer the
 // dialog themselves.
 class QtUserInteraction final : public UserInteraction {
-  public:
+public:
     explicit QtUserInteraction(QWidget* owner = nullptr);
 
     void SetOwner(QWidget* owner) { owner_ = owner; }
@@ -32,7 +32,7 @@ class QtUserInteraction final : public UserInteraction {
     // Hands a web address to the desktop's browser.
     std::function<void(const QString&)> openUrl;
 
-  private:
+private:
     QWidget* owner_;
 };
 

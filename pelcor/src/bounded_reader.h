@@ -17,7 +17,7 @@ inline bool FitsWithin(std::uint64_t offset, std::uint64_t count, std::uint64_t 
 // each request is checked against it before any seek, so offsets and counts taken from the file
 // itself can never reach outside it nor ask for more memory than the file holds.
 class BoundedReader {
-  public:
+public:
     explicit BoundedReader(std::FILE* file);
 
     // False when the file's size could not be measured; every read then fails.
@@ -31,7 +31,7 @@ class BoundedReader {
     // Reads exactly count bytes at offset into out; false when they are not all there.
     bool Read(std::uint64_t offset, std::uint64_t count, Bytes& out) const;
 
-  private:
+private:
     std::FILE* file_;
     std::uint64_t size_ = 0;
     bool valid_ = false;

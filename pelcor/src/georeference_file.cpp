@@ -105,7 +105,7 @@ Bytes EncodeDoubles(std::span<const double> values) {
 
 // Works out every change a write makes, without touching the file.
 class WritePlanner {
-  public:
+public:
     WritePlanner(const Directory& directory, std::uint64_t fileLength)
         : original_(directory), target_(directory), fileLength_(fileLength) {}
 
@@ -123,7 +123,7 @@ class WritePlanner {
         return Assemble(std::move(valuePatches));
     }
 
-  private:
+private:
     // The new directory goes at the end of the file, behind the values of the two new entries.
     bool AddGeoEntries() {
         if (original_.entries.size() + 2 > kMaxEntries) {

@@ -11,7 +11,7 @@ namespace marlo {
 namespace {
 
 class MarloConvertTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1);
         worldFile = temp.Write("in/a.tfw", "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n");

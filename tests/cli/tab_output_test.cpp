@@ -89,7 +89,7 @@ void ExpectSameTransform(const std::vector<double>& actual, const std::vector<do
 }
 
 class TabOutputTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         setenv("XDG_DATA_HOME", folder.MakeFolder("data").c_str(), 1);
         setenv("HOME", folder.MakeFolder("home").c_str(), 1);

@@ -30,7 +30,7 @@ std::string Table(const std::string& imageReference, const std::string& points =
 }
 
 class TabToTfwTest : public ::testing::Test {
-  protected:
+protected:
     // Nothing the run does may reach the real home folder.
     TabToTfwTest() {
         for (const char* variable : kHomeVariables) {

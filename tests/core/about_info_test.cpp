@@ -11,7 +11,7 @@ namespace {
 
 // A registry holding the values a test puts in it, stored as the system stores them.
 class FakeRegistry final : public Registry {
-  public:
+public:
     struct Value {
         std::uint32_t type;
         std::string bytes;
@@ -49,7 +49,7 @@ class FakeRegistry final : public Registry {
         }
     }
 
-  private:
+private:
     std::map<std::string, Value>* opened_ = nullptr;
 };
 

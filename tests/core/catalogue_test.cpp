@@ -6,7 +6,7 @@ namespace marlo {
 namespace {
 
 class CatalogueTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { currentLanguage = "english"; }
 };
 

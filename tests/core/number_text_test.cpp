@@ -82,7 +82,7 @@ TEST_F(NumberTextTest, AHugeExponentIsAnOverflow) {
 }
 
 class CommaNumberTextTest : public FormTest {
-  protected:
+protected:
     CommaNumberTextTest() : FormTest(",") {}
 };
 
@@ -100,7 +100,7 @@ TEST_F(CommaNumberTextTest, WrittenNumbersStillGetADot) {
 }
 
 class OddSignNumberTextTest : public FormTest {
-  protected:
+protected:
     OddSignNumberTextTest() : FormTest("'") {}
 };
 

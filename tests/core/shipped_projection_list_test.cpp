@@ -111,7 +111,7 @@ std::vector<Group> ReadGroups(const std::vector<std::string>& lines, Problems& p
 }
 
 class ShippedProjectionListTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         bytes_ = test::ReadBytes(kShippedList);
         ASSERT_FALSE(bytes_.empty()) << "cannot read " << kShippedList;

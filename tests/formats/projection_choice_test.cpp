@@ -16,7 +16,7 @@ using test::ReadBytes;
 const char* const kList = "--- World ---\r\n\"WGS 84\", 1, 104\r\n";
 
 class ProjectionChoiceTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         currentLanguage = "english";
         form.programFolder = folder / "data/Marlo";

@@ -14,7 +14,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 class ProjectionWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { currentLanguage = "english"; }
     void TearDown() override { currentLanguage = "english"; }
 

@@ -35,7 +35,7 @@ std::string Table(const std::string& imageLine, const Points& points = kCorners,
 }
 
 class TabReaderTest : public ::testing::Test {
-  protected:
+protected:
     TabReaderTest() {
         currentLanguage = "english";
         form.inputFolder = folder.MakeFolder("data");

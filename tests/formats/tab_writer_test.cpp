@@ -56,7 +56,7 @@ const char* const kHeader =
     "  File \"sheet.tif\"\r\n  Type \"RASTER\"\r\n";
 
 class TabWriterTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         currentLanguage = "english";
         form.WorldParams = {2, 0, 0, -2, 100, 900};
@@ -196,7 +196,7 @@ TEST_F(TabWriterTest, NamesTheImageAsItIsSpelledOnDisk) {
 
 // Conversions through the run, as the main window starts them.
 class TabRoundTripTest : public TabWriterTest {
-  protected:
+protected:
     void SetUp() override {
         TabWriterTest::SetUp();
         form.programFolder = folder.MakeFolder("data");

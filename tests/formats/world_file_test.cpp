@@ -22,7 +22,7 @@ void ExpectParams(const WorldParameters& p, double a, double d, double b, double
 
 // The same world files read the same under either decimal sign of the user.
 class WorldFileReadTest : public FormTest, public ::testing::WithParamInterface<const char*> {
-  protected:
+protected:
     WorldFileReadTest() : FormTest(GetParam()) {}
 };
 

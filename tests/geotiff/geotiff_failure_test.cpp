@@ -20,7 +20,7 @@ using test::ReadBytes;
 using test::TempFolder;
 
 class GeoTiffFailureTest : public ::testing::Test {
-  protected:
+protected:
     GeoTiffFailureTest() {
         t.form.pelcorLibrary = "libmarlo_test_pelcor.so";
         input = folder.MakeFolder("in");

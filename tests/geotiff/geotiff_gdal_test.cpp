@@ -169,7 +169,7 @@ const std::vector<Variant>& Variants() {
 }
 
 class GeoTiffWithGdalTest : public ::testing::TestWithParam<std::tuple<std::size_t, FrontEnd>> {
-  protected:
+protected:
     void SetUp() override {
         SKIP_WITHOUT_TOOLS();
         input = folder.MakeFolder("in");

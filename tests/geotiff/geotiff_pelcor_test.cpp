@@ -16,7 +16,7 @@ using test::ReadBytes;
 using test::TempFolder;
 
 class GeoTiffPelcorTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
 #ifndef MARLO_HAVE_PELCOR
         GTEST_SKIP() << "Pelcor is not part of this build";

@@ -170,7 +170,7 @@ std::vector<double> GeoTransformOf(const World& w) {
 }
 
 class PelcorGdalTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         for (const char* tool : {"gdalinfo", "gdal_translate", "gdaladdo"}) {
             if (!HasTool(tool)) {

@@ -23,7 +23,7 @@ const World kFromScale{2, 0, 0, -3, 1001, 4998.5};
 const World kFromMatrix{4, 0.5, 1, -5, 702.5, 897.75};
 
 class PelcorReadTest : public ::testing::Test {
-  protected:
+protected:
     std::optional<World> Read(const TiffBuilder& builder) {
         return ReadWorld(folder_.Write("image.tif", builder.Build()));
     }

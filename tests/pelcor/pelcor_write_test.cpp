@@ -47,7 +47,7 @@ TiffBuilder ManyEntries(int count) {
 }
 
 class PelcorWriteTest : public ::testing::Test {
-  protected:
+protected:
     std::string File(const TiffBuilder& builder) {
         return folder_.Write("image.tif", builder.Build());
     }

@@ -25,7 +25,7 @@ std::vector<double> ReadDoubles(const std::string& bytes, std::uint64_t offset, 
 std::uint32_t ReadU32(const std::string& bytes, std::uint64_t offset);
 
 class TiffBuilder {
-  public:
+public:
     // A valid 8-bit grey image of the given size in one strip, with the baseline entries.
     static TiffBuilder Image(std::uint32_t width = 4, std::uint32_t height = 3);
     // Only the header and a directory, with no entries of its own.
@@ -43,7 +43,7 @@ class TiffBuilder {
 
     std::string Build() const;
 
-  private:
+private:
     struct Entry {
         std::uint16_t tag;
         std::uint16_t type;

@@ -14,7 +14,7 @@ namespace marlo::test {
 
 // A main window's state with a scripted user, a fixed decimal sign and a temporary folder.
 class FormTest : public ::testing::Test {
-  protected:
+protected:
     explicit FormTest(const std::string& decimalSign = ".") : regional(decimalSign) {
         currentLanguage = "english";
     }

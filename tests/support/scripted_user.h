@@ -11,7 +11,7 @@ namespace marlo::test {
 
 // A user that answers what the test tells it to and records everything it was shown.
 class ScriptedUser final : public UserInteraction {
-  public:
+public:
     struct Message {
         std::string text;
         MessageIcon icon;

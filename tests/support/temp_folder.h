@@ -7,7 +7,7 @@ namespace marlo::test {
 // A fresh folder under the system's temporary folder, removed with everything in it when the
 // object goes. Folder names hold no "." so that name-derived paths stay inside it.
 class TempFolder {
-  public:
+public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -22,7 +22,7 @@ class TempFolder {
     // Writes bytes exactly as given and returns the file's full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
 
-  private:
+private:
     std::string path_;
 };
 

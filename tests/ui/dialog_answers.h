@@ -19,7 +19,7 @@ namespace marlo::test {
 // name and answered by the script given for that name; message boxes and error reports are
 // recorded. A dialog nobody scripted is cancelled.
 class DialogAnswers {
-  public:
+public:
     struct Message {
         QString text;
         QMessageBox::Icon icon;
@@ -45,7 +45,7 @@ class DialogAnswers {
     std::vector<QStringList> fileDialogFilters;
     QStringList fileDialogTitles;
 
-  private:
+private:
     int Run(QDialog& dialog);
 
     std::map<QString, std::deque<std::function<int(QDialog&)>>> scripts_;

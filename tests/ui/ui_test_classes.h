@@ -6,7 +6,7 @@ namespace marlo::test {
 
 class LanguageTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void firstStartIsEnglishAndStoresNothing();
     void languageButtonsSwitchAtOnceAndTheNextStartFollows();
@@ -15,7 +15,7 @@ class LanguageTest : public QObject {
 
 class OptionsTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void startsWithGeoTiffInAndTabOut();
     void inputKeepsItsOwnFormatOutOfTheOutput();
@@ -25,7 +25,7 @@ class OptionsTest : public QObject {
 
 class AboutTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void textsFollowTheBuildAndTheLanguage();
     void descriptionLinesAreJoinedWithCrLf();
@@ -35,7 +35,7 @@ class AboutTest : public QObject {
 
 class DialogsTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void filtersMatchTheExtensionInAnyCase();
     void selectionComesBackInTheDialogsTwoForms();
     void messageBoxesCarryIconAndTitle();
@@ -45,7 +45,7 @@ class DialogsTest : public QObject {
 
 class FullRunTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void cleanup();
     void worldFileToTableFromTheWindow();

@@ -18,7 +18,7 @@ namespace {
 constexpr off_t kChunk = off_t{1} << 30;
 
 class FileDescriptor {
-  public:
+public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -33,7 +33,7 @@ class FileDescriptor {
         return fd < 0 || ::close(fd) == 0;
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -14,7 +14,7 @@ namespace marlo {
 // end and the tests drive it through these calls; closing it any way but OK with a projection
 // chosen leaves the result "error".
 class ProjectionWindow {
-  public:
+public:
     ProjectionWindow(ConversionContext& form, std::string projectionListPath);
 
     // Puts the captions on and fills the group list from the projection list file.
@@ -47,7 +47,7 @@ class ProjectionWindow {
     // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise.
     const std::string& Result() const;
 
-  private:
+private:
     // The projection line the shown name stands for.
     std::optional<std::size_t> ChosenLine() const;
 
