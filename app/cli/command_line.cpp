@@ -109,15 +109,6 @@ void Validate(const Options& options) {
     }
 }
 
-void SelectOptions(FormatOptions& options, FileFormat from, FileFormat to) {
-    options.optGEOin.selected = from == format::GeoTIFF;
-    options.optTABin.selected = from == format::TAB;
-    options.optTFWin.selected = from == format::TFW;
-    options.optGEO.selected = to == format::GeoTIFF;
-    options.optTAB.selected = to == format::TAB;
-    options.optTFW.selected = to == format::TFW;
-}
-
 }  // namespace
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
@@ -156,7 +147,7 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     ConversionContext form(user, regional);
     form.programFolder = UserDataFolder();
     form.shippedProjectionFolder = shippedFolder;
-    SelectOptions(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
+    SelectFormats(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
     return cmbOK_Click(form) ? kExitDone : kExitNotDone;
 }
 

@@ -46,6 +46,16 @@ struct FormatOptions {
     OptionButton optTFW{};
 };
 
+// Selects exactly one "Convert from:" and one "Convert to:" option (none for format::None).
+inline void SelectFormats(FormatOptions& options, FileFormat from, FileFormat to) {
+    options.optGEOin.selected = from == format::GeoTIFF;
+    options.optTABin.selected = from == format::TAB;
+    options.optTFWin.selected = from == format::TFW;
+    options.optGEO.selected = to == format::GeoTIFF;
+    options.optTAB.selected = to == format::TAB;
+    options.optTFW.selected = to == format::TFW;
+}
+
 // The state the main window owns for as long as it exists, with the services its procedures
 // use. Every reader and writer works on this object; a run resets only conversionFailed.
 struct ConversionContext {

@@ -206,13 +206,7 @@ protected:
     }
 
     bool Convert(FileFormat from, FileFormat to, const std::string& path) {
-        FormatOptions& o = form.options;
-        o.optGEOin.selected = from == format::GeoTIFF;
-        o.optTABin.selected = from == format::TAB;
-        o.optTFWin.selected = from == format::TFW;
-        o.optGEO.selected = to == format::GeoTIFF;
-        o.optTAB.selected = to == format::TAB;
-        o.optTFW.selected = to == format::TFW;
+        SelectFormats(form.options, from, to);
         user.AnswerFiles(path);
         return cmbOK_Click(form);
     }

@@ -173,12 +173,8 @@ TEST_F(GeoTiffFailureTest, AnUnboundLibraryReachesTheRunsReport) {
         for (const bool toGeoTiff : {false, true}) {
             test::TestForm fresh;
             fresh.form.pelcorLibrary = c.library;
-            FormatOptions& options = fresh.form.options;
-            options.optGEOin.selected = !toGeoTiff;
-            options.optTFWin.selected = toGeoTiff;
-            options.optTAB.selected = false;
-            options.optGEO.selected = toGeoTiff;
-            options.optTFW.selected = !toGeoTiff;
+            SelectFormats(fresh.form.options, toGeoTiff ? format::TFW : format::GeoTIFF,
+                          toGeoTiff ? format::GeoTIFF : format::TFW);
             fresh.user.AnswerFiles(input + (toGeoTiff ? "/map.tfw" : "/map.tif"));
             fresh.user.folderAnswers.push_back(output);
             cmbOK_Click(fresh.form);

@@ -44,12 +44,7 @@ constexpr Formats kGeoTiffToTfw{format::GeoTIFF, format::TFW, "geotiff", "tfw"};
 constexpr Formats kTabToGeoTiff{format::TAB, format::GeoTIFF, "tab", "geotiff"};
 
 void Choose(FormatOptions& options, const Formats& formats) {
-    options.optGEOin.selected = formats.from == format::GeoTIFF;
-    options.optTABin.selected = formats.from == format::TAB;
-    options.optTFWin.selected = formats.from == format::TFW;
-    options.optGEO.selected = formats.to == format::GeoTIFF;
-    options.optTAB.selected = formats.to == format::TAB;
-    options.optTFW.selected = formats.to == format::TFW;
+    SelectFormats(options, formats.from, formats.to);
 }
 
 // What the user was shown: the messages, then any error report.

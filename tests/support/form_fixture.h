@@ -22,14 +22,7 @@ protected:
     void TearDown() override { currentLanguage = "english"; }
 
     // Selects one "Convert from:" and one "Convert to:" option, the others cleared.
-    void Choose(FileFormat from, FileFormat to) {
-        form.options.optGEOin.selected = from == format::GeoTIFF;
-        form.options.optTABin.selected = from == format::TAB;
-        form.options.optTFWin.selected = from == format::TFW;
-        form.options.optGEO.selected = to == format::GeoTIFF;
-        form.options.optTAB.selected = to == format::TAB;
-        form.options.optTFW.selected = to == format::TFW;
-    }
+    void Choose(FileFormat from, FileFormat to) { SelectFormats(form.options, from, to); }
 
     ScriptedUser user;
     FixedRegionalSettings regional;
