@@ -14,23 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Simple lower case for ASCII, Latin-1 and Latin Extended-A, which hold every letter of
-// Windows-1250 (Ł U+0141, Ś U+015A, Ż U+017B, Ą U+0104, ...).
-char32_t LowerCase(char32_t c) {
-    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-        return c + 0x20;
-    }
-    const bool evenUpper = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if ((evenUpper && c % 2 == 0) || (oddUpper && c % 2 == 1)) {
-        return c + 1;
-    }
-    return c == 0x178 ? 0xFF : c;
-}
-
-// Bytes outside UTF-8 become values no code point has, so they match only themselves.
-constexpr char32_t kRawByteBase = 0x110000;
-
 bool Exists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
@@ -80,17 +63,7 @@ std::optional<std::string> MatchInFolder(const std::string& folder, std::string_
 }  // namespace
 
 std::u32string ComparableName(std::string_view name) {
-    name = name.substr(0, name.find_last_not_of(" .") + 1);
-    std::u32string comparable;
-    std::size_t pos = 0;
-    while (pos < name.size()) {
-        const std::size_t start = pos;
-        char32_t codePoint = 0;
-        comparable += utf8::NextCodePoint(name, pos, codePoint)
-                          ? LowerCase(codePoint)
-                          : kRawByteBase + static_cast<unsigned char>(name[start]);
-    }
-    return comparable;
+    return utf8::CaseFolded(name.substr(0, name.find_last_not_of(" .") + 1));
 }
 
 std::string LookUpWindowsStyle(const std::string& path) {

@@ -87,4 +87,36 @@ void Append(std::string& out, char32_t codePoint) {
     }
 }
 
+namespace {
+
+// Capitals of Latin Extended-A stand before their small letters in pairs.
+char32_t LowerCase(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return c + 0x20;
+    }
+    const bool evenUpper = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((evenUpper && c % 2 == 0) || (oddUpper && c % 2 == 1)) {
+        return c + 1;
+    }
+    return c == 0x178 ? 0xFF : c;
+}
+
+constexpr char32_t kRawByteBase = 0x110000;
+
+}  // namespace
+
+std::u32string CaseFolded(std::string_view text) {
+    std::u32string folded;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        char32_t codePoint = 0;
+        folded += NextCodePoint(text, pos, codePoint)
+                      ? LowerCase(codePoint)
+                      : kRawByteBase + static_cast<unsigned char>(text[start]);
+    }
+    return folded;
+}
+
 }  // namespace marlo::utf8

@@ -16,4 +16,9 @@ bool IsValid(std::string_view text);
 
 void Append(std::string& out, char32_t codePoint);
 
+// The text's code points with every letter of Windows-1250 (ASCII, Latin-1 and Latin
+// Extended-A) in lower case, for comparisons that ignore letter case. Bytes that are not UTF-8
+// become values above every code point, so that they match only themselves.
+std::u32string CaseFolded(std::string_view text);
+
 }  // namespace marlo::utf8

@@ -2,67 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/utf8.h"
+
 namespace marlo {
 
 namespace {
 
 constexpr const char* kHeaderMark = "---";
 constexpr std::size_t kHeaderMarkSize = 3;
-// Bytes that are not part of valid UTF-8 keep their own identity above every code point.
-constexpr char32_t kRawByte = 0x110000;
-
-// Lower case of the letters Windows-1250 can hold: ASCII, Latin-1 and Latin Extended-A,
-// whose capitals come before their small letters in pairs.
-char32_t LowerLetter(char32_t c) {
-    const bool pairEven = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-    const bool pairOdd = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-        return c + 0x20;
-    }
-    if ((pairEven && c % 2 == 0) || (pairOdd && c % 2 == 1)) {
-        return c + 1;
-    }
-    return c == 0x178 ? 0xFF : c;
-}
-
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
-    }
-    return (lead >= 0xF0 && lead <= 0xF4) ? 4 : 1;
-}
-
-// The code point starting at `at`, and how many bytes it takes; a byte that starts no valid
-// sequence stands for itself.
-std::pair<char32_t, std::size_t> DecodeAt(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = SequenceLength(lead);
-    if (length == 1 || at + length > text.size()) {
-        return {lead < 0x80 ? lead : kRawByte + lead, 1};
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            return {kRawByte + lead, 1};
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    return {code, length};
-}
-
-std::u32string FoldedText(const std::string& text) {
-    std::u32string folded;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto [code, length] = DecodeAt(text, at);
-        folded.push_back(LowerLetter(code));
-        at += length;
-    }
-    return folded;
-}
 
 }  // namespace
 
@@ -131,7 +78,7 @@ std::optional<std::size_t> FindProjectionLine(const std::vector<std::string>& li
 }
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-    return FoldedText(text).find(FoldedText(part)) != std::u32string::npos;
+    return utf8::CaseFolded(text).find(utf8::CaseFolded(part)) != std::u32string::npos;
 }
 
 }  // namespace marlo
