@@ -2,6 +2,7 @@
 
 #include "conversion/paths.h"
 #include "formats/tab/projection_window.h"
+#include "text/line_breaks.h"
 
 namespace marlo::cli {
 
@@ -32,28 +33,13 @@ int IndexOfName(const std::vector<std::string>& names, const std::string& wanted
     return -1;
 }
 
-// Message boxes break lines with CR LF or a lone CR; a terminal wants LF.
-std::string ForTerminal(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 }  // namespace
 
 void ConsoleUser::ShowMessage(const std::string& text, MessageIcon, const std::string& title) {
     if (!title.empty()) {
         errors_ << title << ":\n";
     }
-    errors_ << ForTerminal(text) << '\n';
+    errors_ << WithLineFeeds(text) << '\n';
 }
 
 std::string ConsoleUser::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
@@ -83,7 +69,7 @@ std::string ConsoleUser::BrowseForFolder(const std::string&) {
 }
 
 void ConsoleUser::ShowErrorReport(const std::string& report) {
-    errors_ << ForTerminal(report) << '\n';
+    errors_ << WithLineFeeds(report) << '\n';
 }
 
 void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "text/line_breaks.h"
 #include "ui/projection_dialog.h"
 
 namespace marlo::ui {
@@ -81,10 +82,7 @@ std::string SelectionText(const QStringList& files) {
 }
 
 QString DisplayText(const std::string& text) {
-    QString display = QString::fromStdString(text);
-    display.replace("\r\n", "\n");
-    display.replace('\r', '\n');
-    return display;
+    return QString::fromStdString(WithLineFeeds(text));
 }
 
 QtUserInteraction::QtUserInteraction(QWidget* owner)

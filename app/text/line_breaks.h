@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace marlo {
+
+// Message texts break lines with CR LF or a lone CR, as message boxes expect; screens and
+// terminals want a line feed alone.
+std::string WithLineFeeds(const std::string& text);
+
+}  // namespace marlo
