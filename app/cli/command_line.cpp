@@ -6,9 +6,9 @@
 
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
-#include "conversion/paths.h"
-#include "formats/tab/projection_choice.h"
 #include "platform/program_folders.h"
+#include "projection/projection_choice.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo::cli {

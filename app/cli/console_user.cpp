@@ -1,7 +1,7 @@
 #include "cli/console_user.h"
 
-#include "conversion/paths.h"
-#include "formats/tab/projection_window.h"
+#include "projection/projection_window.h"
+#include "state/paths.h"
 #include "text/line_breaks.h"
 
 namespace marlo::cli {

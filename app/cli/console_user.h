@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "errors/error_report.h"
 #include "platform/user_interaction.h"
 
 namespace marlo::cli {
@@ -19,7 +20,7 @@ struct Answers {
 
 // The user of a headless run: questions are answered from the command line, every message
 // box and error report is printed to the error stream.
-class ConsoleUser final : public UserInteraction {
+class ConsoleUser final : public UserInteraction, public ErrorReportViewer {
 public:
     ConsoleUser(Answers answers, std::ostream& errors)
         : answers_(std::move(answers)), errors_(errors) {}

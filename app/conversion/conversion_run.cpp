@@ -3,12 +3,13 @@
 #include <cmath>
 
 #include "conversion/file_selection.h"
-#include "conversion/paths.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/tab/projection_choice.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/tab/tab_writer.h"
 #include "formats/worldfile/world_file.h"
+#include "projection/projection_choice.h"
+#include "state/folder_checks.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {

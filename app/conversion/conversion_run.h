@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/conversion_context.h"
+#include "state/conversion_context.h"
 
 namespace marlo {
 

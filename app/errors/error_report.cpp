@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <new>
 
-#include "platform/user_interaction.h"
-
 namespace marlo {
 
 namespace {

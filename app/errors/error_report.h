@@ -4,11 +4,16 @@
 #include <string>
 #include <string_view>
 
-#include "errors/run_time_error.h"
+#include "platform/run_time_error.h"
 
 namespace marlo {
 
-class UserInteraction;
+// Where a finished error report is shown; the program goes on afterwards.
+class ErrorReportViewer {
+public:
+    virtual ~ErrorReportViewer() = default;
+    virtual void ShowErrorReport(const std::string& report) = 0;
+};
 
 // "Line : <n>", or "" for line 0 (no line numbers).
 std::string ErrorLineText(std::int32_t line);
@@ -22,7 +27,7 @@ enum class ErrorLevel { HandOn, Report };
 // Collects the chain of procedures an unexpected error passes and shows it once.
 class ErrorReport {
 public:
-    explicit ErrorReport(UserInteraction& viewer) : viewer_(viewer) {}
+    explicit ErrorReport(ErrorReportViewer& viewer) : viewer_(viewer) {}
 
     // Hands the error on (throws RunTimeError with this location added) when isTopLevel is
     // false; shows the finished report when it is true.
@@ -36,7 +41,7 @@ public:
     bool callStackStarted = false;
 
 private:
-    UserInteraction& viewer_;
+    ErrorReportViewer& viewer_;
 };
 
 // Runs the body of a procedure under its error handler: an exception that leaves the body is

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "errors/run_time_error.h"
 #include "platform/name_lookup.h"
+#include "platform/run_time_error.h"
 
 namespace marlo {
 

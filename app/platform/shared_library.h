@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "errors/run_time_error.h"
+#include "platform/run_time_error.h"
 
 namespace marlo {
 

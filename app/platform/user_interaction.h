@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-namespace marlo {
+#include "platform/projection_window.h"
 
-class ProjectionWindow;
+namespace marlo {
 
 // Message box icons, with the values the message box style uses.
 enum class MessageIcon : std::int32_t { None = 0, Critical = 16, Information = 64 };
@@ -39,9 +39,6 @@ public:
 
     // Returns the chosen folder, or "" on cancel.
     virtual std::string BrowseForFolder(const std::string& prompt) = 0;
-
-    // Presents a finished error report; the program goes on afterwards.
-    virtual void ShowErrorReport(const std::string& report) = 0;
 
     // Shows the projection window modally and lets the user drive it until it closes.
     virtual void ShowProjectionWindow(ProjectionWindow& window) = 0;

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "conversion/conversion_context.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -113,11 +112,11 @@ bool ToPlainNumber(const std::string& text, const std::string& decimalSign, std:
 
 }  // namespace
 
-std::string ReplaceString(ConversionContext& form, const std::string& psOriginalString,
+std::string ReplaceString(const NumberTextServices& services, const std::string& psOriginalString,
                           const std::string& psFindMeString, const std::string& psNewString,
                           bool pbReplaceAllFlag, bool pbCaseSensitive) {
     std::string result = psOriginalString;
-    RunProcedure(form.errorReport, "ReplaceString", ErrorLevel::Report, [&] {
+    RunProcedure(services.errorReport, "ReplaceString", ErrorLevel::Report, [&] {
         if (psOriginalString.empty() || psFindMeString.empty()) {
             return;
         }
@@ -127,33 +126,35 @@ std::string ReplaceString(ConversionContext& form, const std::string& psOriginal
     return result;
 }
 
-std::string CheckNumericSep(ConversionContext& form) {
+std::string CheckNumericSep(const NumberTextServices& services) {
     std::string sign;
-    RunProcedure(form.errorReport, "CheckNumericSep", ErrorLevel::Report,
-                 [&] { sign = form.regional.DecimalSign(); });
+    RunProcedure(services.errorReport, "CheckNumericSep", ErrorLevel::Report,
+                 [&] { sign = services.regional.DecimalSign(); });
     return sign;
 }
 
-std::string GenNumericValue(ConversionContext& form, const std::string& Value) {
+std::string GenNumericValue(const NumberTextServices& services, const std::string& Value) {
     std::string result;
-    RunProcedure(form.errorReport, "GenNumericValue", ErrorLevel::Report, [&] {
-        const std::string sign = CheckNumericSep(form);
+    RunProcedure(services.errorReport, "GenNumericValue", ErrorLevel::Report, [&] {
+        const std::string sign = CheckNumericSep(services);
         if (sign == ".") {
-            result = ReplaceString(form, Value, ",", ".", true, false);
+            result = ReplaceString(services, Value, ",", ".", true, false);
         } else if (sign == ",") {
-            result = ReplaceString(form, Value, ".", ",", true, false);
+            result = ReplaceString(services, Value, ".", ",", true, false);
         } else {
-            form.Fail(MessageText(msg::IncorrectDecimalSign) + sign, MessageIcon::Critical);
+            services.ui.ShowMessage(MessageText(msg::IncorrectDecimalSign) + sign,
+                                    MessageIcon::Critical);
+            services.conversionFailed = true;
             result = "error";
         }
     });
     return result;
 }
 
-std::string GenStringVithDots(ConversionContext& form, const std::string& Value) {
+std::string GenStringVithDots(const NumberTextServices& services, const std::string& Value) {
     std::string result;
-    RunProcedure(form.errorReport, "GenStringVithDots", ErrorLevel::Report,
-                 [&] { result = ReplaceString(form, Value, ",", ".", true, false); });
+    RunProcedure(services.errorReport, "GenStringVithDots", ErrorLevel::Report,
+                 [&] { result = ReplaceString(services, Value, ",", ".", true, false); });
     return result;
 }
 

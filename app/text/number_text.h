@@ -2,24 +2,34 @@
 
 #include <string>
 
+#include "errors/error_report.h"
 #include "platform/regional_settings.h"
+#include "platform/user_interaction.h"
 
 namespace marlo {
 
-struct ConversionContext;
+// What number text needs of the program: the error report for unexpected errors, the user's
+// regional settings, and the message box and the run's stop flag for a decimal sign it cannot
+// work with.
+struct NumberTextServices {
+    ErrorReport& errorReport;
+    const RegionalSettings& regional;
+    UserInteraction& ui;
+    bool& conversionFailed;
+};
 
 // Replaces the first, or every, occurrence of psFindMeString. Every search starts again at the
 // beginning of the text, so occurrences that a replacement creates are replaced too.
-std::string ReplaceString(ConversionContext& form, const std::string& psOriginalString,
+std::string ReplaceString(const NumberTextServices& services, const std::string& psOriginalString,
                           const std::string& psFindMeString, const std::string& psNewString,
                           bool pbReplaceAllFlag, bool pbCaseSensitive);
 // The user's decimal sign.
-std::string CheckNumericSep(ConversionContext& form);
+std::string CheckNumericSep(const NumberTextServices& services);
 // Number text from a file, made fit for the user's decimal sign; "error" when that sign is
 // neither "." nor "," (after message 22, with conversionFailed set).
-std::string GenNumericValue(ConversionContext& form, const std::string& Value);
+std::string GenNumericValue(const NumberTextServices& services, const std::string& Value);
 // Number text made fit for a file: every "," becomes ".".
-std::string GenStringVithDots(ConversionContext& form, const std::string& Value);
+std::string GenStringVithDots(const NumberTextServices& services, const std::string& Value);
 
 // The platform's double-to-text conversion under the user's settings: at most 15 significant
 // digits, no grouping, no trailing zeros, exponent form ("1E+15", "1.5E-07") for very large

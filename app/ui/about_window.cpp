@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "conversion/main_window.h"
 #include "platform/file_system.h"
+#include "presenters/main_window.h"
 #include "ui/link_label.h"
 #include "ui/qt_user_interaction.h"
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "conversion/about_info.h"
+#include "presenters/about_info.h"
 
 class QLabel;
 class QPushButton;

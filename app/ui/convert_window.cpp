@@ -8,8 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "formats/tab/projection_choice.h"
 #include "platform/program_folders.h"
+#include "projection/projection_choice.h"
 #include "ui/about_window.h"
 #include "ui/link_label.h"
 

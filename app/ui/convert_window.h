@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <map>
 
-#include "conversion/about_info.h"
-#include "conversion/main_window.h"
+#include "presenters/about_info.h"
+#include "presenters/main_window.h"
 #include "ui/qt_user_interaction.h"
 
 class QAbstractButton;

@@ -8,7 +8,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "formats/tab/projection_window.h"
+#include "projection/projection_window.h"
 
 namespace marlo::ui {
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "errors/error_report.h"
 #include "platform/user_interaction.h"
 
 class QWidget;
@@ -13,7 +14,7 @@ namespace marlo::ui {
 // The Qt side of every dialog and message the core shows. Each dialog is built here and then
 // handed to `runModal`, which shows it modally by default; tests replace it to answer the
 // dialog themselves.
-class QtUserInteraction final : public UserInteraction {
+class QtUserInteraction final : public UserInteraction, public ErrorReportViewer {
 public:
     explicit QtUserInteraction(QWidget* owner = nullptr);
 

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "cli/command_line.h"
-#include "conversion/paths.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/tab/projection_choice.h"
+#include "projection/projection_choice.h"
+#include "state/paths.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "conversion/about_info.h"
+#include "presenters/about_info.h"
 #include "support/scripted_user.h"
 
 namespace marlo {

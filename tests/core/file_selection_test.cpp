@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "conversion/file_selection.h"
-#include "conversion/paths.h"
 #include "platform/regional_settings.h"
+#include "state/folder_checks.h"
+#include "state/paths.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "errors/run_time_error.h"
 #include "platform/file_system.h"
+#include "platform/run_time_error.h"
 #include "support/temp_folder.h"
 
 namespace marlo {

@@ -13,28 +13,28 @@ using test::FormTest;
 class NumberTextTest : public FormTest {};
 
 TEST_F(NumberTextTest, ReplaceStringReplacesFirstOrAllAndRestartsFromTheBeginning) {
-    EXPECT_EQ(ReplaceString(form, "a,b,c", ",", ".", false, true), "a.b,c");
-    EXPECT_EQ(ReplaceString(form, "a,b,c", ",", ".", true, true), "a.b.c");
-    EXPECT_EQ(ReplaceString(form, "aabb", "ab", "a", true, true), "aa");
-    EXPECT_EQ(ReplaceString(form, "xXx", "X", "-", true, false), "---");
-    EXPECT_EQ(ReplaceString(form, "xXx", "X", "-", true, true), "x-x");
-    EXPECT_EQ(ReplaceString(form, "abc", "", "-", true, true), "abc");
-    EXPECT_EQ(ReplaceString(form, "", "a", "-", true, true), "");
+    EXPECT_EQ(ReplaceString(form.numbers, "a,b,c", ",", ".", false, true), "a.b,c");
+    EXPECT_EQ(ReplaceString(form.numbers, "a,b,c", ",", ".", true, true), "a.b.c");
+    EXPECT_EQ(ReplaceString(form.numbers, "aabb", "ab", "a", true, true), "aa");
+    EXPECT_EQ(ReplaceString(form.numbers, "xXx", "X", "-", true, false), "---");
+    EXPECT_EQ(ReplaceString(form.numbers, "xXx", "X", "-", true, true), "x-x");
+    EXPECT_EQ(ReplaceString(form.numbers, "abc", "", "-", true, true), "abc");
+    EXPECT_EQ(ReplaceString(form.numbers, "", "a", "-", true, true), "");
 }
 
 TEST_F(NumberTextTest, ReplaceStringEndsWhenTheReplacementHoldsWhatItReplaces) {
-    EXPECT_EQ(ReplaceString(form, "a/b/c", "/", "//", true, true), "a//b//c");
+    EXPECT_EQ(ReplaceString(form.numbers, "a/b/c", "/", "//", true, true), "a//b//c");
 }
 
 TEST_F(NumberTextTest, FileNumbersFollowADotSign) {
-    EXPECT_EQ(GenNumericValue(form, "12,5"), "12.5");
-    EXPECT_EQ(GenNumericValue(form, "-0.25"), "-0.25");
+    EXPECT_EQ(GenNumericValue(form.numbers, "12,5"), "12.5");
+    EXPECT_EQ(GenNumericValue(form.numbers, "-0.25"), "-0.25");
     EXPECT_FALSE(form.conversionFailed);
 }
 
 TEST_F(NumberTextTest, TextOfNumbersNeverHoldsACommaInAFile) {
-    EXPECT_EQ(GenStringVithDots(form, "1,5"), "1.5");
-    EXPECT_EQ(GenStringVithDots(form, "100"), "100");
+    EXPECT_EQ(GenStringVithDots(form.numbers, "1,5"), "1.5");
+    EXPECT_EQ(GenStringVithDots(form.numbers, "100"), "100");
 }
 
 TEST_F(NumberTextTest, NumberTextUsesFifteenSignificantDigitsAndNoTrailingZeros) {
@@ -87,8 +87,8 @@ protected:
 };
 
 TEST_F(CommaNumberTextTest, FileNumbersFollowACommaSign) {
-    EXPECT_EQ(GenNumericValue(form, "12.5"), "12,5");
-    EXPECT_EQ(GenNumericValue(form, "12,5"), "12,5");
+    EXPECT_EQ(GenNumericValue(form.numbers, "12.5"), "12,5");
+    EXPECT_EQ(GenNumericValue(form.numbers, "12,5"), "12,5");
     EXPECT_TRUE(IsNumeric("12,5", regional));
     EXPECT_FALSE(IsNumeric("12.5", regional));
     EXPECT_DOUBLE_EQ(ToDouble("12,5", regional), 12.5);
@@ -96,7 +96,7 @@ TEST_F(CommaNumberTextTest, FileNumbersFollowACommaSign) {
 
 TEST_F(CommaNumberTextTest, WrittenNumbersStillGetADot) {
     EXPECT_EQ(NumberText(0.5, regional), "0,5");
-    EXPECT_EQ(GenStringVithDots(form, NumberText(0.5, regional)), "0.5");
+    EXPECT_EQ(GenStringVithDots(form.numbers, NumberText(0.5, regional)), "0.5");
 }
 
 class OddSignNumberTextTest : public FormTest {
@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(OddSignNumberTextTest, AnUnusableDecimalSignIsReportedAndGivesError) {
-    EXPECT_EQ(GenNumericValue(form, "12.5"), "error");
+    EXPECT_EQ(GenNumericValue(form.numbers, "12.5"), "error");
     EXPECT_TRUE(form.conversionFailed);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Incorrect decimal sign: '");

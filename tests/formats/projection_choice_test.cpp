@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "formats/tab/projection_choice.h"
-#include "formats/tab/projection_window.h"
+#include "projection/projection_choice.h"
+#include "projection/projection_window.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

@@ -2,7 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include "formats/tab/projection_window.h"
+#include "projection/projection_window.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"
@@ -29,7 +29,7 @@ protected:
     test::ScriptedUser user;
     FixedRegionalSettings regional{"."};
     ConversionContext form{user, regional};
-    std::optional<ProjectionWindow> window;
+    std::optional<ProjectionChooser> window;
 };
 
 const char* const kUtmList =
@@ -151,7 +151,7 @@ TEST_F(ProjectionWindowTest, CancelAndTheCloseBoxGiveError) {
 }
 
 TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
-    ProjectionWindow w(form, folder / "mapinfow.prj");
+    ProjectionChooser w(form, folder / "mapinfow.prj");
     w.Load();
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Unable to open file!\r\n" + folder / "mapinfow.prj");

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "conversion/conversion_run.h"
-#include "conversion/paths.h"
+#include "state/paths.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

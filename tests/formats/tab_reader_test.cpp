@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_context.h"
 #include "formats/tab/tab_reader.h"
+#include "state/conversion_context.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

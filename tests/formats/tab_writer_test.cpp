@@ -7,8 +7,8 @@
 
 #include "conversion/conversion_run.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/tab/projection_window.h"
 #include "formats/tab/tab_writer.h"
+#include "projection/projection_window.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

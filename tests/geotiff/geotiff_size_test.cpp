@@ -4,9 +4,9 @@
 
 #include <type_traits>
 
-#include "formats/geotiff/bound_libraries.h"
 #include "formats/geotiff/geotiff.h"
 #include "pelcor/pelcor.h"
+#include "platform/bound_libraries.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 #include "vantrel/vantrel.h"

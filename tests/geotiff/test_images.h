@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/conversion_context.h"
+#include "state/conversion_context.h"
 #include "support/scripted_user.h"
 
 namespace marlo::test {

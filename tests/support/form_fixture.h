@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "conversion/conversion_context.h"
 #include "platform/regional_settings.h"
+#include "state/conversion_context.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "errors/error_report.h"
 #include "platform/user_interaction.h"
 
 namespace marlo::test {
 
 // A user that answers what the test tells it to and records everything it was shown.
-class ScriptedUser final : public UserInteraction {
+class ScriptedUser final : public UserInteraction, public ErrorReportViewer {
 public:
     struct Message {
         std::string text;

@@ -1,7 +1,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "conversion/about_info.h"
+#include "presenters/about_info.h"
 #include "text/catalogue.h"
 #include "ui_test_classes.h"
 #include "window_fixture.h"

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "formats/tab/projection_window.h"
+#include "projection/projection_window.h"
 #include "support/temp_folder.h"
 #include "ui/projection_dialog.h"
 #include "ui_test_classes.h"
@@ -104,7 +104,7 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     ui::QtUserInteraction dialogs;
     const FixedRegionalSettings regional(".");
     ConversionContext form(dialogs, regional);
-    ProjectionWindow window(form, list);
+    ProjectionChooser window(form, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString(" Grid "));
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->count(), 2);

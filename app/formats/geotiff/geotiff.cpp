@@ -1,9 +1,9 @@
 #include "formats/geotiff/geotiff.h"
 
-#include "conversion/file_selection.h"
-#include "conversion/paths.h"
-#include "formats/geotiff/bound_libraries.h"
-#include "formats/geotiff/image_copy.h"
+#include "platform/bound_libraries.h"
+#include "platform/image_copy.h"
+#include "state/folder_checks.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {

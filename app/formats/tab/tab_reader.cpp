@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "conversion/paths.h"
 #include "formats/tab/table_lines.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
 
@@ -54,8 +54,8 @@ using FourValues = std::array<double, 4>;
 FourTexts ValueTexts(ConversionContext& form, const std::string& first, const std::string& second) {
     const auto [a, b] = CoordinatePair(first);
     const auto [c, d] = CoordinatePair(second);
-    return {GenNumericValue(form, a), GenNumericValue(form, b), GenNumericValue(form, c),
-            GenNumericValue(form, d)};
+    return {GenNumericValue(form.numbers, a), GenNumericValue(form.numbers, b),
+            GenNumericValue(form.numbers, c), GenNumericValue(form.numbers, d)};
 }
 
 // The four values, or message 14 with the four texts when one of them is not a number.
@@ -159,7 +159,8 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
 void LocateImage(ConversionContext& form, const std::string& imageReference,
                  const std::string& inputPath) {
     // Tables are often written on Windows: both separators separate.
-    const std::string reference = ReplaceString(form, imageReference, "\\", "/", true, false);
+    const std::string reference =
+        ReplaceString(form.numbers, imageReference, "\\", "/", true, false);
     if (!NamesAFile(reference)) {
         form.Fail(MessageText(msg::UnexpectedTabFormat) + kCrLf + inputPath,
                   MessageIcon::Information);

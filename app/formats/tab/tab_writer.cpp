@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "conversion/paths.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/output_file.h"
+#include "state/output_file.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/maker.h"
 #include "text/number_text.h"
@@ -40,10 +40,10 @@ std::array<TablePoint, 4> CornerPoints(const ConversionContext& form) {
 
 std::string PointLine(ConversionContext& form, const TablePoint& point, bool last) {
     const auto number = [&](double value) {
-        return GenStringVithDots(form, NumberText(value, form.regional));
+        return GenStringVithDots(form.numbers, NumberText(value, form.regional));
     };
     const auto pixel = [&](std::int32_t value) {
-        return GenStringVithDots(form, std::to_string(value));
+        return GenStringVithDots(form.numbers, std::to_string(value));
     };
     return "  (" + number(point.mapX) + "," + number(point.mapY) + ") (" + pixel(point.column) +
            "," + pixel(point.row) + ") Label \"" + point.label + "\"" + (last ? "" : ",");

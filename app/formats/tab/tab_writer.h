@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "conversion/conversion_context.h"
+#include "state/conversion_context.h"
 
 namespace marlo {
 

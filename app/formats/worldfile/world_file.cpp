@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "conversion/paths.h"
-#include "formats/output_file.h"
+#include "state/output_file.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
 
@@ -38,7 +38,7 @@ void ReadWorldFile(ConversionContext& form, const std::string& inputPath) {
     }
     std::vector<double> values;
     for (const std::string& line : NonEmptyLines(form, inputPath)) {
-        const std::string text = GenNumericValue(form, WithoutBlanks(line));
+        const std::string text = GenNumericValue(form.numbers, WithoutBlanks(line));
         if (!IsNumeric(text, form.regional)) {
             form.Fail(MessageText(msg::ErrorValueInTfw) + "\r" + inputPath + "\r" + text,
                       MessageIcon::None);
@@ -65,7 +65,7 @@ void WriteWorldFile(ConversionContext& form, const std::string& imagePath) {
                                           p.pixelSizeY, p.originX,   p.originY};
     std::array<std::string, 6> lines;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        lines[i] = GenStringVithDots(form, NumberText(values[i], form.regional));
+        lines[i] = GenStringVithDots(form.numbers, NumberText(values[i], form.regional));
     }
     TextAppendStream stream = form.fileSystem.OpenTextFileForAppending(path);
     for (const std::string& line : lines) {

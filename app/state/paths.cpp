@@ -1,4 +1,4 @@
-#include "conversion/paths.h"
+#include "state/paths.h"
 
 #include <vector>
 

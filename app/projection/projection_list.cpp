@@ -1,4 +1,4 @@
-#include "formats/tab/projection_list.h"
+#include "projection/projection_list.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "formats/tab/projection_choice.h"
+#include "projection/projection_choice.h"
 
 #include <filesystem>
 
-#include "conversion/paths.h"
-#include "formats/tab/projection_window.h"
 #include "platform/program_folders.h"
+#include "projection/projection_window.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -61,7 +61,7 @@ std::string ChooseProjection(ConversionContext& form) {
     if (!form.fileSystem.FileExists(listPath) && !LocateProjectionList(form, listPath)) {
         return kNoChoice;
     }
-    ProjectionWindow window(form, listPath);
+    ProjectionChooser window(form, listPath);
     window.Load();
     form.ui.ShowProjectionWindow(window);
     if (window.Result() == kNoChoice) {

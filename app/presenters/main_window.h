@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_context.h"
 #include "platform/settings_store.h"
+#include "state/conversion_context.h"
 #include "text/maker.h"
 
 namespace marlo {

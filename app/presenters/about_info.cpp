@@ -1,6 +1,6 @@
-#include "conversion/about_info.h"
+#include "presenters/about_info.h"
 
-#include "conversion/paths.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
 #include "platform/user_interaction.h"
+#include "text/number_text.h"
 
 namespace marlo {
 
@@ -59,8 +61,11 @@ inline void SelectFormats(FormatOptions& options, FileFormat from, FileFormat to
 // The state the main window owns for as long as it exists, with the services its procedures
 // use. Every reader and writer works on this object; a run resets only conversionFailed.
 struct ConversionContext {
-    ConversionContext(UserInteraction& userInteraction, const RegionalSettings& regionalSettings)
-        : ui(userInteraction), regional(regionalSettings), errorReport(userInteraction) {}
+    // The user answers the dialogs and sees the messages and error reports.
+    template <class User>
+    requires std::derived_from<User, UserInteraction> && std::derived_from<User, ErrorReportViewer>
+    ConversionContext(User& user, const RegionalSettings& regionalSettings)
+        : ui(user), regional(regionalSettings), errorReport(user) {}
 
     // Shows a message box and sets the stop flag: the way every expected failure ends.
     void Fail(const std::string& text, MessageIcon icon, const std::string& title = "") {
@@ -98,6 +103,9 @@ struct ConversionContext {
     bool conversionFailed = false;
     FileSystemService fileSystem;
     WorldParameters WorldParams;
+
+    // The services number text works with, bound to this state's stop flag.
+    NumberTextServices numbers{errorReport, regional, ui, conversionFailed};
 };
 
 }  // namespace marlo

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_context.h"
+#include "state/conversion_context.h"
 
 namespace marlo {
 

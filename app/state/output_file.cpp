@@ -1,6 +1,6 @@
-#include "formats/output_file.h"
+#include "state/output_file.h"
 
-#include "conversion/file_selection.h"
+#include "state/folder_checks.h"
 #include "text/catalogue.h"
 
 namespace marlo {

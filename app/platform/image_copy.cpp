@@ -1,4 +1,4 @@
-#include "formats/geotiff/image_copy.h"
+#include "platform/image_copy.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

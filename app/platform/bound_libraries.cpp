@@ -1,4 +1,4 @@
-#include "formats/geotiff/bound_libraries.h"
+#include "platform/bound_libraries.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "formats/tab/projection_window.h"
+#include "projection/projection_window.h"
 
-#include "formats/tab/projection_list.h"
+#include "projection/projection_list.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -21,10 +21,10 @@ bool ValidIndex(int index, std::size_t count) {
 
 }  // namespace
 
-ProjectionWindow::ProjectionWindow(ConversionContext& form, std::string projectionListPath)
+ProjectionChooser::ProjectionChooser(ConversionContext& form, std::string projectionListPath)
     : form_(form), projectionListPath_(std::move(projectionListPath)) {}
 
-void ProjectionWindow::Load() {
+void ProjectionChooser::Load() {
     if (loaded_) {
         return;
     }
@@ -52,30 +52,30 @@ void ProjectionWindow::Load() {
     }
 }
 
-std::string ProjectionWindow::Caption() const {
+std::string ProjectionChooser::Caption() const {
     return caption_;
 }
-std::string ProjectionWindow::Label1Caption() const {
+std::string ProjectionChooser::Label1Caption() const {
     return label1Caption_;
 }
-std::string ProjectionWindow::Label2Caption() const {
+std::string ProjectionChooser::Label2Caption() const {
     return label2Caption_;
 }
-std::string ProjectionWindow::OkCaption() const {
+std::string ProjectionChooser::OkCaption() const {
     return okCaption_;
 }
-std::string ProjectionWindow::CancelCaption() const {
+std::string ProjectionChooser::CancelCaption() const {
     return cancelCaption_;
 }
 
-const std::vector<std::string>& ProjectionWindow::GroupNames() const {
+const std::vector<std::string>& ProjectionChooser::GroupNames() const {
     return groupNames_;
 }
-int ProjectionWindow::GroupIndex() const {
+int ProjectionChooser::GroupIndex() const {
     return groupIndex_;
 }
 
-void ProjectionWindow::cmbGroup_Click(int index) {
+void ProjectionChooser::cmbGroup_Click(int index) {
     projectionNames_.clear();
     projectionNameLines_.clear();
     SelectProjection(-1);
@@ -94,14 +94,14 @@ void ProjectionWindow::cmbGroup_Click(int index) {
     }
 }
 
-const std::vector<std::string>& ProjectionWindow::ProjectionNames() const {
+const std::vector<std::string>& ProjectionChooser::ProjectionNames() const {
     return projectionNames_;
 }
-int ProjectionWindow::ProjectionIndex() const {
+int ProjectionChooser::ProjectionIndex() const {
     return projectionIndex_;
 }
 
-void ProjectionWindow::SelectProjection(int index) {
+void ProjectionChooser::SelectProjection(int index) {
     if (!ValidIndex(index, projectionNames_.size())) {
         projectionIndex_ = -1;
         projectionText_.clear();
@@ -111,7 +111,7 @@ void ProjectionWindow::SelectProjection(int index) {
     projectionText_ = projectionNames_[static_cast<std::size_t>(index)];
 }
 
-void ProjectionWindow::SetProjectionText(const std::string& text) {
+void ProjectionChooser::SetProjectionText(const std::string& text) {
     projectionText_ = text;
     if (ValidIndex(projectionIndex_, projectionNames_.size()) &&
         projectionNames_[static_cast<std::size_t>(projectionIndex_)] == text) {
@@ -126,11 +126,11 @@ void ProjectionWindow::SetProjectionText(const std::string& text) {
     }
 }
 
-const std::string& ProjectionWindow::ProjectionText() const {
+const std::string& ProjectionChooser::ProjectionText() const {
     return projectionText_;
 }
 
-std::optional<std::size_t> ProjectionWindow::ChosenLine() const {
+std::optional<std::size_t> ProjectionChooser::ChosenLine() const {
     if (projectionText_.empty()) {
         return std::nullopt;
     }
@@ -142,7 +142,7 @@ std::optional<std::size_t> ProjectionWindow::ChosenLine() const {
     return FindProjectionLine(projectionLines_, projectionText_);
 }
 
-void ProjectionWindow::cmdOK_Click() {
+void ProjectionChooser::cmdOK_Click() {
     if (closed_) {
         return;
     }
@@ -155,7 +155,7 @@ void ProjectionWindow::cmdOK_Click() {
     closed_ = true;
 }
 
-void ProjectionWindow::cmdCancel_Click() {
+void ProjectionChooser::cmdCancel_Click() {
     if (closed_) {
         return;
     }
@@ -163,15 +163,15 @@ void ProjectionWindow::cmdCancel_Click() {
     closed_ = true;
 }
 
-void ProjectionWindow::CloseBox() {
+void ProjectionChooser::CloseBox() {
     cmdCancel_Click();
 }
 
-bool ProjectionWindow::IsClosed() const {
+bool ProjectionChooser::IsClosed() const {
     return closed_;
 }
 
-const std::string& ProjectionWindow::Result() const {
+const std::string& ProjectionChooser::Result() const {
     return result_;
 }
 

@@ -1,4 +1,4 @@
-#include "conversion/main_window.h"
+#include "presenters/main_window.h"
 
 #include "conversion/conversion_run.h"
 #include "text/catalogue.h"

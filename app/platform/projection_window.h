@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace marlo {
+
+// The projection window as its looks drive it: the user picks a group, then a projection of
+// that group. The Qt window, the headless front end and the tests show it through
+// UserInteraction; the logic behind it lives with the projection list.
+class ProjectionWindow {
+public:
+    virtual ~ProjectionWindow() = default;
+
+    // Puts the captions on and fills the group list; later calls do nothing.
+    virtual void Load() = 0;
+
+    virtual std::string Caption() const = 0;
+    virtual std::string Label1Caption() const = 0;
+    virtual std::string Label2Caption() const = 0;
+    virtual std::string OkCaption() const = 0;
+    virtual std::string CancelCaption() const = 0;
+
+    // cmbGroup: the listed group names and the picked one (-1 when none).
+    virtual const std::vector<std::string>& GroupNames() const = 0;
+    virtual int GroupIndex() const = 0;
+    virtual void cmbGroup_Click(int index) = 0;
+
+    // cmbProj: the listed projection names, the selected one (-1 when none) and the text shown.
+    virtual const std::vector<std::string>& ProjectionNames() const = 0;
+    virtual int ProjectionIndex() const = 0;
+    virtual void SelectProjection(int index) = 0;
+    virtual void SetProjectionText(const std::string& text) = 0;  // a text typed by the user
+    virtual const std::string& ProjectionText() const = 0;
+
+    virtual void cmdOK_Click() = 0;
+    virtual void cmdCancel_Click() = 0;
+    virtual void CloseBox() = 0;  // the window's close box: the same as Cancel
+    virtual bool IsClosed() const = 0;
+
+    // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise.
+    virtual const std::string& Result() const = 0;
+};
+
+}  // namespace marlo

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/projection_window.h"
+#include "state/conversion_context.h"
+
+namespace marlo {
+
+// The projection window's behaviour without its looks, on MapInfo's projection list. Closing
+// it any way but OK with a projection chosen leaves the result "error".
+class ProjectionChooser final : public ProjectionWindow {
+public:
+    ProjectionChooser(ConversionContext& form, std::string projectionListPath);
+
+    // Puts the captions on and fills the group list from the projection list file.
+    // UstalenieProjekcji calls it before it shows the window; later calls do nothing.
+    void Load() override;
+
+    std::string Caption() const override;
+    std::string Label1Caption() const override;
+    std::string Label2Caption() const override;
+    std::string OkCaption() const override;
+    std::string CancelCaption() const override;
+    const std::vector<std::string>& GroupNames() const override;
+    int GroupIndex() const override;
+    void cmbGroup_Click(int index) override;
+    const std::vector<std::string>& ProjectionNames() const override;
+    int ProjectionIndex() const override;
+    void SelectProjection(int index) override;
+    void SetProjectionText(const std::string& text) override;
+    const std::string& ProjectionText() const override;
+    void cmdOK_Click() override;
+    void cmdCancel_Click() override;
+    void CloseBox() override;
+    bool IsClosed() const override;
+    const std::string& Result() const override;
+
+private:
+    // The projection line the shown name stands for.
+    std::optional<std::size_t> ChosenLine() const;
+
+    ConversionContext& form_;
+    std::string projectionListPath_;
+    std::vector<std::string> projectionLines_;
+    std::vector<std::string> groupNames_;
+    std::vector<std::size_t> groupHeaderLines_;
+    std::vector<std::string> projectionNames_;
+    std::vector<std::size_t> projectionNameLines_;
+    int groupIndex_ = -1;
+    int projectionIndex_ = -1;
+    std::string projectionText_;
+    std::string result_ = "error";
+    bool closed_ = false;
+    bool loaded_ = false;
+    std::string caption_;
+    std::string label1Caption_;
+    std::string label2Caption_;
+    std::string okCaption_;
+    std::string cancelCaption_;
+};
+
+}  // namespace marlo

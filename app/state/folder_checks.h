@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "state/conversion_context.h"
+
+namespace marlo {
+
+// True when the folder exists and its attributes are exactly directory (and archive).
+bool CanWriteInFolder(ConversionContext& form, const std::string& pFolder);
+// True when the file exists and its attributes are exactly normal or archive.
+bool CanEditFile(ConversionContext& form, const std::string& pFile);
+// Sets the file's attributes; non-zero on success.
+std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
+                                  std::int32_t attributes);
+
+// A count held as the program's 16-bit counters hold it; run-time error 6 past 32,767.
+std::int16_t CountAsInt16(std::size_t count);
+
+}  // namespace marlo
