@@ -16,8 +16,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 FileFormat ChosenOutput(const FormatOptions& options) {
     if (options.optGEO.selected) {
         return format::GeoTIFF;

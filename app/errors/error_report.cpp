@@ -1,5 +1,7 @@
 #include "errors/error_report.h"
 
+#include "platform/user_interaction.h"
+
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -8,7 +10,6 @@
 namespace marlo {
 
 namespace {
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kModuleName = "Kestrin";
 
 struct ErrorFields {

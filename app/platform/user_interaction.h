@@ -7,6 +7,10 @@
 
 namespace marlo {
 
+// Message texts break their lines as message boxes expect.
+inline constexpr const char* kCrLf = "\r\n";
+inline constexpr const char* kCr = "\r";
+
 // Message box icons, with the values the message box style uses.
 enum class MessageIcon : std::int32_t { None = 0, Critical = 16, Information = 64 };
 

@@ -7,7 +7,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kApplicationTitle = "Marlo";
 constexpr const char* kRightsLine = "Copyright (C) 2026 Marlo developers";
 constexpr const char* kEmailLine = "e-mail: marlo@example.org";

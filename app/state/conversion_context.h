@@ -3,12 +3,14 @@
 #include <concepts>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "errors/error_report.h"
 #include "platform/file_system.h"
 #include "platform/regional_settings.h"
 #include "platform/user_interaction.h"
+#include "state/georeference.h"
 #include "text/number_text.h"
 
 namespace marlo {
@@ -21,16 +23,6 @@ constexpr FileFormat GeoTIFF = 1;
 constexpr FileFormat TAB = 2;
 constexpr FileFormat TFW = 3;
 }  // namespace format
-
-// The georeference of the current image, in world-file line order.
-struct WorldParameters {
-    double pixelSizeX = 0;
-    double rotationY = 0;
-    double rotationX = 0;
-    double pixelSizeY = 0;
-    double originX = 0;
-    double originY = 0;
-};
 
 // One option button of the main window.
 struct OptionButton {
@@ -104,8 +96,28 @@ struct ConversionContext {
     FileSystemService fileSystem;
     WorldParameters WorldParams;
 
+    // Shows a refusal and stops the run.
+    void Fail(const Refusal& refusal) { Fail(refusal.text, refusal.icon, refusal.title); }
+
     // The services number text works with, bound to this state's stop flag.
     NumberTextServices numbers{errorReport, regional, ui, conversionFailed};
 };
+
+}  // namespace marlo
+
+namespace marlo {
+
+// Runs a reader or writer under its error handler: a refusal is shown and stops the run; an
+// unexpected error is handed on or reported as `level` says. False when the body did not finish.
+template <class Body>
+bool RunStep(ConversionContext& form, std::string_view procedure, ErrorLevel level, Body&& body) {
+    return RunProcedure(form.errorReport, procedure, level, [&] {
+        try {
+            body();
+        } catch (const Refusal& refusal) {
+            form.Fail(refusal);
+        }
+    });
+}
 
 }  // namespace marlo

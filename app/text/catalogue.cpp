@@ -94,4 +94,8 @@ std::string CaptionText(std::int16_t number) {
     return LookUp(kCaptions, number);
 }
 
+std::string MessageWithPath(std::int16_t number, const std::string& path, const char* lineBreak) {
+    return MessageText(number) + lineBreak + path;
+}
+
 }  // namespace marlo

@@ -49,4 +49,8 @@ enum : std::int16_t {
 std::string MessageText(std::int16_t number);
 std::string CaptionText(std::int16_t number);
 
+// A message followed by the path it concerns, on a line of its own.
+std::string MessageWithPath(std::int16_t number, const std::string& path,
+                            const char* lineBreak = "\r\n");
+
 }  // namespace marlo

@@ -10,9 +10,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kCr = "\r";
-constexpr const char* kCrLf = "\r\n";
-
 // Pelcor's results; anything else is a result it should never give.
 constexpr std::int32_t kPelcorFailure = 0;
 constexpr std::int32_t kPelcorSuccess = 1;

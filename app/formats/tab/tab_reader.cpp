@@ -15,8 +15,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 // What the reader takes from a table: the last image reference ("" when there is none), the
 // coordinate texts of the first two control points and how many control points there are.
 struct TableContents {

@@ -14,8 +14,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 struct TablePoint {
     double mapX;
     double mapY;

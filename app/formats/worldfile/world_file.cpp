@@ -7,15 +7,14 @@
 #include "state/output_file.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
-#include "text/number_text.h"
 
 namespace marlo {
 
 namespace {
 
-std::vector<std::string> NonEmptyLines(ConversionContext& form, const std::string& path) {
+std::vector<std::string> NonEmptyLines(const FileSystemService& files, const std::string& path) {
     std::vector<std::string> lines;
-    TextReadStream stream = form.fileSystem.OpenTextFileForReading(path);
+    TextReadStream stream = files.OpenTextFileForReading(path);
     while (!stream.AtEndOfStream()) {
         std::string line = stream.ReadLine();
         if (!line.empty()) {
@@ -31,59 +30,60 @@ std::string WithoutBlanks(std::string text) {
     return text;
 }
 
-void ReadWorldFile(ConversionContext& form, const std::string& inputPath) {
-    if (!form.fileSystem.FileExists(inputPath)) {
-        form.Fail(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
-        return;
+}  // namespace
+
+Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
+                           const std::string& path) {
+    if (!files.FileExists(path)) {
+        throw Refusal(MessageText(msg::UnableToOpen) + path, MessageIcon::None);
     }
     std::vector<double> values;
-    for (const std::string& line : NonEmptyLines(form, inputPath)) {
-        const std::string text = GenNumericValue(form.numbers, WithoutBlanks(line));
-        if (!IsNumeric(text, form.regional)) {
-            form.Fail(MessageText(msg::ErrorValueInTfw) + "\r" + inputPath + "\r" + text,
-                      MessageIcon::None);
-            return;
+    for (const std::string& line : NonEmptyLines(files, path)) {
+        const std::string text = GenNumericValue(numbers, WithoutBlanks(line));
+        if (!IsNumeric(text, numbers.regional)) {
+            throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
+                          MessageIcon::None);
         }
-        values.push_back(ToDouble(text, form.regional));
+        values.push_back(ToDouble(text, numbers.regional));
     }
     if (values.size() < 6) {
         throw RunTimeError(err::SubscriptOutOfRange, "Subscript out of range");
     }
-    form.WorldParams = {values[0], values[1], values[2], values[3], values[4], values[5]};
-    if (form.WorldParams.rotationY != 0 || form.WorldParams.rotationX != 0) {
-        form.Fail(MessageText(msg::RasterNotRectified) + "\r" + inputPath, MessageIcon::Critical);
-    }
+    return {values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
-void WriteWorldFile(ConversionContext& form, const std::string& imagePath) {
-    const std::string path = ReplaceExtensionAtFirstDot(imagePath, ".tfw");
-    if (!MakeRoomForOutput(form, path)) {
-        return;
-    }
-    const WorldParameters& p = form.WorldParams;
+void WriteWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
+                    const std::string& path, const Georeference& georeference) {
+    const Georeference& p = georeference;
     const std::array<double, 6> values = {p.pixelSizeX, p.rotationY, p.rotationX,
                                           p.pixelSizeY, p.originX,   p.originY};
     std::array<std::string, 6> lines;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        lines[i] = GenStringVithDots(form.numbers, NumberText(values[i], form.regional));
+        lines[i] = GenStringVithDots(numbers, NumberText(values[i], numbers.regional));
     }
-    TextAppendStream stream = form.fileSystem.OpenTextFileForAppending(path);
+    TextAppendStream stream = files.OpenTextFileForAppending(path);
     for (const std::string& line : lines) {
         stream.WriteLine(line);
     }
     stream.Close();
 }
 
-}  // namespace
-
 void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
-    RunProcedure(form.errorReport, "OdczytTFW", ErrorLevel::HandOn,
-                 [&] { ReadWorldFile(form, inputPath); });
+    RunStep(form, "OdczytTFW", ErrorLevel::HandOn, [&] {
+        form.WorldParams = ReadWorldFile(form.fileSystem, form.numbers, inputPath);
+        if (!IsRectified(form.WorldParams)) {
+            throw Refusal(MessageWithPath(msg::RasterNotRectified, inputPath, kCr));
+        }
+    });
 }
 
 void ZapisTFW(ConversionContext& form, const std::string& imagePath) {
-    RunProcedure(form.errorReport, "ZapisTFW", ErrorLevel::HandOn,
-                 [&] { WriteWorldFile(form, imagePath); });
+    RunStep(form, "ZapisTFW", ErrorLevel::HandOn, [&] {
+        const std::string path = ReplaceExtensionAtFirstDot(imagePath, ".tfw");
+        if (MakeRoomForOutput(form, path)) {
+            WriteWorldFile(form.fileSystem, form.numbers, path, form.WorldParams);
+        }
+    });
 }
 
 }  // namespace marlo

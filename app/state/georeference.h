@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "platform/user_interaction.h"
+
+namespace marlo {
+
+// The georeference of an image, in world-file line order.
+struct WorldParameters {
+    double pixelSizeX = 0;
+    double rotationY = 0;
+    double rotationX = 0;
+    double pixelSizeY = 0;
+    double originX = 0;
+    double originY = 0;
+};
+using Georeference = WorldParameters;
+
+// An image's pixel width and height; both 0 when it cannot be measured.
+struct ImageSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// The expected failure of a reader or writer: the message box it shows before the run stops.
+struct Refusal {
+    explicit Refusal(std::string messageText, MessageIcon messageIcon = MessageIcon::Critical,
+                     std::string messageTitle = "")
+        : text(std::move(messageText)), icon(messageIcon), title(std::move(messageTitle)) {}
+    std::string text;
+    MessageIcon icon;
+    std::string title;
+};
+
+// Whether the georeference places an image the way every reader and writer can carry it.
+bool IsRectified(const Georeference& georeference);
+
+}  // namespace marlo
