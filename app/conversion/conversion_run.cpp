@@ -98,7 +98,7 @@ bool ConvertFile(ConversionContext& form, const std::string& entry) {
     }
     const std::string& folder = CheckedFolder(form);
     if (!CanWriteInFolder(form, folder)) {
-        form.ui.ShowMessage(MessageText(msg::UnableToWriteToOutputFolder) + kCrLf + folder,
+        form.ui.ShowMessage(MessageWithPath(msg::UnableToWriteToOutputFolder, folder),
                             MessageIcon::Critical);
         return false;
     }

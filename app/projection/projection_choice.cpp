@@ -44,7 +44,7 @@ bool LocateProjectionList(ConversionContext& form, const std::string& listPath) 
         return false;
     }
     if (!form.fileSystem.FileExists(chosen)) {
-        form.Fail(MessageText(msg::FileNotFound) + "\r\n" + chosen, MessageIcon::Critical);
+        form.Fail(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
         return false;
     }
     MakeFolder(form.programFolder);

@@ -35,7 +35,7 @@ void ProjectionChooser::Load() {
     okCaption_ = CaptionText(4);
     cancelCaption_ = CancelText();
     if (!form_.fileSystem.FileExists(projectionListPath_)) {
-        form_.ui.ShowMessage(MessageText(msg::UnableToOpenFile) + "\r\n" + projectionListPath_,
+        form_.ui.ShowMessage(MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
                              MessageIcon::Critical);
         result_ = kNoChoice;
         return;

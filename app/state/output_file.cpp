@@ -8,7 +8,7 @@ namespace marlo {
 bool MakeRoomForOutput(ConversionContext& form, const std::string& path) {
     if (form.fileSystem.FileExists(path)) {
         if (!CanEditFile(form, path)) {
-            form.Fail(MessageText(msg::FileIsReadOnly) + "\r\n" + path, MessageIcon::Critical);
+            form.Fail(MessageWithPath(msg::FileIsReadOnly, path), MessageIcon::Critical);
             return false;
         }
         form.fileSystem.DeleteFile(path);

@@ -13,6 +13,11 @@ std::string GetFilePath(const std::string& FileNamePath) {
     return slash == std::string::npos ? std::string() : FileNamePath.substr(0, slash + 1);
 }
 
+std::string FolderOfPath(const std::string& path) {
+    const std::string folder = GetFilePath(path);
+    return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
+}
+
 std::string GetFileNameAndType(const std::string& FileNamePath) {
     const auto slash = FileNamePath.rfind('/');
     return slash == std::string::npos ? std::string() : FileNamePath.substr(slash + 1);

@@ -9,6 +9,8 @@ std::string JoinPath(const std::string& folder, const std::string& fileName);
 
 // Everything up to and including the last "/" ("" when there is none).
 std::string GetFilePath(const std::string& FileNamePath);
+// The folder of a path, without its trailing "/" ("" when there is none).
+std::string FolderOfPath(const std::string& path);
 // Everything after the last "/" ("" when there is none).
 std::string GetFileNameAndType(const std::string& FileNamePath);
 // BasePath and RelativePath joined as they stand, then "." and ".." resolved lexically

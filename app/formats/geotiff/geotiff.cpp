@@ -14,118 +14,109 @@ namespace {
 constexpr std::int32_t kPelcorFailure = 0;
 constexpr std::int32_t kPelcorSuccess = 1;
 
-void FailWithPath(ConversionContext& form, std::int16_t message, const std::string& path,
-                  const char* lineBreak = kCr) {
-    form.Fail(MessageText(message) + lineBreak + path, MessageIcon::Critical);
-}
-
-void ReadGeoreference(ConversionContext& form, const std::string& path) {
-    form.fileSystem = FileSystemService();
-    if (!form.fileSystem.FileExists(path)) {
-        FailWithPath(form, msg::FileNotFound, path);
-        return;
-    }
-    auto& tiffHdrReadDbl = BoundFunction<TiffHdrReadDbl>(form.pelcorLibrary, "tiffHdrReadDbl");
-    WorldParameters& params = form.WorldParams;
-    const std::int32_t result = tiffHdrReadDbl(
-        form.fileSystem.ResolveOnDisk(path).c_str(), &params.pixelSizeX, &params.rotationY,
-        &params.rotationX, &params.pixelSizeY, &params.originX, &params.originY);
+void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const std::string& path) {
     if (result == kPelcorFailure) {
-        FailWithPath(form, msg::ErrorReadingHeader, path);
-    } else if (result != kPelcorSuccess) {
-        FailWithPath(form, msg::Error, path);
-    } else if (params.rotationY != 0 || params.rotationX != 0) {
-        FailWithPath(form, msg::RasterNotRectified, path);
+        throw Refusal(MessageWithPath(failureMessage, path, kCr));
+    }
+    if (result != kPelcorSuccess) {
+        throw Refusal(MessageWithPath(msg::Error, path, kCr));
     }
 }
 
-// Puts a copy of the source into the output folder; false (with the message shown) when there
-// is no new copy to write into.
-bool CopyImage(ConversionContext& form, const std::string& source, const std::string& outputFolder,
-               const std::string& imageName) {
+// Puts a copy of the source into the output folder; refuses when there is no new copy to
+// write into.
+void CopyImage(const FileSystemService& files, const std::string& source,
+               const std::string& outputFolder, const std::string& imageName) {
     const std::string target = JoinPath(outputFolder, imageName);
-    if (!form.fileSystem.FileExists(source)) {
-        FailWithPath(form, msg::FileNotFound, source);
-        return false;
+    if (!files.FileExists(source)) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, source, kCr));
     }
-    if (form.fileSystem.FileExists(target)) {
-        FailWithPath(form, msg::OutputFileExists, target);
-        return false;
+    if (files.FileExists(target)) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
-    if (form.fileSystem.FolderExists(outputFolder)) {
-        const CopyOutcome outcome =
-            CopyToNewFile(form.fileSystem.ResolveOnDisk(source),
-                          JoinPath(form.fileSystem.ResolveOnDisk(outputFolder), imageName));
+    if (files.FolderExists(outputFolder)) {
+        const CopyOutcome outcome = CopyToNewFile(
+            files.ResolveOnDisk(source), JoinPath(files.ResolveOnDisk(outputFolder), imageName));
         if (outcome == CopyOutcome::TargetExists) {
-            FailWithPath(form, msg::OutputFileExists, target);
-            return false;
+            throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
         }
     }
-    if (!form.fileSystem.FileExists(target)) {
-        FailWithPath(form, msg::UnableToOpenFile, source);
-        return false;
+    if (!files.FileExists(target)) {
+        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
-    return true;
 }
 
 void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
                        const std::string& outputFolder, const std::string& fileName) {
     const std::string imageName = ReplaceExtensionAtFirstDot(fileName, ".tif");
-    const std::string source = JoinPath(sourceFolder, imageName);
     const std::string target = JoinPath(outputFolder, imageName);
-    if (!CopyImage(form, source, outputFolder, imageName)) {
-        return;
-    }
+    CopyImage(form.fileSystem, JoinPath(sourceFolder, imageName), outputFolder, imageName);
     SetAttributesArchive(form, target, attr::Archive);
     if (!CanEditFile(form, target)) {
-        FailWithPath(form, msg::FileIsReadOnly, target, kCrLf);
-        return;
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
-    auto& tiffHdrWriteDbl = BoundFunction<TiffHdrWriteDbl>(form.pelcorLibrary, "tiffHdrWriteDbl");
-    const WorldParameters& params = form.WorldParams;
-    const std::int32_t result = tiffHdrWriteDbl(
-        form.fileSystem.ResolveOnDisk(target).c_str(), params.pixelSizeX, params.rotationY,
-        params.rotationX, params.pixelSizeY, params.originX, params.originY);
-    if (result == kPelcorFailure) {
-        FailWithPath(form, msg::ErrorWritingHeader, target);
-    } else if (result != kPelcorSuccess) {
-        FailWithPath(form, msg::Error, target);
-    }
-}
-
-void MeasureImage(ConversionContext& form, const std::string& path) {
-    auto& checkTiffResolution =
-        BoundFunction<CheckTiffResolutionFunction>(form.vantrelLibrary, "CheckTiffResolution");
-    if (checkTiffResolution(form.fileSystem.ResolveOnDisk(path).c_str()) != 0) {
-        form.imageWidth = 0;
-        form.imageHeight = 0;
-        return;
-    }
-    form.imageWidth = BoundFunction<TiffSizeFunction>(form.vantrelLibrary, "GetTIFFWidth")();
-    form.imageHeight = BoundFunction<TiffSizeFunction>(form.vantrelLibrary, "GetTIFFLength")();
+    WriteGeoTiff(form.pelcorLibrary, form.fileSystem.ResolveOnDisk(target), form.WorldParams);
 }
 
 }  // namespace
 
+Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
+    auto& tiffHdrReadDbl = BoundFunction<TiffHdrReadDbl>(pelcorLibrary, "tiffHdrReadDbl");
+    Georeference g;
+    const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
+                                               &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
+    CheckPelcorResult(result, msg::ErrorReadingHeader, path);
+    return g;
+}
+
+void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
+                  const Georeference& georeference) {
+    auto& tiffHdrWriteDbl = BoundFunction<TiffHdrWriteDbl>(pelcorLibrary, "tiffHdrWriteDbl");
+    const Georeference& g = georeference;
+    const std::int32_t result = tiffHdrWriteDbl(path.c_str(), g.pixelSizeX, g.rotationY,
+                                                g.rotationX, g.pixelSizeY, g.originX, g.originY);
+    CheckPelcorResult(result, msg::ErrorWritingHeader, path);
+}
+
+ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {
+    auto& checkTiffResolution =
+        BoundFunction<CheckTiffResolutionFunction>(vantrelLibrary, "CheckTiffResolution");
+    if (checkTiffResolution(path.c_str()) != 0) {
+        return {};
+    }
+    return {BoundFunction<TiffSizeFunction>(vantrelLibrary, "GetTIFFWidth")(),
+            BoundFunction<TiffSizeFunction>(vantrelLibrary, "GetTIFFLength")()};
+}
+
 void OdczytGEO(ConversionContext& form, const std::string& path) {
-    RunProcedure(form.errorReport, "OdczytGEO", ErrorLevel::HandOn,
-                 [&] { ReadGeoreference(form, path); });
+    RunStep(form, "OdczytGEO", ErrorLevel::HandOn, [&] {
+        form.fileSystem = FileSystemService();
+        if (!form.fileSystem.FileExists(path)) {
+            throw Refusal(MessageWithPath(msg::FileNotFound, path, kCr));
+        }
+        // Pelcor's reading fills WorldParams as it goes, so a refused georeference stays there.
+        form.WorldParams = ReadGeoTiff(form.pelcorLibrary, form.fileSystem.ResolveOnDisk(path));
+        if (!IsRectified(form.WorldParams)) {
+            throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
+        }
+    });
 }
 
 void ZapisGEO(ConversionContext& form, const std::string& sourceFolder,
               const std::string& outputFolder, const std::string& fileName) {
-    RunProcedure(form.errorReport, "ZapisGEO", ErrorLevel::HandOn,
-                 [&] { WriteGeoreference(form, sourceFolder, outputFolder, fileName); });
+    RunStep(form, "ZapisGEO", ErrorLevel::HandOn,
+            [&] { WriteGeoreference(form, sourceFolder, outputFolder, fileName); });
 }
 
 void GetTiffInfo(ConversionContext& form, const std::string& path) {
-    const bool measured = RunProcedure(form.errorReport, "GetTiffInfo", ErrorLevel::Report,
-                                       [&] { MeasureImage(form, path); });
-    if (!measured) {
-        // Sizes of an earlier image would put another image's corners into the table.
-        form.imageWidth = 0;
-        form.imageHeight = 0;
-    }
+    ImageSize size;
+    // Sizes of an earlier image would put another image's corners into the table, so a failed
+    // measurement gives zero.
+    RunProcedure(form.errorReport, "GetTiffInfo", ErrorLevel::Report, [&] {
+        size = MeasureImage(form.vantrelLibrary, form.fileSystem.ResolveOnDisk(path));
+    });
+    form.imageWidth = size.width;
+    form.imageHeight = size.height;
 }
 
 }  // namespace marlo

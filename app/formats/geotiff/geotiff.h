@@ -3,8 +3,20 @@
 #include <string>
 
 #include "state/conversion_context.h"
+#include "state/georeference.h"
 
 namespace marlo {
+
+// The georeference in the tags of the TIFF at `path`, read by Pelcor (`pelcorLibrary`).
+// Refuses a missing file (message 10) and tags Pelcor cannot read (11).
+Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
+// Writes the georeference into the tags of the TIFF at `path`; refuses (message 14) when
+// Pelcor cannot.
+void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
+                  const Georeference& georeference);
+// The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
+// zero for anything that is not a readable TIFF.
+ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);
 
 // Reads the georeference of a GeoTIFF into WorldParams.
 void OdczytGEO(ConversionContext& form, const std::string& path);

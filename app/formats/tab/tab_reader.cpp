@@ -15,17 +15,17 @@ namespace marlo {
 
 namespace {
 
-// What the reader takes from a table: the last image reference ("" when there is none), the
-// coordinate texts of the first two control points and how many control points there are.
-struct TableContents {
+// The image reference and the coordinate texts of the first two control points, with how many
+// control points there are.
+struct TableLines {
     std::string imageReference;
     std::vector<ControlPointText> firstPoints;
     std::size_t controlPointCount = 0;
 };
 
-TableContents ReadTable(ConversionContext& form, const std::string& inputPath) {
-    TableContents table;
-    TextReadStream stream = form.fileSystem.OpenTextFileForReading(inputPath);
+TableLines ReadTableLines(const FileSystemService& files, const std::string& inputPath) {
+    TableLines table;
+    TextReadStream stream = files.OpenTextFileForReading(inputPath);
     while (!stream.AtEndOfStream()) {
         const std::string line = stream.ReadLine();
         if (IsImageLine(line)) {
@@ -49,27 +49,28 @@ using FourTexts = std::array<std::string, 4>;
 using FourValues = std::array<double, 4>;
 
 // The two coordinates of two points, made fit for the user's decimal sign.
-FourTexts ValueTexts(ConversionContext& form, const std::string& first, const std::string& second) {
+FourTexts ValueTexts(const NumberTextServices& numbers, const std::string& first,
+                     const std::string& second) {
     const auto [a, b] = CoordinatePair(first);
     const auto [c, d] = CoordinatePair(second);
-    return {GenNumericValue(form.numbers, a), GenNumericValue(form.numbers, b),
-            GenNumericValue(form.numbers, c), GenNumericValue(form.numbers, d)};
+    return {GenNumericValue(numbers, a), GenNumericValue(numbers, b), GenNumericValue(numbers, c),
+            GenNumericValue(numbers, d)};
 }
 
-// The four values, or message 14 with the four texts when one of them is not a number.
-std::optional<FourValues> NumbersOf(ConversionContext& form, const FourTexts& texts) {
+// The four values; refuses (message 14, with the four texts) when one of them is not a number.
+FourValues NumbersOf(const NumberTextServices& numbers, const FourTexts& texts) {
     const bool allNumeric = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) {
-        return IsNumeric(t, form.regional);
+        return IsNumeric(t, numbers.regional);
     });
     if (!allNumeric) {
-        form.Fail(MessageText(msg::UnexpectedTabFormat) + kCrLf + "(" + texts[0] + ", " + texts[1] +
-                      ", " + texts[2] + ", " + texts[3] + ")",
-                  MessageIcon::Information);
-        return std::nullopt;
+        throw Refusal(
+            MessageWithPath(msg::UnexpectedTabFormat, "(" + texts[0] + ", " + texts[1] + ", " +
+                                                          texts[2] + ", " + texts[3] + ")"),
+            MessageIcon::Information);
     }
     FourValues values{};
     std::transform(texts.begin(), texts.end(), values.begin(),
-                   [&](const std::string& t) { return ToDouble(t, form.regional); });
+                   [&](const std::string& t) { return ToDouble(t, numbers.regional); });
     return values;
 }
 
@@ -90,11 +91,6 @@ WorldParameters GeoreferenceOf(const FourValues& map, const FourValues& pixel) {
     params.originX = CheckedResult(map[0] - pixel[0] * scale);
     params.originY = CheckedResult(map[1] + pixel[1] * scale);
     return params;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::string folder = GetFilePath(path);
-    return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
 }
 
 std::string LastComponent(const std::string& path) {
@@ -144,7 +140,7 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
     // A reference that climbs or holds a separator is relative to the table (or absolute).
     if (reference.rfind("..", 0) == 0 || reference.find('/') != std::string::npos) {
         image.fullPath = GetAbsolutePath(GetFilePath(inputPath), reference);
-        image.folder = FolderOf(image.fullPath);
+        image.folder = FolderOfPath(image.fullPath);
         image.fileName = GetFileNameAndType(image.fullPath);
         return image;
     }
@@ -160,66 +156,63 @@ void LocateImage(ConversionContext& form, const std::string& imageReference,
     const std::string reference =
         ReplaceString(form.numbers, imageReference, "\\", "/", true, false);
     if (!NamesAFile(reference)) {
-        form.Fail(MessageText(msg::UnexpectedTabFormat) + kCrLf + inputPath,
-                  MessageIcon::Information);
-        return;
+        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, inputPath),
+                      MessageIcon::Information);
     }
     const ImageLocation image = LocationOf(form, reference, inputPath);
     if (image.canExist && form.fileSystem.FileExists(image.fullPath)) {
         // The spelling on disk, so that a world file written beside the image gets the
         // image's own name (a table naming A.TIF for a.tif gives a.tfw).
         const std::string onDisk = form.fileSystem.ResolveOnDisk(image.fullPath);
-        form.rasterFolder = FolderOf(onDisk);
+        form.rasterFolder = FolderOfPath(onDisk);
         form.rasterFileName = GetFileNameAndType(onDisk);
         return;
     }
     form.rasterFileName = image.fileName;
     if (form.outputFormat == format::TFW) {
         // A world file needs no image: it goes beside the table under the image's name.
-        form.rasterFolder = FolderOf(inputPath);
+        form.rasterFolder = FolderOfPath(inputPath);
         return;
     }
     form.rasterFolder = image.folder;
-    form.Fail(MessageText(msg::FileNotFound) + kCrLf + image.fullPath, MessageIcon::Information,
-              inputPath);
+    throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath), MessageIcon::Information,
+                  inputPath);
 }
 
 void ReadRasterTable(ConversionContext& form, const std::string& inputPath) {
     // Nothing of the previous table may be written under this one's name.
     form.rasterFileName.clear();
     form.rasterFolder.clear();
-    if (!form.fileSystem.FileExists(inputPath)) {
-        form.Fail(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
-        return;
-    }
-    const TableContents table = ReadTable(form, inputPath);
-    // Three are required although only two are used.
-    if (table.controlPointCount < 3) {
-        form.Fail(MessageText(msg::NotEnoughCoordinates) + kCrLf + inputPath,
-                  MessageIcon::Information);
-        return;
-    }
-    const ControlPointText& first = table.firstPoints[0];
-    const ControlPointText& second = table.firstPoints[1];
-    const FourTexts mapTexts = ValueTexts(form, first.map, second.map);
-    const FourTexts pixelTexts = ValueTexts(form, first.pixel, second.pixel);
-    const std::optional<FourValues> map = NumbersOf(form, mapTexts);
-    if (!map) {
-        return;
-    }
-    const std::optional<FourValues> pixel = NumbersOf(form, pixelTexts);
-    if (!pixel) {
-        return;
-    }
-    form.WorldParams = GeoreferenceOf(*map, *pixel);
+    const TableContents table = ReadTable(form.fileSystem, form.numbers, inputPath);
+    form.WorldParams = table.georeference;
     LocateImage(form, table.imageReference, inputPath);
 }
 
 }  // namespace
 
+TableContents ReadTable(const FileSystemService& files, const NumberTextServices& numbers,
+                        const std::string& inputPath) {
+    if (!files.FileExists(inputPath)) {
+        throw Refusal(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
+    }
+    const TableLines table = ReadTableLines(files, inputPath);
+    // Three are required although only two are used.
+    if (table.controlPointCount < 3) {
+        throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
+                      MessageIcon::Information);
+    }
+    const ControlPointText& first = table.firstPoints[0];
+    const ControlPointText& second = table.firstPoints[1];
+    const FourTexts mapTexts = ValueTexts(numbers, first.map, second.map);
+    const FourTexts pixelTexts = ValueTexts(numbers, first.pixel, second.pixel);
+    const FourValues map = NumbersOf(numbers, mapTexts);
+    const FourValues pixel = NumbersOf(numbers, pixelTexts);
+    return {table.imageReference, GeoreferenceOf(map, pixel)};
+}
+
 void OdczytTAB(ConversionContext& form, const std::string& inputPath) {
-    const bool finished = RunProcedure(form.errorReport, "OdczytTAB", ErrorLevel::Report,
-                                       [&] { ReadRasterTable(form, inputPath); });
+    const bool finished =
+        RunStep(form, "OdczytTAB", ErrorLevel::Report, [&] { ReadRasterTable(form, inputPath); });
     // The report has been shown; the run must stop rather than write what an earlier file left.
     if (!finished) {
         form.conversionFailed = true;
