@@ -11,11 +11,9 @@ namespace marlo {
 namespace attr {
 constexpr std::int32_t Normal = 0;
 constexpr std::int32_t ReadOnly = 1;
-constexpr std::int32_t Hidden = 2;
 constexpr std::int32_t System = 4;
 constexpr std::int32_t Directory = 16;
 constexpr std::int32_t Archive = 32;
-constexpr std::int32_t Compressed = 2048;
 }  // namespace attr
 
 // Text files are at most this large; a larger one is refused rather than read into memory.

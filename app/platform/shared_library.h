@@ -19,8 +19,6 @@ public:
     // 453 when it has no such function.
     void* Symbol(const std::string& name);
 
-    const std::string& fileName() const { return fileName_; }
-
 private:
     void Load();
 

@@ -90,7 +90,6 @@ std::string ShippedProjectionFolder() {
     const std::string candidates[] = {
         programFolder.empty() ? std::string()
                               : GetAbsolutePath(programFolder + "/", "../share/marlo/projections"),
-        std::string(MARLO_DATA_SOURCE_DIR) + "/projections",
         std::string(MARLO_DATA_INSTALL_DIR) + "/projections"};
     for (const std::string& folder : candidates) {
         if (HoldsProjectionList(folder)) {

@@ -106,28 +106,6 @@ protected:
 
     std::string CopiedList() const { return folder / "data/Marlo/mapinfow.prj"; }
 
-    // Whether this build can measure an image: without it no corner can be placed.
-    static bool CanMeasure(const std::string& image) {
-        test::ScriptedUser user;
-        FixedRegionalSettings regional(".");
-        ConversionContext form(user, regional);
-        GetTiffInfo(form, image);
-        return form.imageWidth > 0;
-    }
-
-    // Whether this build reads GeoTIFF tags.
-    static bool CanReadGeoTiff(const std::string& image) {
-        test::ScriptedUser user;
-        FixedRegionalSettings regional(".");
-        ConversionContext form(user, regional);
-        try {
-            OdczytGEO(form, image);
-        } catch (const RunTimeError&) {
-            return false;
-        }
-        return !form.conversionFailed && form.WorldParams.pixelSizeX != 0;
-    }
-
     // An image without any georeference of its own.
     std::string PlainImage(const std::string& name, int width, int height) {
         const std::string image = JoinPath(inputs, name);
@@ -193,9 +171,7 @@ TEST_F(TabOutputTest, AnUnknownOrMissingNameIsACancel) {
 
 TEST_F(TabOutputTest, UsesTheShippedListUntilOneHasBeenLocated) {
     const std::string shipped = ShippedProjectionFolder();
-    if (shipped.empty()) {
-        GTEST_SKIP() << "no projection list is shipped in this tree";
-    }
+    ASSERT_FALSE(shipped.empty());
     const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
     folder.Write("in/sheet.tif", "not measured");
     Convert({"--from", "tfw", "--to", "tab", worldFile});
@@ -203,13 +179,8 @@ TEST_F(TabOutputTest, UsesTheShippedListUntilOneHasBeenLocated) {
 }
 
 TEST_F(TabOutputTest, GdalPlacesATableFromAWorldFileWhereItPlacesTheWorldFile) {
-    if (!GdalAvailable()) {
-        GTEST_SKIP() << "GDAL's tools are not installed";
-    }
+    ASSERT_TRUE(GdalAvailable()) << "scripts/install-deps.sh installs GDAL's tools";
     const std::string image = PlainImage("sheet.tif", 40, 30);
-    if (!CanMeasure(image)) {
-        GTEST_SKIP() << "the image size cannot be measured in this build";
-    }
     const std::string worldFile =
         folder.Write("in/sheet.tfw", "0.25\n0\n0\n-0.5\n500123.125\n5600456.75\n");
     const std::vector<double> fromWorldFile = GeoTransform(image);
@@ -223,17 +194,12 @@ TEST_F(TabOutputTest, GdalPlacesATableFromAWorldFileWhereItPlacesTheWorldFile) {
 }
 
 TEST_F(TabOutputTest, GdalPlacesATableFromGeoTiffTagsWithTheWholePixelMove) {
-    if (!GdalAvailable()) {
-        GTEST_SKIP() << "GDAL's tools are not installed";
-    }
+    ASSERT_TRUE(GdalAvailable()) << "scripts/install-deps.sh installs GDAL's tools";
     const std::string image = JoinPath(inputs, "sheet.tif");
     Shell(
         "gdal_create -of GTiff -ot Byte -bands 1 -outsize 40 30 -a_srs EPSG:4326 -a_ullr 14 "
         "52.5 15 51.75 " +
         Quoted(image));
-    if (!CanMeasure(image) || !CanReadGeoTiff(image)) {
-        GTEST_SKIP() << "GeoTIFF images cannot be read in this build";
-    }
     ASSERT_EQ(Convert({"--from", "geotiff", "--to", "tab", "--group", "Longitude / Latitude",
                        "--projection", "Longitude / Latitude (WGS 84)", "--projection-file",
                        listPath, image}),

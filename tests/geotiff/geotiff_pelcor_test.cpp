@@ -18,9 +18,6 @@ using test::TempFolder;
 class GeoTiffPelcorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifndef MARLO_HAVE_PELCOR
-        GTEST_SKIP() << "Pelcor is not part of this build";
-#endif
         input = folder.MakeFolder("in");
         output = folder.MakeFolder("out");
     }

@@ -30,6 +30,10 @@ struct NamedLayout {
     const char* name;
     TiffLayout layout;
 };
+// Test names and failure messages show the layout's name, not its bytes.
+void PrintTo(const NamedLayout& layout, std::ostream* out) {
+    *out << layout.name;
+}
 
 class ImageSizeTest : public ::testing::TestWithParam<NamedLayout> {};
 

@@ -1,4 +1,4 @@
-# Fails unless the library defines exactly the four public functions among its dynamic symbols.
+# Fails unless the library defines exactly the EXPECTED functions among its dynamic symbols.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -11,7 +11,8 @@ foreach(line ${lines})
   list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected tiffHdrReadDbl tiffHdrReadFlt tiffHdrWriteDbl tiffHdrWriteFlt)
+set(expected ${EXPECTED})
+list(SORT expected)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
 endif()

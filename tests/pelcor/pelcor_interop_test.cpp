@@ -10,8 +10,8 @@
 #include <regex>
 
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "test_helpers.h"
-#include "tiff_builder.h"
 
 namespace pelcor_test {
 namespace {

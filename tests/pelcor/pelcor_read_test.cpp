@@ -5,8 +5,8 @@
 
 #include "pelcor/pelcor.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "test_helpers.h"
-#include "tiff_builder.h"
 
 extern "C" int pelcor_header_compiles_as_c(void);
 

@@ -5,8 +5,8 @@
 
 #include "pelcor/pelcor.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "test_helpers.h"
-#include "tiff_builder.h"
 
 namespace pelcor_test {
 namespace {
@@ -218,6 +218,9 @@ struct Refused {
     World world = kNorthUp;
     bool readable = false;
 };
+void PrintTo(const Refused& refused, std::ostream* out) {
+    *out << refused.name;
+}
 
 std::string WithHeader(const std::string& magic, const std::string& file) {
     return magic + file.substr(4);

@@ -5,12 +5,15 @@
 #include <string>
 
 #include "georeference.h"
+#include "support/tiff_builder.h"
 
 namespace pelcor {
 std::ostream& operator<<(std::ostream& out, const WorldParams& world);
 }
 
 namespace pelcor_test {
+
+using namespace marlo::test;  // the shared TIFF builder
 
 // The six parameters in world-file order: A, D, B, E, X0, Y0.
 using World = pelcor::WorldParams;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "text/catalogue.h"
 #include "ui_test_classes.h"
 #include "window_fixture.h"
@@ -11,40 +12,6 @@
 namespace marlo::test {
 
 namespace {
-
-void Put16(std::string& bytes, std::uint16_t value) {
-    bytes += static_cast<char>(value & 0xFF);
-    bytes += static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& bytes, std::uint32_t value) {
-    Put16(bytes, static_cast<std::uint16_t>(value & 0xFFFF));
-    Put16(bytes, static_cast<std::uint16_t>(value >> 16));
-}
-
-// A little-endian, uncompressed 8-bit grey TIFF of the given size, made byte by byte.
-std::string GreyTiff(std::uint16_t width, std::uint16_t height) {
-    const std::uint16_t entries = 9;
-    const std::uint32_t pixels = 8 + 2 + entries * 12 + 4;
-    const std::pair<std::uint16_t, std::uint32_t> tags[entries] = {
-        {256, width}, {257, height}, {258, 8},
-        {259, 1},     {262, 1},      {273, pixels},
-        {277, 1},     {278, height}, {279, std::uint32_t(width) * height}};
-    std::string bytes = "II";
-    Put16(bytes, 42);
-    Put32(bytes, 8);
-    Put16(bytes, entries);
-    for (const auto& [tag, value] : tags) {
-        const bool shortValue = tag != 273 && tag != 279;
-        Put16(bytes, tag);
-        Put16(bytes, shortValue ? 3 : 4);
-        Put32(bytes, 1);
-        Put32(bytes, value);
-    }
-    Put32(bytes, 0);
-    bytes.append(std::size_t(width) * height, '\x80');
-    return bytes;
-}
 
 constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
 constexpr const char* kProjectionList =
@@ -79,7 +46,7 @@ void FullRunTest::cleanup() {
 void FullRunTest::worldFileToTableFromTheWindow() {
     const TempFolder maps;
     for (const char* name : {"north", "south"}) {
-        maps.Write(std::string(name) + ".tif", GreyTiff(40, 30));
+        maps.Write(std::string(name) + ".tif", TiffBuilder::Image(40, 30).Build());
         maps.Write(std::string(name) + ".tfw", kWorldFile);
     }
     const std::string list = maps.Write("lists/MAPINFOW.PRJ", kProjectionList);
@@ -111,11 +78,8 @@ void FullRunTest::worldFileToTableFromTheWindow() {
 }
 
 void FullRunTest::worldFileToGeoTiffFromTheWindow() {
-#ifndef MARLO_HAVE_PELCOR
-    QSKIP("libpelcor.so is not part of this build tree, so no GeoTIFF can be written");
-#endif
     const TempFolder maps;
-    maps.Write("sheet.tif", GreyTiff(40, 30));
+    maps.Write("sheet.tif", TiffBuilder::Image(40, 30).Build());
     maps.Write("sheet.tfw", kWorldFile);
     const std::string output = maps.MakeFolder("geotiff");
 
@@ -130,8 +94,10 @@ void FullRunTest::worldFileToGeoTiffFromTheWindow() {
     QCOMPARE(answers.shown, QStringList({"openFileDialog", "folderPicker", "messageBox"}));
     QCOMPARE(answers.messageTexts(), QStringList{"Done!"});
     const std::string written = Read(output + "/sheet.tif");
-    QVERIFY(written.size() > GreyTiff(40, 30).size());     // the image with tags added
-    QCOMPARE(Read(maps / "sheet.tif"), GreyTiff(40, 30));  // the input stays as it was
+    QVERIFY(written.size() >
+            TiffBuilder::Image(40, 30).Build().size());  // the image with tags added
+    QCOMPARE(Read(maps / "sheet.tif"),
+             TiffBuilder::Image(40, 30).Build());  // the input stays as it was
 
     // Back to a world file from the written GeoTIFF: the same six values.
     std::filesystem::remove(maps / "sheet.tfw");

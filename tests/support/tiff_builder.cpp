@@ -1,9 +1,9 @@
-#include "tiff_builder.h"
+#include "support/tiff_builder.h"
 
 #include <bit>
 #include <stdexcept>
 
-namespace pelcor_test {
+namespace marlo::test {
 
 namespace {
 
@@ -148,4 +148,4 @@ std::vector<std::string> DirectoryEntries(const std::string& file, std::uint32_t
     return entries;
 }
 
-}  // namespace pelcor_test
+}  // namespace marlo::test

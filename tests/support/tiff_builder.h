@@ -6,7 +6,7 @@
 
 // Builds little-endian TIFF files byte by byte, so each test chooses its entries, counts and
 // offsets, including broken ones.
-namespace pelcor_test {
+namespace marlo::test {
 
 inline constexpr std::uint16_t kShort = 3;
 inline constexpr std::uint16_t kLong = 4;
@@ -63,4 +63,4 @@ private:
 std::uint32_t FirstDirectoryOffset(const std::string& file);
 std::vector<std::string> DirectoryEntries(const std::string& file, std::uint32_t offset);
 
-}  // namespace pelcor_test
+}  // namespace marlo::test
