@@ -1,5 +1,6 @@
 #include "cli/console_user.h"
 
+#include "platform/file_selection_text.h"
 #include "projection/projection_window.h"
 #include "state/paths.h"
 #include "text/line_breaks.h"
@@ -47,21 +48,7 @@ std::string ConsoleUser::ShowOpenFileDialog(const OpenFileDialogRequest& request
     if (!request.multiSelect) {
         return answers_.projectionFile;
     }
-    if (answers_.files.empty()) {
-        return {};
-    }
-    if (answers_.files.size() == 1) {
-        return answers_.files.front();
-    }
-    std::string selection = GetFilePath(answers_.files.front());
-    if (selection.size() > 1) {
-        selection.pop_back();  // the folder without its trailing separator
-    }
-    for (const std::string& file : answers_.files) {
-        selection += '\0';
-        selection += GetFileNameAndType(file);
-    }
-    return selection;
+    return EncodeFileSelection(answers_.files);
 }
 
 std::string ConsoleUser::BrowseForFolder(const std::string&) {

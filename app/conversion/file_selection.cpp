@@ -1,5 +1,6 @@
 #include "conversion/file_selection.h"
 
+#include "platform/file_selection_text.h"
 #include "state/folder_checks.h"
 #include "text/catalogue.h"
 
@@ -28,33 +29,6 @@ InputChoice ChosenInput(const ConversionContext& form) {
     return {form.inputFormat, ""};
 }
 
-// One full path, or the folder followed by the names, separated by NUL characters.
-void TakeSelection(ConversionContext& form, const std::string& selection) {
-    const auto nul = selection.find('\0');
-    if (nul == std::string::npos) {
-        const auto slash = selection.rfind('/');
-        if (slash == std::string::npos) {
-            form.inputFolder.clear();
-            form.inputFiles.push_back(selection);
-        } else {
-            // A file directly in "/" keeps "/" as its folder: "" would be no folder at all.
-            form.inputFolder = slash == 0 ? "/" : selection.substr(0, slash);
-            form.inputFiles.push_back(selection.substr(slash + 1));
-        }
-        return;
-    }
-    form.inputFolder = selection.substr(0, nul);
-    std::size_t start = nul + 1;
-    while (start <= selection.size()) {
-        auto end = selection.find('\0', start);
-        if (end == std::string::npos) {
-            end = selection.size();
-        }
-        form.inputFiles.push_back(selection.substr(start, end - start));
-        start = end + 1;
-    }
-}
-
 }  // namespace
 
 void AddFiles(ConversionContext& form) {
@@ -75,7 +49,9 @@ void AddFiles(ConversionContext& form) {
             form.conversionFailed = true;
             return;
         }
-        TakeSelection(form, selection);
+        FileSelection chosen = DecodeFileSelection(selection);
+        form.inputFolder = std::move(chosen.folder);
+        form.inputFiles = std::move(chosen.names);
         form.fileCount = CountAsInt16(form.inputFiles.size());
         if (form.fileCount < 1) {
             form.Fail(MessageText(msg::NoFilesToConvert), MessageIcon::Information);

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/file_selection_text.h"
 #include "text/line_breaks.h"
 #include "ui/projection_dialog.h"
 
@@ -67,18 +68,11 @@ QStringList NameFilters(const std::string& filter) {
 }
 
 std::string SelectionText(const QStringList& files) {
-    if (files.isEmpty()) {
-        return {};
-    }
-    if (files.size() == 1) {
-        return files.front().toStdString();
-    }
-    std::string selection = QFileInfo(files.front()).absolutePath().toStdString();
+    std::vector<std::string> paths;
     for (const QString& file : files) {
-        selection += '\0';
-        selection += QFileInfo(file).fileName().toStdString();
+        paths.push_back(QFileInfo(file).absoluteFilePath().toStdString());
     }
-    return selection;
+    return EncodeFileSelection(paths);
 }
 
 QString DisplayText(const std::string& text) {

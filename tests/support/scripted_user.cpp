@@ -1,5 +1,7 @@
 #include "support/scripted_user.h"
 
+#include "platform/file_selection_text.h"
+
 namespace marlo::test {
 
 namespace {
@@ -18,12 +20,7 @@ void ScriptedUser::AnswerFiles(const std::string& fullPath) {
 }
 
 void ScriptedUser::AnswerFiles(const std::string& folder, const std::vector<std::string>& names) {
-    std::string selection = folder;
-    for (const std::string& name : names) {
-        selection += '\0';
-        selection += name;
-    }
-    fileDialogAnswers.push_back(selection);
+    fileDialogAnswers.push_back(EncodeFileSelection(folder, names));
 }
 
 std::vector<std::string> ScriptedUser::MessageTexts() const {
