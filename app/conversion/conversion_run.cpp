@@ -167,9 +167,11 @@ bool Run(ConversionContext& form) {
 
 void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
     const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
-    params.originX = CheckedResult(params.originX + halfPixels * (params.pixelSizeX / 2));
+    // Half a column step plus half a row step: the pixel's own axes, whatever their direction.
+    params.originX =
+        CheckedResult(params.originX + halfPixels * ((params.pixelSizeX + params.rotationX) / 2));
     params.originY =
-        CheckedResult(params.originY - halfPixels * (std::fabs(params.pixelSizeY) / 2));
+        CheckedResult(params.originY + halfPixels * ((params.rotationY + params.pixelSizeY) / 2));
 }
 
 bool cmbOK_Click(ConversionContext& form) {

@@ -1,9 +1,40 @@
 #include "state/georeference.h"
 
+#include <cmath>
+
+#include "platform/run_time_error.h"
+#include "text/catalogue.h"
+
 namespace marlo {
 
-bool IsRectified(const Georeference& georeference) {
-    return georeference.rotationY == 0 && georeference.rotationX == 0;
+bool PlacesAnImage(const Georeference& g) {
+    for (double value :
+         {g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX, g.originY}) {
+        if (!std::isfinite(value)) {
+            return false;
+        }
+    }
+    const double determinant = g.pixelSizeX * g.pixelSizeY - g.rotationX * g.rotationY;
+    return std::isfinite(determinant) && determinant != 0;
+}
+
+void RequirePlacesAnImage(const Georeference& g, const std::string& path) {
+    // A number that is not finite is never written anywhere: it is an overflow, as elsewhere.
+    for (double value : {g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX, g.originY,
+                         g.pixelSizeX * g.pixelSizeY - g.rotationX * g.rotationY}) {
+        CheckedResult(value);
+    }
+    if (!PlacesAnImage(g)) {
+        throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
+    }
+}
+
+double MapX(const Georeference& g, double column, double row) {
+    return CheckedResult(g.originX + column * g.pixelSizeX + row * g.rotationX);
+}
+
+double MapY(const Georeference& g, double column, double row) {
+    return CheckedResult(g.originY + column * g.rotationY + row * g.pixelSizeY);
 }
 
 }  // namespace marlo

@@ -35,7 +35,18 @@ struct Refusal {
     std::string title;
 };
 
-// Whether the georeference places an image the way every reader and writer can carry it.
-bool IsRectified(const Georeference& georeference);
+// Whether the georeference places an image: six finite numbers and a pixel grid that does not
+// collapse (a zero pixel size, or columns and rows along one line). Rotation and shear are
+// fine: every form carries them.
+bool PlacesAnImage(const Georeference& georeference);
+
+// Refuses (message 9, with the path) a georeference that places no image; a value that is not
+// finite is run-time error 6.
+void RequirePlacesAnImage(const Georeference& georeference, const std::string& path);
+
+// Where pixel position (column, row) lies, for a georeference whose origin is the outer corner
+// of the first pixel; run-time error 6 when the result is not finite.
+double MapX(const Georeference& georeference, double column, double row);
+double MapY(const Georeference& georeference, double column, double row);
 
 }  // namespace marlo

@@ -30,14 +30,25 @@ struct Mapping {
     double rowY = 0;
 };
 
+// The tags in the order GDAL reads them: a usable pixel scale with a tie point first, then a
+// 16-value matrix; several tie points without either describe a warp, which a world file
+// cannot hold. A negative ScaleY is read as GDAL reads it, rows running south.
 std::optional<Mapping> ChooseMapping(const GeoTags& tags) {
     const TagValues& tie = tags.tiepoint;
     const TagValues& scale = tags.pixelScale;
     const TagValues& matrix = tags.transformation;
-    // Several tie points without a scale describe a warp, which a world file cannot hold, even
-    // when a matrix stands beside them.
-    if (tie.count > 6 && scale.count == 0) {
-        return std::nullopt;
+    const bool scaleUsable = scale.count >= 2 && scale.values[0] != 0 && scale.values[1] != 0;
+    if (scaleUsable) {
+        if (tie.count < 6) {
+            return std::nullopt;
+        }
+        const auto& t = tie.values;
+        const double columnX = scale.values[0];
+        const double rowY = -std::abs(scale.values[1]);
+        return Mapping{[t, columnX, rowY](double i, double j) {
+                           return ModelPoint{(i - t[0]) * columnX + t[3], (j - t[1]) * rowY + t[4]};
+                       },
+                       columnX, 0, 0, rowY};
     }
     if (matrix.count == 16) {
         const auto& m = matrix.values;
@@ -46,15 +57,6 @@ std::optional<Mapping> ChooseMapping(const GeoTags& tags) {
                 return ModelPoint{m[0] * i + m[1] * j + m[3], m[4] * i + m[5] * j + m[7]};
             },
             m[0], m[4], m[1], m[5]};
-    }
-    if (scale.count >= 3 && tie.count >= 6) {
-        const auto& t = tie.values;
-        const auto& s = scale.values;
-        return Mapping{
-            [t, s](double i, double j) {
-                return ModelPoint{(i - t[0]) * s[0] + t[3], (j - t[1]) * (-1 * s[1]) + t[4]};
-            },
-            s[0], 0, 0, -1 * s[1]};
     }
     return std::nullopt;
 }
@@ -85,8 +87,24 @@ bool IsRotated(const WorldParams& world) {
            std::abs(world.rotationY) >= kRotationThreshold;
 }
 
+bool PlacesAnImage(const WorldParams& w) {
+    const double values[] = {w.pixelSizeX, w.rotationY, w.rotationX,
+                             w.pixelSizeY, w.originX,   w.originY};
+    for (double value : values) {
+        if (!std::isfinite(value)) {
+            return false;
+        }
+    }
+    const double determinant = w.pixelSizeX * w.pixelSizeY - w.rotationX * w.rotationY;
+    return std::isfinite(determinant) && determinant != 0;
+}
+
+bool NeedsMatrix(const WorldParams& world) {
+    return IsRotated(world) || world.pixelSizeY > 0;
+}
+
 std::array<double, 3> PixelScaleValues(const WorldParams& world) {
-    return {world.pixelSizeX, std::abs(world.pixelSizeY), 0};
+    return {world.pixelSizeX, -world.pixelSizeY, 0};
 }
 
 std::array<double, 6> TiepointValues(const WorldParams& world) {

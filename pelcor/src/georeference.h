@@ -34,9 +34,14 @@ struct GeoTags {
 // The georeference the tags describe, or nothing when no usable combination is present.
 std::optional<WorldParams> WorldFromTags(const GeoTags& tags);
 
-// Rotated or sheared images need the transformation matrix; the others get scale and tie point.
 bool IsRotated(const WorldParams& world);
+// Finite values and a non-singular pixel grid: a georeference any reader can place.
+bool PlacesAnImage(const WorldParams& world);
+// Scale and tie point hold only images whose rows run south without rotation, as GDAL reads
+// them (it takes a negative ScaleY for a positive one); every other image needs the matrix.
+bool NeedsMatrix(const WorldParams& world);
 
+// The tag values for a georeference; scale and tie point only where NeedsMatrix is false.
 std::array<double, 3> PixelScaleValues(const WorldParams& world);
 std::array<double, 6> TiepointValues(const WorldParams& world);
 std::array<double, 16> TransformationValues(const WorldParams& world);

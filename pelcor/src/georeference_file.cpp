@@ -12,14 +12,11 @@ namespace pelcor {
 
 namespace {
 
-constexpr std::uint32_t kTiepointCount = 6;
-constexpr std::uint32_t kPixelScaleCount = 3;
-constexpr std::uint32_t kTiepointSize = kTiepointCount * sizeof(double);
-constexpr std::uint64_t kAppendedValuesSize = (kTiepointCount + kPixelScaleCount) * sizeof(double);
 // Classic TIFF offsets are 32-bit: nothing Pelcor adds may end beyond this.
 constexpr std::uint64_t kClassicTiffLimit = std::uint64_t{1} << 32;
 
-// A present tag must be a DOUBLE array inside the file; an absent one reads as count 0.
+// A tag counts only as a DOUBLE array inside the file; one that is absent or unusable reads as
+// count 0, as GDAL reads it. False only when the file cannot be read.
 bool ReadTag(const BoundedReader& reader, const Directory& directory, std::uint16_t tag,
              TagValues& out) {
     const auto index = FindEntry(directory.entries, tag);
@@ -28,7 +25,7 @@ bool ReadTag(const BoundedReader& reader, const Directory& directory, std::uint1
     }
     const Entry& entry = directory.entries[*index];
     if (!HoldsDoublesWithin(entry, reader.size())) {
-        return false;
+        return true;
     }
     const std::uint32_t kept = std::min(entry.count, TagValues::kMaxKept);
     Bytes bytes;
@@ -52,29 +49,15 @@ std::optional<GeoTags> ReadGeoTags(const BoundedReader& reader, const Directory&
     return tags;
 }
 
-// Exactly one tie point and one pixel scale entry can take the values in place; any other
-// combination gets a fresh pair of entries.
-bool NeedsGeoEntries(const Directory& directory) {
-    int found = 0;
-    for (const Entry& entry : directory.entries) {
-        if (entry.tag == kTagModelTiepoint || entry.tag == kTagModelPixelScale) {
-            ++found;
-        }
-    }
-    return found != 2;
+bool IsGeoreferenceTag(std::uint16_t tag) {
+    return tag == kTagModelPixelScale || tag == kTagModelTiepoint || tag == kTagModelTransformation;
 }
 
-// Keeps the directory in ascending tag order (readers warn otherwise) and puts the entry after
-// any with the same tag, so the entry found first stays the one the file already had.
+// Keeps the directory in ascending tag order (readers warn otherwise).
 void InsertEntry(std::vector<Entry>& entries, const Entry& entry) {
     std::size_t position = 0;
     while (position < entries.size() && entries[position].tag <= entry.tag) {
         ++position;
-    }
-    for (std::size_t i = position; i < entries.size(); ++i) {
-        if (entries[i].tag == entry.tag) {
-            position = i + 1;
-        }
     }
     entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(position), entry);
 }
@@ -84,11 +67,12 @@ struct TagWrite {
     std::vector<double> values;
 };
 
+// The tags that hold the georeference, in ascending tag order.
 std::vector<TagWrite> TagWritesFor(const WorldParams& world) {
     const auto asVector = [](const auto& values) {
         return std::vector<double>(values.begin(), values.end());
     };
-    if (IsRotated(world)) {
+    if (NeedsMatrix(world)) {
         return {{kTagModelTransformation, asVector(TransformationValues(world))}};
     }
     return {{kTagModelPixelScale, asVector(PixelScaleValues(world))},
@@ -103,101 +87,101 @@ Bytes EncodeDoubles(std::span<const double> values) {
     return out;
 }
 
-// Works out every change a write makes, without touching the file.
+// Works out every change a write makes, without touching the file. Afterwards the directory
+// holds exactly the tags of one georeference, so every reader finds the same one: the values
+// go in place when the file holds exactly those tags, once each and usable; otherwise the
+// values and a new directory without the old georeference tags are appended.
 class WritePlanner {
 public:
     WritePlanner(const Directory& directory, std::uint64_t fileLength)
-        : original_(directory), target_(directory), fileLength_(fileLength) {}
+        : directory_(directory), fileLength_(fileLength) {}
 
     std::optional<std::vector<Patch>> Plan(const WorldParams& world) {
-        appending_ = NeedsGeoEntries(original_);
-        if (appending_ && !AddGeoEntries()) {
+        if (!PlacesAnImage(world)) {
             return std::nullopt;
         }
-        std::vector<Patch> valuePatches;
-        for (const TagWrite& write : TagWritesFor(world)) {
-            if (!PlanTagWrite(write, valuePatches)) {
-                return std::nullopt;
-            }
+        const std::vector<TagWrite> writes = TagWritesFor(world);
+        if (CanWriteInPlace(writes)) {
+            return InPlace(writes);
         }
-        return Assemble(std::move(valuePatches));
+        return Appended(writes);
     }
 
 private:
-    // The new directory goes at the end of the file, behind the values of the two new entries.
-    bool AddGeoEntries() {
-        if (original_.entries.size() + 2 > kMaxEntries) {
+    bool CanWriteInPlace(const std::vector<TagWrite>& writes) const {
+        std::size_t georeferenceEntries = 0;
+        for (const Entry& entry : directory_.entries) {
+            georeferenceEntries += IsGeoreferenceTag(entry.tag) ? 1 : 0;
+        }
+        if (georeferenceEntries != writes.size()) {
             return false;
         }
-        const std::uint64_t directoryOffset = fileLength_ + kAppendedValuesSize;
-        const std::uint64_t newEnd = directoryOffset + DirectorySize(original_.entries.size() + 2);
-        if (newEnd > kClassicTiffLimit) {
-            return false;
+        for (const TagWrite& write : writes) {
+            const auto index = FindEntry(directory_.entries, write.tag);
+            if (!index || !TakesValuesInPlace(directory_.entries[*index], write.values.size())) {
+                return false;
+            }
         }
-        const auto length = static_cast<std::uint32_t>(fileLength_);
-        InsertEntry(target_.entries, Entry{kTagModelTiepoint, kTypeDouble, kTiepointCount, length});
-        InsertEntry(target_.entries, Entry{kTagModelPixelScale, kTypeDouble, kPixelScaleCount,
-                                           length + kTiepointSize});
-        target_.offset = static_cast<std::uint32_t>(directoryOffset);
         return true;
+    }
+
+    // An entry the file already has must hold enough doubles inside the file, away from the
+    // header and the directory, which a broken file could otherwise have overwritten.
+    bool TakesValuesInPlace(const Entry& entry, std::size_t valueCount) const {
+        return entry.count >= valueCount && HoldsDoublesWithin(entry, fileLength_) &&
+               !ValuesOverlapStructure(entry, directory_);
     }
 
     // Values are written over the entry's own; an entry may shrink but never grows.
-    bool PlanTagWrite(const TagWrite& write, std::vector<Patch>& patches) {
-        const auto index = FindEntry(target_.entries, write.tag);
-        if (!index || !TargetIsUsable(write.tag, write.values.size())) {
-            return false;
-        }
-        Entry& entry = target_.entries[*index];
-        patches.push_back({entry.valueOffset, EncodeDoubles(write.values)});
-        if (entry.count > write.values.size()) {
-            entry.count = static_cast<std::uint32_t>(write.values.size());
-            entriesChanged_ = true;
-        }
-        return true;
-    }
-
-    // An entry the file already had must hold enough doubles inside the file, away from the
-    // header and the directory, which a broken file could otherwise have overwritten; the first
-    // entry for a tag is the file's own whenever it had one, since new ones go after it.
-    bool TargetIsUsable(std::uint16_t tag, std::size_t valueCount) const {
-        const auto own = FindEntry(original_.entries, tag);
-        if (!own) {
-            return appending_;
-        }
-        const Entry& entry = original_.entries[*own];
-        return entry.count >= valueCount && HoldsDoublesWithin(entry, fileLength_) &&
-               !ValuesOverlapStructure(entry, original_);
-    }
-
-    // The appended block goes first and the header last, so the file stays a valid TIFF if
-    // writing stops half-way.
-    std::vector<Patch> Assemble(std::vector<Patch> valuePatches) const {
+    std::vector<Patch> InPlace(const std::vector<TagWrite>& writes) const {
+        Directory target = directory_;
+        bool entriesChanged = false;
         std::vector<Patch> patches;
-        if (appending_) {
-            Bytes block(kAppendedValuesSize, 0);
-            const Bytes directory = EncodeDirectory(target_);
-            block.insert(block.end(), directory.begin(), directory.end());
-            patches.push_back({fileLength_, std::move(block)});
+        for (const TagWrite& write : writes) {
+            Entry& entry = target.entries[*FindEntry(target.entries, write.tag)];
+            patches.push_back({entry.valueOffset, EncodeDoubles(write.values)});
+            if (entry.count > write.values.size()) {
+                entry.count = static_cast<std::uint32_t>(write.values.size());
+                entriesChanged = true;
+            }
         }
-        for (Patch& patch : valuePatches) {
-            patches.push_back(std::move(patch));
-        }
-        if (appending_) {
-            Bytes offset;
-            AppendU32(offset, target_.offset);
-            patches.push_back({kFirstDirectoryOffsetPosition, std::move(offset)});
-        } else if (entriesChanged_) {
-            patches.push_back({std::uint64_t{target_.offset} + 2, EncodeEntries(target_.entries)});
+        if (entriesChanged) {
+            patches.push_back({std::uint64_t{target.offset} + 2, EncodeEntries(target.entries)});
         }
         return patches;
     }
 
-    const Directory& original_;
-    Directory target_;
+    // The block starts on a word boundary, as TIFF requires of values and directories; it goes
+    // first and the header last, so the file stays a valid TIFF if writing stops half-way.
+    std::optional<std::vector<Patch>> Appended(const std::vector<TagWrite>& writes) const {
+        const std::uint64_t start = fileLength_ + fileLength_ % 2;
+        Directory target = directory_;
+        std::erase_if(target.entries, [](const Entry& e) { return IsGeoreferenceTag(e.tag); });
+        Bytes block(start - fileLength_, 0);
+        for (const TagWrite& write : writes) {
+            const std::uint64_t valueOffset = fileLength_ + block.size();
+            const Bytes values = EncodeDoubles(write.values);
+            block.insert(block.end(), values.begin(), values.end());
+            InsertEntry(target.entries, Entry{write.tag, kTypeDouble,
+                                              static_cast<std::uint32_t>(write.values.size()),
+                                              static_cast<std::uint32_t>(valueOffset)});
+        }
+        const std::uint64_t directoryOffset = fileLength_ + block.size();
+        const std::uint64_t newEnd = directoryOffset + DirectorySize(target.entries.size());
+        if (target.entries.size() > kMaxEntries || newEnd > kClassicTiffLimit) {
+            return std::nullopt;
+        }
+        target.offset = static_cast<std::uint32_t>(directoryOffset);
+        const Bytes directory = EncodeDirectory(target);
+        block.insert(block.end(), directory.begin(), directory.end());
+        Bytes offset;
+        AppendU32(offset, target.offset);
+        return std::vector<Patch>{{fileLength_, std::move(block)},
+                                  {kFirstDirectoryOffsetPosition, std::move(offset)}};
+    }
+
+    const Directory& directory_;
     std::uint64_t fileLength_;
-    bool appending_ = false;
-    bool entriesChanged_ = false;
 };
 
 }  // namespace

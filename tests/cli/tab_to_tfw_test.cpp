@@ -84,9 +84,9 @@ TEST_F(TabToTfwTest, ABadTableEndsTheRunWithoutAWorldFile) {
     EXPECT_EQ(Convert(table), cli::kExitNotDone);
     EXPECT_EQ(errors.str(), "TAB file doesn't contain enough coordinates!\n" + table + "\n");
 
-    folder.Write(
-        "data/a.tab",
-        Table("a.tif", "  (1,2) (0,0) Label \"1\",\r\n  (3,4) (0,0) Label \"2\",\r\n" + kPoints));
+    folder.Write("data/a.tab", Table("a.tif",
+                                     "  (1,2) (0,0) Label \"1\",\r\n  (3,4) (0,0) Label \"2\",\r\n"
+                                     "  (5,6) (4,3) Label \"3\"\r\n"));
     EXPECT_EQ(Convert(table), cli::kExitNotDone);
     EXPECT_NE(errors.str().find("OdczytTAB"), std::string::npos) << errors.str();
     EXPECT_EQ(errors.str().find("Done!"), std::string::npos);

@@ -161,25 +161,33 @@ TEST_F(ConversionRunTest, AFailingFileEndsTheRunWithoutDone) {
     EXPECT_FALSE(form.fileSystem.FileExists(temp / "in/c.tfw"));
 }
 
-TEST(MoveOriginTest, MovesByHalfOrWholePixelsWhateverTheSignOfPixelSizeY) {
-    for (double pixelSizeY : {-2.0, 2.0}) {
-        const WorldParameters start{4, 0, 0, pixelSizeY, 100, 900};
-        struct Case {
-            FileFormat from, to;
-            double dx, dy;
-        };
-        const Case cases[] = {
-            {format::TFW, format::TAB, -2, 1},     {format::TFW, format::GeoTIFF, 2, -1},
-            {format::TAB, format::TFW, 2, -1},     {format::TAB, format::GeoTIFF, 4, -2},
-            {format::GeoTIFF, format::TFW, -2, 1}, {format::GeoTIFF, format::TAB, -4, 2},
-        };
-        for (const Case& c : cases) {
-            WorldParameters p = start;
-            MoveOrigin(p, c.from, c.to);
-            EXPECT_DOUBLE_EQ(p.originX, 100 + c.dx);
-            EXPECT_DOUBLE_EQ(p.originY, 900 + c.dy);
-            EXPECT_EQ(p.pixelSizeY, pixelSizeY);
-        }
+// The moves follow the pixel axes: half a column step plus half a row step, with their signs.
+TEST(MoveOriginTest, MovesByHalfOrWholePixelsAlongThePixelAxes) {
+    struct Case {
+        WorldParameters start;
+        FileFormat from, to;
+        double x, y;
+    };
+    const WorldParameters southward{4, 0, 0, -2, 100, 900};
+    const WorldParameters northward{4, 0, 0, 2, 100, 900};
+    const WorldParameters rotated{4, 0.5, 1, -2, 100, 900};
+    const Case cases[] = {
+        {southward, format::TFW, format::TAB, 98, 901},
+        {southward, format::TAB, format::GeoTIFF, 104, 898},
+        {southward, format::GeoTIFF, format::TFW, 98, 901},
+        {northward, format::TFW, format::TAB, 98, 899},
+        {northward, format::TAB, format::TFW, 102, 901},
+        {northward, format::GeoTIFF, format::TAB, 96, 898},
+        {rotated, format::TFW, format::TAB, 97.5, 900.75},
+        {rotated, format::TFW, format::GeoTIFF, 102.5, 899.25},
+        {rotated, format::TAB, format::GeoTIFF, 105, 898.5},
+    };
+    for (const Case& c : cases) {
+        WorldParameters p = c.start;
+        MoveOrigin(p, c.from, c.to);
+        EXPECT_DOUBLE_EQ(p.originX, c.x) << c.from << " to " << c.to;
+        EXPECT_DOUBLE_EQ(p.originY, c.y) << c.from << " to " << c.to;
+        EXPECT_EQ(p.pixelSizeY, c.start.pixelSizeY);
     }
 }
 

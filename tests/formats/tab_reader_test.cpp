@@ -81,17 +81,40 @@ protected:
     std::string tablePath;
 };
 
-TEST_F(TabReaderTest, DerivesNorthUpSquarePixelsFromTheFirstTwoPoints) {
+TEST_F(TabReaderTest, FitsTheGeoreferenceToEveryPoint) {
     Read(Table("File \"a.tif\""));
     ExpectParams(10, 500000, 6000000);
     ExpectImage("data", "a.tif");
     EXPECT_TRUE(user.messages.empty());
 
-    // Only distances count: points on one column give square pixels too; the third disagrees
-    // and is not looked at.
-    Read(Table("File \"a.tif\"", {"(100,200) (2,1) Label \"a\",", "(100,170) (2,4) label \"b\",",
-                                  "(9,9) (9,9) LABEL \"c\""}));
-    ExpectParams(10, 80, 210);
+    // Rectangular, sheared and flipped grids come out with every term and sign; a fourth point
+    // that disagrees moves the least-squares fit.
+    struct Case {
+        Points points;
+        WorldParameters expected;
+    };
+    const Case cases[] = {
+        {{"(100,200) (2,1) Label \"a\",", "(100,170) (2,4) label \"b\",",
+          "(105,170) (12,4) LABEL \"c\""},
+         {0.5, 0, 0, -10, 99, 210}},
+        {{"(0,0) (0,0) Label \"a\",", "(4,1) (1,0) Label \"b\",", "(2,3) (0,1) Label \"c\""},
+         {4, 1, 2, 3, 0, 0}},
+        {{"(0,0) (0,0) Label \"a\",", "(2,0) (1,0) Label \"b\",", "(0,2) (0,1) Label \"c\",",
+          "(2,2.4) (1,1) Label \"d\""},
+         {2, 0.2, 0, 2.2, 0, -0.1}},
+    };
+    for (const Case& c : cases) {
+        Read(Table("File \"a.tif\"", c.points));
+        const WorldParameters& p = form.WorldParams;
+        const WorldParameters& e = c.expected;
+        const std::vector<double> got{p.pixelSizeX, p.rotationY, p.rotationX,
+                                      p.pixelSizeY, p.originX,   p.originY};
+        const std::vector<double> want{e.pixelSizeX, e.rotationY, e.rotationX,
+                                       e.pixelSizeY, e.originX,   e.originY};
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_NEAR(got[i], want[i], 1e-12) << c.points[0] << " term " << i;
+        }
+    }
 }
 
 TEST_F(TabReaderTest, ReadsFractionsAndBlanksForEitherDecimalSign) {
@@ -99,11 +122,11 @@ TEST_F(TabReaderTest, ReadsFractionsAndBlanksForEitherDecimalSign) {
         FixedRegionalSettings userSign{sign};
         ConversionContext signForm{user, userSign};
         signForm.inputFolder = form.inputFolder;
-        OdczytTAB(signForm, folder.Write("data/a.tab",
-                                         Table("File \"a.tif\"",
-                                               {"(10.5, 20.25) (0,0) Label \"1\"",
-                                                "(13.5, 20.25) (1.5, 0) Label \"2\"", kCorners[2]},
-                                               "\n")));
+        OdczytTAB(signForm, folder.Write("data/a.tab", Table("File \"a.tif\"",
+                                                             {"(10.5, 20.25) (0,0) Label \"1\"",
+                                                              "(13.5, 20.25) (1.5, 0) Label \"2\"",
+                                                              "(10.5, 14.25) (0, 3) Label \"3\""},
+                                                             "\n")));
         EXPECT_FALSE(signForm.conversionFailed) << sign;
         EXPECT_EQ(signForm.WorldParams.pixelSizeX, 2) << sign;
         EXPECT_EQ(signForm.WorldParams.originX, 10.5) << sign;

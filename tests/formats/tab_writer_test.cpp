@@ -62,16 +62,16 @@ TEST_F(TabWriterTest, WritesTheFourCornersOfTheImageAndTheCoordinateSystem) {
     EXPECT_EQ(form.imageHeight, 30);
 }
 
-TEST_F(TabWriterTest, IgnoresRotationAndKeepsDotsUnderACommaDecimalSign) {
+TEST_F(TabWriterTest, PlacesRotatedCornersAndKeepsDotsUnderACommaDecimalSign) {
     FixedRegionalSettings comma(",");
     ConversionContext commaForm(user, comma);
     commaForm.WorldParams = {0.25, 0.5, -0.5, -0.5, 100.125, 900.5};
     ZapisTAB(commaForm, PrepareSheet());
     const std::string table = Table();
     EXPECT_NE(table.find("  (100.125,900.5) (0,0) Label"), std::string::npos) << table;
-    EXPECT_NE(table.find("  (110.125,900.5) (40,0) Label"), std::string::npos) << table;
-    EXPECT_NE(table.find("  (110.125,885.5) (40,30) Label"), std::string::npos) << table;
-    EXPECT_NE(table.find("  (100.125,885.5) (0,30) Label"), std::string::npos) << table;
+    EXPECT_NE(table.find("  (110.125,920.5) (40,0) Label"), std::string::npos) << table;
+    EXPECT_NE(table.find("  (95.125,905.5) (40,30) Label"), std::string::npos) << table;
+    EXPECT_NE(table.find("  (85.125,885.5) (0,30) Label"), std::string::npos) << table;
 }
 
 TEST_F(TabWriterTest, EndsAtTheFourthPointWithoutAChosenCoordinateSystem) {

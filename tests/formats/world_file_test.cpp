@@ -79,14 +79,22 @@ TEST_F(WorldFileTest, AMissingFileIsReportedWithItsPath) {
     EXPECT_EQ(user.messages[0].icon, MessageIcon::None);
 }
 
-TEST_F(WorldFileTest, ARotatedWorldFileIsRefusedButKeepsItsValues) {
-    const std::string path = temp.Write("r.tfw", "2\r\n0.1\r\n0\r\n-2\r\n100\r\n900\r\n");
-    OdczytTFW(form, path);
-    EXPECT_TRUE(form.conversionFailed);
-    ASSERT_EQ(user.messages.size(), 1u);
-    EXPECT_EQ(user.messages[0].text, "Raster is not rectyfied\r" + path);
-    EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+// Rotation is read; only a grid that places no image is refused.
+TEST_F(WorldFileTest, OnlyAWorldFileThatPlacesNoImageIsRefused) {
+    const std::string rotated = temp.Write("r.tfw", "2\r\n0.1\r\n0\r\n-2\r\n100\r\n900\r\n");
+    OdczytTFW(form, rotated);
+    EXPECT_FALSE(form.conversionFailed);
     ExpectParams(form.WorldParams, 2, 0.1, 0, -2, 100, 900);
+    for (const char* grid : {"0\r\n0\r\n0\r\n-2\r\n", "2\r\n1\r\n4\r\n2\r\n"}) {
+        user.messages.clear();
+        form.conversionFailed = false;
+        const std::string path = temp.Write("z.tfw", std::string(grid) + "100\r\n900\r\n");
+        OdczytTFW(form, path);
+        EXPECT_TRUE(form.conversionFailed);
+        ASSERT_EQ(user.messages.size(), 1u);
+        EXPECT_EQ(user.messages[0].text, "Raster is not rectyfied\r" + path);
+        EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+    }
 }
 
 TEST_F(WorldFileTest, FewerThanSixNumbersIsARunTimeErrorHandedOn) {

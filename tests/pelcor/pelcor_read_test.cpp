@@ -42,9 +42,15 @@ TEST_F(PelcorReadTest, PixelScaleAndTiepointGiveTheCentreOfTheFirstPixel) {
               kFromScale);
 }
 
-TEST_F(PelcorReadTest, MatrixWinsOverPixelScaleAndTiepoint) {
+// GDAL's order: a usable scale and tie point first, the matrix only without them.
+TEST_F(PelcorReadTest, PixelScaleAndTiepointWinOverTheMatrixAsInGdal) {
     EXPECT_EQ(Read(TiffBuilder::Image()
                        .AddDoubles(kPixelScaleTag, kScaleValues)
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
+              kFromScale);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .AddDoubles(kPixelScaleTag, {0, 3, 0})
                        .AddDoubles(kTiepointTag, kTiepointValues)
                        .AddDoubles(kTransformationTag, kMatrixValues)),
               kFromMatrix);
@@ -69,7 +75,7 @@ TEST_F(PelcorReadTest, SeveralTiepointsNeedAPixelScale) {
     EXPECT_EQ(Read(TiffBuilder::Image()
                        .AddDoubles(kTiepointTag, two)
                        .AddDoubles(kTransformationTag, kMatrixValues)),
-              std::nullopt);
+              kFromMatrix);
     // With a scale only the first tie point counts.
     EXPECT_EQ(Read(TiffBuilder::Image()
                        .AddDoubles(kPixelScaleTag, kScaleValues)
@@ -82,13 +88,28 @@ TEST_F(PelcorReadTest, IncompleteGeoreferenceFails) {
     EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kTiepointTag, kTiepointValues)), std::nullopt);
     EXPECT_EQ(Read(TiffBuilder::Image().AddDoubles(kPixelScaleTag, kScaleValues)), std::nullopt);
     EXPECT_EQ(Read(TiffBuilder::Image()
-                       .AddDoubles(kPixelScaleTag, {2, 3})
-                       .AddDoubles(kTiepointTag, kTiepointValues)),
-              std::nullopt);
-    EXPECT_EQ(Read(TiffBuilder::Image()
                        .AddDoubles(kPixelScaleTag, kScaleValues)
                        .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000})),
               std::nullopt);
+}
+
+// As GDAL reads them: a tag that is present but unusable counts as absent, two scale values
+// are enough, and a negative ScaleY means rows running south all the same.
+TEST_F(PelcorReadTest, ReadsWhatGdalReads) {
+    const auto scaleAndTie = [&](const std::vector<double>& scale) {
+        return TiffBuilder::Image()
+            .AddDoubles(kPixelScaleTag, scale)
+            .AddDoubles(kTiepointTag, kTiepointValues);
+    };
+    EXPECT_EQ(Read(scaleAndTie(kScaleValues).AddRaw(kTransformationTag, kDouble, 16, 0xfffffff0)),
+              kFromScale);
+    EXPECT_EQ(Read(scaleAndTie({2, 3})), kFromScale);
+    EXPECT_EQ(Read(scaleAndTie({2, -3, 0})), kFromScale);
+    EXPECT_EQ(Read(TiffBuilder::Image()
+                       .Add(kPixelScaleTag, kFloat, 3, std::string(12, '\0'))
+                       .AddDoubles(kTiepointTag, kTiepointValues)
+                       .AddDoubles(kTransformationTag, kMatrixValues)),
+              kFromMatrix);
 }
 
 TEST_F(PelcorReadTest, FirstOfTwoEntriesWithTheSameTagIsUsed) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -54,27 +55,30 @@ protected:
     TempFolder folder_;
 };
 
-TEST_F(PelcorWriteTest, AppendsValuesAndASortedDirectoryThatKeepsTheNextPage) {
+// The appended block starts on a word boundary: values, then a sorted directory that still
+// links the next page.
+TEST_F(PelcorWriteTest, AppendsAlignedValuesAndASortedDirectoryThatKeepsTheNextPage) {
     // The GeoKey directory's tag is above both new ones, so they go in front of it.
     const std::string before =
         TiffBuilder::Image()
             .Add(kGeoKeyDirectoryTag, kShort, 4, U16(1) + U16(1) + U16(0) + U16(0))
             .WithSecondPage()
-            .Build();
+            .Build() +
+        "x";  // an odd length
     const std::string path = folder_.Write("image.tif", before);
     ASSERT_TRUE(WriteWorld(path, kNorthUp));
 
-    const auto length = static_cast<std::uint32_t>(before.size());
+    const auto start = static_cast<std::uint32_t>(before.size() + 1);
     const std::uint32_t oldDirectory = FirstDirectoryOffset(before);
     std::vector<std::string> entries = DirectoryEntries(before, oldDirectory);
     const std::uint32_t nextPage = ReadU32(before, oldDirectory + 2 + 12 * entries.size());
     ASSERT_NE(nextPage, 0u);
-    entries.insert(entries.end() - 1, {Entry(kPixelScaleTag, kDouble, 3, length + 48),
-                                       Entry(kTiepointTag, kDouble, 6, length)});
-    const std::string expected = before.substr(0, 4) + U32(length + 72) + before.substr(8) +
-                                 Doubles({0, 0, 0, 1000, 5000, 0}) + Doubles({2, 3, 0}) +
-                                 U16(static_cast<std::uint16_t>(entries.size())) + Joined(entries) +
-                                 U32(nextPage);
+    entries.insert(entries.end() - 1, {Entry(kPixelScaleTag, kDouble, 3, start),
+                                       Entry(kTiepointTag, kDouble, 6, start + 24)});
+    const std::string expected =
+        before.substr(0, 4) + U32(start + 72) + before.substr(8) + std::string(1, '\0') +
+        Doubles({2, 3, 0}) + Doubles({0, 0, 0, 1000, 5000, 0}) +
+        U16(static_cast<std::uint16_t>(entries.size())) + Joined(entries) + U32(nextPage);
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(ReadWorld(path), kNorthUp);
 }
@@ -85,92 +89,116 @@ TEST_F(PelcorWriteTest, SecondWriteChangesOnlyTheValues) {
     ASSERT_TRUE(WriteWorld(path, kNorthUp));
     const std::string first = ReadBytes(path);
 
-    // ScaleX keeps its sign, ScaleY is |E|, the tie point is the outer corner of the first pixel.
-    const World flipped{-2, 0, 0, -2, 10, 20};
-    ASSERT_TRUE(WriteWorld(path, flipped));
+    // ScaleX keeps its sign, the tie point is the outer corner of the first pixel.
+    const World westward{-2, 0, 0, -2, 10, 20};
+    ASSERT_TRUE(WriteWorld(path, westward));
     const std::string second = ReadBytes(path);
     ASSERT_EQ(second.size(), first.size());
-    EXPECT_EQ(ReadDoubles(second, length, 6), (std::vector<double>{0, 0, 0, 11, 21, 0}));
-    EXPECT_EQ(ReadDoubles(second, length + 48, 3), (std::vector<double>{-2, 2, 0}));
+    EXPECT_EQ(ReadDoubles(second, length, 3), (std::vector<double>{-2, 2, 0}));
+    EXPECT_EQ(ReadDoubles(second, length + 24, 6), (std::vector<double>{0, 0, 0, 11, 21, 0}));
     EXPECT_EQ(second.substr(0, length), first.substr(0, length));
     EXPECT_EQ(second.substr(length + 72), first.substr(length + 72));
-    EXPECT_EQ(ReadWorld(path), flipped);
+    EXPECT_EQ(ReadWorld(path), westward);
 }
 
-TEST_F(PelcorWriteTest, PositiveRowStepComesBackNegatedWithTheOriginMoved) {
-    const std::string path = File(TiffBuilder::Image());
-    ASSERT_TRUE(WriteWorld(path, {2, 0, 0, 3, 1001, 4998.5}));
-    EXPECT_EQ(ReadWorld(path), (World{2, 0, 0, -3, 1001, 4995.5}));
-}
-
-TEST_F(PelcorWriteTest, TinyRotationIsNoRotation) {
-    const std::string path = File(TiffBuilder::Image());
-    ASSERT_TRUE(WriteWorld(path, {2, 0, 1e-16, -3, 1001, 4998.5}));
-    EXPECT_EQ(ReadWorld(path)->pixelSizeX, 2);
-    EXPECT_FALSE(WriteWorld(path, {2, 0, 1e-15, -3, 1001, 4998.5}));
-    EXPECT_FALSE(WriteWorld(path, {2, -1e-15, 0, -3, 1001, 4998.5}));
-}
-
-TiffBuilder WithAllThreeTags(const std::vector<double>& matrix) {
-    return TiffBuilder::Image()
-        .AddDoubles(kPixelScaleTag, {1, 1, 0})
-        .AddDoubles(kTiepointTag, {0, 0, 0, 0, 0, 0})
-        .AddDoubles(kTransformationTag, matrix);
-}
-
-TEST_F(PelcorWriteTest, RotationGoesIntoTheMatrixInPlace) {
-    const std::string before = WithAllThreeTags(kIdentity).Build();
+TEST_F(PelcorWriteTest, MatrixWritesGoInPlaceAndALongerMatrixShrinksToSixteen) {
+    std::vector<double> longer = kIdentity;
+    longer.insert(longer.end(), {7, 7});
+    const std::string before = TiffBuilder::Image().AddDoubles(kTransformationTag, longer).Build();
     const std::string path = folder_.Write("image.tif", before);
     ASSERT_TRUE(WriteWorld(path, kRotated));
     const std::string after = ReadBytes(path);
     ASSERT_EQ(after.size(), before.size());
-    const std::uint32_t values =
-        ReadU32(DirectoryEntries(before, FirstDirectoryOffset(before)).back(), 8);
-    EXPECT_EQ(
-        ReadDoubles(after, values, 16),
-        (std::vector<double>{2, 0.25, 0, 999.875, 0.5, -3, 0, 4999.75, 0, 0, 0, 0, 0, 0, 0, 1}));
-    EXPECT_EQ(ReadWorld(path), kRotated);
-}
-
-TEST_F(PelcorWriteTest, LongerMatrixShrinksToSixteenValues) {
-    std::vector<double> longer = kIdentity;
-    longer.insert(longer.end(), {7, 7});
-    const std::string before = WithAllThreeTags(longer).Build();
-    const std::string path = folder_.Write("image.tif", before);
-    ASSERT_TRUE(WriteWorld(path, kRotated));
-    const std::string after = ReadBytes(path);
     const std::uint32_t directory = FirstDirectoryOffset(before);
     std::vector<std::string> entries = DirectoryEntries(before, directory);
     const std::uint32_t values = ReadU32(entries.back(), 8);
     entries.back() = Entry(kTransformationTag, kDouble, 16, values);
     EXPECT_EQ(DirectoryEntries(after, directory), entries);
-    EXPECT_EQ(ReadDoubles(after, values + 128, 2), (std::vector<double>{7, 7}));
+    EXPECT_EQ(ReadDoubles(after, values, 18),
+              (std::vector<double>{2, 0.25, 0, 999.875, 0.5, -3, 0, 4999.75, 0, 0, 0, 0, 0, 0, 0, 1,
+                                   7, 7}));
     EXPECT_EQ(ReadWorld(path), kRotated);
 }
 
-TEST_F(PelcorWriteTest, NorthUpWriteLeavesAnExistingMatrixWhichStillWinsOnReading) {
-    const std::string path = File(TiffBuilder::Image().AddDoubles(kTransformationTag, kIdentity));
-    ASSERT_TRUE(WriteWorld(path, kNorthUp));
-    EXPECT_EQ(ReadWorld(path), (World{1, 0, 0, 1, 0.5, 0.5}));
+// The georeference tags a written file holds, in directory order.
+std::vector<std::uint16_t> GeoreferenceTags(const std::string& file) {
+    std::vector<std::uint16_t> tags;
+    for (const std::string& entry : DirectoryEntries(file, FirstDirectoryOffset(file))) {
+        const auto tag = static_cast<std::uint16_t>(ReadU32(entry + std::string(2, '\0'), 0));
+        if (tag == kPixelScaleTag || tag == kTiepointTag || tag == kTransformationTag) {
+            tags.push_back(tag);
+        }
+    }
+    return tags;
 }
 
-TEST_F(PelcorWriteTest, LoneTagGetsAFreshPairButItsOwnEntryStaysInUse) {
-    const std::string before = TiffBuilder::Image().AddDoubles(kPixelScaleTag, {9, 9, 0}).Build();
-    const std::string path = folder_.Write("image.tif", before);
-    ASSERT_TRUE(WriteWorld(path, kNorthUp));
-    const std::string after = ReadBytes(path);
-    const std::uint32_t oldScaleValues =
-        ReadU32(DirectoryEntries(before, FirstDirectoryOffset(before)).back(), 8);
-    EXPECT_EQ(ReadDoubles(after, oldScaleValues, 3), (std::vector<double>{2, 3, 0}));
-    const auto entries = DirectoryEntries(after, FirstDirectoryOffset(after));
-    ASSERT_EQ(entries.size(), 12u);
-    EXPECT_EQ(entries[9].substr(0, 2), U16(kPixelScaleTag));
-    EXPECT_EQ(ReadU32(entries[9], 8), oldScaleValues);
-    EXPECT_EQ(entries[10],
-              Entry(kPixelScaleTag, kDouble, 3, static_cast<std::uint32_t>(before.size() + 48)));
-    EXPECT_EQ(entries[11].substr(0, 2), U16(kTiepointTag));
-    EXPECT_EQ(ReadWorld(path), kNorthUp);
+struct StartingFile {
+    const char* name;
+    TiffBuilder builder;
+};
+void PrintTo(const StartingFile& file, std::ostream* out) {
+    *out << file.name;
 }
+
+std::vector<StartingFile> StartingFiles() {
+    const auto image = [] { return TiffBuilder::Image(); };
+    const std::vector<double> zeros6(6, 0);
+    return {
+        {"Plain", image()},
+        {"ScaleAndTiepoint",
+         image().AddDoubles(kPixelScaleTag, {1, 1, 0}).AddDoubles(kTiepointTag, zeros6)},
+        {"Matrix", image().AddDoubles(kTransformationTag, kIdentity)},
+        {"AllThree", image()
+                         .AddDoubles(kPixelScaleTag, {1, 1, 0})
+                         .AddDoubles(kTiepointTag, zeros6)
+                         .AddDoubles(kTransformationTag, kIdentity)},
+        {"GroundControlPoints",
+         image().AddDoubles(kTiepointTag, {0, 0, 0, 5, 5, 0, 9, 9, 0, 50, 50, 0})},
+        {"TwoTiepointEntries",
+         image().AddDoubles(kTiepointTag, zeros6).AddDoubles(kTiepointTag, zeros6)},
+        {"LonePixelScale", image().AddDoubles(kPixelScaleTag, {9, 9, 0})},
+        {"ShortMatrix", image().AddDoubles(kTransformationTag, std::vector<double>(12, 1))},
+        {"FloatMatrix", image().Add(kTransformationTag, kFloat, 16, std::string(64, '\0'))},
+        {"MatrixPastTheEnd", image().AddRaw(kTransformationTag, kDouble, 16, 0xfffffff0)},
+        {"ShortTiepoint",
+         image().AddDoubles(kPixelScaleTag, {2, 3, 0}).AddDoubles(kTiepointTag, {0, 0, 0, 1, 2})},
+        {"HugeCount",
+         image().AddRaw(kPixelScaleTag, kDouble, 0xffffffff, 8).AddDoubles(kTiepointTag, zeros6)},
+        {"ValuesOverTheHeader",
+         image().AddRaw(kPixelScaleTag, kDouble, 3, 0).AddDoubles(kTiepointTag, zeros6)},
+        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68.
+        {"ValuesOverTheDirectory",
+         image().AddDoubles(kTiepointTag, zeros6).AddRaw(kPixelScaleTag, kDouble, 3, 68)},
+    };
+}
+
+class PelcorOneGeoreferenceTest : public ::testing::TestWithParam<StartingFile> {};
+
+// Whatever georeference tags a file held, a write leaves exactly one georeference that reads
+// back as written: scale and tie point for rows running south, the matrix otherwise.
+TEST_P(PelcorOneGeoreferenceTest, EveryWriteLeavesOneGeoreference) {
+    const World rowsNorth{2, 0, 0, 3, 1001, 4998.5};
+    const World tinyRotation{2, 0, 1e-16, -3, 1001, 4998.5};
+    using Tags = std::vector<std::uint16_t>;
+    const Tags scaleAndTie{kPixelScaleTag, kTiepointTag};
+    const Tags matrix{kTransformationTag};
+    for (const auto& [world, tags] :
+         {std::pair{kNorthUp, scaleAndTie}, std::pair{kRotated, matrix},
+          std::pair{rowsNorth, matrix}, std::pair{tinyRotation, scaleAndTie}}) {
+        TempFolder folder;
+        const std::string path = folder.Write("image.tif", GetParam().builder.Build());
+        ASSERT_TRUE(WriteWorld(path, world)) << world;
+        EXPECT_EQ(GeoreferenceTags(ReadBytes(path)), tags) << world;
+        const auto read = ReadWorld(path);
+        ASSERT_TRUE(read) << world;
+        EXPECT_EQ(read->pixelSizeY, world.pixelSizeY) << world;
+        EXPECT_EQ(read->originX, world.originX) << world;
+        EXPECT_EQ(read->originY, world.originY) << world;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PelcorOneGeoreferenceTest, ::testing::ValuesIn(StartingFiles()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PelcorWriteTest, DirectoryMayGrowToTheLimitButNoFurther) {
     const std::string fits = File(ManyEntries(1022));
@@ -244,49 +272,9 @@ std::vector<Refused> RefusedFiles() {
         {"NextOffsetMissing", plain.substr(0, plain.size() - 4)},
         {"TooManyEntries", ManyEntries(1025).Build()},
         {"NoRoomForTwoMoreEntries", ManyEntries(1023).Build()},
-        {"RotatedWithoutMatrix", geo, kRotated, true},
-        {"RotatedWithShortMatrix",
-         TiffBuilder::Image().AddDoubles(kTransformationTag, std::vector<double>(12, 1)).Build(),
-         kRotated},
-        {"RotatedWithFloatMatrix",
-         TiffBuilder::Image().Add(kTransformationTag, kFloat, 16, std::string(64, '\0')).Build(),
-         kRotated},
-        {"MatrixPastTheEnd",
-         TiffBuilder::Image().AddRaw(kTransformationTag, kDouble, 16, 0xfffffff0).Build(),
-         kRotated},
-        {"ShortPixelScale", TiffBuilder::Image()
-                                .AddDoubles(kPixelScaleTag, {2, 3})
-                                .AddDoubles(kTiepointTag, {0, 0, 0, 1, 2, 0})
-                                .Build()},
-        {"ShortTiepoint", TiffBuilder::Image()
-                              .AddDoubles(kPixelScaleTag, {2, 3, 0})
-                              .AddDoubles(kTiepointTag, {0, 0, 0, 1, 2})
-                              .Build()},
-        {"TwoTiepointEntriesNoScale", TiffBuilder::Image()
-                                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-                                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-                                          .Build()},
-        {"HugeCount", TiffBuilder::Image()
-                          .AddRaw(kPixelScaleTag, kDouble, 0xffffffff, 8)
-                          .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-                          .Build()},
-        {"ValuesOverTheHeader",
-         TiffBuilder::Image()
-             .AddRaw(kPixelScaleTag, kDouble, 3, 0)
-             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-             .Build(),
-         kNorthUp, true},
-        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68.
-        {"ValuesOverTheDirectory",
-         TiffBuilder::Image()
-             .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-             .AddRaw(kPixelScaleTag, kDouble, 3, 68)
-             .Build(),
-         kNorthUp, true},
-        {"ValuesPastTheEnd", TiffBuilder::Image()
-                                 .AddRaw(kPixelScaleTag, kDouble, 3, 0xffffffff)
-                                 .AddDoubles(kTiepointTag, std::vector<double>(6, 0))
-                                 .Build()},
+        {"ZeroPixelSize", geo, World{0, 0, 0, -3, 1001, 4998.5}, true},
+        {"SingularGrid", geo, World{2, 3, 2, 3, 1001, 4998.5}, true},
+        {"NotANumber", geo, World{2, 0, 0, -3, std::nan(""), 4998.5}, true},
     };
 }
 

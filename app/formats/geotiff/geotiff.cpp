@@ -1,5 +1,7 @@
 #include "formats/geotiff/geotiff.h"
 
+#include <filesystem>
+
 #include "platform/bound_libraries.h"
 #include "platform/image_copy.h"
 #include "state/folder_checks.h"
@@ -50,12 +52,21 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
                        const std::string& outputFolder, const std::string& fileName) {
     const std::string imageName = ReplaceExtensionAtFirstDot(fileName, ".tif");
     const std::string target = JoinPath(outputFolder, imageName);
+    RequirePlacesAnImage(form.WorldParams, target);
     CopyImage(form.fileSystem, JoinPath(sourceFolder, imageName), outputFolder, imageName);
-    SetAttributesArchive(form, target, attr::Archive);
-    if (!CanEditFile(form, target)) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+    const std::string copy = form.fileSystem.ResolveOnDisk(target);
+    try {
+        SetAttributesArchive(form, target, attr::Archive);
+        if (!CanEditFile(form, target)) {
+            throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+        }
+        WriteGeoTiff(form.pelcorLibrary, copy, form.WorldParams);
+    } catch (...) {
+        // The copy is ours: an untagged one would pass for a result and block the next run.
+        std::error_code ignored;
+        std::filesystem::remove(copy, ignored);
+        throw;
     }
-    WriteGeoTiff(form.pelcorLibrary, form.fileSystem.ResolveOnDisk(target), form.WorldParams);
 }
 
 }  // namespace
@@ -96,9 +107,7 @@ void OdczytGEO(ConversionContext& form, const std::string& path) {
         }
         // Pelcor's reading fills WorldParams as it goes, so a refused georeference stays there.
         form.WorldParams = ReadGeoTiff(form.pelcorLibrary, form.fileSystem.ResolveOnDisk(path));
-        if (!IsRectified(form.WorldParams)) {
-            throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
-        }
+        RequirePlacesAnImage(form.WorldParams, path);
     });
 }
 

@@ -15,12 +15,10 @@ namespace marlo {
 
 namespace {
 
-// The image reference and the coordinate texts of the first two control points, with how many
-// control points there are.
+// The image reference and the coordinate texts of every control point.
 struct TableLines {
     std::string imageReference;
-    std::vector<ControlPointText> firstPoints;
-    std::size_t controlPointCount = 0;
+    std::vector<ControlPointText> points;
 };
 
 TableLines ReadTableLines(const FileSystemService& files, const std::string& inputPath) {
@@ -32,64 +30,119 @@ TableLines ReadTableLines(const FileSystemService& files, const std::string& inp
             table.imageReference = ImageReferenceOf(line);
         }
         if (IsControlPointLine(line)) {
-            // Every control-point line is taken apart, so a mangled one fails the table even
-            // when it is not among the two that are used.
-            ControlPointText point = ControlPointTextOf(line);
-            if (table.firstPoints.size() < 2) {
-                table.firstPoints.push_back(std::move(point));
-            }
-            ++table.controlPointCount;
+            table.points.push_back(ControlPointTextOf(line));
         }
     }
     stream.Close();
     return table;
 }
 
-using FourTexts = std::array<std::string, 4>;
-using FourValues = std::array<double, 4>;
-
-// The two coordinates of two points, made fit for the user's decimal sign.
-FourTexts ValueTexts(const NumberTextServices& numbers, const std::string& first,
-                     const std::string& second) {
-    const auto [a, b] = CoordinatePair(first);
-    const auto [c, d] = CoordinatePair(second);
-    return {GenNumericValue(numbers, a), GenNumericValue(numbers, b), GenNumericValue(numbers, c),
-            GenNumericValue(numbers, d)};
+// One coordinate pair of each point (map or pixel), made fit for the user's decimal sign.
+std::vector<std::string> ValueTexts(const NumberTextServices& numbers,
+                                    const std::vector<std::string>& pairs) {
+    std::vector<std::string> texts;
+    for (const std::string& pair : pairs) {
+        const auto [first, second] = CoordinatePair(pair);
+        texts.push_back(GenNumericValue(numbers, first));
+        texts.push_back(GenNumericValue(numbers, second));
+    }
+    return texts;
 }
 
-// The four values; refuses (message 14, with the four texts) when one of them is not a number.
-FourValues NumbersOf(const NumberTextServices& numbers, const FourTexts& texts) {
+// The values; refuses (message 14, with the texts) when one of them is not a number.
+std::vector<double> NumbersOf(const NumberTextServices& numbers,
+                              const std::vector<std::string>& texts) {
     const bool allNumeric = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) {
         return IsNumeric(t, numbers.regional);
     });
     if (!allNumeric) {
-        throw Refusal(
-            MessageWithPath(msg::UnexpectedTabFormat, "(" + texts[0] + ", " + texts[1] + ", " +
-                                                          texts[2] + ", " + texts[3] + ")"),
-            MessageIcon::Information);
+        std::string listed;
+        for (const std::string& text : texts) {
+            listed += (listed.empty() ? "" : ", ") + text;
+        }
+        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, "(" + listed + ")"),
+                      MessageIcon::Information);
     }
-    FourValues values{};
-    std::transform(texts.begin(), texts.end(), values.begin(),
-                   [&](const std::string& t) { return ToDouble(t, numbers.regional); });
+    std::vector<double> values;
+    for (const std::string& text : texts) {
+        values.push_back(ToDouble(text, numbers.regional));
+    }
     return values;
 }
 
-// North-up, square pixels, from the first two points alone: only the distances count, so the
-// points may lie on one row, one column or anywhere. The origin is the outer corner of pixel
-// (0, 0). hypot keeps large but finite coordinates from overflowing in the squares.
-WorldParameters GeoreferenceOf(const FourValues& map, const FourValues& pixel) {
-    const double mapDistance = CheckedResult(std::hypot(map[2] - map[0], map[3] - map[1]));
-    const double pixelDistance =
-        CheckedResult(std::hypot(pixel[2] - pixel[0], pixel[3] - pixel[1]));
-    if (pixelDistance == 0) {
+struct ControlPoint {
+    double mapX;
+    double mapY;
+    double column;
+    double row;
+};
+
+// Every point's numbers: the first two points are checked together, map values before pixel
+// values, then each further point the same way.
+std::vector<ControlPoint> ControlPointsOf(const NumberTextServices& numbers,
+                                          const std::vector<ControlPointText>& texts) {
+    std::vector<ControlPoint> points;
+    std::size_t next = 0;
+    while (next < texts.size()) {
+        const std::size_t count = next == 0 ? 2 : 1;
+        std::vector<std::string> mapPairs;
+        std::vector<std::string> pixelPairs;
+        for (std::size_t i = next; i < next + count; ++i) {
+            mapPairs.push_back(texts[i].map);
+            pixelPairs.push_back(texts[i].pixel);
+        }
+        const std::vector<std::string> mapTexts = ValueTexts(numbers, mapPairs);
+        const std::vector<std::string> pixelTexts = ValueTexts(numbers, pixelPairs);
+        const std::vector<double> map = NumbersOf(numbers, mapTexts);
+        const std::vector<double> pixel = NumbersOf(numbers, pixelTexts);
+        for (std::size_t i = 0; i < count; ++i) {
+            points.push_back({map[2 * i], map[2 * i + 1], pixel[2 * i], pixel[2 * i + 1]});
+        }
+        next += count;
+    }
+    return points;
+}
+
+// The affine georeference that fits every point best: exact for three points, the least-squares
+// fit for more, as GDAL computes it for a table's points. Coordinates are taken relative to
+// their means, which keeps the sums small and the result exact to the last digits. The origin
+// is the outer corner of pixel (0, 0). Points whose pixels lie on one line place no image.
+WorldParameters FitGeoreference(const std::vector<ControlPoint>& points) {
+    const double n = static_cast<double>(points.size());
+    double meanColumn = 0, meanRow = 0, meanX = 0, meanY = 0;
+    for (const ControlPoint& p : points) {
+        meanColumn += p.column / n;
+        meanRow += p.row / n;
+        meanX += p.mapX / n;
+        meanY += p.mapY / n;
+    }
+    double cc = 0, cr = 0, rr = 0, cx = 0, rx = 0, cy = 0, ry = 0;
+    for (const ControlPoint& p : points) {
+        const double c = p.column - meanColumn;
+        const double r = p.row - meanRow;
+        const double x = p.mapX - meanX;
+        const double y = p.mapY - meanY;
+        cc += c * c;
+        cr += c * r;
+        rr += r * r;
+        cx += c * x;
+        rx += r * x;
+        cy += c * y;
+        ry += r * y;
+    }
+    const double determinant = cc * rr - cr * cr;
+    if (!(determinant > 1e-12 * cc * rr)) {
         throw RunTimeError(err::DivisionByZero, "Division by zero");
     }
-    const double scale = CheckedResult(mapDistance / pixelDistance);
     WorldParameters params;
-    params.pixelSizeX = scale;
-    params.pixelSizeY = -scale;
-    params.originX = CheckedResult(map[0] - pixel[0] * scale);
-    params.originY = CheckedResult(map[1] + pixel[1] * scale);
+    params.pixelSizeX = CheckedResult((cx * rr - rx * cr) / determinant);
+    params.rotationX = CheckedResult((rx * cc - cx * cr) / determinant);
+    params.rotationY = CheckedResult((cy * rr - ry * cr) / determinant);
+    params.pixelSizeY = CheckedResult((ry * cc - cy * cr) / determinant);
+    params.originX =
+        CheckedResult(meanX - params.pixelSizeX * meanColumn - params.rotationX * meanRow);
+    params.originY =
+        CheckedResult(meanY - params.rotationY * meanColumn - params.pixelSizeY * meanRow);
     return params;
 }
 
@@ -196,18 +249,11 @@ TableContents ReadTable(const FileSystemService& files, const NumberTextServices
         throw Refusal(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
     }
     const TableLines table = ReadTableLines(files, inputPath);
-    // Three are required although only two are used.
-    if (table.controlPointCount < 3) {
+    if (table.points.size() < 3) {
         throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
                       MessageIcon::Information);
     }
-    const ControlPointText& first = table.firstPoints[0];
-    const ControlPointText& second = table.firstPoints[1];
-    const FourTexts mapTexts = ValueTexts(numbers, first.map, second.map);
-    const FourTexts pixelTexts = ValueTexts(numbers, first.pixel, second.pixel);
-    const FourValues map = NumbersOf(numbers, mapTexts);
-    const FourValues pixel = NumbersOf(numbers, pixelTexts);
-    return {table.imageReference, GeoreferenceOf(map, pixel)};
+    return {table.imageReference, FitGeoreference(ControlPointsOf(numbers, table.points))};
 }
 
 void OdczytTAB(ConversionContext& form, const std::string& inputPath) {

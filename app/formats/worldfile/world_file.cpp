@@ -71,15 +71,14 @@ void WriteWorldFile(const FileSystemService& files, const NumberTextServices& nu
 void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
     RunStep(form, "OdczytTFW", ErrorLevel::HandOn, [&] {
         form.WorldParams = ReadWorldFile(form.fileSystem, form.numbers, inputPath);
-        if (!IsRectified(form.WorldParams)) {
-            throw Refusal(MessageWithPath(msg::RasterNotRectified, inputPath, kCr));
-        }
+        RequirePlacesAnImage(form.WorldParams, inputPath);
     });
 }
 
 void ZapisTFW(ConversionContext& form, const std::string& imagePath) {
     RunStep(form, "ZapisTFW", ErrorLevel::HandOn, [&] {
         const std::string path = ReplaceExtensionAtFirstDot(imagePath, ".tfw");
+        RequirePlacesAnImage(form.WorldParams, path);
         if (MakeRoomForOutput(form, path)) {
             WriteWorldFile(form.fileSystem, form.numbers, path, form.WorldParams);
         }
