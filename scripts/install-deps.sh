@@ -10,7 +10,7 @@ packages=(
   libtiff-dev libtiff-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  gdal-bin
+  gdal-bin python3-gdal geotiff-bin
   xvfb xauth
 )
 if [ "${1:-}" = "screenshots" ]; then

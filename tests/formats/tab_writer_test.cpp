@@ -190,15 +190,21 @@ protected:
     }
 };
 
+// Rectangular pixels, rows running north, columns running west and rotation all come back.
 TEST_F(TabRoundTripTest, WorldFileToTableAndBackKeepsEveryValue) {
-    const std::string original = "0.3\r\n0\r\n0\r\n-0.3\r\n123456.789\r\n6543210.123\r\n";
-    const std::string worldFile = PrepareSheet();
-    folder.Write("sheet.tfw", original);
-    ASSERT_TRUE(Convert(format::TFW, format::TAB, worldFile))
-        << ::testing::PrintToString(user.MessageTexts());
-    std::filesystem::remove(worldFile);
-    ASSERT_TRUE(Convert(format::TAB, format::TFW, folder / "sheet.tab"));
-    ExpectSameNumbers(Numbers(ReadBytes(worldFile)), Numbers(original), 6543210.123);
+    for (const char* original :
+         {"0.3\r\n0\r\n0\r\n-0.3\r\n123456.789\r\n6543210.123\r\n",
+          "2\r\n0\r\n0\r\n-1\r\n101\r\n899.5\r\n", "2\r\n0\r\n0\r\n1\r\n101\r\n899.5\r\n",
+          "-0.5\r\n0\r\n0\r\n-0.25\r\n101\r\n899.5\r\n",
+          "1.99878\r\n0.069799\r\n0.069799\r\n-1.99878\r\n633000.5\r\n5800000.25\r\n"}) {
+        const std::string worldFile = PrepareSheet();
+        folder.Write("sheet.tfw", original);
+        ASSERT_TRUE(Convert(format::TFW, format::TAB, worldFile))
+            << ::testing::PrintToString(user.MessageTexts());
+        std::filesystem::remove(worldFile);
+        ASSERT_TRUE(Convert(format::TAB, format::TFW, folder / "sheet.tab"));
+        ExpectSameNumbers(Numbers(ReadBytes(worldFile)), Numbers(original), 6543210.123);
+    }
 }
 
 TEST_F(TabRoundTripTest, TableToWorldFileAndBackKeepsEveryValue) {

@@ -247,6 +247,47 @@ TEST(GeoTiffFromGdal, AReadOnlyGeoTiffIsReadAndLeftUnchanged) {
               test::WorldFileText("2", "0", "0", "-2", "1000", "2000"));
 }
 
+// Rotated, flipped and westward world files become GeoTIFFs that GDAL places with every term
+// (the origin at raster (0, 0), as the README's half-pixel rule says), and come back whole.
+TEST(GeoTiffRotation, EveryGridTravelsThereAndBack) {
+    for (const std::vector<std::string>& lines :
+         {std::vector<std::string>{"1.99878", "0.069799", "0.069799", "-1.99878", "633000.5",
+                                   "5800000.25"},
+          {"2", "0", "0", "1", "101", "899.5"},
+          {"-0.5", "0", "0", "-0.25", "101", "899.5"}}) {
+        TempFolder folder;
+        const std::string input = folder.MakeFolder("in");
+        const std::string output = folder.MakeFolder("out");
+        test::WriteTiff(input + "/sheet.tif");
+        const std::string worldFile =
+            test::WorldFileText(lines[0], lines[1], lines[2], lines[3], lines[4], lines[5]);
+        folder.Write("in/sheet.tfw", worldFile);
+        Convert(FrontEnd::Window, kTfwToGeoTiff, input + "/sheet.tfw", output);
+        const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
+        EXPECT_EQ(after.warnings, "");
+        ExpectGeoTransform(after.geoTransform,
+                           {std::stod(lines[4]), std::stod(lines[0]), std::stod(lines[2]),
+                            std::stod(lines[5]), std::stod(lines[1]), std::stod(lines[3])});
+        Convert(FrontEnd::Window, kGeoTiffToTfw, output + "/sheet.tif");
+        EXPECT_EQ(ReadBytes(output + "/sheet.tfw"), worldFile);
+    }
+}
+
+// A rotated GeoTIFF made by GDAL (a transformation matrix): its world file carries the rotation.
+TEST(GeoTiffFromGdal, ARotatedGeoTiffGivesARotatedWorldFile) {
+    TempFolder folder;
+    const std::string image = folder / "sheet.tif";
+    Gdal(
+        "/usr/bin/python3 -c \"from osgeo import gdal; d = gdal.GetDriverByName('GTiff')"
+        ".Create('" +
+        image + "', 20, 10, 1); d.SetGeoTransform([1000, 2, 0.5, 2000, 0.25, -2])\"");
+    const std::string bytes = ReadBytes(image);
+    Convert(FrontEnd::Window, kGeoTiffToTfw, image);
+    EXPECT_EQ(ReadBytes(image), bytes);
+    EXPECT_EQ(ReadBytes(folder / "sheet.tfw"),
+              test::WorldFileText("2", "0.25", "0.5", "-2", "1000", "2000"));
+}
+
 TEST(GeoTiffFromTable, TableToGeoTiffPutsTheOuterCornerHalfAPixelIn) {
     SKIP_WITHOUT_TOOLS();
     TempFolder folder;

@@ -173,9 +173,7 @@ class PelcorGdalTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"gdalinfo", "gdal_translate", "gdaladdo"}) {
-            if (!HasTool(tool)) {
-                GTEST_SKIP() << tool << " is not installed";
-            }
+            ASSERT_TRUE(HasTool(tool)) << tool << ": scripts/install-deps.sh installs gdal-bin";
         }
     }
     TempFolder folder_;
@@ -212,6 +210,75 @@ TEST_F(PelcorGdalTest, InternalOverviewsSurviveAWrite) {
         EXPECT_EQ(view.geoTransform, GeoTransformOf(kNorthUp));
         EXPECT_EQ(ReadWithLibtiff(path).directories, 3);
         EXPECT_EQ(libtiffMessages, std::vector<std::string>{});
+    }
+}
+
+// GeoKeys of a projected image in EPSG:2180, so that listgeo reports its corners; added last,
+// since their tag is above the georeference tags.
+TiffBuilder In2180(TiffBuilder builder) {
+    const std::vector<std::uint16_t> keys{1,    1, 0, 3, 1024, 0, 1, 1,
+                                          1025, 0, 1, 1, 3072, 0, 1, 2180};
+    std::string bytes;
+    for (std::uint16_t key : keys) {
+        bytes += U16(key);
+    }
+    return builder.Add(kGeoKeyDirectoryTag, kShort, 16, bytes);
+}
+
+// listgeo's upper-left and lower-right corners of the 4 x 3 image.
+std::vector<double> ListgeoCorners(const TempFolder& folder, const std::string& path) {
+    const auto text = RunCommand(folder, "listgeo -d '" + path + "'");
+    std::vector<double> corners;
+    for (const char* name : {"Upper Left", "Lower Right"}) {
+        std::smatch match;
+        if (text && std::regex_search(
+                        *text, match,
+                        std::regex(std::string(name) + R"(\s*\(\s*([-0-9.]+),\s*([-0-9.]+)\))"))) {
+            corners.push_back(std::stod(match[1]));
+            corners.push_back(std::stod(match[2]));
+        }
+    }
+    return corners;
+}
+
+// Whatever georeference tags a file held (an old matrix beside scale and tie point, ground
+// control points), after a write libtiff, GDAL and libgeotiff all read the one written, and
+// none of them warns.
+TEST_F(PelcorGdalTest, GdalListgeoAndPelcorReadTheSameGeoreference) {
+    ASSERT_TRUE(HasTool("listgeo")) << "scripts/install-deps.sh installs geotiff-bin";
+    const std::vector<double> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const std::vector<double> gcps{0, 0, 0, 5, 5, 0, 4, 3, 0, 50, 50, 0};
+    const std::vector<std::pair<const char*, TiffBuilder>> files = {
+        {"scale and tie point", In2180(TiffBuilder::Image()
+                                           .AddDoubles(kPixelScaleTag, {1, 1, 0})
+                                           .AddDoubles(kTiepointTag, {0, 0, 0, 7, 7, 0}))},
+        {"old matrix beside them", In2180(TiffBuilder::Image()
+                                              .AddDoubles(kPixelScaleTag, {1, 1, 0})
+                                              .AddDoubles(kTiepointTag, {0, 0, 0, 7, 7, 0})
+                                              .AddDoubles(kTransformationTag, identity))},
+        {"matrix", In2180(TiffBuilder::Image().AddDoubles(kTransformationTag, identity))},
+        {"ground control points", In2180(TiffBuilder::Image().AddDoubles(kTiepointTag, gcps))},
+    };
+    const World rowsNorth{2, 0, 0, 3, 1001, 4998.5};
+    for (const auto& [name, builder] : files) {
+        for (const World& world : {kNorthUp, kRotated, rowsNorth}) {
+            SCOPED_TRACE(std::string(name) + " with " + ::testing::PrintToString(world));
+            const std::string path = folder_.Write("image.tif", builder.Build());
+            ASSERT_TRUE(WriteWorld(path, world));
+            EXPECT_EQ(ReadWorld(path), world);
+            ReadWithLibtiff(path);
+            EXPECT_EQ(libtiffMessages, std::vector<std::string>{});
+            const std::vector<double> gt = GeoTransformOf(world);
+            EXPECT_EQ(ReadWithGdal(folder_, path).geoTransform, gt);
+            const auto gdalText = RunCommand(folder_, "gdalinfo '" + path + "'");
+            EXPECT_EQ(gdalText.value_or("Warning").find("Warning"), std::string::npos) << *gdalText;
+            const std::vector<double> corners = ListgeoCorners(folder_, path);
+            ASSERT_EQ(corners.size(), 4u);
+            EXPECT_NEAR(corners[0], gt[0], 1e-3);
+            EXPECT_NEAR(corners[1], gt[3], 1e-3);
+            EXPECT_NEAR(corners[2], gt[0] + 4 * gt[1] + 3 * gt[2], 1e-3);
+            EXPECT_NEAR(corners[3], gt[3] + 4 * gt[4] + 3 * gt[5], 1e-3);
+        }
     }
 }
 
