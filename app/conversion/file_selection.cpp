@@ -18,7 +18,7 @@ struct InputChoice {
 // The first selected "Convert from:" option wins; none selected keeps the previous format.
 InputChoice ChosenInput(const ConversionContext& form) {
     if (form.options.optGEOin.selected) {
-        return {format::GeoTIFF, "GeoTiff (*.tif)|*.tif|"};
+        return {format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"};
     }
     if (form.options.optTABin.selected) {
         return {format::TAB, "TAB (*.tab)|*.tab"};

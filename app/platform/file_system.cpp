@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/name_lookup.h"
+#include "platform/pending_output.h"
 #include "platform/run_time_error.h"
 
 namespace marlo {
@@ -86,20 +86,6 @@ public:
         return bytes;
     }
 
-    void WriteAll(const std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
-            if (put < 0 && errno == EINTR) {
-                continue;
-            }
-            if (put <= 0) {
-                RaiseFileError(put < 0 ? errno : EIO, path_);
-            }
-            done += static_cast<std::size_t>(put);
-        }
-    }
-
     void Close() {
         const int descriptor = descriptor_;
         descriptor_ = -1;
@@ -114,8 +100,9 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// CR LF, LF and CR each end a line; a last line without a line end still counts.
-std::vector<std::string> SplitLines(const std::string& text) {
+}  // namespace
+
+std::vector<std::string> SplitTextLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -128,6 +115,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
     }
     return lines;
 }
+
+namespace {
 
 std::int32_t AttributesOf(const std::string& path) {
     struct stat info {};
@@ -159,81 +148,61 @@ std::string TextReadStream::ReadLine() {
     return lines_[next_++];
 }
 
-TextAppendStream::~TextAppendStream() {
-    try {
-        Close();
-    } catch (...) {
-        // A destructor must not throw; Close() reports failures when called directly.
-    }
-}
-
-void TextAppendStream::WriteLine(const std::string& text) {
-    if (closed_) {
-        throw RunTimeError(err::PathFileAccessError, "Stream is closed: " + path_);
-    }
-    pending_ += EncodeAnsiText(text);
-    pending_ += "\r\n";
-}
-
-void TextAppendStream::Close() {
-    if (closed_) {
-        return;
-    }
-    closed_ = true;
-    OpenFile file(path_, O_WRONLY | O_APPEND | O_CREAT);
-    file.WriteAll(pending_);
-    file.Close();
-}
-
 bool FileSystemService::FileExists(const std::string& path) const {
     std::error_code ec;
-    return !path.empty() && fs::is_regular_file(ResolveOnDisk(path), ec);
+    return !path.empty() && fs::is_regular_file(path, ec);
 }
 
 bool FileSystemService::FolderExists(const std::string& path) const {
     std::error_code ec;
-    return !path.empty() && fs::is_directory(ResolveOnDisk(path), ec);
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+std::string FileSystemService::ReadTextBytes(const std::string& path) const {
+    return OpenFile(path, O_RDONLY).ReadAll(kMaxTextFileSize);
 }
 
 TextReadStream FileSystemService::OpenTextFileForReading(const std::string& path) const {
-    OpenFile file(ResolveOnDisk(path), O_RDONLY);
-    return TextReadStream(SplitLines(DecodeAnsiText(file.ReadAll(kMaxTextFileSize))));
+    return TextReadStream(SplitTextLines(DecodeAnsiText(ReadTextBytes(path))));
 }
 
-TextAppendStream FileSystemService::OpenTextFileForAppending(const std::string& path) const {
-    const std::string onDisk = ResolveOnDisk(path);
-    OpenFile(onDisk, O_WRONLY | O_APPEND | O_CREAT).Close();
-    return TextAppendStream(onDisk);
+void FileSystemService::WriteTextFile(const std::string& path,
+                                      const std::vector<std::string>& lines) const {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += EncodeAnsiText(line) + "\r\n";
+    }
+    PendingOutput output(path);
+    output.Write(bytes);
+    output.CommitReplacing();
 }
 
 void FileSystemService::DeleteFile(const std::string& path) const {
-    const std::string onDisk = ResolveOnDisk(path);
     std::error_code ec;
-    if (!fs::is_regular_file(onDisk, ec)) {
+    if (!fs::is_regular_file(path, ec)) {
         RaiseFileError(ENOENT, path);
     }
     // Unlinking needs only the folder's permission: a read-only file goes as well.
-    if (::unlink(onDisk.c_str()) != 0) {
+    if (::unlink(path.c_str()) != 0) {
         RaiseFileError(errno, path);
     }
 }
 
 void FileSystemService::CopyFile(const std::string& source, const std::string& target,
                                  bool overwrite) const {
-    const std::string sourceOnDisk = ResolveOnDisk(source);
     std::error_code ec;
-    if (!fs::is_regular_file(sourceOnDisk, ec)) {
+    if (!fs::is_regular_file(source, ec)) {
         RaiseFileError(ENOENT, source);
     }
     const auto options = overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    fs::copy_file(sourceOnDisk, ResolveOnDisk(target), options, ec);
+    fs::copy_file(source, target, options, ec);
     if (ec) {
         RaiseFileError(ec.value(), target);
     }
 }
 
 std::int32_t FileSystemService::FileAttributes(const std::string& path) const {
-    const std::int32_t attributes = AttributesOf(ResolveOnDisk(path));
+    const std::int32_t attributes = AttributesOf(path);
     if ((attributes & attr::Directory) != 0) {
         RaiseFileError(ENOENT, path);
     }
@@ -241,7 +210,7 @@ std::int32_t FileSystemService::FileAttributes(const std::string& path) const {
 }
 
 std::int32_t FileSystemService::FolderAttributes(const std::string& path) const {
-    const std::int32_t attributes = AttributesOf(ResolveOnDisk(path));
+    const std::int32_t attributes = AttributesOf(path);
     if ((attributes & attr::Directory) == 0) {
         RaiseFileError(ENOENT, path);
     }
@@ -250,17 +219,18 @@ std::int32_t FileSystemService::FolderAttributes(const std::string& path) const 
 
 bool FileSystemService::SetAttributes(const std::string& path, std::int32_t attributes) const {
     std::error_code ec;
-    const std::string onDisk = ResolveOnDisk(path);
     if ((attributes & attr::ReadOnly) != 0) {
-        fs::permissions(onDisk, kAnyWrite, fs::perm_options::remove, ec);
+        fs::permissions(path, kAnyWrite, fs::perm_options::remove, ec);
     } else {
-        fs::permissions(onDisk, fs::perms::owner_write, fs::perm_options::add, ec);
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
     }
     return !ec;
 }
 
-std::string FileSystemService::ResolveOnDisk(const std::string& path) const {
-    return LookUpWindowsStyle(path);
+std::optional<std::string> FileSystemService::FindInput(const std::string& path) const {
+    const auto found = lookup_->Find(path);
+    std::error_code ec;
+    return found && fs::is_regular_file(*found, ec) ? found : std::nullopt;
 }
 
 }  // namespace marlo

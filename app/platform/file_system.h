@@ -2,8 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/name_lookup.h"
 
 namespace marlo {
 
@@ -19,6 +23,15 @@ constexpr std::int32_t Archive = 32;
 // Text files are at most this large; a larger one is refused rather than read into memory.
 constexpr std::size_t kMaxTextFileSize = 64 * 1024 * 1024;
 
+// CR LF, LF and CR each end a line; a last line without a line end still counts.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
+// The code pages text files are read in.
+enum class CodePage { Windows1250, Windows1252, Latin1, Utf8 };
+// Decodes the bytes of a text file in the given code page; bytes that are valid UTF-8 with
+// non-ASCII bytes are read as UTF-8 whatever the code page says.
+std::string DecodeText(const std::string& bytes, CodePage codePage);
+
 // A text file opened for reading: its lines, decoded to UTF-8, without their line ends.
 class TextReadStream {
 public:
@@ -33,35 +46,11 @@ private:
     std::size_t next_ = 0;
 };
 
-// A text file opened for appending: every line is encoded to the ANSI code page
-// (Windows-1250) and ended by CR LF.
-class TextAppendStream {
-public:
-    explicit TextAppendStream(std::string path) : path_(std::move(path)) {}
-    TextAppendStream(const TextAppendStream&) = delete;
-    TextAppendStream& operator=(const TextAppendStream&) = delete;
-    // A moved-from stream writes nothing when it goes.
-    TextAppendStream(TextAppendStream&& other) noexcept
-        : path_(std::move(other.path_)),
-          pending_(std::move(other.pending_)),
-          closed_(other.closed_) {
-        other.closed_ = true;
-    }
-    ~TextAppendStream();
-    void WriteLine(const std::string& text);
-    void Close();
-
-private:
-    std::string path_;
-    std::string pending_;
-    bool closed_ = false;
-};
-
-// The file-system service. Paths are UTF-8; "/" is the separator. A path that does not exist
-// as spelled is looked up component by component without regard to letter case, trailing
-// blanks and dots of a name ignored, the way Windows finds files; the spelling found on disk
-// is then used. Failing operations raise RunTimeError: 53 when the file or a folder on its
-// path is missing, 70 when permission is denied, 75 for any other failure.
+// The file-system service. Paths are UTF-8; "/" is the separator. Every operation uses the
+// path exactly as spelled: a file that differs only in letter case is another file. Only
+// FindInput looks a path up the way Windows finds files. Failing operations raise
+// RunTimeError: 53 when the file or a folder on its path is missing, 70 when permission is
+// denied, 75 for any other failure.
 class FileSystemService {
 public:
     bool FileExists(const std::string& path) const;
@@ -71,8 +60,18 @@ public:
     // non-ASCII bytes, Windows-1250 otherwise); CR LF, LF and CR all end a line. Only regular
     // files are read, and none larger than kMaxTextFileSize.
     TextReadStream OpenTextFileForReading(const std::string& path) const;
-    // Mode 8 with create: a missing file is created, writing starts at its end.
-    TextAppendStream OpenTextFileForAppending(const std::string& path) const;
+    // The lines of a text file whose code page the caller chooses from its bytes (a table's
+    // "!charset" line, say); the same limits as OpenTextFileForReading.
+    template <class ChooseCodePage>
+    TextReadStream OpenTextFileForReading(const std::string& path, ChooseCodePage choose) const {
+        const std::string bytes = ReadTextBytes(path);
+        return TextReadStream(SplitTextLines(DecodeText(bytes, choose(bytes))));
+    }
+    std::string ReadTextBytes(const std::string& path) const;
+    // Writes the lines, each encoded to the ANSI code page (Windows-1250) and ended by CR LF,
+    // as the whole new content of `path`: into a temporary file beside it that replaces the
+    // old file only when complete (see PendingOutput).
+    void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) const;
 
     // Deletes the file even when it is marked read-only.
     void DeleteFile(const std::string& path) const;
@@ -90,13 +89,13 @@ public:
     // permission is taken away. Returns false when the entry could not be changed.
     bool SetAttributes(const std::string& path, std::int32_t attributes) const;
 
-    // The spelling of `path` on disk: the path itself when it exists as spelled, else the
-    // path found by the Windows-style lookup. Relative paths are looked up from the current
-    // folder. Of several entries that match, the one spelled as asked wins, else the first in
-    // byte order. From the first component that matches nothing on, the path keeps its own
-    // spelling, so a file about to be created gets the name the program derived for it.
-    // Each component costs at most one pass over its folder.
-    std::string ResolveOnDisk(const std::string& path) const;
+    // An input by the path given, or where the Windows-style lookup finds it when it does
+    // not exist as spelled and exactly one entry matches (see NameLookup); nothing when there
+    // is no such file. Each folder is listed at most once in the service's lifetime.
+    std::optional<std::string> FindInput(const std::string& path) const;
+
+private:
+    mutable std::shared_ptr<NameLookup> lookup_ = std::make_shared<NameLookup>();
 };
 
 // Decodes the bytes of a text file: UTF-8 when they are valid UTF-8 with non-ASCII bytes (a
@@ -104,6 +103,8 @@ public:
 // undefined become the C1 controls of the same value, as on Windows, and so survive a
 // round trip through EncodeAnsiText.
 std::string DecodeAnsiText(const std::string& bytes);
+// Whether every character of the text has a code in Windows-1250.
+bool CanEncodeAnsi(const std::string& utf8Text);
 // Encodes UTF-8 text to Windows-1250; characters it has no code for, and every byte that is
 // not part of well-formed UTF-8, become "?".
 std::string EncodeAnsiText(const std::string& utf8);

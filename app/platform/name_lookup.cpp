@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <optional>
-#include <vector>
 
 #include "platform/utf8.h"
 
@@ -33,45 +31,33 @@ std::vector<std::string> SplitComponents(const std::string& path) {
     return components;
 }
 
-// The entry of `folder` that Windows would open for `wanted`: among the entries whose names
-// compare equal, one spelled exactly as `wanted` without its trailing blanks and dots, else
-// the first in byte order, so that the choice does not depend on the folder's listing order.
-// One pass over the folder.
-std::optional<std::string> MatchInFolder(const std::string& folder, std::string_view wanted) {
-    const std::u32string key = ComparableName(wanted);
-    if (key.empty()) {
-        return std::nullopt;
-    }
-    const std::string_view trimmed = wanted.substr(0, wanted.find_last_not_of(" .") + 1);
-    std::optional<std::string> best;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (ComparableName(name) != key) {
-            continue;
-        }
-        if (name == trimmed) {
-            return name;
-        }
-        if (!best || name < *best) {
-            best = std::move(name);
-        }
-    }
-    return best;
-}
-
 }  // namespace
 
 std::u32string ComparableName(std::string_view name) {
     return utf8::CaseFolded(name.substr(0, name.find_last_not_of(" .") + 1));
 }
 
-std::string LookUpWindowsStyle(const std::string& path) {
-    if (path.empty() || Exists(path)) {
+const std::vector<std::string>& NameLookup::Listing(const std::string& folder) {
+    auto found = listings_.find(folder);
+    if (found == listings_.end()) {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            names.push_back(it->path().filename().string());
+        }
+        found = listings_.emplace(folder, std::move(names)).first;
+    }
+    return found->second;
+}
+
+std::optional<std::string> NameLookup::Find(const std::string& path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    if (Exists(path)) {
         return path;
     }
     std::string resolved;
-    bool lookingUp = true;
     const std::vector<std::string> components = SplitComponents(path);
     for (std::size_t i = 0; i < components.size(); ++i) {
         const std::string& component = components[i];
@@ -80,14 +66,24 @@ std::string LookUpWindowsStyle(const std::string& path) {
             resolved += '/';
         }
         const bool special = component.empty() || component == "." || component == "..";
-        if (lookingUp && !special && !Exists(resolved + component)) {
-            const auto match = MatchInFolder(folder, component);
-            // Past a missing component the rest keeps the spelling the program gave it.
-            lookingUp = match.has_value();
-            resolved += lookingUp ? *match : component;
-        } else {
+        if (special || Exists(resolved + component)) {
             resolved += component;
+            continue;
         }
+        const std::u32string key = ComparableName(component);
+        std::optional<std::string> match;
+        for (const std::string& name : Listing(folder)) {
+            if (!key.empty() && ComparableName(name) == key) {
+                if (match) {
+                    return std::nullopt;  // two candidates: neither is the one meant
+                }
+                match = name;
+            }
+        }
+        if (!match) {
+            return std::nullopt;
+        }
+        resolved += *match;
     }
     return resolved;
 }

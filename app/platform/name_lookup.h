@@ -1,7 +1,10 @@
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marlo {
 
@@ -9,7 +12,20 @@ namespace marlo {
 // Latin letters of Windows-1250) in lower case. Bytes that are not UTF-8 are kept as they are.
 std::u32string ComparableName(std::string_view name);
 
-// The spelling on disk of `path` (see FileSystemService::ResolveOnDisk).
-std::string LookUpWindowsStyle(const std::string& path);
+// Finds an input the way Windows would for a path that does not exist as spelled: component by
+// component, letters compared without regard to case and trailing blanks and dots ignored. A
+// component that exists as spelled is taken as it is; otherwise exactly one entry of its folder
+// must match, or nothing is found. Each folder is listed once for the object's lifetime, so a
+// run that looks up many names in one folder reads it once.
+class NameLookup {
+public:
+    // The spelling on disk, or nothing.
+    std::optional<std::string> Find(const std::string& path);
+
+private:
+    const std::vector<std::string>& Listing(const std::string& folder);
+
+    std::map<std::string, std::vector<std::string>> listings_;
+};
 
 }  // namespace marlo

@@ -29,6 +29,26 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
 };
 
+// Windows-1252 bytes 0x80 to 0xFF, undefined bytes again as the C1 control of their value.
+constexpr std::array<char16_t, 128> kWindows1252UpperHalf = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
+    0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7,  // 0xA0
+    0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,  // 0xA8
+    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // 0xB0
+    0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF,  // 0xB8
+    0x00C0, 0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7,  // 0xC0
+    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF,  // 0xC8
+    0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7,  // 0xD0
+    0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF,  // 0xD8
+    0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,  // 0xE0
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
+    0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
+    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,  // 0xF8
+};
+
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 bool HasNonAscii(std::string_view bytes) {
@@ -52,23 +72,52 @@ char EncodeCodePoint(char32_t codePoint) {
     return '?';
 }
 
+// Every byte through the code page's upper half; ASCII stays.
+std::string DecodeSingleByte(const std::string& bytes, const std::array<char16_t, 128>* upperHalf) {
+    std::string decoded;
+    decoded.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        utf8::Append(decoded,
+                     value < 0x80 || upperHalf == nullptr ? value : (*upperHalf)[value - 0x80]);
+    }
+    return decoded;
+}
+
 }  // namespace
 
-std::string DecodeAnsiText(const std::string& bytes) {
+std::string DecodeText(const std::string& bytes, CodePage codePage) {
     std::string_view text = bytes;
-    if (HasNonAscii(text) && utf8::IsValid(text)) {
+    if (codePage == CodePage::Utf8 || (HasNonAscii(text) && utf8::IsValid(text))) {
         if (text.starts_with(kUtf8ByteOrderMark)) {
             text.remove_prefix(kUtf8ByteOrderMark.size());
         }
         return std::string(text);
     }
-    std::string decoded;
-    decoded.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        utf8::Append(decoded, value < 0x80 ? value : kUpperHalf[value - 0x80]);
+    switch (codePage) {
+        case CodePage::Windows1252:
+            return DecodeSingleByte(bytes, &kWindows1252UpperHalf);
+        case CodePage::Latin1:
+            return DecodeSingleByte(bytes, nullptr);
+        default:
+            return DecodeSingleByte(bytes, &kUpperHalf);
     }
-    return decoded;
+}
+
+std::string DecodeAnsiText(const std::string& bytes) {
+    return DecodeText(bytes, CodePage::Windows1250);
+}
+
+bool CanEncodeAnsi(const std::string& utf8Text) {
+    std::size_t pos = 0;
+    while (pos < utf8Text.size()) {
+        char32_t codePoint = 0;
+        if (!utf8::NextCodePoint(utf8Text, pos, codePoint) ||
+            (codePoint >= 0x80 && EncodeCodePoint(codePoint) == '?')) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string EncodeAnsiText(const std::string& utf8Text) {

@@ -1,6 +1,11 @@
 #include "state/folder_checks.h"
 
+#include <sys/stat.h>
+
 #include <limits>
+
+#include "state/paths.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
@@ -50,6 +55,28 @@ std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& pa
     RunProcedure(form.errorReport, "SetAttributesArchive", ErrorLevel::HandOn,
                  [&] { result = form.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
     return result;
+}
+
+void RequireReplaceableOutput(ConversionContext& form, const std::string& path) {
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0) {
+        return;
+    }
+    if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
+        throw Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+    }
+    if (form.fileSystem.FileExists(path) && !CanEditFile(form, path)) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+    }
+}
+
+std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path) {
+    for (const char* extension : {".tif", ".tiff"}) {
+        if (auto found = form.fileSystem.FindInput(ReplaceExtension(path, extension))) {
+            return found;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace marlo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "state/conversion_context.h"
@@ -14,6 +15,14 @@ bool CanEditFile(ConversionContext& form, const std::string& pFile);
 // Sets the file's attributes; non-zero on success.
 std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
                                   std::int32_t attributes);
+
+// Text outputs (world files, tables) replace an existing file without a question when it may
+// be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
+// folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
+void RequireReplaceableOutput(ConversionContext& form, const std::string& path);
+
+// The TIFF image beside `path` under the same name, ".tif" before ".tiff", found as an input.
+std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path);
 
 // A count held as the program's 16-bit counters hold it; run-time error 6 past 32,767.
 std::int16_t CountAsInt16(std::size_t count);

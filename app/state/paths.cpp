@@ -55,11 +55,56 @@ std::string GetAbsolutePath(const std::string& BasePath, const std::string& Rela
     return endsInFolder ? result + "/" : result;
 }
 
-std::string ReplaceExtensionAtFirstDot(const std::string& path, const std::string& extension) {
+namespace {
+
+std::size_t NameStart(const std::string& path) {
     const auto slash = path.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const auto dot = path.find('.', nameStart);
-    return (dot == std::string::npos ? path : path.substr(0, dot)) + extension;
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Where the file name's last "." stands, or npos when the name has none.
+std::size_t ExtensionDot(const std::string& path) {
+    const auto dot = path.rfind('.');
+    return dot == std::string::npos || dot < NameStart(path) ? std::string::npos : dot;
+}
+
+// The extension without its ".", or "" when the file name has none.
+std::string ExtensionOf(const std::string& path) {
+    const auto dot = ExtensionDot(path);
+    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ReplaceExtension(const std::string& path, const std::string& extension) {
+    return path.substr(0, ExtensionDot(path)) + extension;
+}
+
+bool IsTiffName(const std::string& path) {
+    const std::string extension = LowerAscii(ExtensionOf(path));
+    return extension == "tif" || extension == "tiff";
+}
+
+bool IsWorldFileName(const std::string& path) {
+    return LowerAscii(ExtensionOf(path)) == "tfw";
+}
+
+std::string WorldFileNameFor(const std::string& imagePath) {
+    const std::string extension = ExtensionOf(imagePath);
+    if (extension.size() < 2 || IsTiffName(imagePath)) {
+        return ReplaceExtension(imagePath, ".tfw");
+    }
+    return ReplaceExtension(
+        imagePath, LowerAscii(std::string(".") + extension.front() + extension.back() + "w"));
 }
 
 }  // namespace marlo

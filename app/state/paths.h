@@ -17,8 +17,19 @@ std::string GetFileNameAndType(const std::string& FileNamePath);
 // (no links followed, no length limit). A RelativePath that starts with "/" stands alone.
 std::string GetAbsolutePath(const std::string& BasePath, const std::string& RelativePath);
 
-// The file name cut at its first "." (the folder part is never cut), then `extension`
-// appended: /maps/2024.05/sheet.old.tif with ".tfw" gives /maps/2024.05/sheet.tfw.
-std::string ReplaceExtensionAtFirstDot(const std::string& path, const std::string& extension);
+// The extension after the last "." of the file name replaced by `extension` (the folder part
+// never counts), as GDAL and every GIS look names up: /maps/2024.05/7.125.15.23.tif with
+// ".tfw" gives /maps/2024.05/7.125.15.23.tfw; a name without one gets `extension` added.
+std::string ReplaceExtension(const std::string& path, const std::string& extension);
+
+// Whether the file name ends in ".tif" or ".tiff", in any letter case.
+bool IsTiffName(const std::string& path);
+
+// Whether the file name ends in ".tfw", in any letter case.
+bool IsWorldFileName(const std::string& path);
+
+// The world file GDAL reads for an image: ".tfw" beside a TIFF; beside any other image the
+// first and last letter of its extension and "w" (scan.jpg gives scan.jgw, scan.png scan.pgw).
+std::string WorldFileNameFor(const std::string& imagePath);
 
 }  // namespace marlo

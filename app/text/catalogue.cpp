@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 32> kMessages = {{
+constexpr std::array<TextPair, 33> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -48,6 +48,9 @@ constexpr std::array<TextPair, 32> kMessages = {{
     {"Katalogi wejściowy i wynikowy są takie same!", "Input and output directories are the same!"},
     {"Wszelkie uwagi, pytania, sugestie są mile widziane.",
      "Any questions, comments, suggestions are greatly appreciated."},
+    // Added to the designed catalogue: a name a table's File line cannot hold.
+    {"Nazwy pliku rastrowego nie można zapisać w pliku TAB!",
+     "The image name cannot be written into a TAB file!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -43,6 +43,7 @@ enum : std::int16_t {
     FileIsReadOnly = 29,
     SameFolders = 30,
     CommentsWelcome = 31,
+    NameNotWritableInTable = 32,
 };
 }  // namespace msg
 

@@ -158,6 +158,19 @@ std::string GenStringVithDots(const NumberTextServices& services, const std::str
     return result;
 }
 
+const RegionalSettings& FileNumberSettings() {
+    static const FixedRegionalSettings kFileSettings(".");
+    return kFileSettings;
+}
+
+std::string FileNumberText(const NumberTextServices& services, double value) {
+    return GenStringVithDots(services, NumberText(value, FileNumberSettings()));
+}
+
+std::string FromFileNumberText(const NumberTextServices& services, const std::string& text) {
+    return ReplaceString(services, text, ",", ".", true, false);
+}
+
 std::string NumberText(double value, const RegionalSettings& regional) {
     if (!std::isfinite(value)) {
         throw RunTimeError(err::Overflow, "Overflow");

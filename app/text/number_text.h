@@ -31,6 +31,15 @@ std::string GenNumericValue(const NumberTextServices& services, const std::strin
 // Number text made fit for a file: every "," becomes ".".
 std::string GenStringVithDots(const NumberTextServices& services, const std::string& Value);
 
+// Numbers in files always have "." as their decimal sign, whatever the user's: the user's sign
+// is for text the user types. These settings read and write them.
+const RegionalSettings& FileNumberSettings();
+// A number as files hold it.
+std::string FileNumberText(const NumberTextServices& services, double value);
+// Number text from a file made fit for FileNumberSettings(): a "," (as some files have it)
+// becomes ".".
+std::string FromFileNumberText(const NumberTextServices& services, const std::string& text);
+
 // The platform's double-to-text conversion under the user's settings: at most 15 significant
 // digits, no grouping, no trailing zeros, exponent form ("1E+15", "1.5E-07") for very large
 // and very small magnitudes.

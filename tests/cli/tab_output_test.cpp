@@ -13,6 +13,7 @@
 #include "state/paths.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -145,7 +146,7 @@ protected:
 };
 
 TEST_F(TabOutputTest, AnswersTheProjectionWindowByTheListedNames) {
-    folder.Write("in/sheet.tif", "not measured");
+    folder.Write("in/sheet.tif", test::TiffBuilder::Image().Build());
     const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
     // The group is found without the blanks that set it off from its hyphens.
     Convert({"--from", "tfw", "--to", "tab", "--group", "UTM (WGS 84)", "--projection",

@@ -81,11 +81,12 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         FileFormat format;
         const char* filter;
     };
-    const Case cases[] = {{true, false, false, format::GeoTIFF, "GeoTiff (*.tif)|*.tif|"},
-                          {false, true, false, format::TAB, "TAB (*.tab)|*.tab"},
-                          {false, false, true, format::TFW, "TFW (*.tfw)|*.tfw"},
-                          {false, true, true, format::TAB, "TAB (*.tab)|*.tab"},
-                          {true, false, true, format::GeoTIFF, "GeoTiff (*.tif)|*.tif|"}};
+    const Case cases[] = {
+        {true, false, false, format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"},
+        {false, true, false, format::TAB, "TAB (*.tab)|*.tab"},
+        {false, false, true, format::TFW, "TFW (*.tfw)|*.tfw"},
+        {false, true, true, format::TAB, "TAB (*.tab)|*.tab"},
+        {true, false, true, format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"}};
     for (const Case& c : cases) {
         ChooseInput(c.geotiff, c.tab, c.tfw);
         user.AnswerFiles("/a/b");
@@ -132,7 +133,7 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableFolderTakesOutput) {
     const std::string readOnly = folder.MakeFolder("ro");
     test::MakeReadOnly(readOnly);
     EXPECT_TRUE(CanWriteInFolder(form, writable));
-    EXPECT_TRUE(CanWriteInFolder(form, folder / "OUT"));
+    EXPECT_FALSE(CanWriteInFolder(form, folder / "OUT"));  // another folder
     EXPECT_FALSE(CanWriteInFolder(form, readOnly));
     EXPECT_FALSE(CanWriteInFolder(form, folder / "missing"));
     EXPECT_FALSE(CanWriteInFolder(form, folder.Write("file", "")));
@@ -147,7 +148,7 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableRegularFileMayBeEdited) {
     const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     EXPECT_TRUE(CanEditFile(form, file));
-    EXPECT_TRUE(CanEditFile(form, folder / "sheet.tfw"));
+    EXPECT_FALSE(CanEditFile(form, folder / "sheet.tfw"));  // another file
     EXPECT_FALSE(CanEditFile(form, readOnly));
     EXPECT_FALSE(CanEditFile(form, fifo));
     EXPECT_FALSE(CanEditFile(form, folder.path()));
@@ -194,22 +195,36 @@ TEST(Paths, AbsolutePathResolvesDotsLexically) {
     EXPECT_EQ(GetAbsolutePath(deep, "x/../a.tif"), deep + "a.tif");
 }
 
-TEST(Paths, WorldFileNameIsCutAtTheFirstDotOfTheFileName) {
-    EXPECT_EQ(ReplaceExtensionAtFirstDot("maps/2024.05/sheet.old.tif", ".tfw"),
-              "maps/2024.05/sheet.tfw");
-    EXPECT_EQ(ReplaceExtensionAtFirstDot("maps/2024.05/sheet", ".tfw"), "maps/2024.05/sheet.tfw");
-    EXPECT_EQ(ReplaceExtensionAtFirstDot("sheet.tif", ".tfw"), "sheet.tfw");
+// Outputs are named as GDAL looks them up: the extension after the last "." of the file name.
+TEST(Paths, OutputNamesReplaceTheExtensionAfterTheLastDot) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"maps/2024.05/7.125.15.23.tif", "maps/2024.05/7.125.15.23.tfw"},
+        {"maps/2024.05/sheet", "maps/2024.05/sheet.tfw"},
+        {"ortho.2021.TIFF", "ortho.2021.tfw"},
+        {"scan.jpg", "scan.jgw"},
+        {"scan.PNG", "scan.pgw"},
+        {"sheet.", "sheet.tfw"},
+    };
+    for (const auto& [image, worldFile] : cases) {
+        EXPECT_EQ(WorldFileNameFor(image), worldFile);
+    }
+    EXPECT_EQ(ReplaceExtension("a.b/7.125.tfw", ".tab"), "a.b/7.125.tab");
+    EXPECT_TRUE(IsTiffName("x.TiF"));
+    EXPECT_FALSE(IsTiffName("x.tif.bak"));
 }
 
-TEST(Paths, WindowsMadeDataIsFoundByTheDerivedNames) {
+// An input not found as spelled is found when exactly one entry matches; the exact name wins.
+TEST(Paths, InputsAreFoundByOneWindowsStyleMatchOnly) {
     test::TempFolder folder;
     const std::string image = folder.Write("SHEET.TIF", "");
-    const std::string world = folder.Write("SHEET.TFW", "1");
+    folder.Write("Pair.tif", "");
+    folder.Write("pair.TIF", "");
+    const std::string exact = folder.Write("pair.tif", "");
     const FileSystemService files;
-    const std::string derived = ReplaceExtensionAtFirstDot(folder / "sheet.tif", ".tfw");
-    EXPECT_EQ(derived, folder / "sheet.tfw");
-    EXPECT_TRUE(files.FileExists(derived));
-    EXPECT_EQ(files.ResolveOnDisk(derived), world);
+    EXPECT_EQ(files.FindInput(folder / "sheet.tif "), image);
+    EXPECT_EQ(files.FindInput(folder / "pair.tif"), exact);
+    EXPECT_EQ(files.FindInput(folder / "PAIR.tif"), std::nullopt);
+    EXPECT_FALSE(files.FileExists(folder / "sheet.tif"));
 }
 
 }  // namespace

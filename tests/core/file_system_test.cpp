@@ -25,12 +25,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
-void AppendLines(const std::string& path, const std::vector<std::string>& lines) {
-    TextAppendStream stream = FileSystemService().OpenTextFileForAppending(path);
-    for (const std::string& line : lines) {
-        stream.WriteLine(line);
-    }
-    stream.Close();
+void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    FileSystemService().WriteTextFile(path, lines);
 }
 
 template <class Operation>
@@ -45,68 +41,44 @@ std::int32_t ErrorNumberOf(Operation&& operation) {
 
 // --- Windows-style name lookup ----------------------------------------------------------
 
-TEST(NameLookup, FindsAFileWhateverTheLetterCaseAndTrailingBlanksAndDots) {
+// Inputs only: a path not found as spelled is looked up component by component, letters in
+// any case and trailing blanks and dots ignored, when exactly one entry matches.
+TEST(NameLookup, FindsAnInputWhenExactlyOneEntryMatches) {
     TempFolder folder;
-    const std::string onDisk = folder.Write("SHEET.TIF", "x");
-    const FileSystemService files;
-    EXPECT_EQ(files.ResolveOnDisk(folder / "sheet.tif"), onDisk);
-    EXPECT_EQ(files.ResolveOnDisk(folder / "sheet.tif. "), onDisk);
-    EXPECT_EQ(files.ResolveOnDisk(folder / "Sheet.Tif..."), onDisk);
-    EXPECT_TRUE(files.FileExists(folder / "sheet.tif"));
-    EXPECT_EQ(ReadBytes(files.ResolveOnDisk(folder / "sheet.TIF ")), "x");
-    EXPECT_FALSE(files.FileExists(folder / "sheet.ti"));
-}
-
-TEST(NameLookup, ResolvesFolderComponentsAndPolishLettersInOtherCase) {
-    TempFolder folder;
-    const std::string onDisk = folder.Write("MAPY/ŁÓDŹ/Arkusz ŚĄŻ.tfw", "x");
-    const FileSystemService files;
-    EXPECT_EQ(files.ResolveOnDisk(folder / "mapy/łódź/arkusz śąż.tfw"), onDisk);
-    EXPECT_TRUE(files.FolderExists(folder / "Mapy/łÓdŹ"));
-    // Only letters fold: a different letter, or a letter with a different accent, is another name.
-    EXPECT_FALSE(files.FileExists(folder / "mapy/lodz/arkusz śąż.tfw"));
-}
-
-TEST(NameLookup, ResolvesRelativePaths) {
-    TempFolder folder;
-    const std::string onDisk = folder.Write("Data/SHEET.TFW", "x");
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder.path());
-    const std::string resolved = FileSystemService().ResolveOnDisk("data/sheet.tfw");
-    fs::current_path(previous);
-    EXPECT_EQ(resolved, "Data/SHEET.TFW");
-}
-
-TEST(NameLookup, PrefersTheExactSpellingThenTheFirstInSortedOrder) {
-    TempFolder folder;
-    folder.Write("Sheet.tif", "mixed");
-    folder.Write("sheet.tif", "lower");
-    folder.Write("SHEET.TIF", "upper");
-    const FileSystemService files;
-    EXPECT_EQ(files.ResolveOnDisk(folder / "sheet.tif"), folder / "sheet.tif");
-    EXPECT_EQ(files.ResolveOnDisk(folder / "Sheet.tif "), folder / "Sheet.tif");
-    EXPECT_EQ(files.ResolveOnDisk(folder / "sHEET.tif"), folder / "SHEET.TIF");
-}
-
-TEST(NameLookup, KeepsTheDerivedSpellingOfWhatDoesNotExist) {
-    TempFolder folder;
+    const std::string sheet = folder.Write("SHEET.TIF", "x");
+    const std::string polish = folder.Write("MAPY/ŁÓDŹ/Arkusz ŚĄŻ.tfw", "x");
+    folder.Write("Pair.tif", "");
+    folder.Write("PAIR.tif", "");
+    const std::string exact = folder.Write("pair.tif", "");
     folder.MakeFolder("OUT");
     const FileSystemService files;
-    EXPECT_EQ(files.ResolveOnDisk(folder / "out/New.tfw"), folder / "OUT/New.tfw");
-    EXPECT_EQ(files.ResolveOnDisk(folder / "missing/Sub/New.tfw"), folder / "missing/Sub/New.tfw");
-    EXPECT_EQ(files.ResolveOnDisk(""), "");
-
-    AppendLines(folder / "out/New.tfw", {"1"});
-    EXPECT_EQ(ReadBytes(folder / "OUT/New.tfw"), "1\r\n");
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {folder / "sheet.tif", sheet},
+        {folder / "Sheet.Tif. ", sheet},
+        {folder / "mapy/łódź/arkusz śąż.tfw", polish},
+        {folder / "mapy/lodz/arkusz śąż.tfw", std::nullopt},  // another letter is another name
+        {folder / "pair.tif", exact},                         // the exact name wins
+        {folder / "pAIR.tif", std::nullopt},                  // three candidates: none is meant
+        {folder / "out", std::nullopt},                       // a folder is no input file
+        {folder / "SHEET.TIF/b", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [asked, found] : cases) {
+        EXPECT_EQ(files.FindInput(asked), found) << asked;
+    }
+    // Everything else takes names exactly: a file that differs in case is another file.
+    EXPECT_FALSE(files.FileExists(folder / "sheet.tif"));
+    EXPECT_FALSE(files.FolderExists(folder / "out"));
 }
 
-TEST(NameLookup, DoesNotLookIntoFilesOrFollowMoreThanThePathsComponents) {
+TEST(NameLookup, FindsRelativePaths) {
     TempFolder folder;
-    folder.Write("a.tif", "x");
-    const FileSystemService files;
-    EXPECT_EQ(files.ResolveOnDisk(folder / "A.TIF/b"), folder / "a.tif/b");
-    EXPECT_EQ(files.ResolveOnDisk(folder / "./x/../A.tif"), folder / "./x/../A.tif");
-    EXPECT_FALSE(files.FileExists(folder / "..."));
+    folder.Write("Data/SHEET.TFW", "x");
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
+    const auto found = FileSystemService().FindInput("data/sheet.tfw");
+    fs::current_path(previous);
+    EXPECT_EQ(found, std::optional<std::string>("Data/SHEET.TFW"));
 }
 
 // --- Text encoding ---------------------------------------------------------------------------
@@ -183,12 +155,22 @@ TEST(TextFiles, ReadEveryLineEndAndALastLineWithoutOne) {
                 ::testing::ElementsAre("Łódź"));
 }
 
-TEST(TextFiles, WriteWindows1250LinesEndedByCrLfAfterWhatIsThere) {
+// The new content replaces the old one whole; a link in the output's place is replaced, never
+// followed; nothing else is left in the folder.
+TEST(TextFiles, WriteWindows1250LinesEndedByCrLfInPlaceOfWhatIsThere) {
     TempFolder folder;
-    const std::string path = folder.Write("a.tab", "old\r\n");
-    AppendLines(path, {"Łódź", "", "x"});
-    EXPECT_EQ(ReadBytes(path), "old\r\n\xA3\xF3\x64\x9F\r\n\r\nx\r\n");
-    EXPECT_THAT(ReadLines(path), ::testing::ElementsAre("old", "Łódź", "", "x"));
+    const std::string path = folder.Write("a.tab", "old\r\nlonger than the new one\r\n");
+    const std::string elsewhere = folder.Write("elsewhere.tab", "kept");
+    const std::string link = folder / "b.tab";
+    fs::create_symlink(elsewhere, link);
+    WriteLines(path, {"Łódź", "", "x"});
+    WriteLines(link, {"y"});
+    EXPECT_EQ(ReadBytes(path), "\xA3\xF3\x64\x9F\r\n\r\nx\r\n");
+    EXPECT_THAT(ReadLines(path), ::testing::ElementsAre("Łódź", "", "x"));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(link), "y\r\n");
+    EXPECT_EQ(ReadBytes(elsewhere), "kept");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3);
 }
 
 TEST(TextFiles, ReadingPastTheEndIsARunTimeError) {
@@ -205,13 +187,11 @@ TEST(TextFiles, RefuseMissingFilesFoldersPipesAndHugeFiles) {
               err::FileNotFound);
     EXPECT_EQ(ErrorNumberOf([&] { files.OpenTextFileForReading(folder.path()); }),
               err::PathFileAccessError);
-    EXPECT_EQ(ErrorNumberOf([&] { files.OpenTextFileForAppending(folder / "none/a"); }),
+    EXPECT_EQ(ErrorNumberOf([&] { files.WriteTextFile(folder / "none/a", {"1"}); }),
               err::FileNotFound);
     const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     EXPECT_EQ(ErrorNumberOf([&] { files.OpenTextFileForReading(fifo); }), err::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files.OpenTextFileForAppending(fifo); }),
-              err::PathFileAccessError);
 
     const std::string huge = folder.Write("huge.tfw", "");
     fs::resize_file(huge, kMaxTextFileSize + 1);  // Sparse: takes no room on disk.
@@ -263,7 +243,8 @@ TEST(Files, DeleteEvenReadOnlyFilesButNothingMissing) {
     const FileSystemService files;
     const std::string file = folder.Write("A.TFW", "x");
     test::MakeReadOnly(file);
-    files.DeleteFile(folder / "a.tfw");
+    EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(folder / "a.tfw"); }), err::FileNotFound);
+    files.DeleteFile(file);
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(file); }), err::FileNotFound);
     EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(folder.path()); }), err::FileNotFound);
@@ -274,10 +255,10 @@ TEST(Files, CopyReplacesATargetOnlyWhenAllowed) {
     const FileSystemService files;
     const std::string source = folder.Write("in/Sheet.tif", "new");
     const std::string target = folder.Write("out/SHEET.TIF", "old");
-    EXPECT_EQ(ErrorNumberOf([&] { files.CopyFile(source, folder / "out/sheet.tif", false); }),
+    EXPECT_EQ(ErrorNumberOf([&] { files.CopyFile(source, target, false); }),
               err::PathFileAccessError);
     EXPECT_EQ(ReadBytes(target), "old");
-    files.CopyFile(folder / "IN/sheet.tif", folder / "out/sheet.tif", true);
+    files.CopyFile(source, target, true);
     EXPECT_EQ(ReadBytes(target), "new");
     files.CopyFile(source, folder / "out/Copy.tif", false);
     EXPECT_EQ(ReadBytes(folder / "out/Copy.tif"), "new");

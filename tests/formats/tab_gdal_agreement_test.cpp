@@ -145,7 +145,7 @@ TEST_P(TabGdalAgreementTest, WorldFileMatchesGdal) {
     const std::string table = MapInfoTable(c);
     const std::string tablePath = folder.Write("data/table.tab", table);
     // GDAL finds a table beside the image, under the image's name.
-    folder.Write(ReplaceExtensionAtFirstDot(c.imageFile, ".tab"), table);
+    folder.Write(ReplaceExtension(c.imageFile, ".tab"), table);
 
     currentLanguage = "english";
     test::ScriptedUser user;
@@ -165,7 +165,7 @@ TEST_P(TabGdalAgreementTest, WorldFileMatchesGdal) {
     const std::vector<double> expected = {
         gt[1], gt[4], gt[2], gt[5], gt[0] + gt[1] / 2 + gt[2] / 2, gt[3] + gt[4] / 2 + gt[5] / 2};
     const std::vector<double> written =
-        Numbers(test::ReadBytes(ReplaceExtensionAtFirstDot(imagePath, ".tfw")));
+        Numbers(test::ReadBytes(ReplaceExtension(imagePath, ".tfw")));
     ASSERT_EQ(written.size(), 6u);
     const double scale = std::max(std::fabs(gt[1]), std::fabs(gt[5]));
     for (std::size_t i = 0; i < 6; ++i) {

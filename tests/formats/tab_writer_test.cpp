@@ -86,12 +86,19 @@ TEST_F(TabWriterTest, EndsAtTheFourthPointWithoutAChosenCoordinateSystem) {
     }
 }
 
-TEST_F(TabWriterTest, CutsTheNameAtItsFirstDotAndReplacesAWritableTable) {
-    folder.Write("sheet.tab", "an older table that is much longer than the new one ...");
-    ZapisTAB(form, PrepareSheet("sheet.copy.tfw"));
-    EXPECT_EQ(Table().rfind(kHeader, 0), 0u);
-    EXPECT_FALSE(std::filesystem::exists(folder / "sheet.copy.tab"));
+// Map-sheet codes keep every dot; the neighbour whose name is cut at the first dot is left
+// alone, and an older table under the right name is replaced.
+TEST_F(TabWriterTest, DottedNamesKeepEveryDotAndReplaceOnlyTheirOwnTable) {
+    folder.Write("7.125.15.23.tif", TiffBuilder::Image(40, 30).Build());
+    const std::string worldFile =
+        folder.Write("7.125.15.23.tfw", "2\r\n0\r\n0\r\n-2\r\n1\r\n9\r\n");
+    folder.Write("7.125.15.23.tab", "an older table that is much longer than the new one ...");
+    const std::string neighbour = folder.Write("7.tab", "the neighbour's");
+    ZapisTAB(form, worldFile);
     EXPECT_FALSE(form.conversionFailed);
+    EXPECT_NE(ReadBytes(folder / "7.125.15.23.tab").find("  File \"7.125.15.23.tif\""),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes(neighbour), "the neighbour's");
 }
 
 TEST_F(TabWriterTest, AnOverflowIsReportedAndEndsTheRun) {
@@ -126,20 +133,23 @@ TEST_F(TabWriterTest, AReadOnlyTableIsRefusedAndKeptByteForByte) {
     EXPECT_EQ(Table(), old);
 }
 
-TEST_F(TabWriterTest, AnImageWithoutASizeLeavesTheHeaderAndEndsTheRun) {
+TEST_F(TabWriterTest, AnImageWithoutASizeLeavesTheOldTableAndEndsTheRun) {
     folder.Write("sheet.tif", "not a TIFF at all");
     const std::string worldFile = folder.Write("sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
+    const std::string old = std::string(kHeader) + "  (1,2) (0,0) Label \"old\"\r\n";
+    folder.Write("sheet.tab", old);
     ZapisTAB(form, worldFile);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text,
               "Error reading header from file (size)!\r\n" + folder / "sheet.tif");
     EXPECT_EQ(user.messages[0].icon, MessageIcon::Information);
     EXPECT_TRUE(form.conversionFailed);
-    EXPECT_EQ(Table(), kHeader);
+    EXPECT_EQ(Table(), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
 }
 
 TEST_F(TabWriterTest, NamesTheImageAsItIsSpelledOnDisk) {
-    folder.Write("Sheet.TIF", "not a TIFF at all");
+    folder.Write("Sheet.TIF", TiffBuilder::Image(4, 3).Build());
     ZapisTAB(form, folder.Write("sheet.tfw", "2\n0\n0\n-2\n101\n899\n"));
     EXPECT_NE(Table().find("  File \"Sheet.TIF\"\r\n"), std::string::npos) << Table();
 }

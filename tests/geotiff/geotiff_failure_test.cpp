@@ -80,19 +80,20 @@ TEST_F(GeoTiffFailureTest, AMissingInputIsNotFound) {
     ExpectOnlyMessage(msg::FileNotFound, input + "/absent.tif");
 }
 
-TEST_F(GeoTiffFailureTest, WritingCopiesTheImageUnderItsTifNameAndWritesTheCopy) {
-    const std::string source = folder.Write("in/map.tif", "1");
-    ZapisGEO(t.form, input, output, "map.old.tfw");
+TEST_F(GeoTiffFailureTest, WritingCopiesTheImageBesideTheWorldFileAndWritesTheCopy) {
+    const std::string source = folder.Write("in/map.2021.TIFF", "1");
+    ZapisGEO(t.form, input, output, "map.2021.tfw");
     EXPECT_TRUE(t.user.messages.empty());
     EXPECT_FALSE(t.form.conversionFailed);
-    EXPECT_EQ(ReadBytes(output + "/map.tif"), "1");
+    EXPECT_EQ(ReadBytes(output + "/map.2021.TIFF"), "1");
+    EXPECT_EQ(std::distance(fs::directory_iterator(output), {}), 1);
     EXPECT_EQ(ReadBytes(source), "1");
 }
 
 TEST_F(GeoTiffFailureTest, AReadOnlySourceGivesAWritableCopy) {
     const std::string source = folder.Write("in/map.tif", "1");
     test::MakeReadOnly(source);
-    ZapisGEO(t.form, input, output, "map.tab");
+    ZapisGEO(t.form, input, output, "map.tif");
     EXPECT_TRUE(t.user.messages.empty());
     struct stat info {};
     ASSERT_EQ(::stat((output + "/map.tif").c_str(), &info), 0);

@@ -21,24 +21,30 @@ QString PatternOf(const QString& nameFilter) {
     return nameFilter.mid(open + 1, nameFilter.size() - open - 2);
 }
 
+// Whether one of the filter's blank-separated patterns takes the name.
 bool Matches(const QString& nameFilter, const QString& fileName) {
-    // Case-sensitive on purpose: the pattern itself must accept every letter case.
-    return QRegularExpression::fromWildcard(PatternOf(nameFilter), Qt::CaseSensitive)
-        .match(fileName)
-        .hasMatch();
+    for (const QString& pattern : PatternOf(nameFilter).split(' ', Qt::SkipEmptyParts)) {
+        // Case-sensitive on purpose: the pattern itself must accept every letter case.
+        if (QRegularExpression::fromWildcard(pattern, Qt::CaseSensitive)
+                .match(fileName)
+                .hasMatch()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
 
 void DialogsTest::filtersMatchTheExtensionInAnyCase() {
-    const QStringList geotiff = ui::NameFilters("GeoTiff (*.tif)|*.tif|");
+    const QStringList geotiff = ui::NameFilters("GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|");
     QCOMPARE(geotiff.size(), 1);
-    QVERIFY(geotiff.front().startsWith("GeoTiff (*.tif) ("));
-    for (const char* name : {"sheet.tif", "SHEET.TIF", "Sheet.Tif"}) {
+    QVERIFY(geotiff.front().startsWith("GeoTiff (*.tif;*.tiff) ("));
+    for (const char* name : {"sheet.tif", "SHEET.TIF", "Sheet.Tif", "sheet.TIFF"}) {
         QVERIFY2(Matches(geotiff.front(), name), name);
     }
     QVERIFY(!Matches(geotiff.front(), "sheet.tfw"));
-    QVERIFY(!Matches(geotiff.front(), "sheet.tiff"));
+    QVERIFY(!Matches(geotiff.front(), "sheet.tiff.bak"));
 
     const QStringList list = ui::NameFilters("MapInfo projection file (mapinfow.prj)|mapinfow.prj");
     QCOMPARE(list.size(), 1);

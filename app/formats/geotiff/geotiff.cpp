@@ -1,9 +1,10 @@
 #include "formats/geotiff/geotiff.h"
 
-#include <filesystem>
+#include <sys/stat.h>
 
 #include "platform/bound_libraries.h"
 #include "platform/image_copy.h"
+#include "platform/pending_output.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -25,47 +26,47 @@ void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const s
     }
 }
 
-// Puts a copy of the source into the output folder; refuses when there is no new copy to
-// write into.
-void CopyImage(const FileSystemService& files, const std::string& source,
-               const std::string& outputFolder, const std::string& imageName) {
-    const std::string target = JoinPath(outputFolder, imageName);
-    if (!files.FileExists(source)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, source, kCr));
-    }
-    if (files.FileExists(target)) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
-    }
-    if (files.FolderExists(outputFolder)) {
-        const CopyOutcome outcome = CopyToNewFile(
-            files.ResolveOnDisk(source), JoinPath(files.ResolveOnDisk(outputFolder), imageName));
-        if (outcome == CopyOutcome::TargetExists) {
-            throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
-        }
-    }
-    if (!files.FileExists(target)) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
-    }
+bool AnythingAt(const std::string& path) {
+    struct stat entry {};
+    return ::lstat(path.c_str(), &entry) == 0;
 }
 
+// The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
+std::string SourceImage(ConversionContext& form, const std::string& sourceFolder,
+                        const std::string& fileName) {
+    const std::string named = JoinPath(sourceFolder, fileName);
+    const auto found = IsTiffName(fileName) || !IsWorldFileName(fileName)
+                           ? form.fileSystem.FindInput(named)
+                           : FindTiffBeside(form, named);
+    if (!found) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
+    }
+    return *found;
+}
+
+// A copy of the image beside the target, under a temporary name, that becomes the output only
+// when it carries its georeference; the target is never replaced (message 16).
 void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
                        const std::string& outputFolder, const std::string& fileName) {
-    const std::string imageName = ReplaceExtensionAtFirstDot(fileName, ".tif");
-    const std::string target = JoinPath(outputFolder, imageName);
+    const std::string source = SourceImage(form, sourceFolder, fileName);
+    const std::string target = JoinPath(outputFolder, GetFileNameAndType(source));
     RequirePlacesAnImage(form.WorldParams, target);
-    CopyImage(form.fileSystem, JoinPath(sourceFolder, imageName), outputFolder, imageName);
-    const std::string copy = form.fileSystem.ResolveOnDisk(target);
-    try {
-        SetAttributesArchive(form, target, attr::Archive);
-        if (!CanEditFile(form, target)) {
-            throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
-        }
-        WriteGeoTiff(form.pelcorLibrary, copy, form.WorldParams);
-    } catch (...) {
-        // The copy is ours: an untagged one would pass for a result and block the next run.
-        std::error_code ignored;
-        std::filesystem::remove(copy, ignored);
-        throw;
+    if (AnythingAt(target)) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+    }
+    const std::string temporary = TemporaryNameBeside(target);
+    if (!form.fileSystem.FolderExists(outputFolder) ||
+        CopyToNewFile(source, temporary) != CopyOutcome::Copied) {
+        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+    }
+    PendingOutput copy(target, temporary);
+    SetAttributesArchive(form, temporary, attr::Archive);
+    if (!CanEditFile(form, temporary)) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+    }
+    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, target);
+    if (!copy.CommitAsNew()) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
 }
 
@@ -81,12 +82,12 @@ Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& pa
 }
 
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference) {
+                  const Georeference& georeference, const std::string& shownPath) {
     auto& tiffHdrWriteDbl = BoundFunction<TiffHdrWriteDbl>(pelcorLibrary, "tiffHdrWriteDbl");
     const Georeference& g = georeference;
     const std::int32_t result = tiffHdrWriteDbl(path.c_str(), g.pixelSizeX, g.rotationY,
                                                 g.rotationX, g.pixelSizeY, g.originX, g.originY);
-    CheckPelcorResult(result, msg::ErrorWritingHeader, path);
+    CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath.empty() ? path : shownPath);
 }
 
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {
@@ -101,12 +102,11 @@ ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& pat
 
 void OdczytGEO(ConversionContext& form, const std::string& path) {
     RunStep(form, "OdczytGEO", ErrorLevel::HandOn, [&] {
-        form.fileSystem = FileSystemService();
         if (!form.fileSystem.FileExists(path)) {
             throw Refusal(MessageWithPath(msg::FileNotFound, path, kCr));
         }
         // Pelcor's reading fills WorldParams as it goes, so a refused georeference stays there.
-        form.WorldParams = ReadGeoTiff(form.pelcorLibrary, form.fileSystem.ResolveOnDisk(path));
+        form.WorldParams = ReadGeoTiff(form.pelcorLibrary, path);
         RequirePlacesAnImage(form.WorldParams, path);
     });
 }
@@ -119,11 +119,14 @@ void ZapisGEO(ConversionContext& form, const std::string& sourceFolder,
 
 void GetTiffInfo(ConversionContext& form, const std::string& path) {
     ImageSize size;
+    const bool measured = RunProcedure(form.errorReport, "GetTiffInfo", ErrorLevel::Report,
+                                       [&] { size = MeasureImage(form.vantrelLibrary, path); });
     // Sizes of an earlier image would put another image's corners into the table, so a failed
-    // measurement gives zero.
-    RunProcedure(form.errorReport, "GetTiffInfo", ErrorLevel::Report, [&] {
-        size = MeasureImage(form.vantrelLibrary, form.fileSystem.ResolveOnDisk(path));
-    });
+    // measurement gives zero; set here, since an assignment cut short by the error may have
+    // left anything in `size`.
+    if (!measured) {
+        size = ImageSize{};
+    }
     form.imageWidth = size.width;
     form.imageHeight = size.height;
 }

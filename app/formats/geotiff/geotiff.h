@@ -10,17 +10,18 @@ namespace marlo {
 // The georeference in the tags of the TIFF at `path`, read by Pelcor (`pelcorLibrary`).
 // Refuses a missing file (message 10) and tags Pelcor cannot read (11).
 Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
-// Writes the georeference into the tags of the TIFF at `path`; refuses (message 14) when
-// Pelcor cannot.
+// Writes the georeference into the tags of the TIFF at `path`; refuses (message 17, naming
+// `shownPath` when given) when Pelcor cannot.
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference);
+                  const Georeference& georeference, const std::string& shownPath = "");
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);
 
 // Reads the georeference of a GeoTIFF into WorldParams.
 void OdczytGEO(ConversionContext& form, const std::string& path);
-// Copies the image into the output folder and writes WorldParams into the copy's tags.
+// Copies the image (the one `fileName` names, or the TIFF beside the world file `fileName`)
+// into the output folder and writes WorldParams into the copy's tags.
 void ZapisGEO(ConversionContext& form, const std::string& sourceFolder,
               const std::string& outputFolder, const std::string& fileName);
 // Sets imageWidth and imageHeight from the image (both 0 when it cannot be measured).

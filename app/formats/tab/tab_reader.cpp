@@ -21,9 +21,30 @@ struct TableLines {
     std::vector<ControlPointText> points;
 };
 
+// The code page a table declares in its "!charset" line; Windows-1250 for any other.
+CodePage DeclaredCodePage(const std::string& bytes) {
+    const auto at = bytes.find("!charset");
+    if (at == std::string::npos) {
+        return CodePage::Windows1250;
+    }
+    const auto start = bytes.find_first_not_of(" \t", at + 8);
+    const auto end = bytes.find_first_of(" \t\r\n", start);
+    const std::string name = start == std::string::npos ? "" : bytes.substr(start, end - start);
+    if (name == "WindowsLatin1") {
+        return CodePage::Windows1252;
+    }
+    if (name == "ISO8859_1") {
+        return CodePage::Latin1;
+    }
+    if (name == "UTF-8" || name == "UTF8") {
+        return CodePage::Utf8;
+    }
+    return CodePage::Windows1250;
+}
+
 TableLines ReadTableLines(const FileSystemService& files, const std::string& inputPath) {
     TableLines table;
-    TextReadStream stream = files.OpenTextFileForReading(inputPath);
+    TextReadStream stream = files.OpenTextFileForReading(inputPath, DeclaredCodePage);
     while (!stream.AtEndOfStream()) {
         const std::string line = stream.ReadLine();
         if (IsImageLine(line)) {
@@ -43,17 +64,16 @@ std::vector<std::string> ValueTexts(const NumberTextServices& numbers,
     std::vector<std::string> texts;
     for (const std::string& pair : pairs) {
         const auto [first, second] = CoordinatePair(pair);
-        texts.push_back(GenNumericValue(numbers, first));
-        texts.push_back(GenNumericValue(numbers, second));
+        texts.push_back(FromFileNumberText(numbers, first));
+        texts.push_back(FromFileNumberText(numbers, second));
     }
     return texts;
 }
 
 // The values; refuses (message 14, with the texts) when one of them is not a number.
-std::vector<double> NumbersOf(const NumberTextServices& numbers,
-                              const std::vector<std::string>& texts) {
+std::vector<double> NumbersOf(const std::vector<std::string>& texts) {
     const bool allNumeric = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) {
-        return IsNumeric(t, numbers.regional);
+        return IsNumeric(t, FileNumberSettings());
     });
     if (!allNumeric) {
         std::string listed;
@@ -65,7 +85,7 @@ std::vector<double> NumbersOf(const NumberTextServices& numbers,
     }
     std::vector<double> values;
     for (const std::string& text : texts) {
-        values.push_back(ToDouble(text, numbers.regional));
+        values.push_back(ToDouble(text, FileNumberSettings()));
     }
     return values;
 }
@@ -93,8 +113,8 @@ std::vector<ControlPoint> ControlPointsOf(const NumberTextServices& numbers,
         }
         const std::vector<std::string> mapTexts = ValueTexts(numbers, mapPairs);
         const std::vector<std::string> pixelTexts = ValueTexts(numbers, pixelPairs);
-        const std::vector<double> map = NumbersOf(numbers, mapTexts);
-        const std::vector<double> pixel = NumbersOf(numbers, pixelTexts);
+        const std::vector<double> map = NumbersOf(mapTexts);
+        const std::vector<double> pixel = NumbersOf(pixelTexts);
         for (std::size_t i = 0; i < count; ++i) {
             points.push_back({map[2 * i], map[2 * i + 1], pixel[2 * i], pixel[2 * i + 1]});
         }
@@ -169,12 +189,13 @@ bool NamesAFile(const std::string& reference) {
 }
 
 // Where a table's image reference points. A drive-letter reference ("C:/maps/a.tif",
-// "C:a.tif") names a place that cannot exist here: it is never looked up.
+// "C:a.tif") names a place that cannot exist here: the image is looked for beside the table
+// under the name it ends in, as a table copied off Windows with its image has it.
 struct ImageLocation {
     std::string folder;
     std::string fileName;
     std::string fullPath;
-    bool canExist = true;
+    std::string lookedFor;
 };
 
 ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
@@ -187,7 +208,7 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
             image.folder.pop_back();  // the separator before the name
         }
         image.fullPath = reference;
-        image.canExist = false;
+        image.lookedFor = JoinPath(FolderOfPath(inputPath), image.fileName);
         return image;
     }
     // A reference that climbs or holds a separator is relative to the table (or absolute).
@@ -195,11 +216,13 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
         image.fullPath = GetAbsolutePath(GetFilePath(inputPath), reference);
         image.folder = FolderOfPath(image.fullPath);
         image.fileName = GetFileNameAndType(image.fullPath);
+        image.lookedFor = image.fullPath;
         return image;
     }
     image.folder = form.inputFolder;
     image.fileName = reference;
     image.fullPath = JoinPath(image.folder, image.fileName);
+    image.lookedFor = image.fullPath;
     return image;
 }
 
@@ -213,12 +236,11 @@ void LocateImage(ConversionContext& form, const std::string& imageReference,
                       MessageIcon::Information);
     }
     const ImageLocation image = LocationOf(form, reference, inputPath);
-    if (image.canExist && form.fileSystem.FileExists(image.fullPath)) {
+    if (const auto onDisk = form.fileSystem.FindInput(image.lookedFor)) {
         // The spelling on disk, so that a world file written beside the image gets the
         // image's own name (a table naming A.TIF for a.tif gives a.tfw).
-        const std::string onDisk = form.fileSystem.ResolveOnDisk(image.fullPath);
-        form.rasterFolder = FolderOfPath(onDisk);
-        form.rasterFileName = GetFileNameAndType(onDisk);
+        form.rasterFolder = FolderOfPath(*onDisk);
+        form.rasterFileName = GetFileNameAndType(*onDisk);
         return;
     }
     form.rasterFileName = image.fileName;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "formats/geotiff/geotiff.h"
-#include "state/output_file.h"
+#include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/maker.h"
@@ -36,9 +36,7 @@ std::array<TablePoint, 4> CornerPoints(const Georeference& g, const ImageSize& s
 }
 
 std::string PointLine(const NumberTextServices& numbers, const TablePoint& point, bool last) {
-    const auto number = [&](double value) {
-        return GenStringVithDots(numbers, NumberText(value, numbers.regional));
-    };
+    const auto number = [&](double value) { return FileNumberText(numbers, value); };
     const auto pixel = [&](std::int32_t value) {
         return GenStringVithDots(numbers, std::to_string(value));
     };
@@ -59,21 +57,33 @@ std::vector<std::string> HeaderLines(const std::string& imageName) {
             "  Type \"RASTER\""};
 }
 
+// A File line holds the name between double quotes, in the table's code page.
+bool FitsAFileLine(const std::string& name) {
+    return name.find_first_of("\"\r\n") == std::string::npos && CanEncodeAnsi(name);
+}
+
+// The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
+// the world file.
+std::string ImageOfInput(ConversionContext& form, const std::string& inputPath) {
+    const auto image = IsTiffName(inputPath) ? form.fileSystem.FindInput(inputPath)
+                                             : FindTiffBeside(form, inputPath);
+    if (!image) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
+    }
+    return *image;
+}
+
 void WriteTableFile(ConversionContext& form, const std::string& inputPath) {
-    const std::string imagePath = ReplaceExtensionAtFirstDot(inputPath, ".tif");
-    const std::string tablePath = ReplaceExtensionAtFirstDot(inputPath, ".tab");
+    const std::string tablePath = ReplaceExtension(inputPath, ".tab");
     RequirePlacesAnImage(form.WorldParams, tablePath);
-    if (!form.fileSystem.FileExists(imagePath)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, imagePath));
-    }
-    if (!MakeRoomForOutput(form, tablePath)) {
-        return;
-    }
+    const std::string imagePath = ImageOfInput(form, inputPath);
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
-    const std::string imageOnDisk = form.fileSystem.ResolveOnDisk(imagePath);
-    const std::string imageName =
-        imageOnDisk.find('/') == std::string::npos ? imageOnDisk : GetFileNameAndType(imageOnDisk);
+    const std::string imageName = GetFileNameAndType(imagePath);
+    if (!FitsAFileLine(imageName)) {
+        throw Refusal(MessageWithPath(msg::NameNotWritableInTable, imagePath));
+    }
+    RequireReplaceableOutput(form, tablePath);
     GetTiffInfo(form, imagePath);
     WriteTable(form.fileSystem, form.numbers, tablePath, imageName, form.WorldParams,
                {form.imageWidth, form.imageHeight}, form.coordSysClause);
@@ -85,25 +95,21 @@ void WriteTable(const FileSystemService& files, const NumberTextServices& number
                 const std::string& tablePath, const std::string& imageName,
                 const Georeference& georeference, const ImageSize& size,
                 const std::string& coordSysClause) {
-    TextAppendStream stream = files.OpenTextFileForAppending(tablePath);
-    for (const std::string& line : HeaderLines(imageName)) {
-        stream.WriteLine(line);
-    }
     // A zero or negative height would give corners that collapse onto one line.
     if (size.width <= 0 || size.height <= 0) {
-        stream.Close();
         throw Refusal(MessageWithPath(msg::ErrorReadingHeaderSize,
                                       JoinPath(FolderOfPath(tablePath), imageName)),
                       MessageIcon::Information);
     }
+    std::vector<std::string> lines = HeaderLines(imageName);
     const auto points = CornerPoints(georeference, size);
     for (std::size_t i = 0; i < points.size(); ++i) {
-        stream.WriteLine(PointLine(numbers, points[i], i + 1 == points.size()));
+        lines.push_back(PointLine(numbers, points[i], i + 1 == points.size()));
     }
     if (ClauseChosen(coordSysClause)) {
-        stream.WriteLine("  " + coordSysClause);
+        lines.push_back("  " + coordSysClause);
     }
-    stream.Close();
+    files.WriteTextFile(tablePath, lines);
 }
 
 void ZapisTAB(ConversionContext& form, const std::string& inputPath) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
-#include "state/output_file.h"
+#include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -12,12 +13,18 @@ namespace marlo {
 
 namespace {
 
-std::vector<std::string> NonEmptyLines(const FileSystemService& files, const std::string& path) {
+bool HoldsText(const std::string& line) {
+    return line.find_first_not_of(" \t") != std::string::npos;
+}
+
+// As GDAL reads a world file: the first six lines that hold text; blank lines and whatever
+// follows the sixth are passed over.
+std::vector<std::string> NumberLines(const FileSystemService& files, const std::string& path) {
     std::vector<std::string> lines;
     TextReadStream stream = files.OpenTextFileForReading(path);
-    while (!stream.AtEndOfStream()) {
+    while (!stream.AtEndOfStream() && lines.size() < 6) {
         std::string line = stream.ReadLine();
-        if (!line.empty()) {
+        if (HoldsText(line)) {
             lines.push_back(std::move(line));
         }
     }
@@ -26,7 +33,9 @@ std::vector<std::string> NonEmptyLines(const FileSystemService& files, const std
 }
 
 std::string WithoutBlanks(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    text.erase(
+        std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; }),
+        text.end());
     return text;
 }
 
@@ -38,13 +47,13 @@ Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServi
         throw Refusal(MessageText(msg::UnableToOpen) + path, MessageIcon::None);
     }
     std::vector<double> values;
-    for (const std::string& line : NonEmptyLines(files, path)) {
-        const std::string text = GenNumericValue(numbers, WithoutBlanks(line));
-        if (!IsNumeric(text, numbers.regional)) {
+    for (const std::string& line : NumberLines(files, path)) {
+        const std::string text = FromFileNumberText(numbers, WithoutBlanks(line));
+        if (!IsNumeric(text, FileNumberSettings())) {
             throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
                           MessageIcon::None);
         }
-        values.push_back(ToDouble(text, numbers.regional));
+        values.push_back(ToDouble(text, FileNumberSettings()));
     }
     if (values.size() < 6) {
         throw RunTimeError(err::SubscriptOutOfRange, "Subscript out of range");
@@ -57,15 +66,11 @@ void WriteWorldFile(const FileSystemService& files, const NumberTextServices& nu
     const Georeference& p = georeference;
     const std::array<double, 6> values = {p.pixelSizeX, p.rotationY, p.rotationX,
                                           p.pixelSizeY, p.originX,   p.originY};
-    std::array<std::string, 6> lines;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        lines[i] = GenStringVithDots(numbers, NumberText(values[i], numbers.regional));
+    std::vector<std::string> lines;
+    for (double value : values) {
+        lines.push_back(FileNumberText(numbers, value));
     }
-    TextAppendStream stream = files.OpenTextFileForAppending(path);
-    for (const std::string& line : lines) {
-        stream.WriteLine(line);
-    }
-    stream.Close();
+    files.WriteTextFile(path, lines);
 }
 
 void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
@@ -77,11 +82,10 @@ void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
 
 void ZapisTFW(ConversionContext& form, const std::string& imagePath) {
     RunStep(form, "ZapisTFW", ErrorLevel::HandOn, [&] {
-        const std::string path = ReplaceExtensionAtFirstDot(imagePath, ".tfw");
+        const std::string path = WorldFileNameFor(imagePath);
         RequirePlacesAnImage(form.WorldParams, path);
-        if (MakeRoomForOutput(form, path)) {
-            WriteWorldFile(form.fileSystem, form.numbers, path, form.WorldParams);
-        }
+        RequireReplaceableOutput(form, path);
+        WriteWorldFile(form.fileSystem, form.numbers, path, form.WorldParams);
     });
 }
 

@@ -9,17 +9,19 @@
 
 namespace marlo {
 
-// The six numbers of the world file at `path`. Refuses a missing file (message 7) and a line that
-// is not a number (8); fewer than six numbers is run-time error 9.
+// The six numbers of the world file at `path`: its first six lines that hold text. Refuses a
+// missing file (message 7) and such a line that is not a number (8); fewer than six numbers is
+// run-time error 9.
 Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
                            const std::string& path);
-// Writes the six numbers to `path`, with "." as the decimal sign.
+// Writes the six numbers to `path`, with "." as the decimal sign, replacing the old file only
+// when the new one is complete.
 void WriteWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
                     const std::string& path, const Georeference& georeference);
 
 // Reads a world file into WorldParams.
 void OdczytTFW(ConversionContext& form, const std::string& inputPath);
-// Writes WorldParams as the world file of the image at imagePath.
+// Writes WorldParams as the world file GDAL reads for the image at imagePath.
 void ZapisTFW(ConversionContext& form, const std::string& imagePath);
 
 }  // namespace marlo
