@@ -148,6 +148,19 @@ TEST_F(TabWriterTest, AnImageWithoutASizeLeavesTheOldTableAndEndsTheRun) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
 }
 
+// A File line cannot hold a double quote, a line break or a letter outside its code page.
+TEST_F(TabWriterTest, AnImageNameTheTableCannotHoldIsRefused) {
+    for (const std::string name : {"\xCE\xA9mega", "a\"b"}) {
+        user.messages.clear();
+        folder.Write(name + ".tif", TiffBuilder::Image(4, 3).Build());
+        ZapisTAB(form, folder.Write(name + ".tfw", "2\n0\n0\n-2\n101\n899\n"));
+        ASSERT_EQ(user.messages.size(), 1u) << name;
+        EXPECT_EQ(user.messages[0].text,
+                  MessageWithPath(msg::NameNotWritableInTable, folder / (name + ".tif")));
+        EXPECT_FALSE(std::filesystem::exists(folder / (name + ".tab")));
+    }
+}
+
 TEST_F(TabWriterTest, NamesTheImageAsItIsSpelledOnDisk) {
     folder.Write("Sheet.TIF", TiffBuilder::Image(4, 3).Build());
     ZapisTAB(form, folder.Write("sheet.tfw", "2\n0\n0\n-2\n101\n899\n"));

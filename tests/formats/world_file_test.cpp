@@ -114,13 +114,16 @@ TEST_F(WorldFileTest, FewerThanSixNumbersIsARunTimeErrorHandedOn) {
     form.errorReport.callStackStarted = false;
 }
 
-TEST_F(WorldFileTest, WritesSixLinesWithDotsUnderACommaSetting) {
-    FixedRegionalSettings comma(",");
-    ConversionContext commaForm(user, comma);
-    commaForm.WorldParams = {0.5, 0, 0, -0.5, 2, 0.1 + 0.2};
-    ZapisTFW(commaForm, temp / "sheet.old.tif");
-    EXPECT_FALSE(commaForm.conversionFailed);
-    EXPECT_EQ(test::ReadBytes(temp / "sheet.old.tfw"), "0.5\r\n0\r\n0\r\n-0.5\r\n2\r\n0.3\r\n");
+// Files always get ".", whatever the user's decimal sign (the Arabic one included).
+TEST_F(WorldFileTest, WritesSixLinesWithDotsWhateverTheUsersSign) {
+    for (const char* sign : {",", "\u066B"}) {
+        FixedRegionalSettings userSign(sign);
+        ConversionContext signForm(user, userSign);
+        signForm.WorldParams = {0.5, 0, 0, -0.5, 2, 0.1 + 0.2};
+        ZapisTFW(signForm, temp / "sheet.old.tif");
+        EXPECT_FALSE(signForm.conversionFailed);
+        EXPECT_EQ(test::ReadBytes(temp / "sheet.old.tfw"), "0.5\r\n0\r\n0\r\n-0.5\r\n2\r\n0.3\r\n");
+    }
 }
 
 TEST_F(WorldFileTest, AWritableWorldFileIsReplacedAReadOnlyOneIsLeftAlone) {

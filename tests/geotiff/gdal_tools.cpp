@@ -36,6 +36,13 @@ CommandResult RunCommand(const std::string& command) {
     return result;
 }
 
+CommandResult MarloConvert(const std::string& arguments) {
+    TempFolder home;
+    return RunCommand("HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
+                      " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
+                      Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
+}
+
 bool HaveGdalTools() {
     return RunCommand(
                "command -v gdal_create && command -v gdal_translate && "
@@ -66,8 +73,9 @@ std::string WithoutWhiteSpace(const std::string& text) {
 
 }  // namespace
 
-GdalImage DescribeWithGdal(const std::string& dataset) {
-    const CommandResult result = RunCommand("gdalinfo -json -checksum " + Quoted(dataset));
+GdalImage DescribeWithGdal(const std::string& dataset, const std::string& options) {
+    const CommandResult result =
+        RunCommand("gdalinfo -json -checksum " + options + " " + Quoted(dataset));
     if (result.status != 0) {
         throw std::runtime_error("gdalinfo failed on " + dataset + ": " + result.err);
     }

@@ -15,6 +15,9 @@ struct CommandResult {
 // Runs a shell command with the given environment additions and collects what it printed.
 CommandResult RunCommand(const std::string& command);
 
+// Runs marlo-convert with the given (already quoted) arguments in a scratch home of its own.
+CommandResult MarloConvert(const std::string& arguments);
+
 // Single quotes for the shell.
 std::string Quoted(const std::string& text);
 
@@ -29,7 +32,8 @@ struct GdalImage {
     std::vector<long long> checksums;  // bands, then their overviews, in GDAL's order
     std::vector<std::string> pages;    // GTIFF_DIR names of a file with several pages
 };
-GdalImage DescribeWithGdal(const std::string& dataset);
+// `options` go to gdalinfo as they stand (--config GDAL_GEOREF_SOURCES WORLDFILE, say).
+GdalImage DescribeWithGdal(const std::string& dataset, const std::string& options = "");
 
 // Every regular file of a folder with its bytes.
 std::map<std::string, std::string> FolderBytes(const std::string& folder);

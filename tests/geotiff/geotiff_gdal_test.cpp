@@ -62,15 +62,11 @@ std::vector<std::string> RunInWindow(const Formats& formats, const std::string& 
 
 std::vector<std::string> RunCommand(const Formats& formats, const std::string& file,
                                     const std::string& outputFolder) {
-    TempFolder home;
-    std::string command =
-        "HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
-        " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " + Quoted(MARLO_CONVERT_PROGRAM) +
-        " --from " + formats.fromName + " --to " + formats.toName;
+    std::string arguments = std::string("--from ") + formats.fromName + " --to " + formats.toName;
     if (!outputFolder.empty()) {
-        command += " --output-dir " + Quoted(outputFolder);
+        arguments += " --output-dir " + Quoted(outputFolder);
     }
-    const test::CommandResult result = test::RunCommand(command + " " + Quoted(file));
+    const test::CommandResult result = test::MarloConvert(arguments + " " + Quoted(file));
     return {std::to_string(result.status), result.out + result.err};
 }
 
