@@ -13,9 +13,9 @@ scratch=$(mktemp -d -p "$([ -d /dev/shm ] && echo /dev/shm || echo "$PWD/$out")"
 trap 'rm -rf "$scratch"' EXIT
 rm -f "$out"/artifacts/*
 
-flags=(-std=c++20 -g -O1 -Wall -Wextra -Ipelcor/include -Ipelcor/src -Itests/pelcor)
+flags=(-std=c++20 -g -O1 -Wall -Wextra -Ipelcor/include -Ipelcor/src -Itests)
 echo "building the fuzzer"
-clang++ "${flags[@]}" pelcor/src/*.cpp tests/pelcor/tiff_builder.cpp pelcor/fuzz/make_seeds.cpp \
+clang++ "${flags[@]}" pelcor/src/*.cpp tests/support/tiff_builder.cpp pelcor/fuzz/make_seeds.cpp \
         -o "$out/make_seeds" &
 seeds_build=$!
 clang++ "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "pelcor/pelcor.h"
-#include "tiff_builder.h"
+#include "support/tiff_builder.h"
 
-using namespace pelcor_test;
+using namespace marlo::test;
 
 namespace {
 
