@@ -29,6 +29,9 @@ LazyFunction<Signature>& BoundFunction(const std::string& libraryFileName,
 using TiffHdrReadDbl = std::int32_t(const char*, double*, double*, double*, double*, double*,
                                     double*);
 using TiffHdrWriteDbl = std::int32_t(const char*, double, double, double, double, double, double);
+using TiffHdrWriteKeyedDbl = std::int32_t(const char*, double, double, double, double, double,
+                                          double, std::int32_t, std::int32_t);
+using TiffHdrReadKeysInt = std::int32_t(const char*, std::int32_t*, std::int32_t*, std::int32_t*);
 using CheckTiffResolutionFunction = std::int32_t(const char*);
 using TiffSizeFunction = std::int32_t();
 

@@ -90,6 +90,11 @@ struct ConversionContext {
     std::string rasterFolder;
     std::string rasterFileName;
     std::string coordSysClause;
+    // Beyond the designed state: the CoordSys line of the table just read, the coordinate
+    // system the GeoTIFF just read declares, and the one the GeoTIFF being written declares.
+    std::string tableCoordSys;
+    CoordinateSystemCode imageSystem;
+    CoordinateSystemCode outputSystem;
     std::int32_t imageWidth = 0;
     std::int32_t imageHeight = 0;
     bool conversionFailed = false;

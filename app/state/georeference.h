@@ -25,6 +25,12 @@ struct ImageSize {
     std::int32_t height = 0;
 };
 
+// A coordinate system by its EPSG code: projected or geographic; code 0 for none known.
+struct CoordinateSystemCode {
+    bool geographic = false;
+    std::int32_t epsg = 0;
+};
+
 // The expected failure of a reader or writer: the message box it shows before the run stops.
 struct Refusal {
     explicit Refusal(std::string messageText, MessageIcon messageIcon = MessageIcon::Critical,

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "little_endian.h"
+#include "byte_order.h"
 
 namespace pelcor {
 

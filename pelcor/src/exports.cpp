@@ -2,6 +2,7 @@
 // catch-all, since an exception crossing a C boundary ends the host program.
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <type_traits>
 
 #include "georeference_file.h"
@@ -61,6 +62,21 @@ bool Write(const char* fileName, const WorldParams& world) {
     return fileName != nullptr && pelcor::WriteGeoreference(fileName, world);
 }
 
+// The keys a keyed write declares; nothing for a model type GeoTIFF does not know or a code
+// the keys cannot hold. Code 0 states no coordinate system.
+std::optional<pelcor::KeyWrite> KeysFor(int32_t modelType, int32_t epsg) {
+    if (epsg == 0) {
+        return pelcor::KeyWrite{true, {}};
+    }
+    const bool knownModel =
+        modelType == pelcor::kModelProjected || modelType == pelcor::kModelGeographic;
+    if (!knownModel || epsg < 1 || epsg > 65535) {
+        return std::nullopt;
+    }
+    return pelcor::KeyWrite{
+        true, {static_cast<std::uint16_t>(modelType), static_cast<std::uint16_t>(epsg)}};
+}
+
 }  // namespace
 
 extern "C" {
@@ -92,6 +108,36 @@ int32_t tiffHdrWriteFlt(const char* fileName, float pixelSizeX, float rotationY,
     return Guarded([&] {
         return Write(fileName,
                      WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY});
+    });
+}
+
+int32_t tiffHdrWriteKeyedDbl(const char* fileName, double pixelSizeX, double rotationY,
+                             double rotationX, double pixelSizeY, double originX, double originY,
+                             int32_t modelType, int32_t epsg) {
+    return Guarded([&] {
+        const auto keys = KeysFor(modelType, epsg);
+        return fileName != nullptr && keys &&
+               pelcor::WriteGeoreference(
+                   fileName,
+                   WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+                   *keys);
+    });
+}
+
+int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType, int32_t* modelType,
+                           int32_t* epsg) {
+    return Guarded([&] {
+        if (fileName == nullptr || !rasterType || !modelType || !epsg) {
+            return false;
+        }
+        const auto info = pelcor::ReadKeyInfo(fileName);
+        if (!info) {
+            return false;
+        }
+        *rasterType = info->rasterType;
+        *modelType = info->modelType;
+        *epsg = info->epsg;
+        return true;
     });
 }
 

@@ -12,8 +12,8 @@ namespace pelcor {
 
 namespace {
 
-// Classic TIFF offsets are 32-bit: nothing Pelcor adds may end beyond this.
-constexpr std::uint64_t kClassicTiffLimit = std::uint64_t{1} << 32;
+// Offsets, values and directories begin on a word boundary, as TIFF requires.
+constexpr std::uint64_t kWordSize = 2;
 
 // A tag counts only as a DOUBLE array inside the file; one that is absent or unusable reads as
 // count 0, as GDAL reads it. False only when the file cannot be read.
@@ -24,17 +24,18 @@ bool ReadTag(const BoundedReader& reader, const Directory& directory, std::uint1
         return true;
     }
     const Entry& entry = directory.entries[*index];
-    if (!HoldsDoublesWithin(entry, reader.size())) {
+    if (!HoldsDoublesWithin(directory.format, entry, reader.size())) {
         return true;
     }
-    const std::uint32_t kept = std::min(entry.count, TagValues::kMaxKept);
+    const auto kept =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(entry.count, TagValues::kMaxKept));
     Bytes bytes;
     if (!reader.Read(entry.valueOffset, std::uint64_t{kept} * sizeof(double), bytes)) {
         return false;
     }
-    out.count = entry.count;
+    out.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(entry.count, UINT32_MAX));
     for (std::uint32_t i = 0; i < kept; ++i) {
-        out.values[i] = LoadDouble(bytes.data() + i * sizeof(double));
+        out.values[i] = directory.format.LoadDouble(bytes.data() + i * sizeof(double));
     }
     return true;
 }
@@ -47,6 +48,16 @@ std::optional<GeoTags> ReadGeoTags(const BoundedReader& reader, const Directory&
         return std::nullopt;
     }
     return tags;
+}
+
+// The file's GeoKeys; nothing when it has none or they are unusable.
+std::optional<GeoKeys> ReadGeoKeys(const BoundedReader& reader, const Directory& directory) {
+    const auto index = FindEntry(directory.entries, kTagGeoKeyDirectory);
+    if (!index) {
+        return std::nullopt;
+    }
+    const auto values = ReadShorts(reader, directory, directory.entries[*index]);
+    return values ? ParseGeoKeys(*values) : std::nullopt;
 }
 
 bool IsGeoreferenceTag(std::uint16_t tag) {
@@ -62,45 +73,55 @@ void InsertEntry(std::vector<Entry>& entries, const Entry& entry) {
     entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(position), entry);
 }
 
+// One tag's new values, already in the file's byte order.
 struct TagWrite {
     std::uint16_t tag = 0;
-    std::vector<double> values;
+    std::uint16_t type = 0;
+    std::uint64_t count = 0;
+    Bytes bytes;
 };
 
-// The tags that hold the georeference, in ascending tag order.
-std::vector<TagWrite> TagWritesFor(const WorldParams& world) {
-    const auto asVector = [](const auto& values) {
-        return std::vector<double>(values.begin(), values.end());
-    };
-    if (NeedsMatrix(world)) {
-        return {{kTagModelTransformation, asVector(TransformationValues(world))}};
+TagWrite DoublesWrite(const TiffFormat& format, std::uint16_t tag, std::span<const double> values) {
+    TagWrite write{tag, kTypeDouble, values.size(), {}};
+    for (double value : values) {
+        format.AppendDouble(write.bytes, value);
     }
-    return {{kTagModelPixelScale, asVector(PixelScaleValues(world))},
-            {kTagModelTiepoint, asVector(TiepointValues(world))}};
+    return write;
 }
 
-Bytes EncodeDoubles(std::span<const double> values) {
-    Bytes out;
-    for (double value : values) {
-        AppendDouble(out, value);
+TagWrite ShortsWrite(const TiffFormat& format, std::uint16_t tag,
+                     const std::vector<std::uint16_t>& values) {
+    TagWrite write{tag, kTypeShort, values.size(), {}};
+    for (std::uint16_t value : values) {
+        format.AppendU16(write.bytes, value);
     }
-    return out;
+    return write;
+}
+
+// The tags that hold the georeference, in ascending tag order.
+std::vector<TagWrite> GeoreferenceWrites(const TiffFormat& format, const WorldParams& world) {
+    if (NeedsMatrix(world)) {
+        return {DoublesWrite(format, kTagModelTransformation, TransformationValues(world))};
+    }
+    return {DoublesWrite(format, kTagModelPixelScale, PixelScaleValues(world)),
+            DoublesWrite(format, kTagModelTiepoint, TiepointValues(world))};
+}
+
+bool IsReplaced(std::uint16_t tag, const std::vector<TagWrite>& writes) {
+    return IsGeoreferenceTag(tag) ||
+           std::any_of(writes.begin(), writes.end(), [tag](const auto& w) { return w.tag == tag; });
 }
 
 // Works out every change a write makes, without touching the file. Afterwards the directory
 // holds exactly the tags of one georeference, so every reader finds the same one: the values
 // go in place when the file holds exactly those tags, once each and usable; otherwise the
-// values and a new directory without the old georeference tags are appended.
+// values and a new directory without the replaced tags are appended.
 class WritePlanner {
 public:
     WritePlanner(const Directory& directory, std::uint64_t fileLength)
         : directory_(directory), fileLength_(fileLength) {}
 
-    std::optional<std::vector<Patch>> Plan(const WorldParams& world) {
-        if (!PlacesAnImage(world)) {
-            return std::nullopt;
-        }
-        const std::vector<TagWrite> writes = TagWritesFor(world);
+    std::optional<std::vector<Patch>> Plan(std::vector<TagWrite> writes) const {
         if (CanWriteInPlace(writes)) {
             return InPlace(writes);
         }
@@ -109,27 +130,28 @@ public:
 
 private:
     bool CanWriteInPlace(const std::vector<TagWrite>& writes) const {
-        std::size_t georeferenceEntries = 0;
+        std::size_t replaced = 0;
         for (const Entry& entry : directory_.entries) {
-            georeferenceEntries += IsGeoreferenceTag(entry.tag) ? 1 : 0;
+            replaced += IsReplaced(entry.tag, writes) ? 1 : 0;
         }
-        if (georeferenceEntries != writes.size()) {
+        if (replaced != writes.size()) {
             return false;
         }
-        for (const TagWrite& write : writes) {
+        return std::all_of(writes.begin(), writes.end(), [this](const TagWrite& write) {
             const auto index = FindEntry(directory_.entries, write.tag);
-            if (!index || !TakesValuesInPlace(directory_.entries[*index], write.values.size())) {
-                return false;
-            }
-        }
-        return true;
+            return index && TakesValuesInPlace(directory_.entries[*index], write);
+        });
     }
 
-    // An entry the file already has must hold enough doubles inside the file, away from the
-    // header and the directory, which a broken file could otherwise have overwritten.
-    bool TakesValuesInPlace(const Entry& entry, std::size_t valueCount) const {
-        return entry.count >= valueCount && HoldsDoublesWithin(entry, fileLength_) &&
-               !ValuesOverlapStructure(entry, directory_);
+    // An entry the file already has must be of the same type and hold enough values at an
+    // offset inside the file, away from the header and the directory, which a broken file
+    // could otherwise have overwritten.
+    bool TakesValuesInPlace(const Entry& entry, const TagWrite& write) const {
+        const TiffFormat& format = directory_.format;
+        return entry.type == write.type && entry.count >= write.count &&
+               !ValuesInsideEntry(format, entry) &&
+               FitsWithin(entry.valueOffset, write.bytes.size(), fileLength_) &&
+               entry.count <= fileLength_ && !ValuesOverlapStructure(entry, directory_);
     }
 
     // Values are written over the entry's own; an entry may shrink but never grows.
@@ -139,50 +161,61 @@ private:
         std::vector<Patch> patches;
         for (const TagWrite& write : writes) {
             Entry& entry = target.entries[*FindEntry(target.entries, write.tag)];
-            patches.push_back({entry.valueOffset, EncodeDoubles(write.values)});
-            if (entry.count > write.values.size()) {
-                entry.count = static_cast<std::uint32_t>(write.values.size());
+            patches.push_back({entry.valueOffset, write.bytes});
+            if (entry.count > write.count) {
+                entry.count = write.count;
                 entriesChanged = true;
             }
         }
         if (entriesChanged) {
-            patches.push_back({std::uint64_t{target.offset} + 2, EncodeEntries(target.entries)});
+            const TiffFormat& format = target.format;
+            patches.push_back(
+                {target.offset + format.CountSize(), EncodeEntries(format, target.entries)});
         }
         return patches;
     }
 
-    // The block starts on a word boundary, as TIFF requires of values and directories; it goes
-    // first and the header last, so the file stays a valid TIFF if writing stops half-way.
+    // The block starts on a word boundary; it goes first and the header last, so the file
+    // stays a valid TIFF if writing stops half-way.
     std::optional<std::vector<Patch>> Appended(const std::vector<TagWrite>& writes) const {
-        const std::uint64_t start = fileLength_ + fileLength_ % 2;
+        const TiffFormat& format = directory_.format;
         Directory target = directory_;
-        std::erase_if(target.entries, [](const Entry& e) { return IsGeoreferenceTag(e.tag); });
-        Bytes block(start - fileLength_, 0);
+        std::erase_if(target.entries, [&](const Entry& e) { return IsReplaced(e.tag, writes); });
+        Bytes block((kWordSize - fileLength_ % kWordSize) % kWordSize, 0);
         for (const TagWrite& write : writes) {
-            const std::uint64_t valueOffset = fileLength_ + block.size();
-            const Bytes values = EncodeDoubles(write.values);
-            block.insert(block.end(), values.begin(), values.end());
-            InsertEntry(target.entries, Entry{write.tag, kTypeDouble,
-                                              static_cast<std::uint32_t>(write.values.size()),
-                                              static_cast<std::uint32_t>(valueOffset)});
+            InsertEntry(target.entries,
+                        Entry{write.tag, write.type, write.count, fileLength_ + block.size(), {}});
+            block.insert(block.end(), write.bytes.begin(), write.bytes.end());
+            block.resize(block.size() + (fileLength_ + block.size()) % kWordSize, 0);
         }
         const std::uint64_t directoryOffset = fileLength_ + block.size();
-        const std::uint64_t newEnd = directoryOffset + DirectorySize(target.entries.size());
-        if (target.entries.size() > kMaxEntries || newEnd > kClassicTiffLimit) {
+        const std::uint64_t newEnd = directoryOffset + DirectorySize(format, target.entries.size());
+        if (target.entries.size() > kMaxEntries || newEnd > format.OffsetLimit()) {
             return std::nullopt;
         }
-        target.offset = static_cast<std::uint32_t>(directoryOffset);
+        target.offset = directoryOffset;
         const Bytes directory = EncodeDirectory(target);
         block.insert(block.end(), directory.begin(), directory.end());
         Bytes offset;
-        AppendU32(offset, target.offset);
+        format.AppendOffset(offset, target.offset);
         return std::vector<Patch>{{fileLength_, std::move(block)},
-                                  {kFirstDirectoryOffsetPosition, std::move(offset)}};
+                                  {format.FirstDirectoryOffsetPosition(), std::move(offset)}};
     }
 
     const Directory& directory_;
     std::uint64_t fileLength_;
 };
+
+template <class Use>
+auto WithFirstDirectory(const FileHandle& file, Use use)
+    -> decltype(use(std::declval<const BoundedReader&>(), std::declval<const Directory&>())) {
+    const BoundedReader reader(file.get());
+    const auto directory = ReadFirstDirectory(reader);
+    if (!directory) {
+        return std::nullopt;
+    }
+    return use(reader, *directory);
+}
 
 }  // namespace
 
@@ -191,29 +224,49 @@ std::optional<WorldParams> ReadGeoreference(const char* path) {
     if (!file) {
         return std::nullopt;
     }
-    const BoundedReader reader(file.get());
-    const auto directory = ReadFirstDirectory(reader);
-    if (!directory) {
-        return std::nullopt;
-    }
-    const auto tags = ReadGeoTags(reader, *directory);
-    if (!tags) {
-        return std::nullopt;
-    }
-    return WorldFromTags(*tags);
+    return WithFirstDirectory(file, [](const BoundedReader& reader, const Directory& directory) {
+        const auto tags = ReadGeoTags(reader, directory);
+        return tags ? WorldFromTags(*tags) : std::nullopt;
+    });
 }
 
-bool WriteGeoreference(const char* path, const WorldParams& world) {
+std::optional<KeyInfo> ReadKeyInfo(const char* path) {
+    const FileHandle file = OpenForReading(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    return WithFirstDirectory(file, [](const BoundedReader& reader, const Directory& directory) {
+        const auto keys = ReadGeoKeys(reader, directory);
+        KeyInfo info;
+        if (keys) {
+            info.rasterType = KeyValue(*keys, kKeyRasterType).value_or(kRasterPixelIsArea);
+            info.modelType = KeyValue(*keys, kKeyModelType).value_or(0);
+            const std::uint16_t codeKey =
+                info.modelType == kModelGeographic ? kKeyGeographicType : kKeyProjectedType;
+            info.epsg = KeyValue(*keys, codeKey).value_or(0);
+        }
+        return std::optional<KeyInfo>(info);
+    });
+}
+
+bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrite& keys) {
+    if (!PlacesAnImage(world)) {
+        return false;
+    }
     FileHandle file = OpenForUpdate(path);
     if (!file) {
         return false;
     }
-    const BoundedReader reader(file.get());
-    const auto directory = ReadFirstDirectory(reader);
-    if (!directory) {
-        return false;
-    }
-    const auto patches = WritePlanner(*directory, reader.size()).Plan(world);
+    const auto patches =
+        WithFirstDirectory(file, [&](const BoundedReader& reader, const Directory& directory) {
+            std::vector<TagWrite> writes = GeoreferenceWrites(directory.format, world);
+            if (keys.declarePixelIsPoint) {
+                const GeoKeys newKeys = KeysForWrite(ReadGeoKeys(reader, directory), keys.system);
+                writes.push_back(
+                    ShortsWrite(directory.format, kTagGeoKeyDirectory, EncodeGeoKeys(newKeys)));
+            }
+            return WritePlanner(directory, reader.size()).Plan(std::move(writes));
+        });
     if (!patches) {
         return false;
     }

@@ -4,44 +4,113 @@ namespace pelcor {
 
 namespace {
 
+constexpr std::uint64_t kClassicHeaderSize = 8;
+constexpr std::uint64_t kBigTiffHeaderSize = 16;
+// The most values of a SHORT tag read into memory; a GeoKey directory is far smaller.
+constexpr std::uint64_t kMaxShorts = 65536;
+
 // Whether [start, start + size) and [otherStart, otherStart + otherSize) share a byte; all values
-// stay far below 2^64, so the sums cannot wrap.
+// are checked against the file's size first, so the sums cannot wrap.
 bool RangesOverlap(std::uint64_t start, std::uint64_t size, std::uint64_t otherStart,
                    std::uint64_t otherSize) {
     return size > 0 && otherSize > 0 && start < otherStart + otherSize && otherStart < start + size;
 }
 
-Entry DecodeEntry(const std::uint8_t* p) {
-    return Entry{LoadU16(p), LoadU16(p + 2), LoadU32(p + 4), LoadU32(p + 8)};
+std::uint64_t HeaderSize(const TiffFormat& format) {
+    return format.bigTiff ? kBigTiffHeaderSize : kClassicHeaderSize;
+}
+
+std::uint64_t TypeSize(std::uint16_t type) {
+    switch (type) {
+        case 1:
+        case 2:
+        case 6:
+        case 7:
+            return 1;  // BYTE, ASCII, SBYTE, UNDEFINED
+        case 3:
+        case 8:
+            return 2;  // SHORT, SSHORT
+        case 4:
+        case 9:
+        case 11:
+        case 13:
+            return 4;  // LONG, SLONG, FLOAT, IFD
+        default:
+            return 8;  // RATIONAL, SRATIONAL, DOUBLE, LONG8, SLONG8, IFD8
+    }
+}
+
+// The byte order and layout from the header, or nothing for a file that is no TIFF.
+std::optional<TiffFormat> FormatOf(const Bytes& header) {
+    TiffFormat format;
+    if (header[0] == 'I' && header[1] == 'I') {
+        format.bigEndian = false;
+    } else if (header[0] == 'M' && header[1] == 'M') {
+        format.bigEndian = true;
+    } else {
+        return std::nullopt;
+    }
+    const std::uint16_t version = format.LoadU16(header.data() + 2);
+    if (version == 43) {
+        format.bigTiff = true;
+        // BigTIFF states its offset size (8) and a reserved 0.
+        if (format.LoadU16(header.data() + 4) != 8 || format.LoadU16(header.data() + 6) != 0) {
+            return std::nullopt;
+        }
+    } else if (version != 42) {
+        return std::nullopt;
+    }
+    return format;
+}
+
+Entry DecodeEntry(const TiffFormat& format, const std::uint8_t* p) {
+    Entry entry;
+    entry.tag = format.LoadU16(p);
+    entry.type = format.LoadU16(p + 2);
+    entry.count = format.Load(p + 4, format.bigTiff ? 8 : 4);
+    const std::uint8_t* field = p + 4 + (format.bigTiff ? 8 : 4);
+    entry.valueOffset = format.LoadOffset(field);
+    entry.field.assign(field, field + format.OffsetSize());
+    return entry;
 }
 
 }  // namespace
 
+std::uint64_t DirectorySize(const TiffFormat& format, std::size_t entryCount) {
+    return format.CountSize() + format.EntrySize() * entryCount + format.OffsetSize();
+}
+
 std::optional<Directory> ReadFirstDirectory(const BoundedReader& reader) {
     Bytes header;
-    if (!reader.Read(0, kHeaderSize, header) || LoadU32(header.data()) != kHeaderMagic) {
+    if (!reader.Read(0, kClassicHeaderSize, header)) {
+        return std::nullopt;
+    }
+    const auto format = FormatOf(header);
+    if (!format || !reader.Read(0, HeaderSize(*format), header)) {
         return std::nullopt;
     }
     Directory directory;
-    directory.offset = LoadU32(header.data() + kFirstDirectoryOffsetPosition);
+    directory.format = *format;
+    directory.offset = format->LoadOffset(header.data() + format->FirstDirectoryOffsetPosition());
 
     Bytes count;
-    if (!reader.Read(directory.offset, 2, count)) {
+    if (!reader.Read(directory.offset, format->CountSize(), count)) {
         return std::nullopt;
     }
-    const std::size_t entryCount = LoadU16(count.data());
+    const std::uint64_t entryCount = format->Load(count.data(), static_cast<int>(count.size()));
     if (entryCount > kMaxEntries) {
         return std::nullopt;
     }
     Bytes body;
-    if (!reader.Read(std::uint64_t{directory.offset} + 2, DirectorySize(entryCount) - 2, body)) {
+    const std::uint64_t bodySize = DirectorySize(*format, entryCount) - format->CountSize();
+    if (!reader.Read(directory.offset + format->CountSize(), bodySize, body)) {
         return std::nullopt;
     }
     directory.entries.reserve(entryCount);
-    for (std::size_t i = 0; i < entryCount; ++i) {
-        directory.entries.push_back(DecodeEntry(body.data() + kEntrySize * i));
+    for (std::uint64_t i = 0; i < entryCount; ++i) {
+        directory.entries.push_back(DecodeEntry(*format, body.data() + format->EntrySize() * i));
     }
-    directory.nextOffset = LoadU32(body.data() + kEntrySize * entryCount);
+    directory.nextOffset = format->LoadOffset(body.data() + format->EntrySize() * entryCount);
     return directory;
 }
 
@@ -54,36 +123,68 @@ std::optional<std::size_t> FindEntry(const std::vector<Entry>& entries, std::uin
     return std::nullopt;
 }
 
-bool HoldsDoublesWithin(const Entry& entry, std::uint64_t fileSize) {
-    return entry.type == kTypeDouble &&
-           FitsWithin(entry.valueOffset, std::uint64_t{entry.count} * sizeof(double), fileSize);
+bool ValuesInsideEntry(const TiffFormat& format, const Entry& entry) {
+    const std::uint64_t size = TypeSize(entry.type);
+    return entry.count <= format.OffsetSize() / size;
+}
+
+bool HoldsDoublesWithin(const TiffFormat& format, const Entry& entry, std::uint64_t fileSize) {
+    return entry.type == kTypeDouble && entry.count <= fileSize / sizeof(double) &&
+           !ValuesInsideEntry(format, entry) &&
+           FitsWithin(entry.valueOffset, entry.count * sizeof(double), fileSize);
+}
+
+std::optional<std::vector<std::uint16_t>> ReadShorts(const BoundedReader& reader,
+                                                     const Directory& directory,
+                                                     const Entry& entry) {
+    const TiffFormat& format = directory.format;
+    if (entry.type != kTypeShort || entry.count > kMaxShorts) {
+        return std::nullopt;
+    }
+    Bytes bytes;
+    if (ValuesInsideEntry(format, entry)) {
+        bytes = entry.field;
+    } else if (!reader.Read(entry.valueOffset, entry.count * 2, bytes)) {
+        return std::nullopt;
+    }
+    std::vector<std::uint16_t> values;
+    for (std::uint64_t i = 0; i < entry.count; ++i) {
+        values.push_back(format.LoadU16(bytes.data() + 2 * i));
+    }
+    return values;
 }
 
 bool ValuesOverlapStructure(const Entry& entry, const Directory& directory) {
-    const std::uint64_t size = std::uint64_t{entry.count} * sizeof(double);
-    return RangesOverlap(entry.valueOffset, size, 0, kHeaderSize) ||
+    const std::uint64_t size = entry.count * TypeSize(entry.type);
+    return RangesOverlap(entry.valueOffset, size, 0, HeaderSize(directory.format)) ||
            RangesOverlap(entry.valueOffset, size, directory.offset,
-                         DirectorySize(directory.entries.size()));
+                         DirectorySize(directory.format, directory.entries.size()));
 }
 
-Bytes EncodeEntries(const std::vector<Entry>& entries) {
+Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries) {
     Bytes out;
-    out.reserve(kEntrySize * entries.size());
+    out.reserve(format.EntrySize() * entries.size());
     for (const Entry& entry : entries) {
-        AppendU16(out, entry.tag);
-        AppendU16(out, entry.type);
-        AppendU32(out, entry.count);
-        AppendU32(out, entry.valueOffset);
+        format.AppendU16(out, entry.tag);
+        format.AppendU16(out, entry.type);
+        format.Append(out, entry.count, format.bigTiff ? 8 : 4);
+        // A field whose values stand inside it is kept byte for byte.
+        if (entry.field.size() == format.OffsetSize() && ValuesInsideEntry(format, entry)) {
+            out.insert(out.end(), entry.field.begin(), entry.field.end());
+        } else {
+            format.AppendOffset(out, entry.valueOffset);
+        }
     }
     return out;
 }
 
 Bytes EncodeDirectory(const Directory& directory) {
+    const TiffFormat& format = directory.format;
     Bytes out;
-    AppendU16(out, static_cast<std::uint16_t>(directory.entries.size()));
-    const Bytes entries = EncodeEntries(directory.entries);
+    format.Append(out, directory.entries.size(), static_cast<int>(format.CountSize()));
+    const Bytes entries = EncodeEntries(format, directory.entries);
     out.insert(out.end(), entries.begin(), entries.end());
-    AppendU32(out, directory.nextOffset);
+    format.AppendOffset(out, directory.nextOffset);
     return out;
 }
 

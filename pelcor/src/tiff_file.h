@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "little_endian.h"
+#include "byte_order.h"
 
 namespace pelcor {
 

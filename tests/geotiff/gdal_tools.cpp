@@ -71,6 +71,20 @@ std::string WithoutWhiteSpace(const std::string& text) {
     return compact;
 }
 
+// GDAL 3.6's JSON output looks for the extent in WGS 84 and, for any GeoTIFF whose keys state
+// no coordinate system (its own files made with AREA_OR_POINT=Point included), prints these
+// two lines; plain gdalinfo reads the same file silently. They say nothing about the file.
+std::string WithoutJsonCrsNoise(std::string text) {
+    for (const char* line : {"ERROR 1: PROJ: proj_get_ellipsoid: CRS has no geodetic CRS\n",
+                             "ERROR 1: PROJ: proj_get_ellipsoid: Object is not a CRS or "
+                             "GeodeticReferenceFrame\n"}) {
+        if (const auto at = text.find(line); at != std::string::npos) {
+            text.erase(at, std::string(line).size());
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 GdalImage DescribeWithGdal(const std::string& dataset, const std::string& options) {
@@ -81,7 +95,7 @@ GdalImage DescribeWithGdal(const std::string& dataset, const std::string& option
     }
     const std::string json = WithoutWhiteSpace(result.out);
     GdalImage image;
-    image.warnings = result.err;
+    image.warnings = WithoutJsonCrsNoise(result.err);
     static const std::regex geoTransform(R"re("geoTransform":\[([^\]]*)\])re");
     for (const std::string& list : AllMatches(json, geoTransform)) {
         std::size_t start = 0;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
+#include <sstream>
 
 #include "conversion/conversion_run.h"
 #include "gdal_tools.h"
@@ -101,6 +103,17 @@ void ExpectSameImage(const test::GdalImage& before, const test::GdalImage& after
     }
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find_first_not_of(" \r") != std::string::npos) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
 void Gdal(const std::string& command) {
     const test::CommandResult result = test::RunCommand(command);
     ASSERT_EQ(result.status, 0) << command << "\n" << result.err;
@@ -175,9 +188,8 @@ protected:
     std::string output;
 };
 
-// The run moves the world file's origin half a pixel towards the GeoTIFF side and Pelcor
-// moves the tie point half a pixel back: GDAL's outer corner (0, 0) gets the world file's
-// origin, the centre of the first pixel.
+// The tie point carries the world file's origin, the centre of the first pixel, and the keys
+// say so (PixelIsPoint): GDAL places the image exactly where the world file does.
 TEST_P(GeoTiffWithGdalTest, WorldFileToGeoTiffAndBack) {
     TempFolder scratch;
     variant().make(scratch, input + "/sheet.tif");
@@ -190,7 +202,7 @@ TEST_P(GeoTiffWithGdalTest, WorldFileToGeoTiffAndBack) {
     Convert(frontEnd(), kTfwToGeoTiff, input + "/sheet.tfw", output);
     EXPECT_EQ(FolderBytes(input), inputs);
     const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
-    ExpectGeoTransform(after.geoTransform, {600000.125, 0.25, 0, 5400000.375, 0, -0.25});
+    ExpectGeoTransform(after.geoTransform, {600000, 0.25, 0, 5400000.5, 0, -0.25});
     ExpectSameImage(before, after);
 
     const std::string written = ReadBytes(output + "/sheet.tif");
@@ -213,7 +225,7 @@ TEST(GeoTiffRoundTrip, DecimalValuesComeBackToTheLastWrittenDigit) {
     folder.Write("in/sheet.tfw", worldFile);
     Convert(FrontEnd::Window, kTfwToGeoTiff, input + "/sheet.tfw", output);
     ExpectGeoTransform(test::DescribeWithGdal(output + "/sheet.tif").geoTransform,
-                       {600000.03, 0.1, 0, 5400000.07, 0, -0.1});
+                       {599999.98, 0.1, 0, 5400000.12, 0, -0.1});
     Convert(FrontEnd::Window, kGeoTiffToTfw, output + "/sheet.tif");
     EXPECT_EQ(ReadBytes(output + "/sheet.tfw"), worldFile);
 }
@@ -244,7 +256,7 @@ TEST(GeoTiffFromGdal, AReadOnlyGeoTiffIsReadAndLeftUnchanged) {
 }
 
 // Rotated, flipped and westward world files become GeoTIFFs that GDAL places with every term
-// (the origin at raster (0, 0), as the README's half-pixel rule says), and come back whole.
+// where the world file places them, and come back whole.
 TEST(GeoTiffRotation, EveryGridTravelsThereAndBack) {
     for (const std::vector<std::string>& lines :
          {std::vector<std::string>{"1.99878", "0.069799", "0.069799", "-1.99878", "633000.5",
@@ -261,30 +273,44 @@ TEST(GeoTiffRotation, EveryGridTravelsThereAndBack) {
         Convert(FrontEnd::Window, kTfwToGeoTiff, input + "/sheet.tfw", output);
         const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
         EXPECT_EQ(after.warnings, "");
-        ExpectGeoTransform(after.geoTransform,
-                           {std::stod(lines[4]), std::stod(lines[0]), std::stod(lines[2]),
-                            std::stod(lines[5]), std::stod(lines[1]), std::stod(lines[3])});
+        const double a = std::stod(lines[0]), d = std::stod(lines[1]), b = std::stod(lines[2]),
+                     e = std::stod(lines[3]);
+        ExpectGeoTransform(after.geoTransform, {std::stod(lines[4]) - (a + b) / 2, a, b,
+                                                std::stod(lines[5]) - (d + e) / 2, d, e});
         Convert(FrontEnd::Window, kGeoTiffToTfw, output + "/sheet.tif");
         EXPECT_EQ(ReadBytes(output + "/sheet.tfw"), worldFile);
     }
 }
 
-// A rotated GeoTIFF made by GDAL (a transformation matrix): its world file carries the rotation.
-TEST(GeoTiffFromGdal, ARotatedGeoTiffGivesARotatedWorldFile) {
-    TempFolder folder;
-    const std::string image = folder / "sheet.tif";
-    Gdal(
-        "/usr/bin/python3 -c \"from osgeo import gdal; d = gdal.GetDriverByName('GTiff')"
-        ".Create('" +
-        image + "', 20, 10, 1); d.SetGeoTransform([1000, 2, 0.5, 2000, 0.25, -2])\"");
-    const std::string bytes = ReadBytes(image);
-    Convert(FrontEnd::Window, kGeoTiffToTfw, image);
-    EXPECT_EQ(ReadBytes(image), bytes);
-    EXPECT_EQ(ReadBytes(folder / "sheet.tfw"),
-              test::WorldFileText("2", "0.25", "0.5", "-2", "1000", "2000"));
+// GeoTIFFs made by GDAL with a coordinate system (keys, PixelIsArea), north-up and rotated:
+// their world file is the one GDAL itself writes for them (TFW=YES).
+TEST(GeoTiffFromGdal, GivesTheWorldFileGdalWrites) {
+    for (const char* transform : {"[1000, 2, 0, 2000, 0, -2]", "[1000, 2, 0.5, 2000, 0.25, -2]"}) {
+        TempFolder folder;
+        const std::string image = folder / "sheet.tif";
+        Gdal(
+            "/usr/bin/python3 -c \"from osgeo import gdal, osr; s = osr.SpatialReference(); "
+            "s.ImportFromEPSG(2180); d = gdal.GetDriverByName('GTiff').Create('" +
+            image +
+            "', 20, 10, 1, options=['TFW=YES']); d.SetProjection(s.ExportToWkt()); "
+            "d.SetGeoTransform(" +
+            transform + ")\"");
+        const std::string gdalWorldFile = ReadBytes(folder / "sheet.tfw");
+        std::filesystem::remove(folder / "sheet.tfw");
+        const std::string bytes = ReadBytes(image);
+        Convert(FrontEnd::Window, kGeoTiffToTfw, image);
+        EXPECT_EQ(ReadBytes(image), bytes);
+        const std::vector<std::string> ours = Lines(ReadBytes(folder / "sheet.tfw"));
+        const std::vector<std::string> gdals = Lines(gdalWorldFile);
+        ASSERT_EQ(ours.size(), 6u);
+        ASSERT_EQ(gdals.size(), 6u);
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_DOUBLE_EQ(std::stod(ours[i]), std::stod(gdals[i])) << transform << " line " << i;
+        }
+    }
 }
 
-TEST(GeoTiffFromTable, TableToGeoTiffPutsTheOuterCornerHalfAPixelIn) {
+TEST(GeoTiffFromTable, TableToGeoTiffPlacesTheImageWhereTheTableDoes) {
     SKIP_WITHOUT_TOOLS();
     TempFolder folder;
     const std::string input = folder.MakeFolder("in");
@@ -302,7 +328,7 @@ TEST(GeoTiffFromTable, TableToGeoTiffPutsTheOuterCornerHalfAPixelIn) {
     EXPECT_EQ(FolderBytes(input), inputs);
     const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
     EXPECT_EQ(after.warnings, "");
-    ExpectGeoTransform(after.geoTransform, {512345.25, 0.5, 0, 5712345.75, 0, -0.5});
+    ExpectGeoTransform(after.geoTransform, {512345, 0.5, 0, 5712346, 0, -0.5});
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     if (!CanEditFile(form, temporary)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
-    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, target);
+    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, form.outputSystem, target);
     if (!copy.CommitAsNew()) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
@@ -72,22 +72,37 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
 
 }  // namespace
 
-Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
+GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
     auto& tiffHdrReadDbl = BoundFunction<TiffHdrReadDbl>(pelcorLibrary, "tiffHdrReadDbl");
-    Georeference g;
+    GeoTiffContents contents;
+    Georeference& g = contents.georeference;
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
                                                &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
     CheckPelcorResult(result, msg::ErrorReadingHeader, path);
-    return g;
+    auto& tiffHdrReadKeysInt =
+        BoundFunction<TiffHdrReadKeysInt>(pelcorLibrary, "tiffHdrReadKeysInt");
+    std::int32_t rasterType = 0;
+    std::int32_t modelType = 0;
+    std::int32_t epsg = 0;
+    CheckPelcorResult(tiffHdrReadKeysInt(path.c_str(), &rasterType, &modelType, &epsg),
+                      msg::ErrorReadingHeader, path);
+    contents.rasterType = rasterType == 2   ? RasterType::PixelIsPoint
+                          : rasterType == 0 ? RasterType::NoKeys
+                                            : RasterType::PixelIsArea;
+    contents.system = {modelType == 2, epsg};
+    return contents;
 }
 
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference, const std::string& shownPath) {
-    auto& tiffHdrWriteDbl = BoundFunction<TiffHdrWriteDbl>(pelcorLibrary, "tiffHdrWriteDbl");
+                  const Georeference& georeference, const CoordinateSystemCode& system,
+                  const std::string& shownPath) {
+    auto& tiffHdrWriteKeyedDbl =
+        BoundFunction<TiffHdrWriteKeyedDbl>(pelcorLibrary, "tiffHdrWriteKeyedDbl");
     const Georeference& g = georeference;
-    const std::int32_t result = tiffHdrWriteDbl(path.c_str(), g.pixelSizeX, g.rotationY,
-                                                g.rotationX, g.pixelSizeY, g.originX, g.originY);
-    CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath.empty() ? path : shownPath);
+    const std::int32_t result =
+        tiffHdrWriteKeyedDbl(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
+                             g.originX, g.originY, system.geographic ? 2 : 1, system.epsg);
+    CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath);
 }
 
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {
@@ -105,8 +120,18 @@ void OdczytGEO(ConversionContext& form, const std::string& path) {
         if (!form.fileSystem.FileExists(path)) {
             throw Refusal(MessageWithPath(msg::FileNotFound, path, kCr));
         }
-        // Pelcor's reading fills WorldParams as it goes, so a refused georeference stays there.
-        form.WorldParams = ReadGeoTiff(form.pelcorLibrary, path);
+        const GeoTiffContents contents = ReadGeoTiff(form.pelcorLibrary, path);
+        form.WorldParams = contents.georeference;
+        form.imageSystem = contents.system;
+        // Pelcor takes the tie point for the outer corner of the first pixel, as the keys of an
+        // area raster say; the GeoTIFF side's origin is half a pixel from the world file's the
+        // other way, so an area raster moves by half a pixel and keeps GDAL's placement. Point
+        // rasters and files without keys are read as earlier versions wrote them.
+        if (contents.rasterType == RasterType::PixelIsArea) {
+            const Georeference& g = form.WorldParams;
+            form.WorldParams.originX = CheckedResult(g.originX + (g.pixelSizeX + g.rotationX) / 2);
+            form.WorldParams.originY = CheckedResult(g.originY + (g.rotationY + g.pixelSizeY) / 2);
+        }
         RequirePlacesAnImage(form.WorldParams, path);
     });
 }

@@ -7,13 +7,28 @@
 
 namespace marlo {
 
+// What a GeoTIFF's keys say about its raster: the tie point at the outer corner of the first
+// pixel (PixelIsArea, also the GeoTIFF default), or at its centre (PixelIsPoint); files without
+// any GeoKeys (earlier versions', plain tagged TIFFs) are told apart.
+enum class RasterType { NoKeys = 0, PixelIsArea = 1, PixelIsPoint = 2 };
+
+// A GeoTIFF's georeference as Pelcor gives it (the origin as if the tie point were the outer
+// corner of the first pixel), with what its keys say.
+struct GeoTiffContents {
+    Georeference georeference;
+    RasterType rasterType = RasterType::NoKeys;
+    CoordinateSystemCode system;
+};
+
 // The georeference in the tags of the TIFF at `path`, read by Pelcor (`pelcorLibrary`).
-// Refuses a missing file (message 10) and tags Pelcor cannot read (11).
-Georeference ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
-// Writes the georeference into the tags of the TIFF at `path`; refuses (message 17, naming
-// `shownPath` when given) when Pelcor cannot.
+// Refuses tags Pelcor cannot read (message 11).
+GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
+// Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and,
+// when it has a code, the coordinate system; refuses (message 17, naming `shownPath`) when
+// Pelcor cannot.
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference, const std::string& shownPath = "");
+                  const Georeference& georeference, const CoordinateSystemCode& system,
+                  const std::string& shownPath);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);

@@ -1,4 +1,5 @@
-/* Pelcor: reads and writes the georeference that a little-endian TIFF carries in its GeoTIFF
+/* Pelcor: reads and writes the georeference that a TIFF (either byte order, classic or BigTIFF)
+ * carries in its GeoTIFF
  * tags (ModelPixelScale 33550, ModelTiepoint 33922, ModelTransformation 34264), as the six
  * world-file parameters: pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY, the
  * origin being the centre of the top-left pixel. Every function returns 1 on success and 0 on
@@ -32,6 +33,20 @@ PELCOR_EXPORT int32_t tiffHdrWriteDbl(const char* fileName, double pixelSizeX, d
 PELCOR_EXPORT int32_t tiffHdrWriteFlt(const char* fileName, float pixelSizeX, float rotationY,
                                       float rotationX, float pixelSizeY, float originX,
                                       float originY);
+
+/* Writes the georeference as tiffHdrWriteDbl does and declares in the GeoKeys that the tie
+ * point is the centre of the first pixel (GTRasterTypeGeoKey PixelIsPoint), keeping the file's
+ * other keys. With epsg above 0 the keys also state the coordinate system by that EPSG code,
+ * replacing the file's own: modelType 1 for a projected system, 2 for a geographic one. */
+PELCOR_EXPORT int32_t tiffHdrWriteKeyedDbl(const char* fileName, double pixelSizeX,
+                                           double rotationY, double rotationX, double pixelSizeY,
+                                           double originX, double originY, int32_t modelType,
+                                           int32_t epsg);
+/* What the GeoKeys say: rasterType 0 when the file has no usable GeoKeys, 1 PixelIsArea (also
+ * when the keys leave the raster type out), 2 PixelIsPoint; modelType (1 projected, 2
+ * geographic) and epsg 0 where the keys do not give them. */
+PELCOR_EXPORT int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType,
+                                         int32_t* modelType, int32_t* epsg);
 
 #ifdef __cplusplus
 }

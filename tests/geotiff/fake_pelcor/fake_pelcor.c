@@ -33,3 +33,24 @@ __attribute__((visibility("default"))) int32_t tiffHdrWriteDbl(const char* fileN
     }
     return result;
 }
+
+__attribute__((visibility("default"))) int32_t tiffHdrWriteKeyedDbl(const char* fileName, double a,
+                                                                    double d, double b, double e,
+                                                                    double x0, double y0,
+                                                                    int32_t modelType,
+                                                                    int32_t epsg) {
+    (void)modelType, (void)epsg;
+    return tiffHdrWriteDbl(fileName, a, d, b, e, x0, y0);
+}
+
+/* The files of this double carry no GeoKeys. */
+__attribute__((visibility("default"))) int32_t tiffHdrReadKeysInt(const char* fileName,
+                                                                  int32_t* rasterType,
+                                                                  int32_t* modelType,
+                                                                  int32_t* epsg) {
+    (void)fileName;
+    *rasterType = 0;
+    *modelType = 0;
+    *epsg = 0;
+    return 1;
+}
