@@ -60,6 +60,12 @@ void ConsoleUser::ShowErrorReport(const std::string& report) {
 }
 
 void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
+    // Without --group and --projection, images that all state their own system need no answer.
+    if (answers_.group.empty() && answers_.projection.empty() &&
+        window.OwnSystemsCoverEveryImage()) {
+        window.cmdOK_Click();
+        return;
+    }
     // A group or projection that is not answered, or not listed, closes the window: a cancel.
     const int group = IndexOfName(window.GroupNames(), answers_.group);
     if (group < 0) {

@@ -8,6 +8,7 @@
 #include "formats/tab/tab_writer.h"
 #include "formats/worldfile/world_file.h"
 #include "projection/projection_choice.h"
+#include "projection/projection_list.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -86,8 +87,49 @@ void WriteOutput(ConversionContext& form, const std::string& entry) {
     }
 }
 
+// The coordinate systems a run carries: the list their codes are looked up in, and for
+// GeoTIFFs turned into tables each image's own system, which the projection window offers.
+void PrepareCoordinateSystems(ConversionContext& form) {
+    form.codeList.clear();
+    form.ownClauses.clear();
+    form.offerOwnSystems = false;
+    form.useOwnSystems = true;
+    const bool tablesFromImages =
+        form.outputFormat == format::TAB && form.inputFormat == format::GeoTIFF;
+    if (form.outputFormat == format::TAB || form.outputFormat == format::GeoTIFF) {
+        form.codeList = CodeList(form);
+    }
+    if (!tablesFromImages) {
+        return;
+    }
+    for (const std::string& entry : form.inputFiles) {
+        const CoordinateSystemCode system =
+            ReadGeoTiffSystem(form.pelcorLibrary, JoinPath(form.inputFolder, entry));
+        const auto listed =
+            system.epsg == 0 ? std::nullopt : EntryForCode(form.codeList, system.epsg);
+        form.ownClauses.push_back(listed ? CoordSysClause(*listed) : "");
+    }
+    form.offerOwnSystems = true;
+}
+
+// What the file's own coordinate system gives its output: the table's system for a GeoTIFF,
+// the image's own clause for a table.
+void TakeOwnSystem(ConversionContext& form, std::size_t file) {
+    form.outputSystem = {};
+    form.fileCoordSysClause.clear();
+    if (form.outputFormat == format::GeoTIFF && form.inputFormat == format::TAB) {
+        if (const auto entry = EntryForClause(form.codeList, form.tableCoordSys)) {
+            form.outputSystem = SystemOf(*entry);
+        }
+    }
+    if (form.useOwnSystems && file < form.ownClauses.size()) {
+        form.fileCoordSysClause = form.ownClauses[file];
+    }
+}
+
 // One file: read, check the target folder, move the origin, write. False ends the run.
-bool ConvertFile(ConversionContext& form, const std::string& entry) {
+bool ConvertFile(ConversionContext& form, std::size_t file) {
+    const std::string& entry = form.inputFiles.at(file);
     if (form.outputFormat == format::GeoTIFF && form.outputFolder == form.inputFolder) {
         form.ui.ShowMessage(MessageText(msg::SameFolders), MessageIcon::Information);
         return false;
@@ -103,6 +145,7 @@ bool ConvertFile(ConversionContext& form, const std::string& entry) {
         return false;
     }
     MoveOrigin(form.WorldParams, form.inputFormat, form.outputFormat);
+    TakeOwnSystem(form, file);
     WriteOutput(form, entry);
     return !form.conversionFailed;
 }
@@ -133,13 +176,14 @@ bool PrepareRun(ConversionContext& form) {
         form.ui.ShowMessage(MessageText(msg::SameFormats), MessageIcon::Critical);
         return false;
     }
+    form.fileSystem = FileSystemService();
+    PrepareCoordinateSystems(form);
     if (form.outputFormat == format::TAB) {
         form.coordSysClause = UstalenieProjekcji(form);
         if (form.conversionFailed) {
             return false;
         }
     }
-    form.fileSystem = FileSystemService();
     if (form.outputFormat == format::GeoTIFF) {
         form.outputFolder = WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory));
         if (!form.fileSystem.FolderExists(form.outputFolder)) {
@@ -155,7 +199,7 @@ bool Run(ConversionContext& form) {
         return false;
     }
     for (std::int16_t i = 0; i < form.fileCount; ++i) {
-        if (!ConvertFile(form, form.inputFiles.at(static_cast<std::size_t>(i)))) {
+        if (!ConvertFile(form, static_cast<std::size_t>(i))) {
             return false;
         }
     }

@@ -38,8 +38,17 @@ public:
     virtual void CloseBox() = 0;  // the window's close box: the same as Cancel
     virtual bool IsClosed() const = 0;
 
-    // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise.
+    // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise; "" after
+    // OK without one when every image keeps its own coordinate system.
     virtual const std::string& Result() const = 0;
+
+    // Converting GeoTIFFs to tables: the option to give each image its own coordinate system
+    // where its keys state one (on by default), offered only then.
+    virtual bool OwnSystemsOffered() const = 0;
+    virtual bool UseOwnSystems() const = 0;
+    virtual void SetUseOwnSystems(bool use) = 0;
+    // Whether every image of the run states its own system, so no common one is needed.
+    virtual bool OwnSystemsCoverEveryImage() const = 0;
 };
 
 }  // namespace marlo

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/program_folders.h"
+#include "projection/projection_list.h"
 #include "projection/projection_window.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -83,6 +84,15 @@ std::string UstalenieProjekcji(ConversionContext& form) {
     RunProcedure(form.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
                  [&] { choice = ChooseProjection(form); });
     return choice;
+}
+
+std::vector<std::string> CodeList(ConversionContext& form) {
+    for (const std::string& folder : {form.programFolder, form.shippedProjectionFolder}) {
+        if (HoldsProjectionList(folder)) {
+            return ReadProjectionLines(form, JoinPath(folder, kProjectionListName));
+        }
+    }
+    return {};
 }
 
 std::string ShippedProjectionFolder() {

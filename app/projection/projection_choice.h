@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "state/conversion_context.h"
 
@@ -9,6 +10,10 @@ namespace marlo {
 // The CoordSys clause for this run's tables, chosen by the user; "error" when none was chosen
 // (conversionFailed is then set), "" after an unexpected failure, which has been reported.
 std::string UstalenieProjekcji(ConversionContext& form);
+
+// The projection list that codes are looked up in: the located one, else the one shipped with
+// the program; no lines when there is neither.
+std::vector<std::string> CodeList(ConversionContext& form);
 
 // The folder of the projection list shipped with the program: installed beside the program
 // (<program folder>/../share/marlo/projections), in the source tree of a build, or in the

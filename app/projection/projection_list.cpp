@@ -1,6 +1,7 @@
 #include "projection/projection_list.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/utf8.h"
 
@@ -50,7 +51,84 @@ std::optional<ProjectionEntry> ParseProjectionLine(const std::string& line) {
     if (close == std::string::npos || close == open + 1 || parametersStart >= line.size()) {
         return std::nullopt;
     }
-    return ProjectionEntry{line.substr(open + 1, close - open - 1), line.substr(parametersStart)};
+    ProjectionEntry entry{line.substr(open + 1, close - open - 1), line.substr(parametersStart)};
+    const auto mark = entry.name.rfind("\\p");
+    const bool coded = mark != std::string::npos && mark + 2 < entry.name.size() &&
+                       mark + 2 + 9 >= entry.name.size() &&
+                       entry.name.find_first_not_of("0123456789", mark + 2) == std::string::npos;
+    if (coded) {
+        entry.epsg = std::stoi(entry.name.substr(mark + 2));
+        entry.name.erase(mark);
+    }
+    return entry;
+}
+
+std::string CoordSysClause(const ProjectionEntry& entry) {
+    return "CoordSys Earth Projection " + entry.parameters;
+}
+
+namespace {
+
+constexpr std::string_view kClausePrefix = "CoordSys Earth Projection";
+
+// A clause's parameters one by one: numbers as numbers, anything else as its text without
+// blanks; a Bounds part and what follows are not part of the system.
+std::vector<std::string> ClauseTerms(std::string text) {
+    const auto start = text.find(kClausePrefix);
+    text = start == std::string::npos ? text : text.substr(start + kClausePrefix.size());
+    if (const auto bounds = utf8::CaseFolded(text).find(utf8::CaseFolded("Bounds"));
+        bounds != std::u32string::npos) {
+        text = text.substr(0, bounds);
+    }
+    std::vector<std::string> terms;
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+        auto end = text.find(',', begin);
+        end = end == std::string::npos ? text.size() : end;
+        std::string term = text.substr(begin, end - begin);
+        std::erase_if(term, [](char c) { return c == ' ' || c == '\t'; });
+        char* parsedEnd = nullptr;
+        const double value = std::strtod(term.c_str(), &parsedEnd);
+        const bool number = !term.empty() && parsedEnd == term.c_str() + term.size();
+        terms.push_back(number ? std::to_string(value) : term);
+        begin = end + 1;
+    }
+    return terms;
+}
+
+template <class Matches>
+std::optional<ProjectionEntry> FirstCodedEntry(const std::vector<std::string>& lines,
+                                               Matches matches) {
+    for (const std::string& line : lines) {
+        if (IsGroupHeader(line)) {
+            continue;
+        }
+        const auto entry = ParseProjectionLine(line);
+        if (entry && entry->epsg != 0 && matches(*entry)) {
+            return entry;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ProjectionEntry> EntryForClause(const std::vector<std::string>& lines,
+                                              const std::string& coordSysLine) {
+    const std::vector<std::string> wanted = ClauseTerms(coordSysLine);
+    return FirstCodedEntry(lines, [&](const ProjectionEntry& entry) {
+        return ClauseTerms(CoordSysClause(entry)) == wanted;
+    });
+}
+
+std::optional<ProjectionEntry> EntryForCode(const std::vector<std::string>& lines,
+                                            std::int32_t epsg) {
+    return FirstCodedEntry(lines,
+                           [epsg](const ProjectionEntry& entry) { return entry.epsg == epsg; });
+}
+
+CoordinateSystemCode SystemOf(const ProjectionEntry& entry) {
+    return {ClauseTerms(entry.parameters).front() == std::to_string(1.0), entry.epsg};
 }
 
 std::vector<std::size_t> GroupProjectionLines(const std::vector<std::string>& lines,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,9 +16,12 @@ namespace marlo {
 
 // A projection line taken apart: the name between its first two double quotes, and the
 // parameters from the third character after the first double quote that a comma follows.
+// MapInfo marks an entry's EPSG code by "\p" and the code at the end of the name, inside the
+// quotes ("CS92\p2180"): the code is taken off the name.
 struct ProjectionEntry {
     std::string name;
     std::string parameters;
+    std::int32_t epsg = 0;
 };
 
 // Every line of the file, empty ones included, in file order.
@@ -38,6 +42,18 @@ std::vector<std::size_t> GroupProjectionLines(const std::vector<std::string>& li
 // The first line that is no group header and contains `text`, whatever the letter case.
 std::optional<std::size_t> FindProjectionLine(const std::vector<std::string>& lines,
                                               const std::string& text);
+
+// The CoordSys clause of an entry, as tables hold it.
+std::string CoordSysClause(const ProjectionEntry& entry);
+// The coded entry whose clause a table's CoordSys line states (blanks, number spellings and a
+// Bounds part aside); nothing when no coded entry matches.
+std::optional<ProjectionEntry> EntryForClause(const std::vector<std::string>& lines,
+                                              const std::string& coordSysLine);
+// The entry with the EPSG code; nothing when the list has none.
+std::optional<ProjectionEntry> EntryForCode(const std::vector<std::string>& lines,
+                                            std::int32_t epsg);
+// A geographic system (MapInfo's projection type 1, longitude/latitude) or a projected one.
+CoordinateSystemCode SystemOf(const ProjectionEntry& entry);
 
 // Whether `text` contains `part`, letters compared without regard to case (the letters of
 // the ANSI code page: ASCII and the Latin letters of Windows-1250).

@@ -1,5 +1,7 @@
 #include "projection/projection_window.h"
 
+#include <algorithm>
+
 #include "projection/projection_list.h"
 #include "text/catalogue.h"
 
@@ -50,6 +52,7 @@ void ProjectionChooser::Load() {
     if (!groupHeaderLines_.empty() && groupHeaderLines_.front() == 0) {
         cmbGroup_Click(0);
     }
+    PreselectOwnSystem();
 }
 
 std::string ProjectionChooser::Caption() const {
@@ -151,8 +154,50 @@ void ProjectionChooser::cmdOK_Click() {
         if (const auto projection = ParseProjectionLine(projectionLines_[*line])) {
             result_ = kClauseStart + projection->parameters;
         }
+    } else if (UseOwnSystems() && OwnSystemsCoverEveryImage()) {
+        result_.clear();
     }
+    form_.useOwnSystems = UseOwnSystems();
     closed_ = true;
+}
+
+bool ProjectionChooser::OwnSystemsOffered() const {
+    return form_.offerOwnSystems;
+}
+
+bool ProjectionChooser::UseOwnSystems() const {
+    return form_.offerOwnSystems && useOwnSystems_;
+}
+
+void ProjectionChooser::SetUseOwnSystems(bool use) {
+    useOwnSystems_ = use;
+}
+
+bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
+    return form_.offerOwnSystems &&
+           std::none_of(form_.ownClauses.begin(), form_.ownClauses.end(),
+                        [](const std::string& clause) { return clause.empty(); });
+}
+
+// The first image's own system, selected in its group, so that the window opens on it.
+void ProjectionChooser::PreselectOwnSystem() {
+    const auto first = std::find_if(form_.ownClauses.begin(), form_.ownClauses.end(),
+                                    [](const std::string& clause) { return !clause.empty(); });
+    if (!form_.offerOwnSystems || first == form_.ownClauses.end()) {
+        return;
+    }
+    for (std::size_t group = 0; group < groupHeaderLines_.size(); ++group) {
+        const std::vector<std::size_t> lines =
+            GroupProjectionLines(projectionLines_, groupHeaderLines_[group]);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto entry = ParseProjectionLine(projectionLines_[lines[i]]);
+            if (entry && CoordSysClause(*entry) == *first) {
+                cmbGroup_Click(static_cast<int>(group));
+                SelectProjection(static_cast<int>(i));
+                return;
+            }
+        }
+    }
 }
 
 void ProjectionChooser::cmdCancel_Click() {

@@ -38,8 +38,13 @@ public:
     void CloseBox() override;
     bool IsClosed() const override;
     const std::string& Result() const override;
+    bool OwnSystemsOffered() const override;
+    bool UseOwnSystems() const override;
+    void SetUseOwnSystems(bool use) override;
+    bool OwnSystemsCoverEveryImage() const override;
 
 private:
+    void PreselectOwnSystem();
     // The projection line the shown name stands for.
     std::optional<std::size_t> ChosenLine() const;
 
@@ -56,6 +61,7 @@ private:
     std::string result_ = "error";
     bool closed_ = false;
     bool loaded_ = false;
+    bool useOwnSystems_ = true;
     std::string caption_;
     std::string label1Caption_;
     std::string label2Caption_;

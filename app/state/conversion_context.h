@@ -95,6 +95,15 @@ struct ConversionContext {
     std::string tableCoordSys;
     CoordinateSystemCode imageSystem;
     CoordinateSystemCode outputSystem;
+    // The projection list's lines that codes are looked up in, read once per run.
+    std::vector<std::string> codeList;
+    // GeoTIFF to table: each input image's own CoordSys clause ("" where it states none), whether
+    // the projection window offers them, whether the user keeps them, and the clause of the
+    // file being converted when it has its own.
+    std::vector<std::string> ownClauses;
+    bool offerOwnSystems = false;
+    bool useOwnSystems = true;
+    std::string fileCoordSysClause;
     std::int32_t imageWidth = 0;
     std::int32_t imageHeight = 0;
     bool conversionFailed = false;

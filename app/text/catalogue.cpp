@@ -54,7 +54,7 @@ constexpr std::array<TextPair, 33> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 15> kCaptions = {{
+constexpr std::array<TextPair, 16> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -70,6 +70,8 @@ constexpr std::array<TextPair, 15> kCaptions = {{
     {"Wybierz pliki...", "Select files..."},
     {"Kliknij aby otworzyć stronę...", "Click to open page..."},
     {"Wersja językowa:", "Language version:"},
+    // Added to the designed catalogue: the projection window's option for GeoTIFF input.
+    {"Użyj układu współrzędnych zapisanego w obrazie", "Use each image's own coordinate system"},
 }};
 
 template <std::size_t N>

@@ -1,6 +1,7 @@
 #include "ui/projection_dialog.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "projection/projection_window.h"
+#include "text/catalogue.h"
 
 namespace marlo::ui {
 
@@ -79,6 +81,16 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addSpacing(6);
     layout->addWidget(label2_);
     layout->addWidget(cmbProj_);
+    if (window.OwnSystemsOffered()) {
+        // GeoTIFFs that state their own coordinate system keep it, unless the user says not.
+        chkOwnSystem_ = new QCheckBox(QString::fromStdString(CaptionText(15)), this);
+        chkOwnSystem_->setObjectName("chkOwnSystem");
+        chkOwnSystem_->setChecked(window.UseOwnSystems());
+        connect(chkOwnSystem_, &QCheckBox::toggled, this,
+                [this](bool checked) { window_.SetUseOwnSystems(checked); });
+        layout->addSpacing(6);
+        layout->addWidget(chkOwnSystem_);
+    }
     layout->addSpacing(12);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -36,6 +37,7 @@ private:
     QComboBox* cmbGroup_;
     QLabel* label2_;
     QComboBox* cmbProj_;
+    QCheckBox* chkOwnSystem_ = nullptr;
     QPushButton* cmdCancel_;
     QPushButton* cmdOK_;
 };

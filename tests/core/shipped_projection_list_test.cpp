@@ -20,6 +20,7 @@ constexpr char kShippedList[] = MARLO_DATA_SOURCE_DIR "/projections/mapinfow.prj
 struct Entry {
     std::string name;
     std::string parameters;
+    int epsg = 0;
 };
 
 struct Group {
@@ -68,7 +69,7 @@ std::string GroupName(const std::string& header, Problems& problems) {
 
 // A projection line must read the same under the window's rules (name between the first two
 // quotes, parameters from the third character after the first quote-comma) as it was written:
-// '"' name '", ' parameters.
+// '"' name '\p' EPSG code '", ' parameters. Every shipped entry carries its code.
 Entry ProjectionEntry(const std::string& line, Problems& problems) {
     const std::size_t nameEnd = line.find('"', 1);
     const bool shaped = line.size() > 1 && line[0] == '"' && nameEnd != std::string::npos &&
@@ -79,7 +80,14 @@ Entry ProjectionEntry(const std::string& line, Problems& problems) {
         problems.push_back("not '\"name\", parameters': " + line);
         return {};
     }
-    return {line.substr(1, nameEnd - 1), line.substr(nameEnd + 3)};
+    std::string name = line.substr(1, nameEnd - 1);
+    const auto mark = name.rfind("\\p");
+    if (mark == std::string::npos || mark + 2 == name.size() ||
+        name.find_first_not_of("0123456789", mark + 2) != std::string::npos) {
+        problems.push_back("no EPSG code after the name: " + line);
+        return {};
+    }
+    return {name.substr(0, mark), line.substr(nameEnd + 3), std::stoi(name.substr(mark + 2))};
 }
 
 // Every line must belong to a group: a header, its projections, one empty line, the next header.
@@ -120,6 +128,7 @@ protected:
         for (const Group& group : groups_) {
             for (const Entry& entry : group.entries) {
                 parameters_[group.name][entry.name] = entry.parameters;
+                codes_[entry.name] = entry.epsg;
             }
         }
     }
@@ -138,6 +147,7 @@ protected:
     std::vector<Group> groups_;
     Problems problems_;
     std::map<std::string, std::map<std::string, std::string>> parameters_;
+    std::map<std::string, int> codes_;
 };
 
 TEST_F(ShippedProjectionListTest, EveryLineHasTheShapeTheWindowReads) {
@@ -190,6 +200,9 @@ TEST_F(ShippedProjectionListTest, HoldsTheSystemsUsedInPolandAndEurope) {
     EXPECT_EQ(ParametersOf(" Europe ", "ETRS89-extended / LCC Europe"),
               "3, 115, \"m\", 10, 52, 35, 65, 4000000, 2800000");
     EXPECT_EQ(ParametersOf(" Europe ", "WGS 84 / Pseudo-Mercator"), "10, 157, \"m\", 0");
+    EXPECT_EQ(codes_.at("ETRF2000-PL / CS92"), 2180);
+    EXPECT_EQ(codes_.at("WGS 84"), 4326);
+    EXPECT_EQ(codes_.at("WGS 84 / UTM zone 34N"), 32634);
 }
 
 TEST_F(ShippedProjectionListTest, ListsEveryWgs84UtmZoneWithItsMeridian) {

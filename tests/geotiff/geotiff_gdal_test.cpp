@@ -153,6 +153,9 @@ const std::vector<Variant>& Variants() {
         Translated("TiledWithOverviews", "-co TILED=YES -co BLOCKXSIZE=32 -co BLOCKYSIZE=32",
                    "2 4"),
         Translated("LzwWithOverviews", "-co COMPRESS=LZW", "2"),
+        Translated("BigTiff", "-co BIGTIFF=YES -co TILED=YES -co BLOCKXSIZE=32 -co BLOCKYSIZE=32"),
+        Translated("BigEndian", "-co ENDIANNESS=BIG -co COMPRESS=DEFLATE", "2"),
+        Translated("BigEndianBigTiff", "-co ENDIANNESS=BIG -co BIGTIFF=YES"),
         {"Pages",
          [](const TempFolder& scratch, const std::string& image) {
              Gdal("gdal_translate -q " + Quoted(Gradient(scratch)) + " " + Quoted(image));

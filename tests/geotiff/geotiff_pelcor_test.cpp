@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "formats/geotiff/geotiff.h"
+#include "gdal_tools.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 #include "text/catalogue.h"
@@ -54,6 +55,28 @@ TEST_F(GeoTiffPelcorTest, AFailedTaggingLeavesNoCopy) {
               MessageText(msg::ErrorWritingHeader) + "\r" + output + "/sheet.tif");
     EXPECT_TRUE(std::filesystem::is_empty(output));
     EXPECT_EQ(ReadBytes(input + "/sheet.tif"), bytes);
+}
+
+// Orthophoto mosaics over 4 GiB are BigTIFF: a sparse one takes its tags past the 4 GiB mark,
+// where only 64-bit offsets reach, and GDAL reads them with the pixels unchanged.
+TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
+    test::TiffLayout layout;
+    layout.bigTiff = true;
+    const std::string path = input + "/mosaic.tif";
+    test::WriteTiff(path, layout);
+    std::error_code error;
+    std::filesystem::resize_file(path, (std::uint64_t{1} << 32) + 4096, error);
+    if (error) {
+        GTEST_SKIP() << "no sparse file over 4 GiB here: " << error.message();
+    }
+    const test::GdalImage before = test::DescribeWithGdal(path);
+    WriteGeoTiff(t.form.pelcorLibrary, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25}, {false, 2180},
+                 path);
+    const test::GdalImage after = test::DescribeWithGdal(path);
+    EXPECT_EQ(after.warnings, "");
+    EXPECT_EQ(after.checksums, before.checksums);
+    EXPECT_EQ(after.geoTransform, (std::vector<double>{999.75, 0.5, 0, 2000.75, 0, -0.5}));
+    EXPECT_GT(std::filesystem::file_size(path), std::uint64_t{1} << 32);
 }
 
 }  // namespace

@@ -264,8 +264,8 @@ std::vector<Refused> RefusedFiles() {
     return {
         {"Empty", ""},
         {"ShorterThanTheHeader", plain.substr(0, 7)},
-        {"BigEndian", WithHeader(std::string("MM\0\x2a", 4), geo)},
-        {"BigTiff", WithHeader(std::string("II\x2b\0", 4), geo)},
+        {"BigEndianMarkOnALittleEndianFile", WithHeader(std::string("MM\0\x2a", 4), geo)},
+        {"BigTiffMarkOnAClassicFile", WithHeader(std::string("II\x2b\0", 4), geo)},
         {"DirectoryPastTheEnd",
          plain.substr(0, 4) + U32(static_cast<std::uint32_t>(plain.size())) + plain.substr(8)},
         {"DirectoryCutShort", plain.substr(0, directory + 2 + 12 * 4)},

@@ -164,7 +164,8 @@ def build_lines():
             if name.lower() in names:
                 raise SystemExit(f"EPSG:{code}: name {name!r} twice in group {group}")
             names.add(name.lower())
-            entries.append(f'"{name}", {parameters}')
+            # MapInfo's own convention: the EPSG code after the name, inside the quotes.
+            entries.append(f'"{name}\\p{code}", {parameters}')
         if not entries:
             continue
         if lines:

@@ -26,6 +26,22 @@ void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const s
     }
 }
 
+// What Pelcor reads of a file's GeoKeys, with its result.
+struct Keys {
+    std::int32_t result = kPelcorFailure;
+    std::int32_t rasterType = 0;
+    std::int32_t modelType = 0;
+    std::int32_t epsg = 0;
+};
+
+Keys ReadKeys(const std::string& pelcorLibrary, const std::string& path) {
+    auto& tiffHdrReadKeysInt =
+        BoundFunction<TiffHdrReadKeysInt>(pelcorLibrary, "tiffHdrReadKeysInt");
+    Keys keys;
+    keys.result = tiffHdrReadKeysInt(path.c_str(), &keys.rasterType, &keys.modelType, &keys.epsg);
+    return keys;
+}
+
 bool AnythingAt(const std::string& path) {
     struct stat entry {};
     return ::lstat(path.c_str(), &entry) == 0;
@@ -79,18 +95,19 @@ GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string&
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
                                                &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
     CheckPelcorResult(result, msg::ErrorReadingHeader, path);
-    auto& tiffHdrReadKeysInt =
-        BoundFunction<TiffHdrReadKeysInt>(pelcorLibrary, "tiffHdrReadKeysInt");
-    std::int32_t rasterType = 0;
-    std::int32_t modelType = 0;
-    std::int32_t epsg = 0;
-    CheckPelcorResult(tiffHdrReadKeysInt(path.c_str(), &rasterType, &modelType, &epsg),
-                      msg::ErrorReadingHeader, path);
-    contents.rasterType = rasterType == 2   ? RasterType::PixelIsPoint
-                          : rasterType == 0 ? RasterType::NoKeys
-                                            : RasterType::PixelIsArea;
-    contents.system = {modelType == 2, epsg};
+    const Keys keys = ReadKeys(pelcorLibrary, path);
+    CheckPelcorResult(keys.result, msg::ErrorReadingHeader, path);
+    contents.rasterType = keys.rasterType == 2   ? RasterType::PixelIsPoint
+                          : keys.rasterType == 0 ? RasterType::NoKeys
+                                                 : RasterType::PixelIsArea;
+    contents.system = {keys.modelType == 2, keys.epsg};
     return contents;
+}
+
+CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path) {
+    const Keys keys = ReadKeys(pelcorLibrary, path);
+    return keys.result == kPelcorSuccess ? CoordinateSystemCode{keys.modelType == 2, keys.epsg}
+                                         : CoordinateSystemCode{};
 }
 
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,

@@ -23,6 +23,9 @@ struct GeoTiffContents {
 // The georeference in the tags of the TIFF at `path`, read by Pelcor (`pelcorLibrary`).
 // Refuses tags Pelcor cannot read (message 11).
 GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
+// The coordinate system the GeoKeys of the TIFF at `path` state; code 0 when they state none
+// or the file cannot be read.
+CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path);
 // Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and,
 // when it has a code, the coordinate system; refuses (message 17, naming `shownPath`) when
 // Pelcor cannot.

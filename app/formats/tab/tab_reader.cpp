@@ -18,6 +18,7 @@ namespace {
 // The image reference and the coordinate texts of every control point.
 struct TableLines {
     std::string imageReference;
+    std::string coordSys;
     std::vector<ControlPointText> points;
 };
 
@@ -52,6 +53,8 @@ TableLines ReadTableLines(const FileSystemService& files, const std::string& inp
         }
         if (IsControlPointLine(line)) {
             table.points.push_back(ControlPointTextOf(line));
+        } else if (IsCoordSysLine(line)) {
+            table.coordSys = line;
         }
     }
     stream.Close();
@@ -258,8 +261,10 @@ void ReadRasterTable(ConversionContext& form, const std::string& inputPath) {
     // Nothing of the previous table may be written under this one's name.
     form.rasterFileName.clear();
     form.rasterFolder.clear();
+    form.tableCoordSys.clear();
     const TableContents table = ReadTable(form.fileSystem, form.numbers, inputPath);
     form.WorldParams = table.georeference;
+    form.tableCoordSys = table.coordSys;
     LocateImage(form, table.imageReference, inputPath);
 }
 
@@ -275,7 +280,8 @@ TableContents ReadTable(const FileSystemService& files, const NumberTextServices
         throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
                       MessageIcon::Information);
     }
-    return {table.imageReference, FitGeoreference(ControlPointsOf(numbers, table.points))};
+    return {table.imageReference, FitGeoreference(ControlPointsOf(numbers, table.points)),
+            table.coordSys};
 }
 
 void OdczytTAB(ConversionContext& form, const std::string& inputPath) {

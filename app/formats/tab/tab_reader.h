@@ -11,6 +11,7 @@ namespace marlo {
 struct TableContents {
     std::string imageReference;
     Georeference georeference;
+    std::string coordSys;  // the CoordSys line, "" when there is none
 };
 
 // Reads the table at `inputPath`. Refuses a missing file (message 7), fewer than three control

@@ -85,8 +85,11 @@ void WriteTableFile(ConversionContext& form, const std::string& inputPath) {
     }
     RequireReplaceableOutput(form, tablePath);
     GetTiffInfo(form, imagePath);
+    // An image that states its own coordinate system keeps it, when the user chose so.
+    const std::string& clause =
+        form.fileCoordSysClause.empty() ? form.coordSysClause : form.fileCoordSysClause;
     WriteTable(form.fileSystem, form.numbers, tablePath, imageName, form.WorldParams,
-               {form.imageWidth, form.imageHeight}, form.coordSysClause);
+               {form.imageWidth, form.imageHeight}, clause);
 }
 
 }  // namespace

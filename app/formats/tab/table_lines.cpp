@@ -38,6 +38,10 @@ std::size_t After(std::size_t from) {
 
 }  // namespace
 
+bool IsCoordSysLine(std::string_view line) {
+    return ContainsIgnoringCase(line, "coordsys");
+}
+
 bool IsImageLine(std::string_view line) {
     return ContainsIgnoringCase(line, "file \"");
 }

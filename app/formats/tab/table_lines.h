@@ -17,6 +17,9 @@ bool IsImageLine(std::string_view line);
 // with every double quote removed. Text after the closing quote stays part of it.
 std::string ImageReferenceOf(std::string_view line);
 
+// A line that holds "CoordSys" in any letter case, outside a control point's label.
+bool IsCoordSysLine(std::string_view line);
+
 // A line that holds "Label" in any letter case, a double quote, ",", "(" and ")".
 bool IsControlPointLine(std::string_view line);
 
