@@ -117,6 +117,15 @@ TEST_F(ProjectionWindowTest, NoBlankAfterTheCommaLosesTheFirstParameterCharacter
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 2, 104");
 }
 
+// MapInfo's EPSG mark after the name is never shown; "\p" without a code stays in the name.
+TEST_F(ProjectionWindowTest, AnEntrysCodeIsNotPartOfItsName) {
+    ProjectionWindow& w = Open("--- G ---\r\n\"CS92\\p2180\", 8, 104\r\n\"Odd\\p\", 1, 104\r\n");
+    EXPECT_EQ(w.ProjectionNames(), (std::vector<std::string>{"CS92", "Odd\\p"}));
+    w.SelectProjection(0);
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104");
+}
+
 TEST_F(ProjectionWindowTest, LinesThatBreakTheFormatArePassedOver) {
     ProjectionWindow& w = Open(
         "--- G ---\r\n"
