@@ -113,7 +113,11 @@ void Validate(const Options& options) {
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
                     std::ostream& errors) {
+    // After "--" every argument is a file name, "-h" too.
     for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            break;
+        }
         if (argument == "--help" || argument == "-h") {
             out << kUsage;
             return kExitDone;

@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <set>
 
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -68,6 +71,37 @@ void RequireReplaceableOutput(ConversionContext& form, const std::string& path) 
     if (form.fileSystem.FileExists(path) && !CanEditFile(form, path)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
     }
+}
+
+void WriteOutputFile(const FileSystemService& files, const std::string& path,
+                     const std::vector<std::string>& lines) {
+    try {
+        files.WriteTextFile(path, lines);
+    } catch (const RunTimeError&) {
+        throw Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+    }
+}
+
+bool IsImageFile(const std::string& path) {
+    static const std::set<std::string> kImageExtensions = {
+        "tif", "tiff", "jpg", "jpeg", "png", "gif", "bmp", "jp2", "j2k", "ecw", "sid"};
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return false;
+    }
+    if (kImageExtensions.contains(LowerCaseExtension(path))) {
+        return true;
+    }
+    std::ifstream file(path, std::ios::binary);
+    char magic[4] = {};
+    file.read(magic, sizeof magic);
+    const std::string head(magic, static_cast<std::size_t>(file.gcount()));
+    for (const char* tiff : {"II\x2a\0", "MM\0\x2a", "II\x2b\0", "MM\0\x2b"}) {
+        if (head == std::string(tiff, 4)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path) {

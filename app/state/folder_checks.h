@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "state/conversion_context.h"
 
@@ -20,6 +21,16 @@ std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& pa
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
 void RequireReplaceableOutput(ConversionContext& form, const std::string& path);
+
+// Writes a text output whole (see FileSystemService::WriteTextFile); a write the system refuses
+// (a full disk, a folder that became read-only) is message 15 naming the file, and the old
+// file stays as it was.
+void WriteOutputFile(const FileSystemService& files, const std::string& path,
+                     const std::vector<std::string>& lines);
+
+// Whether the regular file at `path` is an image a world file can serve: a TIFF by its header,
+// or a file with the extension of an image format GDAL's world-file convention covers.
+bool IsImageFile(const std::string& path);
 
 // The TIFF image beside `path` under the same name, ".tif" before ".tiff", found as an input.
 std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path);

@@ -89,13 +89,17 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
     return path.substr(0, ExtensionDot(path)) + extension;
 }
 
+std::string LowerCaseExtension(const std::string& path) {
+    return LowerAscii(ExtensionOf(path));
+}
+
 bool IsTiffName(const std::string& path) {
-    const std::string extension = LowerAscii(ExtensionOf(path));
+    const std::string extension = LowerCaseExtension(path);
     return extension == "tif" || extension == "tiff";
 }
 
 bool IsWorldFileName(const std::string& path) {
-    return LowerAscii(ExtensionOf(path)) == "tfw";
+    return LowerCaseExtension(path) == "tfw";
 }
 
 std::string WorldFileNameFor(const std::string& imagePath) {

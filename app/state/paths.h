@@ -22,6 +22,9 @@ std::string GetAbsolutePath(const std::string& BasePath, const std::string& Rela
 // ".tfw" gives /maps/2024.05/7.125.15.23.tfw; a name without one gets `extension` added.
 std::string ReplaceExtension(const std::string& path, const std::string& extension);
 
+// The extension after the last "." of the file name, in lower case ("" when there is none).
+std::string LowerCaseExtension(const std::string& path);
+
 // Whether the file name ends in ".tif" or ".tiff", in any letter case.
 bool IsTiffName(const std::string& path);
 

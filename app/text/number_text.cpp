@@ -164,7 +164,11 @@ const RegionalSettings& FileNumberSettings() {
 }
 
 std::string FileNumberText(const NumberTextServices& services, double value) {
-    return GenStringVithDots(services, NumberText(value, FileNumberSettings()));
+    const std::string text = GenStringVithDots(services, NumberText(value, FileNumberSettings()));
+    // Fifteen digits can round a value near the largest double past it: such a text would not
+    // read back, so it is an overflow before anything is written.
+    ToDouble(text, FileNumberSettings());
+    return text;
 }
 
 std::string FromFileNumberText(const NumberTextServices& services, const std::string& text) {

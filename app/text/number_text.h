@@ -34,7 +34,7 @@ std::string GenStringVithDots(const NumberTextServices& services, const std::str
 // Numbers in files always have "." as their decimal sign, whatever the user's: the user's sign
 // is for text the user types. These settings read and write them.
 const RegionalSettings& FileNumberSettings();
-// A number as files hold it.
+// A number as files hold it; run-time error 6 for one whose text would not read back.
 std::string FileNumberText(const NumberTextServices& services, double value);
 // Number text from a file made fit for FileNumberSettings(): a "," (as some files have it)
 // becomes ".".

@@ -33,6 +33,10 @@ protected:
 TEST_F(MarloConvertTest, HelpPrintsTheUsage) {
     EXPECT_EQ(Run({"--help"}), cli::kExitDone);
     EXPECT_NE(out.str().find("--from FORMAT --to FORMAT"), std::string::npos);
+    // After "--", "-h" is a file name: here one that does not exist.
+    out.str("");
+    EXPECT_EQ(Run({"--from", "tfw", "--to", "tab", "--", "-h"}), cli::kExitUsage);
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {

@@ -70,10 +70,14 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     if (AnythingAt(target)) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
-    const std::string temporary = TemporaryNameBeside(target);
-    if (!form.fileSystem.FolderExists(outputFolder) ||
-        CopyToNewFile(source, temporary) != CopyOutcome::Copied) {
+    if (!form.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+    }
+    const std::string temporary = TemporaryNameBeside(target);
+    if (CopyToNewFile(source, temporary) != CopyOutcome::Copied) {
+        // The source could be read: what failed is the copy in the output folder (a full
+        // disk, say), and none of it is left behind.
+        throw Refusal(MessageText(msg::UnableToUpdate) + target, MessageIcon::None);
     }
     PendingOutput copy(target, temporary);
     SetAttributesArchive(form, temporary, attr::Archive);
@@ -81,7 +85,13 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
     WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, form.outputSystem, target);
-    if (!copy.CommitAsNew()) {
+    bool committed = false;
+    try {
+        committed = copy.CommitAsNew();
+    } catch (const RunTimeError&) {
+        throw Refusal(MessageText(msg::UnableToUpdate) + target, MessageIcon::None);
+    }
+    if (!committed) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
 }

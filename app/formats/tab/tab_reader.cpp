@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/tab/table_lines.h"
+#include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
@@ -240,6 +241,12 @@ void LocateImage(ConversionContext& form, const std::string& imageReference,
     }
     const ImageLocation image = LocationOf(form, reference, inputPath);
     if (const auto onDisk = form.fileSystem.FindInput(image.lookedFor)) {
+        // Only an image counts: a table naming any other file must not put a world file, or
+        // anything else, beside it.
+        if (!IsImageFile(*onDisk)) {
+            throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
+                          MessageIcon::Information, inputPath);
+        }
         // The spelling on disk, so that a world file written beside the image gets the
         // image's own name (a table naming A.TIF for a.tif gives a.tfw).
         form.rasterFolder = FolderOfPath(*onDisk);

@@ -112,7 +112,7 @@ void WriteTable(const FileSystemService& files, const NumberTextServices& number
     if (ClauseChosen(coordSysClause)) {
         lines.push_back("  " + coordSysClause);
     }
-    files.WriteTextFile(tablePath, lines);
+    WriteOutputFile(files, tablePath, lines);
 }
 
 void ZapisTAB(ConversionContext& form, const std::string& inputPath) {

@@ -70,7 +70,7 @@ void WriteWorldFile(const FileSystemService& files, const NumberTextServices& nu
     for (double value : values) {
         lines.push_back(FileNumberText(numbers, value));
     }
-    files.WriteTextFile(path, lines);
+    WriteOutputFile(files, path, lines);
 }
 
 void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
