@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/io_faults.h"
+
 namespace marlo {
 
 namespace {
@@ -80,11 +82,14 @@ CopyOutcome CopyToNewFile(const std::string& source, const std::string& target) 
         return CopyOutcome::Failed;
     }
     FileDescriptor out(
-        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
+        IoFaultDue(IoOperation::Create)
+            ? -1
+            : ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
     if (!out.valid()) {
         return errno == EEXIST ? CopyOutcome::TargetExists : CopyOutcome::Failed;
     }
-    const bool copied = CopyContents(in.get(), out.get(), info.st_size);
+    const bool copied =
+        !IoFaultDue(IoOperation::Write) && CopyContents(in.get(), out.get(), info.st_size);
     if (out.Close() && copied) {
         return CopyOutcome::Copied;
     }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <random>
 
+#include "platform/io_faults.h"
 #include "platform/run_time_error.h"
 
 namespace marlo {
@@ -39,6 +40,9 @@ std::string NamePart(const std::string& path) {
 // Moves `from` to `to` unless something is at `to`: renameat2 where the file system offers
 // it, a hard link (which never replaces) elsewhere.
 int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (IoFaultDue(IoOperation::Rename)) {
+        return errno;
+    }
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return 0;
     }
@@ -63,7 +67,10 @@ std::string TemporaryNameBeside(const std::string& target) {
 PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
     for (int attempt = 0; attempt < kNameAttempts && descriptor_ < 0; ++attempt) {
         temporary_ = TemporaryNameBeside(target_);
-        descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        descriptor_ =
+            IoFaultDue(IoOperation::Create)
+                ? -1
+                : ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor_ < 0 && errno != EEXIST) {
             RaiseWriteError(errno, target_);
         }
@@ -88,7 +95,9 @@ PendingOutput::~PendingOutput() {
 void PendingOutput::Write(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
+        const ssize_t put = IoFaultDue(IoOperation::Write)
+                                ? -1
+                                : ::write(descriptor_, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno == EINTR) {
             continue;
         }
@@ -117,7 +126,7 @@ void PendingOutput::CommitReplacing() {
     if (::lstat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         ::chmod(temporary_.c_str(), old.st_mode & 07777);
     }
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (IoFaultDue(IoOperation::Rename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
         RaiseWriteError(errno, target_);
     }
     committed_ = true;
