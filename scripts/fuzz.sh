@@ -1,42 +1,69 @@
 #!/usr/bin/env bash
-# Fuzzes Pelcor's four exports for a bounded time under AddressSanitizer and UndefinedBehavior-
-# Sanitizer. Any crash fails the run, and its input is kept in tests/pelcor/regressions/, which
-# the tests replay from then on.
+# Fuzzes every parser of untrusted bytes under AddressSanitizer and UndefinedBehaviorSanitizer:
+#   scripts/fuzz.sh [SECONDS] [TARGET...]      (20 s for each of all targets by default)
+# Each target starts from its corpus kept in tests/fuzz/corpus and from every regression input
+# in tests/fuzz/regressions; what it learns stays in build-fuzz/. A crash or a broken property
+# fails the run; its input is kept in build-fuzz/artifacts/TARGET/, to be committed to
+# tests/fuzz/regressions/TARGET/, which the tests replay from then on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${PELCOR_FUZZ_SECONDS:-45}
+seconds=${1:-${FUZZ_SECONDS:-20}}
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(table_reader world_file number_text text_encoding projection_list pelcor_read
+           pelcor_write)
+fi
+
 out=build-fuzz
-mkdir -p "$out/corpus" "$out/seeds" "$out/artifacts"
-# The target rewrites its scratch file on every run: keep it in memory when the machine allows.
+mkdir -p "$out/objects"
+# The targets rewrite scratch files on every run: keep them in memory when the machine allows.
 scratch=$(mktemp -d -p "$([ -d /dev/shm ] && echo /dev/shm || echo "$PWD/$out")")
 trap 'rm -rf "$scratch"' EXIT
-rm -f "$out"/artifacts/*
 
-flags=(-std=c++20 -g -O1 -Wall -Wextra -Ipelcor/include -Ipelcor/src -Itests)
-echo "building the fuzzer"
-clang++ "${flags[@]}" pelcor/src/*.cpp tests/support/tiff_builder.cpp pelcor/fuzz/make_seeds.cpp \
-        -o "$out/make_seeds" &
-seeds_build=$!
-clang++ "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        pelcor/src/*.cpp pelcor/fuzz/pelcor_fuzz.cpp -o "$out/pelcor_fuzz"
-wait "$seeds_build"
-"$out/make_seeds" "$out/seeds"
+common=(-std=c++20 -g -O1 -Wall -Wextra -fno-sanitize-recover=all -Iapp -Ipelcor/include
+        -Ipelcor/src -Itests/fuzz -DMARLO_VERSION_MAJOR=1 -DMARLO_VERSION_MINOR=0
+        -DMARLO_VERSION_REVISION=1 -DMARLO_DATA_INSTALL_DIR=\"/usr/share/marlo\")
+echo "building the fuzz targets"
+mapfile -t sources < <(find app/platform app/errors app/text app/state app/formats app/projection \
+                         app/conversion app/presenters pelcor/src -name '*.cpp' | sort)
+sources+=(tests/fuzz/fuzz_support.cpp tests/fuzz/core_targets.cpp tests/fuzz/pelcor_targets.cpp)
+objects=()
+for source in "${sources[@]}"; do
+  object="$out/objects/$(echo "$source" | tr '/' '_').o"
+  objects+=("$object")
+  if [ ! -f "$object" ] || [ "$source" -nt "$object" ]; then
+    clang++ "${common[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$source" \
+            -o "$object" &
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n; done
+  fi
+done
+wait
 
-echo "fuzzing for ${seconds} s"
+camel() { echo "$1" | sed -E 's/(^|_)([a-z])/\U\2/g'; }
 status=0
-TMPDIR="$scratch" "$out/pelcor_fuzz" -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
-    -artifact_prefix="$PWD/$out/artifacts/" \
-    "$out/corpus" "$out/seeds" tests/pelcor/regressions >"$out/fuzz.log" 2>&1 || status=$?
-# The fuzzer's progress lines are many; its closing statistics (and any report) are enough.
-tail -n 25 "$out/fuzz.log"
-
-shopt -s nullglob
-found=("$out"/artifacts/*)
-if [ ${#found[@]} -gt 0 ]; then
-  cp "${found[@]}" tests/pelcor/regressions/
-  echo "fuzzing found ${#found[@]} failing input(s), kept in tests/pelcor/regressions/" >&2
-  exit 1
-fi
+for target in "${targets[@]}"; do
+  binary="$out/$target"
+  clang++ "${common[@]}" -fsanitize=fuzzer,address,undefined -DFUZZ_TARGET="$(camel "$target")" \
+          tests/fuzz/fuzz_main.cpp "${objects[@]}" -ldl -o "$binary"
+  mkdir -p "$out/corpus/$target" "$out/artifacts/$target" "tests/fuzz/regressions/$target"
+  rm -f "$out/artifacts/$target"/*
+  echo "fuzzing $target for ${seconds} s"
+  TMPDIR="$scratch" "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len=65536 -print_final_stats=1 -artifact_prefix="$PWD/$out/artifacts/$target/" \
+      "$out/corpus/$target" "tests/fuzz/corpus/$target" "tests/fuzz/regressions/$target" \
+      >"$out/$target.log" 2>&1 || status=1
+  grep -E '^stat::(number_of_executed_units|new_units_added)|^#[0-9]+[[:space:]]+DONE' "$out/$target.log" \
+      | sed "s/^/  $target: /" || true
+  shopt -s nullglob
+  found=("$out/artifacts/$target"/*)
+  shopt -u nullglob
+  if [ ${#found[@]} -gt 0 ]; then
+    tail -n 30 "$out/$target.log"
+    echo "$target: ${#found[@]} failing input(s) in $out/artifacts/$target/;" \
+         "commit them to tests/fuzz/regressions/$target/" >&2
+    status=1
+  fi
+done
 exit "$status"

@@ -1,0 +1,166 @@
+// Fuzz targets for the program's own readers of untrusted bytes.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "formats/tab/tab_reader.h"
+#include "formats/worldfile/world_file.h"
+#include "fuzz_targets.h"
+#include "platform/file_system.h"
+#include "platform/utf8.h"
+#include "projection/projection_list.h"
+#include "projection/projection_window.h"
+#include "state/conversion_context.h"
+#include "text/number_text.h"
+
+namespace marlo::fuzz {
+
+namespace {
+
+// Answers nothing and shows nothing: the targets look at what the readers return.
+class SilentUser final : public UserInteraction, public ErrorReportViewer {
+public:
+    void ShowMessage(const std::string&, MessageIcon, const std::string&) override {}
+    std::string ShowOpenFileDialog(const OpenFileDialogRequest&) override { return {}; }
+    std::string BrowseForFolder(const std::string&) override { return {}; }
+    void ShowErrorReport(const std::string&) override {}
+    void ShowProjectionWindow(ProjectionWindow& window) override { window.CloseBox(); }
+    void OpenUrl(const std::string&) override {}
+};
+
+struct Form {
+    SilentUser user;
+    FixedRegionalSettings regional{"."};
+    ConversionContext form{user, regional};
+};
+
+bool Close(double a, double b) {
+    return a == b || std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
+}
+
+}  // namespace
+
+int TableReader(const std::uint8_t* data, std::size_t size) {
+    Form f;
+    f.form.outputFormat = format::TFW;
+    const std::string path = Scratch("t.tab", data, size);
+    f.form.inputFolder = path.substr(0, path.rfind('/'));
+    OdczytTAB(f.form, path);  // reports its own errors: nothing may escape
+    return 0;
+}
+
+// Read, write and read again: what the program writes it reads back.
+int WorldFile(const std::uint8_t* data, std::size_t size) {
+    Form f;
+    const std::string path = Scratch("w.tfw", data, size);
+    try {
+        OdczytTFW(f.form, path);
+    } catch (const RunTimeError&) {
+        return 0;  // fewer than six numbers, an overflow: handed on, as designed
+    }
+    if (f.form.conversionFailed) {
+        return 0;
+    }
+    const WorldParameters read = f.form.WorldParams;
+    try {
+        ZapisTFW(f.form, Scratch("back.tif", data, 0));
+    } catch (const RunTimeError&) {
+        return 0;  // a value whose text would not read back is refused before writing
+    }
+    Form again;
+    OdczytTFW(again.form, path.substr(0, path.rfind('/')) + "/back.tfw");
+    const WorldParameters& back = again.form.WorldParams;
+    if (again.form.conversionFailed || !Close(read.pixelSizeX, back.pixelSizeX) ||
+        !Close(read.rotationY, back.rotationY) || !Close(read.rotationX, back.rotationX) ||
+        !Close(read.pixelSizeY, back.pixelSizeY) || !Close(read.originX, back.originX) ||
+        !Close(read.originY, back.originY)) {
+        Broken("a world file written does not read back");
+    }
+    return 0;
+}
+
+// The numeric test and conversion agree with strtod; a number's file text reads back.
+int NumberText(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (text.find('\0') == std::string::npos && IsNumeric(text, FileNumberSettings())) {
+        double value = 0;
+        try {
+            value = ToDouble(text, FileNumberSettings());
+        } catch (const RunTimeError&) {
+            return 0;  // out of the double range
+        }
+        const double reference = std::strtod(text.c_str(), nullptr);
+        if (!Close(value, reference)) {
+            Broken("ToDouble(" + text + ") differs from strtod");
+        }
+    }
+    if (size == sizeof(double)) {
+        double value = 0;
+        std::memcpy(&value, data, sizeof value);
+        Form f;
+        std::string written;
+        try {
+            written = FileNumberText(f.form.numbers, value);
+        } catch (const RunTimeError&) {
+            // Only what is not finite, or rounds past the largest double, may be refused.
+            if (std::isfinite(value) && std::abs(value) < 1.797693134862315e308) {
+                Broken("a finite number was refused");
+            }
+            return 0;
+        }
+        if (std::isnormal(value)) {
+            // Fifteen significant digits keep every normal number to 1e-14 of itself.
+            const double back = ToDouble(written, FileNumberSettings());
+            if (std::abs(back - value) > 1e-14 * std::abs(value)) {
+                Broken("the file text of a number does not read back: " + written);
+            }
+        }
+    }
+    return 0;
+}
+
+// Windows-1250 text survives a decode and encode byte for byte; any code page decodes to
+// valid UTF-8.
+int TextEncoding(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::string decoded = DecodeText(bytes, CodePage::Windows1250);
+    const bool readAsUtf8 = decoded == bytes || bytes.starts_with("\xEF\xBB\xBF");
+    if (!readAsUtf8 && EncodeAnsiText(decoded) != bytes) {
+        Broken("Windows-1250 bytes do not survive a round trip");
+    }
+    for (CodePage page : {CodePage::Windows1252, CodePage::Latin1}) {
+        const std::string text = DecodeText(bytes, page);
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            char32_t codePoint = 0;
+            if (!utf8::NextCodePoint(text, pos, codePoint) && text != bytes) {
+                Broken("a code page decodes to bytes that are not UTF-8");
+            }
+        }
+    }
+    return 0;
+}
+
+// A projection list of any bytes: the window loads it, every group and projection can be
+// picked, and the code lookups end.
+int ProjectionList(const std::uint8_t* data, std::size_t size) {
+    Form f;
+    const std::string path = Scratch("mapinfow.prj", data, size);
+    ProjectionChooser window(f.form, path);
+    window.Load();
+    for (int group = 0; group < static_cast<int>(window.GroupNames().size()); ++group) {
+        window.cmbGroup_Click(group);
+        for (int i = 0; i < static_cast<int>(window.ProjectionNames().size()); ++i) {
+            window.SelectProjection(i);
+        }
+    }
+    window.SetProjectionText("a");
+    window.cmdOK_Click();
+    const std::vector<std::string> lines = ReadProjectionLines(f.form, path);
+    EntryForCode(lines, 2180);
+    EntryForClause(lines, "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993");
+    return 0;
+}
+
+}  // namespace marlo::fuzz
