@@ -102,20 +102,6 @@ private:
 
 }  // namespace
 
-std::vector<std::string> SplitTextLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') {
-            ++start;
-        }
-    }
-    return lines;
-}
-
 namespace {
 
 std::int32_t AttributesOf(const std::string& path) {
@@ -145,7 +131,13 @@ std::string TextReadStream::ReadLine() {
     if (AtEndOfStream()) {
         throw RunTimeError(err::InputPastEndOfFile, "Input past end of file");
     }
-    return lines_[next_++];
+    const std::size_t end = std::min(text_.find_first_of("\r\n", next_), text_.size());
+    std::string line = text_.substr(next_, end - next_);
+    next_ = end + 1;
+    if (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n') {
+        ++next_;
+    }
+    return line;
 }
 
 bool FileSystemService::FileExists(const std::string& path) const {
@@ -163,7 +155,7 @@ std::string FileSystemService::ReadTextBytes(const std::string& path) const {
 }
 
 TextReadStream FileSystemService::OpenTextFileForReading(const std::string& path) const {
-    return TextReadStream(SplitTextLines(DecodeAnsiText(ReadTextBytes(path))));
+    return TextReadStream(DecodeAnsiText(ReadTextBytes(path)));
 }
 
 void FileSystemService::WriteTextFile(const std::string& path,

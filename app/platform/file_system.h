@@ -23,26 +23,25 @@ constexpr std::int32_t Archive = 32;
 // Text files are at most this large; a larger one is refused rather than read into memory.
 constexpr std::size_t kMaxTextFileSize = 64 * 1024 * 1024;
 
-// CR LF, LF and CR each end a line; a last line without a line end still counts.
-std::vector<std::string> SplitTextLines(const std::string& text);
-
 // The code pages text files are read in.
 enum class CodePage { Windows1250, Windows1252, Latin1, Utf8 };
 // Decodes the bytes of a text file in the given code page; bytes that are valid UTF-8 with
 // non-ASCII bytes are read as UTF-8 whatever the code page says.
 std::string DecodeText(const std::string& bytes, CodePage codePage);
 
-// A text file opened for reading: its lines, decoded to UTF-8, without their line ends.
+// A text file opened for reading: its lines, decoded to UTF-8, without their line ends. CR LF,
+// LF and CR each end a line; a last line without a line end still counts. Lines are cut one at
+// a time as they are read, so a reader that stops early pays for no more.
 class TextReadStream {
 public:
-    explicit TextReadStream(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-    bool AtEndOfStream() const { return next_ >= lines_.size(); }
+    explicit TextReadStream(std::string text) : text_(std::move(text)) {}
+    bool AtEndOfStream() const { return next_ >= text_.size(); }
     // Raises run-time error 62 (input past end of file) past the last line.
     std::string ReadLine();
     void Close() {}
 
 private:
-    std::vector<std::string> lines_;
+    std::string text_;
     std::size_t next_ = 0;
 };
 
@@ -65,7 +64,7 @@ public:
     template <class ChooseCodePage>
     TextReadStream OpenTextFileForReading(const std::string& path, ChooseCodePage choose) const {
         const std::string bytes = ReadTextBytes(path);
-        return TextReadStream(SplitTextLines(DecodeText(bytes, choose(bytes))));
+        return TextReadStream(DecodeText(bytes, choose(bytes)));
     }
     std::string ReadTextBytes(const std::string& path) const;
     // Writes the lines, each encoded to the ANSI code page (Windows-1250) and ended by CR LF,
