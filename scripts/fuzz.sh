@@ -33,7 +33,9 @@ objects=()
 for source in "${sources[@]}"; do
   object="$out/objects/$(echo "$source" | tr '/' '_').o"
   objects+=("$object")
-  if [ ! -f "$object" ] || [ "$source" -nt "$object" ]; then
+  # Rebuilt when the source or any header is newer than the object.
+  if [ ! -f "$object" ] || [ "$source" -nt "$object" ] ||
+     [ -n "$(find app pelcor tests/fuzz -name '*.h' -newer "$object" -print -quit)" ]; then
     clang++ "${common[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$source" \
             -o "$object" &
     while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n; done
