@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the layer check, the fuzzer's bounded
+# Installs what is missing, builds, and runs every test: the layer check, the fuzz targets' bounded
 # run, the normal build's tests, then the same tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -22,8 +22,8 @@ bash scripts/check-layers.sh
 bash scripts/check-format.sh
 
 if [ -f scripts/fuzz.sh ]; then
-  echo "== fuzzing"
-  bash scripts/fuzz.sh
+  echo "== fuzzing (20 s a target)"
+  bash scripts/fuzz.sh 20
 fi
 
 echo "== build and test"
