@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -119,6 +121,30 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     dialog.close();
     QVERIFY(window.IsClosed());
     QCOMPARE(window.Result(), std::string("error"));
+}
+
+// Converting GeoTIFFs to tables: the window opens on the first image's own system and offers
+// to keep each image's; unticking it gives every table the chosen system.
+void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
+    const TempFolder folder;
+    const std::string list = folder.Write("mapinfow.prj",
+                                          "--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n"
+                                          "\"Other Grid\\p4230\", 1, 28\r\n");
+    ui::QtUserInteraction dialogs;
+    const FixedRegionalSettings regional(".");
+    ConversionContext form(dialogs, regional);
+    form.offerOwnSystems = true;
+    form.ownClauses = {"CoordSys Earth Projection 1, 28", ""};
+    ProjectionChooser window(form, list);
+    ui::ProjectionDialog dialog(window);
+    QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->currentText(), QString("Other Grid"));
+    auto* own = dialog.findChild<QCheckBox*>("chkOwnSystem");
+    QVERIFY(own != nullptr);
+    QVERIFY(own->isChecked());
+    own->click();
+    dialog.findChild<QPushButton*>("cmdOK")->click();
+    QCOMPARE(window.Result(), std::string("CoordSys Earth Projection 1, 28"));
+    QVERIFY(!form.useOwnSystems);
 }
 
 }  // namespace marlo::test

@@ -41,6 +41,7 @@ private slots:
     void messageBoxesCarryIconAndTitle();
     void errorReportTextCanBeSelectedAndCopied();
     void projectionWindowClosedByItsCloseBoxIsACancel();
+    void projectionWindowOffersEachImagesOwnSystem();
 };
 
 class FullRunTest : public QObject {
