@@ -68,6 +68,9 @@ int WorldFile(const std::uint8_t* data, std::size_t size) {
     } catch (const RunTimeError&) {
         return 0;  // a value whose text would not read back is refused before writing
     }
+    if (f.form.conversionFailed) {
+        return 0;  // refused before anything was written: what it would write places nothing
+    }
     Form again;
     OdczytTFW(again.form, path.substr(0, path.rfind('/')) + "/back.tfw");
     const WorldParameters& back = again.form.WorldParams;

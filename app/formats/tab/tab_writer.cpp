@@ -1,6 +1,7 @@
 #include "formats/tab/tab_writer.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +43,22 @@ std::string PointLine(const NumberTextServices& numbers, const TablePoint& point
     };
     return "  (" + number(point.mapX) + "," + number(point.mapY) + ") (" + pixel(point.column) +
            "," + pixel(point.row) + ") Label \"" + point.label + "\"" + (last ? "" : ",");
+}
+
+// The corners as the table's text gives them back must still span the image; fifteen digits
+// can flatten a nearly flat grid, and the program would then refuse its own table.
+void RequireCornersPlaceAnImage(const NumberTextServices& numbers,
+                                const std::array<TablePoint, 4>& points, const std::string& path) {
+    const auto written = [&](double value) {
+        return ToDouble(FileNumberText(numbers, value), FileNumberSettings());
+    };
+    const double acrossX = written(points[1].mapX) - written(points[0].mapX);
+    const double acrossY = written(points[1].mapY) - written(points[0].mapY);
+    const double downX = written(points[3].mapX) - written(points[0].mapX);
+    const double downY = written(points[3].mapY) - written(points[0].mapY);
+    if (!(std::abs(acrossX * downY - acrossY * downX) > 0)) {
+        throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
+    }
 }
 
 bool ClauseChosen(const std::string& clause) {
@@ -106,6 +123,7 @@ void WriteTable(const FileSystemService& files, const NumberTextServices& number
     }
     std::vector<std::string> lines = HeaderLines(imageName);
     const auto points = CornerPoints(georeference, size);
+    RequireCornersPlaceAnImage(numbers, points, tablePath);
     for (std::size_t i = 0; i < points.size(); ++i) {
         lines.push_back(PointLine(numbers, points[i], i + 1 == points.size()));
     }

@@ -67,9 +67,15 @@ void WriteWorldFile(const FileSystemService& files, const NumberTextServices& nu
     const std::array<double, 6> values = {p.pixelSizeX, p.rotationY, p.rotationX,
                                           p.pixelSizeY, p.originX,   p.originY};
     std::vector<std::string> lines;
-    for (double value : values) {
-        lines.push_back(FileNumberText(numbers, value));
+    std::array<double, 6> written{};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        lines.push_back(FileNumberText(numbers, values[i]));
+        written[i] = ToDouble(lines.back(), FileNumberSettings());
     }
+    // Fifteen digits can make a nearly flat grid flat: what the file would say must still place
+    // the image, or the program would refuse its own file.
+    RequirePlacesAnImage({written[0], written[1], written[2], written[3], written[4], written[5]},
+                         path);
     WriteOutputFile(files, path, lines);
 }
 
