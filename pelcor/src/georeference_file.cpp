@@ -151,7 +151,8 @@ private:
         return entry.type == write.type && entry.count >= write.count &&
                !ValuesInsideEntry(format, entry) &&
                FitsWithin(entry.valueOffset, write.bytes.size(), fileLength_) &&
-               entry.count <= fileLength_ && !ValuesOverlapStructure(entry, directory_);
+               entry.count <= fileLength_ && !ValuesOverlapStructure(entry, directory_) &&
+               !ValuesOverlapOtherEntries(entry, directory_);
     }
 
     // Values are written over the entry's own; an entry may shrink but never grows.

@@ -161,6 +161,22 @@ bool ValuesOverlapStructure(const Entry& entry, const Directory& directory) {
                          DirectorySize(directory.format, directory.entries.size()));
 }
 
+bool ValuesOverlapOtherEntries(const Entry& entry, const Directory& directory) {
+    const std::uint64_t size = entry.count * TypeSize(entry.type);
+    for (const Entry& other : directory.entries) {
+        if (&other == &entry || ValuesInsideEntry(directory.format, other) ||
+            other.count > UINT64_MAX / 8) {
+            continue;
+        }
+        const std::uint64_t otherSize = other.count * TypeSize(other.type);
+        if (other.valueOffset <= UINT64_MAX - otherSize &&
+            RangesOverlap(entry.valueOffset, size, other.valueOffset, otherSize)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries) {
     Bytes out;
     out.reserve(format.EntrySize() * entries.size());

@@ -58,6 +58,9 @@ std::optional<std::vector<std::uint16_t>> ReadShorts(const BoundedReader& reader
                                                      const Entry& entry);
 // Whether the entry's values would lie over the file header or over the directory itself.
 bool ValuesOverlapStructure(const Entry& entry, const Directory& directory);
+// Whether the entry's values share a byte with those of another entry of the directory, which
+// a write in place would then change too.
+bool ValuesOverlapOtherEntries(const Entry& entry, const Directory& directory);
 
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries);
 Bytes EncodeDirectory(const Directory& directory);

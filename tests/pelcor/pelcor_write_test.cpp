@@ -166,7 +166,10 @@ std::vector<StartingFile> StartingFiles() {
          image().AddRaw(kPixelScaleTag, kDouble, 0xffffffff, 8).AddDoubles(kTiepointTag, zeros6)},
         {"ValuesOverTheHeader",
          image().AddRaw(kPixelScaleTag, kDouble, 3, 0).AddDoubles(kTiepointTag, zeros6)},
-        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68.
+        // Pixels (12 bytes) and tie point values (48) come first, so the directory is at 68;
+        // a scale at 28 shares its bytes with the tie point's (found by fuzzing).
+        {"ValuesSharedWithTheTiepoint",
+         image().AddDoubles(kTiepointTag, zeros6).AddRaw(kPixelScaleTag, kDouble, 3, 28)},
         {"ValuesOverTheDirectory",
          image().AddDoubles(kTiepointTag, zeros6).AddRaw(kPixelScaleTag, kDouble, 3, 68)},
     };
