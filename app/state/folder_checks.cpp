@@ -66,11 +66,15 @@ void RequireReplaceableOutput(ConversionContext& form, const std::string& path) 
         return;
     }
     if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
-        throw Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+        throw UnableToUpdate(path);
     }
     if (form.fileSystem.FileExists(path) && !CanEditFile(form, path)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
     }
+}
+
+Refusal UnableToUpdate(const std::string& path) {
+    return Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
 }
 
 void WriteOutputFile(const FileSystemService& files, const std::string& path,
@@ -78,7 +82,7 @@ void WriteOutputFile(const FileSystemService& files, const std::string& path,
     try {
         files.WriteTextFile(path, lines);
     } catch (const RunTimeError&) {
-        throw Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+        throw UnableToUpdate(path);
     }
 }
 
@@ -104,7 +108,10 @@ bool IsImageFile(const std::string& path) {
     return false;
 }
 
-std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path) {
+std::optional<std::string> FindImageFor(const ConversionContext& form, const std::string& path) {
+    if (!IsWorldFileName(path)) {
+        return form.fileSystem.FindInput(path);
+    }
     for (const char* extension : {".tif", ".tiff"}) {
         if (auto found = form.fileSystem.FindInput(ReplaceExtension(path, extension))) {
             return found;

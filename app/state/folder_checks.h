@@ -32,8 +32,12 @@ void WriteOutputFile(const FileSystemService& files, const std::string& path,
 // or a file with the extension of an image format GDAL's world-file convention covers.
 bool IsImageFile(const std::string& path);
 
-// The TIFF image beside `path` under the same name, ".tif" before ".tiff", found as an input.
-std::optional<std::string> FindTiffBeside(const ConversionContext& form, const std::string& path);
+// The image an input stands for, found as an input: for a world file the TIFF beside it under
+// the same name (".tif" before ".tiff"), for anything else the file itself.
+std::optional<std::string> FindImageFor(const ConversionContext& form, const std::string& path);
+
+// Message 15 naming an output the system would not let the program write.
+Refusal UnableToUpdate(const std::string& path);
 
 // A count held as the program's 16-bit counters hold it; run-time error 6 past 32,767.
 std::int16_t CountAsInt16(std::size_t count);

@@ -17,17 +17,11 @@ using test::Quoted;
 using test::ReadBytes;
 using test::TempFolder;
 
-std::string Shell(const std::string& command) {
-    const test::CommandResult result = test::RunCommand(command);
-    EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
-    return result.out;
-}
-
 // A table in CS92 gives a GeoTIFF whose keys GDAL and listgeo read as EPSG:2180, PixelIsPoint.
 TEST(CoordinateSystems, ATablesSystemGoesIntoTheGeoTiff) {
     TempFolder folder;
     const std::string output = folder.MakeFolder("out");
-    Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "sheet.tif"));
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "sheet.tif"));
     const std::string table = folder.Write(
         "sheet.tab",
         "!table\r\n!version 300\r\n!charset WindowsLatin2\r\nDefinition Table\r\n"
@@ -39,14 +33,15 @@ TEST(CoordinateSystems, ATablesSystemGoesIntoTheGeoTiff) {
                                                        Quoted(output) + " " + Quoted(table));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string image = output + "/sheet.tif";
-    EXPECT_NE(Shell("gdalsrsinfo -o epsg " + Quoted(image)).find("EPSG:2180"), std::string::npos);
+    EXPECT_NE(test::Shell("gdalsrsinfo -o epsg " + Quoted(image)).find("EPSG:2180"),
+              std::string::npos);
     const std::vector<double> placed = test::DescribeWithGdal(image).geoTransform;
     const std::vector<double> corners = {500000, 10, 0, 600000, 0, -10};
     ASSERT_EQ(placed.size(), 6u);
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_NEAR(placed[i], corners[i], 1e-9 * std::max(1.0, std::abs(corners[i])));
     }
-    const std::string keys = Shell("listgeo " + Quoted(image));
+    const std::string keys = test::Shell("listgeo " + Quoted(image));
     EXPECT_NE(keys.find("RasterPixelIsPoint"), std::string::npos) << keys;
     EXPECT_NE(keys.find("ProjectedCSTypeGeoKey (Short,1): PCS_ETRS89_Poland_CS92"),
               std::string::npos)
@@ -60,8 +55,8 @@ TEST(CoordinateSystems, GeoTiffsGiveTablesInTheirOwnSystem) {
                                                           {"utm34.tif", "EPSG:32634"}};
     std::string files;
     for (const auto& [name, epsg] : images) {
-        Shell(std::string("gdal_create -q -of GTiff -outsize 4 3 -a_srs ") + epsg +
-              " -a_ullr 500000 600000 500040 599970 " + Quoted(folder / name));
+        test::Shell(std::string("gdal_create -q -of GTiff -outsize 4 3 -a_srs ") + epsg +
+                    " -a_ullr 500000 600000 500040 599970 " + Quoted(folder / name));
         files += " " + Quoted(folder / name);
     }
     const test::CommandResult run = test::MarloConvert("--from geotiff --to tab" + files);
@@ -74,7 +69,8 @@ TEST(CoordinateSystems, GeoTiffsGiveTablesInTheirOwnSystem) {
                   .find("CoordSys Earth Projection 8, 104, \"m\", 21, 0, 0.9996, 500000, 0"),
               std::string::npos);
     // An image that states none still needs an answer: unanswered, the run ends.
-    Shell("gdal_create -q -of GTiff -outsize 4 3 -a_ullr 0 3 4 0 " + Quoted(folder / "none.tif"));
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 -a_ullr 0 3 4 0 " +
+                Quoted(folder / "none.tif"));
     EXPECT_EQ(test::MarloConvert("--from geotiff --to tab " + Quoted(folder / "none.tif")).status,
               1);
 }

@@ -17,11 +17,6 @@ using test::Quoted;
 using test::ReadBytes;
 using test::TempFolder;
 
-void Shell(const std::string& command) {
-    const test::CommandResult result = test::RunCommand(command);
-    ASSERT_EQ(result.status, 0) << command << "\n" << result.err;
-}
-
 // The georeference GDAL takes from the side file of the given kind alone (WORLDFILE, TABFILE).
 std::vector<double> FromSideFile(const std::string& image, const std::string& source) {
     return test::DescribeWithGdal(image, "--config GDAL_GEOREF_SOURCES " + source).geoTransform;
@@ -39,8 +34,8 @@ TEST(FileNames, GeoTiffToWorldFileWritesOnlyEachImagesOwnWorldFile) {
     const std::vector<std::string> images = {"7.125.15.23.tif", "7.125.15.24.TIFF", "Sheet.tif"};
     for (std::size_t i = 0; i < images.size(); ++i) {
         const std::string x = std::to_string(1000 * (i + 1));
-        Shell("gdal_create -q -of GTiff -outsize 20 10 -a_ullr " + x + " 2000 " + x + ".5 1980 " +
-              Quoted(folder / images[i]));
+        test::Shell("gdal_create -q -of GTiff -outsize 20 10 -a_ullr " + x + " 2000 " + x +
+                    ".5 1980 " + Quoted(folder / images[i]));
     }
     const std::string neighbour = folder.Write("7.tfw", "the neighbour's");
     const std::string other = folder.Write("sheet.tfw", "another image's");
@@ -66,10 +61,10 @@ TEST(FileNames, GeoTiffToWorldFileWritesOnlyEachImagesOwnWorldFile) {
 // table's declared code page decides how its image name is read.
 TEST(FileNames, TableToWorldFileFollowsTheImageAndTheTablesCodePage) {
     TempFolder folder;
-    Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "plain.tif"));
-    Shell("gdal_translate -q -of JPEG " + Quoted(folder / "plain.tif") + " " +
-          Quoted(folder / "scan.jpg"));
-    Shell("cp " + Quoted(folder / "plain.tif") + " " + Quoted(folder / "S\xC3\xB8ndre.tif"));
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "plain.tif"));
+    test::Shell("gdal_translate -q -of JPEG " + Quoted(folder / "plain.tif") + " " +
+                Quoted(folder / "scan.jpg"));
+    test::Shell("cp " + Quoted(folder / "plain.tif") + " " + Quoted(folder / "S\xC3\xB8ndre.tif"));
     const std::string points =
         "  (500000,6000000) (0,0) Label \"1\",\r\n  (500040,6000000) (4,0) Label \"2\",\r\n"
         "  (500040,5999970) (4,3) Label \"3\"\r\n";
@@ -91,7 +86,7 @@ TEST(FileNames, TableToWorldFileFollowsTheImageAndTheTablesCodePage) {
 // A world file beside a .tiff image gives a table naming it, which GDAL reads for the image.
 TEST(FileNames, WorldFileToTableFindsATiffImage) {
     TempFolder folder;
-    Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "o.2021.tiff"));
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "o.2021.tiff"));
     const std::string worldFile = folder.Write("o.2021.tfw", "10\r\n0\r\n0\r\n-10\r\n5\r\n95\r\n");
     Convert("--from tfw --to tab --group 'Longitude / Latitude' --projection 'WGS 84' " +
             Quoted(worldFile));
@@ -104,7 +99,7 @@ TEST(FileNames, WorldFileToTableFindsATiffImage) {
 TEST(FileNames, DriveLetterReferencesFindTheImageBesideTheTable) {
     TempFolder folder;
     const std::string output = folder.MakeFolder("out");
-    Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "img.tif"));
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "img.tif"));
     const std::string table = folder.Write(
         "a.tab",
         "!table\r\nDefinition Table\r\n  File \"C:\\maps\\img.tif\"\r\n"

@@ -1,5 +1,6 @@
 #include "gdal_tools.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -34,6 +35,12 @@ CommandResult RunCommand(const std::string& command) {
     result.out = ReadBytes(out);
     result.err = ReadBytes(err);
     return result;
+}
+
+std::string Shell(const std::string& command) {
+    const CommandResult result = RunCommand(command);
+    EXPECT_EQ(result.status, 0) << command << "\n" << result.err;
+    return result.out;
 }
 
 CommandResult MarloConvert(const std::string& arguments) {

@@ -15,6 +15,9 @@ struct CommandResult {
 // Runs a shell command with the given environment additions and collects what it printed.
 CommandResult RunCommand(const std::string& command);
 
+// Runs a shell command that must succeed (a test failure otherwise) and gives its output.
+std::string Shell(const std::string& command);
+
 // Runs marlo-convert with the given (already quoted) arguments in a scratch home of its own.
 CommandResult MarloConvert(const std::string& arguments);
 

@@ -114,11 +114,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-void Gdal(const std::string& command) {
-    const test::CommandResult result = test::RunCommand(command);
-    ASSERT_EQ(result.status, 0) << command << "\n" << result.err;
-}
-
 // A grey gradient written by the tests, so that the checksums below mean something.
 std::string Gradient(const TempFolder& scratch) {
     const std::string path = scratch / "gradient.tif";
@@ -136,10 +131,10 @@ struct Variant {
 
 Variant Translated(const char* name, const std::string& options, const std::string& levels = "") {
     return {name, [options, levels](const TempFolder& scratch, const std::string& image) {
-                Gdal("gdal_translate -q " + options + " " + Quoted(Gradient(scratch)) + " " +
-                     Quoted(image));
+                test::Shell("gdal_translate -q " + options + " " + Quoted(Gradient(scratch)) + " " +
+                            Quoted(image));
                 if (!levels.empty()) {
-                    Gdal("gdaladdo -q -r average " + Quoted(image) + " " + levels);
+                    test::Shell("gdaladdo -q -r average " + Quoted(image) + " " + levels);
                 }
             }};
 }
@@ -158,15 +153,15 @@ const std::vector<Variant>& Variants() {
         Translated("BigEndianBigTiff", "-co ENDIANNESS=BIG -co BIGTIFF=YES"),
         {"Pages",
          [](const TempFolder& scratch, const std::string& image) {
-             Gdal("gdal_translate -q " + Quoted(Gradient(scratch)) + " " + Quoted(image));
+             test::Shell("gdal_translate -q " + Quoted(Gradient(scratch)) + " " + Quoted(image));
              const std::string second = scratch / "second.tif";
-             Gdal("gdal_create -of GTiff -outsize 30 20 -bands 1 -burn 9 " + Quoted(second));
-             Gdal("gdal_translate -q -co APPEND_SUBDATASET=YES " + Quoted(second) + " " +
-                  Quoted(image));
+             test::Shell("gdal_create -of GTiff -outsize 30 20 -bands 1 -burn 9 " + Quoted(second));
+             test::Shell("gdal_translate -q -co APPEND_SUBDATASET=YES " + Quoted(second) + " " +
+                         Quoted(image));
          }},
         {"CreatedRgb",
          [](const TempFolder&, const std::string& image) {
-             Gdal(
+             test::Shell(
                  "gdal_create -of GTiff -outsize 70 50 -bands 3 -burn 10 -burn 20 -burn 30 "
                  "-co TILED=YES -co COMPRESS=LZW " +
                  Quoted(image));
@@ -246,8 +241,9 @@ TEST(GeoTiffFromGdal, AReadOnlyGeoTiffIsReadAndLeftUnchanged) {
     SKIP_WITHOUT_TOOLS();
     TempFolder folder;
     const std::string image = folder / "sheet.tif";
-    Gdal("gdal_create -of GTiff -outsize 20 10 -bands 1 -burn 3 -a_ullr 1000 2000 1040 1980 " +
-         Quoted(image));
+    test::Shell(
+        "gdal_create -of GTiff -outsize 20 10 -bands 1 -burn 3 -a_ullr 1000 2000 1040 1980 " +
+        Quoted(image));
     test::MakeReadOnly(image);
     const std::string bytes = ReadBytes(image);
     Convert(FrontEnd::Window, kGeoTiffToTfw, image);
@@ -291,7 +287,7 @@ TEST(GeoTiffFromGdal, GivesTheWorldFileGdalWrites) {
     for (const char* transform : {"[1000, 2, 0, 2000, 0, -2]", "[1000, 2, 0.5, 2000, 0.25, -2]"}) {
         TempFolder folder;
         const std::string image = folder / "sheet.tif";
-        Gdal(
+        test::Shell(
             "/usr/bin/python3 -c \"from osgeo import gdal, osr; s = osr.SpatialReference(); "
             "s.ImportFromEPSG(2180); d = gdal.GetDriverByName('GTiff').Create('" +
             image +
@@ -318,7 +314,8 @@ TEST(GeoTiffFromTable, TableToGeoTiffPlacesTheImageWhereTheTableDoes) {
     TempFolder folder;
     const std::string input = folder.MakeFolder("in");
     const std::string output = folder.MakeFolder("out");
-    Gdal("gdal_create -of GTiff -outsize 100 80 -bands 1 -burn 5 " + Quoted(input + "/sheet.tif"));
+    test::Shell("gdal_create -of GTiff -outsize 100 80 -bands 1 -burn 5 " +
+                Quoted(input + "/sheet.tif"));
     folder.Write("in/sheet.tab",
                  "!table\r\n!version 300\r\n!charset WindowsLatin2\r\n\r\nDefinition Table\r\n"
                  "  File \"sheet.tif\"\r\n  Type \"RASTER\"\r\n"

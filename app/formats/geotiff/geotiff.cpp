@@ -51,9 +51,7 @@ bool AnythingAt(const std::string& path) {
 std::string SourceImage(ConversionContext& form, const std::string& sourceFolder,
                         const std::string& fileName) {
     const std::string named = JoinPath(sourceFolder, fileName);
-    const auto found = IsTiffName(fileName) || !IsWorldFileName(fileName)
-                           ? form.fileSystem.FindInput(named)
-                           : FindTiffBeside(form, named);
+    const auto found = FindImageFor(form, named);
     if (!found) {
         throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
     }
@@ -77,7 +75,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     if (CopyToNewFile(source, temporary) != CopyOutcome::Copied) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
-        throw Refusal(MessageText(msg::UnableToUpdate) + target, MessageIcon::None);
+        throw UnableToUpdate(target);
     }
     PendingOutput copy(target, temporary);
     SetAttributesArchive(form, temporary, attr::Archive);
@@ -89,7 +87,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     try {
         committed = copy.CommitAsNew();
     } catch (const RunTimeError&) {
-        throw Refusal(MessageText(msg::UnableToUpdate) + target, MessageIcon::None);
+        throw UnableToUpdate(target);
     }
     if (!committed) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));

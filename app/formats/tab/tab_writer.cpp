@@ -82,8 +82,7 @@ bool FitsAFileLine(const std::string& name) {
 // The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
 // the world file.
 std::string ImageOfInput(ConversionContext& form, const std::string& inputPath) {
-    const auto image = IsTiffName(inputPath) ? form.fileSystem.FindInput(inputPath)
-                                             : FindTiffBeside(form, inputPath);
+    const auto image = FindImageFor(form, inputPath);
     if (!image) {
         throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
     }
