@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
   libtiff-dev libtiff-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   gdal-bin python3-gdal geotiff-bin
-  xvfb xauth
+  xvfb xauth time
 )
 if [ "${1:-}" = "screenshots" ]; then
   packages+=(imagemagick xdotool)

@@ -138,19 +138,12 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         options.answers.projectionFile = FullPath(options.answers.projectionFile);
     }
 
-    const std::string shippedFolder = ShippedProjectionFolder();
-    // Until a list has been located once, the one shipped with the program answers the locate
-    // dialog (which is shown only while the user data folder holds no list).
-    if (options.answers.projectionFile.empty() && !shippedFolder.empty()) {
-        options.answers.projectionFile = JoinPath(shippedFolder, "mapinfow.prj");
-    }
-
     currentLanguage = options.language;
     ConsoleUser user(options.answers, errors);
     SystemRegionalSettings regional;
     ConversionContext form(user, regional);
     form.programFolder = UserDataFolder();
-    form.shippedProjectionFolder = shippedFolder;
+    form.shippedProjectionFolder = ShippedProjectionFolder();
     SelectFormats(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
     return cmbOK_Click(form) ? kExitDone : kExitNotDone;
 }

@@ -36,7 +36,7 @@ int IndexOfName(const std::vector<std::string>& names, const std::string& wanted
 
 }  // namespace
 
-void ConsoleUser::ShowMessage(const std::string& text, MessageIcon, const std::string& title) {
+void ConsoleUser::ShowMessageBox(const std::string& text, MessageIcon, const std::string& title) {
     if (!title.empty()) {
         errors_ << title << ":\n";
     }
@@ -51,7 +51,7 @@ std::string ConsoleUser::ShowOpenFileDialog(const OpenFileDialogRequest& request
     return EncodeFileSelection(answers_.files);
 }
 
-std::string ConsoleUser::BrowseForFolder(const std::string&) {
+std::string ConsoleUser::BrowseForFolder(const std::string&, const std::string&) {
     return answers_.outputDirectory;
 }
 
@@ -60,6 +60,10 @@ void ConsoleUser::ShowErrorReport(const std::string& report) {
 }
 
 void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
+    // --projection-file is the window's other list: it replaces the one in use from now on.
+    if (!answers_.projectionFile.empty()) {
+        window.UseAnotherList();
+    }
     // Without --group and --projection, images that all state their own system need no answer.
     if (answers_.group.empty() && answers_.projection.empty() &&
         window.OwnSystemsCoverEveryImage()) {

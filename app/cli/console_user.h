@@ -25,9 +25,10 @@ public:
     ConsoleUser(Answers answers, std::ostream& errors)
         : answers_(std::move(answers)), errors_(errors) {}
 
-    void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override;
+    void ShowMessageBox(const std::string& text, MessageIcon icon,
+                        const std::string& title) override;
     std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
-    std::string BrowseForFolder(const std::string& prompt) override;
+    std::string BrowseForFolder(const std::string& prompt, const std::string&) override;
     void ShowErrorReport(const std::string& report) override;
     void ShowProjectionWindow(ProjectionWindow& window) override;
     void OpenUrl(const std::string&) override {}

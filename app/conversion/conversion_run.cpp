@@ -12,6 +12,7 @@
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
+#include "text/line_breaks.h"
 
 namespace marlo {
 
@@ -159,6 +160,7 @@ bool PrepareRun(ConversionContext& form) {
     }
     form.conversionFailed = false;
     form.fileCount = CountAsInt16(form.inputFiles.size());
+    form.lastRun.total = form.inputFiles.size();
     if (form.fileCount < 1) {
         form.ui.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
         return false;
@@ -185,7 +187,8 @@ bool PrepareRun(ConversionContext& form) {
         }
     }
     if (form.outputFormat == format::GeoTIFF) {
-        form.outputFolder = WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory));
+        form.outputFolder = WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory),
+                                                 OutputPickerStart(form));
         if (!form.fileSystem.FolderExists(form.outputFolder)) {
             form.ui.ShowMessage(MessageText(msg::OutputDirectoryMissing), MessageIcon::Critical);
             return false;
@@ -194,16 +197,44 @@ bool PrepareRun(ConversionContext& form) {
     return true;
 }
 
-bool Run(ConversionContext& form) {
-    if (!PrepareRun(form)) {
-        return false;
-    }
-    for (std::int16_t i = 0; i < form.fileCount; ++i) {
-        if (!ConvertFile(form, static_cast<std::size_t>(i))) {
+// Takes the progress display away however the files' loop ends.
+class ProgressDisplay {
+public:
+    explicit ProgressDisplay(UserInteraction& ui) : ui_(ui) {}
+    ~ProgressDisplay() { ui_.EndProgress(); }
+    ProgressDisplay(const ProgressDisplay&) = delete;
+    ProgressDisplay& operator=(const ProgressDisplay&) = delete;
+
+private:
+    UserInteraction& ui_;
+};
+
+// Converts the files in order, each one whole, until one fails or the user cancels; the run's
+// outcome counts what was converted.
+bool ConvertAll(ConversionContext& form) {
+    const ProgressDisplay display(form.ui);
+    RunOutcome& outcome = form.lastRun;
+    for (std::size_t file = 0; file < form.inputFiles.size(); ++file) {
+        outcome.stoppedAt = form.inputFiles[file];
+        if (!form.ui.ShowProgress({file + 1, form.inputFiles.size(), outcome.stoppedAt})) {
+            outcome.cancelled = true;
             return false;
         }
+        if (!ConvertFile(form, file)) {
+            return false;
+        }
+        ++outcome.converted;
+    }
+    outcome.stoppedAt.clear();
+    return true;
+}
+
+bool Run(ConversionContext& form) {
+    if (!PrepareRun(form) || !ConvertAll(form)) {
+        return false;
     }
     form.ui.ShowMessage(MessageText(msg::Done), MessageIcon::Information);
+    form.lastRun.done = true;
     return true;
 }
 
@@ -219,9 +250,32 @@ void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
 }
 
 bool cmbOK_Click(ConversionContext& form) {
-    bool done = false;
-    RunProcedure(form.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] { done = Run(form); });
-    return done;
+    form.lastRun = {};
+    form.ui.ForgetLastMessage();
+    RunProcedure(form.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] { Run(form); });
+    if (!form.lastRun.done) {
+        form.lastRun.reason = form.ui.LastMessage();
+    }
+    return form.lastRun.done;
+}
+
+std::string RunStatusText(const RunOutcome& outcome) {
+    if (outcome.total == 0) {
+        // No files were chosen: the message, if one was shown, says why.
+        return OnOneLine(outcome.reason);
+    }
+    std::string text = CaptionWith(caption::FilesConverted, {std::to_string(outcome.converted),
+                                                             std::to_string(outcome.total)});
+    if (!outcome.stoppedAt.empty()) {
+        text += "; " +
+                CaptionText(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) +
+                " " + outcome.stoppedAt;
+    }
+    if (!outcome.reason.empty()) {
+        // A message box's lines, and the path it names, on one line.
+        text += (outcome.stoppedAt.empty() ? "; " : ": ") + OnOneLine(outcome.reason);
+    }
+    return text;
 }
 
 }  // namespace marlo

@@ -6,7 +6,11 @@ namespace marlo {
 
 // The start button's click: chooses the files, checks the choices and converts every file.
 // Returns true when the run ended with "Done!".
+// How far the run got is then in form.lastRun.
 bool cmbOK_Click(ConversionContext& form);
+
+// The main window's status line after a run: "12 of 20 converted; stopped at b.tfw: ...".
+std::string RunStatusText(const RunOutcome& outcome);
 
 // Moves the origin from the reference point of one side to that of another: the world file
 // holds the centre of the first pixel, a table its outer corner, GeoTIFF tags half a pixel the

@@ -2,6 +2,7 @@
 
 #include "platform/file_selection_text.h"
 #include "state/folder_checks.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -44,6 +45,11 @@ void AddFiles(ConversionContext& form) {
         request.flags = kOpenFileFlags;
         request.maxFileNameLength = 32000;
         request.multiSelect = true;
+        request.initialFolder = form.rememberedInputFolder;
+        if (!form.preselectedNames.empty()) {
+            request.initialFolder = form.preselectedFolder;
+            request.preselectedNames = form.preselectedNames;
+        }
         const std::string selection = form.ui.ShowOpenFileDialog(request);
         if (selection.empty()) {
             form.conversionFailed = true;
@@ -59,11 +65,22 @@ void AddFiles(ConversionContext& form) {
     });
 }
 
-std::string WyszukiwanieKatalogu(ConversionContext& form, const std::string& sPrompt) {
+std::string WyszukiwanieKatalogu(ConversionContext& form, const std::string& sPrompt,
+                                 const std::string& initialFolder) {
     std::string folder;
     RunProcedure(form.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
-                 [&] { folder = form.ui.BrowseForFolder(sPrompt); });
+                 [&] { folder = form.ui.BrowseForFolder(sPrompt, initialFolder); });
     return folder;
+}
+
+std::string OutputPickerStart(const ConversionContext& form) {
+    const std::string& remembered = form.rememberedOutputFolder;
+    if (!remembered.empty() && remembered != form.inputFolder &&
+        form.fileSystem.FolderExists(remembered)) {
+        return remembered;
+    }
+    const std::string above = FolderOfPath(form.inputFolder);
+    return above.empty() ? "/" : above;
 }
 
 }  // namespace marlo

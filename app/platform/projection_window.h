@@ -20,6 +20,8 @@ public:
     virtual std::string Label2Caption() const = 0;
     virtual std::string OkCaption() const = 0;
     virtual std::string CancelCaption() const = 0;
+    virtual std::string SearchCaption() const = 0;
+    virtual std::string AnotherListCaption() const = 0;
 
     // cmbGroup: the listed group names and the picked one (-1 when none).
     virtual const std::vector<std::string>& GroupNames() const = 0;
@@ -32,6 +34,13 @@ public:
     virtual void SelectProjection(int index) = 0;
     virtual void SetProjectionText(const std::string& text) = 0;  // a text typed by the user
     virtual const std::string& ProjectionText() const = 0;
+
+    // Shows only the projections whose name contains the text, or whose EPSG code starts with
+    // it, and only the groups that hold one; "" shows them all.
+    virtual void SetSearchText(const std::string& text) = 0;
+    // Lets the user pick another projection list (MapInfo's own) and shows it from then on;
+    // false when the user kept the current one.
+    virtual bool UseAnotherList() = 0;
 
     virtual void cmdOK_Click() = 0;
     virtual void cmdCancel_Click() = 0;

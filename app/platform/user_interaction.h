@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/projection_window.h"
 
@@ -24,6 +25,16 @@ struct OpenFileDialogRequest {
     std::string initialFolder;
     std::size_t maxFileNameLength = 32000;
     bool multiSelect = false;
+    // Names in initialFolder the dialog opens with already selected.
+    std::vector<std::string> preselectedNames;
+};
+
+// Where a run stands before it converts a file: the file's number (from 1), how many the run
+// has, and the file's name.
+struct RunProgress {
+    std::size_t file = 0;
+    std::size_t count = 0;
+    std::string name;
 };
 
 // Everything the core shows to the user or asks of the user goes through this interface.
@@ -33,22 +44,42 @@ class UserInteraction {
 public:
     virtual ~UserInteraction() = default;
 
-    // One OK button. An empty title means the application's own title.
-    virtual void ShowMessage(const std::string& text, MessageIcon icon,
-                             const std::string& title = "") = 0;
+    // One OK button. An empty title means the application's own title. The text is kept, so
+    // that a run can say afterwards why it stopped.
+    void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title = "") {
+        lastMessage_ = text;
+        ShowMessageBox(text, icon, title);
+    }
+    const std::string& LastMessage() const { return lastMessage_; }
+    void ForgetLastMessage() { lastMessage_.clear(); }
 
     // Returns "" on cancel; one full path for one file; for several files the folder
     // followed by each name, all separated by NUL characters.
     virtual std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) = 0;
 
-    // Returns the chosen folder, or "" on cancel.
-    virtual std::string BrowseForFolder(const std::string& prompt) = 0;
+    // Returns the chosen folder, or "" on cancel. The picker opens in initialFolder when it
+    // is given.
+    virtual std::string BrowseForFolder(const std::string& prompt,
+                                        const std::string& initialFolder) = 0;
 
     // Shows the projection window modally and lets the user drive it until it closes.
     virtual void ShowProjectionWindow(ProjectionWindow& window) = 0;
 
     // Opens a web address in the user's browser; failures are ignored.
     virtual void OpenUrl(const std::string& url) = 0;
+
+    // Shows how far a run has come, before each of its files. False when the user asked to
+    // stop: the run then ends before this file. Without a display the run always goes on.
+    virtual bool ShowProgress(const RunProgress&) { return true; }
+    // The run is over; its progress display goes away.
+    virtual void EndProgress() {}
+
+protected:
+    virtual void ShowMessageBox(const std::string& text, MessageIcon icon,
+                                const std::string& title) = 0;
+
+private:
+    std::string lastMessage_;
 };
 
 }  // namespace marlo

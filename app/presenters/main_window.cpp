@@ -1,6 +1,9 @@
 #include "presenters/main_window.h"
 
+#include <cctype>
+
 #include "conversion/conversion_run.h"
+#include "state/paths.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -20,6 +23,65 @@ FileFormat NextInCycle(FileFormat format) {
 }
 
 constexpr FileFormat kFormats[] = {format::GeoTIFF, format::TAB, format::TFW};
+
+// Formats as the settings keep them, and the file extensions that stand for them.
+struct FormatName {
+    FileFormat format;
+    const char* name;
+    std::vector<std::string> extensions;
+};
+const std::vector<FormatName>& FormatNames() {
+    static const std::vector<FormatName> names = {{format::GeoTIFF, "geotiff", {"tif", "tiff"}},
+                                                  {format::TAB, "tab", {"tab"}},
+                                                  {format::TFW, "tfw", {"tfw"}}};
+    return names;
+}
+
+FileFormat FormatNamed(const std::string& name) {
+    for (const FormatName& known : FormatNames()) {
+        if (name == known.name) {
+            return known.format;
+        }
+    }
+    return format::None;
+}
+
+const char* NameOf(FileFormat format) {
+    for (const FormatName& known : FormatNames()) {
+        if (format == known.format) {
+            return known.name;
+        }
+    }
+    return "";
+}
+
+FileFormat SelectedFormat(FormatOptions& options,
+                          OptionButton& (*optionOf)(FormatOptions&, FileFormat)) {
+    for (FileFormat format : kFormats) {
+        if (optionOf(options, format).selected) {
+            return format;
+        }
+    }
+    return format::None;
+}
+
+// The format a file's extension stands for, in any letter case.
+FileFormat FormatOfFile(const std::string& path) {
+    const std::string name = GetFileNameAndType(path);
+    const auto dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const FormatName& known : FormatNames()) {
+        for (const std::string& candidate : known.extensions) {
+            if (extension == candidate) {
+                return known.format;
+            }
+        }
+    }
+    return format::None;
+}
 
 OptionButton& OptionOf(OptionButton& geo, OptionButton& tab, OptionButton& tfw, FileFormat format) {
     switch (format) {
@@ -85,8 +147,56 @@ void MainWindowProcedures::Form_Load() {
         RefreshLanguageForm();
         form_.options.optGEOin.enabled = true;
         form_.options.optGEO.enabled = false;
+        LoadRememberedChoices();
         view_.ShowOptions(form_.options);
     });
+}
+
+void MainWindowProcedures::LoadRememberedChoices() {
+    const auto remembered = [this](const char* key) {
+        return settings_.ReadOr(kSettingsApplication, kSettingsSection, key, "");
+    };
+    form_.rememberedInputFolder = remembered(kInputFolderKey);
+    form_.rememberedOutputFolder = remembered(kOutputFolderKey);
+    form_.rememberedProjection = remembered(kProjectionKey);
+    const FileFormat input = FormatNamed(remembered(kInputFormatKey));
+    if (input != format::None) {
+        ClickInputOption(form_.options, input);
+    }
+    if (const FileFormat output = FormatNamed(remembered(kOutputFormatKey));
+        output != format::None) {
+        ClickOutputOption(form_.options, output);
+    }
+}
+
+void MainWindowProcedures::RememberFormats() {
+    for (auto [key, optionOf] :
+         {std::pair{kInputFormatKey, &InputOption}, std::pair{kOutputFormatKey, &OutputOption}}) {
+        settings_.Write(kSettingsApplication, kSettingsSection, key,
+                        NameOf(SelectedFormat(form_.options, optionOf)));
+    }
+}
+
+// What a run chose that the next one starts from: the input folder once files were chosen,
+// an output folder that was accepted, a projection that was picked.
+void MainWindowProcedures::RememberRun() {
+    const auto remember = [this](const char* key, std::string& kept, const std::string& value) {
+        kept = value;
+        settings_.Write(kSettingsApplication, kSettingsSection, key, value);
+    };
+    const RunOutcome& run = form_.lastRun;
+    if (run.total > 0) {
+        remember(kInputFolderKey, form_.rememberedInputFolder, form_.inputFolder);
+    }
+    if (form_.outputFormat == format::GeoTIFF && run.total > 0 && !form_.outputFolder.empty() &&
+        form_.outputFolder != form_.inputFolder &&
+        form_.fileSystem.FolderExists(form_.outputFolder)) {
+        remember(kOutputFolderKey, form_.rememberedOutputFolder, form_.outputFolder);
+    }
+    if (form_.outputFormat == format::TAB && run.total > 0 &&
+        form_.coordSysClause.rfind("CoordSys ", 0) == 0) {
+        remember(kProjectionKey, form_.rememberedProjection, form_.coordSysClause);
+    }
 }
 
 void MainWindowProcedures::RefreshLanguageForm() {
@@ -94,6 +204,7 @@ void MainWindowProcedures::RefreshLanguageForm() {
         for (const CaptionAssignment& assignment : MainWindowCaptions()) {
             view_.SetControlText(assignment.control, assignment.property, assignment.text);
         }
+        view_.ShowLanguage(currentLanguage);
     });
 }
 
@@ -102,6 +213,7 @@ void MainWindowProcedures::SwitchLanguage(const char* procedure, const char* lan
         currentLanguage = language;
         settings_.Write(kSettingsApplication, kSettingsSection, kLanguageKey, language);
         RefreshLanguageForm();
+        view_.ShowStatus("");
     });
 }
 
@@ -117,6 +229,7 @@ void MainWindowProcedures::ClickInput(const char* procedure, FileFormat format) 
     RunProcedure(form_.errorReport, procedure, ErrorLevel::Report, [&] {
         ClickInputOption(form_.options, format);
         view_.ShowOptions(form_.options);
+        RememberFormats();
     });
 }
 
@@ -135,6 +248,7 @@ void MainWindowProcedures::optTFWin_Click() {
 void MainWindowProcedures::ClickOutput(FileFormat format) {
     ClickOutputOption(form_.options, format);
     view_.ShowOptions(form_.options);
+    RunProcedure(form_.errorReport, "ClickOutput", ErrorLevel::Report, [&] { RememberFormats(); });
 }
 
 void MainWindowProcedures::cmdExit_Click() {
@@ -149,6 +263,46 @@ void MainWindowProcedures::lblAbout_Click() {
 
 void MainWindowProcedures::cmbOK_Click() {
     marlo::cmbOK_Click(form_);
+    form_.preselectedFolder.clear();
+    form_.preselectedNames.clear();
+    RunProcedure(form_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+        RememberRun();
+        view_.ShowStatus(RunStatusText(form_.lastRun));
+    });
+}
+
+bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths) {
+    bool selected = false;
+    RunProcedure(form_.errorReport, "PreselectFiles", ErrorLevel::Report, [&] {
+        if (paths.empty()) {
+            return;
+        }
+        const FileFormat kind = FormatOfFile(paths.front());
+        const std::string folder = FolderOfPath(paths.front());
+        std::vector<std::string> names;
+        for (const std::string& path : paths) {
+            if (FormatOfFile(path) != kind || FolderOfPath(path) != folder) {
+                names.clear();
+                break;
+            }
+            names.push_back(GetFileNameAndType(path));
+        }
+        if (kind == format::None || names.empty()) {
+            form_.ui.ShowMessage(MessageText(msg::FilesNotOfOneKindAndFolder),
+                                 MessageIcon::Information);
+            return;
+        }
+        ClickInputOption(form_.options, kind);
+        view_.ShowOptions(form_.options);
+        RememberFormats();
+        form_.preselectedFolder = folder.empty() ? "/" : folder;
+        form_.preselectedNames = std::move(names);
+        view_.ShowStatus(
+            CaptionWith(caption::FilesSelected,
+                        {std::to_string(form_.preselectedNames.size()), form_.preselectedFolder}));
+        selected = true;
+    });
+    return selected;
 }
 
 }  // namespace marlo

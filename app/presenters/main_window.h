@@ -15,6 +15,12 @@ inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kLanguageKey = "Language";
 inline constexpr const char* kPolish = "polski";
 inline constexpr const char* kEnglish = "english";
+// Choices remembered beside it from one start of the program to the next.
+inline constexpr const char* kInputFolderKey = "InputFolder";
+inline constexpr const char* kOutputFolderKey = "OutputFolder";
+inline constexpr const char* kInputFormatKey = "InputFormat";
+inline constexpr const char* kOutputFormatKey = "OutputFormat";
+inline constexpr const char* kProjectionKey = "Projection";
 
 enum class ControlText { Caption, ToolTip };
 
@@ -50,6 +56,10 @@ public:
     virtual void ShowOptions(const FormatOptions& options) = 0;
     // Shows the About window modally.
     virtual void ShowAboutWindow() = 0;
+    // The status line under the controls: how the last run ended, or what is selected.
+    virtual void ShowStatus(const std::string& text) = 0;
+    // The interface language changed (or was set at the start).
+    virtual void ShowLanguage(const std::string& language) = 0;
 };
 
 // The main window's event procedures; each reports its own unexpected errors.
@@ -70,10 +80,17 @@ public:
     void lblAbout_Click();
     // The start button: the conversion run.
     void cmbOK_Click();
+    // Files dropped on the window or named when it started: the next run's file dialog opens
+    // on them, and the input option follows their kind. False, with a message, when they are
+    // not all of one kind in one folder.
+    bool PreselectFiles(const std::vector<std::string>& paths);
 
 private:
     void SwitchLanguage(const char* procedure, const char* language);
     void ClickInput(const char* procedure, FileFormat format);
+    void LoadRememberedChoices();
+    void RememberFormats();
+    void RememberRun();
 
     ConversionContext& form_;
     SettingsStore& settings_;

@@ -37,20 +37,40 @@ void MakeFolder(const std::string& folder) {
     }
 }
 
-// Asks the user for the projection list and copies it to listPath; false when there is none.
-bool LocateProjectionList(ConversionContext& form, const std::string& listPath) {
+bool HoldsProjectionList(const std::string& folder) {
+    std::error_code ec;
+    return !folder.empty() &&
+           std::filesystem::is_regular_file(JoinPath(folder, kProjectionListName), ec);
+}
+
+// Asks the user for the projection list and copies it into the per-user folder, where later
+// runs find it; "" when the user cancels or the file is gone (which a message says).
+std::string LocateProjectionList(ConversionContext& form) {
     const std::string chosen = form.ui.ShowOpenFileDialog(LocateDialogRequest(form));
     if (chosen.empty()) {
-        form.conversionFailed = true;
-        return false;
+        return {};
     }
     if (!form.fileSystem.FileExists(chosen)) {
-        form.Fail(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
-        return false;
+        form.ui.ShowMessage(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
+        return {};
     }
+    const std::string located = JoinPath(form.programFolder, kProjectionListName);
     MakeFolder(form.programFolder);
-    form.fileSystem.CopyFile(chosen, listPath, true);
-    return true;
+    std::error_code ec;
+    if (!std::filesystem::equivalent(chosen, located, ec)) {
+        form.fileSystem.CopyFile(chosen, located, true);
+    }
+    return located;
+}
+
+// The list located earlier, else the one shipped with the program; "" when there is neither.
+std::string ProjectionListInUse(const ConversionContext& form) {
+    for (const std::string& folder : {form.programFolder, form.shippedProjectionFolder}) {
+        if (HoldsProjectionList(folder)) {
+            return JoinPath(folder, kProjectionListName);
+        }
+    }
+    return {};
 }
 
 std::string ChooseProjection(ConversionContext& form) {
@@ -58,23 +78,21 @@ std::string ChooseProjection(ConversionContext& form) {
         // Without it the list would be looked for, and copied, at the root of the file system.
         throw RunTimeError(err::PathFileAccessError, "Path/File access error: no program folder");
     }
-    const std::string listPath = JoinPath(form.programFolder, kProjectionListName);
-    if (!form.fileSystem.FileExists(listPath) && !LocateProjectionList(form, listPath)) {
-        return kNoChoice;
+    std::string listPath = ProjectionListInUse(form);
+    if (listPath.empty()) {
+        listPath = LocateProjectionList(form);
+        if (listPath.empty()) {
+            form.conversionFailed = true;
+            return kNoChoice;
+        }
     }
-    ProjectionChooser window(form, listPath);
+    ProjectionChooser window(form, listPath, [&form] { return LocateProjectionList(form); });
     window.Load();
     form.ui.ShowProjectionWindow(window);
     if (window.Result() == kNoChoice) {
         form.conversionFailed = true;
     }
     return window.Result();
-}
-
-bool HoldsProjectionList(const std::string& folder) {
-    std::error_code ec;
-    return !folder.empty() &&
-           std::filesystem::is_regular_file(JoinPath(folder, kProjectionListName), ec);
 }
 
 }  // namespace
@@ -87,12 +105,8 @@ std::string UstalenieProjekcji(ConversionContext& form) {
 }
 
 std::vector<std::string> CodeList(ConversionContext& form) {
-    for (const std::string& folder : {form.programFolder, form.shippedProjectionFolder}) {
-        if (HoldsProjectionList(folder)) {
-            return ReadProjectionLines(form, JoinPath(folder, kProjectionListName));
-        }
-    }
-    return {};
+    const std::string listPath = ProjectionListInUse(form);
+    return listPath.empty() ? std::vector<std::string>{} : ReadProjectionLines(form, listPath);
 }
 
 std::string ShippedProjectionFolder() {

@@ -1,6 +1,7 @@
 #include "projection/projection_window.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "projection/projection_list.h"
 #include "text/catalogue.h"
@@ -12,9 +13,20 @@ namespace {
 constexpr const char* kNoChoice = "error";
 constexpr const char* kClauseStart = "CoordSys Earth Projection ";
 
-// The catalogue has no text for cancelling; the button keeps its design text in English.
-std::string CancelText() {
-    return currentLanguage == "polski" ? "Anuluj" : "Cancel";
+// Group names as the list spells them have blanks around them ("--- Poland ---"); shown
+// without, a typed letter finds its group.
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
 }
 
 bool ValidIndex(int index, std::size_t count) {
@@ -23,8 +35,11 @@ bool ValidIndex(int index, std::size_t count) {
 
 }  // namespace
 
-ProjectionChooser::ProjectionChooser(ConversionContext& form, std::string projectionListPath)
-    : form_(form), projectionListPath_(std::move(projectionListPath)) {}
+ProjectionChooser::ProjectionChooser(ConversionContext& form, std::string projectionListPath,
+                                     std::function<std::string()> locateAnotherList)
+    : form_(form),
+      projectionListPath_(std::move(projectionListPath)),
+      locateAnotherList_(std::move(locateAnotherList)) {}
 
 void ProjectionChooser::Load() {
     if (loaded_) {
@@ -35,7 +50,7 @@ void ProjectionChooser::Load() {
     label1Caption_ = CaptionText(2);
     label2Caption_ = CaptionText(3);
     okCaption_ = CaptionText(4);
-    cancelCaption_ = CancelText();
+    cancelCaption_ = CaptionText(caption::Cancel);
     if (!form_.fileSystem.FileExists(projectionListPath_)) {
         form_.ui.ShowMessage(MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
                              MessageIcon::Critical);
@@ -45,14 +60,83 @@ void ProjectionChooser::Load() {
     projectionLines_ = ReadProjectionLines(form_, projectionListPath_);
     for (std::size_t line = 0; line < projectionLines_.size(); ++line) {
         if (auto name = GroupName(projectionLines_[line])) {
-            groupNames_.push_back(std::move(*name));
-            groupHeaderLines_.push_back(line);
+            allGroupNames_.push_back(Trimmed(*name));
+            allGroupHeaderLines_.push_back(line);
         }
     }
+    ShowMatchingGroups();
     if (!groupHeaderLines_.empty() && groupHeaderLines_.front() == 0) {
         cmbGroup_Click(0);
     }
-    PreselectOwnSystem();
+    // The first image's own system, else the projection of the last run.
+    const auto own = std::find_if(form_.ownClauses.begin(), form_.ownClauses.end(),
+                                  [](const std::string& clause) { return !clause.empty(); });
+    if (!form_.offerOwnSystems || own == form_.ownClauses.end() || !Preselect(*own)) {
+        Preselect(form_.rememberedProjection);
+    }
+}
+
+std::string ProjectionChooser::SearchCaption() const {
+    return CaptionText(caption::Search);
+}
+std::string ProjectionChooser::AnotherListCaption() const {
+    return CaptionText(caption::UseAnotherList);
+}
+
+bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry) const {
+    std::string query = Trimmed(searchText_);
+    if (query.size() >= 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
+        query = Trimmed(query.substr(5));
+    }
+    if (query.empty() || ContainsIgnoringCase(entry.name, query)) {
+        return true;
+    }
+    return AllDigits(query) && entry.epsg != 0 && std::to_string(entry.epsg).rfind(query, 0) == 0;
+}
+
+void ProjectionChooser::ShowMatchingGroups() {
+    groupNames_.clear();
+    groupHeaderLines_.clear();
+    for (std::size_t group = 0; group < allGroupHeaderLines_.size(); ++group) {
+        const auto lines = GroupProjectionLines(projectionLines_, allGroupHeaderLines_[group]);
+        // Without a search every group is listed, even one that holds no projection.
+        if (Trimmed(searchText_).empty() ||
+            std::any_of(lines.begin(), lines.end(), [this](std::size_t line) {
+                return MatchesSearch(*ParseProjectionLine(projectionLines_[line]));
+            })) {
+            groupNames_.push_back(allGroupNames_[group]);
+            groupHeaderLines_.push_back(allGroupHeaderLines_[group]);
+        }
+    }
+}
+
+void ProjectionChooser::SetSearchText(const std::string& text) {
+    const std::size_t shownHeader = ValidIndex(groupIndex_, groupHeaderLines_.size())
+                                        ? groupHeaderLines_[static_cast<std::size_t>(groupIndex_)]
+                                        : std::string::npos;
+    searchText_ = text;
+    ShowMatchingGroups();
+    // The group shown stays when it still holds a match; otherwise the first that does.
+    const auto kept = std::find(groupHeaderLines_.begin(), groupHeaderLines_.end(), shownHeader);
+    cmbGroup_Click(kept != groupHeaderLines_.end()
+                       ? static_cast<int>(kept - groupHeaderLines_.begin())
+                       : (groupHeaderLines_.empty() ? -1 : 0));
+}
+
+bool ProjectionChooser::UseAnotherList() {
+    const std::string other = locateAnotherList_ ? locateAnotherList_() : std::string();
+    if (other.empty()) {
+        return false;
+    }
+    projectionListPath_ = other;
+    projectionLines_.clear();
+    allGroupNames_.clear();
+    allGroupHeaderLines_.clear();
+    cmbGroup_Click(-1);
+    loaded_ = false;
+    Load();
+    SetSearchText(searchText_);
+    return true;
 }
 
 std::string ProjectionChooser::Caption() const {
@@ -89,8 +173,11 @@ void ProjectionChooser::cmbGroup_Click(int index) {
     groupIndex_ = index;
     for (const std::size_t line : GroupProjectionLines(
              projectionLines_, groupHeaderLines_[static_cast<std::size_t>(index)])) {
-        projectionNames_.push_back(ParseProjectionLine(projectionLines_[line])->name);
-        projectionNameLines_.push_back(line);
+        const ProjectionEntry entry = *ParseProjectionLine(projectionLines_[line]);
+        if (MatchesSearch(entry)) {
+            projectionNames_.push_back(entry.name);
+            projectionNameLines_.push_back(line);
+        }
     }
     if (!projectionNames_.empty()) {
         SelectProjection(0);
@@ -179,25 +266,23 @@ bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
                         [](const std::string& clause) { return clause.empty(); });
 }
 
-// The first image's own system, selected in its group, so that the window opens on it.
-void ProjectionChooser::PreselectOwnSystem() {
-    const auto first = std::find_if(form_.ownClauses.begin(), form_.ownClauses.end(),
-                                    [](const std::string& clause) { return !clause.empty(); });
-    if (!form_.offerOwnSystems || first == form_.ownClauses.end()) {
-        return;
+bool ProjectionChooser::Preselect(const std::string& clause) {
+    if (clause.empty()) {
+        return false;
     }
     for (std::size_t group = 0; group < groupHeaderLines_.size(); ++group) {
         const std::vector<std::size_t> lines =
             GroupProjectionLines(projectionLines_, groupHeaderLines_[group]);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto entry = ParseProjectionLine(projectionLines_[lines[i]]);
-            if (entry && CoordSysClause(*entry) == *first) {
+            if (entry && CoordSysClause(*entry) == clause) {
                 cmbGroup_Click(static_cast<int>(group));
                 SelectProjection(static_cast<int>(i));
-                return;
+                return true;
             }
         }
     }
+    return false;
 }
 
 void ProjectionChooser::cmdCancel_Click() {

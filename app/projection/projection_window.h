@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/projection_window.h"
+#include "projection/projection_list.h"
 #include "state/conversion_context.h"
 
 namespace marlo {
@@ -14,7 +16,9 @@ namespace marlo {
 // it any way but OK with a projection chosen leaves the result "error".
 class ProjectionChooser final : public ProjectionWindow {
 public:
-    ProjectionChooser(ConversionContext& form, std::string projectionListPath);
+    // locateAnotherList asks the user for another list and returns its path, "" when none.
+    ProjectionChooser(ConversionContext& form, std::string projectionListPath,
+                      std::function<std::string()> locateAnotherList = {});
 
     // Puts the captions on and fills the group list from the projection list file.
     // UstalenieProjekcji calls it before it shows the window; later calls do nothing.
@@ -25,6 +29,10 @@ public:
     std::string Label2Caption() const override;
     std::string OkCaption() const override;
     std::string CancelCaption() const override;
+    std::string SearchCaption() const override;
+    std::string AnotherListCaption() const override;
+    void SetSearchText(const std::string& text) override;
+    bool UseAnotherList() override;
     const std::vector<std::string>& GroupNames() const override;
     int GroupIndex() const override;
     void cmbGroup_Click(int index) override;
@@ -44,13 +52,21 @@ public:
     bool OwnSystemsCoverEveryImage() const override;
 
 private:
-    void PreselectOwnSystem();
+    // Selects the entry with this CoordSys clause in its group; false when none has it.
+    bool Preselect(const std::string& clause);
+    bool MatchesSearch(const ProjectionEntry& entry) const;
+    // The groups that hold a projection the search lets through.
+    void ShowMatchingGroups();
     // The projection line the shown name stands for.
     std::optional<std::size_t> ChosenLine() const;
 
     ConversionContext& form_;
     std::string projectionListPath_;
+    std::function<std::string()> locateAnotherList_;
     std::vector<std::string> projectionLines_;
+    std::vector<std::string> allGroupNames_;
+    std::vector<std::size_t> allGroupHeaderLines_;
+    std::string searchText_;
     std::vector<std::string> groupNames_;
     std::vector<std::size_t> groupHeaderLines_;
     std::vector<std::string> projectionNames_;

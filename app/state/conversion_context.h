@@ -50,6 +50,19 @@ inline void SelectFormats(FormatOptions& options, FileFormat from, FileFormat to
     options.optTFW.selected = to == format::TFW;
 }
 
+// How the last run ended, for the status line after it.
+struct RunOutcome {
+    std::size_t converted = 0;
+    std::size_t total = 0;
+    // The file the run stopped at or was cancelled before; "" when it got through or never
+    // reached a file.
+    std::string stoppedAt;
+    bool cancelled = false;
+    // The last message the run showed, when it did not end with "Done!".
+    std::string reason;
+    bool done = false;
+};
+
 // The state the main window owns for as long as it exists, with the services its procedures
 // use. Every reader and writer works on this object; a run resets only conversionFailed.
 struct ConversionContext {
@@ -79,6 +92,17 @@ struct ConversionContext {
 
     // The option buttons the run and the file selection read.
     FormatOptions options;
+
+    // Remembered from earlier runs: where the file dialog and the output-folder picker open,
+    // and the CoordSys clause the projection window opens on.
+    std::string rememberedInputFolder;
+    std::string rememberedOutputFolder;
+    std::string rememberedProjection;
+    // Files chosen before the run (dropped on the window, named on its command line): the file
+    // dialog opens in their folder with them selected.
+    std::string preselectedFolder;
+    std::vector<std::string> preselectedNames;
+    RunOutcome lastRun;
 
     // Conversion state.
     FileFormat inputFormat = format::None;

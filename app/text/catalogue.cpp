@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 33> kMessages = {{
+constexpr std::array<TextPair, 34> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -51,10 +51,13 @@ constexpr std::array<TextPair, 33> kMessages = {{
     // Added to the designed catalogue: a name a table's File line cannot hold.
     {"Nazwy pliku rastrowego nie można zapisać w pliku TAB!",
      "The image name cannot be written into a TAB file!"},
+    // Added: files dropped on the window or named on its command line.
+    {"Pliki do konwersji muszą być jednego rodzaju i leżeć w jednym katalogu!",
+     "Files to convert must be of one kind and lie in one folder!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 16> kCaptions = {{
+constexpr std::array<TextPair, 25> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -72,6 +75,17 @@ constexpr std::array<TextPair, 16> kCaptions = {{
     {"Wersja językowa:", "Language version:"},
     // Added to the designed catalogue: the projection window's option for GeoTIFF input.
     {"Użyj układu współrzędnych zapisanego w obrazie", "Use each image's own coordinate system"},
+    // Added: the status line after a run, the progress window, the projection window's
+    // search and other list, and files chosen before a run. {0}, {1}... are filled in.
+    {"Przekonwertowano {0} z {1}", "{0} of {1} converted"},
+    {"zatrzymano na", "stopped at"},
+    {"anulowano przed", "cancelled before"},
+    {"Plik {0} z {1}: {2}", "File {0} of {1}: {2}"},
+    {"Marlo - konwersja", "Marlo - Converting"},
+    {"Anuluj", "Cancel"},
+    {"Użyj innej listy...", "Use another list..."},
+    {"Szukaj (nazwa lub kod EPSG):", "Search (name or EPSG code):"},
+    {"Wybrane pliki: {0} w {1}", "Files selected: {0} in {1}"},
 }};
 
 template <std::size_t N>
@@ -97,6 +111,17 @@ std::string MessageText(std::int16_t number) {
 
 std::string CaptionText(std::int16_t number) {
     return LookUp(kCaptions, number);
+}
+
+std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) {
+    std::string text = CaptionText(number);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string mark = "{" + std::to_string(i) + "}";
+        if (const auto at = text.find(mark); at != std::string::npos) {
+            text.replace(at, mark.size(), values[i]);
+        }
+    }
+    return text;
 }
 
 std::string MessageWithPath(std::int16_t number, const std::string& path, const char* lineBreak) {

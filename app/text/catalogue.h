@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace marlo {
 
@@ -44,11 +45,31 @@ enum : std::int16_t {
     SameFolders = 30,
     CommentsWelcome = 31,
     NameNotWritableInTable = 32,
+    FilesNotOfOneKindAndFolder = 33,
 };
 }  // namespace msg
 
 std::string MessageText(std::int16_t number);
 std::string CaptionText(std::int16_t number);
+
+// Caption numbers added to the designed catalogue.
+namespace caption {
+enum : std::int16_t {
+    OwnSystem = 15,
+    FilesConverted = 16,
+    StoppedAt = 17,
+    CancelledBefore = 18,
+    ProgressFile = 19,
+    ProgressTitle = 20,
+    Cancel = 21,
+    UseAnotherList = 22,
+    Search = 23,
+    FilesSelected = 24,
+};
+}  // namespace caption
+
+// A caption with its marks {0}, {1}... replaced by the values, in order.
+std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values);
 
 // A message followed by the path it concerns, on a line of its own.
 std::string MessageWithPath(std::int16_t number, const std::string& path,

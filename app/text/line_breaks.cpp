@@ -1,5 +1,7 @@
 #include "text/line_breaks.h"
 
+#include <algorithm>
+
 namespace marlo {
 
 std::string WithLineFeeds(const std::string& text) {
@@ -16,6 +18,12 @@ std::string WithLineFeeds(const std::string& text) {
         }
     }
     return out;
+}
+
+std::string OnOneLine(const std::string& text) {
+    std::string line = WithLineFeeds(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
 }
 
 }  // namespace marlo

@@ -1,11 +1,21 @@
 #include "ui/convert_window.h"
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include "platform/program_folders.h"
@@ -25,6 +35,43 @@ QGroupBox* NewFrame(const char* name, const char* caption, QWidget* parent) {
     return frame;
 }
 
+// The controls that get a mnemonic, in the order they choose their letters.
+constexpr const char* kMnemonicControls[] = {"Frame2", "Frame1", "cmbOK", "cmdExit"};
+
+// The caption with "&" before the first letter no earlier control took, trying the starts of
+// words from the last word back ("Convert &to:"), then every letter.
+QString WithMnemonic(const QString& caption, QString& taken) {
+    std::vector<qsizetype> candidates;
+    for (qsizetype i = caption.size() - 1; i >= 0; --i) {
+        if (caption[i].isLetter() && (i == 0 || caption[i - 1].isSpace())) {
+            candidates.push_back(i);
+        }
+    }
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        candidates.push_back(i);
+    }
+    for (const qsizetype i : candidates) {
+        const QChar letter = caption[i].toLower();
+        if (caption[i].isLetter() && !taken.contains(letter)) {
+            taken += letter;
+            return caption.left(i) + '&' + caption.mid(i);
+        }
+    }
+    return caption;
+}
+
+// Local files of a drop, or none when anything else is among them.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
 }  // namespace
 
 ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
@@ -36,6 +83,7 @@ ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
     setWindowTitle(kWindowCaption);
     form_.programFolder = UserDataFolder();
     form_.shippedProjectionFolder = ShippedProjectionFolder();
+    setAcceptDrops(true);
     BuildControls();
     ConnectControls();
     procedures_.Form_Load();
@@ -43,11 +91,12 @@ ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
 
 ConvertWindow::~ConvertWindow() = default;
 
-QRadioButton* ConvertWindow::NewOption(const char* name, const char* caption) {
+QRadioButton* ConvertWindow::NewOption(const char* name, const char* caption, QButtonGroup* group) {
     auto* option = new QRadioButton(caption, this);
     option->setObjectName(name);
-    // Which options are selected is decided by the procedures, not by the buttons' grouping.
-    option->setAutoExclusive(false);
+    // One group per side: one Tab stop for each, the arrow keys select within it. Which
+    // option ends up selected is still the procedures' decision (ShowOptions).
+    group->addButton(option);
     return option;
 }
 
@@ -62,12 +111,14 @@ QAbstractButton* ConvertWindow::NewLanguageButton(const char* name, const char* 
 }
 
 void ConvertWindow::BuildControls() {
-    inputOptions_ = {{format::GeoTIFF, NewOption("optGEOin", "geotiff")},
-                     {format::TAB, NewOption("optTABin", "tab")},
-                     {format::TFW, NewOption("optTFWin", "tfw")}};
-    outputOptions_ = {{format::GeoTIFF, NewOption("optGEO", "geotiff")},
-                      {format::TAB, NewOption("optTAB", "tab")},
-                      {format::TFW, NewOption("optTFW", "tfw")}};
+    auto* inputGroup = new QButtonGroup(this);
+    auto* outputGroup = new QButtonGroup(this);
+    inputOptions_ = {{format::GeoTIFF, NewOption("optGEOin", "geotiff", inputGroup)},
+                     {format::TAB, NewOption("optTABin", "tab", inputGroup)},
+                     {format::TFW, NewOption("optTFWin", "tfw", inputGroup)}};
+    outputOptions_ = {{format::GeoTIFF, NewOption("optGEO", "geotiff", outputGroup)},
+                      {format::TAB, NewOption("optTAB", "tab", outputGroup)},
+                      {format::TFW, NewOption("optTFW", "tfw", outputGroup)}};
     auto* frames = new QHBoxLayout;
     for (auto [frame, options] :
          {std::pair{NewFrame("Frame2", "Convert from:", this), &inputOptions_},
@@ -101,6 +152,11 @@ void ConvertWindow::BuildControls() {
     line->setObjectName("Line1");
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
+    status_ = new QLabel(this);
+    status_->setObjectName("lblStatus");
+    status_->setTextFormat(Qt::PlainText);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* lblAbout = new LinkLabel(kWebAddress, this);
     lblAbout->setObjectName("lblAbout");
     lblAbout->setToolTip("Click to open page...");
@@ -108,6 +164,7 @@ void ConvertWindow::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
     layout->addLayout(controls);
+    layout->addWidget(status_);
     layout->addWidget(line);
     layout->addWidget(lblAbout, 0, Qt::AlignHCenter);
     // The window always takes the size its captions need, in either language.
@@ -159,7 +216,15 @@ void ConvertWindow::SetControlText(const std::string& control, ControlText prope
     if (widget == nullptr) {
         throw RunTimeError(err::TypeMismatch, "Object required: " + control);
     }
-    const QString value = QString::fromStdString(text);
+    QString value = QString::fromStdString(text);
+    if (property == ControlText::Caption && control == kMnemonicControls[0]) {
+        mnemonics_.clear();
+    }
+    if (property == ControlText::Caption &&
+        std::find(std::begin(kMnemonicControls), std::end(kMnemonicControls), control) !=
+            std::end(kMnemonicControls)) {
+        value = WithMnemonic(value, mnemonics_);
+    }
     if (property == ControlText::ToolTip) {
         widget->setToolTip(value);
     } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
@@ -190,6 +255,48 @@ void ConvertWindow::ShowAboutWindow() {
     }
     about_->Form_Load();
     dialogs_.runModal(*about_);
+}
+
+void ConvertWindow::ShowStatus(const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+    status_->setVisible(!text.empty());
+}
+
+void ConvertWindow::ShowLanguage(const std::string& language) {
+    if (qtTexts_) {
+        QApplication::removeTranslator(qtTexts_.get());
+        qtTexts_.reset();
+    }
+    if (language != "polski") {
+        return;
+    }
+    auto texts = std::make_unique<QTranslator>();
+    if (texts->load("qt_pl", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(texts.get());
+        qtTexts_ = std::move(texts);
+    }
+}
+
+bool ConvertWindow::PreselectFiles(const QStringList& paths) {
+    std::vector<std::string> files;
+    for (const QString& path : paths) {
+        files.push_back(QFileInfo(path).absoluteFilePath().toStdString());
+    }
+    return procedures_.PreselectFiles(files);
+}
+
+void ConvertWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void ConvertWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (!files.isEmpty()) {
+        event->acceptProposedAction();
+        PreselectFiles(files);
+    }
 }
 
 }  // namespace marlo::ui

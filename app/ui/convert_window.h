@@ -2,13 +2,17 @@
 
 #include <QWidget>
 #include <map>
+#include <memory>
 
 #include "presenters/about_info.h"
 #include "presenters/main_window.h"
 #include "ui/qt_user_interaction.h"
 
 class QAbstractButton;
+class QButtonGroup;
+class QLabel;
 class QRadioButton;
+class QTranslator;
 
 namespace marlo::ui {
 
@@ -27,14 +31,23 @@ public:
     QtUserInteraction& dialogs() { return dialogs_; }
     ConversionContext& form() { return form_; }
 
+    // Files named on the command line or dropped on the window: the next run opens on them.
+    bool PreselectFiles(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void SetControlText(const std::string& control, ControlText property,
                         const std::string& text) override;
     void ShowOptions(const FormatOptions& options) override;
     void ShowAboutWindow() override;
+    void ShowStatus(const std::string& text) override;
+    void ShowLanguage(const std::string& language) override;
 
     void BuildControls();
-    QRadioButton* NewOption(const char* name, const char* caption);
+    QRadioButton* NewOption(const char* name, const char* caption, QButtonGroup* group);
     QAbstractButton* NewLanguageButton(const char* name, const char* picture, const char* toolTip);
     void ConnectControls();
     void SetTabOrder(std::initializer_list<const char*> names);
@@ -47,6 +60,10 @@ private:
     AboutWindow* about_ = nullptr;
     std::map<FileFormat, QRadioButton*> inputOptions_;
     std::map<FileFormat, QRadioButton*> outputOptions_;
+    QLabel* status_ = nullptr;
+    QString mnemonics_;
+    // Qt's own texts (file dialogs, standard buttons) in the interface language.
+    std::unique_ptr<QTranslator> qtTexts_;
 };
 
 }  // namespace marlo::ui

@@ -17,5 +17,9 @@ int main(int argc, char** argv) {
     marlo::ui::QtSettingsStore settings;
     marlo::ui::ConvertWindow window(settings);
     window.show();
+    // Files named when the program starts (as a file manager opens them) are the first run's.
+    if (const QStringList files = QApplication::arguments().mid(1); !files.isEmpty()) {
+        window.PreselectFiles(files);
+    }
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -61,21 +62,31 @@ void Fill(QComboBox* list, const std::vector<std::string>& names, int current) {
 ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     : QDialog(parent),
       window_(LoadedWindow(window)),
+      lblSearch_(NewLabel("lblSearch", window.SearchCaption(), this)),
+      txtSearch_(new QLineEdit(this)),
       label1_(NewLabel("Label1", window.Label1Caption(), this)),
       cmbGroup_(NewList("cmbGroup", this)),
       label2_(NewLabel("Label2", window.Label2Caption(), this)),
       cmbProj_(NewList("cmbProj", this)),
+      cmdOtherList_(NewButton("cmdOtherList", window.AnotherListCaption(), this)),
       cmdCancel_(NewButton("cmdCancel", window.CancelCaption(), this)),
       cmdOK_(NewButton("cmdOK", window.OkCaption(), this)) {
     setObjectName("frmMapInfoProj");
     setWindowTitle(QString::fromStdString(window.Caption()));
     cmdOK_->setDefault(true);
+    txtSearch_->setObjectName("txtSearch");
+    txtSearch_->setClearButtonEnabled(true);
+    lblSearch_->setBuddy(txtSearch_);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOtherList_);
     buttons->addStretch();
     buttons->addWidget(cmdCancel_);
     buttons->addWidget(cmdOK_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblSearch_);
+    layout->addWidget(txtSearch_);
+    layout->addSpacing(6);
     layout->addWidget(label1_);
     layout->addWidget(cmbGroup_);
     layout->addSpacing(6);
@@ -83,7 +94,8 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addWidget(cmbProj_);
     if (window.OwnSystemsOffered()) {
         // GeoTIFFs that state their own coordinate system keep it, unless the user says not.
-        chkOwnSystem_ = new QCheckBox(QString::fromStdString(CaptionText(15)), this);
+        chkOwnSystem_ =
+            new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
         chkOwnSystem_->setObjectName("chkOwnSystem");
         chkOwnSystem_->setChecked(window.UseOwnSystems());
         connect(chkOwnSystem_, &QCheckBox::toggled, this,
@@ -99,6 +111,8 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     connect(cmbGroup_, &QComboBox::currentIndexChanged, this, &ProjectionDialog::PickGroup);
     connect(cmbProj_, &QComboBox::currentIndexChanged, this,
             [this](int index) { window_.SelectProjection(index); });
+    connect(txtSearch_, &QLineEdit::textChanged, this, &ProjectionDialog::Search);
+    connect(cmdOtherList_, &QPushButton::clicked, this, &ProjectionDialog::UseAnotherList);
     connect(cmdOK_, &QPushButton::clicked, this, &ProjectionDialog::Confirm);
     connect(cmdCancel_, &QPushButton::clicked, this, &ProjectionDialog::Cancel);
 }
@@ -118,6 +132,17 @@ void ProjectionDialog::PickGroup(int index) {
     }
     window_.cmbGroup_Click(index);
     ShowProjections();
+}
+
+void ProjectionDialog::Search(const QString& text) {
+    window_.SetSearchText(text.toStdString());
+    ShowGroups();
+}
+
+void ProjectionDialog::UseAnotherList() {
+    if (window_.UseAnotherList()) {
+        ShowGroups();
+    }
 }
 
 void ProjectionDialog::Confirm() {

@@ -5,6 +5,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace marlo {
@@ -29,15 +30,20 @@ private:
     void ShowGroups();
     void ShowProjections();
     void PickGroup(int index);
+    void Search(const QString& text);
+    void UseAnotherList();
     void Confirm();
     void Cancel();
 
     ProjectionWindow& window_;
+    QLabel* lblSearch_;
+    QLineEdit* txtSearch_;
     QLabel* label1_;
     QComboBox* cmbGroup_;
     QLabel* label2_;
     QComboBox* cmbProj_;
     QCheckBox* chkOwnSystem_ = nullptr;
+    QPushButton* cmdOtherList_;
     QPushButton* cmdCancel_;
     QPushButton* cmdOK_;
 };

@@ -1,15 +1,18 @@
 #include "ui/qt_user_interaction.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/file_selection_text.h"
+#include "text/catalogue.h"
 #include "text/line_breaks.h"
 #include "ui/projection_dialog.h"
 
@@ -49,6 +52,19 @@ void PrepareFileDialog(QFileDialog& dialog, const char* objectName) {
     dialog.setOption(QFileDialog::HideNameFilterDetails);
 }
 
+// The dialog's file name field holding these names: one as it stands, several each in quotes,
+// the way the dialog itself writes a multiple selection there.
+QString FileNameField(const std::vector<std::string>& names) {
+    if (names.size() == 1) {
+        return QString::fromStdString(names.front());
+    }
+    QStringList quoted;
+    for (const std::string& name : names) {
+        quoted << '"' + QString::fromStdString(name) + '"';
+    }
+    return quoted.join(' ');
+}
+
 }  // namespace
 
 QStringList NameFilters(const std::string& filter) {
@@ -84,8 +100,10 @@ QtUserInteraction::QtUserInteraction(QWidget* owner)
       openUrl([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
       owner_(owner) {}
 
-void QtUserInteraction::ShowMessage(const std::string& text, MessageIcon icon,
-                                    const std::string& title) {
+QtUserInteraction::~QtUserInteraction() = default;
+
+void QtUserInteraction::ShowMessageBox(const std::string& text, MessageIcon icon,
+                                       const std::string& title) {
     QMessageBox box(QtIcon(icon),
                     title.empty() ? QString(kApplicationTitle) : QString::fromStdString(title),
                     DisplayText(text), QMessageBox::Ok, owner_);
@@ -108,17 +126,24 @@ std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& r
     if (!request.initialFolder.empty()) {
         dialog.setDirectory(QString::fromStdString(request.initialFolder));
     }
+    if (!request.preselectedNames.empty()) {
+        dialog.selectFile(FileNameField(request.preselectedNames));
+    }
     if (runModal(dialog) != QDialog::Accepted) {
         return {};
     }
     return SelectionText(dialog.selectedFiles());
 }
 
-std::string QtUserInteraction::BrowseForFolder(const std::string& prompt) {
+std::string QtUserInteraction::BrowseForFolder(const std::string& prompt,
+                                               const std::string& initialFolder) {
     QFileDialog dialog(owner_, QString::fromStdString(prompt));
     PrepareFileDialog(dialog, kFolderPickerName);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!initialFolder.empty()) {
+        dialog.setDirectory(QString::fromStdString(initialFolder));
+    }
     if (runModal(dialog) != QDialog::Accepted) {
         return {};
     }
@@ -151,6 +176,38 @@ void QtUserInteraction::ShowProjectionWindow(ProjectionWindow& window) {
 
 void QtUserInteraction::OpenUrl(const std::string& url) {
     openUrl(QString::fromStdString(url));
+}
+
+bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(owner_);
+        progress_->setObjectName(kProgressDialogName);
+        progress_->setWindowTitle(QString::fromStdString(CaptionText(caption::ProgressTitle)));
+        progress_->setCancelButtonText(QString::fromStdString(CaptionText(caption::Cancel)));
+        // The main window takes no clicks while its run goes on; the run itself stops only
+        // between files, when it asks here.
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(progressDelayMs);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
+    }
+    progress_->setMaximum(static_cast<int>(progress.count));
+    progress_->setLabelText(QString::fromStdString(CaptionWith(
+        caption::ProgressFile,
+        {std::to_string(progress.file), std::to_string(progress.count), progress.name})));
+    progress_->setValue(static_cast<int>(progress.file - 1));
+    // Until the window shows, the main window still takes input: keep it painted, but let no
+    // click start anything in the middle of the run.
+    QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
+    if (progressShown) {
+        progressShown(*progress_);
+    }
+    return !progress_->wasCanceled();
+}
+
+void QtUserInteraction::EndProgress() {
+    progress_.reset();
 }
 
 }  // namespace marlo::ui

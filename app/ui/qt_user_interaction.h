@@ -3,10 +3,12 @@
 #include <QDialog>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 #include "errors/error_report.h"
 #include "platform/user_interaction.h"
 
+class QProgressDialog;
 class QWidget;
 
 namespace marlo::ui {
@@ -17,24 +19,33 @@ namespace marlo::ui {
 class QtUserInteraction final : public UserInteraction, public ErrorReportViewer {
 public:
     explicit QtUserInteraction(QWidget* owner = nullptr);
+    ~QtUserInteraction() override;
 
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
-    void ShowMessage(const std::string& text, MessageIcon icon,
-                     const std::string& title = "") override;
+    void ShowMessageBox(const std::string& text, MessageIcon icon,
+                        const std::string& title) override;
     std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
-    std::string BrowseForFolder(const std::string& prompt) override;
+    std::string BrowseForFolder(const std::string& prompt,
+                                const std::string& initialFolder) override;
     void ShowErrorReport(const std::string& report) override;
     void ShowProjectionWindow(ProjectionWindow& window) override;
     void OpenUrl(const std::string& url) override;
+    bool ShowProgress(const RunProgress& progress) override;
+    void EndProgress() override;
 
     // Shows a dialog and returns its result code.
     std::function<int(QDialog&)> runModal;
     // Hands a web address to the desktop's browser.
     std::function<void(const QString&)> openUrl;
+    // Called after each progress update; tests press Cancel through it.
+    std::function<void(QProgressDialog&)> progressShown;
+    // How long a run goes before its progress window appears: short runs do without it.
+    int progressDelayMs = 400;
 
 private:
     QWidget* owner_;
+    std::unique_ptr<QProgressDialog> progress_;
 };
 
 // Object names of the dialogs, for whoever needs to tell them apart.
@@ -42,6 +53,7 @@ inline constexpr const char* kMessageBoxName = "messageBox";
 inline constexpr const char* kOpenFileDialogName = "openFileDialog";
 inline constexpr const char* kFolderPickerName = "folderPicker";
 inline constexpr const char* kErrorReportName = "errorReport";
+inline constexpr const char* kProgressDialogName = "progressDialog";
 
 // The application's own title, on every message box that names no other.
 inline constexpr const char* kApplicationTitle = "Marlo";

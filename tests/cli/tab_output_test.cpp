@@ -170,13 +170,18 @@ TEST_F(TabOutputTest, AnUnknownOrMissingNameIsACancel) {
     EXPECT_FALSE(fs::exists(folder / "in/sheet.tab"));
 }
 
-TEST_F(TabOutputTest, UsesTheShippedListUntilOneHasBeenLocated) {
-    const std::string shipped = ShippedProjectionFolder();
-    ASSERT_FALSE(shipped.empty());
+TEST_F(TabOutputTest, UsesTheShippedListInPlaceUntilAnotherIsGiven) {
+    ASSERT_FALSE(ShippedProjectionFolder().empty());
     const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
-    folder.Write("in/sheet.tif", "not measured");
-    Convert({"--from", "tfw", "--to", "tab", worldFile});
-    EXPECT_EQ(ReadBytes(CopiedList()), ReadBytes(JoinPath(shipped, "mapinfow.prj")));
+    PlainImage("sheet.tif", 40, 30);
+    EXPECT_EQ(Convert({"--from", "tfw", "--to", "tab", "--group", "Poland", "--projection",
+                       "ETRF2000-PL / CS92", worldFile}),
+              cli::kExitDone)
+        << errors.str();
+    EXPECT_FALSE(fs::exists(CopiedList()));
+    EXPECT_NE(
+        ReadBytes(folder / "in/sheet.tab").find("CoordSys Earth Projection 8, 104, \"m\", 19"),
+        std::string::npos);
 }
 
 TEST_F(TabOutputTest, GdalPlacesATableFromAWorldFileWhereItPlacesTheWorldFile) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -159,6 +160,52 @@ TEST_F(ConversionRunTest, AFailingFileEndsTheRunWithoutDone) {
     EXPECT_TRUE(form.fileSystem.FileExists(temp / "in/a.tfw"));
     EXPECT_FALSE(form.fileSystem.FileExists(temp / "in/b.tfw"));
     EXPECT_FALSE(form.fileSystem.FileExists(temp / "in/c.tfw"));
+}
+
+TEST_F(ConversionRunTest, ProgressComesBeforeEachFileAndCancelStopsBetweenFiles) {
+    struct Case {
+        const char* name;
+        std::string brokenTable;
+        std::size_t cancelAtFile;  // 0: never
+        std::vector<std::string> written;
+        std::string status;
+    };
+    const std::string enough = Table("b.tif");
+    const Case cases[] = {
+        {"all", enough, 0, {"a.tfw", "b.tfw", "c.tfw"}, "3 of 3 converted"},
+        {"failing",
+         Table("b.tif", 2),
+         0,
+         {"a.tfw"},
+         "1 of 3 converted; stopped at b.tab: TAB file doesn't contain enough coordinates! " +
+             (temp / "in/b.tab")},
+        {"cancelled", enough, 3, {"a.tfw", "b.tfw"}, "2 of 3 converted; cancelled before c.tab"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(temp / "in");
+        temp.Write("in/a.tab", Table("a.tif"));
+        temp.Write("in/b.tab", c.brokenTable);
+        temp.Write("in/c.tab", Table("c.tif"));
+        user = {};
+        user.progressScript = [&c](const RunProgress& at) { return at.file != c.cancelAtFile; };
+        Choose(format::TAB, format::TFW);
+        user.AnswerFiles(temp / "in", {"a.tab", "b.tab", "c.tab"});
+
+        EXPECT_EQ(cmbOK_Click(form), c.cancelAtFile == 0 && c.written.size() == 3) << c.name;
+        std::vector<std::string> written;
+        for (const auto& entry : std::filesystem::directory_iterator(temp / "in")) {
+            if (entry.path().extension() != ".tab") {
+                written.push_back(entry.path().filename());
+            }
+        }
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(written, c.written) << c.name;
+        EXPECT_EQ(RunStatusText(form.lastRun), c.status) << c.name;
+        ASSERT_GE(user.progress.size(), 1u);
+        EXPECT_EQ(user.progress.back().count, 3u);
+        EXPECT_EQ(user.progress.back().name, form.inputFiles[user.progress.size() - 1]);
+        EXPECT_EQ(user.progressEnded, 1) << c.name;
+    }
 }
 
 // The moves follow the pixel axes: half a column step plus half a row step, with their signs.

@@ -44,7 +44,7 @@ const char* const kUtmList =
 
 TEST_F(ProjectionWindowTest, AFirstLineHeaderIsChosenWithItsFirstProjection) {
     ProjectionWindow& w = Open(kUtmList);
-    EXPECT_THAT(w.GroupNames(), ElementsAre(" Longitude / Latitude ", " UTM (WGS 84) ", " UTM "));
+    EXPECT_THAT(w.GroupNames(), ElementsAre("Longitude / Latitude", "UTM (WGS 84)", "UTM"));
     EXPECT_EQ(w.GroupIndex(), 0);
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Longitude / Latitude (WGS 84)"));
     EXPECT_EQ(w.ProjectionText(), "Longitude / Latitude (WGS 84)");
@@ -107,7 +107,7 @@ TEST_F(ProjectionWindowTest, AnEmptyLineEndsAGroup) {
     EXPECT_EQ(w.Result(), "error");
 
     ProjectionWindow& last = Open("--- Last ---");
-    EXPECT_THAT(last.GroupNames(), ElementsAre(" Last "));
+    EXPECT_THAT(last.GroupNames(), ElementsAre("Last"));
     EXPECT_THAT(last.ProjectionNames(), IsEmpty());
 }
 
@@ -138,7 +138,7 @@ TEST_F(ProjectionWindowTest, LinesThatBreakTheFormatArePassedOver) {
         "--- single header\r\n"
         "\"After single\", 1, 104\r\n"
         "------\r\n");
-    EXPECT_THAT(w.GroupNames(), ElementsAre(" G ", ""));
+    EXPECT_THAT(w.GroupNames(), ElementsAre("G", ""));
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Good"));
     w.SetProjectionText("No comma");
     w.cmdOK_Click();

@@ -21,9 +21,9 @@ namespace {
 // Answers nothing and shows nothing: the targets look at what the readers return.
 class SilentUser final : public UserInteraction, public ErrorReportViewer {
 public:
-    void ShowMessage(const std::string&, MessageIcon, const std::string&) override {}
+    void ShowMessageBox(const std::string&, MessageIcon, const std::string&) override {}
     std::string ShowOpenFileDialog(const OpenFileDialogRequest&) override { return {}; }
-    std::string BrowseForFolder(const std::string&) override { return {}; }
+    std::string BrowseForFolder(const std::string&, const std::string&) override { return {}; }
     void ShowErrorReport(const std::string&) override {}
     void ShowProjectionWindow(ProjectionWindow& window) override { window.CloseBox(); }
     void OpenUrl(const std::string&) override {}

@@ -31,8 +31,8 @@ std::vector<std::string> ScriptedUser::MessageTexts() const {
     return texts;
 }
 
-void ScriptedUser::ShowMessage(const std::string& text, MessageIcon icon,
-                               const std::string& title) {
+void ScriptedUser::ShowMessageBox(const std::string& text, MessageIcon icon,
+                                  const std::string& title) {
     messages.push_back({text, icon, title});
 }
 
@@ -41,9 +41,16 @@ std::string ScriptedUser::ShowOpenFileDialog(const OpenFileDialogRequest& reques
     return TakeFront(fileDialogAnswers);
 }
 
-std::string ScriptedUser::BrowseForFolder(const std::string& prompt) {
+std::string ScriptedUser::BrowseForFolder(const std::string& prompt,
+                                          const std::string& initialFolder) {
     folderPrompts.push_back(prompt);
+    folderStarts.push_back(initialFolder);
     return TakeFront(folderAnswers);
+}
+
+bool ScriptedUser::ShowProgress(const RunProgress& shown) {
+    progress.push_back(shown);
+    return !progressScript || progressScript(shown);
 }
 
 void ScriptedUser::ShowErrorReport(const std::string& report) {

@@ -24,11 +24,16 @@ public:
     std::deque<std::string> folderAnswers;
     // Drives the projection window while it is shown; unset closes it at once.
     std::function<void(ProjectionWindow&)> projectionWindowScript;
+    // Asked before each file of a run; false stops the run there. Unset goes on.
+    std::function<bool(const RunProgress&)> progressScript;
 
     // What was shown.
     std::vector<Message> messages;
     std::vector<OpenFileDialogRequest> fileDialogs;
     std::vector<std::string> folderPrompts;
+    std::vector<std::string> folderStarts;
+    std::vector<RunProgress> progress;
+    int progressEnded = 0;
     std::vector<std::string> errorReports;
     std::vector<std::string> openedUrls;
     int projectionWindowsShown = 0;
@@ -40,9 +45,13 @@ public:
     // The texts of all messages, in order.
     std::vector<std::string> MessageTexts() const;
 
-    void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override;
+    void ShowMessageBox(const std::string& text, MessageIcon icon,
+                        const std::string& title) override;
     std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
-    std::string BrowseForFolder(const std::string& prompt) override;
+    std::string BrowseForFolder(const std::string& prompt,
+                                const std::string& initialFolder) override;
+    bool ShowProgress(const RunProgress& progress) override;
+    void EndProgress() override { ++progressEnded; }
     void ShowErrorReport(const std::string& report) override;
     void ShowProjectionWindow(ProjectionWindow& window) override;
     void OpenUrl(const std::string& url) override;

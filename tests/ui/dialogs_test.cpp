@@ -114,7 +114,7 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     ConversionContext form(dialogs, regional);
     ProjectionChooser window(form, list);
     ui::ProjectionDialog dialog(window);
-    QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString(" Grid "));
+    QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("Grid"));
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->count(), 2);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -18,9 +18,13 @@ constexpr const char* kProjectionList =
     "--- Longitude / Latitude ---\r\n\"Longitude / Latitude (WGS 84)\", 1, 104\r\n\r\n"
     "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n\"Other Grid\", 1, 33\r\n";
 
-// Picks a group and a projection the way a user does, then confirms.
-std::function<int(QDialog&)> PickProjection(int group, int projection) {
+// Picks a group and a projection the way a user does, then confirms; first takes another
+// list when asked to.
+std::function<int(QDialog&)> PickProjection(int group, int projection, bool anotherList = false) {
     return [=](QDialog& dialog) {
+        if (anotherList) {
+            dialog.findChild<QAbstractButton*>("cmdOtherList")->click();
+        }
         dialog.findChild<QComboBox*>("cmbGroup")->setCurrentIndex(group);
         dialog.findChild<QComboBox*>("cmbProj")->setCurrentIndex(projection);
         QTest::mouseClick(dialog.findChild<QWidget*>("cmdOK"), Qt::LeftButton);
@@ -56,12 +60,12 @@ void FullRunTest::worldFileToTableFromTheWindow() {
     DialogAnswers& answers = *started.answers;
     answers.AnswerFiles(
         {QString::fromStdString(maps / "north.tfw"), QString::fromStdString(maps / "south.tfw")});
-    answers.AnswerFiles({QString::fromStdString(list)});  // the projection list, located once
-    answers.Answer("frmMapInfoProj", PickProjection(1, 1));
+    answers.AnswerFiles({QString::fromStdString(list)});  // MapInfo's own list, taken once
+    answers.Answer("frmMapInfoProj", PickProjection(1, 1, true));
     started.click("cmbOK");
 
     QCOMPARE(answers.shown,
-             QStringList({"openFileDialog", "openFileDialog", "frmMapInfoProj", "messageBox"}));
+             QStringList({"openFileDialog", "frmMapInfoProj", "openFileDialog", "messageBox"}));
     QCOMPARE(answers.messageTexts(), QStringList{"Done!"});
     QCOMPARE(answers.fileDialogTitles,
              QStringList({"Select files...", "Locate MapInfo projection file..."}));

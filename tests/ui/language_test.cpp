@@ -13,12 +13,17 @@ struct Texts {
     QString frame1, frame2, ok, okTip, about, aboutTip, linkTip, language;
 };
 
+// A caption as it reads, without the mark of its mnemonic.
+QString Plain(QString caption) {
+    return caption.remove('&');
+}
+
 Texts ShownTexts(const StartedWindow& started) {
-    return {started.find<QGroupBox>("Frame1")->title(),
-            started.find<QGroupBox>("Frame2")->title(),
-            started.find<QAbstractButton>("cmbOK")->text(),
+    return {Plain(started.find<QGroupBox>("Frame1")->title()),
+            Plain(started.find<QGroupBox>("Frame2")->title()),
+            Plain(started.find<QAbstractButton>("cmbOK")->text()),
             started.find("cmbOK")->toolTip(),
-            started.find<QAbstractButton>("cmdExit")->text(),
+            Plain(started.find<QAbstractButton>("cmdExit")->text()),
             started.find("cmdExit")->toolTip(),
             started.find("lblAbout")->toolTip(),
             started.find<QLabel>("lblLNG")->text()};
