@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   gdal-bin python3-gdal geotiff-bin
-  xvfb xauth time
+  xvfb xauth time desktop-file-utils
 )
 if [ "${1:-}" = "screenshots" ]; then
   packages+=(imagemagick xdotool)

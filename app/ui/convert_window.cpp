@@ -241,8 +241,11 @@ void ConvertWindow::ShowOptions(const FormatOptions& options) {
     const auto showSide = [&shown](const std::map<FileFormat, QRadioButton*>& buttons,
                                    OptionButton& (*optionOf)(FormatOptions&, FileFormat)) {
         for (const auto& [format, button] : buttons) {
-            button->setChecked(optionOf(shown, format).selected);
+            const bool selected = optionOf(shown, format).selected;
+            button->setChecked(selected);
             button->setEnabled(optionOf(shown, format).enabled);
+            // Tab stops at the selected option of each side only; arrows move within it.
+            button->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
         }
     };
     showSide(inputOptions_, &InputOption);

@@ -182,5 +182,36 @@ TEST_F(ProjectionWindowTest, PutsTheCaptionsOfTheInterfaceLanguage) {
     EXPECT_EQ(Open(kUtmList).CancelCaption(), "Cancel");
 }
 
+TEST_F(ProjectionWindowTest, SearchKeepsNamesOrCodesThatMatchAndTheGroupsHoldingThem) {
+    struct Case {
+        std::string query;
+        std::vector<std::string> groups;
+        std::vector<std::string> shownProjections;
+    };
+    const Case cases[] = {
+        {"2180", {"Poland"}, {"CS92"}},
+        {" EPSG:218", {"Poland"}, {"CS92"}},
+        {"cs2000", {"Poland"}, {"CS2000/15"}},
+        // The group shown stays while it holds a match.
+        {"wgs", {"World", "Poland"}, {"WGS-like grid"}},
+        {"9999", {}, {}},
+        {"", {"World", "Poland", "Empty"}, {"WGS 84", "Plain name"}},
+    };
+    ProjectionWindow& w = Open(
+        "--- World ---\r\n\"WGS 84\\p4326\", 1, 104\r\n\"Plain name\", 1, 33\r\n\r\n"
+        "--- Poland ---\r\n\"CS92\\p2180\", 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000\r\n"
+        "\"CS2000/15\\p2176\", 8, 104, \"m\", 15, 0, 0.999923, 5500000, 0\r\n"
+        "\"WGS-like grid\", 1, 104\r\n\r\n--- Empty ---\r\n");
+    for (const Case& c : cases) {
+        w.SetSearchText(c.query);
+        EXPECT_EQ(w.GroupNames(), c.groups) << c.query;
+        EXPECT_EQ(w.ProjectionNames(), c.shownProjections) << c.query;
+    }
+    // A match picked from a search is the line it was listed from.
+    w.SetSearchText("2176");
+    w.cmdOK_Click();
+    EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.999923, 5500000, 0");
+}
+
 }  // namespace
 }  // namespace marlo

@@ -54,4 +54,17 @@ private slots:
     void cancelledFileDialogShowsNothing();
 };
 
+class ComfortsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void progressShowsEachFileAndCancelStopsBetweenFiles();
+    void choicesSurviveARestart();
+    void outputFolderPickerNeverOpensInTheInputFolder();
+    void searchFiltersGroupsAndProjections();
+    void polishModeTranslatesQtsOwnDialogs();
+    void droppedFilesAreTheNextRunsSelection();
+    void keyboardMovesByGroupsAndMnemonics();
+};
+
 }  // namespace marlo::test

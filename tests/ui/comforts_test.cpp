@@ -1,0 +1,282 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "support/temp_folder.h"
+#include "support/tiff_builder.h"
+#include "ui/qt_user_interaction.h"
+#include "ui_test_classes.h"
+#include "window_fixture.h"
+
+namespace marlo::test {
+
+namespace {
+
+constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
+
+// A table beside `image` with pixels of 2 map units and its corner at (100, 900).
+std::string Table(const std::string& image) {
+    return "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + image +
+           "\"\r\n  (100,900) (0,0) Label \"a\",\r\n  (180,900) (40,0) Label \"b\",\r\n"
+           "  (180,840) (40,30) Label \"c\"\r\n";
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QStringList FilesIn(const std::string& folder) {
+    return QDir(Q(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QString Status(const StartedWindow& started) {
+    return started.find<QLabel>("lblStatus")->text();
+}
+
+QStringList Items(QDialog& dialog, const char* list) {
+    auto* combo = dialog.findChild<QComboBox*>(list);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+// Answers a file dialog with these names in the folder it opened in, noting that folder.
+std::function<int(QDialog&)> AcceptIn(QString& openedIn, const QString& names = {}) {
+    return [&openedIn, names](QDialog& dialog) {
+        auto& files = static_cast<QFileDialog&>(dialog);
+        openedIn = files.directory().absolutePath();
+        if (!names.isEmpty()) {
+            files.selectFile(names);
+        }
+        return int(QDialog::Accepted);
+    };
+}
+
+void Drop(const StartedWindow& started, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) {
+        urls << QUrl::fromLocalFile(file);
+    }
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(started.window.get(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(started.window.get(), &drop);
+}
+
+}  // namespace
+
+void ComfortsTest::init() {
+    ForgetSettings();
+}
+
+void ComfortsTest::progressShowsEachFileAndCancelStopsBetweenFiles() {
+    const TempFolder maps;
+    QStringList tables;
+    for (const std::string name : {"a", "b", "c", "d"}) {
+        tables << Q(maps.Write(name + ".tab", Table(name + ".tif")));
+    }
+    StartedWindow started;
+    started.click("optTABin");
+    started.click("optTFW");
+    ui::QtUserInteraction& dialogs = started.window->dialogs();
+    dialogs.progressDelayMs = 0;
+    QStringList labels;
+    bool visibleByThird = false;
+    dialogs.progressShown = [&](QProgressDialog& progress) {
+        labels << progress.labelText();
+        if (labels.size() == 3) {
+            visibleByThird = progress.isVisible();
+            progress.findChild<QPushButton*>()->click();
+        }
+    };
+    started.answers->AnswerFiles(tables);
+    started.click("cmbOK");
+
+    QCOMPARE(labels,
+             QStringList({"File 1 of 4: a.tab", "File 2 of 4: b.tab", "File 3 of 4: c.tab"}));
+    QVERIFY(visibleByThird);
+    QVERIFY(started.window->findChild<QProgressDialog*>() == nullptr);
+    QVERIFY(started.answers->messages.empty());  // no "Done!" for a cancelled run
+    QCOMPARE(Status(started), QString("2 of 4 converted; cancelled before c.tab"));
+    // Whole world files for the first two, nothing else, no temporary file left behind.
+    QCOMPARE(FilesIn(maps.path()),
+             QStringList({"a.tab", "a.tfw", "b.tab", "b.tfw", "c.tab", "d.tab"}));
+    QCOMPARE(ReadBytes(maps / "b.tfw"), std::string(kWorldFile));
+}
+
+void ComfortsTest::choicesSurviveARestart() {
+    const TempFolder maps;
+    const std::string input = maps.MakeFolder("in");
+    maps.Write("in/sheet.tif", TiffBuilder::Image(40, 30).Build());
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    const std::string output = maps.MakeFolder("out");
+    {
+        StartedWindow started;
+        started.click("optTFWin");
+        started.click("optGEO");
+        started.answers->AnswerFiles({worldFile});
+        started.answers->AnswerFolder(Q(output));
+        started.click("cmbOK");
+        started.click("optTAB");
+        started.answers->AnswerFiles({worldFile});
+        started.answers->Answer("frmMapInfoProj", [](QDialog& dialog) {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>("txtSearch"), "2180");
+            dialog.findChild<QPushButton*>("cmdOK")->click();
+            return dialog.result();
+        });
+        started.click("cmbOK");
+        QCOMPARE(started.answers->messageTexts(), QStringList({"Done!", "Done!"}));
+        started.click("optGEO");
+    }
+    StartedWindow restarted;
+    QVERIFY(restarted.option("optTFWin")->isChecked());
+    QVERIFY(restarted.option("optGEO")->isChecked());
+    QString filesOpenedIn, folderPickerOpenedIn, projection;
+    restarted.answers->Answer(ui::kOpenFileDialogName, AcceptIn(filesOpenedIn, "sheet.tfw"));
+    restarted.answers->Answer(ui::kFolderPickerName, AcceptIn(folderPickerOpenedIn));
+    restarted.click("cmbOK");
+    QCOMPARE(filesOpenedIn, Q(input));
+    QCOMPARE(folderPickerOpenedIn, Q(output));
+
+    restarted.click("optTAB");
+    restarted.answers->AnswerFiles({worldFile});
+    restarted.answers->Answer("frmMapInfoProj", [&projection](QDialog& dialog) {
+        projection = dialog.findChild<QComboBox*>("cmbProj")->currentText();
+        return int(QDialog::Rejected);
+    });
+    restarted.click("cmbOK");
+    QCOMPARE(projection, QString("ETRF2000-PL / CS92"));
+}
+
+void ComfortsTest::outputFolderPickerNeverOpensInTheInputFolder() {
+    const TempFolder maps;
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    StartedWindow started;
+    started.click("optTFWin");
+    started.click("optGEO");
+    started.answers->AnswerFiles({worldFile});
+    QString openedIn;
+    started.answers->Answer(ui::kFolderPickerName, [&openedIn](QDialog& dialog) {
+        openedIn = static_cast<QFileDialog&>(dialog).directory().absolutePath();
+        return int(QDialog::Rejected);
+    });
+    started.click("cmbOK");
+    QCOMPARE(openedIn, Q(maps.path()));
+}
+
+void ComfortsTest::searchFiltersGroupsAndProjections() {
+    const TempFolder maps;
+    maps.Write("sheet.tif", TiffBuilder::Image(40, 30).Build());
+    const QString worldFile = Q(maps.Write("sheet.tfw", kWorldFile));
+    StartedWindow started;
+    started.click("optTFWin");
+    started.answers->AnswerFiles({worldFile});
+    QStringList groups, projections, allGroups;
+    started.answers->Answer("frmMapInfoProj", [&](QDialog& dialog) {
+        auto* search = dialog.findChild<QLineEdit*>("txtSearch");
+        QTest::keyClicks(search, "2180");
+        groups = Items(dialog, "cmbGroup");
+        projections = Items(dialog, "cmbProj");
+        search->clear();
+        allGroups = Items(dialog, "cmbGroup");
+        return int(QDialog::Rejected);
+    });
+    started.click("cmbOK");
+    QCOMPARE(groups, QStringList{"Poland"});
+    QCOMPARE(projections, QStringList{"ETRF2000-PL / CS92"});
+    QVERIFY(allGroups.size() > 5);
+    QCOMPARE(allGroups.front(), QString("Longitude / Latitude"));
+}
+
+void ComfortsTest::polishModeTranslatesQtsOwnDialogs() {
+    StartedWindow started;
+    QStringList buttons;
+    const auto noteButtons = [&buttons](QDialog& dialog) {
+        for (const auto* button : dialog.findChildren<QPushButton*>()) {
+            buttons << button->text().remove('&');
+        }
+        return int(QDialog::Rejected);
+    };
+    started.click("cmdPL");
+    started.answers->Answer(ui::kOpenFileDialogName, noteButtons);
+    started.click("cmbOK");
+    QVERIFY2(buttons.contains("Anuluj") && buttons.contains("Otwórz"),
+             qPrintable(buttons.join('|')));
+    buttons.clear();
+    started.click("cmdEN");
+    started.answers->Answer(ui::kOpenFileDialogName, noteButtons);
+    started.click("cmbOK");
+    QVERIFY2(buttons.contains("Cancel") && buttons.contains("Open"), qPrintable(buttons.join('|')));
+}
+
+void ComfortsTest::droppedFilesAreTheNextRunsSelection() {
+    const TempFolder maps;
+    const QString a = Q(maps.Write("a.tab", Table("a.tif")));
+    const QString b = Q(maps.Write("b.tab", Table("b.tif")));
+    const QString elsewhere = Q(maps.Write("other/c.tab", Table("c.tif")));
+    StartedWindow started;
+
+    Drop(started, {a, elsewhere});
+    QCOMPARE(started.answers->messageTexts(),
+             QStringList{"Files to convert must be of one kind and lie in one folder!"});
+    QVERIFY(started.option("optGEOin")->isChecked());
+
+    Drop(started, {a, b});
+    QVERIFY(started.option("optTABin")->isChecked());
+    QCOMPARE(Status(started), "Files selected: 2 in " + Q(maps.path()));
+    started.click("optTFW");
+    QString openedIn, typed;
+    started.answers->Answer(ui::kOpenFileDialogName, [&](QDialog& dialog) {
+        openedIn = static_cast<QFileDialog&>(dialog).directory().absolutePath();
+        typed = dialog.findChild<QLineEdit*>("fileNameEdit")->text();
+        return int(QDialog::Accepted);
+    });
+    started.click("cmbOK");
+    QCOMPARE(openedIn, Q(maps.path()));
+    QCOMPARE(typed, QString("\"a.tab\" \"b.tab\""));
+    QCOMPARE(Status(started), QString("2 of 2 converted"));
+    QCOMPARE(FilesIn(maps.path()), QStringList({"a.tab", "a.tfw", "b.tab", "b.tfw"}));
+}
+
+void ComfortsTest::keyboardMovesByGroupsAndMnemonics() {
+    StartedWindow started;
+    started.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(started.window.get()));
+    QRadioButton* geoIn = started.option("optGEOin");
+    geoIn->setFocus();
+    QTest::keyClick(geoIn, Qt::Key_Down);
+    QVERIFY(started.option("optTABin")->isChecked());
+    QVERIFY(started.window->form().options.optTABin.selected);
+    QVERIFY(!started.option("optTAB")->isEnabled());
+    // One Tab stop per group: from the input side straight to the selected output option.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), started.option("optTFW"));
+
+    for (const char* language : {"cmdPL", "cmdEN"}) {
+        started.click(language);
+        QString letters;
+        for (const QString& caption : {started.find<QGroupBox>("Frame2")->title(),
+                                       started.find<QGroupBox>("Frame1")->title(),
+                                       started.find<QAbstractButton>("cmbOK")->text(),
+                                       started.find<QAbstractButton>("cmdExit")->text()}) {
+            const auto mark = caption.indexOf('&');
+            QVERIFY2(mark >= 0 && mark + 1 < caption.size(), qPrintable(caption));
+            QVERIFY2(!letters.contains(caption[mark + 1].toLower()), qPrintable(caption));
+            letters += caption[mark + 1].toLower();
+        }
+    }
+}
+
+}  // namespace marlo::test
