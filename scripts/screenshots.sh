@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts marlo on a virtual X display and saves what a user sees: the main window in English
-# and in Polish, the About window and the projection window in both languages.
+# and in Polish, the About window and the projection window in both languages, the projection
+# window with a search, the progress window in the middle of a run and the status line after it.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: build/screenshots)
 # It drives the program with the keyboard only, as a user could, and never touches the real
 # home folder: settings and the projection list copy live in a scratch folder.
@@ -33,19 +34,17 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/Marlo" "$XDG_RUNTIME_DIR" "$
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
-# The projection window needs a projection list in the user's data folder (otherwise the
-# program first asks where it is): the shipped one, or a small one of our own.
-if [ -f data/projections/mapinfow.prj ]; then
-  cp data/projections/mapinfow.prj "$XDG_DATA_HOME/Marlo/mapinfow.prj"
-else
-  printf '%s\r\n' '--- Longitude / Latitude ---' \
-    '"Longitude / Latitude (WGS 84)", 1, 104' \
-    '' '--- Universal Transverse Mercator (WGS 84) ---' \
-    '"UTM Zone 33, Northern Hemisphere (WGS 84)", 8, 104, 7, 15, 0, 0.9996, 500000, 0' \
-    >"$XDG_DATA_HOME/Marlo/mapinfow.prj"
-fi
-# Any file will do as the input: the projection is asked for before a file is read.
+# Any file will do as the input: the projection is asked for before a file is read. The
+# projection window shows the list shipped with the program.
 : >"$scratch/maps/sheet.tif"
+# A batch for the progress window: five sheets, the fourth with a broken world file, so that
+# the run stops there with its message while the progress window still shows.
+mkdir -p "$scratch/batch"
+for name in a b c d e; do
+  gdal_create -q -of GTiff -outsize 64 48 -bands 1 "$scratch/batch/$name.tif"
+  printf '2\r\n0\r\n0\r\n-2\r\n500000\r\n600000\r\n' >"$scratch/batch/$name.tfw"
+done
+printf 'broken\r\n' >"$scratch/batch/d.tfw"
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
@@ -101,4 +100,35 @@ keys Tessaly Tab Tab Tab space      # cmbOK -> cmdEN: English again
 keys Tessaly shift+Tab shift+Tab shift+Tab
 convert_run "Select files..."
 shot "Marlo - Select MapInfo projection" projection-english
+typed() {  # gives the window with this title the keyboard, then types the text
+  xdotool windowfocus --sync "$(window "$1")"
+  sleep 0.4
+  xdotool type --delay 60 "$2"
+}
+typed "Marlo - Select MapInfo projection" 2180
+shot "Marlo - Select MapInfo projection" projection-search-english
 keys "Marlo - Select MapInfo projection" Escape
+
+keys Tessaly alt+f Down Down alt+t Down   # Convert from: tfw, to: tab
+keys Tessaly alt+o                  # OK
+keys "Select files..." ctrl+a
+xdotool type --delay 20 "$scratch/batch/"
+keys "Select files..." Return ctrl+a
+xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
+keys "Select files..." Return
+typed "Marlo - Select MapInfo projection" 2180
+keys "Marlo - Select MapInfo projection" Return
+# The run stops at d.tfw with its message; the progress window shows how far it got. With no
+# window manager the two would overlap, so the message moves aside first.
+xdotool windowmove "$(window Marlo)" 700 600
+shot "Marlo - Converting" progress-english
+keys Marlo Return
+gone() {  # waits until no shown window has this title
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0
+    sleep 0.1
+  done
+}
+gone Marlo
+gone "Marlo - Converting"
+shot Tessaly status-english

@@ -157,6 +157,7 @@ void ConvertWindow::BuildControls() {
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->hide();
     auto* lblAbout = new LinkLabel(kWebAddress, this);
     lblAbout->setObjectName("lblAbout");
     lblAbout->setToolTip("Click to open page...");

@@ -102,18 +102,24 @@ QtUserInteraction::QtUserInteraction(QWidget* owner)
 
 QtUserInteraction::~QtUserInteraction() = default;
 
+QWidget* QtUserInteraction::DialogParent() const {
+    // The progress window blocks its parent and every other window of that parent: what a run
+    // shows meanwhile must belong to the progress window, or nobody could answer it.
+    return progress_ ? static_cast<QWidget*>(progress_.get()) : owner_;
+}
+
 void QtUserInteraction::ShowMessageBox(const std::string& text, MessageIcon icon,
                                        const std::string& title) {
     QMessageBox box(QtIcon(icon),
                     title.empty() ? QString(kApplicationTitle) : QString::fromStdString(title),
-                    DisplayText(text), QMessageBox::Ok, owner_);
+                    DisplayText(text), QMessageBox::Ok, DialogParent());
     box.setObjectName(kMessageBoxName);
     box.setTextFormat(Qt::PlainText);
     runModal(box);
 }
 
 std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
-    QFileDialog dialog(owner_, QString::fromStdString(request.title));
+    QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
     PrepareFileDialog(dialog, kOpenFileDialogName);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
@@ -137,7 +143,7 @@ std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& r
 
 std::string QtUserInteraction::BrowseForFolder(const std::string& prompt,
                                                const std::string& initialFolder) {
-    QFileDialog dialog(owner_, QString::fromStdString(prompt));
+    QFileDialog dialog(DialogParent(), QString::fromStdString(prompt));
     PrepareFileDialog(dialog, kFolderPickerName);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
@@ -151,7 +157,7 @@ std::string QtUserInteraction::BrowseForFolder(const std::string& prompt,
 }
 
 void QtUserInteraction::ShowErrorReport(const std::string& report) {
-    QDialog dialog(owner_);
+    QDialog dialog(DialogParent());
     dialog.setObjectName(kErrorReportName);
     dialog.setWindowTitle(kApplicationTitle);
     auto* text = new QPlainTextEdit(DisplayText(report), &dialog);
@@ -169,7 +175,7 @@ void QtUserInteraction::ShowErrorReport(const std::string& report) {
 }
 
 void QtUserInteraction::ShowProjectionWindow(ProjectionWindow& window) {
-    ProjectionDialog dialog(window, owner_);
+    ProjectionDialog dialog(window, DialogParent());
     runModal(dialog);
     dialog.EnsureClosed();
 }

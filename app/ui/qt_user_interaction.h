@@ -44,6 +44,8 @@ public:
     int progressDelayMs = 400;
 
 private:
+    QWidget* DialogParent() const;
+
     QWidget* owner_;
     std::unique_ptr<QProgressDialog> progress_;
 };

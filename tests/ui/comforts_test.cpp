@@ -116,6 +116,23 @@ void ComfortsTest::progressShowsEachFileAndCancelStopsBetweenFiles() {
     QCOMPARE(ReadBytes(maps / "b.tfw"), std::string(kWorldFile));
 }
 
+void ComfortsTest::aMessageDuringARunBelongsToTheProgressWindow() {
+    // The progress window blocks the main window and its other windows: a message owned by
+    // the main window could not be answered.
+    const TempFolder maps;
+    const QString good = Q(maps.Write("a.tab", Table("a.tif")));
+    const QString broken = Q(maps.Write("b.tab", "!table\r\n"));
+    StartedWindow started;
+    started.click("optTABin");
+    started.click("optTFW");
+    started.window->dialogs().progressDelayMs = 0;
+    started.answers->AnswerFiles({good, broken});
+    started.click("cmbOK");
+    QCOMPARE(started.answers->messages.size(), std::size_t(1));
+    QCOMPARE(started.answers->messages[0].owner, QString(ui::kProgressDialogName));
+    QVERIFY(Status(started).startsWith("1 of 2 converted; stopped at b.tab: "));
+}
+
 void ComfortsTest::choicesSurviveARestart() {
     const TempFolder maps;
     const std::string input = maps.MakeFolder("in");

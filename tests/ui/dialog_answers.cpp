@@ -49,7 +49,8 @@ int DialogAnswers::Run(QDialog& dialog) {
     const QString name = dialog.objectName();
     shown << name;
     if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-        messages.push_back({box->text(), box->icon(), box->windowTitle()});
+        messages.push_back({box->text(), box->icon(), box->windowTitle(),
+                            box->parentWidget() ? box->parentWidget()->objectName() : QString()});
         return QMessageBox::Ok;
     }
     if (auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);

@@ -24,6 +24,8 @@ public:
         QString text;
         QMessageBox::Icon icon;
         QString title;
+        // The window the box belongs to (its object name).
+        QString owner;
     };
 
     explicit DialogAnswers(ui::QtUserInteraction& dialogs);

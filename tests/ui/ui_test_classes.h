@@ -59,6 +59,7 @@ class ComfortsTest : public QObject {
 private slots:
     void init();
     void progressShowsEachFileAndCancelStopsBetweenFiles();
+    void aMessageDuringARunBelongsToTheProgressWindow();
     void choicesSurviveARestart();
     void outputFolderPickerNeverOpensInTheInputFolder();
     void searchFiltersGroupsAndProjections();
