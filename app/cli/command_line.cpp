@@ -2,12 +2,12 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
+#include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -40,13 +40,6 @@ struct Options {
 struct UsageError {
     std::string text;
 };
-
-std::optional<FileFormat> FormatNamed(const std::string& name) {
-    static const std::map<std::string, FileFormat> formats = {
-        {"geotiff", format::GeoTIFF}, {"tab", format::TAB}, {"tfw", format::TFW}};
-    const auto found = formats.find(name);
-    return found == formats.end() ? std::nullopt : std::optional<FileFormat>(found->second);
-}
 
 // A path as the dialogs give it: absolute, "." and ".." resolved.
 std::string FullPath(const std::string& path) {
@@ -89,7 +82,7 @@ Options Parse(const std::vector<std::string>& arguments) {
 }
 
 void Validate(const Options& options) {
-    if (!FormatNamed(options.from) || !FormatNamed(options.to)) {
+    if (FormatNamed(options.from) == format::None || FormatNamed(options.to) == format::None) {
         throw UsageError{"--from and --to take geotiff, tab or tfw"};
     }
     if (options.language != "polski" && options.language != "english") {
@@ -144,7 +137,7 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     ConversionContext form(user, regional);
     form.programFolder = UserDataFolder();
     form.shippedProjectionFolder = ShippedProjectionFolder();
-    SelectFormats(form.options, *FormatNamed(options.from), *FormatNamed(options.to));
+    SelectFormats(form.options, FormatNamed(options.from), FormatNamed(options.to));
     return cmbOK_Click(form) ? kExitDone : kExitNotDone;
 }
 

@@ -4,20 +4,14 @@
 #include "projection/projection_window.h"
 #include "state/paths.h"
 #include "text/line_breaks.h"
+#include "text/trimmed.h"
 
 namespace marlo::cli {
 
 namespace {
 // The entry of `names` that is `wanted`: spelled exactly as listed, or else equal once the
-// blanks around both are left aside (group names are listed with the blanks that set them off
-// from the hyphens of their header); -1 when there is none.
+// blanks around both are left aside ("--group ' Poland '"); -1 when there is none.
 int IndexOfName(const std::vector<std::string>& names, const std::string& wanted) {
-    const auto trimmed = [](const std::string& text) {
-        const auto first = text.find_first_not_of(' ');
-        return first == std::string::npos
-                   ? std::string()
-                   : text.substr(first, text.find_last_not_of(' ') - first + 1);
-    };
     if (wanted.empty()) {
         return -1;
     }
@@ -27,7 +21,7 @@ int IndexOfName(const std::vector<std::string>& names, const std::string& wanted
         }
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (trimmed(names[i]) == trimmed(wanted)) {
+        if (Trimmed(names[i]) == Trimmed(wanted)) {
             return static_cast<int>(i);
         }
     }

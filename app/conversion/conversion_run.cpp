@@ -10,6 +10,7 @@
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
 #include "state/folder_checks.h"
+#include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
@@ -17,19 +18,6 @@
 namespace marlo {
 
 namespace {
-
-FileFormat ChosenOutput(const FormatOptions& options) {
-    if (options.optGEO.selected) {
-        return format::GeoTIFF;
-    }
-    if (options.optTAB.selected) {
-        return format::TAB;
-    }
-    if (options.optTFW.selected) {
-        return format::TFW;
-    }
-    return format::None;
-}
 
 // Where a side's reference point lies, in half pixels from the world file's.
 double HalfPixelsFromWorldFile(FileFormat side) {
@@ -165,7 +153,7 @@ bool PrepareRun(ConversionContext& form) {
         form.ui.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
         return false;
     }
-    form.outputFormat = ChosenOutput(form.options);
+    form.outputFormat = SelectedOutput(form.options);
     if (form.outputFormat == format::None) {
         form.ui.ShowMessage(MessageText(msg::ErrorReadingOutputFormat), MessageIcon::Critical);
         return false;

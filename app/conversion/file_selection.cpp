@@ -2,6 +2,7 @@
 
 #include "platform/file_selection_text.h"
 #include "state/folder_checks.h"
+#include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -18,16 +19,16 @@ struct InputChoice {
 
 // The first selected "Convert from:" option wins; none selected keeps the previous format.
 InputChoice ChosenInput(const ConversionContext& form) {
-    if (form.options.optGEOin.selected) {
-        return {format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"};
+    switch (SelectedInput(form.options)) {
+        case format::GeoTIFF:
+            return {format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"};
+        case format::TAB:
+            return {format::TAB, "TAB (*.tab)|*.tab"};
+        case format::TFW:
+            return {format::TFW, "TFW (*.tfw)|*.tfw"};
+        default:
+            return {form.inputFormat, ""};
     }
-    if (form.options.optTABin.selected) {
-        return {format::TAB, "TAB (*.tab)|*.tab"};
-    }
-    if (form.options.optTFWin.selected) {
-        return {format::TFW, "TFW (*.tfw)|*.tfw"};
-    }
-    return {form.inputFormat, ""};
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "presenters/main_window.h"
 
-#include <cctype>
-
 #include "conversion/conversion_run.h"
+#include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -24,78 +23,6 @@ FileFormat NextInCycle(FileFormat format) {
 
 constexpr FileFormat kFormats[] = {format::GeoTIFF, format::TAB, format::TFW};
 
-// Formats as the settings keep them, and the file extensions that stand for them.
-struct FormatName {
-    FileFormat format;
-    const char* name;
-    std::vector<std::string> extensions;
-};
-const std::vector<FormatName>& FormatNames() {
-    static const std::vector<FormatName> names = {{format::GeoTIFF, "geotiff", {"tif", "tiff"}},
-                                                  {format::TAB, "tab", {"tab"}},
-                                                  {format::TFW, "tfw", {"tfw"}}};
-    return names;
-}
-
-FileFormat FormatNamed(const std::string& name) {
-    for (const FormatName& known : FormatNames()) {
-        if (name == known.name) {
-            return known.format;
-        }
-    }
-    return format::None;
-}
-
-const char* NameOf(FileFormat format) {
-    for (const FormatName& known : FormatNames()) {
-        if (format == known.format) {
-            return known.name;
-        }
-    }
-    return "";
-}
-
-FileFormat SelectedFormat(FormatOptions& options,
-                          OptionButton& (*optionOf)(FormatOptions&, FileFormat)) {
-    for (FileFormat format : kFormats) {
-        if (optionOf(options, format).selected) {
-            return format;
-        }
-    }
-    return format::None;
-}
-
-// The format a file's extension stands for, in any letter case.
-FileFormat FormatOfFile(const std::string& path) {
-    const std::string name = GetFileNameAndType(path);
-    const auto dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    for (const FormatName& known : FormatNames()) {
-        for (const std::string& candidate : known.extensions) {
-            if (extension == candidate) {
-                return known.format;
-            }
-        }
-    }
-    return format::None;
-}
-
-OptionButton& OptionOf(OptionButton& geo, OptionButton& tab, OptionButton& tfw, FileFormat format) {
-    switch (format) {
-        case format::GeoTIFF:
-            return geo;
-        case format::TAB:
-            return tab;
-        case format::TFW:
-            return tfw;
-        default:
-            throw RunTimeError(err::InvalidProcedureCall, "Invalid procedure call or argument");
-    }
-}
-
 }  // namespace
 
 std::vector<CaptionAssignment> MainWindowCaptions() {
@@ -109,14 +36,6 @@ std::vector<CaptionAssignment> MainWindowCaptions() {
         {"lblAbout", ControlText::ToolTip, CaptionText(13)},
         {"lblLNG", ControlText::Caption, CaptionText(14)},
     };
-}
-
-OptionButton& InputOption(FormatOptions& options, FileFormat format) {
-    return OptionOf(options.optGEOin, options.optTABin, options.optTFWin, format);
-}
-
-OptionButton& OutputOption(FormatOptions& options, FileFormat format) {
-    return OptionOf(options.optGEO, options.optTAB, options.optTFW, format);
 }
 
 void ClickInputOption(FormatOptions& options, FileFormat clicked) {
@@ -170,11 +89,10 @@ void MainWindowProcedures::LoadRememberedChoices() {
 }
 
 void MainWindowProcedures::RememberFormats() {
-    for (auto [key, optionOf] :
-         {std::pair{kInputFormatKey, &InputOption}, std::pair{kOutputFormatKey, &OutputOption}}) {
-        settings_.Write(kSettingsApplication, kSettingsSection, key,
-                        NameOf(SelectedFormat(form_.options, optionOf)));
-    }
+    settings_.Write(kSettingsApplication, kSettingsSection, kInputFormatKey,
+                    NameOfFormat(SelectedInput(form_.options)));
+    settings_.Write(kSettingsApplication, kSettingsSection, kOutputFormatKey,
+                    NameOfFormat(SelectedOutput(form_.options)));
 }
 
 // What a run chose that the next one starts from: the input folder once files were chosen,
@@ -184,17 +102,16 @@ void MainWindowProcedures::RememberRun() {
         kept = value;
         settings_.Write(kSettingsApplication, kSettingsSection, key, value);
     };
-    const RunOutcome& run = form_.lastRun;
-    if (run.total > 0) {
-        remember(kInputFolderKey, form_.rememberedInputFolder, form_.inputFolder);
+    if (form_.lastRun.total == 0) {
+        return;  // no files were chosen: the earlier choices stand
     }
-    if (form_.outputFormat == format::GeoTIFF && run.total > 0 && !form_.outputFolder.empty() &&
+    remember(kInputFolderKey, form_.rememberedInputFolder, form_.inputFolder);
+    if (form_.outputFormat == format::GeoTIFF && !form_.outputFolder.empty() &&
         form_.outputFolder != form_.inputFolder &&
         form_.fileSystem.FolderExists(form_.outputFolder)) {
         remember(kOutputFolderKey, form_.rememberedOutputFolder, form_.outputFolder);
     }
-    if (form_.outputFormat == format::TAB && run.total > 0 &&
-        form_.coordSysClause.rfind("CoordSys ", 0) == 0) {
+    if (form_.outputFormat == format::TAB && form_.coordSysClause.rfind("CoordSys ", 0) == 0) {
         remember(kProjectionKey, form_.rememberedProjection, form_.coordSysClause);
     }
 }
@@ -277,11 +194,11 @@ bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths)
         if (paths.empty()) {
             return;
         }
-        const FileFormat kind = FormatOfFile(paths.front());
+        const FileFormat kind = FormatOfFileName(paths.front());
         const std::string folder = FolderOfPath(paths.front());
         std::vector<std::string> names;
         for (const std::string& path : paths) {
-            if (FormatOfFile(path) != kind || FolderOfPath(path) != folder) {
+            if (FormatOfFileName(path) != kind || FolderOfPath(path) != folder) {
                 names.clear();
                 break;
             }

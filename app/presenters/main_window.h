@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "state/conversion_context.h"
+#include "state/format_options.h"
 #include "text/maker.h"
 
 namespace marlo {
@@ -34,10 +35,6 @@ struct CaptionAssignment {
 // The captions and tool tips of the main window in the current language, in the order the
 // window puts them on.
 std::vector<CaptionAssignment> MainWindowCaptions();
-
-// The option buttons of one format on either side.
-OptionButton& InputOption(FormatOptions& options, FileFormat format);
-OptionButton& OutputOption(FormatOptions& options, FileFormat format);
 
 // A click on a "Convert from:" option: selects it, disables the output option of the same
 // format, enables the other two and, when the disabled one was selected, moves the selection

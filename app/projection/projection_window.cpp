@@ -5,6 +5,7 @@
 
 #include "projection/projection_list.h"
 #include "text/catalogue.h"
+#include "text/trimmed.h"
 
 namespace marlo {
 
@@ -13,20 +14,20 @@ namespace {
 constexpr const char* kNoChoice = "error";
 constexpr const char* kClauseStart = "CoordSys Earth Projection ";
 
-// Group names as the list spells them have blanks around them ("--- Poland ---"); shown
-// without, a typed letter finds its group.
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool AllDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isdigit(static_cast<unsigned char>(c)) != 0;
     });
+}
+
+// What a search looks for: the typed text without the blanks at its ends, and without an
+// "EPSG:" in front of a code.
+std::string SearchQuery(const std::string& text) {
+    const std::string query = Trimmed(text);
+    if (query.size() >= 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
+        return Trimmed(query.substr(5));
+    }
+    return query;
 }
 
 bool ValidIndex(int index, std::size_t count) {
@@ -60,6 +61,8 @@ void ProjectionChooser::Load() {
     projectionLines_ = ReadProjectionLines(form_, projectionListPath_);
     for (std::size_t line = 0; line < projectionLines_.size(); ++line) {
         if (auto name = GroupName(projectionLines_[line])) {
+            // Shown without the blanks that set the name off from the hyphens ("--- Poland ---"),
+            // so that a typed letter finds its group.
             allGroupNames_.push_back(Trimmed(*name));
             allGroupHeaderLines_.push_back(line);
         }
@@ -84,14 +87,11 @@ std::string ProjectionChooser::AnotherListCaption() const {
 }
 
 bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry) const {
-    std::string query = Trimmed(searchText_);
-    if (query.size() >= 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
-        query = Trimmed(query.substr(5));
-    }
-    if (query.empty() || ContainsIgnoringCase(entry.name, query)) {
+    if (searchQuery_.empty() || ContainsIgnoringCase(entry.name, searchQuery_)) {
         return true;
     }
-    return AllDigits(query) && entry.epsg != 0 && std::to_string(entry.epsg).rfind(query, 0) == 0;
+    return AllDigits(searchQuery_) && entry.epsg != 0 &&
+           std::to_string(entry.epsg).rfind(searchQuery_, 0) == 0;
 }
 
 void ProjectionChooser::ShowMatchingGroups() {
@@ -100,7 +100,7 @@ void ProjectionChooser::ShowMatchingGroups() {
     for (std::size_t group = 0; group < allGroupHeaderLines_.size(); ++group) {
         const auto lines = GroupProjectionLines(projectionLines_, allGroupHeaderLines_[group]);
         // Without a search every group is listed, even one that holds no projection.
-        if (Trimmed(searchText_).empty() ||
+        if (searchQuery_.empty() ||
             std::any_of(lines.begin(), lines.end(), [this](std::size_t line) {
                 return MatchesSearch(*ParseProjectionLine(projectionLines_[line]));
             })) {
@@ -114,7 +114,7 @@ void ProjectionChooser::SetSearchText(const std::string& text) {
     const std::size_t shownHeader = ValidIndex(groupIndex_, groupHeaderLines_.size())
                                         ? groupHeaderLines_[static_cast<std::size_t>(groupIndex_)]
                                         : std::string::npos;
-    searchText_ = text;
+    searchQuery_ = SearchQuery(text);
     ShowMatchingGroups();
     // The group shown stays when it still holds a match; otherwise the first that does.
     const auto kept = std::find(groupHeaderLines_.begin(), groupHeaderLines_.end(), shownHeader);
@@ -135,7 +135,7 @@ bool ProjectionChooser::UseAnotherList() {
     cmbGroup_Click(-1);
     loaded_ = false;
     Load();
-    SetSearchText(searchText_);
+    SetSearchText(searchQuery_);
     return true;
 }
 

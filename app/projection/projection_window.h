@@ -66,7 +66,7 @@ private:
     std::vector<std::string> projectionLines_;
     std::vector<std::string> allGroupNames_;
     std::vector<std::size_t> allGroupHeaderLines_;
-    std::string searchText_;
+    std::string searchQuery_;
     std::vector<std::string> groupNames_;
     std::vector<std::size_t> groupHeaderLines_;
     std::vector<std::string> projectionNames_;

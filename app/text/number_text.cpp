@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "text/catalogue.h"
+#include "text/trimmed.h"
 
 namespace marlo {
 
@@ -49,15 +50,6 @@ std::string ReplaceOccurrences(std::string text, const std::string& find,
         from = replacementRecreatesFind ? at + replacement.size()
                                         : (at >= find.size() - 1 ? at - (find.size() - 1) : 0);
     }
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
 }
 
 bool IsDigit(char c) {

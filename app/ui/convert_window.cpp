@@ -1,7 +1,5 @@
 #include "ui/convert_window.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDragEnterEvent>
@@ -217,15 +215,7 @@ void ConvertWindow::SetControlText(const std::string& control, ControlText prope
     if (widget == nullptr) {
         throw RunTimeError(err::TypeMismatch, "Object required: " + control);
     }
-    QString value = QString::fromStdString(text);
-    if (property == ControlText::Caption && control == kMnemonicControls[0]) {
-        mnemonics_.clear();
-    }
-    if (property == ControlText::Caption &&
-        std::find(std::begin(kMnemonicControls), std::end(kMnemonicControls), control) !=
-            std::end(kMnemonicControls)) {
-        value = WithMnemonic(value, mnemonics_);
-    }
+    const QString value = QString::fromStdString(text);
     if (property == ControlText::ToolTip) {
         widget->setToolTip(value);
     } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
@@ -266,7 +256,20 @@ void ConvertWindow::ShowStatus(const std::string& text) {
     status_->setVisible(!text.empty());
 }
 
+void ConvertWindow::AddMnemonics() {
+    QString taken;
+    for (const char* name : kMnemonicControls) {
+        if (auto* frame = findChild<QGroupBox*>(name)) {
+            frame->setTitle(WithMnemonic(frame->title(), taken));
+        } else if (auto* button = findChild<QAbstractButton*>(name)) {
+            button->setText(WithMnemonic(button->text(), taken));
+        }
+    }
+}
+
 void ConvertWindow::ShowLanguage(const std::string& language) {
+    // Every caption of the language is in place now.
+    AddMnemonics();
     if (qtTexts_) {
         QApplication::removeTranslator(qtTexts_.get());
         qtTexts_.reset();

@@ -47,6 +47,8 @@ private:
     void ShowLanguage(const std::string& language) override;
 
     void BuildControls();
+    // Underlines a letter of each main control's caption, no letter twice.
+    void AddMnemonics();
     QRadioButton* NewOption(const char* name, const char* caption, QButtonGroup* group);
     QAbstractButton* NewLanguageButton(const char* name, const char* picture, const char* toolTip);
     void ConnectControls();
@@ -61,7 +63,6 @@ private:
     std::map<FileFormat, QRadioButton*> inputOptions_;
     std::map<FileFormat, QRadioButton*> outputOptions_;
     QLabel* status_ = nullptr;
-    QString mnemonics_;
     // Qt's own texts (file dialogs, standard buttons) in the interface language.
     std::unique_ptr<QTranslator> qtTexts_;
 };

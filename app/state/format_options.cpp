@@ -1,0 +1,106 @@
+#include "state/format_options.h"
+
+#include <cctype>
+#include <vector>
+
+#include "state/paths.h"
+
+namespace marlo {
+
+namespace {
+
+struct KnownFormat {
+    FileFormat format;
+    const char* name;
+    std::vector<std::string> extensions;
+};
+
+const std::vector<KnownFormat>& KnownFormats() {
+    static const std::vector<KnownFormat> known = {{format::GeoTIFF, "geotiff", {"tif", "tiff"}},
+                                                   {format::TAB, "tab", {"tab"}},
+                                                   {format::TFW, "tfw", {"tfw"}}};
+    return known;
+}
+
+template <class Button>
+Button& OptionOf(Button& geo, Button& tab, Button& tfw, FileFormat format) {
+    switch (format) {
+        case format::GeoTIFF:
+            return geo;
+        case format::TAB:
+            return tab;
+        case format::TFW:
+            return tfw;
+        default:
+            throw RunTimeError(err::InvalidProcedureCall, "Invalid procedure call or argument");
+    }
+}
+
+FileFormat FirstSelected(const OptionButton& geo, const OptionButton& tab,
+                         const OptionButton& tfw) {
+    for (const KnownFormat& known : KnownFormats()) {
+        if (OptionOf(geo, tab, tfw, known.format).selected) {
+            return known.format;
+        }
+    }
+    return format::None;
+}
+
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+}  // namespace
+
+OptionButton& InputOption(FormatOptions& options, FileFormat format) {
+    return OptionOf(options.optGEOin, options.optTABin, options.optTFWin, format);
+}
+
+OptionButton& OutputOption(FormatOptions& options, FileFormat format) {
+    return OptionOf(options.optGEO, options.optTAB, options.optTFW, format);
+}
+
+FileFormat SelectedInput(const FormatOptions& options) {
+    return FirstSelected(options.optGEOin, options.optTABin, options.optTFWin);
+}
+
+FileFormat SelectedOutput(const FormatOptions& options) {
+    return FirstSelected(options.optGEO, options.optTAB, options.optTFW);
+}
+
+FileFormat FormatNamed(const std::string& name) {
+    for (const KnownFormat& known : KnownFormats()) {
+        if (name == known.name) {
+            return known.format;
+        }
+    }
+    return format::None;
+}
+
+const char* NameOfFormat(FileFormat format) {
+    for (const KnownFormat& known : KnownFormats()) {
+        if (format == known.format) {
+            return known.name;
+        }
+    }
+    return "";
+}
+
+FileFormat FormatOfFileName(const std::string& path) {
+    const std::string name = GetFileNameAndType(path);
+    const auto dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? "" : LowerCase(name.substr(dot + 1));
+    for (const KnownFormat& known : KnownFormats()) {
+        for (const std::string& candidate : known.extensions) {
+            if (extension == candidate) {
+                return known.format;
+            }
+        }
+    }
+    return format::None;
+}
+
+}  // namespace marlo
