@@ -248,10 +248,11 @@ TEST(GeoTiffFromGdal, AReadOnlyGeoTiffIsReadAndLeftUnchanged) {
     const std::string bytes = ReadBytes(image);
     Convert(FrontEnd::Window, kGeoTiffToTfw, image);
     EXPECT_EQ(ReadBytes(image), bytes);
-    // GDAL's corner (1000, 2000) with 2 by 2 pixels: Pelcor gives the first pixel's centre, and
-    // the run moves it half a pixel back towards the corner.
+    // GDAL writes no GeoKeys without a coordinate system and reads the tie point (1000, 2000)
+    // as the outer corner of the 2 by 2 pixels: the world file holds the first pixel's centre,
+    // as GDAL's own TFW=YES does.
     EXPECT_EQ(ReadBytes(folder / "sheet.tfw"),
-              test::WorldFileText("2", "0", "0", "-2", "1000", "2000"));
+              test::WorldFileText("2", "0", "0", "-2", "1001", "1999"));
 }
 
 // Rotated, flipped and westward world files become GeoTIFFs that GDAL places with every term
