@@ -19,16 +19,10 @@ namespace marlo {
 
 namespace {
 
-// Where a side's reference point lies, in half pixels from the world file's.
+// Where a side's reference point lies, in half pixels from the world file's: a table's at the
+// outer corner of the first pixel; Pelcor gives and takes the GeoTIFF side as world-file values.
 double HalfPixelsFromWorldFile(FileFormat side) {
-    switch (side) {
-        case format::TAB:
-            return -1;
-        case format::GeoTIFF:
-            return 1;
-        default:
-            return 0;
-    }
+    return side == format::TAB ? -1 : 0;
 }
 
 void ReadInput(ConversionContext& form, const std::string& inputPath) {

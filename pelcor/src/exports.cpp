@@ -1,5 +1,6 @@
 // The C face of the library. Nothing may escape it but 1 or 0: every call runs inside one
 // catch-all, since an exception crossing a C boundary ends the host program.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -66,7 +67,7 @@ bool Write(const char* fileName, const WorldParams& world) {
 // the keys cannot hold. Code 0 states no coordinate system.
 std::optional<pelcor::KeyWrite> KeysFor(int32_t modelType, int32_t epsg) {
     if (epsg == 0) {
-        return pelcor::KeyWrite{true, {}};
+        return pelcor::KeyWrite{true, {}, std::nullopt};
     }
     const bool knownModel =
         modelType == pelcor::kModelProjected || modelType == pelcor::kModelGeographic;
@@ -74,7 +75,28 @@ std::optional<pelcor::KeyWrite> KeysFor(int32_t modelType, int32_t epsg) {
         return std::nullopt;
     }
     return pelcor::KeyWrite{
-        true, {static_cast<std::uint16_t>(modelType), static_cast<std::uint16_t>(epsg)}};
+        true,
+        {static_cast<std::uint16_t>(modelType), static_cast<std::uint16_t>(epsg)},
+        std::nullopt};
+}
+
+// Copies values into a caller's array of `*count` places, setting *count to the number of
+// values; false (nothing copied) when they do not fit.
+template <typename Value, typename Values>
+bool CopyOut(const Values& values, Value* out, int32_t* count) {
+    const bool fits = *count >= 0 && values.size() <= static_cast<std::size_t>(*count);
+    *count = static_cast<int32_t>(values.size());
+    if (!fits || (out == nullptr && !values.empty())) {
+        return false;
+    }
+    std::copy(values.begin(), values.end(), out);
+    return true;
+}
+
+template <typename Value>
+std::vector<Value> CopyIn(const Value* values, int32_t count) {
+    return count > 0 && values != nullptr ? std::vector<Value>(values, values + count)
+                                          : std::vector<Value>{};
 }
 
 }  // namespace
@@ -138,6 +160,43 @@ int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType, int32_t* m
         *modelType = info->modelType;
         *epsg = info->epsg;
         return true;
+    });
+}
+
+int32_t tiffHdrReadGeoKeys(const char* fileName, uint16_t* directory, int32_t* directoryCount,
+                           double* doubles, int32_t* doubleCount, char* ascii,
+                           int32_t* asciiLength) {
+    return Guarded([&] {
+        if (fileName == nullptr || !directoryCount || !doubleCount || !asciiLength) {
+            return false;
+        }
+        const auto raw = pelcor::ReadRawGeoKeys(fileName);
+        if (!raw) {
+            return false;
+        }
+        // Every count is set, so that a caller whose arrays were too small learns the sizes.
+        const bool directoryFits = CopyOut(raw->directory, directory, directoryCount);
+        const bool doublesFit = CopyOut(raw->doubles, doubles, doubleCount);
+        const bool asciiFits = CopyOut(raw->ascii, ascii, asciiLength);
+        return directoryFits && doublesFit && asciiFits;
+    });
+}
+
+int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX, double rotationY,
+                               double rotationX, double pixelSizeY, double originX, double originY,
+                               const uint16_t* directory, int32_t directoryCount,
+                               const double* doubles, int32_t doubleCount, const char* ascii,
+                               int32_t asciiLength) {
+    return Guarded([&] {
+        pelcor::KeyWrite keys;
+        keys.replacement = pelcor::RawGeoKeys{
+            CopyIn(directory, directoryCount), CopyIn(doubles, doubleCount),
+            ascii != nullptr && asciiLength > 0 ? std::string(ascii, asciiLength) : std::string()};
+        return fileName != nullptr &&
+               pelcor::WriteGeoreference(
+                   fileName,
+                   WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+                   keys);
     });
 }
 

@@ -8,6 +8,9 @@ namespace {
 
 constexpr std::size_t kHeaderShorts = 4;
 constexpr std::size_t kShortsPerKey = 4;
+// The tags a key's location may name besides 0 (the key's own value).
+constexpr std::uint16_t kTagDoubleParams = 34736;
+constexpr std::uint16_t kTagAsciiParams = 34737;
 
 // Keys that describe a coordinate system, all replaced when a write gives one: the model
 // type, and the geographic, projected and vertical key ranges.
@@ -59,6 +62,34 @@ void SetKey(GeoKeys& keys, std::uint16_t id, std::uint16_t value) {
     const auto at = std::find_if(keys.keys.begin(), keys.keys.end(),
                                  [id](const GeoKey& key) { return key.id > id; });
     keys.keys.insert(at, GeoKey{id, 0, 1, value});
+}
+
+bool IsConsistent(const RawGeoKeys& raw) {
+    const auto keys = ParseGeoKeys(raw.directory);
+    if (!keys) {
+        return false;
+    }
+    return std::all_of(keys->keys.begin(), keys->keys.end(), [&raw](const GeoKey& key) {
+        const std::size_t end = std::size_t{key.value} + key.count;
+        switch (key.location) {
+            case 0:
+                return key.count == 1;
+            case kTagDoubleParams:
+                return end <= raw.doubles.size();
+            case kTagAsciiParams:
+                return end <= raw.ascii.size();
+            default:
+                return false;
+        }
+    });
+}
+
+std::vector<std::uint16_t> DeclarePixelIsPoint(const std::vector<std::uint16_t>& directory) {
+    GeoKeys keys = ParseGeoKeys(directory).value_or(GeoKeys{});
+    SetKey(keys, kKeyRasterType, kRasterPixelIsPoint);
+    std::stable_sort(keys.keys.begin(), keys.keys.end(),
+                     [](const GeoKey& a, const GeoKey& b) { return a.id < b.id; });
+    return EncodeGeoKeys(keys);
 }
 
 GeoKeys KeysForWrite(std::optional<GeoKeys> existing, const CoordinateSystem& system) {

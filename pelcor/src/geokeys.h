@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pelcor {
@@ -15,6 +16,8 @@ inline constexpr std::uint16_t kRasterPixelIsArea = 1;
 inline constexpr std::uint16_t kRasterPixelIsPoint = 2;
 inline constexpr std::uint16_t kModelProjected = 1;
 inline constexpr std::uint16_t kModelGeographic = 2;
+// A key value that states "user-defined", not a code.
+inline constexpr std::uint16_t kUserDefined = 32767;
 
 struct GeoKey {
     std::uint16_t id = 0;
@@ -40,6 +43,20 @@ std::vector<std::uint16_t> EncodeGeoKeys(const GeoKeys& keys);
 std::optional<std::uint16_t> KeyValue(const GeoKeys& keys, std::uint16_t id);
 // Sets a key to a value of its own, keeping the keys sorted.
 void SetKey(GeoKeys& keys, std::uint16_t id, std::uint16_t value);
+
+// The three GeoKey tags as stored: the directory's SHORTs, the doubles and the text its keys
+// refer to (GeoDoubleParams, GeoAsciiParams).
+struct RawGeoKeys {
+    std::vector<std::uint16_t> directory;
+    std::vector<double> doubles;
+    std::string ascii;
+};
+
+// Whether the directory parses and every key that refers to the doubles or the text finds its
+// values there.
+bool IsConsistent(const RawGeoKeys& raw);
+// The directory with PixelIsPoint declared, keys in ascending order.
+std::vector<std::uint16_t> DeclarePixelIsPoint(const std::vector<std::uint16_t>& directory);
 
 // What a write declares in the GeoKeys besides PixelIsPoint: a coordinate system by its EPSG
 // code, which replaces the file's own, or (code 0) nothing, which keeps them.

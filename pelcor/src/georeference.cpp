@@ -61,23 +61,26 @@ std::optional<Mapping> ChooseMapping(const GeoTags& tags) {
     return std::nullopt;
 }
 
-double OuterCornerX(const WorldParams& w) {
-    return w.originX - (w.pixelSizeX + w.rotationX) / 2;
+// The model point that raster position (0, 0) stands for.
+double TieX(const WorldParams& w, TieAt tieAt) {
+    return tieAt == TieAt::PixelCentre ? w.originX : w.originX - (w.pixelSizeX + w.rotationX) / 2;
 }
 
-double OuterCornerY(const WorldParams& w) {
-    return w.originY - (w.pixelSizeY + w.rotationY) / 2;
+double TieY(const WorldParams& w, TieAt tieAt) {
+    return tieAt == TieAt::PixelCentre ? w.originY : w.originY - (w.pixelSizeY + w.rotationY) / 2;
 }
 
 }  // namespace
 
-std::optional<WorldParams> WorldFromTags(const GeoTags& tags) {
+std::optional<WorldParams> WorldFromTags(const GeoTags& tags, TieAt tieAt) {
     const auto mapping = ChooseMapping(tags);
     if (!mapping) {
         return std::nullopt;
     }
-    // The origin is the centre of the top-left pixel.
-    const ModelPoint centre = mapping->map(0.5, 0.5);
+    // The origin is the centre of the top-left pixel, which a point raster's position (0, 0)
+    // already names.
+    const double centreAt = tieAt == TieAt::PixelCentre ? 0 : 0.5;
+    const ModelPoint centre = mapping->map(centreAt, centreAt);
     return WorldParams{mapping->columnX, mapping->columnY, mapping->rowX,
                        mapping->rowY,    centre.x,         centre.y};
 }
@@ -107,19 +110,19 @@ std::array<double, 3> PixelScaleValues(const WorldParams& world) {
     return {world.pixelSizeX, -world.pixelSizeY, 0};
 }
 
-std::array<double, 6> TiepointValues(const WorldParams& world) {
-    return {0, 0, 0, OuterCornerX(world), OuterCornerY(world), 0};
+std::array<double, 6> TiepointValues(const WorldParams& world, TieAt tieAt) {
+    return {0, 0, 0, TieX(world, tieAt), TieY(world, tieAt), 0};
 }
 
-std::array<double, 16> TransformationValues(const WorldParams& w) {
+std::array<double, 16> TransformationValues(const WorldParams& w, TieAt tieAt) {
     return {w.pixelSizeX,
             w.rotationX,
             0,
-            OuterCornerX(w),  //
+            TieX(w, tieAt),  //
             w.rotationY,
             w.pixelSizeY,
             0,
-            OuterCornerY(w),  //
+            TieY(w, tieAt),  //
             0,
             0,
             0,

@@ -31,8 +31,12 @@ struct GeoTags {
     TagValues transformation;
 };
 
+// Where the tags' raster position (0, 0) lies: at the outer top-left corner of the first pixel
+// (PixelIsArea, the GeoTIFF default) or at its centre (PixelIsPoint).
+enum class TieAt { OuterCorner, PixelCentre };
+
 // The georeference the tags describe, or nothing when no usable combination is present.
-std::optional<WorldParams> WorldFromTags(const GeoTags& tags);
+std::optional<WorldParams> WorldFromTags(const GeoTags& tags, TieAt tieAt);
 
 bool IsRotated(const WorldParams& world);
 // Finite values and a non-singular pixel grid: a georeference any reader can place.
@@ -43,7 +47,7 @@ bool NeedsMatrix(const WorldParams& world);
 
 // The tag values for a georeference; scale and tie point only where NeedsMatrix is false.
 std::array<double, 3> PixelScaleValues(const WorldParams& world);
-std::array<double, 6> TiepointValues(const WorldParams& world);
-std::array<double, 16> TransformationValues(const WorldParams& world);
+std::array<double, 6> TiepointValues(const WorldParams& world, TieAt tieAt);
+std::array<double, 16> TransformationValues(const WorldParams& world, TieAt tieAt);
 
 }  // namespace pelcor

@@ -98,18 +98,61 @@ TagWrite ShortsWrite(const TiffFormat& format, std::uint16_t tag,
     return write;
 }
 
-// The tags that hold the georeference, in ascending tag order.
-std::vector<TagWrite> GeoreferenceWrites(const TiffFormat& format, const WorldParams& world) {
-    if (NeedsMatrix(world)) {
-        return {DoublesWrite(format, kTagModelTransformation, TransformationValues(world))};
-    }
-    return {DoublesWrite(format, kTagModelPixelScale, PixelScaleValues(world)),
-            DoublesWrite(format, kTagModelTiepoint, TiepointValues(world))};
+TagWrite AsciiWrite(std::uint16_t tag, const std::string& text) {
+    TagWrite write{tag, kTypeAscii, text.size() + 1, Bytes(text.begin(), text.end())};
+    write.bytes.push_back(0);
+    return write;
 }
 
-bool IsReplaced(std::uint16_t tag, const std::vector<TagWrite>& writes) {
-    return IsGeoreferenceTag(tag) ||
-           std::any_of(writes.begin(), writes.end(), [tag](const auto& w) { return w.tag == tag; });
+// The tags that hold the georeference, in ascending tag order.
+std::vector<TagWrite> GeoreferenceWrites(const TiffFormat& format, const WorldParams& world,
+                                         TieAt tieAt) {
+    if (NeedsMatrix(world)) {
+        return {DoublesWrite(format, kTagModelTransformation, TransformationValues(world, tieAt))};
+    }
+    return {DoublesWrite(format, kTagModelPixelScale, PixelScaleValues(world)),
+            DoublesWrite(format, kTagModelTiepoint, TiepointValues(world, tieAt))};
+}
+
+TieAt TieOf(const std::optional<GeoKeys>& keys) {
+    const bool point = keys && KeyValue(*keys, kKeyRasterType) == kRasterPixelIsPoint;
+    return point ? TieAt::PixelCentre : TieAt::OuterCorner;
+}
+
+// The GeoKey tags a write sets, and the ones it removes: an unkeyed write leaves the keys
+// alone; a keyed one declares PixelIsPoint in the file's own keys, or replaces them whole.
+struct KeyTags {
+    std::vector<TagWrite> writes;
+    std::vector<std::uint16_t> removed;
+    TieAt tieAt = TieAt::OuterCorner;
+};
+
+std::optional<KeyTags> KeyTagsFor(const TiffFormat& format, const std::optional<GeoKeys>& existing,
+                                  const KeyWrite& keys) {
+    KeyTags tags;
+    if (keys.replacement) {
+        const RawGeoKeys& raw = *keys.replacement;
+        if (!IsConsistent(raw)) {
+            return std::nullopt;
+        }
+        tags.writes.push_back(
+            ShortsWrite(format, kTagGeoKeyDirectory, DeclarePixelIsPoint(raw.directory)));
+        if (!raw.doubles.empty()) {
+            tags.writes.push_back(DoublesWrite(format, kTagGeoDoubleParams, raw.doubles));
+        }
+        if (!raw.ascii.empty()) {
+            tags.writes.push_back(AsciiWrite(kTagGeoAsciiParams, raw.ascii));
+        }
+        tags.removed = {kTagGeoDoubleParams, kTagGeoAsciiParams};
+        tags.tieAt = TieAt::PixelCentre;
+    } else if (keys.declarePixelIsPoint) {
+        tags.writes.push_back(ShortsWrite(format, kTagGeoKeyDirectory,
+                                          EncodeGeoKeys(KeysForWrite(existing, keys.system))));
+        tags.tieAt = TieAt::PixelCentre;
+    } else {
+        tags.tieAt = TieOf(existing);
+    }
+    return tags;
 }
 
 // Works out every change a write makes, without touching the file. Afterwards the directory
@@ -118,8 +161,9 @@ bool IsReplaced(std::uint16_t tag, const std::vector<TagWrite>& writes) {
 // values and a new directory without the replaced tags are appended.
 class WritePlanner {
 public:
-    WritePlanner(const Directory& directory, std::uint64_t fileLength)
-        : directory_(directory), fileLength_(fileLength) {}
+    WritePlanner(const Directory& directory, std::uint64_t fileLength,
+                 std::vector<std::uint16_t> removed)
+        : directory_(directory), fileLength_(fileLength), removed_(std::move(removed)) {}
 
     std::optional<std::vector<Patch>> Plan(std::vector<TagWrite> writes) const {
         if (CanWriteInPlace(writes)) {
@@ -129,6 +173,13 @@ public:
     }
 
 private:
+    bool IsReplaced(std::uint16_t tag, const std::vector<TagWrite>& writes) const {
+        return IsGeoreferenceTag(tag) ||
+               std::find(removed_.begin(), removed_.end(), tag) != removed_.end() ||
+               std::any_of(writes.begin(), writes.end(),
+                           [tag](const auto& w) { return w.tag == tag; });
+    }
+
     bool CanWriteInPlace(const std::vector<TagWrite>& writes) const {
         std::size_t replaced = 0;
         for (const Entry& entry : directory_.entries) {
@@ -184,6 +235,13 @@ private:
         std::erase_if(target.entries, [&](const Entry& e) { return IsReplaced(e.tag, writes); });
         Bytes block((kWordSize - fileLength_ % kWordSize) % kWordSize, 0);
         for (const TagWrite& write : writes) {
+            if (write.bytes.size() <= format.OffsetSize()) {
+                // Values that fit in the entry's own field must stand there.
+                Bytes field = write.bytes;
+                field.resize(format.OffsetSize(), 0);
+                InsertEntry(target.entries, Entry{write.tag, write.type, write.count, 0, field});
+                continue;
+            }
             InsertEntry(target.entries,
                         Entry{write.tag, write.type, write.count, fileLength_ + block.size(), {}});
             block.insert(block.end(), write.bytes.begin(), write.bytes.end());
@@ -205,6 +263,7 @@ private:
 
     const Directory& directory_;
     std::uint64_t fileLength_;
+    std::vector<std::uint16_t> removed_;
 };
 
 template <class Use>
@@ -227,7 +286,7 @@ std::optional<WorldParams> ReadGeoreference(const char* path) {
     }
     return WithFirstDirectory(file, [](const BoundedReader& reader, const Directory& directory) {
         const auto tags = ReadGeoTags(reader, directory);
-        return tags ? WorldFromTags(*tags) : std::nullopt;
+        return tags ? WorldFromTags(*tags, TieOf(ReadGeoKeys(reader, directory))) : std::nullopt;
     });
 }
 
@@ -245,8 +304,33 @@ std::optional<KeyInfo> ReadKeyInfo(const char* path) {
             const std::uint16_t codeKey =
                 info.modelType == kModelGeographic ? kKeyGeographicType : kKeyProjectedType;
             info.epsg = KeyValue(*keys, codeKey).value_or(0);
+            if (info.epsg == kUserDefined) {
+                info.epsg = 0;
+            }
         }
         return std::optional<KeyInfo>(info);
+    });
+}
+
+std::optional<RawGeoKeys> ReadRawGeoKeys(const char* path) {
+    const FileHandle file = OpenForReading(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    return WithFirstDirectory(file, [](const BoundedReader& reader, const Directory& directory) {
+        RawGeoKeys raw;
+        const auto read = [&](std::uint16_t tag, auto reading, auto& out) {
+            if (const auto index = FindEntry(directory.entries, tag)) {
+                out = reading(reader, directory, directory.entries[*index]).value_or(out);
+            }
+        };
+        read(kTagGeoKeyDirectory, ReadShorts, raw.directory);
+        read(kTagGeoDoubleParams, ReadDoubles, raw.doubles);
+        read(kTagGeoAsciiParams, ReadAscii, raw.ascii);
+        if (!raw.directory.empty() && !ParseGeoKeys(raw.directory)) {
+            raw = {};
+        }
+        return std::optional<RawGeoKeys>(raw);
     });
 }
 
@@ -260,13 +344,16 @@ bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrit
     }
     const auto patches =
         WithFirstDirectory(file, [&](const BoundedReader& reader, const Directory& directory) {
-            std::vector<TagWrite> writes = GeoreferenceWrites(directory.format, world);
-            if (keys.declarePixelIsPoint) {
-                const GeoKeys newKeys = KeysForWrite(ReadGeoKeys(reader, directory), keys.system);
-                writes.push_back(
-                    ShortsWrite(directory.format, kTagGeoKeyDirectory, EncodeGeoKeys(newKeys)));
+            auto keyTags = KeyTagsFor(directory.format, ReadGeoKeys(reader, directory), keys);
+            if (!keyTags) {
+                return std::optional<std::vector<Patch>>();
             }
-            return WritePlanner(directory, reader.size()).Plan(std::move(writes));
+            std::vector<TagWrite> writes =
+                GeoreferenceWrites(directory.format, world, keyTags->tieAt);
+            for (TagWrite& write : keyTags->writes) {
+                writes.push_back(std::move(write));
+            }
+            return WritePlanner(directory, reader.size(), keyTags->removed).Plan(std::move(writes));
         });
     if (!patches) {
         return false;

@@ -134,24 +134,64 @@ bool HoldsDoublesWithin(const TiffFormat& format, const Entry& entry, std::uint6
            FitsWithin(entry.valueOffset, entry.count * sizeof(double), fileSize);
 }
 
+namespace {
+
+// The bytes of an entry's values, when it is of `type` and holds at most maxCount of them
+// inside the file.
+std::optional<Bytes> ValueBytes(const BoundedReader& reader, const Directory& directory,
+                                const Entry& entry, std::uint16_t type, std::uint64_t maxCount) {
+    if (entry.type != type || entry.count > maxCount) {
+        return std::nullopt;
+    }
+    if (ValuesInsideEntry(directory.format, entry)) {
+        return Bytes(entry.field.begin(), entry.field.begin() + static_cast<std::ptrdiff_t>(
+                                                                    entry.count * TypeSize(type)));
+    }
+    Bytes bytes;
+    if (!reader.Read(entry.valueOffset, entry.count * TypeSize(type), bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
 std::optional<std::vector<std::uint16_t>> ReadShorts(const BoundedReader& reader,
                                                      const Directory& directory,
                                                      const Entry& entry) {
-    const TiffFormat& format = directory.format;
-    if (entry.type != kTypeShort || entry.count > kMaxShorts) {
-        return std::nullopt;
-    }
-    Bytes bytes;
-    if (ValuesInsideEntry(format, entry)) {
-        bytes = entry.field;
-    } else if (!reader.Read(entry.valueOffset, entry.count * 2, bytes)) {
+    const auto bytes = ValueBytes(reader, directory, entry, kTypeShort, kMaxShorts);
+    if (!bytes) {
         return std::nullopt;
     }
     std::vector<std::uint16_t> values;
     for (std::uint64_t i = 0; i < entry.count; ++i) {
-        values.push_back(format.LoadU16(bytes.data() + 2 * i));
+        values.push_back(directory.format.LoadU16(bytes->data() + 2 * i));
     }
     return values;
+}
+
+std::optional<std::vector<double>> ReadDoubles(const BoundedReader& reader,
+                                               const Directory& directory, const Entry& entry) {
+    const auto bytes = ValueBytes(reader, directory, entry, kTypeDouble, kMaxShorts);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::vector<double> values;
+    for (std::uint64_t i = 0; i < entry.count; ++i) {
+        values.push_back(directory.format.LoadDouble(bytes->data() + sizeof(double) * i));
+    }
+    return values;
+}
+
+std::optional<std::string> ReadAscii(const BoundedReader& reader, const Directory& directory,
+                                     const Entry& entry) {
+    const auto bytes = ValueBytes(reader, directory, entry, kTypeAscii, kMaxShorts);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::string text(bytes->begin(), bytes->end());
+    // The text ends at its first NUL, which TIFF puts at its end.
+    return text.substr(0, text.find('\0'));
 }
 
 bool ValuesOverlapStructure(const Entry& entry, const Directory& directory) {

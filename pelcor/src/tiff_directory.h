@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "bounded_reader.h"
@@ -14,6 +15,9 @@ inline constexpr std::uint16_t kTagModelPixelScale = 33550;
 inline constexpr std::uint16_t kTagModelTiepoint = 33922;
 inline constexpr std::uint16_t kTagModelTransformation = 34264;
 inline constexpr std::uint16_t kTagGeoKeyDirectory = 34735;
+inline constexpr std::uint16_t kTagGeoDoubleParams = 34736;
+inline constexpr std::uint16_t kTagGeoAsciiParams = 34737;
+inline constexpr std::uint16_t kTypeAscii = 2;
 inline constexpr std::uint16_t kTypeShort = 3;
 inline constexpr std::uint16_t kTypeDouble = 12;
 
@@ -56,6 +60,12 @@ bool HoldsDoublesWithin(const TiffFormat& format, const Entry& entry, std::uint6
 std::optional<std::vector<std::uint16_t>> ReadShorts(const BoundedReader& reader,
                                                      const Directory& directory,
                                                      const Entry& entry);
+// The values of a DOUBLE entry and the text of an ASCII entry (up to its first NUL), or
+// nothing when the entry is of another type or not inside the file.
+std::optional<std::vector<double>> ReadDoubles(const BoundedReader& reader,
+                                               const Directory& directory, const Entry& entry);
+std::optional<std::string> ReadAscii(const BoundedReader& reader, const Directory& directory,
+                                     const Entry& entry);
 // Whether the entry's values would lie over the file header or over the directory itself.
 bool ValuesOverlapStructure(const Entry& entry, const Directory& directory);
 // Whether the entry's values share a byte with those of another entry of the directory, which

@@ -220,14 +220,14 @@ TEST(MoveOriginTest, MovesByHalfOrWholePixelsAlongThePixelAxes) {
     const WorldParameters rotated{4, 0.5, 1, -2, 100, 900};
     const Case cases[] = {
         {southward, format::TFW, format::TAB, 98, 901},
-        {southward, format::TAB, format::GeoTIFF, 104, 898},
-        {southward, format::GeoTIFF, format::TFW, 98, 901},
+        {southward, format::TAB, format::GeoTIFF, 102, 899},
+        {southward, format::GeoTIFF, format::TFW, 100, 900},
         {northward, format::TFW, format::TAB, 98, 899},
         {northward, format::TAB, format::TFW, 102, 901},
-        {northward, format::GeoTIFF, format::TAB, 96, 898},
+        {northward, format::GeoTIFF, format::TAB, 98, 899},
         {rotated, format::TFW, format::TAB, 97.5, 900.75},
-        {rotated, format::TFW, format::GeoTIFF, 102.5, 899.25},
-        {rotated, format::TAB, format::GeoTIFF, 105, 898.5},
+        {rotated, format::TFW, format::GeoTIFF, 100, 900},
+        {rotated, format::TAB, format::GeoTIFF, 102.5, 899.25},
     };
     for (const Case& c : cases) {
         WorldParameters p = c.start;

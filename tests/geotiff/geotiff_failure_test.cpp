@@ -52,10 +52,9 @@ TEST_F(GeoTiffFailureTest, ReadingFillsWorldParamsWithWhatTheLibraryGives) {
     const WorldParameters& p = t.form.WorldParams;
     EXPECT_EQ(p.pixelSizeX, 2.5);
     EXPECT_EQ(p.pixelSizeY, -2.5);
-    // The library states no raster type: an area raster, whose tie point is the first
-    // pixel's outer corner, half a pixel from the world file's origin.
-    EXPECT_EQ(p.originX, 100.25 + 1.25);
-    EXPECT_EQ(p.originY, 200.75 - 1.25);
+    // The library gives world-file values, whatever the raster type.
+    EXPECT_EQ(p.originX, 100.25);
+    EXPECT_EQ(p.originY, 200.75);
 }
 
 TEST_F(GeoTiffFailureTest, ReadingFailuresShowTheirMessageWithThePath) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "pelcor/pelcor.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "test_helpers.h"
@@ -280,6 +281,128 @@ TEST_F(PelcorGdalTest, GdalListgeoAndPelcorReadTheSameGeoreference) {
             EXPECT_NEAR(corners[3], gt[3] + 4 * gt[4] + 3 * gt[5], 1e-3);
         }
     }
+}
+
+// Keys of a projected image in EPSG:2180 with the raster type given (0: no raster-type key).
+TiffBuilder WithKeys(TiffBuilder builder, std::uint16_t rasterType) {
+    std::vector<std::uint16_t> keys{1, 1, 0, 2, 1024, 0, 1, 1, 3072, 0, 1, 2180};
+    if (rasterType != 0) {
+        keys = {1, 1, 0, 3, 1024, 0, 1, 1, 1025, 0, 1, rasterType, 3072, 0, 1, 2180};
+    }
+    std::string bytes;
+    for (std::uint16_t key : keys) {
+        bytes += U16(key);
+    }
+    return builder.Add(kGeoKeyDirectoryTag, kShort, static_cast<std::uint32_t>(keys.size()), bytes);
+}
+
+bool WriteKeyed(const std::string& path, const World& w) {
+    return tiffHdrWriteKeyedDbl(path.c_str(), w.pixelSizeX, w.rotationY, w.rotationX, w.pixelSizeY,
+                                w.originX, w.originY, 1, 2180) == 1;
+}
+
+// One rule for every export and raster type: GDAL places what Pelcor writes where the six
+// values place the image, and Pelcor reads back the same six values.
+TEST_F(PelcorGdalTest, EveryWriteIsPlacedByGdalWhereItsValuesPlaceTheImage) {
+    struct Case {
+        const char* name;
+        TiffBuilder file;
+        bool (*write)(const std::string&, const World&);
+    };
+    const Case cases[] = {
+        {"no keys, plain write", TiffBuilder::Image(), WriteWorld},
+        {"PixelIsArea, plain write", WithKeys(TiffBuilder::Image(), 1), WriteWorld},
+        {"PixelIsPoint, plain write", WithKeys(TiffBuilder::Image(), 2), WriteWorld},
+        {"no raster type, plain write", WithKeys(TiffBuilder::Image(), 0), WriteWorld},
+        {"no keys, keyed write", TiffBuilder::Image(), WriteKeyed},
+        {"PixelIsArea, keyed write", WithKeys(TiffBuilder::Image(), 1), WriteKeyed},
+    };
+    for (const Case& c : cases) {
+        for (const World& world : {kNorthUp, kRotated}) {
+            SCOPED_TRACE(std::string(c.name) + " " + ::testing::PrintToString(world));
+            const std::string path = folder_.Write("image.tif", c.file.Build());
+            ASSERT_TRUE(c.write(path, world));
+            EXPECT_EQ(ReadWithGdal(folder_, path).geoTransform, GeoTransformOf(world));
+            EXPECT_EQ(ReadWorld(path), world);
+        }
+    }
+}
+
+// GDAL's own files, area and point rasters, north-up and rotated, read as GDAL places them.
+TEST_F(PelcorGdalTest, ReadsGdalsOwnFilesWhereGdalPlacesThem) {
+    const std::string source = folder_.Write("source.tif", TiffBuilder::Image(8, 6).Build());
+    const std::pair<const char*, const char*> options[] = {
+        {"area", "[1000, 2, 0, 2000, 0, -2], 'Area'"},
+        {"point", "[1000, 2, 0, 2000, 0, -2], 'Point'"},
+        {"area, rotated", "[1000, 2, 0.5, 2000, 0.25, -2], 'Area'"},
+        {"point, rotated", "[1000, 2, 0.5, 2000, 0.25, -2], 'Point'"},
+    };
+    for (const auto& [name, option] : options) {
+        SCOPED_TRACE(name);
+        const std::string path = folder_ / "gdal.tif";
+        std::filesystem::remove(path);
+        ASSERT_TRUE(RunCommand(
+            folder_, "/usr/bin/python3 -c \"from osgeo import gdal; gt, ap = " +
+                         std::string(option) + "; d = gdal.Translate('" + path + "', '" + source +
+                         "', outputSRS='EPSG:2180', metadataOptions=['AREA_OR_POINT=' + ap]); "
+                         "d.SetGeoTransform(gt); d = None\""));
+        const auto world = ReadWorld(path);
+        ASSERT_TRUE(world);
+        const std::vector<double> expected = ReadWithGdal(folder_, path).geoTransform;
+        const std::vector<double> read = GeoTransformOf(*world);
+        ASSERT_EQ(read.size(), expected.size());
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            EXPECT_NEAR(read[i], expected[i], 1e-9) << i;
+        }
+    }
+}
+
+// GDAL's keys for any system, copied whole into another file, read back as the same system;
+// a user-defined system has no EPSG code.
+TEST_F(PelcorGdalTest, GeoKeysCopiedWholeKeepTheirSystem) {
+    const std::string source = folder_.Write("source.tif", TiffBuilder::Image(4, 3).Build());
+    const std::string keyed = folder_ / "keyed.tif";
+    ASSERT_TRUE(RunCommand(folder_,
+                           "gdal_translate -q -a_ullr 0 3 4 0 -a_srs '+proj=tmerc "
+                           "+lat_0=0 +lon_0=21 +k=0.9993 +x_0=500000 +y_0=-5300000 "
+                           "+ellps=GRS80 +units=m' '" +
+                               source + "' '" + keyed + "'"));
+    std::vector<std::uint16_t> directory(512);
+    std::vector<double> doubles(64);
+    std::string ascii(1024, '\0');
+    auto directoryCount = static_cast<int32_t>(directory.size());
+    auto doubleCount = static_cast<int32_t>(doubles.size());
+    auto asciiLength = static_cast<int32_t>(ascii.size());
+    ASSERT_EQ(tiffHdrReadGeoKeys(keyed.c_str(), directory.data(), &directoryCount, doubles.data(),
+                                 &doubleCount, ascii.data(), &asciiLength),
+              1);
+    int32_t tooSmall = 1;
+    EXPECT_EQ(tiffHdrReadGeoKeys(keyed.c_str(), directory.data(), &tooSmall, doubles.data(),
+                                 &doubleCount, ascii.data(), &asciiLength),
+              0);
+    EXPECT_EQ(tooSmall, directoryCount);
+
+    const std::string copy = folder_.Write("copy.tif", TiffBuilder::Image(4, 3).Build());
+    ASSERT_EQ(tiffHdrWriteGeoKeysDbl(copy.c_str(), 1, 0, 0, -1, 0.5, 2.5, directory.data(),
+                                     directoryCount, doubles.data(), doubleCount, ascii.data(),
+                                     asciiLength),
+              1);
+    const auto same = RunCommand(folder_,
+                                 "/usr/bin/python3 -c \"from osgeo import gdal, osr; "
+                                 "a = gdal.Open('" +
+                                     keyed +
+                                     "').GetSpatialRef(); "
+                                     "b = gdal.Open('" +
+                                     copy +
+                                     "').GetSpatialRef(); "
+                                     "print(a.IsSame(b))\"");
+    EXPECT_EQ(same.value_or(""), "1\n");
+    EXPECT_EQ(ReadWithGdal(folder_, copy).geoTransform, (std::vector<double>{0, 1, 0, 3, 0, -1}));
+    int32_t rasterType = 0, modelType = 0, epsg = -1;
+    ASSERT_EQ(tiffHdrReadKeysInt(copy.c_str(), &rasterType, &modelType, &epsg), 1);
+    EXPECT_EQ(rasterType, 2);
+    EXPECT_EQ(modelType, 1);
+    EXPECT_EQ(epsg, 0);
 }
 
 }  // namespace

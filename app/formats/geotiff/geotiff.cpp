@@ -105,9 +105,6 @@ GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string&
     CheckPelcorResult(result, msg::ErrorReadingHeader, path);
     const Keys keys = ReadKeys(pelcorLibrary, path);
     CheckPelcorResult(keys.result, msg::ErrorReadingHeader, path);
-    contents.rasterType = keys.rasterType == 2   ? RasterType::PixelIsPoint
-                          : keys.rasterType == 0 ? RasterType::NoKeys
-                                                 : RasterType::PixelIsArea;
     contents.system = {keys.modelType == 2, keys.epsg};
     return contents;
 }
@@ -148,16 +145,6 @@ void OdczytGEO(ConversionContext& form, const std::string& path) {
         const GeoTiffContents contents = ReadGeoTiff(form.pelcorLibrary, path);
         form.WorldParams = contents.georeference;
         form.imageSystem = contents.system;
-        // Pelcor takes the tie point for the outer corner of the first pixel, as an area raster
-        // has it; the GeoTIFF side's origin is half a pixel from the world file's the other
-        // way, so an area raster moves by half a pixel and keeps GDAL's placement. A file
-        // without keys is an area raster too (the GeoTIFF default, and how GDAL reads it);
-        // only a point raster has its tie point at the first pixel's centre.
-        if (contents.rasterType != RasterType::PixelIsPoint) {
-            const Georeference& g = form.WorldParams;
-            form.WorldParams.originX = CheckedResult(g.originX + (g.pixelSizeX + g.rotationX) / 2);
-            form.WorldParams.originY = CheckedResult(g.originY + (g.rotationY + g.pixelSizeY) / 2);
-        }
         RequirePlacesAnImage(form.WorldParams, path);
     });
 }

@@ -7,16 +7,10 @@
 
 namespace marlo {
 
-// What a GeoTIFF's keys say about its raster: the tie point at the outer corner of the first
-// pixel (PixelIsArea, also the GeoTIFF default), or at its centre (PixelIsPoint); files without
-// any GeoKeys (earlier versions', plain tagged TIFFs) are told apart.
-enum class RasterType { NoKeys = 0, PixelIsArea = 1, PixelIsPoint = 2 };
-
-// A GeoTIFF's georeference as Pelcor gives it (the origin as if the tie point were the outer
-// corner of the first pixel), with what its keys say.
+// A GeoTIFF's georeference as Pelcor gives it (world-file values, placed as GDAL places the
+// image whatever its raster type), with the coordinate system its keys state by code.
 struct GeoTiffContents {
     Georeference georeference;
-    RasterType rasterType = RasterType::NoKeys;
     CoordinateSystemCode system;
 };
 

@@ -2,7 +2,11 @@
  * carries in its GeoTIFF
  * tags (ModelPixelScale 33550, ModelTiepoint 33922, ModelTransformation 34264), as the six
  * world-file parameters: pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY, the
- * origin being the centre of the top-left pixel. Every function returns 1 on success and 0 on
+ * origin being the centre of the top-left pixel. One rule holds for every function and any raster
+ * type: GDAL places a written file exactly where the six values place the image, and reading
+ * returns the six values of the image as GDAL places it (a tie point at the first pixel's centre
+ * when the GeoKeys say PixelIsPoint, at its outer corner otherwise, as the GeoTIFF default has
+ * it). Every function returns 1 on success and 0 on
  * failure. Each call opens, works on and closes its file by itself and keeps nothing between
  * calls; calls on the same file must not overlap. Reading needs only read access; writing
  * refuses a file that carries no write permission, and a refused write changes nothing. */
@@ -44,9 +48,28 @@ PELCOR_EXPORT int32_t tiffHdrWriteKeyedDbl(const char* fileName, double pixelSiz
                                            int32_t epsg);
 /* What the GeoKeys say: rasterType 0 when the file has no usable GeoKeys, 1 PixelIsArea (also
  * when the keys leave the raster type out), 2 PixelIsPoint; modelType (1 projected, 2
- * geographic) and epsg 0 where the keys do not give them. */
+ * geographic) and epsg 0 where the keys do not give them (a user-defined system, 32767 in the
+ * keys, has no EPSG code: 0). */
 PELCOR_EXPORT int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType,
                                          int32_t* modelType, int32_t* epsg);
+
+/* The three GeoKey tags as the file stores them: the GeoKeyDirectory's values, the
+ * GeoDoubleParams, and the GeoAsciiParams text (without its final NUL). On entry each count is
+ * the room its array has; on return it is the number of values the file holds, 0 for an absent
+ * tag. Returns 0 when the file cannot be read or an array is too small (the counts then say how
+ * much room is needed). */
+PELCOR_EXPORT int32_t tiffHdrReadGeoKeys(const char* fileName, uint16_t* directory,
+                                         int32_t* directoryCount, double* doubles,
+                                         int32_t* doubleCount, char* ascii, int32_t* asciiLength);
+/* Writes the georeference and replaces the file's three GeoKey tags by the ones given (a count
+ * of 0 leaves that tag out), declaring PixelIsPoint in the directory. Keys that refer to values
+ * outside the given arrays are refused. */
+PELCOR_EXPORT int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX,
+                                             double rotationY, double rotationX, double pixelSizeY,
+                                             double originX, double originY,
+                                             const uint16_t* directory, int32_t directoryCount,
+                                             const double* doubles, int32_t doubleCount,
+                                             const char* ascii, int32_t asciiLength);
 
 #ifdef __cplusplus
 }
