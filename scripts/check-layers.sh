@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(platform errors text state formats projection conversion presenters "ui cli")
+layers=(platform errors text state crs formats projection conversion presenters "ui cli")
 
 rank_of() {
   local i
@@ -35,6 +35,11 @@ done < <(find app -type f \( -name '*.h' -o -name '*.cpp' \))
 if grep -rnE '#include *[<"]Q[A-Za-z]|#include *[<"]Qt' app pelcor vantrel --include='*.h' \
      --include='*.hpp' --include='*.cpp' --include='*.c' | grep -v '^app/ui/'; then
   echo "Qt headers are included outside app/ui (above)." >&2
+  status=1
+fi
+if grep -rnE '#include *[<"](gdal|ogr_|cpl_)' app pelcor vantrel --include='*.h' --include='*.cpp' |
+     grep -v '^app/crs/gdal/'; then
+  echo "GDAL headers are included outside app/crs/gdal (above)." >&2
   status=1
 fi
 [ $status -eq 0 ] && echo "layers: every include points down"

@@ -10,7 +10,7 @@ packages=(
   libtiff-dev libtiff-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  gdal-bin python3-gdal geotiff-bin
+  libgdal-dev gdal-bin python3-gdal geotiff-bin
   xvfb xauth time desktop-file-utils
 )
 if [ "${1:-}" = "screenshots" ]; then

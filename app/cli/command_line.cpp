@@ -138,7 +138,11 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     form.programFolder = UserDataFolder();
     form.shippedProjectionFolder = ShippedProjectionFolder();
     SelectFormats(form.options, FormatNamed(options.from), FormatNamed(options.to));
-    return cmbOK_Click(form) ? kExitDone : kExitNotDone;
+    const bool done = cmbOK_Click(form);
+    if (const std::string note = WithoutSystemText(form.lastRun); !note.empty()) {
+        errors << "marlo-convert: " << note << '\n';
+    }
+    return done ? kExitDone : kExitNotDone;
 }
 
 }  // namespace marlo::cli

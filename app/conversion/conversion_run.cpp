@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "conversion/file_selection.h"
+#include "crs/coordinate_systems.h"
 #include "formats/geotiff/geotiff.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/tab/tab_writer.h"
@@ -70,11 +71,42 @@ void WriteOutput(ConversionContext& form, const std::string& entry) {
     }
 }
 
+// An image's own system for its table: the projection list's entry for its EPSG code, else
+// the clause GDAL writes for what it reads from the keys. `unwritable` names a system that no
+// clause holds; both are empty for an image that states none.
+struct OwnSystem {
+    std::string clause;
+    std::string unwritable;
+};
+
+OwnSystem OwnSystemOf(const ConversionContext& form, const std::string& path) {
+    const CoordinateSystemCode code = ReadGeoTiffSystem(form.pelcorLibrary, path);
+    if (code.epsg != 0) {
+        if (const auto listed = EntryForCode(form.codeList, code.epsg)) {
+            return {CoordSysClause(*listed), ""};
+        }
+    }
+    const GeoKeyTags keys = ReadGeoKeyTags(form.pelcorLibrary, path);
+    if (!KeysStateASystem(keys)) {
+        return {};
+    }
+    const auto system = SystemOfKeys(form.pelcorLibrary, keys);
+    if (system && system->empty()) {
+        return {};
+    }
+    if (const auto clause = system ? ClauseOfSystem(*system) : std::nullopt) {
+        return {*clause, ""};
+    }
+    const std::string name = system ? SystemName(*system) : std::string();
+    return {"", name.empty() ? "EPSG:" + std::to_string(code.epsg) : name};
+}
+
 // The coordinate systems a run carries: the list their codes are looked up in, and for
 // GeoTIFFs turned into tables each image's own system, which the projection window offers.
 void PrepareCoordinateSystems(ConversionContext& form) {
     form.codeList.clear();
     form.ownClauses.clear();
+    form.unwritableSystems.clear();
     form.offerOwnSystems = false;
     form.useOwnSystems = true;
     const bool tablesFromImages =
@@ -86,28 +118,61 @@ void PrepareCoordinateSystems(ConversionContext& form) {
         return;
     }
     for (const std::string& entry : form.inputFiles) {
-        const CoordinateSystemCode system =
-            ReadGeoTiffSystem(form.pelcorLibrary, JoinPath(form.inputFolder, entry));
-        const auto listed =
-            system.epsg == 0 ? std::nullopt : EntryForCode(form.codeList, system.epsg);
-        form.ownClauses.push_back(listed ? CoordSysClause(*listed) : "");
+        OwnSystem own = OwnSystemOf(form, JoinPath(form.inputFolder, entry));
+        form.ownClauses.push_back(std::move(own.clause));
+        form.unwritableSystems.push_back(std::move(own.unwritable));
     }
     form.offerOwnSystems = true;
 }
 
+// The GeoTIFF system for a table's CoordSys: the projection list's code, else the EPSG code
+// GDAL is sure of, else GDAL's keys for it; none (noted for the run's end) when GDAL cannot
+// understand the clause or write keys for it. A table without CoordSys leaves the image's own.
+GeoTiffSystem GeoTiffSystemForTable(ConversionContext& form, const std::string& entry) {
+    GeoTiffSystem system;
+    if (form.tableCoordSys.empty()) {
+        return system;
+    }
+    using Source = GeoTiffSystem::Source;
+    if (const auto listed = EntryForClause(form.codeList, form.tableCoordSys)) {
+        return {Source::EpsgCode, SystemOf(*listed), {}};
+    }
+    if (const auto wkt = SystemOfClause(form.tableCoordSys)) {
+        if (const CoordinateSystemCode code = EpsgCodeOf(*wkt); code.epsg != 0) {
+            return {Source::EpsgCode, code, {}};
+        }
+        if (auto keys = KeysOfSystem(form.pelcorLibrary, *wkt)) {
+            return {Source::GdalKeys, {}, std::move(*keys)};
+        }
+    }
+    // Whatever system the image's own keys stated, the output must not carry it for this table.
+    form.lastRun.withoutSystem.push_back(entry);
+    system.source = Source::None;
+    return system;
+}
+
 // What the file's own coordinate system gives its output: the table's system for a GeoTIFF,
-// the image's own clause for a table.
+// the image's own clause for a table, which the chosen projection never replaces.
 void TakeOwnSystem(ConversionContext& form, std::size_t file) {
     form.outputSystem = {};
     form.fileCoordSysClause.clear();
     if (form.outputFormat == format::GeoTIFF && form.inputFormat == format::TAB) {
-        if (const auto entry = EntryForClause(form.codeList, form.tableCoordSys)) {
-            form.outputSystem = SystemOf(*entry);
-        }
+        form.outputSystem = GeoTiffSystemForTable(form, form.inputFiles.at(file));
     }
-    if (form.useOwnSystems && file < form.ownClauses.size()) {
+    if (file < form.ownClauses.size()) {
         form.fileCoordSysClause = form.ownClauses[file];
     }
+}
+
+// An image whose system no table can hold is refused, never written in another system.
+bool OwnSystemWritable(ConversionContext& form, std::size_t file) {
+    if (file >= form.unwritableSystems.size() || form.unwritableSystems[file].empty()) {
+        return true;
+    }
+    form.Fail(Refusal(MessageText(msg::SystemNotWritableInTable) + " " +
+                      form.unwritableSystems[file] + kCr +
+                      JoinPath(form.inputFolder, form.inputFiles[file])));
+    return false;
 }
 
 // One file: read, check the target folder, move the origin, write. False ends the run.
@@ -115,6 +180,9 @@ bool ConvertFile(ConversionContext& form, std::size_t file) {
     const std::string& entry = form.inputFiles.at(file);
     if (form.outputFormat == format::GeoTIFF && form.outputFolder == form.inputFolder) {
         form.ui.ShowMessage(MessageText(msg::SameFolders), MessageIcon::Information);
+        return false;
+    }
+    if (!OwnSystemWritable(form, file)) {
         return false;
     }
     ReadInput(form, JoinPath(form.inputFolder, entry));
@@ -241,6 +309,17 @@ bool cmbOK_Click(ConversionContext& form) {
     return form.lastRun.done;
 }
 
+std::string WithoutSystemText(const RunOutcome& outcome) {
+    if (outcome.withoutSystem.empty()) {
+        return {};
+    }
+    std::string files;
+    for (const std::string& file : outcome.withoutSystem) {
+        files += (files.empty() ? "" : ", ") + file;
+    }
+    return CaptionWith(caption::WithoutSystem, {files});
+}
+
 std::string RunStatusText(const RunOutcome& outcome) {
     if (outcome.total == 0) {
         // No files were chosen: the message, if one was shown, says why.
@@ -256,6 +335,9 @@ std::string RunStatusText(const RunOutcome& outcome) {
     if (!outcome.reason.empty()) {
         // A message box's lines, and the path it names, on one line.
         text += (outcome.stoppedAt.empty() ? "; " : ": ") + OnOneLine(outcome.reason);
+    }
+    if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
+        text += "; " + note;
     }
     return text;
 }

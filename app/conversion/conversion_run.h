@@ -11,6 +11,8 @@ bool cmbOK_Click(ConversionContext& form);
 
 // The main window's status line after a run: "12 of 20 converted; stopped at b.tfw: ...".
 std::string RunStatusText(const RunOutcome& outcome);
+// The files whose outputs went without their input's coordinate system; "" when none did.
+std::string WithoutSystemText(const RunOutcome& outcome);
 
 // Moves the origin from the reference point of one side to that of another: the world file
 // holds the centre of the first pixel, a table its outer corner, GeoTIFF tags half a pixel the

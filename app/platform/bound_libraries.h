@@ -25,14 +25,10 @@ LazyFunction<Signature>& BoundFunction(const std::string& libraryFileName,
     return found->second;
 }
 
-// The exports of Pelcor and Vantrel as the program calls them.
-using TiffHdrReadDbl = std::int32_t(const char*, double*, double*, double*, double*, double*,
-                                    double*);
-using TiffHdrWriteDbl = std::int32_t(const char*, double, double, double, double, double, double);
-using TiffHdrWriteKeyedDbl = std::int32_t(const char*, double, double, double, double, double,
-                                          double, std::int32_t, std::int32_t);
-using TiffHdrReadKeysInt = std::int32_t(const char*, std::int32_t*, std::int32_t*, std::int32_t*);
-using CheckTiffResolutionFunction = std::int32_t(const char*);
-using TiffSizeFunction = std::int32_t();
-
 }  // namespace marlo
+
+// A library's function bound by name, with the type its header declares: the program never
+// links these libraries, so only the declaration's type is taken, and a header that changes
+// changes every call with it.
+#define MARLO_BOUND(libraryFileName, function) \
+    ::marlo::BoundFunction<decltype(::function)>(libraryFileName, #function)

@@ -261,9 +261,19 @@ void ProjectionChooser::SetUseOwnSystems(bool use) {
 }
 
 bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
-    return form_.offerOwnSystems &&
-           std::none_of(form_.ownClauses.begin(), form_.ownClauses.end(),
-                        [](const std::string& clause) { return clause.empty(); });
+    if (!form_.offerOwnSystems) {
+        return false;
+    }
+    // An image whose system no table holds states one all the same: it is refused, never
+    // given the chosen projection.
+    for (std::size_t image = 0; image < form_.ownClauses.size(); ++image) {
+        const bool unwritable =
+            image < form_.unwritableSystems.size() && !form_.unwritableSystems[image].empty();
+        if (form_.ownClauses[image].empty() && !unwritable) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ProjectionChooser::Preselect(const std::string& clause) {

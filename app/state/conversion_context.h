@@ -61,6 +61,9 @@ struct RunOutcome {
     // The last message the run showed, when it did not end with "Done!".
     std::string reason;
     bool done = false;
+    // Files whose output went without the coordinate system their input states, which GDAL
+    // cannot understand.
+    std::vector<std::string> withoutSystem;
 };
 
 // The state the main window owns for as long as it exists, with the services its procedures
@@ -117,14 +120,15 @@ struct ConversionContext {
     // Beyond the designed state: the CoordSys line of the table just read, the coordinate
     // system the GeoTIFF just read declares, and the one the GeoTIFF being written declares.
     std::string tableCoordSys;
-    CoordinateSystemCode imageSystem;
-    CoordinateSystemCode outputSystem;
+    GeoTiffSystem outputSystem;
     // The projection list's lines that codes are looked up in, read once per run.
     std::vector<std::string> codeList;
     // GeoTIFF to table: each input image's own CoordSys clause ("" where it states none), whether
     // the projection window offers them, whether the user keeps them, and the clause of the
     // file being converted when it has its own.
     std::vector<std::string> ownClauses;
+    // Beside each own clause: the name of an image's system that no clause can hold ("" else).
+    std::vector<std::string> unwritableSystems;
     bool offerOwnSystems = false;
     bool useOwnSystems = true;
     std::string fileCoordSysClause;

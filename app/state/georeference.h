@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/user_interaction.h"
 
@@ -29,6 +30,24 @@ struct ImageSize {
 struct CoordinateSystemCode {
     bool geographic = false;
     std::int32_t epsg = 0;
+};
+
+// The GeoKey tags of a GeoTIFF as stored (directory, doubles, text): a coordinate system in
+// GeoTIFF's own terms. No directory: no keys.
+struct GeoKeyTags {
+    std::vector<std::uint16_t> directory;
+    std::vector<double> doubles;
+    std::string ascii;
+    bool operator==(const GeoKeyTags&) const = default;
+};
+
+// The coordinate system a GeoTIFF gets: the one the image's own keys state, one by its EPSG
+// code, one by the keys GDAL writes for it, or none at all (no GeoKeys).
+struct GeoTiffSystem {
+    enum class Source { ImageOwn, EpsgCode, GdalKeys, None };
+    Source source = Source::ImageOwn;
+    CoordinateSystemCode code;
+    GeoKeyTags keys;
 };
 
 // The expected failure of a reader or writer: the message box it shows before the run stops.

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 34> kMessages = {{
+constexpr std::array<TextPair, 35> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -54,10 +54,14 @@ constexpr std::array<TextPair, 34> kMessages = {{
     // Added: files dropped on the window or named on its command line.
     {"Pliki do konwersji muszą być jednego rodzaju i leżeć w jednym katalogu!",
      "Files to convert must be of one kind and lie in one folder!"},
+    // Added: an image whose coordinate system a table cannot state; followed by the system's
+    // name and the image's path.
+    {"Układu współrzędnych obrazu nie można zapisać w pliku TAB:",
+     "The image's coordinate system cannot be written into a TAB file:"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 25> kCaptions = {{
+constexpr std::array<TextPair, 26> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -86,6 +90,10 @@ constexpr std::array<TextPair, 25> kCaptions = {{
     {"Użyj innej listy...", "Use another list..."},
     {"Szukaj (nazwa lub kod EPSG):", "Search (name or EPSG code):"},
     {"Wybrane pliki: {0} w {1}", "Files selected: {0} in {1}"},
+    // Added: outputs written without the coordinate system their input states, which GDAL
+    // cannot understand.
+    {"bez układu współrzędnych (nieznany GDAL): {0}",
+     "without a coordinate system (unknown to GDAL): {0}"},
 }};
 
 template <std::size_t N>

@@ -46,6 +46,7 @@ enum : std::int16_t {
     CommentsWelcome = 31,
     NameNotWritableInTable = 32,
     FilesNotOfOneKindAndFolder = 33,
+    SystemNotWritableInTable = 34,
 };
 }  // namespace msg
 
@@ -65,6 +66,7 @@ enum : std::int16_t {
     UseAnotherList = 22,
     Search = 23,
     FilesSelected = 24,
+    WithoutSystem = 25,
 };
 }  // namespace caption
 

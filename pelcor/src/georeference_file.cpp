@@ -130,7 +130,11 @@ struct KeyTags {
 std::optional<KeyTags> KeyTagsFor(const TiffFormat& format, const std::optional<GeoKeys>& existing,
                                   const KeyWrite& keys) {
     KeyTags tags;
-    if (keys.replacement) {
+    if (keys.replacement && keys.replacement->directory.empty()) {
+        // No keys at all: a file that states no system, read as the GeoTIFF default has it.
+        tags.removed = {kTagGeoKeyDirectory, kTagGeoDoubleParams, kTagGeoAsciiParams};
+        tags.tieAt = TieAt::OuterCorner;
+    } else if (keys.replacement) {
         const RawGeoKeys& raw = *keys.replacement;
         if (!IsConsistent(raw)) {
             return std::nullopt;

@@ -70,8 +70,8 @@ TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
         GTEST_SKIP() << "no sparse file over 4 GiB here: " << error.message();
     }
     const test::GdalImage before = test::DescribeWithGdal(path);
-    WriteGeoTiff(t.form.pelcorLibrary, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25}, {false, 2180},
-                 path);
+    WriteGeoTiff(t.form.pelcorLibrary, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
+                 GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}}, path);
     const test::GdalImage after = test::DescribeWithGdal(path);
     EXPECT_EQ(after.warnings, "");
     EXPECT_EQ(after.checksums, before.checksums);

@@ -13,14 +13,6 @@
 
 namespace marlo {
 
-// The program binds the libraries by name, so nothing but these checks ties the signatures it
-// calls to the ones the libraries export.
-static_assert(std::is_same_v<TiffHdrReadDbl, decltype(tiffHdrReadDbl)>);
-static_assert(std::is_same_v<TiffHdrWriteDbl, decltype(tiffHdrWriteDbl)>);
-static_assert(std::is_same_v<CheckTiffResolutionFunction, decltype(CheckTiffResolution)>);
-static_assert(std::is_same_v<TiffSizeFunction, decltype(GetTIFFWidth)>);
-static_assert(std::is_same_v<TiffSizeFunction, decltype(GetTIFFLength)>);
-
 namespace {
 
 using test::TempFolder;

@@ -2,12 +2,19 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <map>
+
+#include "crs/coordinate_systems.h"
+#include "pelcor/pelcor.h"
 #include "platform/bound_libraries.h"
 #include "platform/image_copy.h"
 #include "platform/pending_output.h"
+#include "platform/scratch_folder.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
+#include "vantrel/vantrel.h"
 
 namespace marlo {
 
@@ -16,6 +23,11 @@ namespace {
 // Pelcor's results; anything else is a result it should never give.
 constexpr std::int32_t kPelcorFailure = 0;
 constexpr std::int32_t kPelcorSuccess = 1;
+
+template <class Values>
+std::int32_t Count(const Values& values) {
+    return static_cast<std::int32_t>(values.size());
+}
 
 void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const std::string& path) {
     if (result == kPelcorFailure) {
@@ -35,10 +47,9 @@ struct Keys {
 };
 
 Keys ReadKeys(const std::string& pelcorLibrary, const std::string& path) {
-    auto& tiffHdrReadKeysInt =
-        BoundFunction<TiffHdrReadKeysInt>(pelcorLibrary, "tiffHdrReadKeysInt");
     Keys keys;
-    keys.result = tiffHdrReadKeysInt(path.c_str(), &keys.rasterType, &keys.modelType, &keys.epsg);
+    keys.result = MARLO_BOUND(pelcorLibrary, tiffHdrReadKeysInt)(path.c_str(), &keys.rasterType,
+                                                                 &keys.modelType, &keys.epsg);
     return keys;
 }
 
@@ -97,7 +108,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
 }  // namespace
 
 GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
-    auto& tiffHdrReadDbl = BoundFunction<TiffHdrReadDbl>(pelcorLibrary, "tiffHdrReadDbl");
+    auto& tiffHdrReadDbl = MARLO_BOUND(pelcorLibrary, tiffHdrReadDbl);
     GeoTiffContents contents;
     Georeference& g = contents.georeference;
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
@@ -116,25 +127,117 @@ CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const s
 }
 
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference, const CoordinateSystemCode& system,
+                  const Georeference& georeference, const GeoTiffSystem& system,
                   const std::string& shownPath) {
-    auto& tiffHdrWriteKeyedDbl =
-        BoundFunction<TiffHdrWriteKeyedDbl>(pelcorLibrary, "tiffHdrWriteKeyedDbl");
     const Georeference& g = georeference;
-    const std::int32_t result =
-        tiffHdrWriteKeyedDbl(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
-                             g.originX, g.originY, system.geographic ? 2 : 1, system.epsg);
+    std::int32_t result = 0;
+    using Source = GeoTiffSystem::Source;
+    if (system.source == Source::GdalKeys || system.source == Source::None) {
+        // No directory removes the keys: the file then states no system at all.
+        const GeoKeyTags& k = system.keys;
+        result = MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysDbl)(
+            path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX,
+            g.originY, k.directory.data(), Count(k.directory), k.doubles.data(), Count(k.doubles),
+            k.ascii.data(), Count(k.ascii));
+    } else {
+        result = MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedDbl)(
+            path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX,
+            g.originY, system.code.geographic ? 2 : 1, system.code.epsg);
+    }
     CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath);
 }
 
+GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& path) {
+    auto& tiffHdrReadGeoKeys = MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoKeys);
+    GeoKeyTags keys;
+    // Room for any usual set of keys; a larger one says its size and is read again.
+    std::int32_t sizes[3] = {512, 64, 4096};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        keys.directory.resize(static_cast<std::size_t>(sizes[0]));
+        keys.doubles.resize(static_cast<std::size_t>(sizes[1]));
+        keys.ascii.resize(static_cast<std::size_t>(sizes[2]));
+        const std::int32_t result =
+            tiffHdrReadGeoKeys(path.c_str(), keys.directory.data(), &sizes[0], keys.doubles.data(),
+                               &sizes[1], keys.ascii.data(), &sizes[2]);
+        if (result == kPelcorSuccess) {
+            keys.directory.resize(static_cast<std::size_t>(sizes[0]));
+            keys.doubles.resize(static_cast<std::size_t>(sizes[1]));
+            keys.ascii.resize(static_cast<std::size_t>(sizes[2]));
+            return keys;
+        }
+    }
+    return {};
+}
+
+bool KeysStateASystem(const GeoKeyTags& keys) {
+    constexpr std::size_t kHeader = 4;
+    constexpr std::uint16_t kModelTypeKey = 1024;
+    constexpr std::uint16_t kFirstSystemKey = 2048;
+    constexpr std::uint16_t kPastSystemKeys = 5000;
+    const auto& d = keys.directory;
+    const std::size_t count = d.size() >= kHeader ? d[3] : 0;
+    for (std::size_t key = 0; key < count && kHeader + 4 * key < d.size(); ++key) {
+        const std::uint16_t id = d[kHeader + 4 * key];
+        if (id == kModelTypeKey || (id >= kFirstSystemKey && id < kPastSystemKeys)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys) {
+    static std::map<std::vector<std::uint16_t>, std::map<std::string, std::optional<std::string>>>
+        answers;
+    // Keyed by the directory and the text; the doubles go into the text of the inner key.
+    std::string doublesAndText = keys.ascii;
+    for (double value : keys.doubles) {
+        doublesAndText.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    auto& byText = answers[keys.directory];
+    if (const auto found = byText.find(doublesAndText); found != byText.end()) {
+        return found->second;
+    }
+    // GDAL reads the keys from a one-pixel GeoTIFF that carries them, never from the image.
+    std::optional<std::string> system;
+    const std::string scratch = ScratchPath(".tif");
+    if (!scratch.empty() && WriteKeyFile("", scratch)) {
+        GeoTiffSystem carried;
+        carried.source = GeoTiffSystem::Source::GdalKeys;
+        carried.keys = keys;
+        try {
+            WriteGeoTiff(pelcorLibrary, scratch, {1, 0, 0, -1, 0.5, 0.5}, carried, scratch);
+            system = ReadKeyFile(scratch);
+        } catch (const Refusal&) {
+            system = std::nullopt;
+        }
+    }
+    std::remove(scratch.c_str());
+    return byText[doublesAndText] = system;
+}
+
+std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt) {
+    static std::map<std::string, std::optional<GeoKeyTags>> answers;
+    if (const auto found = answers.find(wkt); found != answers.end()) {
+        return found->second;
+    }
+    std::optional<GeoKeyTags> keys;
+    const std::string scratch = ScratchPath(".tif");
+    if (!scratch.empty() && WriteKeyFile(wkt, scratch)) {
+        GeoKeyTags written = ReadGeoKeyTags(pelcorLibrary, scratch);
+        if (!written.directory.empty()) {
+            keys = std::move(written);
+        }
+    }
+    std::remove(scratch.c_str());
+    return answers[wkt] = keys;
+}
+
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {
-    auto& checkTiffResolution =
-        BoundFunction<CheckTiffResolutionFunction>(vantrelLibrary, "CheckTiffResolution");
-    if (checkTiffResolution(path.c_str()) != 0) {
+    if (MARLO_BOUND(vantrelLibrary, CheckTiffResolution)(path.c_str()) != 0) {
         return {};
     }
-    return {BoundFunction<TiffSizeFunction>(vantrelLibrary, "GetTIFFWidth")(),
-            BoundFunction<TiffSizeFunction>(vantrelLibrary, "GetTIFFLength")()};
+    return {MARLO_BOUND(vantrelLibrary, GetTIFFWidth)(),
+            MARLO_BOUND(vantrelLibrary, GetTIFFLength)()};
 }
 
 void OdczytGEO(ConversionContext& form, const std::string& path) {
@@ -144,7 +247,6 @@ void OdczytGEO(ConversionContext& form, const std::string& path) {
         }
         const GeoTiffContents contents = ReadGeoTiff(form.pelcorLibrary, path);
         form.WorldParams = contents.georeference;
-        form.imageSystem = contents.system;
         RequirePlacesAnImage(form.WorldParams, path);
     });
 }

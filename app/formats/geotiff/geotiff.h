@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "state/conversion_context.h"
@@ -20,12 +21,23 @@ GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string&
 // The coordinate system the GeoKeys of the TIFF at `path` state; code 0 when they state none
 // or the file cannot be read.
 CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path);
-// Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and,
-// when it has a code, the coordinate system; refuses (message 17, naming `shownPath`) when
-// Pelcor cannot.
+// Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and the
+// coordinate system (by code, or by GDAL's keys); refuses (message 17, naming `shownPath`)
+// when Pelcor cannot.
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
-                  const Georeference& georeference, const CoordinateSystemCode& system,
+                  const Georeference& georeference, const GeoTiffSystem& system,
                   const std::string& shownPath);
+
+// The GeoKey tags of the TIFF at `path`; none when it has none or cannot be read.
+GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& path);
+// Whether the keys say anything of a coordinate system (a model type or any system key), not
+// only of the raster type.
+bool KeysStateASystem(const GeoKeyTags& keys);
+// The coordinate system GDAL reads from the keys: "" when they state none; nothing when GDAL
+// cannot be asked.
+std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys);
+// The keys GDAL writes for a system; nothing when it writes none.
+std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);

@@ -63,7 +63,8 @@ PELCOR_EXPORT int32_t tiffHdrReadGeoKeys(const char* fileName, uint16_t* directo
                                          int32_t* doubleCount, char* ascii, int32_t* asciiLength);
 /* Writes the georeference and replaces the file's three GeoKey tags by the ones given (a count
  * of 0 leaves that tag out), declaring PixelIsPoint in the directory. Keys that refer to values
- * outside the given arrays are refused. */
+ * outside the given arrays are refused. A directory count of 0 removes every GeoKey tag: the
+ * file then states no coordinate system and no raster type, as GDAL writes such a file. */
 PELCOR_EXPORT int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX,
                                              double rotationY, double rotationX, double pixelSizeY,
                                              double originX, double originY,

@@ -1,0 +1,306 @@
+// The only code that talks to GDAL. It is a library of its own so that a run which never needs
+// it never loads GDAL and the hundred libraries behind it.
+#include "crs/gdal/crs_bridge.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
+#include <gdal_frmts.h>
+#include <ogr_srs_api.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// GDAL's messages would reach the user's terminal and its auxiliary files the user's folders;
+// neither belongs to a conversion.
+void PrepareGdal() {
+    static const bool prepared = [] {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
+        CPLSetConfigOption("GTIFF_REPORT_COMPD_CS", "NO");
+        GDALRegister_GTiff();
+        return true;
+    }();
+    (void)prepared;
+}
+
+struct SrsDeleter {
+    void operator()(void* srs) const { OSRDestroySpatialReference(srs); }
+};
+using Srs = std::unique_ptr<void, SrsDeleter>;
+
+Srs NewSrs() {
+    PrepareGdal();
+    Srs srs(OSRNewSpatialReference(nullptr));
+    // Easting before northing, longitude before latitude, as world files and tables have them.
+    OSRSetAxisMappingStrategy(srs.get(), OAMS_TRADITIONAL_GIS_ORDER);
+    return srs;
+}
+
+Srs FromWkt(const char* wkt) {
+    if (wkt == nullptr || *wkt == '\0') {
+        return nullptr;
+    }
+    Srs srs = NewSrs();
+    char* text = const_cast<char*>(wkt);
+    return OSRImportFromWkt(srs.get(), &text) == OGRERR_NONE ? std::move(srs) : nullptr;
+}
+
+char* Copy(const std::string& text) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy != nullptr) {
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+    }
+    return copy;
+}
+
+// Takes over a text GDAL allocated.
+std::string Taken(char* text) {
+    std::string taken = text != nullptr ? text : "";
+    CPLFree(text);
+    return taken;
+}
+
+char* ToWkt(const Srs& srs) {
+    if (!srs) {
+        return nullptr;
+    }
+    char* wkt = nullptr;
+    const char* const options[] = {"FORMAT=WKT2_2019", nullptr};
+    if (OSRExportToWktEx(srs.get(), &wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        return nullptr;
+    }
+    return Copy(Taken(wkt));
+}
+
+// The PROJ definition without datum shift parameters, which only tie a datum to WGS 84.
+std::string PlacingDefinition(void* srs) {
+    char* proj = nullptr;
+    if (OSRExportToProj4(srs, &proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return {};
+    }
+    std::istringstream terms(Taken(proj));
+    std::string kept;
+    for (std::string term; terms >> term;) {
+        if (term.rfind("+towgs84=", 0) != 0) {
+            kept += term + ' ';
+        }
+    }
+    return kept;
+}
+
+bool Same(void* a, void* b) {
+    const char* const options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
+                                   "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS", nullptr};
+    if (OSRIsSameEx(a, b, options)) {
+        return true;
+    }
+    const std::string definition = PlacingDefinition(a);
+    return !definition.empty() && definition == PlacingDefinition(b);
+}
+
+Srs FromMapInfo(const std::string& clause) {
+    Srs srs = NewSrs();
+    if (OSRImportFromMICoordSys(srs.get(), clause.c_str()) != OGRERR_NONE ||
+        OSRIsLocal(srs.get())) {
+        return nullptr;
+    }
+    return srs;
+}
+
+// GDAL's clause for the system, when GDAL reads it back as the same system.
+std::string CheckedClause(void* srs) {
+    char* exported = nullptr;
+    if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
+        CPLFree(exported);
+        return {};
+    }
+    const std::string clause = "CoordSys " + Taken(exported);
+    const Srs back = FromMapInfo(clause);
+    return back && Same(srs, back.get()) ? clause : std::string();
+}
+
+}  // namespace
+
+extern "C" {
+
+char* marloCrsFromMapInfo(const char* clause) {
+    return clause != nullptr ? ToWkt(FromMapInfo(clause)) : nullptr;
+}
+
+char* marloCrsToMapInfo(const char* wkt) {
+    const Srs srs = FromWkt(wkt);
+    if (!srs) {
+        return nullptr;
+    }
+    std::string clause = CheckedClause(srs.get());
+    if (clause.empty()) {
+        // MapInfo names few datums; others it takes by their shift to WGS 84, which PROJ knows
+        // for many of them.
+        Srs shifted(OSRClone(srs.get()));
+        if (OSRAddGuessedTOWGS84(shifted.get()) == OGRERR_NONE) {
+            clause = CheckedClause(shifted.get());
+        }
+    }
+    return clause.empty() ? nullptr : Copy(clause);
+}
+
+char* marloCrsFromDefinition(const char* text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    Srs srs = NewSrs();
+    const std::string definition = text;
+    if (definition.rfind("EPSG:", 0) == 0) {
+        const std::string digits = definition.substr(5);
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos ||
+            OSRImportFromEPSG(srs.get(), std::atoi(digits.c_str())) != OGRERR_NONE) {
+            return nullptr;
+        }
+        return ToWkt(srs);
+    }
+    // A .prj file: ESRI's WKT (or OGC's), never a file name or address GDAL would go and read.
+    std::vector<std::string> lines;
+    std::istringstream stream(definition);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    std::vector<char*> pointers;
+    for (std::string& line : lines) {
+        pointers.push_back(line.data());
+    }
+    pointers.push_back(nullptr);
+    if (lines.empty() || OSRImportFromESRI(srs.get(), pointers.data()) != OGRERR_NONE ||
+        OSRIsLocal(srs.get())) {
+        return nullptr;
+    }
+    return ToWkt(srs);
+}
+
+int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
+    const Srs srs = FromWkt(wkt);
+    if (!srs || geographic == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    int* confidences = nullptr;
+    OGRSpatialReferenceH* matches = OSRFindMatches(srs.get(), nullptr, &count, &confidences);
+    int best = -1;
+    int atBest = 0;
+    for (int i = 0; i < count; ++i) {
+        if (confidences[i] > (best < 0 ? -1 : confidences[best])) {
+            best = i;
+            atBest = 1;
+        } else if (confidences[i] == confidences[best]) {
+            ++atBest;
+        }
+    }
+    int32_t code = 0;
+    if (best >= 0 && atBest == 1 && confidences[best] >= 90) {
+        const char* authority = OSRGetAuthorityName(matches[best], nullptr);
+        const char* value = OSRGetAuthorityCode(matches[best], nullptr);
+        if (authority != nullptr && std::strcmp(authority, "EPSG") == 0 && value != nullptr) {
+            code = std::atoi(value);
+            *geographic = OSRIsGeographic(matches[best]) ? 1 : 0;
+        }
+    }
+    OSRFreeSRSArray(matches);
+    CPLFree(confidences);
+    return code;
+}
+
+int32_t marloCrsSame(const char* wkt, const char* otherWkt) {
+    const Srs a = FromWkt(wkt);
+    const Srs b = FromWkt(otherWkt);
+    return a && b && Same(a.get(), b.get()) ? 1 : 0;
+}
+
+char* marloCrsName(const char* wkt) {
+    const Srs srs = FromWkt(wkt);
+    const char* name = srs ? OSRGetName(srs.get()) : nullptr;
+    return name != nullptr ? Copy(name) : nullptr;
+}
+
+char* marloCrsAuxWkt(const char* wkt, char* mapping) {
+    const Srs srs = FromWkt(wkt);
+    if (!srs || mapping == nullptr) {
+        return nullptr;
+    }
+    char* text = nullptr;
+    if (OSRExportToWkt(srs.get(), &text) != OGRERR_NONE) {
+        CPLFree(text);
+        text = nullptr;
+        const char* const options[] = {"FORMAT=WKT2", nullptr};
+        if (OSRExportToWktEx(srs.get(), &text, options) != OGRERR_NONE) {
+            CPLFree(text);
+            return nullptr;
+        }
+    }
+    int count = 0;
+    const int* axes = OSRGetDataAxisToSRSAxisMapping(srs.get(), &count);
+    std::string axisText;
+    for (int i = 0; i < count && i < 3; ++i) {
+        axisText += (i > 0 ? "," : "") + std::to_string(axes[i]);
+    }
+    std::strncpy(mapping, axisText.c_str(), 15);
+    mapping[15] = '\0';
+    return Copy(Taken(text));
+}
+
+int32_t marloCrsWriteKeyFile(const char* wkt, const char* path) {
+    PrepareGdal();
+    const Srs srs = FromWkt(wkt);
+    if (path == nullptr || (wkt != nullptr && *wkt != '\0' && !srs)) {
+        return 0;
+    }
+    GDALDriverH driver = GDALGetDriverByName("GTiff");
+    if (driver == nullptr) {
+        return 0;
+    }
+    CPLErrorReset();
+    GDALDatasetH dataset = GDALCreate(driver, path, 1, 1, 1, GDT_Byte, nullptr);
+    if (dataset == nullptr) {
+        return 0;
+    }
+    double transform[6] = {0, 1, 0, 0, 0, -1};
+    GDALSetMetadataItem(dataset, "AREA_OR_POINT", "Point", nullptr);
+    GDALSetGeoTransform(dataset, transform);
+    if (srs) {
+        GDALSetSpatialRef(dataset, srs.get());
+    }
+    GDALClose(dataset);
+    return CPLGetLastErrorType() == CE_None || CPLGetLastErrorType() == CE_Warning ? 1 : 0;
+}
+
+char* marloCrsReadKeyFile(const char* path) {
+    PrepareGdal();
+    if (path == nullptr) {
+        return nullptr;
+    }
+    const char* const drivers[] = {"GTiff", nullptr};
+    GDALDatasetH dataset =
+        GDALOpenEx(path, GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    if (dataset == nullptr) {
+        return nullptr;
+    }
+    OGRSpatialReferenceH read = GDALGetSpatialRef(dataset);
+    // Keys that state a raster type only read as an unnamed engineering system: none.
+    Srs srs(read != nullptr && !OSRIsLocal(read) ? OSRClone(read) : nullptr);
+    GDALClose(dataset);
+    return srs ? ToWkt(srs) : Copy("");
+}
+
+void marloCrsFree(char* text) {
+    std::free(text);
+}
+
+}  // extern "C"

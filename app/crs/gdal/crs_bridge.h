@@ -1,0 +1,45 @@
+/* libmarlo_crs: the program's bridge to GDAL's spatial-reference API, loaded only when a run
+ * meets a coordinate system that the projection list does not settle. Systems cross it as WKT
+ * (WKT2_2019 text); every returned text is the caller's to release with marloCrsFree, and NULL
+ * means "none" or "cannot". No function writes to standard error. */
+#ifndef MARLO_CRS_BRIDGE_H
+#define MARLO_CRS_BRIDGE_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define MARLO_CRS_EXPORT __attribute__((visibility("default")))
+
+/* The system a MapInfo CoordSys clause ("CoordSys Earth Projection ...") states. */
+MARLO_CRS_EXPORT char* marloCrsFromMapInfo(const char* clause);
+/* A CoordSys clause that GDAL reads back as the same system; NULL when there is none (MapInfo
+ * knows no datum for it, say, and GDAL would write another one). */
+MARLO_CRS_EXPORT char* marloCrsToMapInfo(const char* wkt);
+/* "EPSG:<code>", or the text of a .prj file (ESRI or OGC WKT). */
+MARLO_CRS_EXPORT char* marloCrsFromDefinition(const char* text);
+/* The EPSG code that GDAL finds as the single best match (EPSG's own authority, at least 90 %
+ * confidence); 0 otherwise. *geographic says whether it is a geographic system. */
+MARLO_CRS_EXPORT int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic);
+/* 1 when the two systems are the same as far as placing an image goes: GDAL's own comparison,
+ * or the same PROJ definition once the datum shift parameters are set aside. */
+MARLO_CRS_EXPORT int32_t marloCrsSame(const char* wkt, const char* otherWkt);
+/* The system's name, as GDAL gives it. */
+MARLO_CRS_EXPORT char* marloCrsName(const char* wkt);
+/* The WKT that GDAL's own auxiliary files (.aux.xml) hold: WKT1 where it can say the system,
+ * else WKT2; with the axis mapping of GIS order ("1,2" or "2,1") in *mapping (room for 16). */
+MARLO_CRS_EXPORT char* marloCrsAuxWkt(const char* wkt, char* mapping);
+/* Makes a one-pixel GeoTIFF at path whose GeoKeys GDAL writes for the system (none for NULL
+ * or ""), declaring PixelIsPoint. 1 on success. */
+MARLO_CRS_EXPORT int32_t marloCrsWriteKeyFile(const char* wkt, const char* path);
+/* The system GDAL reads from the GeoKeys of the TIFF at path: "" when they state none. */
+MARLO_CRS_EXPORT char* marloCrsReadKeyFile(const char* path);
+MARLO_CRS_EXPORT void marloCrsFree(char* text);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MARLO_CRS_BRIDGE_H */
