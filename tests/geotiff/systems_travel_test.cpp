@@ -1,0 +1,176 @@
+// Any coordinate system GDAL knows travels GeoTIFF -> table -> GeoTIFF -> table, judged by GDAL:
+// every output carries its input's system and placement, or the file is refused.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "gdal_tools.h"
+#include "support/temp_folder.h"
+
+namespace marlo {
+namespace {
+
+using test::Quoted;
+using test::TempFolder;
+
+struct SystemCase {
+    const char* name;
+    // How the test image states it: an EPSG code, a CoordSys clause, or a PROJ definition.
+    const char* definition;
+    double west, north, pixel;
+    // MapInfo names no DHDN datum: a table holds it by its shift to WGS 84, so the GeoTIFF
+    // made from that table is DHDN's grid on Bessel's ellipsoid, not EPSG's entry by name.
+    bool sameGridOnly = false;
+    // The projection list, as MapInfo's own, states the ETRF2000-PL systems on datum 104
+    // (WGS 84), which is also the clause GDAL writes for them: the table is that entry.
+    bool listedOnWgs84 = false;
+};
+
+const SystemCase kSystems[] = {
+    {"e2180", "EPSG:2180", 500000, 600000, 10, false, true},
+    {"e2176", "EPSG:2176", 5500000, 5800000, 10, false, true},
+    {"e32633", "EPSG:32633", 400000, 5800000, 10},
+    {"e27700", "EPSG:27700", 400000, 300000, 10},
+    {"e2154", "EPSG:2154", 700000, 6600000, 10},
+    {"e31468", "EPSG:31468", 4500000, 5400000, 10, true},
+    {"e4326", "EPSG:4326", 20, 52, 0.001},
+    {"cs92datum115", "CoordSys Earth Projection 8, 115, \"m\", 19, 0, 0.9993, 500000, -5300000",
+     500000, 600000, 10},
+    {"customtm",
+     "PROJCS[\"custom TM\",GEOGCS[\"ETRS89\",DATUM[\"European_Terrestrial_Reference_System_"
+     "1989\",SPHEROID[\"GRS 1980\",6378137,298.257222101],AUTHORITY[\"EPSG\",\"6258\"]],"
+     "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]],PROJECTION[\"Transverse_"
+     "Mercator\"],PARAMETER[\"latitude_of_origin\",0],PARAMETER[\"central_meridian\",17],"
+     "PARAMETER[\"scale_factor\",0.9995],PARAMETER[\"false_easting\",600000],PARAMETER["
+     "\"false_northing\",-5000000],UNIT[\"metre\",1]]",
+     600000, 700000, 10},
+};
+
+// Makes an 8 x 6 GeoTIFF per case with GDAL, stating the case's system.
+void MakeImages(const TempFolder& folder) {
+    std::string script =
+        "from osgeo import gdal, osr\n"
+        "def make(name, definition, west, north, pixel):\n"
+        "    s = osr.SpatialReference()\n"
+        "    if definition.startswith('CoordSys'): s.ImportFromMICoordSys(definition)\n"
+        "    else: s.SetFromUserInput(definition)\n"
+        "    d = gdal.GetDriverByName('GTiff').Create(name + '.tif', 8, 6)\n"
+        "    d.SetSpatialRef(s)\n"
+        "    d.SetGeoTransform([west, pixel, 0, north, 0, -pixel])\n";
+    for (const SystemCase& c : kSystems) {
+        script += "make(" + Quoted(std::string(folder / c.name)) + ", " + Quoted(c.definition) +
+                  ", " + std::to_string(c.west) + ", " + std::to_string(c.north) + ", " +
+                  std::to_string(c.pixel) + ")\n";
+    }
+    const std::string path = folder / "make.py";
+    test::Shell("cat > " + Quoted(path) + " <<'END'\n" + script + "END\n/usr/bin/python3 " +
+                Quoted(path));
+}
+
+struct Judgement {
+    bool strict = false;
+    bool placing = false;
+    double pixels = 1;
+};
+
+Judgement Judge(const std::string& first, const std::string& second) {
+    const std::string text = test::Shell("/usr/bin/python3 " + Quoted(MARLO_SAME_SYSTEM_SCRIPT) +
+                                         " " + Quoted(first) + " " + Quoted(second));
+    std::smatch m;
+    Judgement judgement;
+    if (std::regex_search(text, m, std::regex(R"(strict=(\d) placing=(\d) pixels=(\S+))"))) {
+        judgement = {m[1] == "1", m[2] == "1", std::stod(m[3])};
+    } else {
+        ADD_FAILURE() << text;
+    }
+    return judgement;
+}
+
+std::string Files(const TempFolder& folder, const std::string& subfolder, const char* extension) {
+    std::string files;
+    for (const SystemCase& c : kSystems) {
+        files += " " + Quoted(folder / (subfolder + c.name + extension));
+    }
+    return files;
+}
+
+// The chosen projection serves only images that state none: every image here states its own.
+TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
+    TempFolder folder;
+    MakeImages(folder);
+    const std::string out = folder.MakeFolder("out");
+    const test::CommandResult tables = test::MarloConvert(
+        "--from geotiff --to tab --group Poland --projection "
+        "'ETRF2000-PL / CS92'" +
+        Files(folder, "", ".tif"));
+    ASSERT_EQ(tables.status, 0) << tables.err;
+    const test::CommandResult images = test::MarloConvert("--from tab --to geotiff --output-dir " +
+                                                          Quoted(out) + Files(folder, "", ".tab"));
+    ASSERT_EQ(images.status, 0) << images.err;
+    EXPECT_EQ(images.err.find("without a coordinate system"), std::string::npos) << images.err;
+    const test::CommandResult again =
+        test::MarloConvert("--from geotiff --to tab" + Files(folder, "out/", ".tif"));
+    ASSERT_EQ(again.status, 0) << again.err;
+
+    for (const SystemCase& c : kSystems) {
+        SCOPED_TRACE(c.name);
+        const std::string name = c.name;
+        const Judgement images = Judge(folder / (name + ".tif"), folder / ("out/" + name + ".tif"));
+        EXPECT_TRUE(c.sameGridOnly ? images.placing : images.strict);
+        EXPECT_LT(images.pixels, 1e-6);
+        const Judgement tables = Judge(folder / (name + ".tab"), folder / ("out/" + name + ".tab"));
+        EXPECT_TRUE(tables.strict);
+        EXPECT_LT(tables.pixels, 1e-6);
+        const Judgement tableAndImage =
+            Judge(folder / (name + ".tab"), folder / ("out/" + name + ".tif"));
+        EXPECT_TRUE(c.listedOnWgs84 || tableAndImage.strict || tableAndImage.placing);
+        EXPECT_EQ(test::DescribeWithGdal(folder / ("out/" + name + ".tif")).warnings, "");
+    }
+}
+
+// A system MapInfo has no datum for is refused by name, and nothing is written; a clause GDAL
+// cannot understand gives a GeoTIFF without any system, and the run says so.
+TEST(SystemsTravel, NoSystemIsEverReplaced) {
+    TempFolder folder;
+    test::Shell(
+        "gdal_create -q -of GTiff -outsize 8 6 -a_ullr 600000 700000 600080 699940 "
+        "-a_srs '+proj=tmerc +lat_0=0 +lon_0=17 +k=0.9995 +x_0=600000 +y_0=-5000000 "
+        "+ellps=GRS80 +towgs84=0,0,0 +units=m' " +
+        Quoted(folder / "unknown.tif"));
+    const auto before = test::FolderBytes(folder.path());
+    const test::CommandResult refused = test::MarloConvert(
+        "--from geotiff --to tab --group Poland --projection 'ETRF2000-PL / CS92' " +
+        Quoted(folder / "unknown.tif"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("The image's coordinate system cannot be written into a TAB "
+                               "file: unknown\n" +
+                               std::string(folder / "unknown.tif")),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(test::FolderBytes(folder.path()), before);
+
+    // The image itself states EPSG:2180; the table says NonEarth, so the output states nothing.
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:2180 -a_ullr 0 6 8 0 " +
+                Quoted(folder / "plan.tif"));
+    const std::string out = folder.MakeFolder("out");
+    folder.Write("plan.tab",
+                 "!table\n!version 300\nDefinition Table\n  File \"plan.tif\"\n  Type \"RASTER\"\n"
+                 "  (0,6) (0,0) Label \"1\",\n  (8,6) (8,0) Label \"2\",\n"
+                 "  (8,0) (8,6) Label \"3\"\n  CoordSys NonEarth Units \"m\"\n");
+    const test::CommandResult plain = test::MarloConvert(
+        "--from tab --to geotiff --output-dir " + Quoted(out) + " " + Quoted(folder / "plan.tab"));
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(plain.err.find("without a coordinate system (unknown to GDAL): plan.tab"),
+              std::string::npos)
+        << plain.err;
+    const test::GdalImage image = test::DescribeWithGdal(out + "/plan.tif");
+    EXPECT_EQ(image.warnings, "");
+    EXPECT_EQ(test::Shell("gdalsrsinfo -o epsg " + Quoted(out + "/plan.tif") + " 2>&1 || true")
+                  .find("2180"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace marlo
