@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "conversion/file_selection.h"
-#include "crs/coordinate_systems.h"
+#include "conversion/input_systems.h"
+#include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/tab/tab_writer.h"
@@ -48,13 +49,33 @@ const std::string& CheckedFolder(const ConversionContext& form) {
     return form.outputFormat == format::GeoTIFF ? form.outputFolder : form.inputFolder;
 }
 
+// A world file holds no coordinate system: the table's goes into the image's .aux.xml, where
+// GDAL and other GIS tools look for it, unless the image states its own.
+void WriteWorldFileForTable(ConversionContext& form, const std::string& imagePath) {
+    std::string auxText;
+    const bool ready = RunStep(form, "ZapisTFW", ErrorLevel::HandOn,
+                               [&] { auxText = AuxTextForWorldFile(form, imagePath); });
+    if (!ready || form.conversionFailed) {
+        return;
+    }
+    ZapisTFW(form, imagePath);
+    if (form.conversionFailed || auxText.empty()) {
+        return;
+    }
+    RunStep(form, "ZapisTFW", ErrorLevel::HandOn,
+            [&] { WriteOutputBytes(form.fileSystem, AuxFilePath(imagePath), auxText); });
+}
+
 void WriteOutput(ConversionContext& form, const std::string& entry) {
     const std::string inputPath = JoinPath(form.inputFolder, entry);
     const bool fromTable = form.inputFormat == format::TAB;
     switch (form.outputFormat) {
         case format::TFW:
-            ZapisTFW(form,
-                     fromTable ? JoinPath(form.rasterFolder, form.rasterFileName) : inputPath);
+            if (fromTable) {
+                WriteWorldFileForTable(form, JoinPath(form.rasterFolder, form.rasterFileName));
+            } else {
+                ZapisTFW(form, inputPath);
+            }
             break;
         case format::TAB:
             ZapisTAB(form, inputPath);
@@ -69,110 +90,6 @@ void WriteOutput(ConversionContext& form, const std::string& entry) {
         default:
             break;
     }
-}
-
-// An image's own system for its table: the projection list's entry for its EPSG code, else
-// the clause GDAL writes for what it reads from the keys. `unwritable` names a system that no
-// clause holds; both are empty for an image that states none.
-struct OwnSystem {
-    std::string clause;
-    std::string unwritable;
-};
-
-OwnSystem OwnSystemOf(const ConversionContext& form, const std::string& path) {
-    const CoordinateSystemCode code = ReadGeoTiffSystem(form.pelcorLibrary, path);
-    if (code.epsg != 0) {
-        if (const auto listed = EntryForCode(form.codeList, code.epsg)) {
-            return {CoordSysClause(*listed), ""};
-        }
-    }
-    const GeoKeyTags keys = ReadGeoKeyTags(form.pelcorLibrary, path);
-    if (!KeysStateASystem(keys)) {
-        return {};
-    }
-    const auto system = SystemOfKeys(form.pelcorLibrary, keys);
-    if (system && system->empty()) {
-        return {};
-    }
-    if (const auto clause = system ? ClauseOfSystem(*system) : std::nullopt) {
-        return {*clause, ""};
-    }
-    const std::string name = system ? SystemName(*system) : std::string();
-    return {"", name.empty() ? "EPSG:" + std::to_string(code.epsg) : name};
-}
-
-// The coordinate systems a run carries: the list their codes are looked up in, and for
-// GeoTIFFs turned into tables each image's own system, which the projection window offers.
-void PrepareCoordinateSystems(ConversionContext& form) {
-    form.codeList.clear();
-    form.ownClauses.clear();
-    form.unwritableSystems.clear();
-    form.offerOwnSystems = false;
-    form.useOwnSystems = true;
-    const bool tablesFromImages =
-        form.outputFormat == format::TAB && form.inputFormat == format::GeoTIFF;
-    if (form.outputFormat == format::TAB || form.outputFormat == format::GeoTIFF) {
-        form.codeList = CodeList(form);
-    }
-    if (!tablesFromImages) {
-        return;
-    }
-    for (const std::string& entry : form.inputFiles) {
-        OwnSystem own = OwnSystemOf(form, JoinPath(form.inputFolder, entry));
-        form.ownClauses.push_back(std::move(own.clause));
-        form.unwritableSystems.push_back(std::move(own.unwritable));
-    }
-    form.offerOwnSystems = true;
-}
-
-// The GeoTIFF system for a table's CoordSys: the projection list's code, else the EPSG code
-// GDAL is sure of, else GDAL's keys for it; none (noted for the run's end) when GDAL cannot
-// understand the clause or write keys for it. A table without CoordSys leaves the image's own.
-GeoTiffSystem GeoTiffSystemForTable(ConversionContext& form, const std::string& entry) {
-    GeoTiffSystem system;
-    if (form.tableCoordSys.empty()) {
-        return system;
-    }
-    using Source = GeoTiffSystem::Source;
-    if (const auto listed = EntryForClause(form.codeList, form.tableCoordSys)) {
-        return {Source::EpsgCode, SystemOf(*listed), {}};
-    }
-    if (const auto wkt = SystemOfClause(form.tableCoordSys)) {
-        if (const CoordinateSystemCode code = EpsgCodeOf(*wkt); code.epsg != 0) {
-            return {Source::EpsgCode, code, {}};
-        }
-        if (auto keys = KeysOfSystem(form.pelcorLibrary, *wkt)) {
-            return {Source::GdalKeys, {}, std::move(*keys)};
-        }
-    }
-    // Whatever system the image's own keys stated, the output must not carry it for this table.
-    form.lastRun.withoutSystem.push_back(entry);
-    system.source = Source::None;
-    return system;
-}
-
-// What the file's own coordinate system gives its output: the table's system for a GeoTIFF,
-// the image's own clause for a table, which the chosen projection never replaces.
-void TakeOwnSystem(ConversionContext& form, std::size_t file) {
-    form.outputSystem = {};
-    form.fileCoordSysClause.clear();
-    if (form.outputFormat == format::GeoTIFF && form.inputFormat == format::TAB) {
-        form.outputSystem = GeoTiffSystemForTable(form, form.inputFiles.at(file));
-    }
-    if (file < form.ownClauses.size()) {
-        form.fileCoordSysClause = form.ownClauses[file];
-    }
-}
-
-// An image whose system no table can hold is refused, never written in another system.
-bool OwnSystemWritable(ConversionContext& form, std::size_t file) {
-    if (file >= form.unwritableSystems.size() || form.unwritableSystems[file].empty()) {
-        return true;
-    }
-    form.Fail(Refusal(MessageText(msg::SystemNotWritableInTable) + " " +
-                      form.unwritableSystems[file] + kCr +
-                      JoinPath(form.inputFolder, form.inputFiles[file])));
-    return false;
 }
 
 // One file: read, check the target folder, move the origin, write. False ends the run.
@@ -230,7 +147,10 @@ bool PrepareRun(ConversionContext& form) {
     }
     form.fileSystem = FileSystemService();
     PrepareCoordinateSystems(form);
-    if (form.outputFormat == format::TAB) {
+    // Tables always name a system; GeoTIFFs made from world files may carry the chosen one.
+    const bool imagesFromWorldFiles =
+        form.outputFormat == format::GeoTIFF && form.inputFormat == format::TFW;
+    if (form.outputFormat == format::TAB || imagesFromWorldFiles) {
         form.coordSysClause = UstalenieProjekcji(form);
         if (form.conversionFailed) {
             return false;

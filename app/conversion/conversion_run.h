@@ -15,8 +15,8 @@ std::string RunStatusText(const RunOutcome& outcome);
 std::string WithoutSystemText(const RunOutcome& outcome);
 
 // Moves the origin from the reference point of one side to that of another: the world file
-// holds the centre of the first pixel, a table its outer corner, GeoTIFF tags half a pixel the
-// other way. Raises run-time error 6 when the result is not a finite number.
+// and the GeoTIFF side (as Pelcor gives and takes it) hold the centre of the first pixel, a
+// table its outer corner. Raises run-time error 6 when the result is not a finite number.
 void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to);
 
 }  // namespace marlo

@@ -164,6 +164,10 @@ void FileSystemService::WriteTextFile(const std::string& path,
     for (const std::string& line : lines) {
         bytes += EncodeAnsiText(line) + "\r\n";
     }
+    WriteBytesFile(path, bytes);
+}
+
+void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes) const {
     PendingOutput output(path);
     output.Write(bytes);
     output.CommitReplacing();

@@ -71,6 +71,8 @@ public:
     // as the whole new content of `path`: into a temporary file beside it that replaces the
     // old file only when complete (see PendingOutput).
     void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) const;
+    // Writes the bytes as they stand, replacing the old file only when complete.
+    void WriteBytesFile(const std::string& path, const std::string& bytes) const;
 
     // Deletes the file even when it is marked read-only.
     void DeleteFile(const std::string& path) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,12 @@ public:
     virtual const std::string& ProjectionText() const = 0;
 
     // Shows only the projections whose name contains the text, or whose EPSG code starts with
-    // it, and only the groups that hold one; "" shows them all.
+    // it, and only the groups that hold one; "" shows them all. A whole EPSG code that the list
+    // lacks, which GDAL knows and a table can hold, is shown in a group of its own.
     virtual void SetSearchText(const std::string& text) = 0;
+    // Selects the projection with this EPSG code, from the list or from GDAL; false when
+    // neither has it.
+    virtual bool SelectCode(std::int32_t epsg) = 0;
     // Lets the user pick another projection list (MapInfo's own) and shows it from then on;
     // false when the user kept the current one.
     virtual bool UseAnotherList() = 0;
@@ -48,16 +53,19 @@ public:
     virtual bool IsClosed() const = 0;
 
     // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise; "" after
-    // OK without one when every image keeps its own coordinate system.
+    // OK without one when every image keeps its own coordinate system, or with "no coordinate
+    // system" chosen.
     virtual const std::string& Result() const = 0;
 
-    // Converting GeoTIFFs to tables: the option to give each image its own coordinate system
-    // where its keys state one (on by default), offered only then.
+    // When the inputs may state their own systems (images, and world files by their image's
+    // .aux.xml or .prj), each keeps its own: the chosen projection serves only the others.
     virtual bool OwnSystemsOffered() const = 0;
-    virtual bool UseOwnSystems() const = 0;
-    virtual void SetUseOwnSystems(bool use) = 0;
-    // Whether every image of the run states its own system, so no common one is needed.
+    // Whether every input of the run states its own system, so no common one is needed.
     virtual bool OwnSystemsCoverEveryImage() const = 0;
+    // GeoTIFF output: "no coordinate system" is an answer too.
+    virtual bool NoSystemOffered() const = 0;
+    virtual bool NoSystem() const = 0;
+    virtual void SetNoSystem(bool none) = 0;
 };
 
 }  // namespace marlo

@@ -74,6 +74,11 @@ std::string ProjectionListInUse(const ConversionContext& form) {
 }
 
 std::string ChooseProjection(ConversionContext& form) {
+    // A GeoTIFF may go without a system: without a list to choose from, it does, unasked.
+    const bool systemOptional = form.outputFormat == format::GeoTIFF;
+    if (systemOptional && (form.programFolder.empty() || ProjectionListInUse(form).empty())) {
+        return {};
+    }
     if (form.programFolder.empty()) {
         // Without it the list would be looked for, and copied, at the root of the file system.
         throw RunTimeError(err::PathFileAccessError, "Path/File access error: no program folder");
@@ -99,8 +104,11 @@ std::string ChooseProjection(ConversionContext& form) {
 
 std::string UstalenieProjekcji(ConversionContext& form) {
     std::string choice;
-    RunProcedure(form.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
-                 [&] { choice = ChooseProjection(form); });
+    // After a reported failure the run must not go on as if a choice had been made.
+    if (!RunProcedure(form.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
+                      [&] { choice = ChooseProjection(form); })) {
+        form.conversionFailed = true;
+    }
     return choice;
 }
 

@@ -7,8 +7,10 @@
 
 namespace marlo {
 
-// The CoordSys clause for this run's tables, chosen by the user; "error" when none was chosen
-// (conversionFailed is then set), "" after an unexpected failure, which has been reported.
+// The CoordSys clause for this run's tables (or GeoTIFFs made from world files), chosen by the
+// user; "error" when none was chosen (conversionFailed is then set), "" when the inputs need
+// none or a GeoTIFF gets none, and after an unexpected failure, which has been reported (and
+// conversionFailed set).
 std::string UstalenieProjekcji(ConversionContext& form);
 
 // The projection list that codes are looked up in: the located one, else the one shipped with

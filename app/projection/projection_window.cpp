@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "crs/coordinate_systems.h"
 #include "projection/projection_list.h"
 #include "text/catalogue.h"
 #include "text/trimmed.h"
@@ -71,10 +72,10 @@ void ProjectionChooser::Load() {
     if (!groupHeaderLines_.empty() && groupHeaderLines_.front() == 0) {
         cmbGroup_Click(0);
     }
-    // The first image's own system, else the projection of the last run.
-    const auto own = std::find_if(form_.ownClauses.begin(), form_.ownClauses.end(),
-                                  [](const std::string& clause) { return !clause.empty(); });
-    if (!form_.offerOwnSystems || own == form_.ownClauses.end() || !Preselect(*own)) {
+    // The first input's own system, else the projection of the last run.
+    const auto own = std::find_if(form_.inputSystems.begin(), form_.inputSystems.end(),
+                                  [](const InputSystem& system) { return !system.clause.empty(); });
+    if (!form_.offerOwnSystems || own == form_.inputSystems.end() || !Preselect(own->clause)) {
         Preselect(form_.rememberedProjection);
     }
 }
@@ -115,12 +116,58 @@ void ProjectionChooser::SetSearchText(const std::string& text) {
                                         ? groupHeaderLines_[static_cast<std::size_t>(groupIndex_)]
                                         : std::string::npos;
     searchQuery_ = SearchQuery(text);
+    if (AllDigits(searchQuery_) && searchQuery_.size() <= 9) {
+        AddSystemFromGdal(std::stoi(searchQuery_));
+    }
     ShowMatchingGroups();
     // The group shown stays when it still holds a match; otherwise the first that does.
     const auto kept = std::find(groupHeaderLines_.begin(), groupHeaderLines_.end(), shownHeader);
     cmbGroup_Click(kept != groupHeaderLines_.end()
                        ? static_cast<int>(kept - groupHeaderLines_.begin())
                        : (groupHeaderLines_.empty() ? -1 : 0));
+}
+
+bool ProjectionChooser::ListHasCode(std::int32_t epsg) const {
+    return std::any_of(projectionLines_.begin(), projectionLines_.end(), [epsg](const auto& line) {
+        const auto entry = IsGroupHeader(line) ? std::nullopt : ParseProjectionLine(line);
+        return entry && entry->epsg == epsg;
+    });
+}
+
+void ProjectionChooser::AddSystemFromGdal(std::int32_t epsg) {
+    if (epsg <= 0 || ListHasCode(epsg)) {
+        return;
+    }
+    const std::string code = "EPSG:" + std::to_string(epsg);
+    const auto system = SystemOfDefinition(code);
+    const auto clause = system ? ClauseOfSystem(*system) : std::nullopt;
+    if (!clause || clause->rfind(kClauseStart, 0) != 0) {
+        return;
+    }
+    std::string name = SystemName(*system);
+    std::replace(name.begin(), name.end(), '"', '\'');
+    // A group of its own after the list's, which an empty line ends.
+    projectionLines_.push_back("");
+    allGroupHeaderLines_.push_back(projectionLines_.size());
+    allGroupNames_.push_back(code);
+    projectionLines_.push_back("--- " + code + " ---");
+    projectionLines_.push_back("\"" + name + "\\p" + std::to_string(epsg) + "\", " +
+                               clause->substr(std::string(kClauseStart).size()));
+}
+
+bool ProjectionChooser::SelectCode(std::int32_t epsg) {
+    SetSearchText(std::to_string(epsg));
+    for (std::size_t group = 0; group < groupHeaderLines_.size(); ++group) {
+        const auto lines = GroupProjectionLines(projectionLines_, groupHeaderLines_[group]);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (ParseProjectionLine(projectionLines_[lines[i]])->epsg == epsg) {
+                cmbGroup_Click(static_cast<int>(group));
+                SetProjectionText(ParseProjectionLine(projectionLines_[lines[i]])->name);
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool ProjectionChooser::UseAnotherList() {
@@ -237,14 +284,15 @@ void ProjectionChooser::cmdOK_Click() {
         return;
     }
     result_ = kNoChoice;
-    if (const auto line = ChosenLine()) {
+    if (NoSystem()) {
+        result_.clear();
+    } else if (const auto line = ChosenLine()) {
         if (const auto projection = ParseProjectionLine(projectionLines_[*line])) {
             result_ = kClauseStart + projection->parameters;
         }
-    } else if (UseOwnSystems() && OwnSystemsCoverEveryImage()) {
+    } else if (OwnSystemsCoverEveryImage()) {
         result_.clear();
     }
-    form_.useOwnSystems = UseOwnSystems();
     closed_ = true;
 }
 
@@ -252,28 +300,26 @@ bool ProjectionChooser::OwnSystemsOffered() const {
     return form_.offerOwnSystems;
 }
 
-bool ProjectionChooser::UseOwnSystems() const {
-    return form_.offerOwnSystems && useOwnSystems_;
+bool ProjectionChooser::NoSystemOffered() const {
+    return form_.outputFormat == format::GeoTIFF;
 }
 
-void ProjectionChooser::SetUseOwnSystems(bool use) {
-    useOwnSystems_ = use;
+bool ProjectionChooser::NoSystem() const {
+    return NoSystemOffered() && noSystem_;
+}
+
+void ProjectionChooser::SetNoSystem(bool none) {
+    noSystem_ = none;
 }
 
 bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
     if (!form_.offerOwnSystems) {
         return false;
     }
-    // An image whose system no table holds states one all the same: it is refused, never
-    // given the chosen projection.
-    for (std::size_t image = 0; image < form_.ownClauses.size(); ++image) {
-        const bool unwritable =
-            image < form_.unwritableSystems.size() && !form_.unwritableSystems[image].empty();
-        if (form_.ownClauses[image].empty() && !unwritable) {
-            return false;
-        }
-    }
-    return true;
+    // An input whose system no table holds states one all the same: it is refused, never given
+    // the chosen projection.
+    return std::all_of(form_.inputSystems.begin(), form_.inputSystems.end(),
+                       [](const InputSystem& system) { return system.stated; });
 }
 
 bool ProjectionChooser::Preselect(const std::string& clause) {

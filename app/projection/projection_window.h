@@ -32,6 +32,7 @@ public:
     std::string SearchCaption() const override;
     std::string AnotherListCaption() const override;
     void SetSearchText(const std::string& text) override;
+    bool SelectCode(std::int32_t epsg) override;
     bool UseAnotherList() override;
     const std::vector<std::string>& GroupNames() const override;
     int GroupIndex() const override;
@@ -47,14 +48,19 @@ public:
     bool IsClosed() const override;
     const std::string& Result() const override;
     bool OwnSystemsOffered() const override;
-    bool UseOwnSystems() const override;
-    void SetUseOwnSystems(bool use) override;
     bool OwnSystemsCoverEveryImage() const override;
+    bool NoSystemOffered() const override;
+    bool NoSystem() const override;
+    void SetNoSystem(bool none) override;
 
 private:
     // Selects the entry with this CoordSys clause in its group; false when none has it.
     bool Preselect(const std::string& clause);
     bool MatchesSearch(const ProjectionEntry& entry) const;
+    // Lists a system the list lacks under a group of its own, when GDAL knows the code and a
+    // table can hold the system.
+    void AddSystemFromGdal(std::int32_t epsg);
+    bool ListHasCode(std::int32_t epsg) const;
     // The groups that hold a projection the search lets through.
     void ShowMatchingGroups();
     // The projection line the shown name stands for.
@@ -77,7 +83,7 @@ private:
     std::string result_ = "error";
     bool closed_ = false;
     bool loaded_ = false;
-    bool useOwnSystems_ = true;
+    bool noSystem_ = false;
     std::string caption_;
     std::string label1Caption_;
     std::string label2Caption_;

@@ -50,6 +50,20 @@ inline void SelectFormats(FormatOptions& options, FileFormat from, FileFormat to
     options.optTFW.selected = to == format::TFW;
 }
 
+// What an input states of its coordinate system, as GDAL reads the image: a GeoTIFF's keys;
+// for a world file, its image's .aux.xml, else the image's own keys, else its .prj.
+struct InputSystem {
+    bool stated = false;
+    // For a table: the clause, or the name of a system that no clause can hold.
+    std::string clause;
+    std::string unwritable;
+    // For a GeoTIFF made from a world file: the system (WKT) of the image's .aux.xml, which
+    // GDAL reads before the image's keys, or of its .prj, which serves only when the keys
+    // state none (whether they do is seen as the image is copied).
+    std::string wkt;
+    bool fromPrj = false;
+};
+
 // How the last run ended, for the status line after it.
 struct RunOutcome {
     std::size_t converted = 0;
@@ -123,14 +137,11 @@ struct ConversionContext {
     GeoTiffSystem outputSystem;
     // The projection list's lines that codes are looked up in, read once per run.
     std::vector<std::string> codeList;
-    // GeoTIFF to table: each input image's own CoordSys clause ("" where it states none), whether
-    // the projection window offers them, whether the user keeps them, and the clause of the
-    // file being converted when it has its own.
-    std::vector<std::string> ownClauses;
-    // Beside each own clause: the name of an image's system that no clause can hold ("" else).
-    std::vector<std::string> unwritableSystems;
+    // What each input states of its coordinate system, found before the first file; whether
+    // the projection window offers to keep them (the chosen projection then serves the inputs
+    // that state none), and the clause of the file being converted.
+    std::vector<InputSystem> inputSystems;
     bool offerOwnSystems = false;
-    bool useOwnSystems = true;
     std::string fileCoordSysClause;
     std::int32_t imageWidth = 0;
     std::int32_t imageHeight = 0;

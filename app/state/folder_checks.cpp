@@ -86,6 +86,15 @@ void WriteOutputFile(const FileSystemService& files, const std::string& path,
     }
 }
 
+void WriteOutputBytes(const FileSystemService& files, const std::string& path,
+                      const std::string& bytes) {
+    try {
+        files.WriteBytesFile(path, bytes);
+    } catch (const RunTimeError&) {
+        throw UnableToUpdate(path);
+    }
+}
+
 bool IsImageFile(const std::string& path) {
     static const std::set<std::string> kImageExtensions = {
         "tif", "tiff", "jpg", "jpeg", "png", "gif", "bmp", "jp2", "j2k", "ecw", "sid"};

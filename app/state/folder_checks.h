@@ -28,6 +28,10 @@ void RequireReplaceableOutput(ConversionContext& form, const std::string& path);
 void WriteOutputFile(const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines);
 
+// Writes other outputs (an .aux.xml) whole, as WriteOutputFile does.
+void WriteOutputBytes(const FileSystemService& files, const std::string& path,
+                      const std::string& bytes);
+
 // Whether the regular file at `path` is an image a world file can serve: a TIFF by its header,
 // or a file with the extension of an image format GDAL's world-file convention covers.
 bool IsImageFile(const std::string& path);

@@ -48,6 +48,9 @@ struct GeoTiffSystem {
     Source source = Source::ImageOwn;
     CoordinateSystemCode code;
     GeoKeyTags keys;
+    // A system that serves only when the image's own keys state none (a world file's .prj,
+    // the chosen projection).
+    bool unlessImageStatesOne = false;
 };
 
 // The expected failure of a reader or writer: the message box it shows before the run stops.

@@ -61,7 +61,7 @@ constexpr std::array<TextPair, 35> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 26> kCaptions = {{
+constexpr std::array<TextPair, 27> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -94,6 +94,8 @@ constexpr std::array<TextPair, 26> kCaptions = {{
     // cannot understand.
     {"bez układu współrzędnych (nieznany GDAL): {0}",
      "without a coordinate system (unknown to GDAL): {0}"},
+    // Added: the projection window's answer for GeoTIFFs made from world files.
+    {"Bez układu współrzędnych", "No coordinate system"},
 }};
 
 template <std::size_t N>

@@ -67,6 +67,7 @@ enum : std::int16_t {
     Search = 23,
     FilesSelected = 24,
     WithoutSystem = 25,
+    NoSystem = 26,
 };
 }  // namespace caption
 

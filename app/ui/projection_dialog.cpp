@@ -93,15 +93,28 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addWidget(label2_);
     layout->addWidget(cmbProj_);
     if (window.OwnSystemsOffered()) {
-        // GeoTIFFs that state their own coordinate system keep it, unless the user says not.
+        // Inputs that state their own coordinate system always keep it: the box says so.
         chkOwnSystem_ =
             new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
         chkOwnSystem_->setObjectName("chkOwnSystem");
-        chkOwnSystem_->setChecked(window.UseOwnSystems());
-        connect(chkOwnSystem_, &QCheckBox::toggled, this,
-                [this](bool checked) { window_.SetUseOwnSystems(checked); });
+        chkOwnSystem_->setChecked(true);
+        chkOwnSystem_->setEnabled(false);
         layout->addSpacing(6);
         layout->addWidget(chkOwnSystem_);
+    }
+    if (window.NoSystemOffered()) {
+        chkNoSystem_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
+        chkNoSystem_->setObjectName("chkNoSystem");
+        connect(chkNoSystem_, &QCheckBox::toggled, this, [this](bool checked) {
+            window_.SetNoSystem(checked);
+            for (QWidget* choice :
+                 {static_cast<QWidget*>(txtSearch_), static_cast<QWidget*>(cmbGroup_),
+                  static_cast<QWidget*>(cmbProj_)}) {
+                choice->setEnabled(!checked);
+            }
+        });
+        layout->addSpacing(6);
+        layout->addWidget(chkNoSystem_);
     }
     layout->addSpacing(12);
     layout->addLayout(buttons);

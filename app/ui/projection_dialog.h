@@ -43,6 +43,7 @@ private:
     QLabel* label2_;
     QComboBox* cmbProj_;
     QCheckBox* chkOwnSystem_ = nullptr;
+    QCheckBox* chkNoSystem_ = nullptr;
     QPushButton* cmdOtherList_;
     QPushButton* cmdCancel_;
     QPushButton* cmdOK_;

@@ -88,7 +88,8 @@ TEST_F(ProjectionChoiceTest, AProgramFolderThatCannotBeMadeIsAnUnexpectedError) 
     folder.Write("data", "a file where the folder should be");
     user.fileDialogAnswers.push_back(folder.Write("mapinfow.prj", kList));
     EXPECT_EQ(UstalenieProjekcji(form), "");
-    EXPECT_FALSE(form.conversionFailed);
+    // Reported, the failure stops the run: no tables without a system after it.
+    EXPECT_TRUE(form.conversionFailed);
     ASSERT_EQ(user.errorReports.size(), 1u);
     EXPECT_NE(user.errorReports[0].find("UstalenieProjekcji"), std::string::npos);
 }

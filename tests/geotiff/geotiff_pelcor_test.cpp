@@ -71,7 +71,7 @@ TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
     }
     const test::GdalImage before = test::DescribeWithGdal(path);
     WriteGeoTiff(t.form.pelcorLibrary, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
-                 GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}}, path);
+                 GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}, false}, path);
     const test::GdalImage after = test::DescribeWithGdal(path);
     EXPECT_EQ(after.warnings, "");
     EXPECT_EQ(after.checksums, before.checksums);

@@ -61,6 +61,10 @@ void ScriptedUser::ShowProjectionWindow(ProjectionWindow& window) {
     ++projectionWindowsShown;
     if (projectionWindowScript) {
         projectionWindowScript(window);
+    } else if (window.NoSystemOffered()) {
+        // GeoTIFFs made from world files: "no coordinate system", as marlo-convert answers.
+        window.SetNoSystem(true);
+        window.cmdOK_Click();
     }
 }
 

@@ -22,7 +22,8 @@ public:
     // Answers, taken in order; an exhausted queue answers with a cancel ("").
     std::deque<std::string> fileDialogAnswers;
     std::deque<std::string> folderAnswers;
-    // Drives the projection window while it is shown; unset closes it at once.
+    // Drives the projection window while it is shown; unset closes it at once, or answers "no
+    // coordinate system" where that is offered.
     std::function<void(ProjectionWindow&)> projectionWindowScript;
     // Asked before each file of a run; false stops the run there. Unset goes on.
     std::function<bool(const RunProgress&)> progressScript;

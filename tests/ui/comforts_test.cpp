@@ -144,6 +144,7 @@ void ComfortsTest::choicesSurviveARestart() {
         started.click("optTFWin");
         started.click("optGEO");
         started.answers->AnswerFiles({worldFile});
+        started.answers->Answer("frmMapInfoProj", AnswerNoSystem());
         started.answers->AnswerFolder(Q(output));
         started.click("cmbOK");
         started.click("optTAB");
@@ -162,6 +163,7 @@ void ComfortsTest::choicesSurviveARestart() {
     QVERIFY(restarted.option("optGEO")->isChecked());
     QString filesOpenedIn, folderPickerOpenedIn, projection;
     restarted.answers->Answer(ui::kOpenFileDialogName, AcceptIn(filesOpenedIn, "sheet.tfw"));
+    restarted.answers->Answer("frmMapInfoProj", AnswerNoSystem());
     restarted.answers->Answer(ui::kFolderPickerName, AcceptIn(folderPickerOpenedIn));
     restarted.click("cmbOK");
     QCOMPARE(filesOpenedIn, Q(input));
@@ -184,6 +186,7 @@ void ComfortsTest::outputFolderPickerNeverOpensInTheInputFolder() {
     started.click("optTFWin");
     started.click("optGEO");
     started.answers->AnswerFiles({worldFile});
+    started.answers->Answer("frmMapInfoProj", AnswerNoSystem());
     QString openedIn;
     started.answers->Answer(ui::kFolderPickerName, [&openedIn](QDialog& dialog) {
         openedIn = static_cast<QFileDialog&>(dialog).directory().absolutePath();

@@ -123,8 +123,9 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     QCOMPARE(window.Result(), std::string("error"));
 }
 
-// Converting GeoTIFFs to tables: the window opens on the first image's own system and offers
-// to keep each image's; unticking it gives every table the chosen system.
+// Converting GeoTIFFs to tables: the window opens on the first image's own system, and says
+// that images keep theirs; the projection chosen serves the others. For GeoTIFF output, "no
+// coordinate system" is an answer that sets the lists aside.
 void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
     const TempFolder folder;
     const std::string list = folder.Write("mapinfow.prj",
@@ -134,17 +135,26 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
     const FixedRegionalSettings regional(".");
     ConversionContext form(dialogs, regional);
     form.offerOwnSystems = true;
-    form.ownClauses = {"CoordSys Earth Projection 1, 28", ""};
+    form.inputSystems = {{true, "CoordSys Earth Projection 1, 28", "", "", false}, {}};
+    form.outputFormat = format::TAB;
     ProjectionChooser window(form, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->currentText(), QString("Other Grid"));
     auto* own = dialog.findChild<QCheckBox*>("chkOwnSystem");
-    QVERIFY(own != nullptr);
-    QVERIFY(own->isChecked());
-    own->click();
+    QVERIFY(own != nullptr && own->isChecked() && !own->isEnabled());
+    QVERIFY(dialog.findChild<QCheckBox*>("chkNoSystem") == nullptr);
     dialog.findChild<QPushButton*>("cmdOK")->click();
     QCOMPARE(window.Result(), std::string("CoordSys Earth Projection 1, 28"));
-    QVERIFY(!form.useOwnSystems);
+
+    form.outputFormat = format::GeoTIFF;
+    ProjectionChooser imageWindow(form, list);
+    ui::ProjectionDialog imageDialog(imageWindow);
+    auto* none = imageDialog.findChild<QCheckBox*>("chkNoSystem");
+    QVERIFY(none != nullptr);
+    none->click();
+    QVERIFY(!imageDialog.findChild<QComboBox*>("cmbProj")->isEnabled());
+    imageDialog.findChild<QPushButton*>("cmdOK")->click();
+    QCOMPARE(imageWindow.Result(), std::string());
 }
 
 }  // namespace marlo::test

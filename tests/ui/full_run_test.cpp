@@ -92,10 +92,12 @@ void FullRunTest::worldFileToGeoTiffFromTheWindow() {
     started.click("optGEO");
     DialogAnswers& answers = *started.answers;
     answers.AnswerFiles({QString::fromStdString(maps / "sheet.tfw")});
+    answers.Answer("frmMapInfoProj", AnswerNoSystem());
     answers.AnswerFolder(QString::fromStdString(output));
     started.click("cmbOK");
 
-    QCOMPARE(answers.shown, QStringList({"openFileDialog", "folderPicker", "messageBox"}));
+    QCOMPARE(answers.shown,
+             QStringList({"openFileDialog", "frmMapInfoProj", "folderPicker", "messageBox"}));
     QCOMPARE(answers.messageTexts(), QStringList{"Done!"});
     const std::string written = Read(output + "/sheet.tif");
     QVERIFY(written.size() >

@@ -37,4 +37,12 @@ std::string DataFolder() {
     return UserDataFolder();
 }
 
+std::function<int(QDialog&)> AnswerNoSystem() {
+    return [](QDialog& dialog) {
+        dialog.findChild<QAbstractButton*>("chkNoSystem")->click();
+        dialog.findChild<QAbstractButton*>("cmdOK")->click();
+        return dialog.result();
+    };
+}
+
 }  // namespace marlo::test

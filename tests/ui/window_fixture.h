@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,9 @@ struct StartedWindow {
     std::unique_ptr<ui::ConvertWindow> window;
     std::unique_ptr<DialogAnswers> answers;
 };
+
+// Answers the projection window of a GeoTIFF run with "No coordinate system".
+std::function<int(QDialog&)> AnswerNoSystem();
 
 // The settings file the program keeps the language in.
 QString SettingsFilePath();

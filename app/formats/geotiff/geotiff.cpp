@@ -93,7 +93,12 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     if (!CanEditFile(form, temporary)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
-    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, form.outputSystem, target);
+    GeoTiffSystem system = form.outputSystem;
+    if (system.unlessImageStatesOne &&
+        KeysStateASystem(ReadGeoKeyTags(form.pelcorLibrary, source))) {
+        system = {};
+    }
+    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, system, target);
     bool committed = false;
     try {
         committed = copy.CommitAsNew();
