@@ -2,6 +2,7 @@
 // every output carries its input's system and placement, or the file is refused.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -128,6 +129,51 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
         EXPECT_TRUE(c.listedOnWgs84 || tableAndImage.strict || tableAndImage.placing);
         EXPECT_EQ(test::DescribeWithGdal(folder / ("out/" + name + ".tif")).warnings, "");
     }
+}
+
+// A world file holds no system: table -> world file writes it into the image's .aux.xml (an
+// existing one keeps everything else), world file -> GeoTIFF takes it from there, and a .prj
+// beside an image serves as well.
+TEST(SystemsTravel, WorldFilesCarryTheSystemBesideTheImage) {
+    TempFolder folder;
+    MakeImages(folder);
+    ASSERT_EQ(test::MarloConvert("--from geotiff --to tab" + Files(folder, "", ".tif")).status, 0);
+    const std::string plain = folder.MakeFolder("w");
+    for (const SystemCase& c : kSystems) {
+        const std::string name = c.name;
+        test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + Quoted(plain + "/" + name + ".tif") +
+                    " && cp " + Quoted(folder / (name + ".tab")) + " " + Quoted(plain));
+    }
+    const std::string kept =
+        "<PAMDataset>\n  <Metadata>\n    <MDI key=\"note\">a &amp; b</MDI>\n"
+        "  </Metadata>\n";
+    folder.Write("w/e2180.tif.aux.xml", kept + "</PAMDataset>\n");
+    const test::CommandResult worldFiles =
+        test::MarloConvert("--from tab --to tfw" + Files(folder, "w/", ".tab"));
+    ASSERT_EQ(worldFiles.status, 0) << worldFiles.err;
+    const std::string merged = test::ReadBytes(plain + "/e2180.tif.aux.xml");
+    EXPECT_EQ(merged.substr(0, kept.size()), kept);
+    EXPECT_EQ(merged.substr(merged.size() - 14), "</PAMDataset>\n");
+
+    const std::string out = folder.MakeFolder("out");
+    const test::CommandResult images = test::MarloConvert(
+        "--from tfw --to geotiff --output-dir " + Quoted(out) + Files(folder, "w/", ".tfw"));
+    ASSERT_EQ(images.status, 0) << images.err;
+    for (const SystemCase& c : kSystems) {
+        SCOPED_TRACE(c.name);
+        const std::string name = c.name;
+        const Judgement judged = Judge(folder / (name + ".tif"), out + "/" + name + ".tif");
+        EXPECT_TRUE(c.sameGridOnly || c.listedOnWgs84 ? judged.placing || judged.strict
+                                                      : judged.strict);
+        EXPECT_LT(judged.pixels, 1e-6);
+    }
+
+    // ESRI's .prj beside the image, and no .aux.xml: its system goes into the table.
+    std::filesystem::remove(plain + "/e27700.tif.aux.xml");
+    test::Shell("gdalsrsinfo -o wkt_esri EPSG:27700 > " + Quoted(plain + "/e27700.prj"));
+    ASSERT_EQ(test::MarloConvert("--from tfw --to tab " + Quoted(plain + "/e27700.tfw")).status, 0);
+    EXPECT_NE(test::ReadBytes(plain + "/e27700.tab").find("CoordSys Earth Projection 8, 79, "),
+              std::string::npos);
 }
 
 // A system MapInfo has no datum for is refused by name, and nothing is written; a clause GDAL

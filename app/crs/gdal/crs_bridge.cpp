@@ -168,22 +168,35 @@ char* marloCrsFromDefinition(const char* text) {
         }
         return ToWkt(srs);
     }
-    // A .prj file: ESRI's WKT (or OGC's), never a file name or address GDAL would go and read.
+    // A .prj file: ESRI's WKT (or OGC's), on one line or spread over many, or the old
+    // keyword form; never a file name or address GDAL would go and read.
     std::vector<std::string> lines;
     std::istringstream stream(definition);
     for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
+        if (line.find_first_not_of(" \t\r") != std::string::npos) {
+            lines.push_back(line);
+        }
+    }
+    if (!lines.empty() && lines.front().find('[') != std::string::npos) {
+        std::string joined;
+        for (const std::string& line : lines) {
+            joined += line;
+        }
+        lines = {joined};
     }
     std::vector<char*> pointers;
     for (std::string& line : lines) {
         pointers.push_back(line.data());
     }
     pointers.push_back(nullptr);
-    if (lines.empty() || OSRImportFromESRI(srs.get(), pointers.data()) != OGRERR_NONE ||
-        OSRIsLocal(srs.get())) {
+    if (lines.empty()) {
         return nullptr;
     }
-    return ToWkt(srs);
+    if (OSRImportFromESRI(srs.get(), pointers.data()) != OGRERR_NONE) {
+        // WKT2, as GDAL's auxiliary files may hold it.
+        srs = FromWkt(lines.front().c_str());
+    }
+    return srs && !OSRIsLocal(srs.get()) ? ToWkt(srs) : nullptr;
 }
 
 int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
