@@ -1,12 +1,15 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
+#include "crs/coordinate_systems.h"
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
+#include "projection/projection_list.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -19,12 +22,16 @@ constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--language polski|english] FILE...\n"
+    "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
     "\n"
     "Converts the georeference of the FILEs (all in one folder) from one form to another:\n"
     "GeoTIFF tags, a MapInfo raster table (.tab) or a world file (.tfw).\n"
     "  --output-dir DIR        folder for GeoTIFF output (must differ from the input folder)\n"
-    "  --group, --projection   the coordinate system written into tables, as listed\n"
+    "  --group, --projection   the coordinate system for inputs that state none, as listed;\n"
+    "                          --projection EPSG:CODE takes any system GDAL knows\n"
+    "  --list-projections      prints the listed projections (group, name, EPSG code) whose\n"
+    "                          name, group or code matches TEXT\n"
     "  --projection-file FILE  MapInfo's projection list (mapinfow.prj) to use\n"
     "  --language              language of the messages (default english)\n"
     "Exit status: 0 when the run ends with \"Done!\", 1 when it ends otherwise, 2 for a\n"
@@ -102,6 +109,43 @@ void Validate(const Options& options) {
     }
 }
 
+// The projection list in use, as the window would show it.
+std::vector<std::string> ListInUse(std::ostream& errors) {
+    ConsoleUser user(Answers{}, errors);
+    SystemRegionalSettings regional;
+    ConversionContext form(user, regional);
+    form.programFolder = UserDataFolder();
+    form.shippedProjectionFolder = ShippedProjectionFolder();
+    return CodeList(form);
+}
+
+// Prints group, name and code of every match, and for a code the list lacks the system GDAL
+// knows by it; false when nothing matches.
+bool ListProjections(const std::string& text, std::ostream& out, std::ostream& errors) {
+    const std::vector<ListedProjection> found = MatchingProjections(ListInUse(errors), text);
+    for (const ListedProjection& listed : found) {
+        out << listed.group << '\t' << listed.entry.name << '\t'
+            << (listed.entry.epsg != 0 ? "EPSG:" + std::to_string(listed.entry.epsg) : "") << '\n';
+    }
+    std::string code =
+        text.size() > 5 && (text.rfind("EPSG:", 0) == 0 || text.rfind("epsg:", 0) == 0)
+            ? text.substr(5)
+            : text;
+    const bool isCode = !code.empty() && code.size() <= 9 &&
+                        code.find_first_not_of("0123456789") == std::string::npos;
+    const bool listed = std::any_of(found.begin(), found.end(), [&code](const auto& p) {
+        return std::to_string(p.entry.epsg) == code;
+    });
+    if (isCode && !listed) {
+        const auto system = SystemOfDefinition("EPSG:" + code);
+        if (system && ClauseOfSystem(*system)) {
+            out << "GDAL\t" << SystemName(*system) << "\tEPSG:" << code << '\n';
+            return true;
+        }
+    }
+    return !found.empty();
+}
+
 }  // namespace
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
@@ -114,6 +158,12 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         if (argument == "--help" || argument == "-h") {
             out << kUsage;
             return kExitDone;
+        }
+        if (argument == "--list-projections") {
+            const auto next = std::find(arguments.begin(), arguments.end(), argument) + 1;
+            const std::string text =
+                next != arguments.end() && next->rfind("--", 0) != 0 ? *next : std::string();
+            return ListProjections(text, out, errors) ? kExitDone : kExitNotDone;
         }
     }
     Options options;

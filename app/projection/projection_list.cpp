@@ -1,5 +1,7 @@
 #include "projection/projection_list.h"
 
+#include "text/trimmed.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -157,6 +159,34 @@ std::optional<std::size_t> FindProjectionLine(const std::vector<std::string>& li
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
     return utf8::CaseFolded(text).find(utf8::CaseFolded(part)) != std::u32string::npos;
+}
+
+std::vector<ListedProjection> MatchingProjections(const std::vector<std::string>& lines,
+                                                  const std::string& text) {
+    std::string query = Trimmed(text);
+    if (query.size() > 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
+        query = Trimmed(query.substr(5));
+    }
+    const bool code = !query.empty() && query.find_first_not_of("0123456789") == std::string::npos;
+    std::vector<ListedProjection> found;
+    std::string group;
+    for (const std::string& line : lines) {
+        if (const auto name = GroupName(line)) {
+            group = Trimmed(*name);
+            continue;
+        }
+        const auto entry = IsGroupHeader(line) ? std::nullopt : ParseProjectionLine(line);
+        if (!entry) {
+            continue;
+        }
+        const bool matches =
+            code ? entry->epsg != 0 && std::to_string(entry->epsg).rfind(query, 0) == 0
+                 : ContainsIgnoringCase(entry->name, query) || ContainsIgnoringCase(group, query);
+        if (matches) {
+            found.push_back({group, *entry});
+        }
+    }
+    return found;
 }
 
 }  // namespace marlo

@@ -55,6 +55,16 @@ std::optional<ProjectionEntry> EntryForCode(const std::vector<std::string>& line
 // A geographic system (MapInfo's projection type 1, longitude/latitude) or a projected one.
 CoordinateSystemCode SystemOf(const ProjectionEntry& entry);
 
+// An entry of the list with the group it stands in (its name trimmed).
+struct ListedProjection {
+    std::string group;
+    ProjectionEntry entry;
+};
+// The entries whose name or group contains `text` (letters in any case), or whose EPSG code
+// starts with it (a leading "EPSG:" aside); every entry for "".
+std::vector<ListedProjection> MatchingProjections(const std::vector<std::string>& lines,
+                                                  const std::string& text);
+
 // Whether `text` contains `part`, letters compared without regard to case (the letters of
 // the ANSI code page: ASCII and the Latin letters of Windows-1250).
 bool ContainsIgnoringCase(const std::string& text, const std::string& part);

@@ -176,6 +176,39 @@ TEST(SystemsTravel, WorldFilesCarryTheSystemBesideTheImage) {
               std::string::npos);
 }
 
+// --projection takes any EPSG code GDAL knows, for inputs that state no system, and
+// --list-projections finds the list's entries and GDAL's systems by code.
+TEST(SystemsTravel, AnyEpsgCodeServesTheInputsThatStateNone) {
+    TempFolder folder;
+    folder.Write("w/plain.tfw", "10\n0\n0\n-10\n400005\n299995\n");
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 -a_ullr 700000 6600000 700080 6599940 " +
+                Quoted(folder / "bare.tif") + " && gdal_create -q -of GTiff -outsize 8 6 " +
+                Quoted(folder / "w/plain.tif"));
+    const test::CommandResult table = test::MarloConvert(
+        "--from geotiff --to tab --projection "
+        "EPSG:2154 " +
+        Quoted(folder / "bare.tif"));
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(test::ReadBytes(folder / "bare.tab")
+                  .find("CoordSys Earth Projection 3, 33, \"m\", 3, 46.5, 44, 49, 700000, "
+                        "6600000"),
+              std::string::npos);
+    const std::string out = folder.MakeFolder("out");
+    const test::CommandResult image =
+        test::MarloConvert("--from tfw --to geotiff --projection EPSG:27700 --output-dir " +
+                           Quoted(out) + " " + Quoted(folder / "w/plain.tfw"));
+    ASSERT_EQ(image.status, 0) << image.err;
+    EXPECT_NE(test::Shell("gdalsrsinfo -o epsg " + Quoted(out + "/plain.tif")).find("EPSG:27700"),
+              std::string::npos);
+
+    EXPECT_NE(test::MarloConvert("--list-projections 2154").out.find("\tEPSG:2154\n"),
+              std::string::npos);
+    EXPECT_NE(
+        test::MarloConvert("--list-projections cs92").out.find("ETRF2000-PL / CS92\tEPSG:2180"),
+        std::string::npos);
+    EXPECT_EQ(test::MarloConvert("--list-projections EPSG:999999").status, 1);
+}
+
 // A system MapInfo has no datum for is refused by name, and nothing is written; a clause GDAL
 // cannot understand gives a GeoTIFF without any system, and the run says so.
 TEST(SystemsTravel, NoSystemIsEverReplaced) {
