@@ -2,7 +2,9 @@
 # World files to tables for a whole batch in one marlo-convert run, against running gdalinfo
 # once per file on the same images (what a script without Marlo would do to read each
 # placement). Prints both times, their ratio, the time per file at each batch size (to show
-# that the run grows linearly) and marlo-convert's peak memory.
+# that the run grows linearly) and marlo-convert's peak memory. Then GeoTIFFs to tables at the
+# largest size, the images in four coordinate systems (one in the projection list, three that
+# only GDAL can turn into CoordSys clauses), against the same gdalinfo figure.
 #   bench/batch/run.sh [--sizes "1000 10000"] [--gdalinfo-files N] [--folder DIR]
 # --gdalinfo-files: how many files of the largest batch gdalinfo is timed on (default: all of
 # them; a smaller sample is scaled up to the whole batch and says so).
@@ -77,3 +79,30 @@ note=""
 printf 'gdalinfo once per file, %6d files: %8.3f s%s\n' "$largest" "$whole" "$note"
 printf 'ratio gdalinfo / marlo-convert at %d files: %.1f\n' "$largest" \
   "$(calc "$whole / ${marlo_seconds[$largest]}")"
+
+# GeoTIFFs in four systems to tables: EPSG:2180 from the list, the others through GDAL.
+systems="2180 27700 2154 31468"
+mixed=$scratch/mixed
+mkdir -p "$mixed"
+for code in $systems; do
+  gdal_create -q -of GTiff -outsize 64 64 -bands 1 -a_srs "EPSG:$code" \
+    -a_ullr 500000 600000 500032 599968 "$scratch/base$code.tif"
+done
+set -- $systems
+for ((i = 0; i < largest; i++)); do
+  case $((i % 4)) in 0) code=$1 ;; 1) code=$2 ;; 2) code=$3 ;; 3) code=$4 ;; esac
+  ln "$scratch/base$code.tif" "$mixed/sheet$i.tif"
+done
+cd "$mixed"
+start=$(now)
+/usr/bin/time -f %M -o "$scratch/peakmixed" "$convert" --from geotiff --to tab -- sheet*.tif \
+  >"$scratch/log" 2>&1
+mixed_seconds=$(seconds "$start" "$(now)")
+cd "$root"
+tables=$(find "$mixed" -name '*.tab' | wc -l)
+[ "$tables" -eq "$largest" ] || { echo "only $tables of $largest tables written" >&2; exit 1; }
+printf 'GeoTIFF to table, 4 systems, %6d files: %8.3f s, %7.1f us per file, peak %6.1f MiB\n' \
+  "$largest" "$mixed_seconds" "$(calc "$mixed_seconds * 1000000 / $largest")" \
+  "$(calc "$(cat "$scratch/peakmixed") / 1024")"
+printf 'ratio gdalinfo / marlo-convert (4 systems) at %d files: %.1f\n' "$largest" \
+  "$(calc "$whole / $mixed_seconds")"
