@@ -12,7 +12,7 @@ seconds=${1:-${FUZZ_SECONDS:-20}}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(table_reader world_file number_text text_encoding projection_list pelcor_read
+  targets=(table_reader world_file number_text text_encoding projection_list aux_file pelcor_read
            pelcor_write)
 fi
 
@@ -23,11 +23,13 @@ scratch=$(mktemp -d -p "$([ -d /dev/shm ] && echo /dev/shm || echo "$PWD/$out")"
 trap 'rm -rf "$scratch"' EXIT
 
 common=(-std=c++20 -g -O1 -Wall -Wextra -fno-sanitize-recover=all -Iapp -Ipelcor/include
-        -Ipelcor/src -Itests/fuzz -DMARLO_VERSION_MAJOR=1 -DMARLO_VERSION_MINOR=0
+        -Ivantrel/include -Ipelcor/src -Itests/fuzz -DMARLO_VERSION_MAJOR=1 -DMARLO_VERSION_MINOR=0
         -DMARLO_VERSION_REVISION=1 -DMARLO_DATA_INSTALL_DIR=\"/usr/share/marlo\")
 echo "building the fuzz targets"
-mapfile -t sources < <(find app/platform app/errors app/text app/state app/formats app/projection \
-                         app/conversion app/presenters pelcor/src -name '*.cpp' | sort)
+# The GDAL bridge (app/crs/gdal) is a library the core loads by name: no target reaches it.
+mapfile -t sources < <(find app/platform app/errors app/text app/state app/crs app/formats \
+                         app/projection app/conversion app/presenters pelcor/src -name '*.cpp' \
+                         -not -path 'app/crs/gdal/*' | sort)
 sources+=(tests/fuzz/fuzz_support.cpp tests/fuzz/core_targets.cpp tests/fuzz/pelcor_targets.cpp)
 objects=()
 for source in "${sources[@]}"; do

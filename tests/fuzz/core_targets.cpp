@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "formats/auxiliary/aux_file.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/worldfile/world_file.h"
 #include "fuzz_targets.h"
@@ -163,6 +164,19 @@ int ProjectionList(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> lines = ReadProjectionLines(f.form, path);
     EntryForCode(lines, 2180);
     EntryForClause(lines, "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993");
+    return 0;
+}
+
+// Any auxiliary file: its system is read without harm, and a system set into it reads back as
+// set, everything outside the element kept.
+int AuxFile(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    AuxSystemIn(text);
+    const AuxiliarySystem system{"PROJCS[\"a & <b>\"]", "1,2"};
+    const auto merged = WithAuxSystem(text, system);
+    if (merged && AuxSystemIn(*merged) != system.wkt) {
+        Broken("a system set into an auxiliary file reads back as another");
+    }
     return 0;
 }
 

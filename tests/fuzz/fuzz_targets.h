@@ -16,6 +16,7 @@ int WorldFile(const std::uint8_t* data, std::size_t size);
 int NumberText(const std::uint8_t* data, std::size_t size);
 int TextEncoding(const std::uint8_t* data, std::size_t size);
 int ProjectionList(const std::uint8_t* data, std::size_t size);
+int AuxFile(const std::uint8_t* data, std::size_t size);
 int PelcorRead(const std::uint8_t* data, std::size_t size);
 int PelcorWrite(const std::uint8_t* data, std::size_t size);
 
@@ -30,8 +31,8 @@ inline const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
         {"table_reader", TableReader},       {"world_file", WorldFile},
         {"number_text", NumberText},         {"text_encoding", TextEncoding},
-        {"projection_list", ProjectionList}, {"pelcor_read", PelcorRead},
-        {"pelcor_write", PelcorWrite}};
+        {"projection_list", ProjectionList}, {"aux_file", AuxFile},
+        {"pelcor_read", PelcorRead},         {"pelcor_write", PelcorWrite}};
     return targets;
 }
 

@@ -25,6 +25,35 @@ void ReadEverything(const char* path) {
     tiffHdrReadDbl(path, &d[0], &d[1], &d[2], &d[3], &d[4], &d[5]);
     tiffHdrReadFlt(path, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
     tiffHdrReadKeysInt(path, &keys[0], &keys[1], &keys[2]);
+    uint16_t directory[64];
+    double doubles[16];
+    char ascii[256];
+    int32_t counts[3] = {64, 16, 256};
+    tiffHdrReadGeoKeys(path, directory, &counts[0], doubles, &counts[1], ascii, &counts[2]);
+}
+
+// Whole GeoKeys (a user-defined system with a double and a citation) written and read back.
+void WriteKeysChecked(const char* path) {
+    const std::string before = Load(path);
+    const uint16_t directory[] = {1, 1, 0, 3, 1024, 0, 1, 1, 1026, 34737, 5, 0, 3088, 34736, 1, 0};
+    const double doubles[] = {17.5};
+    const char ascii[] = "test|";
+    if (tiffHdrWriteGeoKeysDbl(path, 2, 0, 0, -3, 1001, 4998.5, directory, 16, doubles, 1, ascii,
+                               5) == 0) {
+        if (Load(path) != before) {
+            Broken("a refused key write changed the file");
+        }
+        return;
+    }
+    uint16_t readDirectory[64];
+    double readDoubles[16];
+    char readAscii[256];
+    int32_t counts[3] = {64, 16, 256};
+    if (tiffHdrReadGeoKeys(path, readDirectory, &counts[0], readDoubles, &counts[1], readAscii,
+                           &counts[2]) != 1 ||
+        counts[1] != 1 || readDoubles[0] != 17.5 || std::string(readAscii, counts[2]) != ascii) {
+        Broken("written GeoKeys read back as others");
+    }
 }
 
 bool Close(double a, double b) {
@@ -70,6 +99,7 @@ int PelcorWrite(const std::uint8_t* data, std::size_t size) {
     WriteChecked(path.c_str(), {2, 0, 0, -3, 1001, 4998.5}, false);
     WriteChecked(path.c_str(), {2, 0.5, 0.25, -3, 1001, 4998.5}, true);
     WriteChecked(path.c_str(), {2, 0, 0, 3, 1001, 4998.5}, true);
+    WriteKeysChecked(path.c_str());
     ReadEverything(path.c_str());
     return 0;
 }

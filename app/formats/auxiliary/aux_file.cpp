@@ -69,37 +69,43 @@ std::string Unescaped(const std::string& text) {
     return plain;
 }
 
-// Where the SRS element stands: from its "<SRS" to past its "</SRS>" (or its "/>").
+// Where the SRS element stands: from its "<SRS" to past its "</SRS>" (or its "/>"). An element
+// that opens and never closes is malformed: nothing may be read from or written into it.
 struct ElementSpan {
+    bool found = false;
+    bool malformed = false;
     std::size_t begin = 0;
     std::size_t end = 0;
     std::size_t contentBegin = 0;
     std::size_t contentEnd = 0;
 };
 
-std::optional<ElementSpan> FindSrs(const std::string& text) {
+bool EndsElementName(char c) {
+    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+ElementSpan FindSrs(const std::string& text) {
     for (std::size_t at = text.find(kSrsOpen); at != std::string::npos;
          at = text.find(kSrsOpen, at + 1)) {
         const std::size_t after = at + kSrsOpen.size();
         // "<SRSName" or the like is another element.
-        if (after < text.size() && text[after] != '>' && text[after] != ' ' && text[after] != '/' &&
-            text[after] != '\t' && text[after] != '\n') {
+        if (after < text.size() && !EndsElementName(text[after])) {
             continue;
         }
         const std::size_t tagEnd = text.find('>', after);
         if (tagEnd == std::string::npos) {
-            return std::nullopt;
+            return {true, true};
         }
         if (text[tagEnd - 1] == '/') {
-            return ElementSpan{at, tagEnd + 1, tagEnd + 1, tagEnd + 1};
+            return {true, false, at, tagEnd + 1, tagEnd + 1, tagEnd + 1};
         }
         const std::size_t close = text.find(kSrsClose, tagEnd);
         if (close == std::string::npos) {
-            return std::nullopt;
+            return {true, true};
         }
-        return ElementSpan{at, close + kSrsClose.size(), tagEnd + 1, close};
+        return {true, false, at, close + kSrsClose.size(), tagEnd + 1, close};
     }
-    return std::nullopt;
+    return {};
 }
 
 std::string SrsElement(const AuxiliarySystem& system) {
@@ -120,14 +126,18 @@ std::string PrjFilePath(const std::string& imagePath) {
     return ReplaceExtension(imagePath, ".prj");
 }
 
+std::optional<std::string> AuxSystemIn(const std::string& text) {
+    const ElementSpan srs = FindSrs(text);
+    if (!srs.found || srs.malformed || srs.contentBegin == srs.contentEnd) {
+        return std::nullopt;
+    }
+    return Unescaped(text.substr(srs.contentBegin, srs.contentEnd - srs.contentBegin));
+}
+
 std::optional<std::string> ReadAuxSystem(const FileSystemService& files,
                                          const std::string& imagePath) {
     const auto text = ReadIfPresent(files, AuxFilePath(imagePath));
-    const auto srs = text ? FindSrs(*text) : std::nullopt;
-    if (!srs || srs->contentBegin == srs->contentEnd) {
-        return std::nullopt;
-    }
-    return Unescaped(text->substr(srs->contentBegin, srs->contentEnd - srs->contentBegin));
+    return text ? AuxSystemIn(*text) : std::nullopt;
 }
 
 std::optional<std::string> ReadPrjText(const FileSystemService& files,
@@ -146,11 +156,12 @@ std::optional<std::string> WithAuxSystem(const std::string& existing,
     if (root == std::string::npos || rootClose == std::string::npos || rootClose < root) {
         return std::nullopt;
     }
-    if (const auto srs = FindSrs(existing)) {
-        if (srs->begin < root || srs->end > rootClose) {
-            return std::nullopt;
-        }
-        return existing.substr(0, srs->begin) + element + existing.substr(srs->end);
+    const ElementSpan srs = FindSrs(existing);
+    if (srs.malformed || (srs.found && (srs.begin < root || srs.end > rootClose))) {
+        return std::nullopt;
+    }
+    if (srs.found) {
+        return existing.substr(0, srs.begin) + element + existing.substr(srs.end);
     }
     return existing.substr(0, rootClose) + "  " + element + "\n" + existing.substr(rootClose);
 }

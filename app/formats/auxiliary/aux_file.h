@@ -15,6 +15,9 @@ namespace marlo {
 std::string AuxFilePath(const std::string& imagePath);
 std::string PrjFilePath(const std::string& imagePath);
 
+// The text of an auxiliary file's SRS element, unescaped; nothing when it has none, or a
+// malformed one.
+std::optional<std::string> AuxSystemIn(const std::string& text);
 // The system the image's auxiliary file states (its SRS element's text); nothing when there is
 // no such file, or no SRS in it.
 std::optional<std::string> ReadAuxSystem(const FileSystemService& files,
