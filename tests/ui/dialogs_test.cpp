@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -155,6 +156,25 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
     QVERIFY(!imageDialog.findChild<QComboBox*>("cmbProj")->isEnabled());
     imageDialog.findChild<QPushButton*>("cmdOK")->click();
     QCOMPARE(imageWindow.Result(), std::string());
+}
+
+// A code the list lacks is looked up in GDAL as it is typed whole, and chosen like a listed one.
+void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
+    const TempFolder folder;
+    const std::string list =
+        folder.Write("mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n");
+    ui::QtUserInteraction dialogs;
+    const FixedRegionalSettings regional(".");
+    ConversionContext form(dialogs, regional);
+    ProjectionChooser window(form, list);
+    ui::ProjectionDialog dialog(window);
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("txtSearch"), "EPSG:2154");
+    QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("EPSG:2154"));
+    QVERIFY(dialog.findChild<QComboBox*>("cmbProj")->currentText().contains("Lambert-93"));
+    dialog.findChild<QPushButton*>("cmdOK")->click();
+    QCOMPARE(
+        window.Result(),
+        std::string("CoordSys Earth Projection 3, 33, \"m\", 3, 46.5, 44, 49, 700000, 6600000"));
 }
 
 }  // namespace marlo::test

@@ -42,6 +42,7 @@ private slots:
     void errorReportTextCanBeSelectedAndCopied();
     void projectionWindowClosedByItsCloseBoxIsACancel();
     void projectionWindowOffersEachImagesOwnSystem();
+    void projectionWindowFindsAnyEpsgCodeGdalKnows();
 };
 
 class FullRunTest : public QObject {
