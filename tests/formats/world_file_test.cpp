@@ -30,7 +30,7 @@ TEST_P(WorldFileReadTest, ReadsEveryAcceptedWayOfWritingTheSameNumbers) {
     const char* variants[] = {
         "0.5\r\n0\r\n0\r\n-0.5\r\n1000.5\r\n-20.25\r\n",
         "0,5\n0\n0\n-0,5\n1000,5\n-20,25\n",
-        "\r\n0.5\r\n\r\n0\r\n0\r\n\r\n-0.5\r\n1 000.5\r\n -20.25 \r\n\r\n\r\n",
+        "\r\n0.5\r\n\r\n0\r\n0\r\n\r\n-0.5\r\n\t1000.5\r\n -20.25 \r\n\r\n\r\n",
         "5E-1\r0\r0\r-5e-1\r1.0005e3\r-20.25",
         // As GDAL reads them: blank and tab-only lines, and anything after the sixth number.
         "0.5\r\n0\r\n\t\r\n0\r\n-0.5\r\n1000.5\r\n-20.25\r\n7\r\nseven\r\n   \r\n",
@@ -50,9 +50,11 @@ TEST_P(WorldFileReadTest, ALineThatIsNotANumberFailsTheWholeFile) {
         "2\r\nseven\r\n0\r\n-2\r\n100\r\n900\r\n",
         "2\r\n0\r\n0\r\n--2\r\n100\r\n900\r\n",
         "2\r\n0\r\n0\r\n-2\r\n1,000.5\r\n900\r\n",
+        // Blanks inside a number: GDAL would read 10 and pass over the rest, never 100.
+        "10 0\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n",
     };
-    const std::string rejected[] = {"seven", "--2", "1.000.5"};
-    for (int i = 0; i < 3; ++i) {
+    const std::string rejected[] = {"seven", "--2", "1.000.5", "10 0"};
+    for (int i = 0; i < 4; ++i) {
         user.messages.clear();
         form.conversionFailed = false;
         form.WorldParams = {1, 0, 0, -1, 5, 5};

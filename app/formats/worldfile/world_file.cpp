@@ -32,13 +32,6 @@ std::vector<std::string> NumberLines(const FileSystemService& files, const std::
     return lines;
 }
 
-std::string WithoutBlanks(std::string text) {
-    text.erase(
-        std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; }),
-        text.end());
-    return text;
-}
-
 }  // namespace
 
 Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
@@ -48,7 +41,9 @@ Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServi
     }
     std::vector<double> values;
     for (const std::string& line : NumberLines(files, path)) {
-        const std::string text = FromFileNumberText(numbers, WithoutBlanks(line));
+        // Blanks around the number only: "10 0" is no number (GDAL would read 10 and pass over
+        // the rest), never 100.
+        const std::string text = FromFileNumberText(numbers, line);
         if (!IsNumeric(text, FileNumberSettings())) {
             throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
                           MessageIcon::None);
