@@ -6,32 +6,51 @@
 
 #include <sys/types.h>
 
-namespace pelcor {
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
-namespace fs = std::filesystem;
+namespace pelcor {
 
 namespace {
 
-// Only regular files: opening a pipe or a device could block or never end.
-bool IsRegularFile(const fs::path& path) {
-    std::error_code error;
-    return fs::is_regular_file(path, error);
-}
-
-bool CarriesWritePermission(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (error) {
-        return false;
+#ifndef _WIN32
+// Opens without blocking, checks what was opened (not what the name pointed to a moment
+// before) and only then reads: a FIFO or device put in a file's place can never stall the
+// caller. A file without any write permission bit is refused for update.
+FileHandle Open(const char* path, bool update) {
+    const int flags = (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const int descriptor = ::open(path, flags);
+    if (descriptor < 0) {
+        return nullptr;
     }
+    struct stat info {};
+    const bool usable = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
+                        (!update || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) &&
+                        ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    std::FILE* file = usable ? ::fdopen(descriptor, update ? "r+b" : "rb") : nullptr;
+    if (file == nullptr) {
+        ::close(descriptor);
+    }
+    return FileHandle(file);
+}
+#else
+// Windows has no FIFOs in the file system: the name is checked, then opened.
+FileHandle Open(const char* path, bool update) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(fs::u8path(path), error);
     constexpr auto anyWrite =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return (status.permissions() & anyWrite) != fs::perms::none;
+    if (error || !fs::is_regular_file(status) ||
+        (update && (status.permissions() & anyWrite) == fs::perms::none)) {
+        return nullptr;
+    }
+    return FileHandle(std::fopen(path, update ? "r+b" : "rb"));
 }
-
-FileHandle Open(const char* path, const char* mode) {
-    return FileHandle(std::fopen(path, mode));
-}
+#endif
 
 bool WritePatch(std::FILE* file, const Patch& patch) {
     if (patch.offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) ||
@@ -44,17 +63,11 @@ bool WritePatch(std::FILE* file, const Patch& patch) {
 }  // namespace
 
 FileHandle OpenForReading(const char* path) {
-    if (!IsRegularFile(path)) {
-        return nullptr;
-    }
-    return Open(path, "rb");
+    return Open(path, false);
 }
 
 FileHandle OpenForUpdate(const char* path) {
-    if (!IsRegularFile(path) || !CarriesWritePermission(path)) {
-        return nullptr;
-    }
-    return Open(path, "r+b");
+    return Open(path, true);
 }
 
 bool ApplyPatchesAndClose(FileHandle file, const std::vector<Patch>& patches) {

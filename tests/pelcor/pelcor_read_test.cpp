@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <thread>
 #include <limits>
 
 #include "pelcor/pelcor.h"
@@ -168,6 +176,38 @@ TEST_F(PelcorReadTest, OnlyRegularFilesAreOpened) {
 
 TEST(PelcorHeader, CompilesAsC) {
     EXPECT_EQ(pelcor_header_compiles_as_c(), 1);
+}
+
+// A FIFO swapped into a file's place while Pelcor opens it can never stall the caller: every
+// read and write answers, whichever of the two it met.
+TEST(PelcorRace, AFifoSwappedInNeverBlocks) {
+    TempFolder folder;
+    const std::string path = folder / "image.tif";
+    const std::string image = folder.Write("image.source", TiffBuilder::Image().Build());
+    const std::string fifo = folder / "fifo";
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        for (bool pipe = true; !done; pipe = !pipe) {
+            if (pipe) {
+                ::mkfifo(fifo.c_str(), 0600);
+                std::rename(fifo.c_str(), path.c_str());
+            } else {
+                std::filesystem::copy_file(image, folder / "copy",
+                                           std::filesystem::copy_options::overwrite_existing);
+                std::rename((folder / "copy").c_str(), path.c_str());
+            }
+        }
+    });
+    auto calls = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 2000; ++i) {
+            ReadWorld(path);
+            WriteWorld(path, kNorthUp);
+        }
+    });
+    const bool answered = calls.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    done = true;
+    swapper.join();
+    ASSERT_TRUE(answered) << "a call blocked on the FIFO";
 }
 
 }  // namespace
