@@ -27,7 +27,23 @@ double HalfPixelsFromWorldFile(FileFormat side) {
     return side == format::TAB ? -1 : 0;
 }
 
+// An input is converted only when its bytes are of its format: a TIFF for GeoTIFF input,
+// text for tables and world files (a TIFF named .tab is never read as one).
+bool InputOfItsFormat(ConversionContext& form, const std::string& inputPath) {
+    try {
+        RequireContent(inputPath,
+                       form.inputFormat == format::GeoTIFF ? ContentKind::Tiff : ContentKind::Text);
+    } catch (const Refusal& refusal) {
+        form.Fail(refusal);
+        return false;
+    }
+    return true;
+}
+
 void ReadInput(ConversionContext& form, const std::string& inputPath) {
+    if (!InputOfItsFormat(form, inputPath)) {
+        return;
+    }
     switch (form.inputFormat) {
         case format::TFW:
             OdczytTFW(form, inputPath);
@@ -146,6 +162,7 @@ bool PrepareRun(ConversionContext& form) {
         return false;
     }
     form.fileSystem = FileSystemService();
+    NoteInputIdentities(form);
     PrepareCoordinateSystems(form);
     // Tables always name a system; GeoTIFFs made from world files may carry the chosen one.
     const bool imagesFromWorldFiles =

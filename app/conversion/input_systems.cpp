@@ -215,6 +215,7 @@ std::string AuxTextForWorldFile(ConversionContext& form, const std::string& imag
         return {};
     }
     const std::string path = AuxFilePath(imagePath);
+    RequireNotAnInput(form, path);
     std::optional<std::string> text;
     try {
         const bool exists = form.fileSystem.FileExists(path);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "errors/error_report.h"
@@ -125,6 +126,8 @@ struct ConversionContext {
     FileFormat inputFormat = format::None;
     FileFormat outputFormat = format::None;
     std::vector<std::string> inputFiles;
+    // Device and inode of every input of the run, which no output may replace.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> inputIdentities;
     std::int16_t fileCount = 0;
     std::string inputFolder;
     std::string outputFolder;

@@ -1,11 +1,16 @@
 #include "state/folder_checks.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <set>
+#include <string_view>
 
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -60,7 +65,101 @@ std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& pa
     return result;
 }
 
+namespace {
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> IdentityOf(const std::string& path) {
+    struct stat entry {};
+    if (::stat(path.c_str(), &entry) != 0) {
+        return std::nullopt;
+    }
+    return std::pair<std::uint64_t, std::uint64_t>{entry.st_dev, entry.st_ino};
+}
+
+std::string FirstBytes(const std::string& path, std::size_t count) {
+    // Non-blocking: a FIFO in an input's place must not stall the run.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return {};
+    }
+    struct stat info {};
+    std::string bytes(count, '\0');
+    ssize_t read = -1;
+    if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+        read = ::read(descriptor, bytes.data(), count);
+    }
+    ::close(descriptor);
+    bytes.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
+    return bytes;
+}
+
+bool StartsWith(const std::string& bytes, std::string_view prefix) {
+    return bytes.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+void NoteInputIdentities(ConversionContext& form) {
+    form.inputIdentities.clear();
+    for (const std::string& entry : form.inputFiles) {
+        if (const auto identity = IdentityOf(JoinPath(form.inputFolder, entry))) {
+            form.inputIdentities.push_back(*identity);
+        }
+    }
+}
+
+void RequireNotAnInput(const ConversionContext& form, const std::string& outputPath) {
+    const auto identity = IdentityOf(outputPath);
+    const bool named = std::any_of(
+        form.inputFiles.begin(), form.inputFiles.end(),
+        [&](const std::string& entry) { return JoinPath(form.inputFolder, entry) == outputPath; });
+    const bool same =
+        identity && std::find(form.inputIdentities.begin(), form.inputIdentities.end(),
+                              *identity) != form.inputIdentities.end();
+    if (named || same) {
+        throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
+    }
+}
+
+ContentKind ContentKindOf(const std::string& path) {
+    const std::string head = FirstBytes(path, 12);
+    if (head.empty()) {
+        return ContentKind::Unreadable;
+    }
+    for (std::string_view magic : {std::string_view("II*\0", 4), std::string_view("MM\0*", 4),
+                                   std::string_view("II+\0", 4), std::string_view("MM\0+", 4)}) {
+        if (StartsWith(head, magic)) {
+            return ContentKind::Tiff;
+        }
+    }
+    for (std::string_view magic :
+         {std::string_view("\xFF\xD8\xFF"), std::string_view("\x89PNG\r\n\x1A\n"),
+          std::string_view("GIF87a"), std::string_view("GIF89a"), std::string_view("BM"),
+          std::string_view("\0\0\0\x0CjP  ", 8), std::string_view("\xFF\x4F\xFF\x51")}) {
+        if (StartsWith(head, magic)) {
+            return ContentKind::OtherImage;
+        }
+    }
+    const bool text = std::none_of(head.begin(), head.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x09 || (byte > 0x0D && byte < 0x20);
+    });
+    return text ? ContentKind::Text : ContentKind::Other;
+}
+
+void RequireContent(const std::string& path, ContentKind kind) {
+    const ContentKind found = ContentKindOf(path);
+    if (found != kind && found != ContentKind::Unreadable) {
+        throw Refusal(MessageWithPath(msg::NotOfInputFormat, path));
+    }
+}
+
+bool IsImageByContent(const std::string& path) {
+    const ContentKind kind = ContentKindOf(path);
+    return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
+}
+
 void RequireReplaceableOutput(ConversionContext& form, const std::string& path) {
+    RequireNotAnInput(form, path);
     struct stat entry {};
     if (::lstat(path.c_str(), &entry) != 0) {
         return;

@@ -17,6 +17,19 @@ bool CanEditFile(ConversionContext& form, const std::string& pFile);
 std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
                                   std::int32_t attributes);
 
+// Notes the device and inode of every input of the run (inputFolder, inputFiles).
+void NoteInputIdentities(ConversionContext& form);
+// Refuses (message 35, naming it) an output that is an input of the run: by name, or by being
+// the same file under another name (a hard link, a link).
+void RequireNotAnInput(const ConversionContext& form, const std::string& outputPath);
+
+// What an input's first bytes say it is.
+enum class ContentKind { Tiff, OtherImage, Text, Other, Unreadable };
+ContentKind ContentKindOf(const std::string& path);
+// Refuses (message 36, naming it) an input whose bytes are not of the kind its format needs;
+// a file that cannot be read is left to the reader's own message.
+void RequireContent(const std::string& path, ContentKind kind);
+
 // Text outputs (world files, tables) replace an existing file without a question when it may
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
@@ -35,6 +48,8 @@ void WriteOutputBytes(const FileSystemService& files, const std::string& path,
 // Whether the regular file at `path` is an image a world file can serve: a TIFF by its header,
 // or a file with the extension of an image format GDAL's world-file convention covers.
 bool IsImageFile(const std::string& path);
+// Whether it is an image by its bytes: TIFF, JPEG, PNG, GIF, BMP, JPEG 2000.
+bool IsImageByContent(const std::string& path);
 
 // The image an input stands for, found as an input: for a world file the TIFF beside it under
 // the same name (".tif" before ".tiff"), for anything else the file itself.

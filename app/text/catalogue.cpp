@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 35> kMessages = {{
+constexpr std::array<TextPair, 39> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -58,6 +58,16 @@ constexpr std::array<TextPair, 35> kMessages = {{
     // name and the image's path.
     {"Układu współrzędnych obrazu nie można zapisać w pliku TAB:",
      "The image's coordinate system cannot be written into a TAB file:"},
+    // Added: outputs that would replace an input, inputs not of their format, images a table
+    // reaches outside its folder, and projection lists cut short.
+    {"Plik wynikowy zastąpiłby plik wejściowy tej konwersji!",
+     "The output would replace an input of this conversion!"},
+    {"Plik nie jest w wybranym formacie wejściowym!",
+     "The file is not of the chosen input format!"},
+    {"Obraz leży poza katalogiem pliku TAB; nie zapisano przy nim pliku!",
+     "The image lies outside the TAB file's folder; nothing is written beside it!"},
+    {"Lista projekcji jest niekompletna lub uszkodzona!",
+     "The projection list is incomplete or damaged!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -47,6 +47,10 @@ enum : std::int16_t {
     NameNotWritableInTable = 32,
     FilesNotOfOneKindAndFolder = 33,
     SystemNotWritableInTable = 34,
+    OutputWouldReplaceInput = 35,
+    NotOfInputFormat = 36,
+    ImageOutsideTableFolder = 37,
+    ProjectionListDamaged = 38,
 };
 }  // namespace msg
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -10,6 +11,7 @@
 
 #include "cli/command_line.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 
 namespace marlo {
 namespace {
@@ -64,11 +66,35 @@ protected:
 };
 
 TEST_F(TabToTfwTest, WritesTheWorldFileBesideTheImageTheTableNames) {
-    folder.Write("img/a.tif", "x");
-    const std::string table = folder.Write("data/a.tab", Table("..\\img\\a.tif"));
+    folder.Write("data/img/a.tif", test::TiffBuilder::Image().Build());
+    const std::string table = folder.Write("data/a.tab", Table("img\\a.tif"));
     ASSERT_EQ(Convert(table), cli::kExitDone) << errors.str();
-    EXPECT_EQ(ReadBytes(folder / "img/a.tfw"), "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n");
+    EXPECT_EQ(ReadBytes(folder / "data/img/a.tfw"), "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n");
     EXPECT_EQ(errors.str(), "Done!\n");
+}
+
+// Only an image by its bytes, in the table's folder or below it, gets a world file: a table
+// reaching out ("..", an absolute path, backslashes) or naming a text file is refused, and
+// nothing is written anywhere.
+TEST_F(TabToTfwTest, NothingIsWrittenBesideAnImageOutsideTheTablesFolder) {
+    const std::string outside = folder.Write("img/a.tif", test::TiffBuilder::Image().Build());
+    folder.Write("data/notes.tif", "not an image\r\n");
+    const std::string outsideMessage =
+        "The image lies outside the TAB file's folder; nothing is written beside it!\n" + outside;
+    const std::pair<std::string, std::string> cases[] = {
+        {"..\\img\\a.tif", outsideMessage},
+        {"../IMG/A.TIF. ", outsideMessage},
+        {outside, outsideMessage},
+        {"notes.tif", "File not found!\n" + std::string(folder / "data/notes.tif")},
+    };
+    for (const auto& [reference, message] : cases) {
+        const auto before = test::TreeBytes(folder.path());
+        const std::string table = folder.Write("data/a.tab", Table(reference));
+        EXPECT_EQ(Convert(table), cli::kExitNotDone) << reference;
+        EXPECT_EQ(errors.str(), table + ":\n" + message + "\n") << reference;
+        std::filesystem::remove(table);
+        EXPECT_EQ(test::TreeBytes(folder.path()), before) << reference;
+    }
 }
 
 TEST_F(TabToTfwTest, AnImageOutOfReachGetsItsWorldFileBesideTheTable) {

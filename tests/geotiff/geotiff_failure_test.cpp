@@ -170,7 +170,8 @@ TEST_F(GeoTiffFailureTest, AnUnboundLibraryReachesTheRunsReport) {
         std::string library;
         std::string number;
     };
-    folder.Write("in/map.tif", "1 1 0 0 -1 0 0");
+    // A TIFF by its bytes, which the run takes as GeoTIFF input before any library reads it.
+    test::WriteTiff(input + "/map.tif");
     folder.Write("in/map.tfw", test::WorldFileText("1", "0", "0", "-1", "0.5", "0.5"));
     for (const Case& c :
          {Case{"libmarlo-no-such-library.so", "53"}, Case{"libvantrel.so", "453"}}) {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <future>
-#include <thread>
 #include <limits>
+#include <thread>
 
 #include "pelcor/pelcor.h"
 #include "support/temp_folder.h"

@@ -57,4 +57,15 @@ void MakeReadOnly(const std::string& path) {
                     fs::perm_options::remove);
 }
 
+std::map<std::string, std::string> TreeBytes(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[std::filesystem::relative(entry.path(), folder).string()] =
+                ReadBytes(entry.path().string());
+        }
+    }
+    return files;
+}
+
 }  // namespace marlo::test

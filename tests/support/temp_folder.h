@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace marlo::test {
@@ -27,6 +28,8 @@ private:
 };
 
 std::string ReadBytes(const std::string& path);
+// Every regular file below a folder, by its path relative to it, with its bytes.
+std::map<std::string, std::string> TreeBytes(const std::string& folder);
 void MakeReadOnly(const std::string& path);
 
 }  // namespace marlo::test

@@ -76,6 +76,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     const std::string source = SourceImage(form, sourceFolder, fileName);
     const std::string target = JoinPath(outputFolder, GetFileNameAndType(source));
     RequirePlacesAnImage(form.WorldParams, target);
+    RequireNotAnInput(form, target);
     if (AnythingAt(target)) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }

@@ -1,5 +1,7 @@
 #include "formats/tab/tab_reader.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -230,6 +232,14 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
     return image;
 }
 
+// Whether `folder` is `root` or lies below it, links resolved.
+bool LiesWithin(const std::string& folder, const std::string& root) {
+    std::error_code ec;
+    const std::string inner = std::filesystem::weakly_canonical(folder, ec).string() + "/";
+    const std::string outer = std::filesystem::weakly_canonical(root, ec).string() + "/";
+    return !ec && inner.compare(0, outer.size(), outer) == 0;
+}
+
 void LocateImage(ConversionContext& form, const std::string& imageReference,
                  const std::string& inputPath) {
     // Tables are often written on Windows: both separators separate.
@@ -241,10 +251,16 @@ void LocateImage(ConversionContext& form, const std::string& imageReference,
     }
     const ImageLocation image = LocationOf(form, reference, inputPath);
     if (const auto onDisk = form.fileSystem.FindInput(image.lookedFor)) {
-        // Only an image counts: a table naming any other file must not put a world file, or
-        // anything else, beside it.
-        if (!IsImageFile(*onDisk)) {
+        // Only an image counts, by its bytes for a world file: a table naming any other file
+        // must not put a world file, or anything else, beside it.
+        const bool worldFile = form.outputFormat == format::TFW;
+        if (!(worldFile ? IsImageByContent(*onDisk) : IsImageFile(*onDisk))) {
             throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
+                          MessageIcon::Information, inputPath);
+        }
+        // A world file goes only beside an image in the table's folder or below it.
+        if (worldFile && !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(inputPath))) {
+            throw Refusal(MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
                           MessageIcon::Information, inputPath);
         }
         // The spelling on disk, so that a world file written beside the image gets the
