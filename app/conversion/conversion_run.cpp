@@ -164,6 +164,9 @@ bool PrepareRun(ConversionContext& form) {
     form.fileSystem = FileSystemService();
     NoteInputIdentities(form);
     PrepareCoordinateSystems(form);
+    if (form.conversionFailed) {
+        return false;
+    }
     // Tables always name a system; GeoTIFFs made from world files may carry the chosen one.
     const bool imagesFromWorldFiles =
         form.outputFormat == format::GeoTIFF && form.inputFormat == format::TFW;

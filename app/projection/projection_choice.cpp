@@ -1,6 +1,7 @@
 #include "projection/projection_choice.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/program_folders.h"
 #include "projection/projection_list.h"
@@ -43,8 +44,23 @@ bool HoldsProjectionList(const std::string& folder) {
            std::filesystem::is_regular_file(JoinPath(folder, kProjectionListName), ec);
 }
 
+// The lines of the list at `path` when it is whole; else a message says so, and the run stops:
+// a list cut short is never used.
+std::optional<std::vector<std::string>> WholeList(ConversionContext& form,
+                                                  const std::string& path) {
+    std::vector<std::string> lines = ReadProjectionLines(form, path);
+    if (IsWholeProjectionList(lines)) {
+        return lines;
+    }
+    form.ui.ShowMessage(MessageWithPath(msg::ProjectionListDamaged, path), MessageIcon::Critical);
+    form.conversionFailed = true;
+    return std::nullopt;
+}
+
 // Asks the user for the projection list and copies it into the per-user folder, where later
-// runs find it; "" when the user cancels or the file is gone (which a message says).
+// runs find it; "" when the user cancels, the file is gone or is not whole (which a message
+// says). The copy replaces the old one only when complete, and replaces a link in its place
+// rather than writing through it; a copy that fails is an error of the run.
 std::string LocateProjectionList(ConversionContext& form) {
     const std::string chosen = form.ui.ShowOpenFileDialog(LocateDialogRequest(form));
     if (chosen.empty()) {
@@ -54,11 +70,14 @@ std::string LocateProjectionList(ConversionContext& form) {
         form.ui.ShowMessage(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
         return {};
     }
+    if (!WholeList(form, chosen)) {
+        return {};
+    }
     const std::string located = JoinPath(form.programFolder, kProjectionListName);
     MakeFolder(form.programFolder);
     std::error_code ec;
     if (!std::filesystem::equivalent(chosen, located, ec)) {
-        form.fileSystem.CopyFile(chosen, located, true);
+        form.fileSystem.WriteBytesFile(located, form.fileSystem.ReadTextBytes(chosen));
     }
     return located;
 }
@@ -90,6 +109,8 @@ std::string ChooseProjection(ConversionContext& form) {
             form.conversionFailed = true;
             return kNoChoice;
         }
+    } else if (!WholeList(form, listPath)) {
+        return kNoChoice;
     }
     ProjectionChooser window(form, listPath, [&form] { return LocateProjectionList(form); });
     window.Load();
@@ -114,7 +135,10 @@ std::string UstalenieProjekcji(ConversionContext& form) {
 
 std::vector<std::string> CodeList(ConversionContext& form) {
     const std::string listPath = ProjectionListInUse(form);
-    return listPath.empty() ? std::vector<std::string>{} : ReadProjectionLines(form, listPath);
+    if (listPath.empty()) {
+        return {};
+    }
+    return WholeList(form, listPath).value_or(std::vector<std::string>{});
 }
 
 std::string ShippedProjectionFolder() {

@@ -14,7 +14,8 @@ namespace marlo {
 std::string UstalenieProjekcji(ConversionContext& form);
 
 // The projection list that codes are looked up in: the located one, else the one shipped with
-// the program; no lines when there is neither.
+// the program; no lines when there is neither, or when it is not whole (a message then says
+// so and conversionFailed is set).
 std::vector<std::string> CodeList(ConversionContext& form);
 
 // The folder of the projection list shipped with the program: installed beside the program

@@ -161,6 +161,36 @@ bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
     return utf8::CaseFolded(text).find(utf8::CaseFolded(part)) != std::u32string::npos;
 }
 
+namespace {
+
+bool ParametersWhole(const std::string& parameters) {
+    bool quoted = false;
+    bool elementHasText = false;
+    for (char c : parameters) {
+        if (c == '"') {
+            quoted = !quoted;
+            elementHasText = true;
+        } else if (c == ',' && !quoted) {
+            if (!elementHasText) {
+                return false;
+            }
+            elementHasText = false;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            elementHasText = true;
+        }
+    }
+    return !quoted && elementHasText;
+}
+
+}  // namespace
+
+bool IsWholeProjectionList(const std::vector<std::string>& lines) {
+    return std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
+        const auto entry = IsGroupHeader(line) ? std::nullopt : ParseProjectionLine(line);
+        return !entry || ParametersWhole(entry->parameters);
+    });
+}
+
 std::vector<ListedProjection> MatchingProjections(const std::vector<std::string>& lines,
                                                   const std::string& text) {
     std::string query = Trimmed(text);

@@ -55,6 +55,11 @@ std::optional<ProjectionEntry> EntryForCode(const std::vector<std::string>& line
 // A geographic system (MapInfo's projection type 1, longitude/latitude) or a projected one.
 CoordinateSystemCode SystemOf(const ProjectionEntry& entry);
 
+// Whether every projection line's parameters are whole: no empty parameter (a line cut after a
+// comma, as a copy cut short leaves it) and no quote left open. Other lines are passed over as
+// the window passes them over.
+bool IsWholeProjectionList(const std::vector<std::string>& lines);
+
 // An entry of the list with the group it stands in (its name trimmed).
 struct ListedProjection {
     std::string group;
