@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/io_faults.h"
 
@@ -24,16 +24,13 @@ public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { Close(); }
-
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    // False when the kernel reports a failure on close (a delayed write error).
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
 
 private:
     int fd_;
@@ -43,58 +40,86 @@ bool RangeCopyUnsupported(int error) {
     return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
 }
 
-// Moves `size` bytes from the start of `in` to `out` without passing them through user
-// memory: copy_file_range where the file systems allow it, sendfile otherwise.
-bool CopyInKernel(int in, int out, off_t size) {
-    off_t done = 0;
-    bool useRangeCopy = true;
-    while (done < size) {
-        const auto chunk = static_cast<std::size_t>(std::min(size - done, kChunk));
-        const ssize_t copied = useRangeCopy ? ::copy_file_range(in, nullptr, out, nullptr, chunk, 0)
-                                            : ::sendfile(out, in, nullptr, chunk);
-        if (copied < 0 && errno == EINTR) {
+// Moves the bytes [offset, end) from `in` to the same place in `out` without passing them
+// through user memory: copy_file_range where the file systems allow it, pread and pwrite
+// otherwise.
+bool CopyRange(int in, int out, off_t offset, off_t end, bool& useRangeCopy) {
+    std::vector<char> buffer;
+    while (offset < end) {
+        const auto chunk = static_cast<std::size_t>(std::min(end - offset, kChunk));
+        if (useRangeCopy) {
+            off_t from = offset;
+            off_t to = offset;
+            const ssize_t copied = ::copy_file_range(in, &from, out, &to, chunk, 0);
+            if (copied < 0 && errno == EINTR) {
+                continue;
+            }
+            if (copied < 0 && RangeCopyUnsupported(errno)) {
+                useRangeCopy = false;
+                continue;
+            }
+            if (copied <= 0) {
+                return false;  // an error, or the source shrank while it was copied
+            }
+            offset += copied;
             continue;
         }
-        if (copied < 0 && useRangeCopy && done == 0 && RangeCopyUnsupported(errno)) {
-            useRangeCopy = false;
+        buffer.resize(std::min<std::size_t>(chunk, std::size_t{1} << 20));
+        const ssize_t got = ::pread(in, buffer.data(), buffer.size(), offset);
+        if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (copied <= 0) {
-            return false;  // an error, or the source shrank while it was copied
+        if (got <= 0 ||
+            ::pwrite(out, buffer.data(), static_cast<std::size_t>(got), offset) != got) {
+            return false;
         }
-        done += copied;
+        offset += got;
     }
     return true;
 }
 
+// Copies only the parts of the source that hold data, so that holes stay holes: a sparse
+// image keeps its size on disk. The length is set last, past any hole at the end.
+bool CopyKeepingHoles(int in, int out, off_t size) {
+    bool useRangeCopy = true;
+    off_t offset = 0;
+    while (offset < size) {
+        const off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) {
+                break;  // only a hole is left
+            }
+            // No hole support: the whole rest is data.
+            return CopyRange(in, out, offset, size, useRangeCopy) && ::ftruncate(out, size) == 0;
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0 || hole > size) {
+            hole = size;
+        }
+        if (!CopyRange(in, out, data, hole, useRangeCopy)) {
+            return false;
+        }
+        offset = hole;
+    }
+    return ::ftruncate(out, size) == 0;
+}
+
 bool CopyContents(int in, int out, off_t size) {
     // A shared extent (reflink) copies nothing at all where the file system offers it.
-    return ::ioctl(out, FICLONE, in) == 0 || CopyInKernel(in, out, size);
+    return ::ioctl(out, FICLONE, in) == 0 || CopyKeepingHoles(in, out, size);
 }
 
 }  // namespace
 
-CopyOutcome CopyToNewFile(const std::string& source, const std::string& target) {
+bool CopyImageInto(const std::string& source, int target) {
     // Non-blocking, so that a FIFO put in the image's place cannot stall the program.
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (!in.valid() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return CopyOutcome::Failed;
+        return false;
     }
-    FileDescriptor out(
-        IoFaultDue(IoOperation::Create)
-            ? -1
-            : ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
-    if (!out.valid()) {
-        return errno == EEXIST ? CopyOutcome::TargetExists : CopyOutcome::Failed;
-    }
-    const bool copied =
-        !IoFaultDue(IoOperation::Write) && CopyContents(in.get(), out.get(), info.st_size);
-    if (out.Close() && copied) {
-        return CopyOutcome::Copied;
-    }
-    ::unlink(target.c_str());  // ours: O_EXCL made it
-    return CopyOutcome::Failed;
+    return !IoFaultDue(IoOperation::Write) && CopyContents(in.get(), target, info.st_size) &&
+           ::fchmod(target, info.st_mode & 0777) == 0;
 }
 
 }  // namespace marlo

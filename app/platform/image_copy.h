@@ -4,12 +4,11 @@
 
 namespace marlo {
 
-enum class CopyOutcome { Copied, TargetExists, Failed };
-
-// Copies `source` to the new file `target` inside the kernel (a shared extent where the file
-// system offers one, else copy_file_range or sendfile), so memory use does not grow with the
-// image. An existing entry at `target` is never replaced, not even one that appears between a
-// check and the copy. A copy that fails leaves no partial target behind.
-CopyOutcome CopyToNewFile(const std::string& source, const std::string& target);
+// Copies the image at `source` into the open, empty file `target` inside the kernel (a shared
+// extent where the file system offers one, else copy_file_range, else pread and pwrite), so
+// memory use does not grow with the image. Only the parts that hold data are copied: a sparse
+// image stays sparse. The copy takes the source's permissions. False when the source is no
+// regular file or anything fails.
+bool CopyImageInto(const std::string& source, int target);
 
 }  // namespace marlo

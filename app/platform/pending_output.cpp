@@ -1,12 +1,16 @@
 #include "platform/pending_output.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <random>
+#include <mutex>
+#include <set>
 
 #include "platform/io_faults.h"
 #include "platform/run_time_error.h"
@@ -16,6 +20,8 @@ namespace marlo {
 namespace {
 
 constexpr int kNameAttempts = 16;
+constexpr std::string_view kPrefix = ".marlo-";
+constexpr std::string_view kSuffix = ".part";
 
 [[noreturn]] void RaiseWriteError(int error, const std::string& path) {
     if (error == ENOENT || error == ENOTDIR) {
@@ -32,9 +38,50 @@ std::string FolderPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string NamePart(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+std::string ShortName(const std::string& folder) {
+    static std::atomic<unsigned long> counter{0};
+    return folder + std::string(kPrefix) + std::to_string(::getpid()) + "-" +
+           std::to_string(++counter) + std::string(kSuffix);
+}
+
+// The pid in a temporary name of ours, or 0 for any other name.
+pid_t OwnerOf(const std::string& name) {
+    if (name.size() <= kPrefix.size() + kSuffix.size() || name.rfind(kPrefix, 0) != 0 ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
+        return 0;
+    }
+    const std::string middle =
+        name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    const auto dash = middle.find('-');
+    const std::string pid = middle.substr(0, dash);
+    if (dash == std::string::npos || pid.empty() || pid.size() > 9 ||
+        pid.find_first_not_of("0123456789") != std::string::npos ||
+        middle.find_first_not_of("0123456789", dash + 1) != std::string::npos) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::stol(pid));
+}
+
+// Removes, once per folder and process, the temporaries of runs that are gone (killed before
+// they could): a temporary of a live run, of whatever program, stays.
+void RemoveStaleTemporaries(const std::string& folder) {
+    static std::mutex guard;
+    static std::set<std::string> cleaned;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!cleaned.insert(folder).second) {
+        return;
+    }
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const pid_t owner = OwnerOf(entry->d_name);
+        if (owner > 0 && ::kill(owner, 0) != 0 && errno == ESRCH) {
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
 }
 
 // Moves `from` to `to` unless something is at `to`: renameat2 where the file system offers
@@ -56,21 +103,35 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return 0;
 }
 
-}  // namespace
-
-std::string TemporaryNameBeside(const std::string& target) {
-    static std::mt19937_64 random{std::random_device{}()};
-    return FolderPart(target) + "." + NamePart(target) + "." +
-           std::to_string(random() % 1000000000) + ".part";
+// Makes a rename in the folder survive a power loss.
+void SyncFolder(const std::string& folder) {
+    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
 }
 
+}  // namespace
+
 PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
+    const std::string folder = FolderPart(target_);
+    RemoveStaleTemporaries(folder);
+    if (IoFaultDue(IoOperation::Create)) {
+        RaiseWriteError(errno, target_);
+    }
+    descriptor_ =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (descriptor_ >= 0) {
+        path_ = "/proc/self/fd/" + std::to_string(descriptor_);
+        return;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        RaiseWriteError(errno, target_);
+    }
     for (int attempt = 0; attempt < kNameAttempts && descriptor_ < 0; ++attempt) {
-        temporary_ = TemporaryNameBeside(target_);
-        descriptor_ =
-            IoFaultDue(IoOperation::Create)
-                ? -1
-                : ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        path_ = ShortName(folder);
+        descriptor_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor_ < 0 && errno != EEXIST) {
             RaiseWriteError(errno, target_);
         }
@@ -78,17 +139,15 @@ PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
     if (descriptor_ < 0) {
         RaiseWriteError(EEXIST, target_);
     }
+    named_ = path_;
 }
-
-PendingOutput::PendingOutput(std::string target, std::string temporaryPath)
-    : target_(std::move(target)), temporary_(std::move(temporaryPath)) {}
 
 PendingOutput::~PendingOutput() {
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }
-    if (!committed_) {
-        ::unlink(temporary_.c_str());
+    if (!committed_ && !named_.empty()) {
+        ::unlink(named_.c_str());
     }
 }
 
@@ -120,21 +179,48 @@ void PendingOutput::Close() {
     }
 }
 
-void PendingOutput::CommitReplacing() {
-    Close();
-    struct stat old {};
-    if (::lstat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::chmod(temporary_.c_str(), old.st_mode & 07777);
+void PendingOutput::NameAndClose() {
+    if (named_.empty() && descriptor_ >= 0) {
+        // The name lives only between here and the rename: a kill in between leaves a short
+        // temporary that the next run removes.
+        for (int attempt = 0; attempt < kNameAttempts && named_.empty(); ++attempt) {
+            const std::string name = ShortName(FolderPart(target_));
+            if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                named_ = name;
+            } else if (errno != EEXIST) {
+                RaiseWriteError(errno, target_);
+            }
+        }
+        if (named_.empty()) {
+            RaiseWriteError(EEXIST, target_);
+        }
     }
-    if (IoFaultDue(IoOperation::Rename) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Close();
+}
+
+void PendingOutput::CommitReplacing() {
+    struct stat old {};
+    const bool replacing = ::lstat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing) {
+        ::fchmod(descriptor_, old.st_mode & 07777);
+        // The new bytes reach the disk before the old file goes.
+        if (::fdatasync(descriptor_) != 0) {
+            RaiseWriteError(errno, target_);
+        }
+    }
+    NameAndClose();
+    if (IoFaultDue(IoOperation::Rename) || ::rename(named_.c_str(), target_.c_str()) != 0) {
         RaiseWriteError(errno, target_);
     }
     committed_ = true;
+    if (replacing) {
+        SyncFolder(FolderPart(target_));
+    }
 }
 
 bool PendingOutput::CommitAsNew() {
-    Close();
-    const int error = RenameNoReplace(temporary_, target_);
+    NameAndClose();
+    const int error = RenameNoReplace(named_, target_);
     if (error == EEXIST) {
         return false;
     }

@@ -4,36 +4,41 @@
 
 namespace marlo {
 
-// A file name in the folder of `target` that nothing uses yet: ".<name>.<random>.part".
-std::string TemporaryNameBeside(const std::string& target);
-
-// An output written beside its target under a temporary name, which becomes the target only
-// when it is complete: readers never see half a file, a failure leaves the old target as it
-// was, and an output that is never committed is removed when the object goes. The temporary
-// file is created exclusively, so two runs never write into one file.
+// An output written beside its target as a file without a name (O_TMPFILE) where the file
+// system has them, so that a killed run leaves nothing behind; elsewhere under a short,
+// recognisable name (".marlo-<pid>-<n>.part"), which the next run in that folder removes once
+// the run that made it is gone. It becomes the target only when complete: readers never see
+// half a file, a failure leaves the old target as it was, and an output that is never
+// committed is removed when the object goes. The name takes at most 30 bytes, so any valid
+// target name can be written.
 class PendingOutput {
 public:
     explicit PendingOutput(std::string target);
-    // Takes over a temporary file someone else has made for `target` (a copy, say).
-    PendingOutput(std::string target, std::string temporaryPath);
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     ~PendingOutput();
 
-    const std::string& path() const { return temporary_; }
+    // A path that reaches the file while it is pending (for libraries that open by name).
+    const std::string& path() const { return path_; }
+    int descriptor() const { return descriptor_; }
     void Write(const std::string& bytes);
 
     // Puts the file in the target's place, replacing what is there; a link in that place is
-    // replaced, never followed. An existing file's permissions carry over.
+    // replaced, never followed. An existing file's permissions carry over, and its replacement
+    // reaches the disk before the rename and the folder after it, so a power loss leaves the
+    // old file or the new one, never an empty one.
     void CommitReplacing();
     // Puts the file in the target's place only when nothing is there; false otherwise.
     bool CommitAsNew();
 
 private:
+    // Gives an anonymous file its short temporary name, and closes it.
+    void NameAndClose();
     void Close();
 
     std::string target_;
-    std::string temporary_;
+    std::string path_;
+    std::string named_;  // the temporary name, once the file has one
     int descriptor_ = -1;
     bool committed_ = false;
 };

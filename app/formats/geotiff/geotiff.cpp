@@ -83,13 +83,18 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     if (!form.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
-    const std::string temporary = TemporaryNameBeside(target);
-    if (CopyToNewFile(source, temporary) != CopyOutcome::Copied) {
+    std::optional<PendingOutput> copy;
+    try {
+        copy.emplace(target);
+    } catch (const RunTimeError&) {
+        throw UnableToUpdate(target);
+    }
+    if (!CopyImageInto(source, copy->descriptor())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
         throw UnableToUpdate(target);
     }
-    PendingOutput copy(target, temporary);
+    const std::string& temporary = copy->path();
     SetAttributesArchive(form, temporary, attr::Archive);
     if (!CanEditFile(form, temporary)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
@@ -102,7 +107,7 @@ void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
     WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, system, target);
     bool committed = false;
     try {
-        committed = copy.CommitAsNew();
+        committed = copy->CommitAsNew();
     } catch (const RunTimeError&) {
         throw UnableToUpdate(target);
     }
