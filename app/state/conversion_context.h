@@ -2,6 +2,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,8 +127,10 @@ struct ConversionContext {
     FileFormat inputFormat = format::None;
     FileFormat outputFormat = format::None;
     std::vector<std::string> inputFiles;
-    // Device and inode of every input of the run, which no output may replace.
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> inputIdentities;
+    // The path, and the device and inode, of every input of the run, which no output may
+    // replace.
+    std::set<std::string> inputPaths;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> inputIdentities;
     std::int16_t fileCount = 0;
     std::string inputFolder;
     std::string outputFolder;

@@ -99,23 +99,21 @@ bool StartsWith(const std::string& bytes, std::string_view prefix) {
 }  // namespace
 
 void NoteInputIdentities(ConversionContext& form) {
+    form.inputPaths.clear();
     form.inputIdentities.clear();
     for (const std::string& entry : form.inputFiles) {
-        if (const auto identity = IdentityOf(JoinPath(form.inputFolder, entry))) {
-            form.inputIdentities.push_back(*identity);
+        const std::string path = JoinPath(form.inputFolder, entry);
+        form.inputPaths.insert(path);
+        if (const auto identity = IdentityOf(path)) {
+            form.inputIdentities.insert(*identity);
         }
     }
 }
 
 void RequireNotAnInput(const ConversionContext& form, const std::string& outputPath) {
     const auto identity = IdentityOf(outputPath);
-    const bool named = std::any_of(
-        form.inputFiles.begin(), form.inputFiles.end(),
-        [&](const std::string& entry) { return JoinPath(form.inputFolder, entry) == outputPath; });
-    const bool same =
-        identity && std::find(form.inputIdentities.begin(), form.inputIdentities.end(),
-                              *identity) != form.inputIdentities.end();
-    if (named || same) {
+    if (form.inputPaths.contains(outputPath) ||
+        (identity && form.inputIdentities.contains(*identity))) {
         throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # World files to tables for a whole batch in one marlo-convert run, against running gdalinfo
 # once per file on the same images (what a script without Marlo would do to read each
-# placement). Prints both times, their ratio, the time per file at each batch size (to show
+# placement), and again with every table replacing one (each flushed before its rename).
+# Prints both times, their ratio, the time per file at each batch size (to show
 # that the run grows linearly) and marlo-convert's peak memory. Then GeoTIFFs to tables at the
 # largest size, the images in four coordinate systems (one in the projection list, three that
 # only GDAL can turn into CoordSys clauses), against the same gdalinfo figure.
@@ -66,6 +67,17 @@ for size in $sizes; do
   [ "$size" -gt "$largest" ] && largest=$size
 done
 
+# The same batch again: every table now replaces one, so each is flushed to the disk before
+# its rename and the folder after it.
+cd "$scratch/batch$largest"
+start=$(now)
+"$convert" --from tfw --to tab --group Poland --projection "ETRF2000-PL / CS92" -- sheet*.tfw \
+  >"$scratch/log" 2>&1
+replace_seconds=$(seconds "$start" "$(now)")
+cd "$root"
+printf 'marlo-convert, %6d files replacing their tables (flushed): %8.3f s, %7.1f us per file\n' \
+  "$largest" "$replace_seconds" "$(calc "$replace_seconds * 1000000 / $largest")"
+
 sample=${gdalinfo_files:-$largest}
 [ "$sample" -gt "$largest" ] && sample=$largest
 start=$(now)
@@ -77,8 +89,8 @@ whole=$(calc "$gdal_seconds * $largest / $sample")
 note=""
 [ "$sample" -lt "$largest" ] && note=" (timed on $sample files, scaled up)"
 printf 'gdalinfo once per file, %6d files: %8.3f s%s\n' "$largest" "$whole" "$note"
-printf 'ratio gdalinfo / marlo-convert at %d files: %.1f\n' "$largest" \
-  "$(calc "$whole / ${marlo_seconds[$largest]}")"
+printf 'ratio gdalinfo / marlo-convert at %d files: %.1f (replacing: %.1f)\n' "$largest" \
+  "$(calc "$whole / ${marlo_seconds[$largest]}")" "$(calc "$whole / $replace_seconds")"
 
 # GeoTIFFs in four systems to tables: EPSG:2180 from the list, the others through GDAL.
 systems="2180 27700 2154 31468"

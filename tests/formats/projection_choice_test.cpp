@@ -54,6 +54,24 @@ TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
     EXPECT_EQ(user.projectionWindowsShown, 2);
 }
 
+// The saved list is written like every output: a link in its place is replaced, never
+// written through.
+TEST_F(ProjectionChoiceTest, AnotherListReplacesALinkAndNeverWritesThroughIt) {
+    const std::string kept = "--- Kept ---\r\n\"Kept\", 1, 104\r\n";
+    const std::string victim = folder.Write("victim.prj", kept);
+    std::filesystem::create_directories(form.programFolder);
+    std::filesystem::create_symlink(victim, CopiedList());
+    user.fileDialogAnswers.push_back(folder.Write("other/mapinfow.prj", kList));
+    user.projectionWindowScript = [](ProjectionWindow& window) {
+        window.UseAnotherList();
+        window.cmdOK_Click();
+    };
+    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
+    EXPECT_EQ(ReadBytes(victim), kept);
+    EXPECT_FALSE(std::filesystem::is_symlink(CopiedList()));
+    EXPECT_EQ(ReadBytes(CopiedList()), kList);
+}
+
 TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
     EXPECT_EQ(UstalenieProjekcji(form), "error");
     EXPECT_TRUE(form.conversionFailed);

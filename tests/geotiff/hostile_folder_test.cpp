@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -193,9 +194,11 @@ TEST(HostileFolder, KilledRunsLeaveNothingBehind) {
 
     TempFolder large;
     const std::string out = large.MakeFolder("out");
+    // 256 MiB of pixels, written as data; MARLO_KILL_TEST_MIB sets another size (1024 by hand).
+    const char* mebibytes = std::getenv("MARLO_KILL_TEST_MIB");
     test::TiffLayout layout;
     layout.width = 16384;
-    layout.height = 16384;  // 256 MiB of pixels, written as data
+    layout.height = static_cast<std::uint32_t>(64 * (mebibytes ? std::atoi(mebibytes) : 256));
     test::WriteTiff(large / "big.tif", layout);
     large.Write("big.tfw", kWorldFile);
     const std::string copy =
