@@ -26,13 +26,13 @@ if [ -f scripts/fuzz.sh ]; then
   bash scripts/fuzz.sh 20
 fi
 
-echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== build and test (Release, warnings as errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARLO_WERROR=ON
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=ON \
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=ON -DMARLO_WERROR=ON \
       -DMARLO_BUILD_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")

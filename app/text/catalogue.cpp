@@ -134,12 +134,28 @@ std::string CaptionText(std::int16_t number) {
 }
 
 std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) {
-    std::string text = CaptionText(number);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string mark = "{" + std::to_string(i) + "}";
-        if (const auto at = text.find(mark); at != std::string::npos) {
-            text.replace(at, mark.size(), values[i]);
+    // Built by appending, marks ({0}, {1}...) looked up in the caption as it stands: a value
+    // that itself holds a mark is never taken for one.
+    const std::string caption = CaptionText(number);
+    std::string text;
+    for (std::size_t at = 0; at < caption.size();) {
+        const std::size_t open = caption.find('{', at);
+        const std::size_t close = open == std::string::npos ? open : caption.find('}', open);
+        if (close == std::string::npos) {
+            text.append(caption, at, std::string::npos);
+            break;
         }
+        const std::string mark = caption.substr(open + 1, close - open - 1);
+        const bool numbered = !mark.empty() && mark.size() < 3 &&
+                              mark.find_first_not_of("0123456789") == std::string::npos;
+        const std::size_t index = numbered ? std::stoul(mark) : values.size();
+        text.append(caption, at, open - at);
+        if (index < values.size()) {
+            text.append(values[index]);
+        } else {
+            text.append(caption, open, close + 1 - open);
+        }
+        at = close + 1;
     }
     return text;
 }

@@ -262,7 +262,10 @@ char* marloCrsAuxWkt(const char* wkt, char* mapping) {
     const int* axes = OSRGetDataAxisToSRSAxisMapping(srs.get(), &count);
     std::string axisText;
     for (int i = 0; i < count && i < 3; ++i) {
-        axisText += (i > 0 ? "," : "") + std::to_string(axes[i]);
+        if (i > 0) {
+            axisText += ',';
+        }
+        axisText += std::to_string(axes[i]);
     }
     std::strncpy(mapping, axisText.c_str(), 15);
     mapping[15] = '\0';
