@@ -106,7 +106,7 @@ struct ConversionContext {
     // Folder of the projection list shipped with the program: first folder of the locate dialog.
     std::string shippedProjectionFolder;
     // File names of the run-time libraries.
-    std::string pelcorLibrary = "libpelcor.so";
+    std::string pelcorLibrary = "libpelcor.so.1";
     std::string vantrelLibrary = "libvantrel.so";
 
     // The option buttons the run and the file selection read.
