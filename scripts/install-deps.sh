@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the tools need.
 # The README's commands and CI both call this one script; `install-deps.sh screenshots` adds
-# what scripts/screenshots.sh needs to drive the window and save pictures of it.
+# what scripts/screenshots.sh needs to drive the window and save pictures of it,
+# `install-deps.sh package` what scripts/package.sh needs to build and check the .deb.
 set -euo pipefail
 
 packages=(
@@ -13,9 +14,10 @@ packages=(
   libgdal-dev gdal-bin python3-gdal geotiff-bin
   xvfb xauth time desktop-file-utils
 )
-if [ "${1:-}" = "screenshots" ]; then
-  packages+=(imagemagick xdotool)
-fi
+case "${1:-}" in
+  screenshots) packages+=(imagemagick xdotool) ;;
+  package) packages+=(dpkg-dev lintian appstream gzip) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
