@@ -2,7 +2,8 @@
 # Installs every Debian package the build, the tests and the tools need.
 # The README's commands and CI both call this one script; `install-deps.sh screenshots` adds
 # what scripts/screenshots.sh needs to drive the window and save pictures of it,
-# `install-deps.sh package` what scripts/package.sh needs to build and check the .deb.
+# `install-deps.sh package` what scripts/package.sh needs to build and check the .deb,
+# `install-deps.sh windows` what scripts/build-windows.sh needs to cross-build and run Pelcor.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,8 @@ packages=(
 case "${1:-}" in
   screenshots) packages+=(imagemagick xdotool) ;;
   package) packages+=(dpkg-dev lintian appstream gzip) ;;
+  windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
+                      googletest) ;;
 esac
 
 missing=()

@@ -37,5 +37,8 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
 
+echo "== Pelcor for Windows: cross-built with MinGW-w64, its tests run under Wine"
+bash scripts/build-windows.sh
+
 echo "== the Debian package: built, checked by lintian, installed, used and removed"
 bash scripts/test-package.sh

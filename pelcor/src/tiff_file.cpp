@@ -1,10 +1,10 @@
 #include "tiff_file.h"
 
 #include <filesystem>
-#include <limits>
+#include <string>
 #include <system_error>
 
-#include <sys/types.h>
+#include "file_offsets.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -37,24 +37,26 @@ FileHandle Open(const char* path, bool update) {
     return FileHandle(file);
 }
 #else
-// Windows has no FIFOs in the file system: the name is checked, then opened.
+// Windows has no FIFOs in the file system: the name (UTF-8, as on every platform) is checked,
+// then opened by its UTF-16 form, so names with Polish letters open too.
 FileHandle Open(const char* path, bool update) {
     namespace fs = std::filesystem;
+    const std::string utf8 = path;
+    const fs::path name(std::u8string(utf8.begin(), utf8.end()));
     std::error_code error;
-    const fs::file_status status = fs::status(fs::u8path(path), error);
+    const fs::file_status status = fs::status(name, error);
     constexpr auto anyWrite =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if (error || !fs::is_regular_file(status) ||
         (update && (status.permissions() & anyWrite) == fs::perms::none)) {
         return nullptr;
     }
-    return FileHandle(std::fopen(path, update ? "r+b" : "rb"));
+    return FileHandle(_wfopen(name.c_str(), update ? L"r+b" : L"rb"));
 }
 #endif
 
 bool WritePatch(std::FILE* file, const Patch& patch) {
-    if (patch.offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) ||
-        fseeko(file, static_cast<off_t>(patch.offset), SEEK_SET) != 0) {
+    if (!SeekTo(file, patch.offset)) {
         return false;
     }
     return std::fwrite(patch.bytes.data(), 1, patch.bytes.size(), file) == patch.bytes.size();

@@ -294,5 +294,15 @@ TEST_P(PelcorRefusedTest, WriteFailsAndLeavesEveryByte) {
 INSTANTIATE_TEST_SUITE_P(Rows, PelcorRefusedTest, ::testing::ValuesIn(RefusedFiles()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Names are UTF-8 on every platform: Polish letters in a folder and a file name write and read.
+TEST(PelcorNames, PolishLettersInPathsWriteAndRead) {
+    TempFolder folder;
+    const std::string path =
+        folder.Write("Mapy \u0141\u00f3d\u017a/arkusz \u017c\u00f3\u0142ty \u0105\u0119.tif",
+                     TiffBuilder::Image().Build());
+    ASSERT_TRUE(WriteWorld(path, kRotated));
+    EXPECT_EQ(ReadWorld(path), kRotated);
+}
+
 }  // namespace
 }  // namespace pelcor_test

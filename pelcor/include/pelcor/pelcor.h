@@ -19,7 +19,11 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+#if defined(_WIN32) && defined(PELCOR_BUILD)
+#define PELCOR_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define PELCOR_EXPORT __declspec(dllimport)
+#elif defined(__GNUC__)
 #define PELCOR_EXPORT __attribute__((visibility("default")))
 #else
 #define PELCOR_EXPORT
