@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <fstream>
 #include <mutex>
 #include <set>
 
@@ -62,6 +63,20 @@ pid_t OwnerOf(const std::string& name) {
     return static_cast<pid_t>(std::stol(pid));
 }
 
+// Whether the process has ended: no such process, or one that is only waiting to be reaped (a
+// zombie, which a killed run stays as long as its parent, or an init that reaps nothing, lets
+// it).
+bool ProcessGone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return errno == ESRCH;
+    }
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
 // Removes, once per folder and process, the temporaries of runs that are gone (killed before
 // they could): a temporary of a live run, of whatever program, stays.
 void RemoveStaleTemporaries(const std::string& folder) {
@@ -77,7 +92,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
     }
     while (const dirent* entry = ::readdir(listing)) {
         const pid_t owner = OwnerOf(entry->d_name);
-        if (owner > 0 && ::kill(owner, 0) != 0 && errno == ESRCH) {
+        if (owner > 0 && ProcessGone(owner)) {
             ::unlinkat(::dirfd(listing), entry->d_name, 0);
         }
     }
@@ -198,9 +213,35 @@ void PendingOutput::NameAndClose() {
     Close();
 }
 
+bool PendingOutput::LinkAsNew() {
+    if (IoFaultDue(IoOperation::Rename)) {
+        RaiseWriteError(errno, target_);
+    }
+    if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        RaiseWriteError(errno, target_);
+    }
+    try {
+        Close();
+    } catch (const RunTimeError&) {
+        // A delayed write error: the file in the target's place is ours, and not whole.
+        ::unlink(target_.c_str());
+        throw;
+    }
+    committed_ = true;
+    return true;
+}
+
 void PendingOutput::CommitReplacing() {
     struct stat old {};
-    const bool replacing = ::lstat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool exists = ::lstat(target_.c_str(), &old) == 0;
+    // A new output gets its name in one step: no temporary name for a kill to leave behind.
+    if (!exists && named_.empty() && LinkAsNew()) {
+        return;
+    }
+    const bool replacing = exists && S_ISREG(old.st_mode);
     if (replacing) {
         ::fchmod(descriptor_, old.st_mode & 07777);
         // The new bytes reach the disk before the old file goes.
@@ -219,6 +260,9 @@ void PendingOutput::CommitReplacing() {
 }
 
 bool PendingOutput::CommitAsNew() {
+    if (named_.empty()) {
+        return LinkAsNew();
+    }
     NameAndClose();
     const int error = RenameNoReplace(named_, target_);
     if (error == EEXIST) {

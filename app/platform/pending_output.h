@@ -5,9 +5,11 @@
 namespace marlo {
 
 // An output written beside its target as a file without a name (O_TMPFILE) where the file
-// system has them, so that a killed run leaves nothing behind; elsewhere under a short,
-// recognisable name (".marlo-<pid>-<n>.part"), which the next run in that folder removes once
-// the run that made it is gone. It becomes the target only when complete: readers never see
+// system has them, so that a killed run leaves nothing behind: a new output is linked into
+// its place in one step, and one that replaces a file has a short, recognisable name
+// (".marlo-<pid>-<n>.part") only between that link and the rename. Elsewhere the file has that
+// name from the start. The next run in a folder removes such names once the run that made
+// them is gone. It becomes the target only when complete: readers never see
 // half a file, a failure leaves the old target as it was, and an output that is never
 // committed is removed when the object goes. The name takes at most 30 bytes, so any valid
 // target name can be written.
@@ -32,6 +34,8 @@ public:
     bool CommitAsNew();
 
 private:
+    // Links an anonymous file into the target's place when nothing is there; false otherwise.
+    bool LinkAsNew();
     // Gives an anonymous file its short temporary name, and closes it.
     void NameAndClose();
     void Close();
