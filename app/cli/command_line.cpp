@@ -6,7 +6,6 @@
 
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
-#include "crs/coordinate_systems.h"
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
@@ -127,19 +126,13 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
         out << listed.group << '\t' << listed.entry.name << '\t'
             << (listed.entry.epsg != 0 ? "EPSG:" + std::to_string(listed.entry.epsg) : "") << '\n';
     }
-    std::string code =
-        text.size() > 5 && (text.rfind("EPSG:", 0) == 0 || text.rfind("epsg:", 0) == 0)
-            ? text.substr(5)
-            : text;
-    const bool isCode = !code.empty() && code.size() <= 9 &&
-                        code.find_first_not_of("0123456789") == std::string::npos;
-    const bool listed = std::any_of(found.begin(), found.end(), [&code](const auto& p) {
-        return std::to_string(p.entry.epsg) == code;
-    });
-    if (isCode && !listed) {
-        const auto system = SystemOfDefinition("EPSG:" + code);
-        if (system && ClauseOfSystem(*system)) {
-            out << "GDAL\t" << SystemName(*system) << "\tEPSG:" << code << '\n';
+    const auto code = EpsgCodeNamed(text);
+    const bool listed = code && std::any_of(found.begin(), found.end(), [&code](const auto& p) {
+                            return p.entry.epsg == *code;
+                        });
+    if (code && !listed) {
+        if (const auto entry = EntryFromGdal(*code)) {
+            out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
             return true;
         }
     }

@@ -1,8 +1,7 @@
 #include "cli/console_user.h"
 
-#include <optional>
-
 #include "platform/file_selection_text.h"
+#include "projection/projection_list.h"
 #include "projection/projection_window.h"
 #include "state/paths.h"
 #include "text/line_breaks.h"
@@ -11,15 +10,6 @@
 namespace marlo::cli {
 
 namespace {
-// The code of "EPSG:<code>" (letters in any case); nothing for any other text.
-std::optional<std::int32_t> EpsgCodeIn(const std::string& text) {
-    const std::string digits = text.size() > 5 ? text.substr(5) : std::string();
-    const bool isCode =
-        text.size() > 5 && (text.compare(0, 5, "EPSG:") == 0 || text.compare(0, 5, "epsg:") == 0) &&
-        digits.size() <= 9 && digits.find_first_not_of("0123456789") == std::string::npos;
-    return isCode ? std::optional<std::int32_t>(std::stoi(digits)) : std::nullopt;
-}
-
 // The entry of `names` that is `wanted`: spelled exactly as listed, or else equal once the
 // blanks around both are left aside ("--group ' Poland '"); -1 when there is none.
 int IndexOfName(const std::vector<std::string>& names, const std::string& wanted) {
@@ -81,7 +71,9 @@ void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
         }
     }
     // --projection EPSG:<code>: the list's entry with the code, or the system GDAL knows by it.
-    if (const auto code = EpsgCodeIn(answers_.projection); code && answers_.group.empty()) {
+    const bool byCode = WithoutEpsgPrefix(answers_.projection) != Trimmed(answers_.projection);
+    if (const auto code = EpsgCodeNamed(answers_.projection);
+        byCode && code && answers_.group.empty()) {
         if (window.SelectCode(*code)) {
             window.cmdOK_Click();
         } else {

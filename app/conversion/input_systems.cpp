@@ -58,15 +58,9 @@ InputSystem KeyedSystemForTable(const ConversionContext& form, const std::string
     return ForTable(form, *wkt);
 }
 
-// The system a side file of the image states: its .aux.xml's SRS, or its .prj's text.
-std::string AuxSystem(const ConversionContext& form, const std::string& imagePath) {
-    const auto aux = ReadAuxSystem(form.fileSystem, imagePath);
-    return aux ? SystemOfDefinition(*aux).value_or("") : std::string();
-}
-
-std::string PrjSystem(const ConversionContext& form, const std::string& imagePath) {
-    const auto prj = ReadPrjText(form.fileSystem, imagePath);
-    return prj ? SystemOfDefinition(*prj).value_or("") : std::string();
+// The system a side file's text states (an .aux.xml's SRS, a .prj); "" for none.
+std::string SystemIn(const std::optional<std::string>& definition) {
+    return definition ? SystemOfDefinition(*definition).value_or("") : std::string();
 }
 
 // A world file's image states a system as GDAL reads it: its .aux.xml first, then its own
@@ -77,7 +71,7 @@ InputSystem WorldFileSystem(const ConversionContext& form, const std::string& wo
         return {};
     }
     const bool tableOutput = form.outputFormat == format::TAB;
-    if (const std::string aux = AuxSystem(form, *image); !aux.empty()) {
+    if (const std::string aux = SystemIn(ReadAuxSystem(form.fileSystem, *image)); !aux.empty()) {
         return tableOutput ? ForTable(form, aux) : InputSystem{true, "", "", aux, false};
     }
     if (tableOutput) {
@@ -85,7 +79,7 @@ InputSystem WorldFileSystem(const ConversionContext& form, const std::string& wo
             return keyed;
         }
     }
-    const std::string prj = PrjSystem(form, *image);
+    const std::string prj = SystemIn(ReadPrjText(form.fileSystem, *image));
     if (prj.empty()) {
         return {};
     }
@@ -216,13 +210,7 @@ std::string AuxTextForWorldFile(ConversionContext& form, const std::string& imag
     }
     const std::string path = AuxFilePath(imagePath);
     RequireNotAnInput(form, path);
-    std::optional<std::string> text;
-    try {
-        const bool exists = form.fileSystem.FileExists(path);
-        text = WithAuxSystem(exists ? form.fileSystem.ReadTextBytes(path) : "", *aux);
-    } catch (const RunTimeError&) {
-        text = std::nullopt;
-    }
+    const auto text = AuxTextWithSystem(form.fileSystem, imagePath, *aux);
     if (!text) {
         throw UnableToUpdate(path);
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "crs/coordinate_systems.h"
 #include "platform/utf8.h"
 
 namespace marlo {
@@ -184,6 +185,35 @@ bool ParametersWhole(const std::string& parameters) {
 
 }  // namespace
 
+std::string WithoutEpsgPrefix(const std::string& text) {
+    const std::string query = Trimmed(text);
+    if (query.size() >= 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
+        return Trimmed(query.substr(5));
+    }
+    return query;
+}
+
+std::optional<std::int32_t> EpsgCodeNamed(const std::string& text) {
+    const std::string digits = WithoutEpsgPrefix(text);
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoi(digits);
+}
+
+std::optional<ProjectionEntry> EntryFromGdal(std::int32_t epsg) {
+    constexpr std::string_view kClauseStart = "CoordSys Earth Projection ";
+    const auto system = SystemOfDefinition("EPSG:" + std::to_string(epsg));
+    const auto clause = system ? ClauseOfSystem(*system) : std::nullopt;
+    if (!clause || clause->rfind(kClauseStart, 0) != 0) {
+        return std::nullopt;
+    }
+    std::string name = SystemName(*system);
+    std::replace(name.begin(), name.end(), '"', '\'');
+    return ProjectionEntry{name, clause->substr(kClauseStart.size()), epsg};
+}
+
 bool IsWholeProjectionList(const std::vector<std::string>& lines) {
     return std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
         const auto entry = IsGroupHeader(line) ? std::nullopt : ParseProjectionLine(line);
@@ -193,11 +223,8 @@ bool IsWholeProjectionList(const std::vector<std::string>& lines) {
 
 std::vector<ListedProjection> MatchingProjections(const std::vector<std::string>& lines,
                                                   const std::string& text) {
-    std::string query = Trimmed(text);
-    if (query.size() > 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
-        query = Trimmed(query.substr(5));
-    }
-    const bool code = !query.empty() && query.find_first_not_of("0123456789") == std::string::npos;
+    const std::string query = WithoutEpsgPrefix(text);
+    const bool code = EpsgCodeNamed(query).has_value();
     std::vector<ListedProjection> found;
     std::string group;
     for (const std::string& line : lines) {

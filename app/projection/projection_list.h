@@ -55,6 +55,16 @@ std::optional<ProjectionEntry> EntryForCode(const std::vector<std::string>& line
 // A geographic system (MapInfo's projection type 1, longitude/latitude) or a projected one.
 CoordinateSystemCode SystemOf(const ProjectionEntry& entry);
 
+// The text a search or an answer looks for: without the blanks at its ends, and without an
+// "EPSG:" (letters in any case) in front.
+std::string WithoutEpsgPrefix(const std::string& text);
+// The EPSG code a text names ("2180", "EPSG:2180"); nothing for any other text.
+std::optional<std::int32_t> EpsgCodeNamed(const std::string& text);
+// An entry for a code the list may lack: the system GDAL knows by it, named as GDAL names it,
+// with the clause a table holds for it; nothing when GDAL does not know it or no clause holds
+// it.
+std::optional<ProjectionEntry> EntryFromGdal(std::int32_t epsg);
+
 // Whether every projection line's parameters are whole: no empty parameter (a line cut after a
 // comma, as a copy cut short leaves it) and no quote left open. Other lines are passed over as
 // the window passes them over.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "crs/coordinate_systems.h"
 #include "projection/projection_list.h"
 #include "text/catalogue.h"
 #include "text/trimmed.h"
@@ -14,22 +13,6 @@ namespace {
 
 constexpr const char* kNoChoice = "error";
 constexpr const char* kClauseStart = "CoordSys Earth Projection ";
-
-bool AllDigits(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) != 0;
-    });
-}
-
-// What a search looks for: the typed text without the blanks at its ends, and without an
-// "EPSG:" in front of a code.
-std::string SearchQuery(const std::string& text) {
-    const std::string query = Trimmed(text);
-    if (query.size() >= 5 && ContainsIgnoringCase(query.substr(0, 5), "epsg:")) {
-        return Trimmed(query.substr(5));
-    }
-    return query;
-}
 
 bool ValidIndex(int index, std::size_t count) {
     return index >= 0 && static_cast<std::size_t>(index) < count;
@@ -91,7 +74,7 @@ bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry) const {
     if (searchQuery_.empty() || ContainsIgnoringCase(entry.name, searchQuery_)) {
         return true;
     }
-    return AllDigits(searchQuery_) && entry.epsg != 0 &&
+    return EpsgCodeNamed(searchQuery_) && entry.epsg != 0 &&
            std::to_string(entry.epsg).rfind(searchQuery_, 0) == 0;
 }
 
@@ -115,9 +98,9 @@ void ProjectionChooser::SetSearchText(const std::string& text) {
     const std::size_t shownHeader = ValidIndex(groupIndex_, groupHeaderLines_.size())
                                         ? groupHeaderLines_[static_cast<std::size_t>(groupIndex_)]
                                         : std::string::npos;
-    searchQuery_ = SearchQuery(text);
-    if (AllDigits(searchQuery_) && searchQuery_.size() <= 9) {
-        AddSystemFromGdal(std::stoi(searchQuery_));
+    searchQuery_ = WithoutEpsgPrefix(text);
+    if (const auto code = EpsgCodeNamed(searchQuery_)) {
+        AddSystemFromGdal(*code);
     }
     ShowMatchingGroups();
     // The group shown stays when it still holds a match; otherwise the first that does.
@@ -138,21 +121,18 @@ void ProjectionChooser::AddSystemFromGdal(std::int32_t epsg) {
     if (epsg <= 0 || ListHasCode(epsg)) {
         return;
     }
-    const std::string code = "EPSG:" + std::to_string(epsg);
-    const auto system = SystemOfDefinition(code);
-    const auto clause = system ? ClauseOfSystem(*system) : std::nullopt;
-    if (!clause || clause->rfind(kClauseStart, 0) != 0) {
+    const auto entry = EntryFromGdal(epsg);
+    if (!entry) {
         return;
     }
-    std::string name = SystemName(*system);
-    std::replace(name.begin(), name.end(), '"', '\'');
+    const std::string code = "EPSG:" + std::to_string(epsg);
     // A group of its own after the list's, which an empty line ends.
     projectionLines_.push_back("");
     allGroupHeaderLines_.push_back(projectionLines_.size());
     allGroupNames_.push_back(code);
     projectionLines_.push_back("--- " + code + " ---");
-    projectionLines_.push_back("\"" + name + "\\p" + std::to_string(epsg) + "\", " +
-                               clause->substr(std::string(kClauseStart).size()));
+    projectionLines_.push_back("\"" + entry->name + "\\p" + std::to_string(epsg) + "\", " +
+                               entry->parameters);
 }
 
 bool ProjectionChooser::SelectCode(std::int32_t epsg) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -38,7 +39,7 @@ struct GeoKeyTags {
     std::vector<std::uint16_t> directory;
     std::vector<double> doubles;
     std::string ascii;
-    bool operator==(const GeoKeyTags&) const = default;
+    auto operator<=>(const GeoKeyTags&) const = default;
 };
 
 // The coordinate system a GeoTIFF gets: the one the image's own keys state, one by its EPSG

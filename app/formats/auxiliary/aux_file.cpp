@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/run_time_error.h"
 #include "state/paths.h"
 
 namespace marlo {
@@ -164,6 +165,16 @@ std::optional<std::string> WithAuxSystem(const std::string& existing,
         return existing.substr(0, srs.begin) + element + existing.substr(srs.end);
     }
     return existing.substr(0, rootClose) + "  " + element + "\n" + existing.substr(rootClose);
+}
+
+std::optional<std::string> AuxTextWithSystem(const FileSystemService& files,
+                                             const std::string& imagePath,
+                                             const AuxiliarySystem& system) {
+    try {
+        return WithAuxSystem(ReadIfPresent(files, AuxFilePath(imagePath)).value_or(""), system);
+    } catch (const RunTimeError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace marlo

@@ -31,5 +31,10 @@ std::optional<std::string> ReadPrjText(const FileSystemService& files,
 // when the text is no PAMDataset that the element can go into.
 std::optional<std::string> WithAuxSystem(const std::string& existing,
                                          const AuxiliarySystem& system);
+// The image's auxiliary file as it would be with the system set (see WithAuxSystem); nothing
+// when the file cannot be read or cannot take it.
+std::optional<std::string> AuxTextWithSystem(const FileSystemService& files,
+                                             const std::string& imagePath,
+                                             const AuxiliarySystem& system);
 
 }  // namespace marlo

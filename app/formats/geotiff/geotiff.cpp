@@ -197,15 +197,8 @@ bool KeysStateASystem(const GeoKeyTags& keys) {
 }
 
 std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys) {
-    static std::map<std::vector<std::uint16_t>, std::map<std::string, std::optional<std::string>>>
-        answers;
-    // Keyed by the directory and the text; the doubles go into the text of the inner key.
-    std::string doublesAndText = keys.ascii;
-    for (double value : keys.doubles) {
-        doublesAndText.append(reinterpret_cast<const char*>(&value), sizeof value);
-    }
-    auto& byText = answers[keys.directory];
-    if (const auto found = byText.find(doublesAndText); found != byText.end()) {
+    static std::map<GeoKeyTags, std::optional<std::string>> answers;
+    if (const auto found = answers.find(keys); found != answers.end()) {
         return found->second;
     }
     // GDAL reads the keys from a one-pixel GeoTIFF that carries them, never from the image.
@@ -223,7 +216,7 @@ std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const 
         }
     }
     std::remove(scratch.c_str());
-    return byText[doublesAndText] = system;
+    return answers[keys] = system;
 }
 
 std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt) {
