@@ -51,6 +51,10 @@ Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A real window manager, as users have: stacking, focus and decorations as they are.
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
 
 build/bin/marlo >"$scratch/marlo.log" 2>&1 &
 pids+=($!)
@@ -107,6 +111,10 @@ typed() {  # gives the window with this title the keyboard, then types the text
 }
 typed "Marlo - Select MapInfo projection" 2180
 shot "Marlo - Select MapInfo projection" projection-search-english
+# A code the shipped list lacks: GDAL's system, in a group of its own.
+keys "Marlo - Select MapInfo projection" ctrl+a BackSpace
+typed "Marlo - Select MapInfo projection" EPSG:2154
+shot "Marlo - Select MapInfo projection" projection-gdal-code-english
 keys "Marlo - Select MapInfo projection" Escape
 
 keys Tessaly alt+f Down Down alt+t Down   # Convert from: tfw, to: tab
