@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The layers of app/, from the bottom up: a folder includes only folders below it (and itself).
-# Only app/ui includes Qt; the core and Pelcor never do.
+# The folders under app/formats do not include each other. Only app/ui includes Qt; the core and
+# Pelcor never do.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,19 @@ while IFS= read -r file; do
     fi
   done < <(grep -n '^#include *"' "$file" | sed 's|^\([0-9]*\):#include *"\([^"]*\)".*|\1:\2|')
 done < <(find app -type f \( -name '*.h' -o -name '*.cpp' \))
+
+# Each format stands alone: a reader or writer of one never reaches into another's folder.
+while IFS=: read -r file line included; do
+  own=${file#app/formats/}
+  own=${own%%/*}
+  sibling=${included#formats/}
+  sibling=${sibling%%/*}
+  if [ "$sibling" != "$own" ]; then
+    echo "$file:$line: formats/$own includes $included, another format's folder" >&2
+    status=1
+  fi
+done < <(grep -rn '^#include *"formats/' app/formats |
+           sed 's|^\([^:]*\):\([0-9]*\):#include *"\([^"]*\)".*|\1:\2:\3|')
 
 if grep -rnE '#include *[<"]Q[A-Za-z]|#include *[<"]Qt' app pelcor vantrel --include='*.h' \
      --include='*.hpp' --include='*.cpp' --include='*.c' | grep -v '^app/ui/'; then

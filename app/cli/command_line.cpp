@@ -88,7 +88,8 @@ Options Parse(const std::vector<std::string>& arguments) {
 }
 
 void Validate(const Options& options) {
-    if (FormatNamed(options.from) == format::None || FormatNamed(options.to) == format::None) {
+    if (FormatNamed(options.from) == FileFormat::None ||
+        FormatNamed(options.to) == FileFormat::None) {
         throw UsageError{"--from and --to take geotiff, tab or tfw"};
     }
     if (options.language != "polski" && options.language != "english") {
@@ -111,11 +112,14 @@ void Validate(const Options& options) {
 // The projection list in use, as the window would show it.
 std::vector<std::string> ListInUse(std::ostream& errors) {
     ConsoleUser user(Answers{}, errors);
-    SystemRegionalSettings regional;
-    ConversionContext form(user, regional);
-    form.programFolder = UserDataFolder();
-    form.shippedProjectionFolder = ShippedProjectionFolder();
-    return CodeList(form);
+    Environment env(user);
+    env.folders = {UserDataFolder(), ShippedProjectionFolder()};
+    try {
+        return CodeList(env);
+    } catch (const Refusal& refusal) {
+        user.Show(refusal);
+        return {};
+    }
 }
 
 // Prints group, name and code of every match, and for a code the list lacks the system GDAL
@@ -176,16 +180,15 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
 
     currentLanguage = options.language;
     ConsoleUser user(options.answers, errors);
-    SystemRegionalSettings regional;
-    ConversionContext form(user, regional);
-    form.programFolder = UserDataFolder();
-    form.shippedProjectionFolder = ShippedProjectionFolder();
-    SelectFormats(form.options, FormatNamed(options.from), FormatNamed(options.to));
-    const bool done = cmbOK_Click(form);
-    if (const std::string note = WithoutSystemText(form.lastRun); !note.empty()) {
+    Environment env(user);
+    env.folders = {UserDataFolder(), ShippedProjectionFolder()};
+    RunChoices choices;
+    SelectFormats(choices.options, FormatNamed(options.from), FormatNamed(options.to));
+    const RunOutcome outcome = cmbOK_Click(env, choices);
+    if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
         errors << "marlo-convert: " << note << '\n';
     }
-    return done ? kExitDone : kExitNotDone;
+    return outcome.done ? kExitDone : kExitNotDone;
 }
 
 }  // namespace marlo::cli

@@ -1,16 +1,9 @@
 #include "conversion/conversion_run.h"
 
-#include <cmath>
-
 #include "conversion/file_selection.h"
+#include "conversion/file_steps.h"
 #include "conversion/input_systems.h"
-#include "formats/auxiliary/aux_file.h"
-#include "formats/geotiff/geotiff.h"
-#include "formats/tab/tab_reader.h"
-#include "formats/tab/tab_writer.h"
-#include "formats/worldfile/world_file.h"
 #include "projection/projection_choice.h"
-#include "projection/projection_list.h"
 #include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
@@ -21,167 +14,130 @@ namespace marlo {
 
 namespace {
 
-// Where a side's reference point lies, in half pixels from the world file's: a table's at the
-// outer corner of the first pixel; Pelcor gives and takes the GeoTIFF side as world-file values.
-double HalfPixelsFromWorldFile(FileFormat side) {
-    return side == format::TAB ? -1 : 0;
+// The folder that must be writable before the writer runs: the output folder for GeoTIFF
+// output, the input folder otherwise.
+const std::string& CheckedFolder(const RunPlan& plan) {
+    return plan.outputFormat == FileFormat::GeoTIFF ? plan.outputFolder : plan.inputFolder;
 }
 
 // An input is converted only when its bytes are of its format: a TIFF for GeoTIFF input,
 // text for tables and world files (a TIFF named .tab is never read as one).
-bool InputOfItsFormat(ConversionContext& form, const std::string& inputPath) {
+void RequireInputOfItsFormat(const FileJob& job) {
+    RequireContent(job.inputPath, job.plan.inputFormat == FileFormat::GeoTIFF ? ContentKind::Tiff
+                                                                              : ContentKind::Text);
+}
+
+// One file: read, check the target folder, move the origin, write. A refusal is shown; an
+// unexpected error inside a step is reported as the step's frame says, one outside any step is
+// handed on to the run. False ends the run.
+bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
+    const FormatSteps& input = StepsOf(plan.inputFormat);
+    const FormatSteps& output = StepsOf(plan.outputFormat);
+    const FileJob job{plan, file, plan.InputPath(file)};
+    const ErrorFrame* step = nullptr;
     try {
-        RequireContent(inputPath,
-                       form.inputFormat == format::GeoTIFF ? ContentKind::Tiff : ContentKind::Text);
+        if (plan.outputFormat == FileFormat::GeoTIFF && plan.outputFolder == plan.inputFolder) {
+            throw Refusal(MessageText(msg::SameFolders), MessageIcon::Information);
+        }
+        RequireOwnSystemWritable(plan, file);
+        RequireInputOfItsFormat(job);
+        step = &input.readFrame;
+        const InputRead read = input.read(env, job);
+        step = nullptr;
+        const std::string& folder = CheckedFolder(plan);
+        if (!CanWriteInFolder(env, folder)) {
+            throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+        }
+        const InputRead moved{MoveOrigin(read.georeference, plan.inputFormat, plan.outputFormat),
+                              read.imagePath, read.tableCoordSys};
+        const OutputSystem system = OwnOutputSystem(env, plan, file, read.tableCoordSys);
+        if (system.lost) {
+            outcome.withoutSystem.push_back(plan.inputFiles[file]);
+        }
+        step = &output.writeFrame;
+        const OutputWritten written = output.write(env, job, moved, system);
+        if (!written.withoutSystem.empty()) {
+            outcome.withoutSystem.push_back(written.withoutSystem);
+        }
+        return true;
     } catch (const Refusal& refusal) {
-        form.Fail(refusal);
+        env.ui.Show(refusal);
         return false;
-    }
-    return true;
-}
-
-void ReadInput(ConversionContext& form, const std::string& inputPath) {
-    if (!InputOfItsFormat(form, inputPath)) {
-        return;
-    }
-    switch (form.inputFormat) {
-        case format::TFW:
-            OdczytTFW(form, inputPath);
-            break;
-        case format::TAB:
-            OdczytTAB(form, inputPath);
-            break;
-        case format::GeoTIFF:
-            OdczytGEO(form, inputPath);
-            break;
-        default:
-            break;
+    } catch (...) {
+        if (step == nullptr) {
+            throw;
+        }
+        RunTimeError error = ErrorReport::CurrentAsRunTimeError(step->procedure);
+        if (step->level == ErrorLevel::HandOn) {
+            throw error;
+        }
+        env.errorReport.Show(error);
+        return false;
     }
 }
 
-// The folder that must be writable before the writer runs: the output folder for GeoTIFF
-// output, the input folder otherwise.
-const std::string& CheckedFolder(const ConversionContext& form) {
-    return form.outputFormat == format::GeoTIFF ? form.outputFolder : form.inputFolder;
+// What the projection window is asked for the run.
+ProjectionQuestion QuestionFor(const RunPlan& plan, const RunChoices& choices) {
+    ProjectionQuestion question;
+    question.offerOwnSystems = plan.offerOwnSystems;
+    question.ownSystemsCoverEveryImage = plan.offerOwnSystems;
+    for (const InputSystem& system : plan.inputSystems) {
+        if (question.firstOwnClause.empty()) {
+            question.firstOwnClause = system.clause;
+        }
+        // An input whose system no table holds states one all the same: it is refused, never
+        // given the chosen projection.
+        question.ownSystemsCoverEveryImage &= system.stated;
+    }
+    question.rememberedProjection = choices.rememberedProjection;
+    question.noSystemOffered = plan.outputFormat == FileFormat::GeoTIFF;
+    return question;
 }
 
-// A world file holds no coordinate system: the table's goes into the image's .aux.xml, where
-// GDAL and other GIS tools look for it, unless the image states its own.
-void WriteWorldFileForTable(ConversionContext& form, const std::string& imagePath) {
-    std::string auxText;
-    const bool ready = RunStep(form, "ZapisTFW", ErrorLevel::HandOn,
-                               [&] { auxText = AuxTextForWorldFile(form, imagePath); });
-    if (!ready || form.conversionFailed) {
-        return;
-    }
-    ZapisTFW(form, imagePath);
-    if (form.conversionFailed || auxText.empty()) {
-        return;
-    }
-    RunStep(form, "ZapisTFW", ErrorLevel::HandOn,
-            [&] { WriteOutputBytes(form.fileSystem, AuxFilePath(imagePath), auxText); });
-}
-
-void WriteOutput(ConversionContext& form, const std::string& entry) {
-    const std::string inputPath = JoinPath(form.inputFolder, entry);
-    const bool fromTable = form.inputFormat == format::TAB;
-    switch (form.outputFormat) {
-        case format::TFW:
-            if (fromTable) {
-                WriteWorldFileForTable(form, JoinPath(form.rasterFolder, form.rasterFileName));
-            } else {
-                ZapisTFW(form, inputPath);
-            }
-            break;
-        case format::TAB:
-            ZapisTAB(form, inputPath);
-            break;
-        case format::GeoTIFF:
-            if (fromTable) {
-                ZapisGEO(form, form.rasterFolder, form.outputFolder, form.rasterFileName);
-            } else {
-                ZapisGEO(form, form.inputFolder, form.outputFolder, entry);
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-// One file: read, check the target folder, move the origin, write. False ends the run.
-bool ConvertFile(ConversionContext& form, std::size_t file) {
-    const std::string& entry = form.inputFiles.at(file);
-    if (form.outputFormat == format::GeoTIFF && form.outputFolder == form.inputFolder) {
-        form.ui.ShowMessage(MessageText(msg::SameFolders), MessageIcon::Information);
+// The checks and questions before the first file, which settle the run's plan (in
+// outcome.plan, as far as they get). False ends the run; a refusal ends it with its message.
+bool PrepareRun(Environment& env, const RunChoices& choices, RunOutcome& outcome) {
+    RunPlan& plan = outcome.plan;
+    const auto files = AddFiles(env, choices);
+    if (!files) {
         return false;
     }
-    if (!OwnSystemWritable(form, file)) {
-        return false;
+    plan.inputFormat = files->format;
+    plan.inputFolder = files->folder;
+    plan.inputFiles = files->names;
+    outcome.total = plan.inputFiles.size();
+    plan.outputFormat = SelectedOutput(choices.options);
+    if (plan.outputFormat == FileFormat::None) {
+        throw Refusal(MessageText(msg::ErrorReadingOutputFormat));
     }
-    ReadInput(form, JoinPath(form.inputFolder, entry));
-    if (form.conversionFailed) {
-        return false;
+    if (plan.inputFormat == FileFormat::None) {
+        throw Refusal(MessageText(msg::ErrorReadingInputFormat));
     }
-    const std::string& folder = CheckedFolder(form);
-    if (!CanWriteInFolder(form, folder)) {
-        form.ui.ShowMessage(MessageWithPath(msg::UnableToWriteToOutputFolder, folder),
-                            MessageIcon::Critical);
-        return false;
+    if (plan.inputFormat == plan.outputFormat) {
+        throw Refusal(MessageText(msg::SameFormats));
     }
-    MoveOrigin(form.WorldParams, form.inputFormat, form.outputFormat);
-    TakeOwnSystem(form, file);
-    WriteOutput(form, entry);
-    return !form.conversionFailed;
-}
-
-// The checks before the first file; false ends the run.
-bool PrepareRun(ConversionContext& form) {
-    form.conversionFailed = false;
-    AddFiles(form);
-    if (form.conversionFailed) {
-        return false;
+    plan.inputs = NoteInputIdentities(plan.inputFolder, plan.inputFiles);
+    if (RunNeedsCodeList(plan)) {
+        plan.codeList = CodeList(env);
     }
-    form.conversionFailed = false;
-    form.fileCount = CountAsInt16(form.inputFiles.size());
-    form.lastRun.total = form.inputFiles.size();
-    if (form.fileCount < 1) {
-        form.ui.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
-        return false;
-    }
-    form.outputFormat = SelectedOutput(form.options);
-    if (form.outputFormat == format::None) {
-        form.ui.ShowMessage(MessageText(msg::ErrorReadingOutputFormat), MessageIcon::Critical);
-        return false;
-    }
-    if (form.inputFormat < format::GeoTIFF || form.inputFormat > format::TFW) {
-        form.ui.ShowMessage(MessageText(msg::ErrorReadingInputFormat), MessageIcon::Critical);
-        return false;
-    }
-    if (form.inputFormat == form.outputFormat) {
-        form.ui.ShowMessage(MessageText(msg::SameFormats), MessageIcon::Critical);
-        return false;
-    }
-    form.fileSystem = FileSystemService();
-    NoteInputIdentities(form);
-    PrepareCoordinateSystems(form);
-    if (form.conversionFailed) {
-        return false;
-    }
+    plan.inputSystems = InputSystemsOf(env, plan);
+    plan.offerOwnSystems = !plan.inputSystems.empty();
     // Tables always name a system; GeoTIFFs made from world files may carry the chosen one.
     const bool imagesFromWorldFiles =
-        form.outputFormat == format::GeoTIFF && form.inputFormat == format::TFW;
-    if (form.outputFormat == format::TAB || imagesFromWorldFiles) {
-        form.coordSysClause = UstalenieProjekcji(form);
-        if (form.conversionFailed) {
+        plan.outputFormat == FileFormat::GeoTIFF && plan.inputFormat == FileFormat::TFW;
+    if (plan.outputFormat == FileFormat::TAB || imagesFromWorldFiles) {
+        const auto clause = UstalenieProjekcji(env, QuestionFor(plan, choices));
+        if (!clause) {
             return false;
         }
+        plan.coordSysClause = *clause;
     }
-    if (form.outputFormat == format::GeoTIFF) {
-        form.outputFolder = WyszukiwanieKatalogu(form, MessageText(msg::SelectOutputDirectory),
-                                                 OutputPickerStart(form));
-        if (!form.fileSystem.FolderExists(form.outputFolder)) {
-            form.ui.ShowMessage(MessageText(msg::OutputDirectoryMissing), MessageIcon::Critical);
-            return false;
+    if (plan.outputFormat == FileFormat::GeoTIFF) {
+        plan.outputFolder = WyszukiwanieKatalogu(
+            env, MessageText(msg::SelectOutputDirectory),
+            OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
+        if (!env.fileSystem.FolderExists(plan.outputFolder)) {
+            throw Refusal(MessageText(msg::OutputDirectoryMissing));
         }
     }
     return true;
@@ -199,18 +155,18 @@ private:
     UserInteraction& ui_;
 };
 
-// Converts the files in order, each one whole, until one fails or the user cancels; the run's
+// Converts the files in order, each one whole, until one fails or the user cancels; the
 // outcome counts what was converted.
-bool ConvertAll(ConversionContext& form) {
-    const ProgressDisplay display(form.ui);
-    RunOutcome& outcome = form.lastRun;
-    for (std::size_t file = 0; file < form.inputFiles.size(); ++file) {
-        outcome.stoppedAt = form.inputFiles[file];
-        if (!form.ui.ShowProgress({file + 1, form.inputFiles.size(), outcome.stoppedAt})) {
+bool ConvertAll(Environment& env, RunOutcome& outcome) {
+    const ProgressDisplay display(env.ui);
+    const RunPlan& plan = outcome.plan;
+    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
+        outcome.stoppedAt = plan.inputFiles[file];
+        if (!env.ui.ShowProgress({file + 1, plan.inputFiles.size(), outcome.stoppedAt})) {
             outcome.cancelled = true;
             return false;
         }
-        if (!ConvertFile(form, file)) {
+        if (!ConvertFile(env, plan, file, outcome)) {
             return false;
         }
         ++outcome.converted;
@@ -219,34 +175,30 @@ bool ConvertAll(ConversionContext& form) {
     return true;
 }
 
-bool Run(ConversionContext& form) {
-    if (!PrepareRun(form) || !ConvertAll(form)) {
-        return false;
+void Run(Environment& env, const RunChoices& choices, RunOutcome& outcome) {
+    try {
+        if (!PrepareRun(env, choices, outcome) || !ConvertAll(env, outcome)) {
+            return;
+        }
+    } catch (const Refusal& refusal) {
+        env.ui.Show(refusal);
+        return;
     }
-    form.ui.ShowMessage(MessageText(msg::Done), MessageIcon::Information);
-    form.lastRun.done = true;
-    return true;
+    env.ui.ShowMessage(MessageText(msg::Done), MessageIcon::Information);
+    outcome.done = true;
 }
 
 }  // namespace
 
-void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to) {
-    const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
-    // Half a column step plus half a row step: the pixel's own axes, whatever their direction.
-    params.originX =
-        CheckedResult(params.originX + halfPixels * ((params.pixelSizeX + params.rotationX) / 2));
-    params.originY =
-        CheckedResult(params.originY + halfPixels * ((params.rotationY + params.pixelSizeY) / 2));
-}
-
-bool cmbOK_Click(ConversionContext& form) {
-    form.lastRun = {};
-    form.ui.ForgetLastMessage();
-    RunProcedure(form.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] { Run(form); });
-    if (!form.lastRun.done) {
-        form.lastRun.reason = form.ui.LastMessage();
+RunOutcome cmbOK_Click(Environment& env, const RunChoices& choices) {
+    RunOutcome outcome;
+    env.ui.ForgetLastMessage();
+    RunProcedure(env.errorReport, "cmbOK_Click", ErrorLevel::Report,
+                 [&] { Run(env, choices, outcome); });
+    if (!outcome.done) {
+        outcome.reason = env.ui.LastMessage();
     }
-    return form.lastRun.done;
+    return outcome;
 }
 
 std::string WithoutSystemText(const RunOutcome& outcome) {

@@ -1,22 +1,19 @@
 #pragma once
 
-#include "state/conversion_context.h"
+#include <string>
+
+#include "conversion/run_plan.h"
+#include "state/environment.h"
 
 namespace marlo {
 
 // The start button's click: chooses the files, checks the choices and converts every file.
-// Returns true when the run ended with "Done!".
-// How far the run got is then in form.lastRun.
-bool cmbOK_Click(ConversionContext& form);
+// The outcome says how far the run got; `done` when it ended with "Done!".
+RunOutcome cmbOK_Click(Environment& env, const RunChoices& choices);
 
 // The main window's status line after a run: "12 of 20 converted; stopped at b.tfw: ...".
 std::string RunStatusText(const RunOutcome& outcome);
 // The files whose outputs went without their input's coordinate system; "" when none did.
 std::string WithoutSystemText(const RunOutcome& outcome);
-
-// Moves the origin from the reference point of one side to that of another: the world file
-// and the GeoTIFF side (as Pelcor gives and takes it) hold the centre of the first pixel, a
-// table its outer corner. Raises run-time error 6 when the result is not a finite number.
-void MoveOrigin(WorldParameters& params, FileFormat from, FileFormat to);
 
 }  // namespace marlo

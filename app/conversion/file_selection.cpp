@@ -2,7 +2,6 @@
 
 #include "platform/file_selection_text.h"
 #include "state/folder_checks.h"
-#include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -10,77 +9,68 @@ namespace marlo {
 
 namespace {
 
-constexpr std::uint32_t kOpenFileFlags = 0x281204;
-
-struct InputChoice {
-    FileFormat format;
-    const char* filter;
-};
-
-// The first selected "Convert from:" option wins; none selected keeps the previous format.
-InputChoice ChosenInput(const ConversionContext& form) {
-    switch (SelectedInput(form.options)) {
-        case format::GeoTIFF:
-            return {format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"};
-        case format::TAB:
-            return {format::TAB, "TAB (*.tab)|*.tab"};
-        case format::TFW:
-            return {format::TFW, "TFW (*.tfw)|*.tfw"};
+// The file dialog's filter for a format.
+const char* FilterOf(FileFormat format) {
+    switch (format) {
+        case FileFormat::GeoTIFF:
+            return "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|";
+        case FileFormat::TAB:
+            return "TAB (*.tab)|*.tab";
+        case FileFormat::TFW:
+            return "TFW (*.tfw)|*.tfw";
         default:
-            return {form.inputFormat, ""};
+            return "";
     }
+}
+
+OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat format) {
+    OpenFileDialogRequest request;
+    request.title = MessageText(msg::SelectFiles);
+    request.filter = FilterOf(format);
+    request.filterIndex = 1;
+    request.multiSelect = true;
+    request.initialFolder = choices.rememberedInputFolder;
+    if (!choices.preselectedNames.empty()) {
+        request.initialFolder = choices.preselectedFolder;
+        request.preselectedNames = choices.preselectedNames;
+    }
+    return request;
 }
 
 }  // namespace
 
-void AddFiles(ConversionContext& form) {
-    RunProcedure(form.errorReport, "AddFiles", ErrorLevel::HandOn, [&] {
-        form.inputFiles.clear();
-        const InputChoice choice = ChosenInput(form);
-        form.inputFormat = choice.format;
-
-        OpenFileDialogRequest request;
-        request.title = MessageText(msg::SelectFiles);
-        request.filter = choice.filter;
-        request.filterIndex = 1;
-        request.flags = kOpenFileFlags;
-        request.maxFileNameLength = 32000;
-        request.multiSelect = true;
-        request.initialFolder = form.rememberedInputFolder;
-        if (!form.preselectedNames.empty()) {
-            request.initialFolder = form.preselectedFolder;
-            request.preselectedNames = form.preselectedNames;
-        }
-        const std::string selection = form.ui.ShowOpenFileDialog(request);
+std::optional<ChosenFiles> AddFiles(Environment& env, const RunChoices& choices) {
+    std::optional<ChosenFiles> chosen;
+    RunProcedure(env.errorReport, "AddFiles", ErrorLevel::HandOn, [&] {
+        const FileFormat format = SelectedInput(choices.options);
+        const std::string selection = env.ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
         if (selection.empty()) {
-            form.conversionFailed = true;
             return;
         }
-        FileSelection chosen = DecodeFileSelection(selection);
-        form.inputFolder = std::move(chosen.folder);
-        form.inputFiles = std::move(chosen.names);
-        form.fileCount = CountAsInt16(form.inputFiles.size());
-        if (form.fileCount < 1) {
-            form.Fail(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+        FileSelection decoded = DecodeFileSelection(selection);
+        // The program counts files in 16 bits: more is an overflow, before any is converted.
+        if (CountAsInt16(decoded.names.size()) < 1) {
+            throw Refusal(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
         }
+        chosen = ChosenFiles{format, std::move(decoded.folder), std::move(decoded.names)};
     });
+    return chosen;
 }
 
-std::string WyszukiwanieKatalogu(ConversionContext& form, const std::string& sPrompt,
+std::string WyszukiwanieKatalogu(Environment& env, const std::string& sPrompt,
                                  const std::string& initialFolder) {
     std::string folder;
-    RunProcedure(form.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
-                 [&] { folder = form.ui.BrowseForFolder(sPrompt, initialFolder); });
+    RunProcedure(env.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
+                 [&] { folder = env.ui.BrowseForFolder(sPrompt, initialFolder); });
     return folder;
 }
 
-std::string OutputPickerStart(const ConversionContext& form) {
-    const std::string& remembered = form.rememberedOutputFolder;
-    if (!remembered.empty() && remembered != form.inputFolder &&
-        form.fileSystem.FolderExists(remembered)) {
+std::string OutputPickerStart(const FileSystemService& files, const std::string& remembered,
+                              const std::string& inputFolder) {
+    if (!remembered.empty() && remembered != inputFolder && files.FolderExists(remembered)) {
         return remembered;
     }
-    const std::string above = FolderOfPath(form.inputFolder);
+    const std::string above = FolderOfPath(inputFolder);
     return above.empty() ? "/" : above;
 }
 

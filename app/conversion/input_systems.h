@@ -2,28 +2,48 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
-#include "state/conversion_context.h"
+#include "conversion/run_plan.h"
+#include "state/environment.h"
+#include "state/georeference.h"
 
 namespace marlo {
 
 // The coordinate systems a run carries. An output carries its input's system or none, never
 // another: the chosen projection serves only inputs that state none.
 
-// Reads the list codes are looked up in, and what each input states of its system, for table
-// output and for GeoTIFFs made from world files.
-void PrepareCoordinateSystems(ConversionContext& form);
+// Whether a run looks codes up in the projection list: for table and GeoTIFF output, and for
+// table input.
+bool RunNeedsCodeList(const RunPlan& plan);
 
-// Sets the system of the file's output: fileCoordSysClause for a table, outputSystem for a
-// GeoTIFF. A system GDAL cannot write into the GeoTIFF is noted in lastRun.withoutSystem.
-void TakeOwnSystem(ConversionContext& form, std::size_t file);
+// What each input states of its system, for table output and for GeoTIFFs made from world
+// files; no entries for the other runs.
+std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& plan);
 
-// Refuses (and shows) an input whose system no table can hold; false then.
-bool OwnSystemWritable(ConversionContext& form, std::size_t file);
+// The system of one file's output: `clause` for a table, `geotiff` for a GeoTIFF. `lost` when
+// the input states a system GDAL cannot write into the GeoTIFF, which then carries none.
+struct OutputSystem {
+    std::string clause;
+    GeoTiffSystem geotiff;
+    bool lost = false;
+};
+// `tableCoordSys` is the CoordSys line of the table just read ("" for other inputs).
+OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::size_t file,
+                             const std::string& tableCoordSys);
 
-// A table's system for the world file written beside `imagePath`: what its .aux.xml gets, as
-// text ready to be written; "" when the image keeps its own keys or the table states none.
-// Refuses an auxiliary file that cannot take it, before anything is written.
-std::string AuxTextForWorldFile(ConversionContext& form, const std::string& imagePath);
+// Refuses (message 34) an input whose system no table can hold.
+void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file);
+
+// A table's system for the world file written beside an image: what the image's .aux.xml gets,
+// as text ready to be written ("" when the image keeps its own keys or the table states none),
+// and whether the system was lost because no .aux.xml can hold it. Refuses an auxiliary file
+// that cannot take it, before anything is written.
+struct AuxText {
+    std::string text;
+    bool lost = false;
+};
+AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,
+                            const std::string& tableCoordSys, const std::string& imagePath);
 
 }  // namespace marlo

@@ -1,9 +1,5 @@
 #include "errors/error_report.h"
 
-#include "platform/user_interaction.h"
-
-#include <cmath>
-#include <exception>
 #include <filesystem>
 #include <new>
 
@@ -12,65 +8,51 @@ namespace marlo {
 namespace {
 constexpr const char* kModuleName = "Kestrin";
 
-struct ErrorFields {
-    std::int32_t number;
-    std::string source;
-    std::string description;
-};
-
-// Gives any exception the number, source and description of a run-time error.
-ErrorFields FieldsOfCurrentException() {
+// Any exception as a run-time error: its number, source, description and frames so far.
+RunTimeError CurrentException() {
     try {
         throw;
     } catch (const RunTimeError& e) {
-        return {e.number(), e.source(), e.description()};
+        return e;
     } catch (const std::bad_alloc&) {
-        return {err::OutOfMemory, "Marlo", "Out of memory"};
+        return {err::OutOfMemory, "Out of memory"};
     } catch (const std::filesystem::filesystem_error& e) {
-        return {err::PathFileAccessError, "Marlo", e.what()};
+        return {err::PathFileAccessError, e.what()};
     } catch (const std::exception& e) {
-        return {err::InvalidProcedureCall, "Marlo", e.what()};
+        return {err::InvalidProcedureCall, e.what()};
     } catch (...) {
-        return {err::InvalidProcedureCall, "Marlo", "Unknown error"};
+        return {err::InvalidProcedureCall, "Unknown error"};
     }
 }
 }  // namespace
 
-double CheckedResult(double value) {
-    if (!std::isfinite(value)) {
-        throw RunTimeError(err::Overflow, "Overflow");
-    }
-    return value;
+std::string ErrorLocation(std::string_view procedure) {
+    return std::string(procedure) + " " + kModuleName + " ";
 }
 
-std::string ErrorLineText(std::int32_t line) {
-    return line == 0 ? std::string() : "Line : " + std::to_string(line);
+void ErrorReport::Show(const RunTimeError& error) {
+    std::string report =
+        std::string("Record Call Stack Sequence - Bottom line is error line.") + kCrLf + kCrLf;
+    for (const std::string& frame : error.frames()) {
+        report += "\t" + frame + kCrLf;
+    }
+    report += std::string(kCrLf) + "Error Number " + kCrLf + "\t" + std::to_string(error.number()) +
+              kCrLf + "Description" + kCrLf + "\t" + error.description() + kCrLf + kCrLf;
+    viewer_.ShowErrorReport(report);
 }
 
-std::string ErrorLocation(std::string_view procedure, std::int32_t line) {
-    return std::string(procedure) + " " + kModuleName + " " + ErrorLineText(line);
-}
-
-void ErrorReport::ReportError(bool isTopLevel, const std::string& location, std::int32_t number,
-                              const std::string& source, const std::string& description) {
-    std::string text = description;
-    if (!callStackStarted) {
-        text = std::string(kCrLf) + "Error Number " + kCrLf + "\t" + std::to_string(number) +
-               kCrLf + "Description" + kCrLf + "\t" + description + kCrLf + kCrLf;
-    }
-    if (!isTopLevel) {
-        callStackStarted = true;
-        throw RunTimeError(number, "\t" + location + kCrLf + text, source);
-    }
-    callStackStarted = false;
-    viewer_.ShowErrorReport(std::string("Record Call Stack Sequence - Bottom line is error line.") +
-                            kCrLf + kCrLf + "\t" + location + kCrLf + text);
+RunTimeError ErrorReport::CurrentAsRunTimeError(std::string_view procedure) {
+    RunTimeError error = CurrentException();
+    error.AddFrame(ErrorLocation(procedure));
+    return error;
 }
 
 void ErrorReport::HandleCurrentException(std::string_view procedure, ErrorLevel level) {
-    const ErrorFields fields = FieldsOfCurrentException();
-    ReportError(level == ErrorLevel::Report, ErrorLocation(procedure), fields.number, fields.source,
-                fields.description);
+    RunTimeError error = CurrentAsRunTimeError(procedure);
+    if (level == ErrorLevel::HandOn) {
+        throw error;
+    }
+    Show(error);
 }
 
 }  // namespace marlo

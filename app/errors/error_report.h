@@ -1,10 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "platform/run_time_error.h"
+#include "platform/failures.h"
 
 namespace marlo {
 
@@ -15,42 +14,42 @@ public:
     virtual void ShowErrorReport(const std::string& report) = 0;
 };
 
-// "Line : <n>", or "" for line 0 (no line numbers).
-std::string ErrorLineText(std::int32_t line);
-
-// "<procedure> Kestrin <ErrorLineText(line)>"
-std::string ErrorLocation(std::string_view procedure, std::int32_t line = 0);
+// "<procedure> Kestrin ", as the report names the procedures an error passed.
+std::string ErrorLocation(std::string_view procedure);
 
 // Whether a procedure hands an unexpected error on to its caller or reports it itself.
 enum class ErrorLevel { HandOn, Report };
 
-// Collects the chain of procedures an unexpected error passes and shows it once.
+// Shows an unexpected error once, with the chain of procedures it passed.
 class ErrorReport {
 public:
     explicit ErrorReport(ErrorReportViewer& viewer) : viewer_(viewer) {}
 
-    // Hands the error on (throws RunTimeError with this location added) when isTopLevel is
-    // false; shows the finished report when it is true.
-    void ReportError(bool isTopLevel, const std::string& location, std::int32_t number,
-                     const std::string& source, const std::string& description);
+    // Shows the report of an error whose outermost procedure has been noted.
+    void Show(const RunTimeError& error);
 
-    // Called from inside a catch block: turns the exception in flight into a call of
-    // ReportError for the named procedure.
+    // Called from inside a catch block: the exception in flight, as a run-time error that has
+    // left `procedure`. A refusal is not an error: it goes on unchanged.
+    static RunTimeError CurrentAsRunTimeError(std::string_view procedure);
+
+    // Called from inside a catch block: hands the exception in flight on with `procedure`
+    // noted, or shows it, as `level` says.
     void HandleCurrentException(std::string_view procedure, ErrorLevel level);
-
-    bool callStackStarted = false;
 
 private:
     ErrorReportViewer& viewer_;
 };
 
-// Runs the body of a procedure under its error handler: an exception that leaves the body is
-// handed on or reported as `level` says. Returns false when the body did not finish.
+// Runs the body of a procedure under its error handler: an unexpected error that leaves the
+// body is handed on or reported as `level` says; a refusal goes on to whoever shows it.
+// Returns false when the body did not finish.
 template <class Body>
 bool RunProcedure(ErrorReport& report, std::string_view procedure, ErrorLevel level, Body&& body) {
     try {
         body();
         return true;
+    } catch (const Refusal&) {
+        throw;
     } catch (...) {
         report.HandleCurrentException(procedure, level);
         return false;

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/failures.h"
 #include "platform/pending_output.h"
-#include "platform/run_time_error.h"
 
 namespace marlo {
 
@@ -171,17 +171,6 @@ void FileSystemService::WriteBytesFile(const std::string& path, const std::strin
     PendingOutput output(path);
     output.Write(bytes);
     output.CommitReplacing();
-}
-
-void FileSystemService::DeleteFile(const std::string& path) const {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        RaiseFileError(ENOENT, path);
-    }
-    // Unlinking needs only the folder's permission: a read-only file goes as well.
-    if (::unlink(path.c_str()) != 0) {
-        RaiseFileError(errno, path);
-    }
 }
 
 void FileSystemService::CopyFile(const std::string& source, const std::string& target,

@@ -74,8 +74,6 @@ public:
     // Writes the bytes as they stand, replacing the old file only when complete.
     void WriteBytesFile(const std::string& path, const std::string& bytes) const;
 
-    // Deletes the file even when it is marked read-only.
-    void DeleteFile(const std::string& path) const;
     // Copies with the kernel's file copy; replaces an existing target only when `overwrite`
     // (an existing target otherwise is error 75 and stays as it was).
     void CopyFile(const std::string& source, const std::string& target, bool overwrite) const;

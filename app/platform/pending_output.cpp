@@ -13,8 +13,8 @@
 #include <mutex>
 #include <set>
 
+#include "platform/failures.h"
 #include "platform/io_faults.h"
-#include "platform/run_time_error.h"
 
 namespace marlo {
 

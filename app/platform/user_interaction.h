@@ -4,16 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/projection_window.h"
+#include "platform/failures.h"
 
 namespace marlo {
 
-// Message texts break their lines as message boxes expect.
-inline constexpr const char* kCrLf = "\r\n";
-inline constexpr const char* kCr = "\r";
-
-// Message box icons, with the values the message box style uses.
-enum class MessageIcon : std::int32_t { None = 0, Critical = 16, Information = 64 };
+// The projection window's model; the core drives it, the front end shows it.
+class ProjectionWindow;
 
 // How the open-file dialog is set up before it is shown. `filter` uses the
 // "Description|pattern|Description|pattern" form; patterns match in any letter case.
@@ -21,9 +17,7 @@ struct OpenFileDialogRequest {
     std::string title;
     std::string filter;
     std::int32_t filterIndex = 1;
-    std::uint32_t flags = 0;
     std::string initialFolder;
-    std::size_t maxFileNameLength = 32000;
     bool multiSelect = false;
     // Names in initialFolder the dialog opens with already selected.
     std::vector<std::string> preselectedNames;
@@ -50,6 +44,8 @@ public:
         lastMessage_ = text;
         ShowMessageBox(text, icon, title);
     }
+    // A refusal's message box.
+    void Show(const Refusal& refusal) { ShowMessage(refusal.text, refusal.icon, refusal.title); }
     const std::string& LastMessage() const { return lastMessage_; }
     void ForgetLastMessage() { lastMessage_.clear(); }
 

@@ -12,16 +12,16 @@ namespace {
 // The format that takes over the output when the input takes its format away.
 FileFormat NextInCycle(FileFormat format) {
     switch (format) {
-        case format::GeoTIFF:
-            return format::TAB;
-        case format::TAB:
-            return format::TFW;
+        case FileFormat::GeoTIFF:
+            return FileFormat::TAB;
+        case FileFormat::TAB:
+            return FileFormat::TFW;
         default:
-            return format::GeoTIFF;
+            return FileFormat::GeoTIFF;
     }
 }
 
-constexpr FileFormat kFormats[] = {format::GeoTIFF, format::TAB, format::TFW};
+constexpr FileFormat kFormats[] = {FileFormat::GeoTIFF, FileFormat::TAB, FileFormat::TFW};
 
 }  // namespace
 
@@ -60,14 +60,14 @@ void ClickOutputOption(FormatOptions& options, FileFormat clicked) {
 }
 
 void MainWindowProcedures::Form_Load() {
-    RunProcedure(form_.errorReport, "Form_Load", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, "Form_Load", ErrorLevel::Report, [&] {
         currentLanguage =
             settings_.ReadOr(kSettingsApplication, kSettingsSection, kLanguageKey, kEnglish);
         RefreshLanguageForm();
-        form_.options.optGEOin.enabled = true;
-        form_.options.optGEO.enabled = false;
+        choices_.options.optGEOin.enabled = true;
+        choices_.options.optGEO.enabled = false;
         LoadRememberedChoices();
-        view_.ShowOptions(form_.options);
+        view_.ShowOptions(choices_.options);
     });
 }
 
@@ -75,24 +75,24 @@ void MainWindowProcedures::LoadRememberedChoices() {
     const auto remembered = [this](const char* key) {
         return settings_.ReadOr(kSettingsApplication, kSettingsSection, key, "");
     };
-    form_.rememberedInputFolder = remembered(kInputFolderKey);
-    form_.rememberedOutputFolder = remembered(kOutputFolderKey);
-    form_.rememberedProjection = remembered(kProjectionKey);
+    choices_.rememberedInputFolder = remembered(kInputFolderKey);
+    choices_.rememberedOutputFolder = remembered(kOutputFolderKey);
+    choices_.rememberedProjection = remembered(kProjectionKey);
     const FileFormat input = FormatNamed(remembered(kInputFormatKey));
-    if (input != format::None) {
-        ClickInputOption(form_.options, input);
+    if (input != FileFormat::None) {
+        ClickInputOption(choices_.options, input);
     }
     if (const FileFormat output = FormatNamed(remembered(kOutputFormatKey));
-        output != format::None) {
-        ClickOutputOption(form_.options, output);
+        output != FileFormat::None) {
+        ClickOutputOption(choices_.options, output);
     }
 }
 
 void MainWindowProcedures::RememberFormats() {
     settings_.Write(kSettingsApplication, kSettingsSection, kInputFormatKey,
-                    NameOfFormat(SelectedInput(form_.options)));
+                    NameOfFormat(SelectedInput(choices_.options)));
     settings_.Write(kSettingsApplication, kSettingsSection, kOutputFormatKey,
-                    NameOfFormat(SelectedOutput(form_.options)));
+                    NameOfFormat(SelectedOutput(choices_.options)));
 }
 
 // What a run chose that the next one starts from: the input folder once files were chosen,
@@ -102,22 +102,22 @@ void MainWindowProcedures::RememberRun() {
         kept = value;
         settings_.Write(kSettingsApplication, kSettingsSection, key, value);
     };
-    if (form_.lastRun.total == 0) {
+    if (lastRun_.total == 0) {
         return;  // no files were chosen: the earlier choices stand
     }
-    remember(kInputFolderKey, form_.rememberedInputFolder, form_.inputFolder);
-    if (form_.outputFormat == format::GeoTIFF && !form_.outputFolder.empty() &&
-        form_.outputFolder != form_.inputFolder &&
-        form_.fileSystem.FolderExists(form_.outputFolder)) {
-        remember(kOutputFolderKey, form_.rememberedOutputFolder, form_.outputFolder);
+    const RunPlan& plan = lastRun_.plan;
+    remember(kInputFolderKey, choices_.rememberedInputFolder, plan.inputFolder);
+    if (plan.outputFormat == FileFormat::GeoTIFF && !plan.outputFolder.empty() &&
+        plan.outputFolder != plan.inputFolder && env_.fileSystem.FolderExists(plan.outputFolder)) {
+        remember(kOutputFolderKey, choices_.rememberedOutputFolder, plan.outputFolder);
     }
-    if (form_.outputFormat == format::TAB && form_.coordSysClause.rfind("CoordSys ", 0) == 0) {
-        remember(kProjectionKey, form_.rememberedProjection, form_.coordSysClause);
+    if (plan.outputFormat == FileFormat::TAB && plan.coordSysClause.rfind("CoordSys ", 0) == 0) {
+        remember(kProjectionKey, choices_.rememberedProjection, plan.coordSysClause);
     }
 }
 
 void MainWindowProcedures::RefreshLanguageForm() {
-    RunProcedure(form_.errorReport, "RefreshLanguageForm", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, "RefreshLanguageForm", ErrorLevel::Report, [&] {
         for (const CaptionAssignment& assignment : MainWindowCaptions()) {
             view_.SetControlText(assignment.control, assignment.property, assignment.text);
         }
@@ -126,7 +126,7 @@ void MainWindowProcedures::RefreshLanguageForm() {
 }
 
 void MainWindowProcedures::SwitchLanguage(const char* procedure, const char* language) {
-    RunProcedure(form_.errorReport, procedure, ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         currentLanguage = language;
         settings_.Write(kSettingsApplication, kSettingsSection, kLanguageKey, language);
         RefreshLanguageForm();
@@ -143,54 +143,54 @@ void MainWindowProcedures::cmdEN_Click() {
 }
 
 void MainWindowProcedures::ClickInput(const char* procedure, FileFormat format) {
-    RunProcedure(form_.errorReport, procedure, ErrorLevel::Report, [&] {
-        ClickInputOption(form_.options, format);
-        view_.ShowOptions(form_.options);
+    RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
+        ClickInputOption(choices_.options, format);
+        view_.ShowOptions(choices_.options);
         RememberFormats();
     });
 }
 
 void MainWindowProcedures::optGEOin_Click() {
-    ClickInput("optGEOin_Click", format::GeoTIFF);
+    ClickInput("optGEOin_Click", FileFormat::GeoTIFF);
 }
 
 void MainWindowProcedures::optTABin_Click() {
-    ClickInput("optTABin_Click", format::TAB);
+    ClickInput("optTABin_Click", FileFormat::TAB);
 }
 
 void MainWindowProcedures::optTFWin_Click() {
-    ClickInput("optTFWin_Click", format::TFW);
+    ClickInput("optTFWin_Click", FileFormat::TFW);
 }
 
 void MainWindowProcedures::ClickOutput(FileFormat format) {
-    ClickOutputOption(form_.options, format);
-    view_.ShowOptions(form_.options);
-    RunProcedure(form_.errorReport, "ClickOutput", ErrorLevel::Report, [&] { RememberFormats(); });
+    ClickOutputOption(choices_.options, format);
+    view_.ShowOptions(choices_.options);
+    RunProcedure(env_.errorReport, "ClickOutput", ErrorLevel::Report, [&] { RememberFormats(); });
 }
 
 void MainWindowProcedures::cmdExit_Click() {
-    RunProcedure(form_.errorReport, "cmdExit_Click", ErrorLevel::Report,
+    RunProcedure(env_.errorReport, "cmdExit_Click", ErrorLevel::Report,
                  [&] { view_.ShowAboutWindow(); });
 }
 
 void MainWindowProcedures::lblAbout_Click() {
-    RunProcedure(form_.errorReport, "lblAbout_Click", ErrorLevel::Report,
-                 [&] { form_.ui.OpenUrl(kWebAddress); });
+    RunProcedure(env_.errorReport, "lblAbout_Click", ErrorLevel::Report,
+                 [&] { env_.ui.OpenUrl(kWebAddress); });
 }
 
 void MainWindowProcedures::cmbOK_Click() {
-    marlo::cmbOK_Click(form_);
-    form_.preselectedFolder.clear();
-    form_.preselectedNames.clear();
-    RunProcedure(form_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+    lastRun_ = marlo::cmbOK_Click(env_, choices_);
+    choices_.preselectedFolder.clear();
+    choices_.preselectedNames.clear();
+    RunProcedure(env_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
         RememberRun();
-        view_.ShowStatus(RunStatusText(form_.lastRun));
+        view_.ShowStatus(RunStatusText(lastRun_));
     });
 }
 
 bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths) {
     bool selected = false;
-    RunProcedure(form_.errorReport, "PreselectFiles", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, "PreselectFiles", ErrorLevel::Report, [&] {
         if (paths.empty()) {
             return;
         }
@@ -204,19 +204,19 @@ bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths)
             }
             names.push_back(GetFileNameAndType(path));
         }
-        if (kind == format::None || names.empty()) {
-            form_.ui.ShowMessage(MessageText(msg::FilesNotOfOneKindAndFolder),
-                                 MessageIcon::Information);
+        if (kind == FileFormat::None || names.empty()) {
+            env_.ui.ShowMessage(MessageText(msg::FilesNotOfOneKindAndFolder),
+                                MessageIcon::Information);
             return;
         }
-        ClickInputOption(form_.options, kind);
-        view_.ShowOptions(form_.options);
+        ClickInputOption(choices_.options, kind);
+        view_.ShowOptions(choices_.options);
         RememberFormats();
-        form_.preselectedFolder = folder.empty() ? "/" : folder;
-        form_.preselectedNames = std::move(names);
-        view_.ShowStatus(
-            CaptionWith(caption::FilesSelected,
-                        {std::to_string(form_.preselectedNames.size()), form_.preselectedFolder}));
+        choices_.preselectedFolder = folder.empty() ? "/" : folder;
+        choices_.preselectedNames = std::move(names);
+        view_.ShowStatus(CaptionWith(
+            caption::FilesSelected,
+            {std::to_string(choices_.preselectedNames.size()), choices_.preselectedFolder}));
         selected = true;
     });
     return selected;

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "conversion/run_plan.h"
 #include "platform/settings_store.h"
-#include "state/conversion_context.h"
+#include "state/environment.h"
 #include "state/format_options.h"
 #include "text/maker.h"
 
@@ -62,8 +63,8 @@ public:
 // The main window's event procedures; each reports its own unexpected errors.
 class MainWindowProcedures {
 public:
-    MainWindowProcedures(ConversionContext& form, SettingsStore& settings, MainWindowView& view)
-        : form_(form), settings_(settings), view_(view) {}
+    MainWindowProcedures(Environment& env, SettingsStore& settings, MainWindowView& view)
+        : env_(env), settings_(settings), view_(view) {}
 
     void Form_Load();
     void RefreshLanguageForm();
@@ -82,6 +83,10 @@ public:
     // not all of one kind in one folder.
     bool PreselectFiles(const std::vector<std::string>& paths);
 
+    // What the next run starts from, and how the last one ended.
+    const RunChoices& Choices() const { return choices_; }
+    const RunOutcome& LastRun() const { return lastRun_; }
+
 private:
     void SwitchLanguage(const char* procedure, const char* language);
     void ClickInput(const char* procedure, FileFormat format);
@@ -89,7 +94,9 @@ private:
     void RememberFormats();
     void RememberRun();
 
-    ConversionContext& form_;
+    Environment& env_;
+    RunChoices choices_;
+    RunOutcome lastRun_;
     SettingsStore& settings_;
     MainWindowView& view_;
 };

@@ -14,18 +14,12 @@ namespace marlo {
 namespace {
 
 constexpr const char* kProjectionListName = "mapinfow.prj";
-constexpr const char* kNoChoice = "error";
-// OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES
-constexpr std::uint32_t kLocateDialogFlags = 2625540;
-
-OpenFileDialogRequest LocateDialogRequest(const ConversionContext& form) {
+OpenFileDialogRequest LocateDialogRequest(const Environment& env) {
     OpenFileDialogRequest request;
     request.title = MessageText(msg::LocateMapInfoProjectionFile);
     request.filter = MessageText(msg::MapInfoProjectionFile) + "(mapinfow.prj)|mapinfow.prj";
     request.filterIndex = 1;
-    request.flags = kLocateDialogFlags;
-    request.initialFolder = form.shippedProjectionFolder;
-    request.maxFileNameLength = 32000;
+    request.initialFolder = env.folders.shippedProjectionFolder;
     request.multiSelect = false;
     return request;
 }
@@ -44,47 +38,73 @@ bool HoldsProjectionList(const std::string& folder) {
            std::filesystem::is_regular_file(JoinPath(folder, kProjectionListName), ec);
 }
 
-// The lines of the list at `path` when it is whole; else a message says so, and the run stops:
-// a list cut short is never used.
-std::optional<std::vector<std::string>> WholeList(ConversionContext& form,
-                                                  const std::string& path) {
-    std::vector<std::string> lines = ReadProjectionLines(form, path);
-    if (IsWholeProjectionList(lines)) {
-        return lines;
+// The lines of the list at `path`; refuses a list cut short, which is never used.
+std::vector<std::string> WholeList(const Environment& env, const std::string& path) {
+    std::vector<std::string> lines = ReadProjectionLines(env.fileSystem, path);
+    if (!IsWholeProjectionList(lines)) {
+        throw Refusal(MessageWithPath(msg::ProjectionListDamaged, path), MessageIcon::Critical);
     }
-    form.ui.ShowMessage(MessageWithPath(msg::ProjectionListDamaged, path), MessageIcon::Critical);
-    form.conversionFailed = true;
-    return std::nullopt;
+    return lines;
 }
 
-// Asks the user for the projection list and copies it into the per-user folder, where later
-// runs find it; "" when the user cancels, the file is gone or is not whole (which a message
-// says). The copy replaces the old one only when complete, and replaces a link in its place
-// rather than writing through it; a copy that fails is an error of the run.
-std::string LocateProjectionList(ConversionContext& form) {
-    const std::string chosen = form.ui.ShowOpenFileDialog(LocateDialogRequest(form));
-    if (chosen.empty()) {
-        return {};
+// Asks the user for the projection list: "" when the user cancels. Refuses a file that is gone.
+std::string ChosenList(Environment& env) {
+    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
+    if (!chosen.empty() && !env.fileSystem.FileExists(chosen)) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
     }
-    if (!form.fileSystem.FileExists(chosen)) {
-        form.ui.ShowMessage(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
-        return {};
-    }
-    if (!WholeList(form, chosen)) {
-        return {};
-    }
-    const std::string located = JoinPath(form.programFolder, kProjectionListName);
-    MakeFolder(form.programFolder);
+    return chosen;
+}
+
+// Copies the chosen list into the per-user folder, where later runs find it. The copy replaces
+// the old one only when complete, and replaces a link in its place rather than writing through
+// it; a copy that fails is an error of the run.
+std::string KeptInProgramFolder(Environment& env, const std::string& chosen) {
+    const std::string& programFolder = env.folders.programFolder;
+    const std::string located = JoinPath(programFolder, kProjectionListName);
+    MakeFolder(programFolder);
     std::error_code ec;
     if (!std::filesystem::equivalent(chosen, located, ec)) {
-        form.fileSystem.WriteBytesFile(located, form.fileSystem.ReadTextBytes(chosen));
+        env.fileSystem.WriteBytesFile(located, env.fileSystem.ReadTextBytes(chosen));
     }
     return located;
 }
 
+// The located list; "" when the user cancels. Refuses a list that is gone or not whole.
+std::string LocateProjectionList(Environment& env) {
+    const std::string chosen = ChosenList(env);
+    if (chosen.empty()) {
+        return chosen;
+    }
+    WholeList(env, chosen);
+    return KeptInProgramFolder(env, chosen);
+}
+
+// The window's "another list" button: a refusal is shown and the window stays as it was, but a
+// list cut short ends the run once the window closes, whatever is chosen in it.
+std::string LocateAnotherList(Environment& env, bool& damagedListChosen) {
+    try {
+        const std::string chosen = ChosenList(env);
+        if (chosen.empty()) {
+            return chosen;
+        }
+        try {
+            WholeList(env, chosen);
+        } catch (const Refusal&) {
+            damagedListChosen = true;
+            throw;
+        }
+        return KeptInProgramFolder(env, chosen);
+    } catch (const Refusal& refusal) {
+        env.ui.Show(refusal);
+        return {};
+    }
+}
+
 // The list located earlier, else the one shipped with the program; "" when there is neither.
-std::string ProjectionListInUse(const ConversionContext& form) {
-    for (const std::string& folder : {form.programFolder, form.shippedProjectionFolder}) {
+std::string ProjectionListInUse(const Environment& env) {
+    for (const std::string& folder :
+         {env.folders.programFolder, env.folders.shippedProjectionFolder}) {
         if (HoldsProjectionList(folder)) {
             return JoinPath(folder, kProjectionListName);
         }
@@ -92,53 +112,49 @@ std::string ProjectionListInUse(const ConversionContext& form) {
     return {};
 }
 
-std::string ChooseProjection(ConversionContext& form) {
+std::optional<std::string> ChooseProjection(Environment& env, const ProjectionQuestion& question) {
+    const std::string& programFolder = env.folders.programFolder;
     // A GeoTIFF may go without a system: without a list to choose from, it does, unasked.
-    const bool systemOptional = form.outputFormat == format::GeoTIFF;
-    if (systemOptional && (form.programFolder.empty() || ProjectionListInUse(form).empty())) {
-        return {};
+    if (question.noSystemOffered && (programFolder.empty() || ProjectionListInUse(env).empty())) {
+        return "";
     }
-    if (form.programFolder.empty()) {
+    if (programFolder.empty()) {
         // Without it the list would be looked for, and copied, at the root of the file system.
         throw RunTimeError(err::PathFileAccessError, "Path/File access error: no program folder");
     }
-    std::string listPath = ProjectionListInUse(form);
+    std::string listPath = ProjectionListInUse(env);
     if (listPath.empty()) {
-        listPath = LocateProjectionList(form);
+        listPath = LocateProjectionList(env);
         if (listPath.empty()) {
-            form.conversionFailed = true;
-            return kNoChoice;
+            return std::nullopt;
         }
-    } else if (!WholeList(form, listPath)) {
-        return kNoChoice;
+    } else {
+        WholeList(env, listPath);
     }
-    ProjectionChooser window(form, listPath, [&form] { return LocateProjectionList(form); });
+    bool damagedListChosen = false;
+    ProjectionChooser window(env.ui, env.fileSystem, question, listPath,
+                             [&] { return LocateAnotherList(env, damagedListChosen); });
     window.Load();
-    form.ui.ShowProjectionWindow(window);
-    if (window.Result() == kNoChoice) {
-        form.conversionFailed = true;
-    }
-    return window.Result();
+    env.ui.ShowProjectionWindow(window);
+    return damagedListChosen ? std::nullopt : window.Result();
 }
 
 }  // namespace
 
-std::string UstalenieProjekcji(ConversionContext& form) {
-    std::string choice;
-    // After a reported failure the run must not go on as if a choice had been made.
-    if (!RunProcedure(form.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
-                      [&] { choice = ChooseProjection(form); })) {
-        form.conversionFailed = true;
-    }
+std::optional<std::string> UstalenieProjekcji(Environment& env,
+                                              const ProjectionQuestion& question) {
+    std::optional<std::string> choice;
+    RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
+                 [&] { choice = ChooseProjection(env, question); });
     return choice;
 }
 
-std::vector<std::string> CodeList(ConversionContext& form) {
-    const std::string listPath = ProjectionListInUse(form);
+std::vector<std::string> CodeList(const Environment& env) {
+    const std::string listPath = ProjectionListInUse(env);
     if (listPath.empty()) {
         return {};
     }
-    return WholeList(form, listPath).value_or(std::vector<std::string>{});
+    return WholeList(env, listPath);
 }
 
 std::string ShippedProjectionFolder() {

@@ -1,22 +1,23 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "state/conversion_context.h"
+#include "projection/projection_window.h"
+#include "state/environment.h"
 
 namespace marlo {
 
-// The CoordSys clause for this run's tables (or GeoTIFFs made from world files), chosen by the
-// user; "error" when none was chosen (conversionFailed is then set), "" when the inputs need
-// none or a GeoTIFF gets none, and after an unexpected failure, which has been reported (and
-// conversionFailed set).
-std::string UstalenieProjekcji(ConversionContext& form);
+// The CoordSys clause for a run's tables (or GeoTIFFs made from world files), chosen by the
+// user in the projection window: "" when the inputs need none or a GeoTIFF gets none; nothing
+// when no choice was made, or after an unexpected failure, which has been reported. Refuses a
+// projection list that is missing or not whole.
+std::optional<std::string> UstalenieProjekcji(Environment& env, const ProjectionQuestion& question);
 
 // The projection list that codes are looked up in: the located one, else the one shipped with
-// the program; no lines when there is neither, or when it is not whole (a message then says
-// so and conversionFailed is set).
-std::vector<std::string> CodeList(ConversionContext& form);
+// the program; no lines when there is neither. Refuses (message 32) a list that is not whole.
+std::vector<std::string> CodeList(const Environment& env);
 
 // The folder of the projection list shipped with the program: installed beside the program
 // (<program folder>/../share/marlo/projections), in the source tree of a build, or in the

@@ -17,9 +17,10 @@ constexpr std::size_t kHeaderMarkSize = 3;
 
 }  // namespace
 
-std::vector<std::string> ReadProjectionLines(ConversionContext& form, const std::string& path) {
+std::vector<std::string> ReadProjectionLines(const FileSystemService& files,
+                                             const std::string& path) {
     std::vector<std::string> lines;
-    TextReadStream stream = form.fileSystem.OpenTextFileForReading(path);
+    TextReadStream stream = files.OpenTextFileForReading(path);
     while (!stream.AtEndOfStream()) {
         lines.push_back(stream.ReadLine());
     }

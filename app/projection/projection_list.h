@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "state/conversion_context.h"
+#include "platform/file_system.h"
+#include "state/georeference.h"
 
 namespace marlo {
 
@@ -25,7 +26,8 @@ struct ProjectionEntry {
 };
 
 // Every line of the file, empty ones included, in file order.
-std::vector<std::string> ReadProjectionLines(ConversionContext& form, const std::string& path);
+std::vector<std::string> ReadProjectionLines(const FileSystemService& files,
+                                             const std::string& path);
 
 bool IsGroupHeader(const std::string& line);
 // The text between a header's first "---" and the next "---" after it, blanks included;

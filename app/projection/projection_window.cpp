@@ -11,7 +11,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kNoChoice = "error";
 constexpr const char* kClauseStart = "CoordSys Earth Projection ";
 
 bool ValidIndex(int index, std::size_t count) {
@@ -20,9 +19,12 @@ bool ValidIndex(int index, std::size_t count) {
 
 }  // namespace
 
-ProjectionChooser::ProjectionChooser(ConversionContext& form, std::string projectionListPath,
+ProjectionChooser::ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
+                                     ProjectionQuestion question, std::string projectionListPath,
                                      std::function<std::string()> locateAnotherList)
-    : form_(form),
+    : ui_(ui),
+      files_(files),
+      question_(std::move(question)),
       projectionListPath_(std::move(projectionListPath)),
       locateAnotherList_(std::move(locateAnotherList)) {}
 
@@ -36,13 +38,13 @@ void ProjectionChooser::Load() {
     label2Caption_ = CaptionText(3);
     okCaption_ = CaptionText(4);
     cancelCaption_ = CaptionText(caption::Cancel);
-    if (!form_.fileSystem.FileExists(projectionListPath_)) {
-        form_.ui.ShowMessage(MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
-                             MessageIcon::Critical);
-        result_ = kNoChoice;
+    if (!files_.FileExists(projectionListPath_)) {
+        ui_.ShowMessage(MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
+                        MessageIcon::Critical);
+        result_.reset();
         return;
     }
-    projectionLines_ = ReadProjectionLines(form_, projectionListPath_);
+    projectionLines_ = ReadProjectionLines(files_, projectionListPath_);
     for (std::size_t line = 0; line < projectionLines_.size(); ++line) {
         if (auto name = GroupName(projectionLines_[line])) {
             // Shown without the blanks that set the name off from the hyphens ("--- Poland ---"),
@@ -56,10 +58,8 @@ void ProjectionChooser::Load() {
         cmbGroup_Click(0);
     }
     // The first input's own system, else the projection of the last run.
-    const auto own = std::find_if(form_.inputSystems.begin(), form_.inputSystems.end(),
-                                  [](const InputSystem& system) { return !system.clause.empty(); });
-    if (!form_.offerOwnSystems || own == form_.inputSystems.end() || !Preselect(own->clause)) {
-        Preselect(form_.rememberedProjection);
+    if (!question_.offerOwnSystems || !Preselect(question_.firstOwnClause)) {
+        Preselect(question_.rememberedProjection);
     }
 }
 
@@ -263,25 +263,25 @@ void ProjectionChooser::cmdOK_Click() {
     if (closed_) {
         return;
     }
-    result_ = kNoChoice;
+    result_.reset();
     if (NoSystem()) {
-        result_.clear();
+        result_ = "";
     } else if (const auto line = ChosenLine()) {
         if (const auto projection = ParseProjectionLine(projectionLines_[*line])) {
             result_ = kClauseStart + projection->parameters;
         }
     } else if (OwnSystemsCoverEveryImage()) {
-        result_.clear();
+        result_ = "";
     }
     closed_ = true;
 }
 
 bool ProjectionChooser::OwnSystemsOffered() const {
-    return form_.offerOwnSystems;
+    return question_.offerOwnSystems;
 }
 
 bool ProjectionChooser::NoSystemOffered() const {
-    return form_.outputFormat == format::GeoTIFF;
+    return question_.noSystemOffered;
 }
 
 bool ProjectionChooser::NoSystem() const {
@@ -293,13 +293,7 @@ void ProjectionChooser::SetNoSystem(bool none) {
 }
 
 bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
-    if (!form_.offerOwnSystems) {
-        return false;
-    }
-    // An input whose system no table holds states one all the same: it is refused, never given
-    // the chosen projection.
-    return std::all_of(form_.inputSystems.begin(), form_.inputSystems.end(),
-                       [](const InputSystem& system) { return system.stated; });
+    return question_.offerOwnSystems && question_.ownSystemsCoverEveryImage;
 }
 
 bool ProjectionChooser::Preselect(const std::string& clause) {
@@ -325,7 +319,7 @@ void ProjectionChooser::cmdCancel_Click() {
     if (closed_) {
         return;
     }
-    result_ = kNoChoice;
+    result_.reset();
     closed_ = true;
 }
 
@@ -337,7 +331,7 @@ bool ProjectionChooser::IsClosed() const {
     return closed_;
 }
 
-const std::string& ProjectionChooser::Result() const {
+const std::optional<std::string>& ProjectionChooser::Result() const {
     return result_;
 }
 

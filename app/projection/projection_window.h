@@ -6,18 +6,33 @@
 #include <string>
 #include <vector>
 
-#include "platform/projection_window.h"
+#include "platform/file_system.h"
+#include "platform/user_interaction.h"
 #include "projection/projection_list.h"
-#include "state/conversion_context.h"
+#include "projection/projection_window_interface.h"
 
 namespace marlo {
 
+// What a run asks the projection window: whether the inputs state systems of their own, which
+// the window offers to keep, and what it opens on.
+struct ProjectionQuestion {
+    bool offerOwnSystems = false;
+    // Every input states a system: a chosen projection would serve none of them.
+    bool ownSystemsCoverEveryImage = false;
+    // The first input's own clause, which the window opens on, else the last run's choice.
+    std::string firstOwnClause;
+    std::string rememberedProjection;
+    // GeoTIFF output may go without any coordinate system.
+    bool noSystemOffered = false;
+};
+
 // The projection window's behaviour without its looks, on MapInfo's projection list. Closing
-// it any way but OK with a projection chosen leaves the result "error".
+// it any way but OK with a projection chosen leaves no result.
 class ProjectionChooser final : public ProjectionWindow {
 public:
     // locateAnotherList asks the user for another list and returns its path, "" when none.
-    ProjectionChooser(ConversionContext& form, std::string projectionListPath,
+    ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
+                      ProjectionQuestion question, std::string projectionListPath,
                       std::function<std::string()> locateAnotherList = {});
 
     // Puts the captions on and fills the group list from the projection list file.
@@ -46,7 +61,7 @@ public:
     void cmdCancel_Click() override;
     void CloseBox() override;
     bool IsClosed() const override;
-    const std::string& Result() const override;
+    const std::optional<std::string>& Result() const override;
     bool OwnSystemsOffered() const override;
     bool OwnSystemsCoverEveryImage() const override;
     bool NoSystemOffered() const override;
@@ -66,7 +81,9 @@ private:
     // The projection line the shown name stands for.
     std::optional<std::size_t> ChosenLine() const;
 
-    ConversionContext& form_;
+    UserInteraction& ui_;
+    const FileSystemService& files_;
+    ProjectionQuestion question_;
     std::string projectionListPath_;
     std::function<std::string()> locateAnotherList_;
     std::vector<std::string> projectionLines_;
@@ -80,7 +97,7 @@ private:
     int groupIndex_ = -1;
     int projectionIndex_ = -1;
     std::string projectionText_;
-    std::string result_ = "error";
+    std::optional<std::string> result_;
     bool closed_ = false;
     bool loaded_ = false;
     bool noSystem_ = false;

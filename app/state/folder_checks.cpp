@@ -29,10 +29,10 @@ namespace {
 // The attribute tests of folders and files: an entry that does not exist may not be written;
 // an existing one only when its attributes are exactly one of the two plain values.
 template <class Exists, class Attributes>
-bool AttributesAreExactly(ConversionContext& form, std::string_view procedure, Exists exists,
+bool AttributesAreExactly(Environment& env, std::string_view procedure, Exists exists,
                           Attributes attributesOf, std::int32_t plain, std::int32_t plainArchive) {
     bool allowed = false;
-    RunProcedure(form.errorReport, procedure, ErrorLevel::Report, [&] {
+    RunProcedure(env.errorReport, procedure, ErrorLevel::Report, [&] {
         if (!exists()) {
             return;
         }
@@ -44,24 +44,24 @@ bool AttributesAreExactly(ConversionContext& form, std::string_view procedure, E
 
 }  // namespace
 
-bool CanWriteInFolder(ConversionContext& form, const std::string& pFolder) {
+bool CanWriteInFolder(Environment& env, const std::string& pFolder) {
     return AttributesAreExactly(
-        form, "CanWriteInFolder", [&] { return FileSystemService().FolderExists(pFolder); },
-        [&] { return form.fileSystem.FolderAttributes(pFolder); }, attr::Directory,
+        env, "CanWriteInFolder", [&] { return FileSystemService().FolderExists(pFolder); },
+        [&] { return env.fileSystem.FolderAttributes(pFolder); }, attr::Directory,
         attr::Directory | attr::Archive);
 }
 
-bool CanEditFile(ConversionContext& form, const std::string& pFile) {
+bool CanEditFile(Environment& env, const std::string& pFile) {
     return AttributesAreExactly(
-        form, "CanEditFile", [&] { return FileSystemService().FileExists(pFile); },
-        [&] { return form.fileSystem.FileAttributes(pFile); }, attr::Normal, attr::Archive);
+        env, "CanEditFile", [&] { return FileSystemService().FileExists(pFile); },
+        [&] { return env.fileSystem.FileAttributes(pFile); }, attr::Normal, attr::Archive);
 }
 
-std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
+std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
                                   std::int32_t attributes) {
     std::int32_t result = 0;
-    RunProcedure(form.errorReport, "SetAttributesArchive", ErrorLevel::HandOn,
-                 [&] { result = form.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
+    RunProcedure(env.errorReport, "SetAttributesArchive", ErrorLevel::HandOn,
+                 [&] { result = env.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
     return result;
 }
 
@@ -98,22 +98,22 @@ bool StartsWith(const std::string& bytes, std::string_view prefix) {
 
 }  // namespace
 
-void NoteInputIdentities(ConversionContext& form) {
-    form.inputPaths.clear();
-    form.inputIdentities.clear();
-    for (const std::string& entry : form.inputFiles) {
-        const std::string path = JoinPath(form.inputFolder, entry);
-        form.inputPaths.insert(path);
+InputIdentities NoteInputIdentities(const std::string& folder,
+                                    const std::vector<std::string>& files) {
+    InputIdentities inputs;
+    for (const std::string& entry : files) {
+        const std::string path = JoinPath(folder, entry);
+        inputs.paths.insert(path);
         if (const auto identity = IdentityOf(path)) {
-            form.inputIdentities.insert(*identity);
+            inputs.identities.insert(*identity);
         }
     }
+    return inputs;
 }
 
-void RequireNotAnInput(const ConversionContext& form, const std::string& outputPath) {
+void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath) {
     const auto identity = IdentityOf(outputPath);
-    if (form.inputPaths.contains(outputPath) ||
-        (identity && form.inputIdentities.contains(*identity))) {
+    if (inputs.paths.contains(outputPath) || (identity && inputs.identities.contains(*identity))) {
         throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
     }
 }
@@ -156,8 +156,9 @@ bool IsImageByContent(const std::string& path) {
     return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
 }
 
-void RequireReplaceableOutput(ConversionContext& form, const std::string& path) {
-    RequireNotAnInput(form, path);
+void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
+                              const std::string& path) {
+    RequireNotAnInput(inputs, path);
     struct stat entry {};
     if (::lstat(path.c_str(), &entry) != 0) {
         return;
@@ -165,7 +166,7 @@ void RequireReplaceableOutput(ConversionContext& form, const std::string& path) 
     if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
         throw UnableToUpdate(path);
     }
-    if (form.fileSystem.FileExists(path) && !CanEditFile(form, path)) {
+    if (env.fileSystem.FileExists(path) && !CanEditFile(env, path)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
     }
 }
@@ -214,12 +215,12 @@ bool IsImageFile(const std::string& path) {
     return false;
 }
 
-std::optional<std::string> FindImageFor(const ConversionContext& form, const std::string& path) {
+std::optional<std::string> FindImageFor(const FileSystemService& files, const std::string& path) {
     if (!IsWorldFileName(path)) {
-        return form.fileSystem.FindInput(path);
+        return files.FindInput(path);
     }
     for (const char* extension : {".tif", ".tiff"}) {
-        if (auto found = form.fileSystem.FindInput(ReplaceExtension(path, extension))) {
+        if (auto found = files.FindInput(ReplaceExtension(path, extension))) {
             return found;
         }
     }

@@ -2,26 +2,33 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "state/conversion_context.h"
+#include "state/environment.h"
 
 namespace marlo {
 
 // True when the folder exists and its attributes are exactly directory (and archive).
-bool CanWriteInFolder(ConversionContext& form, const std::string& pFolder);
+bool CanWriteInFolder(Environment& env, const std::string& pFolder);
 // True when the file exists and its attributes are exactly normal or archive.
-bool CanEditFile(ConversionContext& form, const std::string& pFile);
+bool CanEditFile(Environment& env, const std::string& pFile);
 // Sets the file's attributes; non-zero on success.
-std::int32_t SetAttributesArchive(ConversionContext& form, const std::string& path,
+std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
                                   std::int32_t attributes);
 
-// Notes the device and inode of every input of the run (inputFolder, inputFiles).
-void NoteInputIdentities(ConversionContext& form);
+// The path, and the device and inode, of every input of a run, which no output may replace.
+struct InputIdentities {
+    std::set<std::string> paths;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> identities;
+};
+// Notes the inputs `files` in `folder`.
+InputIdentities NoteInputIdentities(const std::string& folder,
+                                    const std::vector<std::string>& files);
 // Refuses (message 35, naming it) an output that is an input of the run: by name, or by being
 // the same file under another name (a hard link, a link).
-void RequireNotAnInput(const ConversionContext& form, const std::string& outputPath);
+void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath);
 
 // What an input's first bytes say it is.
 enum class ContentKind { Tiff, OtherImage, Text, Other, Unreadable };
@@ -33,7 +40,8 @@ void RequireContent(const std::string& path, ContentKind kind);
 // Text outputs (world files, tables) replace an existing file without a question when it may
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
-void RequireReplaceableOutput(ConversionContext& form, const std::string& path);
+void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
+                              const std::string& path);
 
 // Writes a text output whole (see FileSystemService::WriteTextFile); a write the system refuses
 // (a full disk, a folder that became read-only) is message 15 naming the file, and the old
@@ -53,7 +61,7 @@ bool IsImageByContent(const std::string& path);
 
 // The image an input stands for, found as an input: for a world file the TIFF beside it under
 // the same name (".tif" before ".tiff"), for anything else the file itself.
-std::optional<std::string> FindImageFor(const ConversionContext& form, const std::string& path);
+std::optional<std::string> FindImageFor(const FileSystemService& files, const std::string& path);
 
 // Message 15 naming an output the system would not let the program write.
 Refusal UnableToUpdate(const std::string& path);

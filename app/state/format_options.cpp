@@ -1,11 +1,22 @@
 #include "state/format_options.h"
 
+#include "platform/failures.h"
+
 #include <cctype>
 #include <vector>
 
 #include "state/paths.h"
 
 namespace marlo {
+
+void SelectFormats(FormatOptions& options, FileFormat from, FileFormat to) {
+    options.optGEOin.selected = from == FileFormat::GeoTIFF;
+    options.optTABin.selected = from == FileFormat::TAB;
+    options.optTFWin.selected = from == FileFormat::TFW;
+    options.optGEO.selected = to == FileFormat::GeoTIFF;
+    options.optTAB.selected = to == FileFormat::TAB;
+    options.optTFW.selected = to == FileFormat::TFW;
+}
 
 namespace {
 
@@ -16,20 +27,21 @@ struct KnownFormat {
 };
 
 const std::vector<KnownFormat>& KnownFormats() {
-    static const std::vector<KnownFormat> known = {{format::GeoTIFF, "geotiff", {"tif", "tiff"}},
-                                                   {format::TAB, "tab", {"tab"}},
-                                                   {format::TFW, "tfw", {"tfw"}}};
+    static const std::vector<KnownFormat> known = {
+        {FileFormat::GeoTIFF, "geotiff", {"tif", "tiff"}},
+        {FileFormat::TAB, "tab", {"tab"}},
+        {FileFormat::TFW, "tfw", {"tfw"}}};
     return known;
 }
 
 template <class Button>
 Button& OptionOf(Button& geo, Button& tab, Button& tfw, FileFormat format) {
     switch (format) {
-        case format::GeoTIFF:
+        case FileFormat::GeoTIFF:
             return geo;
-        case format::TAB:
+        case FileFormat::TAB:
             return tab;
-        case format::TFW:
+        case FileFormat::TFW:
             return tfw;
         default:
             throw RunTimeError(err::InvalidProcedureCall, "Invalid procedure call or argument");
@@ -43,7 +55,7 @@ FileFormat FirstSelected(const OptionButton& geo, const OptionButton& tab,
             return known.format;
         }
     }
-    return format::None;
+    return FileFormat::None;
 }
 
 std::string LowerCase(std::string text) {
@@ -77,7 +89,7 @@ FileFormat FormatNamed(const std::string& name) {
             return known.format;
         }
     }
-    return format::None;
+    return FileFormat::None;
 }
 
 const char* NameOfFormat(FileFormat format) {
@@ -100,7 +112,7 @@ FileFormat FormatOfFileName(const std::string& path) {
             }
         }
     }
-    return format::None;
+    return FileFormat::None;
 }
 
 }  // namespace marlo

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/run_time_error.h"
+#include "platform/failures.h"
 #include "text/catalogue.h"
 
 namespace marlo {

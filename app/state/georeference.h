@@ -3,15 +3,14 @@
 #include <compare>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/user_interaction.h"
+#include "platform/failures.h"
 
 namespace marlo {
 
 // The georeference of an image, in world-file line order.
-struct WorldParameters {
+struct Georeference {
     double pixelSizeX = 0;
     double rotationY = 0;
     double rotationX = 0;
@@ -19,7 +18,6 @@ struct WorldParameters {
     double originX = 0;
     double originY = 0;
 };
-using Georeference = WorldParameters;
 
 // An image's pixel width and height; both 0 when it cannot be measured.
 struct ImageSize {
@@ -52,16 +50,6 @@ struct GeoTiffSystem {
     // A system that serves only when the image's own keys state none (a world file's .prj,
     // the chosen projection).
     bool unlessImageStatesOne = false;
-};
-
-// The expected failure of a reader or writer: the message box it shows before the run stops.
-struct Refusal {
-    explicit Refusal(std::string messageText, MessageIcon messageIcon = MessageIcon::Critical,
-                     std::string messageTitle = "")
-        : text(std::move(messageText)), icon(messageIcon), title(std::move(messageTitle)) {}
-    std::string text;
-    MessageIcon icon;
-    std::string title;
 };
 
 // Whether the georeference places an image: six finite numbers and a pixel grid that does not

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "text/catalogue.h"
 #include "text/trimmed.h"
 
 namespace marlo {
@@ -104,50 +103,18 @@ bool ToPlainNumber(const std::string& text, const std::string& decimalSign, std:
 
 }  // namespace
 
-std::string ReplaceString(const NumberTextServices& services, const std::string& psOriginalString,
-                          const std::string& psFindMeString, const std::string& psNewString,
-                          bool pbReplaceAllFlag, bool pbCaseSensitive) {
-    std::string result = psOriginalString;
-    RunProcedure(services.errorReport, "ReplaceString", ErrorLevel::Report, [&] {
-        if (psOriginalString.empty() || psFindMeString.empty()) {
-            return;
-        }
-        result = ReplaceOccurrences(psOriginalString, psFindMeString, psNewString, pbReplaceAllFlag,
-                                    pbCaseSensitive);
-    });
-    return result;
+std::string ReplaceString(const std::string& psOriginalString, const std::string& psFindMeString,
+                          const std::string& psNewString, bool pbReplaceAllFlag,
+                          bool pbCaseSensitive) {
+    if (psOriginalString.empty() || psFindMeString.empty()) {
+        return psOriginalString;
+    }
+    return ReplaceOccurrences(psOriginalString, psFindMeString, psNewString, pbReplaceAllFlag,
+                              pbCaseSensitive);
 }
 
-std::string CheckNumericSep(const NumberTextServices& services) {
-    std::string sign;
-    RunProcedure(services.errorReport, "CheckNumericSep", ErrorLevel::Report,
-                 [&] { sign = services.regional.DecimalSign(); });
-    return sign;
-}
-
-std::string GenNumericValue(const NumberTextServices& services, const std::string& Value) {
-    std::string result;
-    RunProcedure(services.errorReport, "GenNumericValue", ErrorLevel::Report, [&] {
-        const std::string sign = CheckNumericSep(services);
-        if (sign == ".") {
-            result = ReplaceString(services, Value, ",", ".", true, false);
-        } else if (sign == ",") {
-            result = ReplaceString(services, Value, ".", ",", true, false);
-        } else {
-            services.ui.ShowMessage(MessageText(msg::IncorrectDecimalSign) + sign,
-                                    MessageIcon::Critical);
-            services.conversionFailed = true;
-            result = "error";
-        }
-    });
-    return result;
-}
-
-std::string GenStringVithDots(const NumberTextServices& services, const std::string& Value) {
-    std::string result;
-    RunProcedure(services.errorReport, "GenStringVithDots", ErrorLevel::Report,
-                 [&] { result = ReplaceString(services, Value, ",", ".", true, false); });
-    return result;
+std::string GenStringVithDots(const std::string& Value) {
+    return ReplaceString(Value, ",", ".", true, false);
 }
 
 const RegionalSettings& FileNumberSettings() {
@@ -155,16 +122,16 @@ const RegionalSettings& FileNumberSettings() {
     return kFileSettings;
 }
 
-std::string FileNumberText(const NumberTextServices& services, double value) {
-    const std::string text = GenStringVithDots(services, NumberText(value, FileNumberSettings()));
+std::string FileNumberText(double value) {
+    const std::string text = GenStringVithDots(NumberText(value, FileNumberSettings()));
     // Fifteen digits can round a value near the largest double past it: such a text would not
     // read back, so it is an overflow before anything is written.
     ToDouble(text, FileNumberSettings());
     return text;
 }
 
-std::string FromFileNumberText(const NumberTextServices& services, const std::string& text) {
-    return ReplaceString(services, text, ",", ".", true, false);
+std::string FromFileNumberText(const std::string& text) {
+    return ReplaceString(text, ",", ".", true, false);
 }
 
 std::string NumberText(double value, const RegionalSettings& regional) {

@@ -2,43 +2,27 @@
 
 #include <string>
 
-#include "errors/error_report.h"
+#include "platform/failures.h"
 #include "platform/regional_settings.h"
-#include "platform/user_interaction.h"
 
 namespace marlo {
 
-// What number text needs of the program: the error report for unexpected errors, the user's
-// regional settings, and the message box and the run's stop flag for a decimal sign it cannot
-// work with.
-struct NumberTextServices {
-    ErrorReport& errorReport;
-    const RegionalSettings& regional;
-    UserInteraction& ui;
-    bool& conversionFailed;
-};
-
 // Replaces the first, or every, occurrence of psFindMeString. Every search starts again at the
 // beginning of the text, so occurrences that a replacement creates are replaced too.
-std::string ReplaceString(const NumberTextServices& services, const std::string& psOriginalString,
-                          const std::string& psFindMeString, const std::string& psNewString,
-                          bool pbReplaceAllFlag, bool pbCaseSensitive);
-// The user's decimal sign.
-std::string CheckNumericSep(const NumberTextServices& services);
-// Number text from a file, made fit for the user's decimal sign; "error" when that sign is
-// neither "." nor "," (after message 22, with conversionFailed set).
-std::string GenNumericValue(const NumberTextServices& services, const std::string& Value);
+std::string ReplaceString(const std::string& psOriginalString, const std::string& psFindMeString,
+                          const std::string& psNewString, bool pbReplaceAllFlag,
+                          bool pbCaseSensitive);
 // Number text made fit for a file: every "," becomes ".".
-std::string GenStringVithDots(const NumberTextServices& services, const std::string& Value);
+std::string GenStringVithDots(const std::string& Value);
 
 // Numbers in files always have "." as their decimal sign, whatever the user's: the user's sign
 // is for text the user types. These settings read and write them.
 const RegionalSettings& FileNumberSettings();
 // A number as files hold it; run-time error 6 for one whose text would not read back.
-std::string FileNumberText(const NumberTextServices& services, double value);
+std::string FileNumberText(double value);
 // Number text from a file made fit for FileNumberSettings(): a "," (as some files have it)
 // becomes ".".
-std::string FromFileNumberText(const NumberTextServices& services, const std::string& text);
+std::string FromFileNumberText(const std::string& text);
 
 // The platform's double-to-text conversion under the user's settings: at most 15 significant
 // digits, no grouping, no trailing zeros, exponent form ("1E+15", "1.5E-07") for very large

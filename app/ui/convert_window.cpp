@@ -73,14 +73,10 @@ QStringList DroppedFiles(const QMimeData* data) {
 }  // namespace
 
 ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
-    : QWidget(parent),
-      dialogs_(this),
-      form_(dialogs_, regional_),
-      procedures_(form_, settings, *this) {
+    : QWidget(parent), dialogs_(this), env_(dialogs_), procedures_(env_, settings, *this) {
     setObjectName("frmConvert");
     setWindowTitle(kWindowCaption);
-    form_.programFolder = UserDataFolder();
-    form_.shippedProjectionFolder = ShippedProjectionFolder();
+    env_.folders = {UserDataFolder(), ShippedProjectionFolder()};
     setAcceptDrops(true);
     BuildControls();
     ConnectControls();
@@ -111,12 +107,12 @@ QAbstractButton* ConvertWindow::NewLanguageButton(const char* name, const char* 
 void ConvertWindow::BuildControls() {
     auto* inputGroup = new QButtonGroup(this);
     auto* outputGroup = new QButtonGroup(this);
-    inputOptions_ = {{format::GeoTIFF, NewOption("optGEOin", "geotiff", inputGroup)},
-                     {format::TAB, NewOption("optTABin", "tab", inputGroup)},
-                     {format::TFW, NewOption("optTFWin", "tfw", inputGroup)}};
-    outputOptions_ = {{format::GeoTIFF, NewOption("optGEO", "geotiff", outputGroup)},
-                      {format::TAB, NewOption("optTAB", "tab", outputGroup)},
-                      {format::TFW, NewOption("optTFW", "tfw", outputGroup)}};
+    inputOptions_ = {{FileFormat::GeoTIFF, NewOption("optGEOin", "geotiff", inputGroup)},
+                     {FileFormat::TAB, NewOption("optTABin", "tab", inputGroup)},
+                     {FileFormat::TFW, NewOption("optTFWin", "tfw", inputGroup)}};
+    outputOptions_ = {{FileFormat::GeoTIFF, NewOption("optGEO", "geotiff", outputGroup)},
+                      {FileFormat::TAB, NewOption("optTAB", "tab", outputGroup)},
+                      {FileFormat::TFW, NewOption("optTFW", "tfw", outputGroup)}};
     auto* frames = new QHBoxLayout;
     for (auto [frame, options] :
          {std::pair{NewFrame("Frame2", "Convert from:", this), &inputOptions_},
@@ -186,9 +182,9 @@ void ConvertWindow::SetTabOrder(std::initializer_list<const char*> names) {
 
 void ConvertWindow::ConnectControls() {
     const std::map<FileFormat, void (MainWindowProcedures::*)()> inputClicks = {
-        {format::GeoTIFF, &MainWindowProcedures::optGEOin_Click},
-        {format::TAB, &MainWindowProcedures::optTABin_Click},
-        {format::TFW, &MainWindowProcedures::optTFWin_Click}};
+        {FileFormat::GeoTIFF, &MainWindowProcedures::optGEOin_Click},
+        {FileFormat::TAB, &MainWindowProcedures::optTABin_Click},
+        {FileFormat::TFW, &MainWindowProcedures::optTFWin_Click}};
     for (const auto& [format, option] : inputOptions_) {
         const auto click = inputClicks.at(format);
         connect(option, &QRadioButton::clicked, this, [this, click] { (procedures_.*click)(); });

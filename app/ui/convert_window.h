@@ -29,7 +29,8 @@ public:
 
     // Every dialog the window and the conversion run show goes through these.
     QtUserInteraction& dialogs() { return dialogs_; }
-    ConversionContext& form() { return form_; }
+    Environment& environment() { return env_; }
+    const MainWindowProcedures& procedures() const { return procedures_; }
 
     // Files named on the command line or dropped on the window: the next run opens on them.
     bool PreselectFiles(const QStringList& paths);
@@ -55,8 +56,7 @@ private:
     void SetTabOrder(std::initializer_list<const char*> names);
 
     QtUserInteraction dialogs_;
-    SystemRegionalSettings regional_;
-    ConversionContext form_;
+    Environment env_;
     MainWindowProcedures procedures_;
     NoRegistry registry_;
     AboutWindow* about_ = nullptr;

@@ -21,8 +21,6 @@ public:
     explicit QtUserInteraction(QWidget* owner = nullptr);
     ~QtUserInteraction() override;
 
-    void SetOwner(QWidget* owner) { owner_ = owner; }
-
     void ShowMessageBox(const std::string& text, MessageIcon icon,
                         const std::string& title) override;
     std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;

@@ -13,13 +13,6 @@ std::string ErrorBlock(int number, const std::string& description) {
            description + "\r\n\r\n";
 }
 
-TEST(ErrorReportTest, LineTextIsEmptyWithoutALineNumber) {
-    EXPECT_EQ(ErrorLineText(0), "");
-    EXPECT_EQ(ErrorLineText(120), "Line : 120");
-    EXPECT_EQ(ErrorLocation("OdczytTFW"), "OdczytTFW Kestrin ");
-    EXPECT_EQ(ErrorLocation("OdczytTFW", 7), "OdczytTFW Kestrin Line : 7");
-}
-
 TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
     test::ScriptedUser user;
     ErrorReport report(user);
@@ -28,7 +21,6 @@ TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
     ASSERT_EQ(user.errorReports.size(), 1u);
     EXPECT_EQ(user.errorReports[0], std::string(kHeader) + "\tcmdEN_Click Kestrin \r\n" +
                                         ErrorBlock(11, "Division by zero"));
-    EXPECT_FALSE(report.callStackStarted);
 }
 
 TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
@@ -44,7 +36,15 @@ TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
     EXPECT_EQ(user.errorReports[0],
               std::string(kHeader) + "\tcmbOK_Click Kestrin \r\n" + "\tZapisGEO Kestrin \r\n" +
                   "\tSetAttributesArchive Kestrin \r\n" + ErrorBlock(70, "Permission denied"));
-    EXPECT_FALSE(report.callStackStarted);
+}
+
+TEST(ErrorReportTest, ARefusalPassesEveryProcedureUnchanged) {
+    test::ScriptedUser user;
+    ErrorReport report(user);
+    EXPECT_THROW(RunProcedure(report, "ZapisTAB", ErrorLevel::Report,
+                              [] { throw Refusal("Output file already exists!"); }),
+                 Refusal);
+    EXPECT_TRUE(user.errorReports.empty());
 }
 
 TEST(ErrorReportTest, OtherExceptionsBecomeRunTimeErrors) {

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "conversion/file_selection.h"
-#include "platform/regional_settings.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "support/scripted_user.h"
@@ -20,18 +19,22 @@ using ::testing::IsEmpty;
 
 class FileSelectionTest : public ::testing::Test {
 protected:
-    FileSelectionTest() : form(user, regional) {}
     void TearDown() override { currentLanguage = "english"; }
 
     void ChooseInput(bool geotiff, bool tab, bool tfw) {
-        form.options.optGEOin.selected = geotiff;
-        form.options.optTABin.selected = tab;
-        form.options.optTFWin.selected = tfw;
+        choices.options.optGEOin.selected = geotiff;
+        choices.options.optTABin.selected = tab;
+        choices.options.optTFWin.selected = tfw;
+    }
+    // The files chosen; none when the dialog was cancelled.
+    ChosenFiles Chosen() {
+        const auto chosen = AddFiles(env, choices);
+        return chosen.value_or(ChosenFiles{});
     }
 
     test::ScriptedUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form;
+    Environment env{user};
+    RunChoices choices;
     test::TempFolder folder;
 };
 
@@ -39,39 +42,24 @@ protected:
 
 TEST_F(FileSelectionTest, OnePathGivesItsFolderWithoutSeparatorAndOneEntry) {
     user.AnswerFiles("/data/maps 2024.05/a b.tfw");
-    AddFiles(form);
-    EXPECT_EQ(form.inputFolder, "/data/maps 2024.05");
-    EXPECT_THAT(form.inputFiles, ElementsAre("a b.tfw"));
-    EXPECT_EQ(form.fileCount, 1);
-    EXPECT_FALSE(form.conversionFailed);
-    EXPECT_EQ(JoinPath(form.inputFolder, form.inputFiles[0]), "/data/maps 2024.05/a b.tfw");
+    const ChosenFiles one = Chosen();
+    EXPECT_EQ(one.folder, "/data/maps 2024.05");
+    EXPECT_THAT(one.names, ElementsAre("a b.tfw"));
+    EXPECT_EQ(JoinPath(one.folder, one.names[0]), "/data/maps 2024.05/a b.tfw");
 
     user.AnswerFiles("/a.tfw");
-    AddFiles(form);
-    EXPECT_EQ(form.inputFolder, "/");
-    EXPECT_TRUE(FileSystemService().FolderExists(form.inputFolder));
+    EXPECT_EQ(Chosen().folder, "/");
 }
 
 TEST_F(FileSelectionTest, FolderAndNamesKeepTheDialogsOrderAndFolderAsGiven) {
     user.AnswerFiles("/data/maps/", {"z.tif", "a.tif", "m n.tif"});
-    AddFiles(form);
-    EXPECT_EQ(form.inputFolder, "/data/maps/");
-    EXPECT_THAT(form.inputFiles, ElementsAre("z.tif", "a.tif", "m n.tif"));
-    EXPECT_EQ(form.fileCount, 3);
+    const ChosenFiles chosen = Chosen();
+    EXPECT_EQ(chosen.folder, "/data/maps/");
+    EXPECT_THAT(chosen.names, ElementsAre("z.tif", "a.tif", "m n.tif"));
 }
 
-TEST_F(FileSelectionTest, ASecondCallForgetsTheFirstSelection) {
-    user.AnswerFiles("/one", {"a.tif", "b.tif"});
-    user.AnswerFiles("/two/c.tif");
-    AddFiles(form);
-    AddFiles(form);
-    EXPECT_EQ(form.inputFolder, "/two");
-    EXPECT_THAT(form.inputFiles, ElementsAre("c.tif"));
-    EXPECT_EQ(form.fileCount, 1);
-
-    AddFiles(form);  // Cancelled: nothing of before is left.
-    EXPECT_THAT(form.inputFiles, IsEmpty());
-    EXPECT_TRUE(form.conversionFailed);
+TEST_F(FileSelectionTest, ACancelledDialogChoosesNothingSilently) {
+    EXPECT_EQ(AddFiles(env, choices), std::nullopt);
     EXPECT_THAT(user.messages, IsEmpty());
 }
 
@@ -82,46 +70,41 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         const char* filter;
     };
     const Case cases[] = {
-        {true, false, false, format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"},
-        {false, true, false, format::TAB, "TAB (*.tab)|*.tab"},
-        {false, false, true, format::TFW, "TFW (*.tfw)|*.tfw"},
-        {false, true, true, format::TAB, "TAB (*.tab)|*.tab"},
-        {true, false, true, format::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"}};
+        {true, false, false, FileFormat::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"},
+        {false, true, false, FileFormat::TAB, "TAB (*.tab)|*.tab"},
+        {false, false, true, FileFormat::TFW, "TFW (*.tfw)|*.tfw"},
+        {false, true, true, FileFormat::TAB, "TAB (*.tab)|*.tab"},
+        {true, false, true, FileFormat::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"}};
     for (const Case& c : cases) {
         ChooseInput(c.geotiff, c.tab, c.tfw);
         user.AnswerFiles("/a/b");
-        AddFiles(form);
-        EXPECT_EQ(form.inputFormat, c.format);
+        EXPECT_EQ(Chosen().format, c.format);
         const OpenFileDialogRequest& request = user.fileDialogs.back();
         EXPECT_EQ(request.filter, c.filter);
         EXPECT_EQ(request.filterIndex, 1);
-        EXPECT_EQ(request.flags, 0x281204u);
-        EXPECT_EQ(request.maxFileNameLength, 32000u);
         EXPECT_TRUE(request.multiSelect);
         EXPECT_EQ(request.title, "Select files...");
     }
     currentLanguage = "polski";
-    AddFiles(form);
+    AddFiles(env, choices);
     EXPECT_EQ(user.fileDialogs.back().title, "Wybierz pliki...");
 }
 
-TEST_F(FileSelectionTest, NoInputOptionKeepsTheFormatAndUsesNoFilter) {
-    form.inputFormat = format::TFW;
+TEST_F(FileSelectionTest, NoInputOptionChoosesNoFormatAndUsesNoFilter) {
     ChooseInput(false, false, false);
     user.AnswerFiles("/a/b.tab");
-    AddFiles(form);
-    EXPECT_EQ(form.inputFormat, format::TFW);
+    EXPECT_EQ(Chosen().format, FileFormat::None);
     EXPECT_EQ(user.fileDialogs.back().filter, "");
 }
 
 TEST_F(FileSelectionTest, MoreThan32767FilesIsOverflowHandedOn) {
     user.AnswerFiles("/a", std::vector<std::string>(32768, "x.tif"));
     try {
-        AddFiles(form);
+        AddFiles(env, choices);
         FAIL() << "no error";
     } catch (const RunTimeError& error) {
         EXPECT_EQ(error.number(), err::Overflow);
-        EXPECT_THAT(error.description(), ::testing::HasSubstr("AddFiles"));
+        EXPECT_THAT(error.frames(), ElementsAre("AddFiles Kestrin "));
     }
     EXPECT_THAT(user.errorReports, IsEmpty());
 }
@@ -132,12 +115,12 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableFolderTakesOutput) {
     const std::string writable = folder.MakeFolder("Out");
     const std::string readOnly = folder.MakeFolder("ro");
     test::MakeReadOnly(readOnly);
-    EXPECT_TRUE(CanWriteInFolder(form, writable));
-    EXPECT_FALSE(CanWriteInFolder(form, folder / "OUT"));  // another folder
-    EXPECT_FALSE(CanWriteInFolder(form, readOnly));
-    EXPECT_FALSE(CanWriteInFolder(form, folder / "missing"));
-    EXPECT_FALSE(CanWriteInFolder(form, folder.Write("file", "")));
-    EXPECT_FALSE(CanWriteInFolder(form, ""));
+    EXPECT_TRUE(CanWriteInFolder(env, writable));
+    EXPECT_FALSE(CanWriteInFolder(env, folder / "OUT"));  // another folder
+    EXPECT_FALSE(CanWriteInFolder(env, readOnly));
+    EXPECT_FALSE(CanWriteInFolder(env, folder / "missing"));
+    EXPECT_FALSE(CanWriteInFolder(env, folder.Write("file", "")));
+    EXPECT_FALSE(CanWriteInFolder(env, ""));
     EXPECT_THAT(user.errorReports, IsEmpty());
 }
 
@@ -147,12 +130,12 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableRegularFileMayBeEdited) {
     test::MakeReadOnly(readOnly);
     const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
-    EXPECT_TRUE(CanEditFile(form, file));
-    EXPECT_FALSE(CanEditFile(form, folder / "sheet.tfw"));  // another file
-    EXPECT_FALSE(CanEditFile(form, readOnly));
-    EXPECT_FALSE(CanEditFile(form, fifo));
-    EXPECT_FALSE(CanEditFile(form, folder.path()));
-    EXPECT_FALSE(CanEditFile(form, folder / "missing.tfw"));
+    EXPECT_TRUE(CanEditFile(env, file));
+    EXPECT_FALSE(CanEditFile(env, folder / "sheet.tfw"));  // another file
+    EXPECT_FALSE(CanEditFile(env, readOnly));
+    EXPECT_FALSE(CanEditFile(env, fifo));
+    EXPECT_FALSE(CanEditFile(env, folder.path()));
+    EXPECT_FALSE(CanEditFile(env, folder / "missing.tfw"));
     EXPECT_THAT(user.errorReports, IsEmpty());
 }
 
@@ -163,10 +146,10 @@ TEST_F(FileSelectionTest, ArchiveAttributeMakesAReadOnlyFileEditableOnALongPath)
     }
     const std::string file = folder.Write(sub + "copy.tif", "x");
     test::MakeReadOnly(file);
-    ASSERT_FALSE(CanEditFile(form, file));
-    EXPECT_NE(SetAttributesArchive(form, file, attr::Archive), 0);
-    EXPECT_TRUE(CanEditFile(form, file));
-    EXPECT_EQ(SetAttributesArchive(form, folder / "missing.tif", attr::Archive), 0);
+    ASSERT_FALSE(CanEditFile(env, file));
+    EXPECT_NE(SetAttributesArchive(env, file, attr::Archive), 0);
+    EXPECT_TRUE(CanEditFile(env, file));
+    EXPECT_EQ(SetAttributesArchive(env, folder / "missing.tif", attr::Archive), 0);
 }
 
 // --- Path functions ------------------------------------------------------------------------

@@ -5,8 +5,9 @@
 
 #include <filesystem>
 
+#include "platform/failures.h"
 #include "platform/file_system.h"
-#include "platform/run_time_error.h"
+#include "support/failures.h"
 #include "support/temp_folder.h"
 
 namespace marlo {
@@ -29,15 +30,7 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines) 
     FileSystemService().WriteTextFile(path, lines);
 }
 
-template <class Operation>
-std::int32_t ErrorNumberOf(Operation&& operation) {
-    try {
-        operation();
-    } catch (const RunTimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::ErrorNumberOf;
 
 // --- Windows-style name lookup ----------------------------------------------------------
 
@@ -236,18 +229,6 @@ TEST(Attributes, ArchiveMakesAFileWritableByItsOwnerAndKeepsTheRest) {
     EXPECT_TRUE(files.SetAttributes(file, attr::Archive | attr::ReadOnly));
     EXPECT_EQ(files.FileAttributes(file), attr::Archive | attr::ReadOnly);
     EXPECT_FALSE(files.SetAttributes(folder / "none", attr::Archive));
-}
-
-TEST(Files, DeleteEvenReadOnlyFilesButNothingMissing) {
-    TempFolder folder;
-    const FileSystemService files;
-    const std::string file = folder.Write("A.TFW", "x");
-    test::MakeReadOnly(file);
-    EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(folder / "a.tfw"); }), err::FileNotFound);
-    files.DeleteFile(file);
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(file); }), err::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files.DeleteFile(folder.path()); }), err::FileNotFound);
 }
 
 TEST(Files, CopyReplacesATargetOnlyWhenAllowed) {

@@ -19,24 +19,23 @@ class ProjectionChoiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         currentLanguage = "english";
-        form.programFolder = folder / "data/Marlo";
-        form.shippedProjectionFolder = folder.MakeFolder("shipped");
+        env.folders.programFolder = folder / "data/Marlo";
+        env.folders.shippedProjectionFolder = folder.MakeFolder("shipped");
         user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
     }
 
-    std::string CopiedList() const { return form.programFolder + "/mapinfow.prj"; }
+    std::string CopiedList() const { return env.folders.programFolder + "/mapinfow.prj"; }
+    std::optional<std::string> Choose() { return UstalenieProjekcji(env, ProjectionQuestion{}); }
 
     test::TempFolder folder;
     test::ScriptedUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form{user, regional};
+    Environment env{user};
 };
 
 TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
     const std::string located = folder.Write("elsewhere/MAPINFOW.PRJ", kList);
     user.fileDialogAnswers.push_back(located);
-    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
-    EXPECT_FALSE(form.conversionFailed);
+    EXPECT_EQ(Choose(), "CoordSys Earth Projection 1, 104");
     EXPECT_EQ(ReadBytes(CopiedList()), kList);
 
     ASSERT_EQ(user.fileDialogs.size(), 1u);
@@ -44,12 +43,11 @@ TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
     EXPECT_EQ(request.title, "Locate MapInfo projection file...");
     EXPECT_EQ(request.filter, "MapInfo projection file (mapinfow.prj)|mapinfow.prj");
     EXPECT_EQ(request.filterIndex, 1);
-    EXPECT_EQ(request.flags, 2625540u);
-    EXPECT_EQ(request.initialFolder, form.shippedProjectionFolder);
+    EXPECT_EQ(request.initialFolder, env.folders.shippedProjectionFolder);
     EXPECT_FALSE(request.multiSelect);
 
     std::filesystem::remove(located);
-    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
+    EXPECT_EQ(Choose(), "CoordSys Earth Projection 1, 104");
     EXPECT_EQ(user.fileDialogs.size(), 1u);
     EXPECT_EQ(user.projectionWindowsShown, 2);
 }
@@ -59,55 +57,52 @@ TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
 TEST_F(ProjectionChoiceTest, AnotherListReplacesALinkAndNeverWritesThroughIt) {
     const std::string kept = "--- Kept ---\r\n\"Kept\", 1, 104\r\n";
     const std::string victim = folder.Write("victim.prj", kept);
-    std::filesystem::create_directories(form.programFolder);
+    std::filesystem::create_directories(env.folders.programFolder);
     std::filesystem::create_symlink(victim, CopiedList());
     user.fileDialogAnswers.push_back(folder.Write("other/mapinfow.prj", kList));
     user.projectionWindowScript = [](ProjectionWindow& window) {
         window.UseAnotherList();
         window.cmdOK_Click();
     };
-    EXPECT_EQ(UstalenieProjekcji(form), "CoordSys Earth Projection 1, 104");
+    EXPECT_EQ(Choose(), "CoordSys Earth Projection 1, 104");
     EXPECT_EQ(ReadBytes(victim), kept);
     EXPECT_FALSE(std::filesystem::is_symlink(CopiedList()));
     EXPECT_EQ(ReadBytes(CopiedList()), kList);
 }
 
 TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
-    EXPECT_EQ(UstalenieProjekcji(form), "error");
-    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_EQ(Choose(), std::nullopt);
     EXPECT_TRUE(user.messages.empty());
     EXPECT_EQ(user.projectionWindowsShown, 0);
-    EXPECT_FALSE(std::filesystem::exists(form.programFolder));
+    EXPECT_FALSE(std::filesystem::exists(env.folders.programFolder));
 }
 
 TEST_F(ProjectionChoiceTest, ALocatedFileThatIsGoneIsReported) {
     user.fileDialogAnswers.push_back(folder / "gone.prj");
-    EXPECT_EQ(UstalenieProjekcji(form), "error");
-    EXPECT_TRUE(form.conversionFailed);
-    ASSERT_EQ(user.messages.size(), 1u);
-    EXPECT_EQ(user.messages[0].text, "File not found!\r\n" + folder / "gone.prj");
-    EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
+    try {
+        Choose();
+        FAIL() << "no refusal";
+    } catch (const Refusal& refusal) {
+        EXPECT_EQ(refusal.text, "File not found!\r\n" + folder / "gone.prj");
+        EXPECT_EQ(refusal.icon, MessageIcon::Critical);
+    }
 }
 
 TEST_F(ProjectionChoiceTest, AWindowClosedWithoutAChoiceEndsTheRun) {
     folder.Write("data/Marlo/mapinfow.prj", kList);
     user.projectionWindowScript = [](ProjectionWindow& window) { window.CloseBox(); };
-    EXPECT_EQ(UstalenieProjekcji(form), "error");
-    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_EQ(Choose(), std::nullopt);
     EXPECT_TRUE(user.fileDialogs.empty());
 
-    form.conversionFailed = false;
     user.projectionWindowScript = nullptr;  // shown and closed without a click
-    EXPECT_EQ(UstalenieProjekcji(form), "error");
-    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_EQ(Choose(), std::nullopt);
 }
 
 TEST_F(ProjectionChoiceTest, AProgramFolderThatCannotBeMadeIsAnUnexpectedError) {
     folder.Write("data", "a file where the folder should be");
     user.fileDialogAnswers.push_back(folder.Write("mapinfow.prj", kList));
-    EXPECT_EQ(UstalenieProjekcji(form), "");
     // Reported, the failure stops the run: no tables without a system after it.
-    EXPECT_TRUE(form.conversionFailed);
+    EXPECT_EQ(Choose(), std::nullopt);
     ASSERT_EQ(user.errorReports.size(), 1u);
     EXPECT_NE(user.errorReports[0].find("UstalenieProjekcji"), std::string::npos);
 }

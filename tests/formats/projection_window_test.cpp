@@ -20,15 +20,15 @@ protected:
 
     // Loads a window over a projection list made of `bytes`.
     ProjectionWindow& Open(const std::string& bytes) {
-        window.emplace(form, folder.Write("mapinfow.prj", bytes));
+        window.emplace(user, files, question, folder.Write("mapinfow.prj", bytes));
         window->Load();
         return *window;
     }
 
     test::TempFolder folder;
     test::ScriptedUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form{user, regional};
+    FileSystemService files;
+    ProjectionQuestion question;
     std::optional<ProjectionChooser> window;
 };
 
@@ -80,7 +80,7 @@ TEST_F(ProjectionWindowTest, ATypedNameIsFoundWhateverItsCapitals) {
     ProjectionWindow& unknown = Open(kUtmList);
     unknown.SetProjectionText("Mars");
     unknown.cmdOK_Click();
-    EXPECT_EQ(unknown.Result(), "error");
+    EXPECT_EQ(unknown.Result(), std::nullopt);
 }
 
 TEST_F(ProjectionWindowTest, AWindowsCodePageListIsReadAsSuch) {
@@ -104,7 +104,7 @@ TEST_F(ProjectionWindowTest, AnEmptyLineEndsAGroup) {
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Kept"));
     w.cmbGroup_Click(0);
     w.cmdOK_Click();
-    EXPECT_EQ(w.Result(), "error");
+    EXPECT_EQ(w.Result(), std::nullopt);
 
     ProjectionWindow& last = Open("--- Last ---");
     EXPECT_THAT(last.GroupNames(), ElementsAre("Last"));
@@ -142,32 +142,32 @@ TEST_F(ProjectionWindowTest, LinesThatBreakTheFormatArePassedOver) {
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Good"));
     w.SetProjectionText("No comma");
     w.cmdOK_Click();
-    EXPECT_EQ(w.Result(), "error");
+    EXPECT_EQ(w.Result(), std::nullopt);
 }
 
 TEST_F(ProjectionWindowTest, CancelAndTheCloseBoxGiveError) {
     ProjectionWindow& w = Open(kUtmList);
     w.cmdCancel_Click();
     EXPECT_TRUE(w.IsClosed());
-    EXPECT_EQ(w.Result(), "error");
+    EXPECT_EQ(w.Result(), std::nullopt);
     w.cmdOK_Click();  // a closed window takes no more clicks
-    EXPECT_EQ(w.Result(), "error");
+    EXPECT_EQ(w.Result(), std::nullopt);
 
     ProjectionWindow& closed = Open(kUtmList);
     closed.CloseBox();
     EXPECT_TRUE(closed.IsClosed());
-    EXPECT_EQ(closed.Result(), "error");
+    EXPECT_EQ(closed.Result(), std::nullopt);
 }
 
 TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
-    ProjectionChooser w(form, folder / "mapinfow.prj");
+    ProjectionChooser w(user, files, question, folder / "mapinfow.prj");
     w.Load();
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Unable to open file!\r\n" + folder / "mapinfow.prj");
     EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
     EXPECT_THAT(w.GroupNames(), IsEmpty());
     w.cmdOK_Click();
-    EXPECT_EQ(w.Result(), "error");
+    EXPECT_EQ(w.Result(), std::nullopt);
 }
 
 TEST_F(ProjectionWindowTest, PutsTheCaptionsOfTheInterfaceLanguage) {

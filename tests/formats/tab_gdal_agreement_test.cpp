@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_run.h"
 #include "state/paths.h"
+#include "support/form_fixture.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"
@@ -147,16 +147,10 @@ TEST_P(TabGdalAgreementTest, WorldFileMatchesGdal) {
     // GDAL finds a table beside the image, under the image's name.
     folder.Write(ReplaceExtension(c.imageFile, ".tab"), table);
 
-    currentLanguage = "english";
-    test::ScriptedUser user;
-    FixedRegionalSettings regional(".");
-    ConversionContext form(user, regional);
-    form.options.optGEOin.selected = false;
-    form.options.optTABin.selected = true;
-    form.options.optTAB.selected = false;
-    form.options.optTFW.selected = true;
-    user.AnswerFiles(tablePath);
-    ASSERT_TRUE(cmbOK_Click(form)) << (user.messages.empty() ? "" : user.messages[0].text);
+    test::RunHarness run;
+    run.Choose(FileFormat::TAB, FileFormat::TFW);
+    run.user.AnswerFiles(tablePath);
+    ASSERT_TRUE(run.Convert()) << (run.user.messages.empty() ? "" : run.user.messages[0].text);
 
     const std::vector<double> gt = GdalGeoTransform(imagePath);
     ASSERT_EQ(gt.size(), 6u) << "GDAL read no georeference from the table";

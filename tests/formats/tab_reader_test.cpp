@@ -5,10 +5,7 @@
 #include <vector>
 
 #include "formats/tab/tab_reader.h"
-#include "state/conversion_context.h"
-#include "support/scripted_user.h"
-#include "support/temp_folder.h"
-#include "text/catalogue.h"
+#include "support/form_fixture.h"
 
 namespace marlo {
 namespace {
@@ -34,26 +31,31 @@ std::string Table(const std::string& imageLine, const Points& points = kCorners,
            end + "  Units \"m\"" + end;
 }
 
-class TabReaderTest : public ::testing::Test {
+class TabReaderTest : public ::testing::Test, public test::RunHarness {
 protected:
     TabReaderTest() {
-        currentLanguage = "english";
-        form.inputFolder = folder.MakeFolder("data");
-        form.outputFormat = format::GeoTIFF;
+        folder.MakeFolder("data");
         folder.Write("data/a.tif", "not looked at");
     }
 
-    // Writes the table as data/a.tab and reads it, as a fresh file of the run.
+    // Writes the table as data/a.tab and reads it as the run's reader does, for `output`.
     void Read(const std::string& tableText) {
-        user.messages.clear();
-        user.errorReports.clear();
-        form.conversionFailed = false;
         tablePath = folder.Write("data/a.tab", tableText);
-        OdczytTAB(form, tablePath);
+        ReadPath(tablePath);
+    }
+    void ReadPath(const std::string& path) {
+        read.reset();
+        refusal.reset();
+        error = 0;
+        const RunPlan plan =
+            test::PlanFor(FileFormat::TAB, output, FolderOfPath(path), {GetFileNameAndType(path)});
+        refusal = test::RefusalOf(
+            [&] { error = test::ErrorNumberOf([&] { read = test::ReadInput(env, plan); }); });
     }
 
     void ExpectParams(double size, double originX, double originY) {
-        const WorldParameters& p = form.WorldParams;
+        ASSERT_TRUE(read.has_value());
+        const Georeference& p = read->georeference;
         EXPECT_EQ(std::vector<double>(
                       {p.pixelSizeX, p.rotationY, p.rotationX, p.pixelSizeY, p.originX, p.originY}),
                   std::vector<double>({size, 0, 0, -size, originX, originY}));
@@ -61,37 +63,36 @@ protected:
 
     void ExpectMessage(const std::string& text, const std::string& title = "",
                        MessageIcon icon = MessageIcon::Information) {
-        ASSERT_EQ(user.messages.size(), 1u) << text;
-        EXPECT_EQ(user.messages[0].text, text);
-        EXPECT_EQ(user.messages[0].icon, icon);
-        EXPECT_EQ(user.messages[0].title, title);
-        EXPECT_TRUE(form.conversionFailed);
+        ASSERT_TRUE(refusal.has_value()) << text;
+        EXPECT_EQ(refusal->text, text);
+        EXPECT_EQ(refusal->icon, icon);
+        EXPECT_EQ(refusal->title, title);
+        EXPECT_FALSE(read.has_value());
     }
 
     void ExpectImage(const std::string& folderName, const std::string& fileName) {
-        EXPECT_FALSE(form.conversionFailed) << fileName;
-        EXPECT_EQ(form.rasterFolder, folder / folderName) << fileName;
-        EXPECT_EQ(form.rasterFileName, fileName);
+        ASSERT_TRUE(read.has_value()) << fileName;
+        EXPECT_EQ(read->imagePath, JoinPath(folder / folderName, fileName));
     }
 
     test::TempFolder folder;
-    test::ScriptedUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form{user, regional};
+    FileFormat output = FileFormat::GeoTIFF;
     std::string tablePath;
+    std::optional<InputRead> read;
+    std::optional<Refusal> refusal;
+    std::int32_t error = 0;
 };
 
 TEST_F(TabReaderTest, FitsTheGeoreferenceToEveryPoint) {
     Read(Table("File \"a.tif\""));
     ExpectParams(10, 500000, 6000000);
     ExpectImage("data", "a.tif");
-    EXPECT_TRUE(user.messages.empty());
 
     // Rectangular, sheared and flipped grids come out with every term and sign; a fourth point
     // that disagrees moves the least-squares fit.
     struct Case {
         Points points;
-        WorldParameters expected;
+        Georeference expected;
     };
     const Case cases[] = {
         {{"(100,200) (2,1) Label \"a\",", "(100,170) (2,4) label \"b\",",
@@ -105,8 +106,9 @@ TEST_F(TabReaderTest, FitsTheGeoreferenceToEveryPoint) {
     };
     for (const Case& c : cases) {
         Read(Table("File \"a.tif\"", c.points));
-        const WorldParameters& p = form.WorldParams;
-        const WorldParameters& e = c.expected;
+        ASSERT_TRUE(read.has_value());
+        const Georeference& p = read->georeference;
+        const Georeference& e = c.expected;
         const std::vector<double> got{p.pixelSizeX, p.rotationY, p.rotationX,
                                       p.pixelSizeY, p.originX,   p.originY};
         const std::vector<double> want{e.pixelSizeX, e.rotationY, e.rotationX,
@@ -117,25 +119,19 @@ TEST_F(TabReaderTest, FitsTheGeoreferenceToEveryPoint) {
     }
 }
 
-TEST_F(TabReaderTest, ReadsFractionsAndBlanksForEitherDecimalSign) {
-    for (const char* sign : {".", ","}) {
-        FixedRegionalSettings userSign{sign};
-        ConversionContext signForm{user, userSign};
-        signForm.inputFolder = form.inputFolder;
-        OdczytTAB(signForm, folder.Write("data/a.tab", Table("File \"a.tif\"",
-                                                             {"(10.5, 20.25) (0,0) Label \"1\"",
-                                                              "(13.5, 20.25) (1.5, 0) Label \"2\"",
-                                                              "(10.5, 14.25) (0, 3) Label \"3\""},
-                                                             "\n")));
-        EXPECT_FALSE(signForm.conversionFailed) << sign;
-        EXPECT_EQ(signForm.WorldParams.pixelSizeX, 2) << sign;
-        EXPECT_EQ(signForm.WorldParams.originX, 10.5) << sign;
-        EXPECT_EQ(signForm.WorldParams.originY, 20.25) << sign;
-    }
+TEST_F(TabReaderTest, ReadsFractionsAndBlanks) {
+    Read(Table("File \"a.tif\"",
+               {"(10.5, 20.25) (0,0) Label \"1\"", "(13.5, 20.25) (1.5, 0) Label \"2\"",
+                "(10.5, 14.25) (0, 3) Label \"3\""},
+               "\n"));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->georeference.pixelSizeX, 2);
+    EXPECT_EQ(read->georeference.originX, 10.5);
+    EXPECT_EQ(read->georeference.originY, 20.25);
 }
 
 TEST_F(TabReaderTest, ExpectedFailuresShowTheirMessage) {
-    OdczytTAB(form, folder / "data/missing.tab");
+    ReadPath(folder / "data/missing.tab");
     ExpectMessage(MessageText(msg::UnableToOpen) + folder / "data/missing.tab", "",
                   MessageIcon::None);
 
@@ -156,7 +152,6 @@ TEST_F(TabReaderTest, ExpectedFailuresShowTheirMessage) {
 TEST_F(TabReaderTest, AMissingImageFailsUnlessAWorldFileIsWritten) {
     Read(Table("File \"gone.tif\""));
     ExpectMessage(MessageText(msg::FileNotFound) + "\r\n" + folder / "data/gone.tif", tablePath);
-    ExpectParams(10, 500000, 6000000);
     // Text after the closing quote stays part of the name.
     Read(Table("File \"a.tif\" x"));
     ExpectMessage(MessageText(msg::FileNotFound) + "\r\n" + folder / "data/a.tif x", tablePath);
@@ -168,24 +163,20 @@ TEST_F(TabReaderTest, AMissingImageFailsUnlessAWorldFileIsWritten) {
     ExpectImage("data", "a.tif");
 
     // A world file needs no image: it goes beside the table under the image's name.
-    form.outputFormat = format::TFW;
+    output = FileFormat::TFW;
     for (const char* reference : {"..\\img\\gone.tif", "C:\\maps\\gone.tif", "C:gone.tif"}) {
         Read(Table(std::string("File \"") + reference + "\""));
         ExpectImage("data", "gone.tif");
-        EXPECT_TRUE(user.messages.empty());
     }
 }
 
 TEST_F(TabReaderTest, ATableWithoutAnImageNameFailsInsteadOfReusingTheLastOne) {
-    Read(Table("File \"a.tif\""));
-    ASSERT_EQ(form.rasterFileName, "a.tif");
-    form.outputFormat = format::TFW;
+    output = FileFormat::TFW;
     using namespace std::string_literals;
     for (const std::string& imageLine : {""s, "File \"\""s, "File \"img\\\""s, "File \"..\""s,
                                          "File \"C:\""s, "File \"a.tif\0\""s}) {
         Read(Table(imageLine));
         ExpectMessage(MessageText(msg::UnexpectedTabFormat) + "\r\n" + tablePath);
-        EXPECT_EQ(form.rasterFileName + form.rasterFolder, "") << imageLine;
     }
 }
 
@@ -217,7 +208,7 @@ TEST_F(TabReaderTest, ImageReferencesResolveAgainstTheTableTheWayWindowsFindsFil
     }
 }
 
-TEST_F(TabReaderTest, RunTimeFailuresAreReportedAndStopTheRun) {
+TEST_F(TabReaderTest, MangledPointsAreRunTimeErrors) {
     const std::vector<Points> cases = {
         {"(1,2) (0,0 Label \"1\"", kCorners[1], kCorners[2]},                 // no second ")"
         {kCorners[0], kCorners[1], "(1,2) ) Label \"3\""},                    // third mangled
@@ -228,17 +219,14 @@ TEST_F(TabReaderTest, RunTimeFailuresAreReportedAndStopTheRun) {
         {"(1,2) (0,0) Label \"1\"", "(1e300,2) (1e-300,0) Label \"2\"", kCorners[2]},
     };
     for (const Points& points : cases) {
-        form.WorldParams = {1, 0, 0, -1, 5, 6};
         Read(Table("File \"a.tif\"", points));
-        ASSERT_EQ(user.errorReports.size(), 1u) << points[0];
-        EXPECT_NE(user.errorReports[0].find("OdczytTAB"), std::string::npos);
-        EXPECT_TRUE(user.messages.empty());
-        EXPECT_TRUE(form.conversionFailed);
-        ExpectParams(1, 5, 6);
+        EXPECT_NE(error, 0) << points[0];
+        EXPECT_FALSE(read.has_value());
+        EXPECT_FALSE(refusal.has_value());
     }
 }
 
-// Whatever the bytes, the reader ends with a georeference, or with one message or report.
+// Whatever the bytes, the reader ends with a georeference, a refusal or a run-time error.
 TEST_F(TabReaderTest, MangledTablesNeverCrashOrHang) {
     const std::string good = Table("File \"a.tif\"");
     std::vector<std::string> tables = {"", "\r\n\r\n", std::string(3, '\0')};
@@ -260,7 +248,7 @@ TEST_F(TabReaderTest, MangledTablesNeverCrashOrHang) {
     tables.push_back(std::string(1 << 20, '(') + "Label\"," + std::string(1 << 20, ')'));
     for (const std::string& table : tables) {
         Read(table);
-        EXPECT_EQ(user.messages.size() + user.errorReports.size(), form.conversionFailed ? 1u : 0u);
+        EXPECT_EQ(read.has_value() + refusal.has_value() + (error != 0), 1);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "errors/error_report.h"
 #include "formats/auxiliary/aux_file.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/worldfile/world_file.h"
@@ -12,7 +13,7 @@
 #include "platform/utf8.h"
 #include "projection/projection_list.h"
 #include "projection/projection_window.h"
-#include "state/conversion_context.h"
+#include "state/georeference.h"
 #include "text/number_text.h"
 
 namespace marlo::fuzz {
@@ -30,12 +31,6 @@ public:
     void OpenUrl(const std::string&) override {}
 };
 
-struct Form {
-    SilentUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form{user, regional};
-};
-
 bool Close(double a, double b) {
     return a == b || std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
 }
@@ -43,42 +38,46 @@ bool Close(double a, double b) {
 }  // namespace
 
 int TableReader(const std::uint8_t* data, std::size_t size) {
-    Form f;
-    f.form.outputFormat = format::TFW;
+    const FileSystemService files;
     const std::string path = Scratch("t.tab", data, size);
-    f.form.inputFolder = path.substr(0, path.rfind('/'));
-    OdczytTAB(f.form, path);  // reports its own errors: nothing may escape
+    try {
+        const TableContents table = ReadTable(files, path);
+        LocateTableImage(files, table.imageReference, path, TableImageUse::WorldFileBeside);
+    } catch (const Failure&) {
+        return 0;  // a refusal or a run-time error: what the run shows; nothing else may escape
+    }
     return 0;
 }
 
 // Read, write and read again: what the program writes it reads back.
 int WorldFile(const std::uint8_t* data, std::size_t size) {
-    Form f;
+    const FileSystemService files;
     const std::string path = Scratch("w.tfw", data, size);
+    Georeference read;
     try {
-        OdczytTFW(f.form, path);
-    } catch (const RunTimeError&) {
-        return 0;  // fewer than six numbers, an overflow: handed on, as designed
+        read = ReadWorldFile(files, path);
+        RequirePlacesAnImage(read, path);
+    } catch (const Failure&) {
+        return 0;  // refused, or fewer than six numbers, an overflow: as designed
     }
-    if (f.form.conversionFailed) {
+    const std::string back = path.substr(0, path.rfind('/')) + "/back.tfw";
+    try {
+        WriteWorldFile(files, back, read);
+    } catch (const Failure&) {
+        // A value whose text would not read back, or would place nothing, is refused before
+        // anything is written.
         return 0;
     }
-    const WorldParameters read = f.form.WorldParams;
+    Georeference again;
     try {
-        ZapisTFW(f.form, Scratch("back.tif", data, 0));
-    } catch (const RunTimeError&) {
-        return 0;  // a value whose text would not read back is refused before writing
+        again = ReadWorldFile(files, back);
+        RequirePlacesAnImage(again, back);
+    } catch (const Failure&) {
+        Broken("a world file written cannot be read back");
     }
-    if (f.form.conversionFailed) {
-        return 0;  // refused before anything was written: what it would write places nothing
-    }
-    Form again;
-    OdczytTFW(again.form, path.substr(0, path.rfind('/')) + "/back.tfw");
-    const WorldParameters& back = again.form.WorldParams;
-    if (again.form.conversionFailed || !Close(read.pixelSizeX, back.pixelSizeX) ||
-        !Close(read.rotationY, back.rotationY) || !Close(read.rotationX, back.rotationX) ||
-        !Close(read.pixelSizeY, back.pixelSizeY) || !Close(read.originX, back.originX) ||
-        !Close(read.originY, back.originY)) {
+    if (!Close(read.pixelSizeX, again.pixelSizeX) || !Close(read.rotationY, again.rotationY) ||
+        !Close(read.rotationX, again.rotationX) || !Close(read.pixelSizeY, again.pixelSizeY) ||
+        !Close(read.originX, again.originX) || !Close(read.originY, again.originY)) {
         Broken("a world file written does not read back");
     }
     return 0;
@@ -102,10 +101,9 @@ int NumberText(const std::uint8_t* data, std::size_t size) {
     if (size == sizeof(double)) {
         double value = 0;
         std::memcpy(&value, data, sizeof value);
-        Form f;
         std::string written;
         try {
-            written = FileNumberText(f.form.numbers, value);
+            written = FileNumberText(value);
         } catch (const RunTimeError&) {
             // Only what is not finite, or rounds past the largest double, may be refused.
             if (std::isfinite(value) && std::abs(value) < 1.797693134862315e308) {
@@ -149,9 +147,10 @@ int TextEncoding(const std::uint8_t* data, std::size_t size) {
 // A projection list of any bytes: the window loads it, every group and projection can be
 // picked, and the code lookups end.
 int ProjectionList(const std::uint8_t* data, std::size_t size) {
-    Form f;
+    SilentUser user;
+    const FileSystemService files;
     const std::string path = Scratch("mapinfow.prj", data, size);
-    ProjectionChooser window(f.form, path);
+    ProjectionChooser window(user, files, ProjectionQuestion{}, path);
     window.Load();
     for (int group = 0; group < static_cast<int>(window.GroupNames().size()); ++group) {
         window.cmbGroup_Click(group);
@@ -161,7 +160,7 @@ int ProjectionList(const std::uint8_t* data, std::size_t size) {
     }
     window.SetProjectionText("a");
     window.cmdOK_Click();
-    const std::vector<std::string> lines = ReadProjectionLines(f.form, path);
+    const std::vector<std::string> lines = ReadProjectionLines(files, path);
     EntryForCode(lines, 2180);
     EntryForClause(lines, "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993");
     return 0;

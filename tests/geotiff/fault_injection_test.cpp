@@ -14,11 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "formats/geotiff/geotiff.h"
-#include "formats/tab/tab_writer.h"
-#include "formats/worldfile/world_file.h"
 #include "gdal_tools.h"
-#include "platform/io_faults.h"
+#include "support/io_faults.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 #include "text/catalogue.h"
@@ -33,19 +30,27 @@ using test::TempFolder;
 
 struct Output {
     const char* name;
-    std::function<void(ConversionContext&, const std::string& in, const std::string& out)> write;
+    FileFormat from;
+    FileFormat to;
+    const char* input;
 };
 
 const std::vector<Output>& Outputs() {
     static const std::vector<Output> outputs = {
-        {"WorldFile", [](ConversionContext& form, const std::string& in,
-                         const std::string&) { ZapisTFW(form, in + "/sheet.tif"); }},
-        {"Table", [](ConversionContext& form, const std::string& in,
-                     const std::string&) { ZapisTAB(form, in + "/sheet.tfw"); }},
-        {"GeoTiff", [](ConversionContext& form, const std::string& in,
-                       const std::string& out) { ZapisGEO(form, in, out, "sheet.tfw"); }},
+        {"WorldFile", FileFormat::GeoTIFF, FileFormat::TFW, "sheet.tif"},
+        {"Table", FileFormat::TFW, FileFormat::TAB, "sheet.tfw"},
+        {"GeoTiff", FileFormat::TFW, FileFormat::GeoTIFF, "sheet.tfw"},
     };
     return outputs;
+}
+
+// Writes the output of `in`/`input` (into `out` for a GeoTIFF) as the run does; the refusal.
+std::optional<Refusal> WriteOutputOf(Environment& env, const Output& output, const std::string& in,
+                                     const std::string& out = "") {
+    const RunPlan plan = test::PlanFor(output.from, output.to, in, {output.input}, out);
+    return test::RefusalOf([&] {
+        test::WriteOutput(env, plan, {{2, 0, 0, -2, 100, 900}, plan.InputPath(0), ""});
+    });
 }
 
 }  // namespace
@@ -58,7 +63,7 @@ namespace {
 class FaultInjectionTest
     : public ::testing::TestWithParam<std::tuple<std::size_t, IoOperation, int>> {
 protected:
-    void TearDown() override { InjectIoFault(std::nullopt); }
+    void TearDown() override { test::InjectIoFault(std::nullopt); }
 };
 
 TEST_P(FaultInjectionTest, AFailedStepLosesAndLeavesNothing) {
@@ -71,14 +76,11 @@ TEST_P(FaultInjectionTest, AFailedStepLosesAndLeavesNothing) {
     folder.Write("in/sheet.tab", "old table\r\n");
     const auto inBefore = FolderBytes(in);
     test::TestForm t;
-    t.form.WorldParams = {2, 0, 0, -2, 100, 900};
-    InjectIoFault(IoFault{operation, 1, error});
-    Outputs()[output].write(t.form, in, out);
-    InjectIoFault(std::nullopt);
-    EXPECT_TRUE(t.form.conversionFailed);
-    ASSERT_EQ(t.user.messages.size(), 1u) << ::testing::PrintToString(t.user.errorReports);
-    EXPECT_EQ(t.user.messages[0].text.rfind(MessageText(msg::UnableToUpdate), 0), 0u)
-        << t.user.messages[0].text;
+    test::InjectIoFault(test::IoFault{operation, 1, error});
+    const auto refusal = WriteOutputOf(t.env, Outputs()[output], in, out);
+    test::InjectIoFault(std::nullopt);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->text.rfind(MessageText(msg::UnableToUpdate), 0), 0u) << refusal->text;
     EXPECT_EQ(FolderBytes(in), inBefore);
     EXPECT_TRUE(fs::is_empty(out));
 }
@@ -113,9 +115,7 @@ TEST(FullDisk, AFullFileSystemKeepsTheOldOutput) {
     // Fill what is left, so that not even the new table fits.
     test::RunCommand("head -c 1000000 /dev/zero > " + test::Quoted(disk + "/filler"));
     test::TestForm t;
-    t.form.WorldParams = {2, 0, 0, -2, 100, 900};
-    ZapisTAB(t.form, disk + "/sheet.tfw");
-    EXPECT_TRUE(t.form.conversionFailed);
+    EXPECT_TRUE(WriteOutputOf(t.env, Outputs()[1], disk).has_value());
     EXPECT_EQ(ReadBytes(disk + "/sheet.tab"), old);
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(disk)) {

@@ -6,8 +6,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "conversion/conversion_run.h"
-#include "formats/geotiff/geotiff.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 #include "text/catalogue.h"
@@ -19,23 +17,34 @@ namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::TempFolder;
 
+constexpr const char* kPelcorDouble = "libmarlo_test_pelcor.so";
+
 class GeoTiffFailureTest : public ::testing::Test {
 protected:
     GeoTiffFailureTest() {
-        t.form.pelcorLibrary = "libmarlo_test_pelcor.so";
-        t.form.WorldParams = {1, 0, 0, -1, 0, 0};
+        t.env.libraries.pelcor = kPelcorDouble;
         input = folder.MakeFolder("in");
         output = folder.MakeFolder("out");
     }
 
-    // The one message shown: critical, the catalogue text, the break, the path.
-    void ExpectOnlyMessage(std::int16_t number, const std::string& path,
-                           const std::string& lineBreak = "\r") {
-        ASSERT_EQ(t.user.messages.size(), 1u);
-        EXPECT_EQ(t.user.messages[0].text, MessageText(number) + lineBreak + path);
-        EXPECT_EQ(t.user.messages[0].icon, MessageIcon::Critical);
-        EXPECT_TRUE(t.form.conversionFailed);
-        EXPECT_TRUE(t.user.errorReports.empty());
+    // Reads `entry` of the input folder as the run reads a GeoTIFF.
+    Georeference Read(const std::string& entry) {
+        const RunPlan plan = test::PlanFor(FileFormat::GeoTIFF, FileFormat::TFW, input, {entry});
+        return test::ReadInput(t.env, plan).georeference;
+    }
+    // Makes a GeoTIFF in `outputFolder` from the image `entry` of the input folder stands for.
+    void Write(const std::string& entry, const std::string& outputFolder) {
+        const RunPlan plan =
+            test::PlanFor(FileFormat::TFW, FileFormat::GeoTIFF, input, {entry}, outputFolder);
+        test::WriteOutput(t.env, plan, {{1, 0, 0, -1, 0, 0}, plan.InputPath(0), ""});
+    }
+
+    // The refusal: critical, the catalogue text, the break, the path.
+    static void ExpectRefusal(const std::optional<Refusal>& refusal, std::int16_t number,
+                              const std::string& path) {
+        ASSERT_TRUE(refusal.has_value()) << path;
+        EXPECT_EQ(refusal->text, MessageText(number) + "\r" + path);
+        EXPECT_EQ(refusal->icon, MessageIcon::Critical);
     }
 
     TempFolder folder;
@@ -44,12 +53,9 @@ protected:
     std::string output;
 };
 
-TEST_F(GeoTiffFailureTest, ReadingFillsWorldParamsWithWhatTheLibraryGives) {
-    const std::string path = folder.Write("in/map.tif", "1 2.5 0 0 -2.5 100.25 200.75");
-    OdczytGEO(t.form, path);
-    EXPECT_TRUE(t.user.messages.empty());
-    EXPECT_FALSE(t.form.conversionFailed);
-    const WorldParameters& p = t.form.WorldParams;
+TEST_F(GeoTiffFailureTest, ReadingGivesWhatTheLibraryGives) {
+    folder.Write("in/map.tif", "1 2.5 0 0 -2.5 100.25 200.75");
+    const Georeference p = Read("map.tif");
     EXPECT_EQ(p.pixelSizeX, 2.5);
     EXPECT_EQ(p.pixelSizeY, -2.5);
     // The library gives world-file values, whatever the raster type.
@@ -65,27 +71,19 @@ TEST_F(GeoTiffFailureTest, ReadingFailuresShowTheirMessageWithThePath) {
     for (const Case& c : {Case{"0", msg::ErrorReadingHeader}, Case{"2", msg::Error},
                           Case{"-1", msg::Error}, Case{"1 0 0 0 -1 0 0", msg::RasterNotRectified},
                           Case{"1 1 2 2 4 0 0", msg::RasterNotRectified}}) {
-        test::TestForm fresh;
-        fresh.form.pelcorLibrary = t.form.pelcorLibrary;
         const std::string path = folder.Write("in/map.tif", c.content);
-        OdczytGEO(fresh.form, path);
-        ASSERT_EQ(fresh.user.messages.size(), 1u) << c.content;
-        EXPECT_EQ(fresh.user.messages[0].text, MessageText(c.message) + "\r" + path);
-        EXPECT_EQ(fresh.user.messages[0].icon, MessageIcon::Critical);
-        EXPECT_TRUE(fresh.form.conversionFailed);
+        ExpectRefusal(test::RefusalOf([&] { Read("map.tif"); }), c.message, path);
     }
 }
 
 TEST_F(GeoTiffFailureTest, AMissingInputIsNotFound) {
-    OdczytGEO(t.form, input + "/absent.tif");
-    ExpectOnlyMessage(msg::FileNotFound, input + "/absent.tif");
+    ExpectRefusal(test::RefusalOf([&] { Read("absent.tif"); }), msg::FileNotFound,
+                  input + "/absent.tif");
 }
 
 TEST_F(GeoTiffFailureTest, WritingCopiesTheImageBesideTheWorldFileAndWritesTheCopy) {
     const std::string source = folder.Write("in/map.2021.TIFF", "1");
-    ZapisGEO(t.form, input, output, "map.2021.tfw");
-    EXPECT_TRUE(t.user.messages.empty());
-    EXPECT_FALSE(t.form.conversionFailed);
+    Write("map.2021.tfw", output);
     EXPECT_EQ(ReadBytes(output + "/map.2021.TIFF"), "1");
     EXPECT_EQ(std::distance(fs::directory_iterator(output), {}), 1);
     EXPECT_EQ(ReadBytes(source), "1");
@@ -94,8 +92,7 @@ TEST_F(GeoTiffFailureTest, WritingCopiesTheImageBesideTheWorldFileAndWritesTheCo
 TEST_F(GeoTiffFailureTest, AReadOnlySourceGivesAWritableCopy) {
     const std::string source = folder.Write("in/map.tif", "1");
     test::MakeReadOnly(source);
-    ZapisGEO(t.form, input, output, "map.tif");
-    EXPECT_TRUE(t.user.messages.empty());
+    Write("map.tif", output);
     struct stat info {};
     ASSERT_EQ(::stat((output + "/map.tif").c_str(), &info), 0);
     EXPECT_NE(info.st_mode & S_IWUSR, 0u);
@@ -104,15 +101,15 @@ TEST_F(GeoTiffFailureTest, AReadOnlySourceGivesAWritableCopy) {
 }
 
 TEST_F(GeoTiffFailureTest, AMissingSourceIsNotFound) {
-    ZapisGEO(t.form, input, output, "map.tfw");
-    ExpectOnlyMessage(msg::FileNotFound, input + "/map.tif");
+    ExpectRefusal(test::RefusalOf([&] { Write("map.tfw", output); }), msg::FileNotFound,
+                  input + "/map.tif");
     EXPECT_FALSE(fs::exists(output + "/map.tif"));
 }
 
 TEST_F(GeoTiffFailureTest, AMissingOutputFolderCannotBeOpened) {
     folder.Write("in/map.tif", "1");
-    ZapisGEO(t.form, input, folder / "nowhere", "map.tfw");
-    ExpectOnlyMessage(msg::UnableToOpenFile, input + "/map.tif");
+    ExpectRefusal(test::RefusalOf([&] { Write("map.tfw", folder / "nowhere"); }),
+                  msg::UnableToOpenFile, input + "/map.tif");
 }
 
 // Whatever stands at the target's name, a file, a folder or a link to nowhere, stays as it is.
@@ -120,13 +117,8 @@ TEST_F(GeoTiffFailureTest, AnythingAtTheTargetNameIsLeftAlone) {
     folder.Write("in/map.tif", "1");
     const std::string target = output + "/map.tif";
     const auto check = [&](const std::function<void()>& expectUntouched) {
-        test::TestForm fresh;
-        fresh.form.pelcorLibrary = t.form.pelcorLibrary;
-        fresh.form.WorldParams = t.form.WorldParams;
-        ZapisGEO(fresh.form, input, output, "map.tfw");
-        ASSERT_EQ(fresh.user.messages.size(), 1u);
-        EXPECT_EQ(fresh.user.messages[0].text, MessageText(msg::OutputFileExists) + "\r" + target);
-        EXPECT_TRUE(fresh.form.conversionFailed);
+        ExpectRefusal(test::RefusalOf([&] { Write("map.tfw", output); }), msg::OutputFileExists,
+                      target);
         expectUntouched();
         fs::remove(target);
     };
@@ -151,14 +143,9 @@ TEST_F(GeoTiffFailureTest, WritingFailuresRemoveTheCopyAndShowTheTarget) {
         std::int16_t message;
     };
     for (const Case& c : {Case{"0", msg::ErrorWritingHeader}, Case{"3", msg::Error}}) {
-        test::TestForm fresh;
-        fresh.form.pelcorLibrary = t.form.pelcorLibrary;
-        fresh.form.WorldParams = t.form.WorldParams;
         folder.Write("in/map.tif", c.content);
-        ZapisGEO(fresh.form, input, output, "map.tfw");
-        ASSERT_EQ(fresh.user.messages.size(), 1u);
-        EXPECT_EQ(fresh.user.messages[0].text, MessageText(c.message) + "\r" + output + "/map.tif");
-        EXPECT_TRUE(fresh.form.conversionFailed);
+        ExpectRefusal(test::RefusalOf([&] { Write("map.tfw", output); }), c.message,
+                      output + "/map.tif");
         EXPECT_TRUE(fs::is_empty(output));
     }
 }
@@ -177,12 +164,12 @@ TEST_F(GeoTiffFailureTest, AnUnboundLibraryReachesTheRunsReport) {
          {Case{"libmarlo-no-such-library.so", "53"}, Case{"libvantrel.so", "453"}}) {
         for (const bool toGeoTiff : {false, true}) {
             test::TestForm fresh;
-            fresh.form.pelcorLibrary = c.library;
-            SelectFormats(fresh.form.options, toGeoTiff ? format::TFW : format::GeoTIFF,
-                          toGeoTiff ? format::GeoTIFF : format::TFW);
+            fresh.env.libraries.pelcor = c.library;
+            fresh.Choose(toGeoTiff ? FileFormat::TFW : FileFormat::GeoTIFF,
+                         toGeoTiff ? FileFormat::GeoTIFF : FileFormat::TFW);
             fresh.user.AnswerFiles(input + (toGeoTiff ? "/map.tfw" : "/map.tif"));
             fresh.user.folderAnswers.push_back(output);
-            cmbOK_Click(fresh.form);
+            fresh.Convert();
 
             const std::string procedure = toGeoTiff ? "ZapisGEO" : "OdczytGEO";
             ASSERT_EQ(fresh.user.errorReports.size(), 1u) << procedure;

@@ -41,22 +41,18 @@ struct Formats {
     const char* fromName;
     const char* toName;
 };
-constexpr Formats kTfwToGeoTiff{format::TFW, format::GeoTIFF, "tfw", "geotiff"};
-constexpr Formats kGeoTiffToTfw{format::GeoTIFF, format::TFW, "geotiff", "tfw"};
-constexpr Formats kTabToGeoTiff{format::TAB, format::GeoTIFF, "tab", "geotiff"};
-
-void Choose(FormatOptions& options, const Formats& formats) {
-    SelectFormats(options, formats.from, formats.to);
-}
+constexpr Formats kTfwToGeoTiff{FileFormat::TFW, FileFormat::GeoTIFF, "tfw", "geotiff"};
+constexpr Formats kGeoTiffToTfw{FileFormat::GeoTIFF, FileFormat::TFW, "geotiff", "tfw"};
+constexpr Formats kTabToGeoTiff{FileFormat::TAB, FileFormat::GeoTIFF, "tab", "geotiff"};
 
 // What the user was shown: the messages, then any error report.
 std::vector<std::string> RunInWindow(const Formats& formats, const std::string& file,
                                      const std::string& outputFolder) {
     test::TestForm t;
-    Choose(t.form.options, formats);
+    t.Choose(formats.from, formats.to);
     t.user.AnswerFiles(file);
     t.user.folderAnswers.push_back(outputFolder);
-    cmbOK_Click(t.form);
+    t.Convert();
     std::vector<std::string> shown = t.user.MessageTexts();
     shown.insert(shown.end(), t.user.errorReports.begin(), t.user.errorReports.end());
     return shown;

@@ -33,13 +33,14 @@ TEST_F(GeoTiffPelcorTest, ATiffWithoutUsableGeoreferenceCannotBeRead) {
     test::TiffLayout bigEndian;
     bigEndian.bigEndian = true;
     for (const test::TiffLayout& layout : {test::TiffLayout{}, bigEndian}) {
-        test::TestForm fresh;
         const std::string path = input + "/sheet.tif";
         test::WriteTiff(path, layout);
         const std::string bytes = ReadBytes(path);
-        OdczytGEO(fresh.form, path);
-        ASSERT_EQ(fresh.user.messages.size(), 1u);
-        EXPECT_EQ(fresh.user.messages[0].text, MessageText(msg::ErrorReadingHeader) + "\r" + path);
+        const RunPlan plan =
+            test::PlanFor(FileFormat::GeoTIFF, FileFormat::TFW, input, {"sheet.tif"});
+        const auto refusal = test::RefusalOf([&] { test::ReadInput(t.env, plan); });
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_EQ(refusal->text, MessageText(msg::ErrorReadingHeader) + "\r" + path);
         EXPECT_EQ(ReadBytes(path), bytes);
     }
 }
@@ -48,11 +49,13 @@ TEST_F(GeoTiffPelcorTest, ATiffWithoutUsableGeoreferenceCannotBeRead) {
 TEST_F(GeoTiffPelcorTest, AFailedTaggingLeavesNoCopy) {
     const std::string bytes = std::string("II\x2a\0\xf0\xff\xff\x00", 8) + std::string(64, 'x');
     folder.Write("in/sheet.tif", bytes);
-    t.form.WorldParams = {2, 0, 0, -2, 1000, 2000};
-    ZapisGEO(t.form, input, output, "sheet.tfw");
-    ASSERT_EQ(t.user.messages.size(), 1u);
-    EXPECT_EQ(t.user.messages[0].text,
-              MessageText(msg::ErrorWritingHeader) + "\r" + output + "/sheet.tif");
+    const RunPlan plan =
+        test::PlanFor(FileFormat::TFW, FileFormat::GeoTIFF, input, {"sheet.tfw"}, output);
+    const auto refusal = test::RefusalOf([&] {
+        test::WriteOutput(t.env, plan, {{2, 0, 0, -2, 1000, 2000}, plan.InputPath(0), ""});
+    });
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->text, MessageText(msg::ErrorWritingHeader) + "\r" + output + "/sheet.tif");
     EXPECT_TRUE(std::filesystem::is_empty(output));
     EXPECT_EQ(ReadBytes(input + "/sheet.tif"), bytes);
 }
@@ -70,7 +73,7 @@ TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
         GTEST_SKIP() << "no sparse file over 4 GiB here: " << error.message();
     }
     const test::GdalImage before = test::DescribeWithGdal(path);
-    WriteGeoTiff(t.form.pelcorLibrary, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
+    WriteGeoTiff(t.env.libraries.pelcor, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
                  GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}, false}, path);
     const test::GdalImage after = test::DescribeWithGdal(path);
     EXPECT_EQ(after.warnings, "");

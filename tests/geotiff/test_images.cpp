@@ -92,8 +92,4 @@ std::string WorldFileText(const std::string& a, const std::string& d, const std:
     return a + "\r\n" + d + "\r\n" + b + "\r\n" + e + "\r\n" + x0 + "\r\n" + y0 + "\r\n";
 }
 
-TestForm::TestForm() {
-    currentLanguage = "english";
-}
-
 }  // namespace marlo::test

@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "state/conversion_context.h"
-#include "support/scripted_user.h"
+#include "support/form_fixture.h"
 
 namespace marlo::test {
 
@@ -26,12 +25,6 @@ void WriteTiff(const std::string& path, const TiffLayout& layout = {});
 std::string WorldFileText(const std::string& a, const std::string& d, const std::string& b,
                           const std::string& e, const std::string& x0, const std::string& y0);
 
-// The window's state with a scripted user and "." as decimal sign, in English.
-struct TestForm {
-    TestForm();
-    ScriptedUser user;
-    FixedRegionalSettings regional{"."};
-    ConversionContext form{user, regional};
-};
+using TestForm = RunHarness;
 
 }  // namespace marlo::test

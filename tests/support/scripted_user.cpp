@@ -1,6 +1,7 @@
 #include "support/scripted_user.h"
 
 #include "platform/file_selection_text.h"
+#include "projection/projection_window_interface.h"
 
 namespace marlo::test {
 

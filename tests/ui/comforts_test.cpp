@@ -278,7 +278,7 @@ void ComfortsTest::keyboardMovesByGroupsAndMnemonics() {
     geoIn->setFocus();
     QTest::keyClick(geoIn, Qt::Key_Down);
     QVERIFY(started.option("optTABin")->isChecked());
-    QVERIFY(started.window->form().options.optTABin.selected);
+    QVERIFY(started.window->procedures().Choices().options.optTABin.selected);
     QVERIFY(!started.option("optTAB")->isEnabled());
     // One Tab stop per group: from the input side straight to the selected output option.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -111,9 +111,8 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     const std::string list = folder.Write(
         "mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n\"Other Grid\", 1, 33\r\n");
     ui::QtUserInteraction dialogs;
-    const FixedRegionalSettings regional(".");
-    ConversionContext form(dialogs, regional);
-    ProjectionChooser window(form, list);
+    const FileSystemService files;
+    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("Grid"));
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->count(), 2);
@@ -121,7 +120,7 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.close();
     QVERIFY(window.IsClosed());
-    QCOMPARE(window.Result(), std::string("error"));
+    QVERIFY(!window.Result().has_value());
 }
 
 // Converting GeoTIFFs to tables: the window opens on the first image's own system, and says
@@ -133,29 +132,28 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
                                           "--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n"
                                           "\"Other Grid\\p4230\", 1, 28\r\n");
     ui::QtUserInteraction dialogs;
-    const FixedRegionalSettings regional(".");
-    ConversionContext form(dialogs, regional);
-    form.offerOwnSystems = true;
-    form.inputSystems = {{true, "CoordSys Earth Projection 1, 28", "", "", false}, {}};
-    form.outputFormat = format::TAB;
-    ProjectionChooser window(form, list);
+    const FileSystemService files;
+    ProjectionQuestion question;
+    question.offerOwnSystems = true;
+    question.firstOwnClause = "CoordSys Earth Projection 1, 28";
+    ProjectionChooser window(dialogs, files, question, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->currentText(), QString("Other Grid"));
     auto* own = dialog.findChild<QCheckBox*>("chkOwnSystem");
     QVERIFY(own != nullptr && own->isChecked() && !own->isEnabled());
     QVERIFY(dialog.findChild<QCheckBox*>("chkNoSystem") == nullptr);
     dialog.findChild<QPushButton*>("cmdOK")->click();
-    QCOMPARE(window.Result(), std::string("CoordSys Earth Projection 1, 28"));
+    QCOMPARE(window.Result(), std::optional<std::string>("CoordSys Earth Projection 1, 28"));
 
-    form.outputFormat = format::GeoTIFF;
-    ProjectionChooser imageWindow(form, list);
+    question.noSystemOffered = true;
+    ProjectionChooser imageWindow(dialogs, files, question, list);
     ui::ProjectionDialog imageDialog(imageWindow);
     auto* none = imageDialog.findChild<QCheckBox*>("chkNoSystem");
     QVERIFY(none != nullptr);
     none->click();
     QVERIFY(!imageDialog.findChild<QComboBox*>("cmbProj")->isEnabled());
     imageDialog.findChild<QPushButton*>("cmdOK")->click();
-    QCOMPARE(imageWindow.Result(), std::string());
+    QCOMPARE(imageWindow.Result(), std::optional<std::string>(""));
 }
 
 // A code the list lacks is looked up in GDAL as it is typed whole, and chosen like a listed one.
@@ -164,17 +162,16 @@ void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
     const std::string list =
         folder.Write("mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n");
     ui::QtUserInteraction dialogs;
-    const FixedRegionalSettings regional(".");
-    ConversionContext form(dialogs, regional);
-    ProjectionChooser window(form, list);
+    const FileSystemService files;
+    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
     ui::ProjectionDialog dialog(window);
     QTest::keyClicks(dialog.findChild<QLineEdit*>("txtSearch"), "EPSG:2154");
     QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("EPSG:2154"));
     QVERIFY(dialog.findChild<QComboBox*>("cmbProj")->currentText().contains("Lambert-93"));
     dialog.findChild<QPushButton*>("cmdOK")->click();
-    QCOMPARE(
-        window.Result(),
-        std::string("CoordSys Earth Projection 3, 33, \"m\", 3, 46.5, 44, 49, 700000, 6600000"));
+    QCOMPARE(window.Result(),
+             std::optional<std::string>(
+                 "CoordSys Earth Projection 3, 33, \"m\", 3, 46.5, 44, 49, 700000, 6600000"));
 }
 
 }  // namespace marlo::test

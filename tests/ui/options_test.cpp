@@ -29,7 +29,7 @@ QString Outputs(const StartedWindow& started) {
 
 // What the run reads must be what the window shows.
 void CompareWithForm(const StartedWindow& started) {
-    const FormatOptions& options = started.window->form().options;
+    const FormatOptions& options = started.window->procedures().Choices().options;
     for (const auto& [name, button] :
          {std::pair{"optGEOin", options.optGEOin}, std::pair{"optTABin", options.optTABin},
           std::pair{"optTFWin", options.optTFWin}, std::pair{"optGEO", options.optGEO},

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/run_time_error.h"
+#include "platform/failures.h"
 #include "state/paths.h"
 
 namespace marlo {

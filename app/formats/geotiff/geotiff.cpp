@@ -1,18 +1,12 @@
 #include "formats/geotiff/geotiff.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <map>
 
 #include "crs/coordinate_systems.h"
 #include "pelcor/pelcor.h"
 #include "platform/bound_libraries.h"
-#include "platform/image_copy.h"
-#include "platform/pending_output.h"
 #include "platform/scratch_folder.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
 #include "vantrel/vantrel.h"
 
@@ -51,69 +45,6 @@ Keys ReadKeys(const std::string& pelcorLibrary, const std::string& path) {
     keys.result = MARLO_BOUND(pelcorLibrary, tiffHdrReadKeysInt)(path.c_str(), &keys.rasterType,
                                                                  &keys.modelType, &keys.epsg);
     return keys;
-}
-
-bool AnythingAt(const std::string& path) {
-    struct stat entry {};
-    return ::lstat(path.c_str(), &entry) == 0;
-}
-
-// The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
-std::string SourceImage(ConversionContext& form, const std::string& sourceFolder,
-                        const std::string& fileName) {
-    const std::string named = JoinPath(sourceFolder, fileName);
-    const auto found = FindImageFor(form, named);
-    if (!found) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
-    }
-    return *found;
-}
-
-// A copy of the image beside the target, under a temporary name, that becomes the output only
-// when it carries its georeference; the target is never replaced (message 16).
-void WriteGeoreference(ConversionContext& form, const std::string& sourceFolder,
-                       const std::string& outputFolder, const std::string& fileName) {
-    const std::string source = SourceImage(form, sourceFolder, fileName);
-    const std::string target = JoinPath(outputFolder, GetFileNameAndType(source));
-    RequirePlacesAnImage(form.WorldParams, target);
-    RequireNotAnInput(form, target);
-    if (AnythingAt(target)) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
-    }
-    if (!form.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
-    }
-    std::optional<PendingOutput> copy;
-    try {
-        copy.emplace(target);
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
-    }
-    if (!CopyImageInto(source, copy->descriptor())) {
-        // The source could be read: what failed is the copy in the output folder (a full
-        // disk, say), and none of it is left behind.
-        throw UnableToUpdate(target);
-    }
-    const std::string& temporary = copy->path();
-    SetAttributesArchive(form, temporary, attr::Archive);
-    if (!CanEditFile(form, temporary)) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
-    }
-    GeoTiffSystem system = form.outputSystem;
-    if (system.unlessImageStatesOne &&
-        KeysStateASystem(ReadGeoKeyTags(form.pelcorLibrary, source))) {
-        system = {};
-    }
-    WriteGeoTiff(form.pelcorLibrary, temporary, form.WorldParams, system, target);
-    bool committed = false;
-    try {
-        committed = copy->CommitAsNew();
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
-    }
-    if (!committed) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
-    }
 }
 
 }  // namespace
@@ -242,37 +173,6 @@ ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& pat
     }
     return {MARLO_BOUND(vantrelLibrary, GetTIFFWidth)(),
             MARLO_BOUND(vantrelLibrary, GetTIFFLength)()};
-}
-
-void OdczytGEO(ConversionContext& form, const std::string& path) {
-    RunStep(form, "OdczytGEO", ErrorLevel::HandOn, [&] {
-        if (!form.fileSystem.FileExists(path)) {
-            throw Refusal(MessageWithPath(msg::FileNotFound, path, kCr));
-        }
-        const GeoTiffContents contents = ReadGeoTiff(form.pelcorLibrary, path);
-        form.WorldParams = contents.georeference;
-        RequirePlacesAnImage(form.WorldParams, path);
-    });
-}
-
-void ZapisGEO(ConversionContext& form, const std::string& sourceFolder,
-              const std::string& outputFolder, const std::string& fileName) {
-    RunStep(form, "ZapisGEO", ErrorLevel::HandOn,
-            [&] { WriteGeoreference(form, sourceFolder, outputFolder, fileName); });
-}
-
-void GetTiffInfo(ConversionContext& form, const std::string& path) {
-    ImageSize size;
-    const bool measured = RunProcedure(form.errorReport, "GetTiffInfo", ErrorLevel::Report,
-                                       [&] { size = MeasureImage(form.vantrelLibrary, path); });
-    // Sizes of an earlier image would put another image's corners into the table, so a failed
-    // measurement gives zero; set here, since an assignment cut short by the error may have
-    // left anything in `size`.
-    if (!measured) {
-        size = ImageSize{};
-    }
-    form.imageWidth = size.width;
-    form.imageHeight = size.height;
 }
 
 }  // namespace marlo

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "state/conversion_context.h"
 #include "state/georeference.h"
 
 namespace marlo {
@@ -41,14 +40,5 @@ std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const s
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);
-
-// Reads the georeference of a GeoTIFF into WorldParams.
-void OdczytGEO(ConversionContext& form, const std::string& path);
-// Copies the image (the one `fileName` names, or the TIFF beside the world file `fileName`)
-// into the output folder and writes WorldParams into the copy's tags.
-void ZapisGEO(ConversionContext& form, const std::string& sourceFolder,
-              const std::string& outputFolder, const std::string& fileName);
-// Sets imageWidth and imageHeight from the image (both 0 when it cannot be measured).
-void GetTiffInfo(ConversionContext& form, const std::string& path);
 
 }  // namespace marlo

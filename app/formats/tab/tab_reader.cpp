@@ -65,13 +65,12 @@ TableLines ReadTableLines(const FileSystemService& files, const std::string& inp
 }
 
 // One coordinate pair of each point (map or pixel), made fit for the user's decimal sign.
-std::vector<std::string> ValueTexts(const NumberTextServices& numbers,
-                                    const std::vector<std::string>& pairs) {
+std::vector<std::string> ValueTexts(const std::vector<std::string>& pairs) {
     std::vector<std::string> texts;
     for (const std::string& pair : pairs) {
         const auto [first, second] = CoordinatePair(pair);
-        texts.push_back(FromFileNumberText(numbers, first));
-        texts.push_back(FromFileNumberText(numbers, second));
+        texts.push_back(FromFileNumberText(first));
+        texts.push_back(FromFileNumberText(second));
     }
     return texts;
 }
@@ -105,8 +104,7 @@ struct ControlPoint {
 
 // Every point's numbers: the first two points are checked together, map values before pixel
 // values, then each further point the same way.
-std::vector<ControlPoint> ControlPointsOf(const NumberTextServices& numbers,
-                                          const std::vector<ControlPointText>& texts) {
+std::vector<ControlPoint> ControlPointsOf(const std::vector<ControlPointText>& texts) {
     std::vector<ControlPoint> points;
     std::size_t next = 0;
     while (next < texts.size()) {
@@ -117,8 +115,8 @@ std::vector<ControlPoint> ControlPointsOf(const NumberTextServices& numbers,
             mapPairs.push_back(texts[i].map);
             pixelPairs.push_back(texts[i].pixel);
         }
-        const std::vector<std::string> mapTexts = ValueTexts(numbers, mapPairs);
-        const std::vector<std::string> pixelTexts = ValueTexts(numbers, pixelPairs);
+        const std::vector<std::string> mapTexts = ValueTexts(mapPairs);
+        const std::vector<std::string> pixelTexts = ValueTexts(pixelPairs);
         const std::vector<double> map = NumbersOf(mapTexts);
         const std::vector<double> pixel = NumbersOf(pixelTexts);
         for (std::size_t i = 0; i < count; ++i) {
@@ -133,7 +131,7 @@ std::vector<ControlPoint> ControlPointsOf(const NumberTextServices& numbers,
 // fit for more, as GDAL computes it for a table's points. Coordinates are taken relative to
 // their means, which keeps the sums small and the result exact to the last digits. The origin
 // is the outer corner of pixel (0, 0). Points whose pixels lie on one line place no image.
-WorldParameters FitGeoreference(const std::vector<ControlPoint>& points) {
+Georeference FitGeoreference(const std::vector<ControlPoint>& points) {
     const double n = static_cast<double>(points.size());
     double meanColumn = 0, meanRow = 0, meanX = 0, meanY = 0;
     for (const ControlPoint& p : points) {
@@ -160,7 +158,7 @@ WorldParameters FitGeoreference(const std::vector<ControlPoint>& points) {
     if (!(determinant > 1e-12 * cc * rr)) {
         throw RunTimeError(err::DivisionByZero, "Division by zero");
     }
-    WorldParameters params;
+    Georeference params;
     params.pixelSizeX = CheckedResult((cx * rr - rx * cr) / determinant);
     params.rotationX = CheckedResult((rx * cc - cx * cr) / determinant);
     params.rotationY = CheckedResult((cy * rr - ry * cr) / determinant);
@@ -204,8 +202,7 @@ struct ImageLocation {
     std::string lookedFor;
 };
 
-ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
-                         const std::string& inputPath) {
+ImageLocation LocationOf(const std::string& reference, const std::string& inputPath) {
     ImageLocation image;
     if (IsDriveLetterReference(reference)) {
         image.fileName = ReferencedName(reference);
@@ -225,7 +222,7 @@ ImageLocation LocationOf(ConversionContext& form, const std::string& reference,
         image.lookedFor = image.fullPath;
         return image;
     }
-    image.folder = form.inputFolder;
+    image.folder = FolderOfPath(inputPath);
     image.fileName = reference;
     image.fullPath = JoinPath(image.folder, image.fileName);
     image.lookedFor = image.fullPath;
@@ -240,61 +237,9 @@ bool LiesWithin(const std::string& folder, const std::string& root) {
     return !ec && inner.compare(0, outer.size(), outer) == 0;
 }
 
-void LocateImage(ConversionContext& form, const std::string& imageReference,
-                 const std::string& inputPath) {
-    // Tables are often written on Windows: both separators separate.
-    const std::string reference =
-        ReplaceString(form.numbers, imageReference, "\\", "/", true, false);
-    if (!NamesAFile(reference)) {
-        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, inputPath),
-                      MessageIcon::Information);
-    }
-    const ImageLocation image = LocationOf(form, reference, inputPath);
-    if (const auto onDisk = form.fileSystem.FindInput(image.lookedFor)) {
-        // Only an image counts, by its bytes for a world file: a table naming any other file
-        // must not put a world file, or anything else, beside it.
-        const bool worldFile = form.outputFormat == format::TFW;
-        if (!(worldFile ? IsImageByContent(*onDisk) : IsImageFile(*onDisk))) {
-            throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
-                          MessageIcon::Information, inputPath);
-        }
-        // A world file goes only beside an image in the table's folder or below it.
-        if (worldFile && !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(inputPath))) {
-            throw Refusal(MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
-                          MessageIcon::Information, inputPath);
-        }
-        // The spelling on disk, so that a world file written beside the image gets the
-        // image's own name (a table naming A.TIF for a.tif gives a.tfw).
-        form.rasterFolder = FolderOfPath(*onDisk);
-        form.rasterFileName = GetFileNameAndType(*onDisk);
-        return;
-    }
-    form.rasterFileName = image.fileName;
-    if (form.outputFormat == format::TFW) {
-        // A world file needs no image: it goes beside the table under the image's name.
-        form.rasterFolder = FolderOfPath(inputPath);
-        return;
-    }
-    form.rasterFolder = image.folder;
-    throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath), MessageIcon::Information,
-                  inputPath);
-}
-
-void ReadRasterTable(ConversionContext& form, const std::string& inputPath) {
-    // Nothing of the previous table may be written under this one's name.
-    form.rasterFileName.clear();
-    form.rasterFolder.clear();
-    form.tableCoordSys.clear();
-    const TableContents table = ReadTable(form.fileSystem, form.numbers, inputPath);
-    form.WorldParams = table.georeference;
-    form.tableCoordSys = table.coordSys;
-    LocateImage(form, table.imageReference, inputPath);
-}
-
 }  // namespace
 
-TableContents ReadTable(const FileSystemService& files, const NumberTextServices& numbers,
-                        const std::string& inputPath) {
+TableContents ReadTable(const FileSystemService& files, const std::string& inputPath) {
     if (!files.FileExists(inputPath)) {
         throw Refusal(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
     }
@@ -303,17 +248,41 @@ TableContents ReadTable(const FileSystemService& files, const NumberTextServices
         throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
                       MessageIcon::Information);
     }
-    return {table.imageReference, FitGeoreference(ControlPointsOf(numbers, table.points)),
-            table.coordSys};
+    return {table.imageReference, FitGeoreference(ControlPointsOf(table.points)), table.coordSys};
 }
 
-void OdczytTAB(ConversionContext& form, const std::string& inputPath) {
-    const bool finished =
-        RunStep(form, "OdczytTAB", ErrorLevel::Report, [&] { ReadRasterTable(form, inputPath); });
-    // The report has been shown; the run must stop rather than write what an earlier file left.
-    if (!finished) {
-        form.conversionFailed = true;
+ImagePlace LocateTableImage(const FileSystemService& files, const std::string& imageReference,
+                            const std::string& tablePath, TableImageUse use) {
+    // Tables are often written on Windows: both separators separate.
+    const std::string reference = ReplaceString(imageReference, "\\", "/", true, false);
+    if (!NamesAFile(reference)) {
+        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, tablePath),
+                      MessageIcon::Information);
     }
+    const ImageLocation image = LocationOf(reference, tablePath);
+    const bool worldFile = use == TableImageUse::WorldFileBeside;
+    if (const auto onDisk = files.FindInput(image.lookedFor)) {
+        // Only an image counts, by its bytes for a world file: a table naming any other file
+        // must not put a world file, or anything else, beside it.
+        if (!(worldFile ? IsImageByContent(*onDisk) : IsImageFile(*onDisk))) {
+            throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
+                          MessageIcon::Information, tablePath);
+        }
+        // A world file goes only beside an image in the table's folder or below it.
+        if (worldFile && !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(tablePath))) {
+            throw Refusal(MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
+                          MessageIcon::Information, tablePath);
+        }
+        // The spelling on disk, so that a world file written beside the image gets the
+        // image's own name (a table naming A.TIF for a.tif gives a.tfw).
+        return {FolderOfPath(*onDisk), GetFileNameAndType(*onDisk)};
+    }
+    if (worldFile) {
+        // A world file needs no image: it goes beside the table under the image's name.
+        return {FolderOfPath(tablePath), image.fileName};
+    }
+    throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath), MessageIcon::Information,
+                  tablePath);
 }
 
 }  // namespace marlo

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/geotiff/geotiff.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -36,21 +35,18 @@ std::array<TablePoint, 4> CornerPoints(const Georeference& g, const ImageSize& s
             point(size.width, size.height, "Quillmont"), point(0, size.height, kWebAddress)};
 }
 
-std::string PointLine(const NumberTextServices& numbers, const TablePoint& point, bool last) {
-    const auto number = [&](double value) { return FileNumberText(numbers, value); };
-    const auto pixel = [&](std::int32_t value) {
-        return GenStringVithDots(numbers, std::to_string(value));
-    };
+std::string PointLine(const TablePoint& point, bool last) {
+    const auto number = [&](double value) { return FileNumberText(value); };
+    const auto pixel = [&](std::int32_t value) { return GenStringVithDots(std::to_string(value)); };
     return "  (" + number(point.mapX) + "," + number(point.mapY) + ") (" + pixel(point.column) +
            "," + pixel(point.row) + ") Label \"" + point.label + "\"" + (last ? "" : ",");
 }
 
 // The corners as the table's text gives them back must still span the image; fifteen digits
 // can flatten a nearly flat grid, and the program would then refuse its own table.
-void RequireCornersPlaceAnImage(const NumberTextServices& numbers,
-                                const std::array<TablePoint, 4>& points, const std::string& path) {
+void RequireCornersPlaceAnImage(const std::array<TablePoint, 4>& points, const std::string& path) {
     const auto written = [&](double value) {
-        return ToDouble(FileNumberText(numbers, value), FileNumberSettings());
+        return ToDouble(FileNumberText(value), FileNumberSettings());
     };
     const double acrossX = written(points[1].mapX) - written(points[0].mapX);
     const double acrossY = written(points[1].mapY) - written(points[0].mapY);
@@ -59,10 +55,6 @@ void RequireCornersPlaceAnImage(const NumberTextServices& numbers,
     if (!(std::abs(acrossX * downY - acrossY * downX) > 0)) {
         throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
     }
-}
-
-bool ClauseChosen(const std::string& clause) {
-    return !clause.empty() && clause != "error";
 }
 
 std::vector<std::string> HeaderLines(const std::string& imageName) {
@@ -79,41 +71,17 @@ bool FitsAFileLine(const std::string& name) {
     return name.find_first_of("\"\r\n") == std::string::npos && CanEncodeAnsi(name);
 }
 
-// The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
-// the world file.
-std::string ImageOfInput(ConversionContext& form, const std::string& inputPath) {
-    const auto image = FindImageFor(form, inputPath);
-    if (!image) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
-    }
-    return *image;
-}
-
-void WriteTableFile(ConversionContext& form, const std::string& inputPath) {
-    const std::string tablePath = ReplaceExtension(inputPath, ".tab");
-    RequirePlacesAnImage(form.WorldParams, tablePath);
-    const std::string imagePath = ImageOfInput(form, inputPath);
-    // The table names the image as it is spelled on disk, so that programs that look names up
-    // letter case and all find it beside the table.
-    const std::string imageName = GetFileNameAndType(imagePath);
-    if (!FitsAFileLine(imageName)) {
-        throw Refusal(MessageWithPath(msg::NameNotWritableInTable, imagePath));
-    }
-    RequireReplaceableOutput(form, tablePath);
-    GetTiffInfo(form, imagePath);
-    // An image that states its own coordinate system keeps it, when the user chose so.
-    const std::string& clause =
-        form.fileCoordSysClause.empty() ? form.coordSysClause : form.fileCoordSysClause;
-    WriteTable(form.fileSystem, form.numbers, tablePath, imageName, form.WorldParams,
-               {form.imageWidth, form.imageHeight}, clause);
-}
-
 }  // namespace
 
-void WriteTable(const FileSystemService& files, const NumberTextServices& numbers,
-                const std::string& tablePath, const std::string& imageName,
-                const Georeference& georeference, const ImageSize& size,
-                const std::string& coordSysClause) {
+void RequireNameFitsATable(const std::string& imagePath) {
+    if (!FitsAFileLine(GetFileNameAndType(imagePath))) {
+        throw Refusal(MessageWithPath(msg::NameNotWritableInTable, imagePath));
+    }
+}
+
+void WriteTable(const FileSystemService& files, const std::string& tablePath,
+                const std::string& imageName, const Georeference& georeference,
+                const ImageSize& size, const std::string& coordSysClause) {
     // A zero or negative height would give corners that collapse onto one line.
     if (size.width <= 0 || size.height <= 0) {
         throw Refusal(MessageWithPath(msg::ErrorReadingHeaderSize,
@@ -122,21 +90,14 @@ void WriteTable(const FileSystemService& files, const NumberTextServices& number
     }
     std::vector<std::string> lines = HeaderLines(imageName);
     const auto points = CornerPoints(georeference, size);
-    RequireCornersPlaceAnImage(numbers, points, tablePath);
+    RequireCornersPlaceAnImage(points, tablePath);
     for (std::size_t i = 0; i < points.size(); ++i) {
-        lines.push_back(PointLine(numbers, points[i], i + 1 == points.size()));
+        lines.push_back(PointLine(points[i], i + 1 == points.size()));
     }
-    if (ClauseChosen(coordSysClause)) {
+    if (!coordSysClause.empty()) {
         lines.push_back("  " + coordSysClause);
     }
     WriteOutputFile(files, tablePath, lines);
-}
-
-void ZapisTAB(ConversionContext& form, const std::string& inputPath) {
-    // An unexpected error is reported here, and the run must not go on to "Done!" after it.
-    if (!RunStep(form, "ZapisTAB", ErrorLevel::Report, [&] { WriteTableFile(form, inputPath); })) {
-        form.conversionFailed = true;
-    }
 }
 
 }  // namespace marlo

@@ -2,19 +2,19 @@
 
 #include <string>
 
-#include "state/conversion_context.h"
+#include "platform/file_system.h"
+#include "state/georeference.h"
 
 namespace marlo {
 
+// Refuses (message 33, naming it) an image whose name a table's File line cannot hold.
+void RequireNameFitsATable(const std::string& imagePath);
+
 // Writes a raster table naming `imageName` (beside the table) with the four corners of an image
 // of `size` placed by `georeference` (origin at the outer corner of the first pixel) and the
-// CoordSys clause when one was chosen. Refuses (message 18) an image without a size.
-void WriteTable(const FileSystemService& files, const NumberTextServices& numbers,
-                const std::string& tablePath, const std::string& imageName,
-                const Georeference& georeference, const ImageSize& size,
-                const std::string& coordSysClause);
-
-// Writes WorldParams as a MapInfo raster table beside the input file.
-void ZapisTAB(ConversionContext& form, const std::string& inputPath);
+// CoordSys clause when there is one. Refuses (message 18) an image without a size.
+void WriteTable(const FileSystemService& files, const std::string& tablePath,
+                const std::string& imageName, const Georeference& georeference,
+                const ImageSize& size, const std::string& coordSysClause);
 
 }  // namespace marlo

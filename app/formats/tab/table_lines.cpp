@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/run_time_error.h"
+#include "platform/failures.h"
 
 namespace marlo {
 

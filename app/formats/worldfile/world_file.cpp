@@ -8,6 +8,7 @@
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
+#include "text/number_text.h"
 
 namespace marlo {
 
@@ -34,8 +35,7 @@ std::vector<std::string> NumberLines(const FileSystemService& files, const std::
 
 }  // namespace
 
-Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
-                           const std::string& path) {
+Georeference ReadWorldFile(const FileSystemService& files, const std::string& path) {
     if (!files.FileExists(path)) {
         throw Refusal(MessageText(msg::UnableToOpen) + path, MessageIcon::None);
     }
@@ -43,7 +43,7 @@ Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServi
     for (const std::string& line : NumberLines(files, path)) {
         // Blanks around the number only: "10 0" is no number (GDAL would read 10 and pass over
         // the rest), never 100.
-        const std::string text = FromFileNumberText(numbers, line);
+        const std::string text = FromFileNumberText(line);
         if (!IsNumeric(text, FileNumberSettings())) {
             throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
                           MessageIcon::None);
@@ -56,15 +56,15 @@ Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServi
     return {values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
-void WriteWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
-                    const std::string& path, const Georeference& georeference) {
+void WriteWorldFile(const FileSystemService& files, const std::string& path,
+                    const Georeference& georeference) {
     const Georeference& p = georeference;
     const std::array<double, 6> values = {p.pixelSizeX, p.rotationY, p.rotationX,
                                           p.pixelSizeY, p.originX,   p.originY};
     std::vector<std::string> lines;
     std::array<double, 6> written{};
     for (std::size_t i = 0; i < values.size(); ++i) {
-        lines.push_back(FileNumberText(numbers, values[i]));
+        lines.push_back(FileNumberText(values[i]));
         written[i] = ToDouble(lines.back(), FileNumberSettings());
     }
     // Fifteen digits can make a nearly flat grid flat: what the file would say must still place
@@ -72,22 +72,6 @@ void WriteWorldFile(const FileSystemService& files, const NumberTextServices& nu
     RequirePlacesAnImage({written[0], written[1], written[2], written[3], written[4], written[5]},
                          path);
     WriteOutputFile(files, path, lines);
-}
-
-void OdczytTFW(ConversionContext& form, const std::string& inputPath) {
-    RunStep(form, "OdczytTFW", ErrorLevel::HandOn, [&] {
-        form.WorldParams = ReadWorldFile(form.fileSystem, form.numbers, inputPath);
-        RequirePlacesAnImage(form.WorldParams, inputPath);
-    });
-}
-
-void ZapisTFW(ConversionContext& form, const std::string& imagePath) {
-    RunStep(form, "ZapisTFW", ErrorLevel::HandOn, [&] {
-        const std::string path = WorldFileNameFor(imagePath);
-        RequirePlacesAnImage(form.WorldParams, path);
-        RequireReplaceableOutput(form, path);
-        WriteWorldFile(form.fileSystem, form.numbers, path, form.WorldParams);
-    });
 }
 
 }  // namespace marlo

@@ -3,25 +3,17 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "state/conversion_context.h"
 #include "state/georeference.h"
-#include "text/number_text.h"
 
 namespace marlo {
 
 // The six numbers of the world file at `path`: its first six lines that hold text. Refuses a
 // missing file (message 7) and such a line that is not a number (8); fewer than six numbers is
 // run-time error 9.
-Georeference ReadWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
-                           const std::string& path);
+Georeference ReadWorldFile(const FileSystemService& files, const std::string& path);
 // Writes the six numbers to `path`, with "." as the decimal sign, replacing the old file only
 // when the new one is complete.
-void WriteWorldFile(const FileSystemService& files, const NumberTextServices& numbers,
-                    const std::string& path, const Georeference& georeference);
-
-// Reads a world file into WorldParams.
-void OdczytTFW(ConversionContext& form, const std::string& inputPath);
-// Writes WorldParams as the world file GDAL reads for the image at imagePath.
-void ZapisTFW(ConversionContext& form, const std::string& imagePath);
+void WriteWorldFile(const FileSystemService& files, const std::string& path,
+                    const Georeference& georeference);
 
 }  // namespace marlo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,10 @@ public:
     virtual void CloseBox() = 0;  // the window's close box: the same as Cancel
     virtual bool IsClosed() const = 0;
 
-    // "CoordSys Earth Projection ..." after OK with a projection, "error" otherwise; "" after
-    // OK without one when every image keeps its own coordinate system, or with "no coordinate
-    // system" chosen.
-    virtual const std::string& Result() const = 0;
+    // "CoordSys Earth Projection ..." after OK with a projection; "" after OK without one when
+    // every image keeps its own coordinate system, or with "no coordinate system" chosen;
+    // nothing when no choice was made.
+    virtual const std::optional<std::string>& Result() const = 0;
 
     // When the inputs may state their own systems (images, and world files by their image's
     // .aux.xml or .prj), each keeps its own: the chosen projection serves only the others.

@@ -1,0 +1,220 @@
+#include "conversion/file_steps.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+
+#include "formats/auxiliary/aux_file.h"
+#include "formats/geotiff/geotiff.h"
+#include "formats/tab/tab_writer.h"
+#include "formats/worldfile/world_file.h"
+#include "platform/image_copy.h"
+#include "platform/pending_output.h"
+#include "state/folder_checks.h"
+#include "state/paths.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+
+namespace {
+
+// Where a side's reference point lies, in half pixels from the world file's: a table's at the
+// outer corner of the first pixel; Pelcor gives and takes the GeoTIFF side as world-file values.
+double HalfPixelsFromWorldFile(FileFormat side) {
+    return side == FileFormat::TAB ? -1 : 0;
+}
+
+// Readers.
+
+InputRead ReadWorldFileInput(Environment& env, const FileJob& job) {
+    InputRead read{ReadWorldFile(env.fileSystem, job.inputPath), job.inputPath, ""};
+    RequirePlacesAnImage(read.georeference, job.inputPath);
+    return read;
+}
+
+InputRead ReadTableInput(Environment& env, const FileJob& job) {
+    const TableContents table = ReadTable(env.fileSystem, job.inputPath);
+    const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
+                                  ? TableImageUse::WorldFileBeside
+                                  : TableImageUse::Copied;
+    const ImagePlace image =
+        LocateTableImage(env.fileSystem, table.imageReference, job.inputPath, use);
+    return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
+}
+
+InputRead ReadGeoTiffInput(Environment& env, const FileJob& job) {
+    if (!env.fileSystem.FileExists(job.inputPath)) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
+    }
+    InputRead read{ReadGeoTiff(env.libraries.pelcor, job.inputPath).georeference, job.inputPath,
+                   ""};
+    RequirePlacesAnImage(read.georeference, job.inputPath);
+    return read;
+}
+
+// Writers.
+
+void WriteWorldFileFor(Environment& env, const FileJob& job, const std::string& imagePath,
+                       const Georeference& georeference) {
+    const std::string path = WorldFileNameFor(imagePath);
+    RequirePlacesAnImage(georeference, path);
+    RequireReplaceableOutput(env, job.plan.inputs, path);
+    WriteWorldFile(env.fileSystem, path, georeference);
+}
+
+// The world file GDAL reads for the image. A world file holds no coordinate system: a table's
+// goes into the image's .aux.xml, where GDAL and other GIS tools look for it, unless the image
+// states its own.
+OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const InputRead& read,
+                                   const OutputSystem&) {
+    if (job.plan.inputFormat != FileFormat::TAB) {
+        WriteWorldFileFor(env, job, read.imagePath, read.georeference);
+        return {};
+    }
+    const AuxText aux = AuxTextForWorldFile(env, job.plan, read.tableCoordSys, read.imagePath);
+    WriteWorldFileFor(env, job, read.imagePath, read.georeference);
+    if (!aux.text.empty()) {
+        WriteOutputBytes(env.fileSystem, AuxFilePath(read.imagePath), aux.text);
+    }
+    return {aux.lost ? GetFileNameAndType(read.imagePath) : ""};
+}
+
+// The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
+// the world file.
+std::string ImageOfInput(const FileSystemService& files, const std::string& inputPath) {
+    const auto image = FindImageFor(files, inputPath);
+    if (!image) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
+    }
+    return *image;
+}
+
+// A raster table beside the input. An image that states its own coordinate system keeps it,
+// when the user chose so; the others get the chosen projection.
+OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const InputRead& read,
+                               const OutputSystem& system) {
+    const std::string tablePath = ReplaceExtension(job.inputPath, ".tab");
+    RequirePlacesAnImage(read.georeference, tablePath);
+    const std::string imagePath = ImageOfInput(env.fileSystem, job.inputPath);
+    RequireNameFitsATable(imagePath);
+    RequireReplaceableOutput(env, job.plan.inputs, tablePath);
+    const ImageSize size = GetTiffInfo(env, imagePath);
+    const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
+    // The table names the image as it is spelled on disk, so that programs that look names up
+    // letter case and all find it beside the table.
+    WriteTable(env.fileSystem, tablePath, GetFileNameAndType(imagePath), read.georeference, size,
+               clause);
+    return {};
+}
+
+bool AnythingAt(const std::string& path) {
+    struct stat entry {};
+    return ::lstat(path.c_str(), &entry) == 0;
+}
+
+// The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
+std::string SourceImage(const FileSystemService& files, const std::string& named) {
+    const auto found = FindImageFor(files, named);
+    if (!found) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
+    }
+    return *found;
+}
+
+// A copy of the image in the output folder, under a temporary name, that becomes the output
+// only when it carries its georeference; the target is never replaced (message 16).
+OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const InputRead& read,
+                                 const OutputSystem& system) {
+    const std::string& outputFolder = job.plan.outputFolder;
+    const std::string source = SourceImage(env.fileSystem, read.imagePath);
+    const std::string target = JoinPath(outputFolder, GetFileNameAndType(source));
+    RequirePlacesAnImage(read.georeference, target);
+    RequireNotAnInput(job.plan.inputs, target);
+    if (AnythingAt(target)) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+    }
+    if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
+        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+    }
+    std::optional<PendingOutput> copy;
+    try {
+        copy.emplace(target);
+    } catch (const RunTimeError&) {
+        throw UnableToUpdate(target);
+    }
+    if (!CopyImageInto(source, copy->descriptor())) {
+        // The source could be read: what failed is the copy in the output folder (a full
+        // disk, say), and none of it is left behind.
+        throw UnableToUpdate(target);
+    }
+    const std::string& temporary = copy->path();
+    SetAttributesArchive(env, temporary, attr::Archive);
+    if (!CanEditFile(env, temporary)) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+    }
+    GeoTiffSystem keys = system.geotiff;
+    if (keys.unlessImageStatesOne &&
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, source))) {
+        keys = {};
+    }
+    WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, keys, target);
+    bool committed = false;
+    try {
+        committed = copy->CommitAsNew();
+    } catch (const RunTimeError&) {
+        throw UnableToUpdate(target);
+    }
+    if (!committed) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+    }
+    return {};
+}
+
+// The error report names the steps as the program always has.
+const FormatSteps kSteps[] = {
+    {FileFormat::GeoTIFF,
+     ReadGeoTiffInput,
+     {"OdczytGEO", ErrorLevel::HandOn},
+     WriteGeoTiffOutput,
+     {"ZapisGEO", ErrorLevel::HandOn}},
+    {FileFormat::TAB,
+     ReadTableInput,
+     {"OdczytTAB", ErrorLevel::Report},
+     WriteTableOutput,
+     {"ZapisTAB", ErrorLevel::Report}},
+    {FileFormat::TFW,
+     ReadWorldFileInput,
+     {"OdczytTFW", ErrorLevel::HandOn},
+     WriteWorldFileOutput,
+     {"ZapisTFW", ErrorLevel::HandOn}},
+};
+
+}  // namespace
+
+ImageSize GetTiffInfo(Environment& env, const std::string& path) {
+    ImageSize size;
+    const bool measured = RunProcedure(env.errorReport, "GetTiffInfo", ErrorLevel::Report,
+                                       [&] { size = MeasureImage(env.libraries.vantrel, path); });
+    // A measurement cut short by the error may have left anything in `size`: the table then
+    // gets no size rather than another image's.
+    return measured ? size : ImageSize{};
+}
+
+const FormatSteps& StepsOf(FileFormat format) {
+    for (const FormatSteps& steps : kSteps) {
+        if (steps.format == format) {
+            return steps;
+        }
+    }
+    throw RunTimeError(err::InvalidProcedureCall, "Invalid procedure call or argument");
+}
+
+Georeference MoveOrigin(Georeference g, FileFormat from, FileFormat to) {
+    const double halfPixels = HalfPixelsFromWorldFile(to) - HalfPixelsFromWorldFile(from);
+    // Half a column step plus half a row step: the pixel's own axes, whatever their direction.
+    g.originX = CheckedResult(g.originX + halfPixels * ((g.pixelSizeX + g.rotationX) / 2));
+    g.originY = CheckedResult(g.originY + halfPixels * ((g.rotationY + g.pixelSizeY) / 2));
+    return g;
+}
+
+}  // namespace marlo

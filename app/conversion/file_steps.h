@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "conversion/input_systems.h"
+#include "conversion/run_plan.h"
+#include "errors/error_report.h"
+#include "formats/tab/tab_reader.h"
+#include "state/environment.h"
+#include "state/georeference.h"
+
+namespace marlo {
+
+// What reading an input gives: its georeference (with the origin where its format keeps it)
+// and the image the output is about: the input itself, or for a table the image it names and
+// its CoordSys line.
+struct InputRead {
+    Georeference georeference;
+    std::string imagePath;
+    std::string tableCoordSys;
+};
+
+// What writing an output gives back: the name of an image whose .aux.xml could not take the
+// table's coordinate system ("" when nothing was lost).
+struct OutputWritten {
+    std::string withoutSystem;
+};
+
+// One file on its way: the run it belongs to, and which of its files it is.
+struct FileJob {
+    const RunPlan& plan;
+    std::size_t file;
+    std::string inputPath;
+};
+
+using InputReader = InputRead (*)(Environment&, const FileJob&);
+using OutputWriter = OutputWritten (*)(Environment&, const FileJob&, const InputRead&,
+                                       const OutputSystem&);
+
+// A step's name in the error report ("OdczytTFW" shows as "OdczytTFW Kestrin"), and whether
+// the step reports an unexpected error itself or hands it on to the run.
+struct ErrorFrame {
+    std::string_view procedure;
+    ErrorLevel level;
+};
+
+// How one format is read and written.
+struct FormatSteps {
+    FileFormat format;
+    InputReader read;
+    ErrorFrame readFrame;
+    OutputWriter write;
+    ErrorFrame writeFrame;
+};
+
+// The steps of a format (GeoTIFF, TAB or TFW).
+const FormatSteps& StepsOf(FileFormat format);
+
+// The pixel width and height of the image at `path`; an unexpected error is reported here and
+// gives no size (both 0).
+ImageSize GetTiffInfo(Environment& env, const std::string& path);
+
+// Moves the origin from the reference point of one side to that of another: the world file
+// and the GeoTIFF side (as Pelcor gives and takes it) hold the centre of the first pixel, a
+// table its outer corner. Raises run-time error 6 when the result is not a finite number.
+Georeference MoveOrigin(Georeference georeference, FileFormat from, FileFormat to);
+
+}  // namespace marlo
