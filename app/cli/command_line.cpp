@@ -98,6 +98,9 @@ void Validate(const Options& options) {
     if (options.answers.files.empty()) {
         throw UsageError{"no input files"};
     }
+    if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.answers.outputDirectory.empty()) {
+        throw UsageError{"--to geotiff needs --output-dir"};
+    }
     const std::string folder = GetFilePath(options.answers.files.front());
     for (const std::string& file : options.answers.files) {
         if (GetFilePath(file) != folder) {

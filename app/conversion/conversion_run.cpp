@@ -3,6 +3,7 @@
 #include "conversion/file_selection.h"
 #include "conversion/file_steps.h"
 #include "conversion/input_systems.h"
+#include "conversion/run_summary.h"
 #include "projection/projection_choice.h"
 #include "state/folder_checks.h"
 #include "state/format_options.h"
@@ -27,10 +28,47 @@ void RequireInputOfItsFormat(const FileJob& job) {
                                                                               : ContentKind::Text);
 }
 
+// Why a file failed, on one line: the message it showed, or the unexpected error.
+std::string ReasonOf(const RunTimeError& error) {
+    return "Error Number " + std::to_string(error.number()) + ": " + error.description();
+}
+
+// Notes a file's failure, and shows it when the run stops there. An unexpected error of a step
+// that hands its errors on goes on to the run, which reports it.
+bool FileFailed(Environment& env, const RunPlan& plan, FileReport& report, const Refusal& refusal) {
+    report.result = FileResult::Failed;
+    report.reason = OnOneLine(refusal.text);
+    if (!plan.keepGoing) {
+        env.ui.Show(refusal);
+    }
+    return plan.keepGoing;
+}
+
+bool FileFailed(Environment& env, const RunPlan& plan, FileReport& report, RunTimeError error,
+                ErrorLevel level) {
+    report.result = FileResult::Failed;
+    report.reason = ReasonOf(error);
+    if (plan.keepGoing) {
+        return true;
+    }
+    if (level == ErrorLevel::HandOn) {
+        throw error;
+    }
+    env.errorReport.Show(error);
+    return false;
+}
+
 // One file: read, check the target folder, move the origin, write. A refusal is shown; an
 // unexpected error inside a step is reported as the step's frame says, one outside any step is
-// handed on to the run. False ends the run.
+// handed on to the run. Unless the run keeps going, nothing is shown and every failure is only
+// noted. False ends the run.
 bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
+    FileReport& report = outcome.files[file];
+    if (plan.existing == ExistingOutputs::Skip && !plan.existingOutputs[file].empty()) {
+        report.result = FileResult::Skipped;
+        report.reason = plan.existingOutputs[file];
+        return true;
+    }
     const FormatSteps& input = StepsOf(plan.inputFormat);
     const FormatSteps& output = StepsOf(plan.outputFormat);
     const FileJob job{plan, file, plan.InputPath(file)};
@@ -59,20 +97,21 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         if (!written.withoutSystem.empty()) {
             outcome.withoutSystem.push_back(written.withoutSystem);
         }
+        report.result = FileResult::Converted;
         return true;
     } catch (const Refusal& refusal) {
-        env.ui.Show(refusal);
-        return false;
+        return FileFailed(env, plan, report, refusal);
     } catch (...) {
-        if (step == nullptr) {
+        // Outside a step an error belongs to the run, which names itself in the report.
+        const std::string_view procedure = step != nullptr ? step->procedure : "cmbOK_Click";
+        const ErrorLevel level = step != nullptr ? step->level : ErrorLevel::HandOn;
+        RunTimeError error = ErrorReport::CurrentAsRunTimeError(procedure);
+        if (step == nullptr && !plan.keepGoing) {
+            report.result = FileResult::Failed;
+            report.reason = ReasonOf(error);
             throw;
         }
-        RunTimeError error = ErrorReport::CurrentAsRunTimeError(step->procedure);
-        if (step->level == ErrorLevel::HandOn) {
-            throw error;
-        }
-        env.errorReport.Show(error);
-        return false;
+        return FileFailed(env, plan, report, std::move(error), level);
     }
 }
 
@@ -94,13 +133,58 @@ ProjectionQuestion QuestionFor(const RunPlan& plan, const RunChoices& choices) {
     return question;
 }
 
+// The run stops before its first file because the user closed one of its dialogs.
+bool CancelledBeforeFiles(RunOutcome& outcome) {
+    outcome.cancelled = true;
+    return false;
+}
+
+// Looks for outputs that exist before the run, when the rule needs to know, and settles what
+// the run does with them. False ends the run: cancelled, or refused by --existing stop.
+bool SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunOutcome& outcome) {
+    RunPlan& plan = outcome.plan;
+    plan.existing = rule == ExistingOutputs::Replace ? rule : ExistingOutputs::AsBefore;
+    if (rule == ExistingOutputs::AsBefore || rule == ExistingOutputs::Replace) {
+        return true;
+    }
+    plan.existingOutputs.assign(plan.inputFiles.size(), "");
+    std::vector<std::string> existing;
+    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
+        if (auto output = ExistingOutputOf(env, FileJob{plan, file, plan.InputPath(file)})) {
+            plan.existingOutputs[file] = *output;
+            existing.push_back(*output);
+        }
+    }
+    if (existing.empty()) {
+        return true;
+    }
+    if (rule == ExistingOutputs::Skip) {
+        plan.existing = rule;
+        return true;
+    }
+    if (rule == ExistingOutputs::Stop) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, existing.front(), kCr));
+    }
+    switch (
+        env.ui.AskAboutExistingOutputs(existing.size(), plan.inputFiles.size(), existing.front())) {
+        case ExistingAnswer::ReplaceAll:
+            plan.existing = ExistingOutputs::Replace;
+            return true;
+        case ExistingAnswer::SkipExisting:
+            plan.existing = ExistingOutputs::Skip;
+            return true;
+        default:
+            return CancelledBeforeFiles(outcome);
+    }
+}
+
 // The checks and questions before the first file, which settle the run's plan (in
 // outcome.plan, as far as they get). False ends the run; a refusal ends it with its message.
 bool PrepareRun(Environment& env, const RunChoices& choices, RunOutcome& outcome) {
     RunPlan& plan = outcome.plan;
     const auto files = AddFiles(env, choices);
     if (!files) {
-        return false;
+        return CancelledBeforeFiles(outcome);
     }
     plan.inputFormat = files->format;
     plan.inputFolder = files->folder;
@@ -126,21 +210,28 @@ bool PrepareRun(Environment& env, const RunChoices& choices, RunOutcome& outcome
     const bool imagesFromWorldFiles =
         plan.outputFormat == FileFormat::GeoTIFF && plan.inputFormat == FileFormat::TFW;
     if (plan.outputFormat == FileFormat::TAB || imagesFromWorldFiles) {
-        const auto clause = UstalenieProjekcji(env, QuestionFor(plan, choices));
-        if (!clause) {
+        const ProjectionAnswer answer = UstalenieProjekcji(env, QuestionFor(plan, choices));
+        if (answer.kind == ProjectionAnswer::Kind::Cancelled) {
+            return CancelledBeforeFiles(outcome);
+        }
+        if (answer.kind == ProjectionAnswer::Kind::Failed) {
             return false;
         }
-        plan.coordSysClause = *clause;
+        plan.coordSysClause = answer.clause;
     }
     if (plan.outputFormat == FileFormat::GeoTIFF) {
         plan.outputFolder = WyszukiwanieKatalogu(
             env, MessageText(msg::SelectOutputDirectory),
             OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
+        if (plan.outputFolder.empty()) {
+            return CancelledBeforeFiles(outcome);
+        }
         if (!env.fileSystem.FolderExists(plan.outputFolder)) {
             throw Refusal(MessageText(msg::OutputDirectoryMissing));
         }
     }
-    return true;
+    plan.keepGoing = choices.keepGoing;
+    return SettleExistingOutputs(env, choices.existing, outcome);
 }
 
 // Takes the progress display away however the files' loop ends.
@@ -160,16 +251,20 @@ private:
 bool ConvertAll(Environment& env, RunOutcome& outcome) {
     const ProgressDisplay display(env.ui);
     const RunPlan& plan = outcome.plan;
+    for (const std::string& file : plan.inputFiles) {
+        outcome.files.push_back({file, FileResult::NotReached, ""});
+    }
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         outcome.stoppedAt = plan.inputFiles[file];
         if (!env.ui.ShowProgress({file + 1, plan.inputFiles.size(), outcome.stoppedAt})) {
             outcome.cancelled = true;
             return false;
         }
-        if (!ConvertFile(env, plan, file, outcome)) {
+        const bool goOn = ConvertFile(env, plan, file, outcome);
+        outcome.converted += outcome.files[file].result == FileResult::Converted ? 1 : 0;
+        if (!goOn) {
             return false;
         }
-        ++outcome.converted;
     }
     outcome.stoppedAt.clear();
     return true;
@@ -199,39 +294,6 @@ RunOutcome cmbOK_Click(Environment& env, const RunChoices& choices) {
         outcome.reason = env.ui.LastMessage();
     }
     return outcome;
-}
-
-std::string WithoutSystemText(const RunOutcome& outcome) {
-    if (outcome.withoutSystem.empty()) {
-        return {};
-    }
-    std::string files;
-    for (const std::string& file : outcome.withoutSystem) {
-        files += (files.empty() ? "" : ", ") + file;
-    }
-    return CaptionWith(caption::WithoutSystem, {files});
-}
-
-std::string RunStatusText(const RunOutcome& outcome) {
-    if (outcome.total == 0) {
-        // No files were chosen: the message, if one was shown, says why.
-        return OnOneLine(outcome.reason);
-    }
-    std::string text = CaptionWith(caption::FilesConverted, {std::to_string(outcome.converted),
-                                                             std::to_string(outcome.total)});
-    if (!outcome.stoppedAt.empty()) {
-        text += "; " +
-                CaptionText(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) +
-                " " + outcome.stoppedAt;
-    }
-    if (!outcome.reason.empty()) {
-        // A message box's lines, and the path it names, on one line.
-        text += (outcome.stoppedAt.empty() ? "; " : ": ") + OnOneLine(outcome.reason);
-    }
-    if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
-        text += "; " + note;
-    }
-    return text;
 }
 
 }  // namespace marlo

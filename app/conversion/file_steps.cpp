@@ -89,11 +89,15 @@ std::string ImageOfInput(const FileSystemService& files, const std::string& inpu
     return *image;
 }
 
+std::string TablePathFor(const std::string& inputPath) {
+    return ReplaceExtension(inputPath, ".tab");
+}
+
 // A raster table beside the input. An image that states its own coordinate system keeps it,
 // when the user chose so; the others get the chosen projection.
 OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const InputRead& read,
                                const OutputSystem& system) {
-    const std::string tablePath = ReplaceExtension(job.inputPath, ".tab");
+    const std::string tablePath = TablePathFor(job.inputPath);
     RequirePlacesAnImage(read.georeference, tablePath);
     const std::string imagePath = ImageOfInput(env.fileSystem, job.inputPath);
     RequireNameFitsATable(imagePath);
@@ -121,20 +125,42 @@ std::string SourceImage(const FileSystemService& files, const std::string& named
     return *found;
 }
 
+std::string GeoTiffPathFor(const RunPlan& plan, const std::string& source) {
+    return JoinPath(plan.outputFolder, GetFileNameAndType(source));
+}
+
+// The copy takes the target's place: as a new file, or in place of the old one when the run
+// replaces existing outputs. False when a new file finds the place taken.
+bool Commit(PendingOutput& copy, bool replacing) {
+    if (!replacing) {
+        return copy.CommitAsNew();
+    }
+    copy.CommitReplacing();
+    return true;
+}
+
 // A copy of the image in the output folder, under a temporary name, that becomes the output
-// only when it carries its georeference; the target is never replaced (message 16).
+// only when it carries its georeference; an existing target is replaced only when the run
+// replaces existing outputs (message 16 otherwise).
 OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const InputRead& read,
                                  const OutputSystem& system) {
     const std::string& outputFolder = job.plan.outputFolder;
     const std::string source = SourceImage(env.fileSystem, read.imagePath);
-    const std::string target = JoinPath(outputFolder, GetFileNameAndType(source));
+    const std::string target = GeoTiffPathFor(job.plan, source);
+    const bool replacing = job.plan.existing == ExistingOutputs::Replace;
     RequirePlacesAnImage(read.georeference, target);
     RequireNotAnInput(job.plan.inputs, target);
     if (AnythingAt(target)) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+        if (!replacing) {
+            throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+        }
+        RequireReplaceableOutput(env, job.plan.inputs, target);
     }
     if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+    }
+    if (ContentKindOf(source) == ContentKind::OtherImage) {
+        throw Refusal(MessageWithPath(msg::NotATiff, source, kCr));
     }
     std::optional<PendingOutput> copy;
     try {
@@ -160,7 +186,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, keys, target);
     bool committed = false;
     try {
-        committed = copy->CommitAsNew();
+        committed = Commit(*copy, replacing);
     } catch (const RunTimeError&) {
         throw UnableToUpdate(target);
     }
@@ -189,7 +215,32 @@ const FormatSteps kSteps[] = {
      {"ZapisTFW", ErrorLevel::HandOn}},
 };
 
+// Where a file's output goes, for the image the output is about.
+std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
+                          const std::string& imagePath) {
+    switch (job.plan.outputFormat) {
+        case FileFormat::TFW:
+            return WorldFileNameFor(imagePath);
+        case FileFormat::TAB:
+            return TablePathFor(job.inputPath);
+        default:
+            return GeoTiffPathFor(job.plan, SourceImage(files, imagePath));
+    }
+}
+
 }  // namespace
+
+std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job) {
+    try {
+        const std::string image = job.plan.inputFormat == FileFormat::TAB
+                                      ? ReadTableInput(env, job).imagePath
+                                      : job.inputPath;
+        const std::string path = OutputPathFor(env.fileSystem, job, image);
+        return AnythingAt(path) ? std::optional<std::string>(path) : std::nullopt;
+    } catch (const Failure&) {
+        return std::nullopt;  // the file's own steps will say what is wrong with it
+    }
+}
 
 ImageSize GetTiffInfo(Environment& env, const std::string& path) {
     ImageSize size;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,10 @@ struct FormatSteps {
 
 // The steps of a format (GeoTIFF, TAB or TFW).
 const FormatSteps& StepsOf(FileFormat format);
+
+// The output of a file that exists before the run writes it; nothing for a file whose output
+// does not exist yet, or whose output cannot be known before it is read.
+std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
 // The pixel width and height of the image at `path`; an unexpected error is reported here and
 // gives no size (both 0).

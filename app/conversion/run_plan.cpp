@@ -8,4 +8,8 @@ std::string RunPlan::InputPath(std::size_t file) const {
     return JoinPath(inputFolder, inputFiles.at(file));
 }
 
+const std::string& RunPlan::OutputFolder() const {
+    return outputFormat == FileFormat::GeoTIFF ? outputFolder : inputFolder;
+}
+
 }  // namespace marlo

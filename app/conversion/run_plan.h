@@ -23,6 +23,11 @@ struct InputSystem {
     bool fromPrj = false;
 };
 
+// What a run does with outputs that exist before it: as each format always has (tables and
+// world files are replaced, a GeoTIFF is refused), ask once before the first file, replace
+// them all, skip their inputs, or not start.
+enum class ExistingOutputs { AsBefore, Ask, Replace, Skip, Stop };
+
 // What the window or the command line gives a run: the chosen formats, and where its dialogs
 // open.
 struct RunChoices {
@@ -36,6 +41,9 @@ struct RunChoices {
     // dialog opens in their folder with them selected.
     std::string preselectedFolder;
     std::vector<std::string> preselectedNames;
+    // A failing file is noted and the run goes on; else the run stops at it.
+    bool keepGoing = false;
+    ExistingOutputs existing = ExistingOutputs::AsBefore;
 };
 
 // A run as its preparation settles it, before the first file: every file is converted by it.
@@ -56,17 +64,36 @@ struct RunPlan {
     bool offerOwnSystems = false;
     // The inputs, which no output may replace.
     InputIdentities inputs;
+    bool keepGoing = false;
+    // AsBefore, Replace or Skip, settled before the first file; for each file the output that
+    // existed then ("" for none), which Skip passes over.
+    ExistingOutputs existing = ExistingOutputs::AsBefore;
+    std::vector<std::string> existingOutputs;
 
     std::string InputPath(std::size_t file) const;
+    // Where the outputs go: the output folder for GeoTIFFs, else beside the inputs.
+    const std::string& OutputFolder() const;
 };
 
-// How a run ended, for the status line after it.
+// What became of one file of a run.
+enum class FileResult { Converted, Skipped, Failed, NotReached };
+struct FileReport {
+    std::string file;
+    FileResult result = FileResult::NotReached;
+    // Why it failed (the message, on one line) or was skipped (its output exists).
+    std::string reason;
+};
+
+// How a run ended, for the status line and the summary after it.
 struct RunOutcome {
     std::size_t converted = 0;
     std::size_t total = 0;
+    // Every file of the run, in order, once its files were chosen.
+    std::vector<FileReport> files;
     // The file the run stopped at or was cancelled before; "" when it got through or never
     // reached a file.
     std::string stoppedAt;
+    // The user ended the run: in one of its dialogs, or between files.
     bool cancelled = false;
     // The last message the run showed, when it did not end with "Done!".
     std::string reason;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct RunProgress {
     std::string name;
 };
 
+// The answer to a run whose outputs exist before it.
+enum class ExistingAnswer { ReplaceAll, SkipExisting, Cancel };
+
 // Everything the core shows to the user or asks of the user goes through this interface.
 // The Qt window, the headless front end and the tests each implement it; every call is
 // modal: it returns when the user has answered.
@@ -60,6 +64,14 @@ public:
 
     // Shows the projection window modally and lets the user drive it until it closes.
     virtual void ShowProjectionWindow(ProjectionWindow& window) = 0;
+
+    // Asked once before the first file of a run when `existing` of its `total` outputs exist
+    // already (`example` is one of them). Without anyone to ask the run does not start.
+    virtual ExistingAnswer AskAboutExistingOutputs(std::size_t existing, std::size_t total,
+                                                   const std::string& example) {
+        (void)existing, (void)total, (void)example;
+        return ExistingAnswer::Cancel;
+    }
 
     // Opens a web address in the user's browser; failures are ignored.
     virtual void OpenUrl(const std::string& url) = 0;

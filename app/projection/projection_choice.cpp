@@ -112,11 +112,12 @@ std::string ProjectionListInUse(const Environment& env) {
     return {};
 }
 
-std::optional<std::string> ChooseProjection(Environment& env, const ProjectionQuestion& question) {
+ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& question) {
+    using Kind = ProjectionAnswer::Kind;
     const std::string& programFolder = env.folders.programFolder;
     // A GeoTIFF may go without a system: without a list to choose from, it does, unasked.
     if (question.noSystemOffered && (programFolder.empty() || ProjectionListInUse(env).empty())) {
-        return "";
+        return {Kind::Chosen, ""};
     }
     if (programFolder.empty()) {
         // Without it the list would be looked for, and copied, at the root of the file system.
@@ -126,7 +127,7 @@ std::optional<std::string> ChooseProjection(Environment& env, const ProjectionQu
     if (listPath.empty()) {
         listPath = LocateProjectionList(env);
         if (listPath.empty()) {
-            return std::nullopt;
+            return {Kind::Cancelled, ""};
         }
     } else {
         WholeList(env, listPath);
@@ -136,17 +137,20 @@ std::optional<std::string> ChooseProjection(Environment& env, const ProjectionQu
                              [&] { return LocateAnotherList(env, damagedListChosen); });
     window.Load();
     env.ui.ShowProjectionWindow(window);
-    return damagedListChosen ? std::nullopt : window.Result();
+    if (damagedListChosen) {
+        return {Kind::Failed, ""};
+    }
+    const auto& result = window.Result();
+    return result ? ProjectionAnswer{Kind::Chosen, *result} : ProjectionAnswer{Kind::Cancelled, ""};
 }
 
 }  // namespace
 
-std::optional<std::string> UstalenieProjekcji(Environment& env,
-                                              const ProjectionQuestion& question) {
-    std::optional<std::string> choice;
+ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question) {
+    ProjectionAnswer answer;  // a failure, unless the window gives another
     RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
-                 [&] { choice = ChooseProjection(env, question); });
-    return choice;
+                 [&] { answer = ChooseProjection(env, question); });
+    return answer;
 }
 
 std::vector<std::string> CodeList(const Environment& env) {

@@ -9,11 +9,18 @@
 
 namespace marlo {
 
+// The answer of the projection window: a CoordSys clause ("" when the inputs need none or a
+// GeoTIFF gets none); no choice, the window or the locate dialog closed without one; or a
+// failure that has been shown (an unexpected error, a list cut short chosen in the window).
+struct ProjectionAnswer {
+    enum class Kind { Chosen, Cancelled, Failed };
+    Kind kind = Kind::Failed;
+    std::string clause;
+};
+
 // The CoordSys clause for a run's tables (or GeoTIFFs made from world files), chosen by the
-// user in the projection window: "" when the inputs need none or a GeoTIFF gets none; nothing
-// when no choice was made, or after an unexpected failure, which has been reported. Refuses a
-// projection list that is missing or not whole.
-std::optional<std::string> UstalenieProjekcji(Environment& env, const ProjectionQuestion& question);
+// user in the projection window. Refuses a projection list that is missing or not whole.
+ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question);
 
 // The projection list that codes are looked up in: the located one, else the one shipped with
 // the program; no lines when there is neither. Refuses (message 32) a list that is not whole.

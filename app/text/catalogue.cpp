@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 39> kMessages = {{
+constexpr std::array<TextPair, 42> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -68,10 +68,16 @@ constexpr std::array<TextPair, 39> kMessages = {{
      "The image lies outside the TAB file's folder; nothing is written beside it!"},
     {"Lista projekcji jest niekompletna lub uszkodzona!",
      "The projection list is incomplete or damaged!"},
+    // Added: why a TIFF gives no georeference, and an image that cannot take GeoTIFF tags.
+    {"Plik TIFF nie zawiera georeferencji!", "The TIFF holds no georeference!"},
+    {"Plik TIFF zawiera tylko punkty kontrolne (GCP), nie georeferencję; najpierw go zrektyfikuj!",
+     "The TIFF holds only ground control points (GCPs), no georeference; rectify it first!"},
+    {"Znaczniki GeoTIFF można zapisać tylko w pliku TIFF!",
+     "Only a TIFF file can take GeoTIFF tags!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 27> kCaptions = {{
+constexpr std::array<TextPair, 48> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -106,6 +112,35 @@ constexpr std::array<TextPair, 27> kCaptions = {{
      "without a coordinate system (unknown to GDAL): {0}"},
     // Added: the projection window's answer for GeoTIFFs made from world files.
     {"Bez układu współrzędnych", "No coordinate system"},
+    // Added: a run cancelled in one of its dialogs, and where its outputs went.
+    {"Anulowano", "Cancelled"},
+    {"wyniki w {0}", "outputs in {0}"},
+    // Added: the summary after a run, and its window.
+    {"Przekonwertowano: {0}, pominięto: {1}, błędy: {2}, nieprzetworzone: {3}",
+     "Converted: {0}, skipped: {1}, failed: {2}, not reached: {3}"},
+    {"Marlo - podsumowanie", "Marlo - Summary"},
+    {"Kopiuj", "Copy"},
+    {"Zapisz jako CSV...", "Save as CSV..."},
+    {"Otwórz katalog wynikowy", "Open output folder"},
+    // Added: the main window's choice to go on after a failed file.
+    {"Kontynuuj po błędnym pliku", "Keep going after a failed file"},
+    // Added: the question before a run that would replace outputs, and its answers.
+    {"Pliki wynikowe już istnieją: {0} z {1}, na przykład:\n{2}",
+     "{0} of the {1} outputs already exist, for example:\n{2}"},
+    {"Zastąp wszystkie", "Replace all"},
+    {"Pomiń istniejące", "Skip existing"},
+    // Added: the projection window when its search finds nothing.
+    {"Brak pasujących projekcji", "No matching projections"},
+    // Added: the summary's list of files.
+    {"Błędy:", "Failed:"},
+    {"Zamknij", "Close"},
+    {"Plik", "File"},
+    {"Wynik", "Result"},
+    {"Przyczyna", "Reason"},
+    {"przekonwertowano", "converted"},
+    {"pominięto", "skipped"},
+    {"błąd", "failed"},
+    {"nieprzetworzony", "not reached"},
 }};
 
 template <std::size_t N>

@@ -51,6 +51,9 @@ enum : std::int16_t {
     NotOfInputFormat = 36,
     ImageOutsideTableFolder = 37,
     ProjectionListDamaged = 38,
+    NoGeoreference = 39,
+    ControlPointsOnly = 40,
+    NotATiff = 41,
 };
 }  // namespace msg
 
@@ -72,6 +75,27 @@ enum : std::int16_t {
     FilesSelected = 24,
     WithoutSystem = 25,
     NoSystem = 26,
+    Cancelled = 27,
+    OutputsIn = 28,
+    SummaryCounts = 29,
+    SummaryTitle = 30,
+    Copy = 31,
+    SaveCsv = 32,
+    OpenOutputFolder = 33,
+    KeepGoing = 34,
+    ExistingOutputs = 35,
+    ReplaceAll = 36,
+    SkipExisting = 37,
+    NoMatches = 38,
+    FailedFiles = 39,
+    Close = 40,
+    FileColumn = 41,
+    ResultColumn = 42,
+    ReasonColumn = 43,
+    Converted = 44,
+    Skipped = 45,
+    Failed = 46,
+    NotReached = 47,
 };
 }  // namespace caption
 

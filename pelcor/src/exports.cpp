@@ -163,6 +163,20 @@ int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType, int32_t* m
     });
 }
 
+int32_t tiffHdrReadGeoreferenceKind(const char* fileName, int32_t* kind) {
+    return Guarded([&] {
+        if (fileName == nullptr || kind == nullptr) {
+            return false;
+        }
+        const auto found = pelcor::ReadGeoreferenceKind(fileName);
+        if (!found) {
+            return false;
+        }
+        *kind = static_cast<int32_t>(*found);
+        return true;
+    });
+}
+
 int32_t tiffHdrReadGeoKeys(const char* fileName, uint16_t* directory, int32_t* directoryCount,
                            double* doubles, int32_t* doubleCount, char* ascii,
                            int32_t* asciiLength) {

@@ -85,6 +85,17 @@ std::optional<WorldParams> WorldFromTags(const GeoTags& tags, TieAt tieAt) {
                        mapping->rowY,    centre.x,         centre.y};
 }
 
+GeoreferenceKind KindOfTags(const GeoTags& tags) {
+    if (tags.tiepoint.count == 0 && tags.pixelScale.count == 0 && tags.transformation.count == 0) {
+        return GeoreferenceKind::None;
+    }
+    if (ChooseMapping(tags)) {
+        return GeoreferenceKind::Georeference;
+    }
+    // Six values a point: two points or more, and nothing that maps pixels to the model.
+    return tags.tiepoint.count >= 12 ? GeoreferenceKind::ControlPoints : GeoreferenceKind::Unusable;
+}
+
 bool IsRotated(const WorldParams& world) {
     return std::abs(world.rotationX) >= kRotationThreshold ||
            std::abs(world.rotationY) >= kRotationThreshold;

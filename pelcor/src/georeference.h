@@ -38,6 +38,16 @@ enum class TieAt { OuterCorner, PixelCentre };
 // The georeference the tags describe, or nothing when no usable combination is present.
 std::optional<WorldParams> WorldFromTags(const GeoTags& tags, TieAt tieAt);
 
+// What the tags hold: no georeference tag at all, a georeference, ground control points only (a
+// warp, which no world file holds), or a combination that places nothing.
+enum class GeoreferenceKind : std::int32_t {
+    None = 0,
+    Georeference = 1,
+    ControlPoints = 2,
+    Unusable = 3
+};
+GeoreferenceKind KindOfTags(const GeoTags& tags);
+
 bool IsRotated(const WorldParams& world);
 // Finite values and a non-singular pixel grid: a georeference any reader can place.
 bool PlacesAnImage(const WorldParams& world);

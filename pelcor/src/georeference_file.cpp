@@ -294,6 +294,17 @@ std::optional<WorldParams> ReadGeoreference(const char* path) {
     });
 }
 
+std::optional<GeoreferenceKind> ReadGeoreferenceKind(const char* path) {
+    const FileHandle file = OpenForReading(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    return WithFirstDirectory(file, [](const BoundedReader& reader, const Directory& directory) {
+        const auto tags = ReadGeoTags(reader, directory);
+        return tags ? std::optional<GeoreferenceKind>(KindOfTags(*tags)) : std::nullopt;
+    });
+}
+
 std::optional<KeyInfo> ReadKeyInfo(const char* path) {
     const FileHandle file = OpenForReading(path);
     if (!file) {

@@ -13,6 +13,9 @@ namespace pelcor {
 // outer corner otherwise.
 std::optional<WorldParams> ReadGeoreference(const char* path);
 
+// What the GeoTIFF tags of the file's first directory hold; nothing when it cannot be read.
+std::optional<GeoreferenceKind> ReadGeoreferenceKind(const char* path);
+
 // What a file's GeoKeys say, as far as the program needs it.
 struct KeyInfo {
     std::uint16_t rasterType = 0;  // 0 without GeoKeys; PixelIsArea also when the keys omit it

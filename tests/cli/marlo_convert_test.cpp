@@ -50,6 +50,7 @@ TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"--from", "tfw", "--to", "tab", temp / "in/missing.tfw"},
         {"--from", "tfw", "--to", "tab", "--language", "deutsch", worldFile},
         {"--from", "tfw", "--to", "tab", worldFile, "--output-dir"},
+        {"--from", "tfw", "--to", "geotiff", worldFile},
     };
     for (const auto& arguments : wrong) {
         EXPECT_EQ(Run(arguments), cli::kExitUsage) << arguments.back();
@@ -58,7 +59,9 @@ TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
 }
 
 TEST_F(MarloConvertTest, ARunThatDoesNotEndWithDonePrintsItsMessageAndExitsWithOne) {
-    EXPECT_EQ(Run({"--from", "tfw", "--to", "geotiff", worldFile}), cli::kExitNotDone);
+    EXPECT_EQ(
+        Run({"--from", "tfw", "--to", "geotiff", "--output-dir", temp / "nowhere", worldFile}),
+        cli::kExitNotDone);
     EXPECT_EQ(errors.str(), "Output directory doesn't exists!\n");
 
     EXPECT_EQ(Run({"--from", "tfw", "--to", "tfw", worldFile}), cli::kExitNotDone);
@@ -73,10 +76,10 @@ TEST_F(MarloConvertTest, MessagesComeInTheChosenLanguage) {
 }
 
 TEST_F(MarloConvertTest, ErrorReportsArePrintedWithTheirChain) {
-    const std::string shortFile = temp.Write("in/short.tfw", "1\r\n0\r\n");
-    EXPECT_EQ(Run({"--from", "tfw", "--to", "geotiff", "--output-dir", temp.MakeFolder("out"),
-                   shortFile}),
-              cli::kExitNotDone);
+    const std::string farFile = temp.Write("in/far.tfw", "1e400\r\n0\r\n0\r\n-1\r\n0\r\n0\r\n");
+    EXPECT_EQ(
+        Run({"--from", "tfw", "--to", "geotiff", "--output-dir", temp.MakeFolder("out"), farFile}),
+        cli::kExitNotDone);
     EXPECT_NE(errors.str().find("\tcmbOK_Click Kestrin \n\tOdczytTFW Kestrin \n"),
               std::string::npos);
 }

@@ -62,7 +62,8 @@ TEST_F(ConversionRunTest, GeoTiffOutputNeedsAnExistingOtherFolder) {
     Choose(FileFormat::TFW, FileFormat::GeoTIFF);
     const std::string file = WorldFile("a.tfw");
 
-    user.AnswerFiles(file);  // the folder picker is cancelled
+    user.AnswerFiles(file);
+    user.folderAnswers.push_back(temp / "nowhere");
     EXPECT_FALSE(Convert());
     ASSERT_EQ(user.folderPrompts.size(), 1u);
     EXPECT_EQ(user.folderPrompts[0], "Select output directory:");
@@ -109,8 +110,8 @@ TEST_F(ConversionRunTest, AnErrorInsideAStepIsReportedOnceUnderItsName) {
         std::string error;
     };
     const Case cases[] = {
-        {FileFormat::TFW, FileFormat::GeoTIFF, "short.tfw", "2\r\n0\r\n0\r\n",
-         "\tcmbOK_Click Kestrin \r\n\tOdczytTFW Kestrin \r\n", "9\r\nDescription\r\n\tSubscript"},
+        {FileFormat::TFW, FileFormat::GeoTIFF, "far.tfw", "1e400\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n",
+         "\tcmbOK_Click Kestrin \r\n\tOdczytTFW Kestrin \r\n", "6\r\nDescription\r\n\tOverflow"},
         {FileFormat::TAB, FileFormat::TFW, "mangled.tab",
          "File \"a.tif\"\r\n(1,2) (0,0 Label \"1\",\r\n(3,4) (1,0) Label \"2\",\r\n"
          "(5,6) (0,1) Label \"3\"\r\n",
@@ -200,14 +201,22 @@ TEST_F(ConversionRunTest, ProgressComesBeforeEachFileAndCancelStopsBetweenFiles)
     };
     const std::string enough = Table("b.tif");
     const Case cases[] = {
-        {"all", enough, 0, {"a.tfw", "b.tfw", "c.tfw"}, "3 of 3 converted"},
+        {"all",
+         enough,
+         0,
+         {"a.tfw", "b.tfw", "c.tfw"},
+         "3 of 3 converted; outputs in " + (temp / "in")},
         {"failing",
          Table("b.tif", 2),
          0,
          {"a.tfw"},
          "1 of 3 converted; stopped at b.tab: TAB file doesn't contain enough coordinates! " +
-             (temp / "in/b.tab")},
-        {"cancelled", enough, 3, {"a.tfw", "b.tfw"}, "2 of 3 converted; cancelled before c.tab"},
+             (temp / "in/b.tab") + "; outputs in " + (temp / "in")},
+        {"cancelled",
+         enough,
+         3,
+         {"a.tfw", "b.tfw"},
+         "2 of 3 converted; cancelled before c.tab; outputs in " + (temp / "in")},
     };
     for (const Case& c : cases) {
         std::filesystem::remove_all(temp / "in");

@@ -25,7 +25,14 @@ protected:
     }
 
     std::string CopiedList() const { return env.folders.programFolder + "/mapinfow.prj"; }
-    std::optional<std::string> Choose() { return UstalenieProjekcji(env, ProjectionQuestion{}); }
+    // The clause chosen; nothing when none was, with how the window ended.
+    std::optional<std::string> Choose(
+        ProjectionAnswer::Kind expected = ProjectionAnswer::Kind::Chosen) {
+        const ProjectionAnswer answer = UstalenieProjekcji(env, ProjectionQuestion{});
+        EXPECT_EQ(answer.kind, expected);
+        return answer.kind == ProjectionAnswer::Kind::Chosen ? std::optional(answer.clause)
+                                                             : std::nullopt;
+    }
 
     test::TempFolder folder;
     test::ScriptedUser user;
@@ -71,7 +78,7 @@ TEST_F(ProjectionChoiceTest, AnotherListReplacesALinkAndNeverWritesThroughIt) {
 }
 
 TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
-    EXPECT_EQ(Choose(), std::nullopt);
+    EXPECT_EQ(Choose(ProjectionAnswer::Kind::Cancelled), std::nullopt);
     EXPECT_TRUE(user.messages.empty());
     EXPECT_EQ(user.projectionWindowsShown, 0);
     EXPECT_FALSE(std::filesystem::exists(env.folders.programFolder));
@@ -91,18 +98,18 @@ TEST_F(ProjectionChoiceTest, ALocatedFileThatIsGoneIsReported) {
 TEST_F(ProjectionChoiceTest, AWindowClosedWithoutAChoiceEndsTheRun) {
     folder.Write("data/Marlo/mapinfow.prj", kList);
     user.projectionWindowScript = [](ProjectionWindow& window) { window.CloseBox(); };
-    EXPECT_EQ(Choose(), std::nullopt);
+    EXPECT_EQ(Choose(ProjectionAnswer::Kind::Cancelled), std::nullopt);
     EXPECT_TRUE(user.fileDialogs.empty());
 
     user.projectionWindowScript = nullptr;  // shown and closed without a click
-    EXPECT_EQ(Choose(), std::nullopt);
+    EXPECT_EQ(Choose(ProjectionAnswer::Kind::Cancelled), std::nullopt);
 }
 
 TEST_F(ProjectionChoiceTest, AProgramFolderThatCannotBeMadeIsAnUnexpectedError) {
     folder.Write("data", "a file where the folder should be");
     user.fileDialogAnswers.push_back(folder.Write("mapinfow.prj", kList));
     // Reported, the failure stops the run: no tables without a system after it.
-    EXPECT_EQ(Choose(), std::nullopt);
+    EXPECT_EQ(Choose(ProjectionAnswer::Kind::Failed), std::nullopt);
     ASSERT_EQ(user.errorReports.size(), 1u);
     EXPECT_NE(user.errorReports[0].find("UstalenieProjekcji"), std::string::npos);
 }

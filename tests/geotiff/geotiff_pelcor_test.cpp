@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "formats/geotiff/geotiff.h"
 #include "gdal_tools.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "test_images.h"
 #include "text/catalogue.h"
 
@@ -29,18 +31,40 @@ protected:
     std::string output;
 };
 
-TEST_F(GeoTiffPelcorTest, ATiffWithoutUsableGeoreferenceCannotBeRead) {
+// A TIFF that gives no georeference is refused with the reason, and left as it was.
+TEST_F(GeoTiffPelcorTest, ATiffWithoutAGeoreferenceIsRefusedWithItsReason) {
+    const std::string path = input + "/sheet.tif";
     test::TiffLayout bigEndian;
     bigEndian.bigEndian = true;
-    for (const test::TiffLayout& layout : {test::TiffLayout{}, bigEndian}) {
-        const std::string path = input + "/sheet.tif";
-        test::WriteTiff(path, layout);
+    const std::vector<double> twoPoints{0, 0, 0, 1000, 5000, 0, 4, 3, 0, 1008, 4991, 0};
+    struct Case {
+        std::function<void()> write;
+        std::int16_t message;
+    };
+    const Case cases[] = {
+        {[&] { test::WriteTiff(path); }, msg::NoGeoreference},
+        {[&] { test::WriteTiff(path, bigEndian); }, msg::NoGeoreference},
+        {[&] {
+             folder.Write(
+                 "in/sheet.tif",
+                 test::TiffBuilder::Image().AddDoubles(test::kTiepointTag, twoPoints).Build());
+         },
+         msg::ControlPointsOnly},
+        {[&] {
+             folder.Write("in/sheet.tif", test::TiffBuilder::Image()
+                                              .AddDoubles(test::kTiepointTag, {0, 0, 0, 1, 2, 0})
+                                              .Build());
+         },
+         msg::ErrorReadingHeader},
+    };
+    for (const Case& c : cases) {
+        c.write();
         const std::string bytes = ReadBytes(path);
         const RunPlan plan =
             test::PlanFor(FileFormat::GeoTIFF, FileFormat::TFW, input, {"sheet.tif"});
         const auto refusal = test::RefusalOf([&] { test::ReadInput(t.env, plan); });
         ASSERT_TRUE(refusal.has_value());
-        EXPECT_EQ(refusal->text, MessageText(msg::ErrorReadingHeader) + "\r" + path);
+        EXPECT_EQ(refusal->text, MessageText(c.message) + "\r" + path);
         EXPECT_EQ(ReadBytes(path), bytes);
     }
 }

@@ -103,6 +103,35 @@ TEST_F(PelcorReadTest, IncompleteGeoreferenceFails) {
               std::nullopt);
 }
 
+// Why a file gives no georeference, for the message that says so.
+TEST_F(PelcorReadTest, TellsNoGeoreferenceFromControlPointsOnly) {
+    const std::vector<double> two{0, 0, 0, 1000, 5000, 0, 4, 3, 0, 1008, 4991, 0};
+    struct Case {
+        TiffBuilder image;
+        int32_t kind;
+    };
+    const Case cases[] = {
+        {TiffBuilder::Image(), 0},
+        {TiffBuilder::Image()
+             .AddDoubles(kPixelScaleTag, kScaleValues)
+             .AddDoubles(kTiepointTag, kTiepointValues),
+         1},
+        {TiffBuilder::Image().AddDoubles(kTiepointTag, two), 2},
+        {TiffBuilder::Image().AddDoubles(kTiepointTag, kTiepointValues), 3},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder_.Write("image.tif", c.image.Build());
+        int32_t kind = -1;
+        EXPECT_EQ(tiffHdrReadGeoreferenceKind(path.c_str(), &kind), 1);
+        EXPECT_EQ(kind, c.kind);
+    }
+    int32_t kind = -1;
+    const std::string text = folder_.Write("text.tif", "not a TIFF");
+    EXPECT_EQ(tiffHdrReadGeoreferenceKind(text.c_str(), &kind), 0);
+    EXPECT_EQ(tiffHdrReadGeoreferenceKind(text.c_str(), nullptr), 0);
+    EXPECT_EQ(kind, -1);
+}
+
 // As GDAL reads them: a tag that is present but unusable counts as absent, two scale values
 // are enough, and a negative ScaleY means rows running south all the same.
 TEST_F(PelcorReadTest, ReadsWhatGdalReads) {

@@ -109,7 +109,8 @@ void ComfortsTest::progressShowsEachFileAndCancelStopsBetweenFiles() {
     QVERIFY(visibleByThird);
     QVERIFY(started.window->findChild<QProgressDialog*>() == nullptr);
     QVERIFY(started.answers->messages.empty());  // no "Done!" for a cancelled run
-    QCOMPARE(Status(started), QString("2 of 4 converted; cancelled before c.tab"));
+    QCOMPARE(Status(started),
+             "2 of 4 converted; cancelled before c.tab; outputs in " + Q(maps.path()));
     // Whole world files for the first two, nothing else, no temporary file left behind.
     QCOMPARE(FilesIn(maps.path()),
              QStringList({"a.tab", "a.tfw", "b.tab", "b.tfw", "c.tab", "d.tab"}));
@@ -266,7 +267,7 @@ void ComfortsTest::droppedFilesAreTheNextRunsSelection() {
     started.click("cmbOK");
     QCOMPARE(openedIn, Q(maps.path()));
     QCOMPARE(typed, QString("\"a.tab\" \"b.tab\""));
-    QCOMPARE(Status(started), QString("2 of 2 converted"));
+    QCOMPARE(Status(started), "2 of 2 converted; outputs in " + Q(maps.path()));
     QCOMPARE(FilesIn(maps.path()), QStringList({"a.tab", "a.tfw", "b.tab", "b.tfw"}));
 }
 

@@ -32,6 +32,28 @@ void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const s
     }
 }
 
+// Why Pelcor found no georeference in a file it could read: no tags, or ground control points
+// only, where it can tell; "Error reading header" otherwise, and with a Pelcor too old to say.
+std::int16_t NoGeoreferenceMessage(const std::string& pelcorLibrary, const std::string& path) {
+    std::int32_t kind = -1;
+    try {
+        if (MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) !=
+            kPelcorSuccess) {
+            return msg::ErrorReadingHeader;
+        }
+    } catch (const RunTimeError&) {
+        return msg::ErrorReadingHeader;
+    }
+    switch (kind) {
+        case 0:
+            return msg::NoGeoreference;
+        case 2:
+            return msg::ControlPointsOnly;
+        default:
+            return msg::ErrorReadingHeader;
+    }
+}
+
 // What Pelcor reads of a file's GeoKeys, with its result.
 struct Keys {
     std::int32_t result = kPelcorFailure;
@@ -55,6 +77,9 @@ GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string&
     Georeference& g = contents.georeference;
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
                                                &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
+    if (result == kPelcorFailure) {
+        throw Refusal(MessageWithPath(NoGeoreferenceMessage(pelcorLibrary, path), path, kCr));
+    }
     CheckPelcorResult(result, msg::ErrorReadingHeader, path);
     const Keys keys = ReadKeys(pelcorLibrary, path);
     CheckPelcorResult(keys.result, msg::ErrorReadingHeader, path);

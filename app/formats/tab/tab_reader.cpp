@@ -127,11 +127,24 @@ std::vector<ControlPoint> ControlPointsOf(const std::vector<ControlPointText>& t
     return points;
 }
 
+// Terms that only rounding made (a north-up grid from three points gives rotations of 1e-16):
+// below 1e-12 of the pixel size they are 0, which tools that test for a north-up image need.
+void WithoutRoundingNoise(Georeference& g) {
+    const double pixel =
+        std::max(std::hypot(g.pixelSizeX, g.rotationY), std::hypot(g.rotationX, g.pixelSizeY));
+    for (double* term : {&g.pixelSizeX, &g.rotationY, &g.rotationX, &g.pixelSizeY}) {
+        if (std::abs(*term) < 1e-12 * pixel) {
+            *term = 0;
+        }
+    }
+}
+
 // The affine georeference that fits every point best: exact for three points, the least-squares
 // fit for more, as GDAL computes it for a table's points. Coordinates are taken relative to
 // their means, which keeps the sums small and the result exact to the last digits. The origin
-// is the outer corner of pixel (0, 0). Points whose pixels lie on one line place no image.
-Georeference FitGeoreference(const std::vector<ControlPoint>& points) {
+// is the outer corner of pixel (0, 0). Points whose pixels lie on one line place no image:
+// nothing then.
+std::optional<Georeference> FitGeoreference(const std::vector<ControlPoint>& points) {
     const double n = static_cast<double>(points.size());
     double meanColumn = 0, meanRow = 0, meanX = 0, meanY = 0;
     for (const ControlPoint& p : points) {
@@ -156,13 +169,14 @@ Georeference FitGeoreference(const std::vector<ControlPoint>& points) {
     }
     const double determinant = cc * rr - cr * cr;
     if (!(determinant > 1e-12 * cc * rr)) {
-        throw RunTimeError(err::DivisionByZero, "Division by zero");
+        return std::nullopt;
     }
     Georeference params;
     params.pixelSizeX = CheckedResult((cx * rr - rx * cr) / determinant);
     params.rotationX = CheckedResult((rx * cc - cx * cr) / determinant);
     params.rotationY = CheckedResult((cy * rr - ry * cr) / determinant);
     params.pixelSizeY = CheckedResult((ry * cc - cy * cr) / determinant);
+    WithoutRoundingNoise(params);
     params.originX =
         CheckedResult(meanX - params.pixelSizeX * meanColumn - params.rotationX * meanRow);
     params.originY =
@@ -248,7 +262,11 @@ TableContents ReadTable(const FileSystemService& files, const std::string& input
         throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
                       MessageIcon::Information);
     }
-    return {table.imageReference, FitGeoreference(ControlPointsOf(table.points)), table.coordSys};
+    const auto georeference = FitGeoreference(ControlPointsOf(table.points));
+    if (!georeference) {
+        throw Refusal(MessageWithPath(msg::RasterNotRectified, inputPath, kCr));
+    }
+    return {table.imageReference, *georeference, table.coordSys};
 }
 
 ImagePlace LocateTableImage(const FileSystemService& files, const std::string& imageReference,

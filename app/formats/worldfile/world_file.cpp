@@ -51,7 +51,7 @@ Georeference ReadWorldFile(const FileSystemService& files, const std::string& pa
         values.push_back(ToDouble(text, FileNumberSettings()));
     }
     if (values.size() < 6) {
-        throw RunTimeError(err::SubscriptOutOfRange, "Subscript out of range");
+        throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr), MessageIcon::None);
     }
     return {values[0], values[1], values[2], values[3], values[4], values[5]};
 }

@@ -8,8 +8,7 @@
 namespace marlo {
 
 // The six numbers of the world file at `path`: its first six lines that hold text. Refuses a
-// missing file (message 7) and such a line that is not a number (8); fewer than six numbers is
-// run-time error 9.
+// missing file (message 7), such a line that is not a number and fewer than six numbers (8).
 Georeference ReadWorldFile(const FileSystemService& files, const std::string& path);
 // Writes the six numbers to `path`, with "." as the decimal sign, replacing the old file only
 // when the new one is complete.

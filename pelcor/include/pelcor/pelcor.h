@@ -57,6 +57,12 @@ PELCOR_EXPORT int32_t tiffHdrWriteKeyedDbl(const char* fileName, double pixelSiz
 PELCOR_EXPORT int32_t tiffHdrReadKeysInt(const char* fileName, int32_t* rasterType,
                                          int32_t* modelType, int32_t* epsg);
 
+/* What the georeference tags of the file hold, for a message that says why tiffHdrReadDbl
+ * found no georeference: kind 0 no georeference tag at all, 1 a georeference, 2 ground control
+ * points only (two tie points or more without a pixel scale or a matrix: a warp, which no
+ * world file holds), 3 tags that place nothing. Returns 0 when the file cannot be read. */
+PELCOR_EXPORT int32_t tiffHdrReadGeoreferenceKind(const char* fileName, int32_t* kind);
+
 /* The three GeoKey tags as the file stores them: the GeoKeyDirectory's values, the
  * GeoDoubleParams, and the GeoAsciiParams text (without its final NUL). On entry each count is
  * the room its array has; on return it is the number of values the file holds, 0 for an absent

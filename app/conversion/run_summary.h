@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "conversion/run_plan.h"
+
+namespace marlo {
+
+// How many files of a run ended so; files the run never reached count as NotReached.
+std::size_t CountOf(const RunOutcome& outcome, FileResult result);
+
+// The main window's status line after a run: "12 of 20 converted; stopped at b.tfw: ...",
+// "Cancelled" for a run the user ended in one of its dialogs.
+std::string RunStatusText(const RunOutcome& outcome);
+// The files whose outputs went without their input's coordinate system; "" when none did.
+std::string WithoutSystemText(const RunOutcome& outcome);
+
+// The summary of a run that reached its files, as the summary window's Copy and the command
+// line give it: the counts, where the outputs went, and every failed file with its reason.
+std::string SummaryText(const RunOutcome& outcome);
+// Every file of the run as CSV (RFC 4180, UTF-8): file, result, reason. The results are the
+// words "converted", "skipped", "failed" and "not reached" in either language, for scripts.
+std::string SummaryCsv(const RunOutcome& outcome);
+// A result in the interface language, for the summary's list.
+std::string ResultText(FileResult result);
+
+}  // namespace marlo
