@@ -20,6 +20,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
+    "                     [--keep-going] [--existing replace|skip|stop]\n"
     "                     [--language polski|english] FILE...\n"
     "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
@@ -32,20 +33,41 @@ constexpr const char* kUsage =
     "  --list-projections      prints the listed projections (group, name, EPSG code) whose\n"
     "                          name, group or code matches TEXT\n"
     "  --projection-file FILE  MapInfo's projection list (mapinfow.prj) to use\n"
+    "  --keep-going            a file that fails is listed and the run goes on\n"
+    "  --existing              outputs that exist before the run: replace them, skip their\n"
+    "                          inputs, or stop before the first file; without it tables and\n"
+    "                          world files are replaced and a GeoTIFF stops the run\n"
     "  --language              language of the messages (default english)\n"
-    "Exit status: 0 when the run ends with \"Done!\", 1 when it ends otherwise, 2 for a\n"
+    "A run that reaches its files prints its summary: the counts, where the outputs went, and\n"
+    "each failed file with its reason.\n"
+    "Exit status: 0 when the run ends with \"Done!\" and no file failed, 1 otherwise, 2 for a\n"
     "usage error.\n";
 
 struct Options {
     std::string from;
     std::string to;
     std::string language = "english";
+    std::string existing;
+    bool keepGoing = false;
     Answers answers;
 };
 
 struct UsageError {
     std::string text;
 };
+
+ExistingOutputs ExistingRule(const std::string& name) {
+    static const std::map<std::string, ExistingOutputs> rules = {
+        {"", ExistingOutputs::AsBefore},
+        {"replace", ExistingOutputs::Replace},
+        {"skip", ExistingOutputs::Skip},
+        {"stop", ExistingOutputs::Stop}};
+    const auto rule = rules.find(name);
+    if (rule == rules.end()) {
+        throw UsageError{"--existing takes replace, skip or stop"};
+    }
+    return rule->second;
+}
 
 // A path as the dialogs give it: absolute, "." and ".." resolved.
 std::string FullPath(const std::string& path) {
@@ -67,7 +89,8 @@ Options Parse(const std::vector<std::string>& arguments) {
         {"--group", &options.answers.group},
         {"--projection", &options.answers.projection},
         {"--projection-file", &options.answers.projectionFile},
-        {"--language", &options.language}};
+        {"--language", &options.language},
+        {"--existing", &options.existing}};
     bool filesOnly = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -78,6 +101,8 @@ Options Parse(const std::vector<std::string>& arguments) {
                 throw UsageError{argument + " needs a value"};
             }
             *valued.at(argument) = arguments[++i];
+        } else if (!filesOnly && argument == "--keep-going") {
+            options.keepGoing = true;
         } else if (!filesOnly && argument.rfind("--", 0) == 0) {
             throw UsageError{"unknown option " + argument};
         } else {
@@ -92,6 +117,7 @@ void Validate(const Options& options) {
         FormatNamed(options.to) == FileFormat::None) {
         throw UsageError{"--from and --to take geotiff, tab or tfw"};
     }
+    ExistingRule(options.existing);
     if (options.language != "polski" && options.language != "english") {
         throw UsageError{"--language takes polski or english"};
     }
@@ -187,11 +213,29 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     env.folders = {UserDataFolder(), ShippedProjectionFolder()};
     RunChoices choices;
     SelectFormats(choices.options, FormatNamed(options.from), FormatNamed(options.to));
+    choices.keepGoing = options.keepGoing;
+    // The list serves this run from its first step: its codes, and the window's groups.
+    if (!options.answers.projectionFile.empty()) {
+        try {
+            UseProjectionList(env, options.answers.projectionFile);
+        } catch (const Refusal& refusal) {
+            user.Show(refusal);
+            return kExitNotDone;
+        } catch (const RunTimeError& error) {
+            errors << "marlo-convert: " << error.description() << '\n';
+            return kExitNotDone;
+        }
+    }
+    choices.existing = ExistingRule(options.existing);
     const RunOutcome outcome = cmbOK_Click(env, choices);
     if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
         errors << "marlo-convert: " << note << '\n';
     }
-    return outcome.done ? kExitDone : kExitNotDone;
+    if (!outcome.files.empty()) {
+        out << SummaryText(outcome);
+    }
+    const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
+    return outcome.done && !anyFailed ? kExitDone : kExitNotDone;
 }
 
 }  // namespace marlo::cli

@@ -55,10 +55,6 @@ void ConsoleUser::ShowErrorReport(const std::string& report) {
 }
 
 void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
-    // --projection-file is the window's other list: it replaces the one in use from now on.
-    if (!answers_.projectionFile.empty()) {
-        window.UseAnotherList();
-    }
     // Without --group and --projection, inputs that all state their own system need no answer,
     // and GeoTIFFs made from world files get none.
     if (answers_.group.empty() && answers_.projection.empty()) {
@@ -82,6 +78,13 @@ void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
                        "can hold (--projection)\n";
             window.CloseBox();
         }
+        return;
+    }
+    if (answers_.group.empty() && answers_.projection.empty()) {
+        errors_ << "marlo-convert: an input states no coordinate system of its own: name one "
+                   "with --projection EPSG:CODE, or with --group and --projection as listed "
+                   "(--list-projections)\n";
+        window.CloseBox();
         return;
     }
     // A group or projection that is not answered, or not listed, closes the window: a cancel.

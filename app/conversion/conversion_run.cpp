@@ -126,7 +126,7 @@ ProjectionQuestion QuestionFor(const RunPlan& plan, const RunChoices& choices) {
         }
         // An input whose system no table holds states one all the same: it is refused, never
         // given the chosen projection.
-        question.ownSystemsCoverEveryImage &= system.stated;
+        question.ownSystemsCoverEveryImage &= system.stated || system.unreadable;
     }
     question.rememberedProjection = choices.rememberedProjection;
     question.noSystemOffered = plan.outputFormat == FileFormat::GeoTIFF;

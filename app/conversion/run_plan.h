@@ -21,6 +21,9 @@ struct InputSystem {
     // state none (whether they do is seen as the image is copied).
     std::string wkt;
     bool fromPrj = false;
+    // The input gives no georeference at all: it will be refused for that, and no projection
+    // is asked for it.
+    bool unreadable = false;
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and

@@ -146,6 +146,14 @@ ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& qu
 
 }  // namespace
 
+void UseProjectionList(Environment& env, const std::string& path) {
+    if (!env.fileSystem.FileExists(path)) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, path), MessageIcon::Critical);
+    }
+    WholeList(env, path);
+    KeptInProgramFolder(env, path);
+}
+
 ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question) {
     ProjectionAnswer answer;  // a failure, unless the window gives another
     RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,

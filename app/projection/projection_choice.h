@@ -22,6 +22,10 @@ struct ProjectionAnswer {
 // user in the projection window. Refuses a projection list that is missing or not whole.
 ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question);
 
+// Makes the list at `path` the one in use from now on, as the window's "another list" does:
+// copied into the per-user folder. Refuses a list that is gone or not whole.
+void UseProjectionList(Environment& env, const std::string& path);
+
 // The projection list that codes are looked up in: the located one, else the one shipped with
 // the program; no lines when there is neither. Refuses (message 32) a list that is not whole.
 std::vector<std::string> CodeList(const Environment& env);

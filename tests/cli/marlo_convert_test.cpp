@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -73,6 +74,49 @@ TEST_F(MarloConvertTest, MessagesComeInTheChosenLanguage) {
                    temp / "in", worldFile}),
               cli::kExitNotDone);
     EXPECT_EQ(errors.str(), "Katalogi wejściowy i wynikowy są takie same!\n");
+}
+
+// --keep-going converts past a bad file; the summary goes to the standard output and the exit
+// status says that a file failed. --existing decides for outputs that exist before the run.
+TEST_F(MarloConvertTest, KeepGoingAndExistingOutputsDecideWhatARunDoes) {
+    temp.Write("in/a.tif", test::TiffBuilder::Image(4, 3).Build());
+    const std::string bad = temp.Write("in/b.tfw", "2\r\n0\r\n0\r\n");
+    temp.Write("in/b.tif", "");
+    struct Case {
+        std::vector<std::string> options;
+        int exit;
+        std::string summary;
+        std::string errors;
+    };
+    const Case cases[] = {
+        {{},
+         cli::kExitNotDone,
+         "Converted: 1, skipped: 0, failed: 1, not reached: 0\n",
+         "Error value in the tfw file!\n" + bad + "\n"},
+        {{"--keep-going"},
+         cli::kExitNotDone,
+         "Converted: 1, skipped: 0, failed: 1, not reached: 0\n",
+         "Done!\n"},
+        {{"--keep-going", "--existing", "skip"},
+         cli::kExitNotDone,
+         "Converted: 0, skipped: 1, failed: 1, not reached: 0\n",
+         "Done!\n"},
+        {{"--existing", "stop"},
+         cli::kExitNotDone,
+         "",
+         "Output file already exists!\n" + (temp / "in/a.tab") + "\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"--from", "tfw",          "--to",
+                                              "tab",    "--projection", "EPSG:2180"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.insert(arguments.end(), {worldFile, bad});
+        EXPECT_EQ(Run(arguments), c.exit) << c.options.size();
+        EXPECT_EQ(out.str().substr(0, c.summary.size()), c.summary) << out.str();
+        EXPECT_EQ(errors.str(), c.errors);
+    }
+    EXPECT_EQ(Run({"--from", "tfw", "--to", "tab", "--existing", "ask", worldFile}),
+              cli::kExitUsage);
 }
 
 TEST_F(MarloConvertTest, ErrorReportsArePrintedWithTheirChain) {

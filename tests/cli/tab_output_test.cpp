@@ -157,6 +157,21 @@ TEST_F(TabOutputTest, AnswersTheProjectionWindowByTheListedNames) {
     EXPECT_TRUE(fs::exists(folder / "in/sheet.tab"));
 }
 
+// The list named by --projection-file serves the run that names it, on a fresh profile too:
+// the code is looked up in it, not in the shipped list.
+TEST_F(TabOutputTest, TheProjectionFileServesTheRunThatNamesIt) {
+    const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
+    PlainImage("sheet.tif", 40, 30);
+    const std::string ownList = folder.Write(
+        "lists/own.prj",
+        "--- Own ---\r\n\"Own 33N\\p32633\", 8, 104, \"m\", 15, 0, 0.9996, 500001, 0\r\n");
+    ASSERT_EQ(Convert({"--from", "tfw", "--to", "tab", "--projection", "EPSG:32633",
+                       "--projection-file", ownList, worldFile}),
+              cli::kExitDone)
+        << errors.str();
+    EXPECT_NE(ReadBytes(folder / "in/sheet.tab").find("0.9996, 500001, 0"), std::string::npos);
+}
+
 TEST_F(TabOutputTest, AnUnknownOrMissingNameIsACancel) {
     const std::string worldFile = folder.Write("in/sheet.tfw", "2\n0\n0\n-2\n101\n899\n");
     folder.Write("in/sheet.tif", "not measured");
@@ -166,7 +181,11 @@ TEST_F(TabOutputTest, AnUnknownOrMissingNameIsACancel) {
     EXPECT_NE(errors.str().find("no projection \"UTM zone 34N (WGS 84)\""), std::string::npos)
         << errors.str();
     EXPECT_EQ(Convert({"--from", "tfw", "--to", "tab", worldFile}), cli::kExitNotDone);
-    EXPECT_NE(errors.str().find("no projection group"), std::string::npos) << errors.str();
+    // Without a name the message says what is missing and how to give it.
+    EXPECT_NE(errors.str().find("an input states no coordinate system of its own: name one with "
+                                "--projection EPSG:CODE"),
+              std::string::npos)
+        << errors.str();
     EXPECT_FALSE(fs::exists(folder / "in/sheet.tab"));
 }
 

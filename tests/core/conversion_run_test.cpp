@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 #include "conversion/conversion_run.h"
@@ -242,6 +243,129 @@ TEST_F(ConversionRunTest, ProgressComesBeforeEachFileAndCancelStopsBetweenFiles)
         EXPECT_EQ(user.progress.back().count, 3u);
         EXPECT_EQ(user.progress.back().name, lastRun.plan.inputFiles[user.progress.size() - 1]);
         EXPECT_EQ(user.progressEnded, 1) << c.name;
+    }
+}
+
+// Keep going: 200 sheets, 3 of them bad; no message stops the run, the summary lists the three
+// with their reasons and its CSV holds every file.
+TEST_F(ConversionRunTest, KeepingGoingConvertsTheRestAndListsEveryFailure) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 200; ++i) {
+        names.push_back("s" + std::to_string(i) + ".tab");
+        temp.Write("in/" + names.back(), Table(names.back() + ".tif"));
+    }
+    temp.Write("in/s17.tab", Table("s17.tif", 2));
+    temp.Write("in/s105.tab", "not a table at all");
+    temp.Write("in/s199.tab", "!table\r\n" + Table("s199.tif").substr(8, 90));
+    Choose(FileFormat::TAB, FileFormat::TFW);
+    choices.keepGoing = true;
+    user.AnswerFiles(temp / "in", names);
+    EXPECT_TRUE(Convert());
+    EXPECT_EQ(user.MessageTexts(), std::vector<std::string>{"Done!"});
+    EXPECT_EQ(lastRun.converted, 197u);
+    EXPECT_EQ(CountOf(lastRun, FileResult::Failed), 3u);
+    EXPECT_EQ(RunStatusText(lastRun),
+              "197 of 200 converted; failed 3; outputs in " + (temp / "in"));
+    const std::string summary = SummaryText(lastRun);
+    EXPECT_NE(summary.find("Converted: 197, skipped: 0, failed: 3, not reached: 0\n"),
+              std::string::npos);
+    EXPECT_NE(summary.find("s17.tab: TAB file doesn't contain enough coordinates! "),
+              std::string::npos)
+        << summary;
+    const std::string csv = SummaryCsv(lastRun);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 201);
+    EXPECT_NE(csv.find("\r\ns105.tab,failed,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\ns0.tab,converted,\r\n"), std::string::npos);
+}
+
+// Outputs that exist before a run: one question before the first file, whatever the format,
+// and its answer holds for every file.
+TEST_F(ConversionRunTest, ExistingOutputsAreAskedAboutOnceAndTheAnswerHolds) {
+    struct Case {
+        FileFormat to;
+        ExistingAnswer answer;
+        std::string status;
+        std::string oldA;  // what a's old output holds afterwards
+    };
+    const std::string newA = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
+    const Case cases[] = {
+        {FileFormat::TFW, ExistingAnswer::ReplaceAll, "2 of 2 converted; outputs in ", newA},
+        {FileFormat::TFW, ExistingAnswer::SkipExisting, "1 of 2 converted; skipped 1; outputs in ",
+         "old"},
+        {FileFormat::TFW, ExistingAnswer::Cancel, "Cancelled", "old"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(temp / "in");
+        temp.Write("in/a.tab", Table("a.tif"));
+        temp.Write("in/b.tab", Table("b.tif"));
+        temp.Write("in/a.tfw", "old");
+        user = {};
+        user.existingAnswers.push_back(c.answer);
+        Choose(FileFormat::TAB, c.to);
+        choices.existing = ExistingOutputs::Ask;
+        user.AnswerFiles(temp / "in", {"a.tab", "b.tab"});
+        Convert();
+        EXPECT_EQ(user.existingQuestions,
+                  std::vector<std::string>{"1 of 2: " + (temp / "in/a.tfw")});
+        const std::string folder = c.answer == ExistingAnswer::Cancel ? "" : temp / "in";
+        EXPECT_EQ(RunStatusText(lastRun), c.status + folder);
+        EXPECT_EQ(test::ReadBytes(temp / "in/a.tfw"), c.oldA);
+        EXPECT_EQ(env.fileSystem.FileExists(temp / "in/b.tfw"), c.answer != ExistingAnswer::Cancel);
+    }
+}
+
+// A GeoTIFF that exists is replaced only when the user says so; skipped, it stays as it was.
+TEST_F(ConversionRunTest, AnExistingGeoTiffIsReplacedOnlyWhenTheUserSaysSo) {
+    const std::string out = temp.MakeFolder("out");
+    temp.Write("in/a.tif", test::TiffBuilder::Image(4, 3).Build());
+    for (const ExistingAnswer answer : {ExistingAnswer::SkipExisting, ExistingAnswer::ReplaceAll}) {
+        temp.Write("out/a.tif", "old");
+        user = {};
+        user.existingAnswers.push_back(answer);
+        Choose(FileFormat::TFW, FileFormat::GeoTIFF);
+        choices.existing = ExistingOutputs::Ask;
+        user.AnswerFiles(WorldFile("a.tfw"));
+        user.folderAnswers.push_back(out);
+        EXPECT_TRUE(Convert());
+        EXPECT_EQ(test::ReadBytes(out + "/a.tif") == "old", answer == ExistingAnswer::SkipExisting);
+    }
+}
+
+// Closing any dialog of a run ends it as "Cancelled", never with a message.
+TEST_F(ConversionRunTest, EveryDialogClosedEndsTheRunAsCancelled) {
+    env.folders.programFolder = temp / "data";
+    const std::string worldFile = WorldFile("a.tfw");
+    temp.Write("in/a.tif", test::TiffBuilder::Image(4, 3).Build());
+    struct Case {
+        const char* dialog;
+        FileFormat from, to;
+        std::function<void()> answers;
+    };
+    const Case cases[] = {
+        {"file dialog", FileFormat::TFW, FileFormat::TAB, [] {}},
+        {"locate dialog", FileFormat::TFW, FileFormat::TAB, [&] { user.AnswerFiles(worldFile); }},
+        {"projection window", FileFormat::TFW, FileFormat::TAB,
+         [&] {
+             temp.Write("data/mapinfow.prj", "--- G ---\r\n\"P\", 1, 104\r\n");
+             user.AnswerFiles(worldFile);
+             user.projectionWindowScript = [](ProjectionWindow& window) { window.CloseBox(); };
+         }},
+        {"folder picker", FileFormat::TFW, FileFormat::GeoTIFF,
+         [&] {
+             user.AnswerFiles(worldFile);
+             user.projectionWindowScript = [](ProjectionWindow& window) {
+                 window.SetNoSystem(true);
+                 window.cmdOK_Click();
+             };
+         }},
+    };
+    for (const Case& c : cases) {
+        user = {};
+        Choose(c.from, c.to);
+        c.answers();
+        EXPECT_FALSE(Convert()) << c.dialog;
+        EXPECT_TRUE(user.messages.empty()) << c.dialog;
+        EXPECT_EQ(RunStatusText(lastRun), "Cancelled") << c.dialog;
     }
 }
 

@@ -65,7 +65,7 @@ std::vector<std::string> RunCommand(const Formats& formats, const std::string& f
         arguments += " --output-dir " + Quoted(outputFolder);
     }
     const test::CommandResult result = test::MarloConvert(arguments + " " + Quoted(file));
-    return {std::to_string(result.status), result.out + result.err};
+    return {std::to_string(result.status), result.err};
 }
 
 void Convert(FrontEnd frontEnd, const Formats& formats, const std::string& file,

@@ -73,4 +73,16 @@ void ScriptedUser::OpenUrl(const std::string& url) {
     openedUrls.push_back(url);
 }
 
+ExistingAnswer ScriptedUser::AskAboutExistingOutputs(std::size_t existing, std::size_t total,
+                                                     const std::string& example) {
+    existingQuestions.push_back(std::to_string(existing) + " of " + std::to_string(total) + ": " +
+                                example);
+    if (existingAnswers.empty()) {
+        return ExistingAnswer::Cancel;
+    }
+    const ExistingAnswer answer = existingAnswers.front();
+    existingAnswers.pop_front();
+    return answer;
+}
+
 }  // namespace marlo::test

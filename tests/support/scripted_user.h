@@ -25,6 +25,8 @@ public:
     // Drives the projection window while it is shown; unset closes it at once, or answers "no
     // coordinate system" where that is offered.
     std::function<void(ProjectionWindow&)> projectionWindowScript;
+    // Answers to the question about outputs that exist before a run; none left cancels.
+    std::deque<ExistingAnswer> existingAnswers;
     // Asked before each file of a run; false stops the run there. Unset goes on.
     std::function<bool(const RunProgress&)> progressScript;
 
@@ -38,6 +40,8 @@ public:
     std::vector<std::string> errorReports;
     std::vector<std::string> openedUrls;
     int projectionWindowsShown = 0;
+    // The questions about existing outputs: how many exist, of how many, and the example.
+    std::vector<std::string> existingQuestions;
 
     // Answers the file dialog with one file, or with a folder and several names.
     void AnswerFiles(const std::string& fullPath);
@@ -56,6 +60,8 @@ public:
     void ShowErrorReport(const std::string& report) override;
     void ShowProjectionWindow(ProjectionWindow& window) override;
     void OpenUrl(const std::string& url) override;
+    ExistingAnswer AskAboutExistingOutputs(std::size_t existing, std::size_t total,
+                                           const std::string& example) override;
 };
 
 }  // namespace marlo::test
