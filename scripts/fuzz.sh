@@ -12,8 +12,8 @@ seconds=${1:-${FUZZ_SECONDS:-20}}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(table_reader world_file number_text text_encoding projection_list aux_file pelcor_read
-           pelcor_write)
+  targets=(table_reader world_file number_text text_encoding projection_list aux_file image_header
+           pelcor_read pelcor_write)
 fi
 
 out=build-fuzz

@@ -17,7 +17,8 @@ const char* FilterOf(FileFormat format) {
         case FileFormat::TAB:
             return "TAB (*.tab)|*.tab";
         case FileFormat::TFW:
-            return "TFW (*.tfw)|*.tfw";
+            return "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld)|"
+                   "*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld";
         default:
             return "";
     }

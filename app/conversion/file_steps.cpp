@@ -6,6 +6,7 @@
 
 #include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
+#include "formats/image/image_header.h"
 #include "formats/tab/tab_writer.h"
 #include "formats/worldfile/world_file.h"
 #include "platform/image_copy.h"
@@ -243,6 +244,10 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
 }
 
 ImageSize GetTiffInfo(Environment& env, const std::string& path) {
+    // A world file may stand beside a JPEG, PNG, GIF or BMP, whose header says its size.
+    if (ContentKindOf(path) == ContentKind::OtherImage) {
+        return ImageSizeFromHeader(path);
+    }
     ImageSize size;
     const bool measured = RunProcedure(env.errorReport, "GetTiffInfo", ErrorLevel::Report,
                                        [&] { size = MeasureImage(env.libraries.vantrel, path); });

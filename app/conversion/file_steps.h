@@ -62,8 +62,9 @@ const FormatSteps& StepsOf(FileFormat format);
 // does not exist yet, or whose output cannot be known before it is read.
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
-// The pixel width and height of the image at `path`; an unexpected error is reported here and
-// gives no size (both 0).
+// The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
+// image's as its header states it. An unexpected error is reported here and gives no size
+// (both 0).
 ImageSize GetTiffInfo(Environment& env, const std::string& path);
 
 // Moves the origin from the reference point of one side to that of another: the world file

@@ -219,8 +219,8 @@ std::optional<std::string> FindImageFor(const FileSystemService& files, const st
     if (!IsWorldFileName(path)) {
         return files.FindInput(path);
     }
-    for (const char* extension : {".tif", ".tiff"}) {
-        if (auto found = files.FindInput(ReplaceExtension(path, extension))) {
+    for (const std::string& extension : ImageExtensionsFor(path)) {
+        if (auto found = files.FindInput(ReplaceExtension(path, "." + extension))) {
             return found;
         }
     }

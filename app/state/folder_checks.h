@@ -59,8 +59,9 @@ bool IsImageFile(const std::string& path);
 // Whether it is an image by its bytes: TIFF, JPEG, PNG, GIF, BMP, JPEG 2000.
 bool IsImageByContent(const std::string& path);
 
-// The image an input stands for, found as an input: for a world file the TIFF beside it under
-// the same name (".tif" before ".tiff"), for anything else the file itself.
+// The image an input stands for, found as an input: for a world file the image beside it under
+// the same name, as GDAL pairs them (".tif" before ".tiff", ".jpg" before ".jpeg"), for
+// anything else the file itself.
 std::optional<std::string> FindImageFor(const FileSystemService& files, const std::string& path);
 
 // Message 15 naming an output the system would not let the program write.

@@ -1,10 +1,9 @@
 #include "state/format_options.h"
 
-#include "platform/failures.h"
-
 #include <cctype>
 #include <vector>
 
+#include "platform/failures.h"
 #include "state/paths.h"
 
 namespace marlo {
@@ -30,7 +29,7 @@ const std::vector<KnownFormat>& KnownFormats() {
     static const std::vector<KnownFormat> known = {
         {FileFormat::GeoTIFF, "geotiff", {"tif", "tiff"}},
         {FileFormat::TAB, "tab", {"tab"}},
-        {FileFormat::TFW, "tfw", {"tfw"}}};
+        {FileFormat::TFW, "tfw", WorldFileExtensions()}};
     return known;
 }
 

@@ -1,5 +1,6 @@
 #include "state/paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace marlo {
@@ -98,8 +99,32 @@ bool IsTiffName(const std::string& path) {
     return extension == "tif" || extension == "tiff";
 }
 
+const std::vector<std::string>& WorldFileExtensions() {
+    static const std::vector<std::string> extensions = {"tfw", "tifw", "jgw", "pgw",
+                                                        "gfw", "bpw",  "wld"};
+    return extensions;
+}
+
 bool IsWorldFileName(const std::string& path) {
-    return LowerCaseExtension(path) == "tfw";
+    const std::string extension = LowerCaseExtension(path);
+    const auto& known = WorldFileExtensions();
+    return std::find(known.begin(), known.end(), extension) != known.end();
+}
+
+std::vector<std::string> ImageExtensionsFor(const std::string& worldFilePath) {
+    static const std::vector<std::string> images = {"tif", "tiff", "jpg", "jpeg",
+                                                    "png", "gif",  "bmp"};
+    const std::string world = LowerCaseExtension(worldFilePath);
+    std::vector<std::string> found;
+    for (const std::string& image : images) {
+        // GDAL looks for an image's world file under its extension's first and last letters
+        // and "w", its extension and "w", and ".wld".
+        const std::string shortForm = std::string(1, image.front()) + image.back() + "w";
+        if (world == "wld" || world == shortForm || world == image + "w") {
+            found.push_back(image);
+        }
+    }
+    return found;
 }
 
 std::string WorldFileNameFor(const std::string& imagePath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace marlo {
 
@@ -28,8 +29,14 @@ std::string LowerCaseExtension(const std::string& path);
 // Whether the file name ends in ".tif" or ".tiff", in any letter case.
 bool IsTiffName(const std::string& path);
 
-// Whether the file name ends in ".tfw", in any letter case.
+// The extensions of world files the program reads, as GDAL reads them beside TIFF, JPEG, PNG,
+// GIF and BMP images: tfw, tifw, jgw, pgw, gfw, bpw and wld.
+const std::vector<std::string>& WorldFileExtensions();
+// Whether the file name ends in one of them, in any letter case.
 bool IsWorldFileName(const std::string& path);
+// The extensions of the images a world file can stand beside, in the order they are looked
+// for: ".jgw" serves a .jpg or a .jpeg, ".wld" any image.
+std::vector<std::string> ImageExtensionsFor(const std::string& worldFilePath);
 
 // The world file GDAL reads for an image: ".tfw" beside a TIFF; beside any other image the
 // first and last letter of its extension and "w" (scan.jpg gives scan.jgw, scan.png scan.pgw).

@@ -72,7 +72,9 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
     const Case cases[] = {
         {true, false, false, FileFormat::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"},
         {false, true, false, FileFormat::TAB, "TAB (*.tab)|*.tab"},
-        {false, false, true, FileFormat::TFW, "TFW (*.tfw)|*.tfw"},
+        {false, false, true, FileFormat::TFW,
+         "TFW "
+         "(*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld)|*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld"},
         {false, true, true, FileFormat::TAB, "TAB (*.tab)|*.tab"},
         {true, false, true, FileFormat::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"}};
     for (const Case& c : cases) {

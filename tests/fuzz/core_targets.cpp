@@ -6,6 +6,7 @@
 
 #include "errors/error_report.h"
 #include "formats/auxiliary/aux_file.h"
+#include "formats/image/image_header.h"
 #include "formats/tab/tab_reader.h"
 #include "formats/worldfile/world_file.h"
 #include "fuzz_targets.h"
@@ -163,6 +164,15 @@ int ProjectionList(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> lines = ReadProjectionLines(files, path);
     EntryForCode(lines, 2180);
     EntryForClause(lines, "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993");
+    return 0;
+}
+
+// Any bytes as a JPEG, PNG, GIF or BMP header: a size is read within the file, or none.
+int ImageHeader(const std::uint8_t* data, std::size_t size) {
+    const ImageSize found = ImageSizeFromHeader(Scratch("image", data, size));
+    if ((found.width == 0) != (found.height == 0) || found.width < 0 || found.height < 0) {
+        Broken("an image size with one side only, or a negative one");
+    }
     return 0;
 }
 

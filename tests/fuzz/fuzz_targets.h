@@ -17,6 +17,7 @@ int NumberText(const std::uint8_t* data, std::size_t size);
 int TextEncoding(const std::uint8_t* data, std::size_t size);
 int ProjectionList(const std::uint8_t* data, std::size_t size);
 int AuxFile(const std::uint8_t* data, std::size_t size);
+int ImageHeader(const std::uint8_t* data, std::size_t size);
 int PelcorRead(const std::uint8_t* data, std::size_t size);
 int PelcorWrite(const std::uint8_t* data, std::size_t size);
 
@@ -32,7 +33,8 @@ inline const std::vector<Target>& Targets() {
         {"table_reader", TableReader},       {"world_file", WorldFile},
         {"number_text", NumberText},         {"text_encoding", TextEncoding},
         {"projection_list", ProjectionList}, {"aux_file", AuxFile},
-        {"pelcor_read", PelcorRead},         {"pelcor_write", PelcorWrite}};
+        {"image_header", ImageHeader},       {"pelcor_read", PelcorRead},
+        {"pelcor_write", PelcorWrite}};
     return targets;
 }
 

@@ -70,7 +70,8 @@ void FullRunTest::worldFileToTableFromTheWindow() {
     QCOMPARE(answers.fileDialogTitles,
              QStringList({"Select files...", "Locate MapInfo projection file..."}));
     QCOMPARE(answers.fileDialogFilters.front().size(), 1);
-    QVERIFY(answers.fileDialogFilters.front().front().startsWith("TFW (*.tfw) ("));
+    QVERIFY(answers.fileDialogFilters.front().front().startsWith(
+        "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld) ("));
     for (const char* name : {"north.tab", "south.tab"}) {
         const std::string table = Read(maps / name);
         QVERIFY2(table.find("(100,900) (0,0) Label") != std::string::npos, table.c_str());

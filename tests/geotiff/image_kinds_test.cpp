@@ -1,0 +1,96 @@
+// World files of every image kind GDAL pairs them with: each is found beside its image, and the
+// table made from it places the image where GDAL places it by the world file.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <regex>
+
+#include "gdal_tools.h"
+#include "support/temp_folder.h"
+#include "text/catalogue.h"
+
+namespace marlo {
+namespace {
+
+using test::Quoted;
+
+// The control points of a table: map x, map y, column, row.
+std::vector<std::array<double, 4>> ControlPoints(const std::string& table) {
+    static const std::regex point(R"re(\(([-0-9.eE]+),([-0-9.eE]+)\) \(([0-9]+),([0-9]+)\))re");
+    std::vector<std::array<double, 4>> points;
+    for (auto it = std::sregex_iterator(table.begin(), table.end(), point);
+         it != std::sregex_iterator(); ++it) {
+        points.push_back(
+            {std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+    }
+    return points;
+}
+
+TEST(ImageKinds, EveryWorldFileGdalReadsBecomesATableThatPlacesItsImage) {
+    if (!test::HaveGdalTools()) {
+        GTEST_SKIP() << "GDAL's tools are not installed";
+    }
+    struct Kind {
+        const char* driver;
+        const char* image;
+        const char* worldFile;
+    };
+    const Kind kinds[] = {
+        {"GTiff", "a.tif", "a.tifw"}, {"GTiff", "b.tiff", "b.wld"}, {"JPEG", "c.jpg", "c.jgw"},
+        {"JPEG", "d.jpeg", "d.jgw"},  {"PNG", "e.png", "e.pgw"},    {"GIF", "f.gif", "f.gfw"},
+        {"BMP", "g.bmp", "g.bpw"},    {"PNG", "h.png", "h.wld"},
+    };
+    test::TempFolder folder;
+    const std::string base = folder / "base.tif";
+    test::Shell("gdal_create -q -of GTiff -outsize 7 5 -bands 1 " + Quoted(base));
+    std::string inputs;
+    for (const Kind& kind : kinds) {
+        const std::string image = folder / kind.image;
+        test::Shell("gdal_translate -q -of " + std::string(kind.driver) + " " + Quoted(base) + " " +
+                    Quoted(image) + " && rm -f " + Quoted(image + ".aux.xml"));
+        folder.Write(kind.worldFile,
+                     "0.5\r\n0.125\r\n-0.25\r\n-0.5\r\n633000.25\r\n5800000.75\r\n");
+        inputs += " " + Quoted(folder / kind.worldFile);
+    }
+    const test::CommandResult run =
+        test::MarloConvert("--from tfw --to tab --projection EPSG:2180 --keep-going" + inputs);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    for (const Kind& kind : kinds) {
+        const std::string image = folder / kind.image;
+        const std::vector<double> gt =
+            test::DescribeWithGdal(image, "--config GDAL_GEOREF_SOURCES WORLDFILE").geoTransform;
+        ASSERT_EQ(gt.size(), 6u) << kind.worldFile;
+        const std::string table = test::ReadBytes(image.substr(0, image.rfind('.')) + ".tab");
+        const auto points = ControlPoints(table);
+        ASSERT_EQ(points.size(), 4u) << table;
+        for (const auto& p : points) {
+            EXPECT_NEAR(p[0], gt[0] + p[2] * gt[1] + p[3] * gt[2], 1e-6) << kind.worldFile;
+            EXPECT_NEAR(p[1], gt[3] + p[2] * gt[4] + p[3] * gt[5], 1e-6) << kind.worldFile;
+        }
+        EXPECT_EQ(points[2][2], 7);
+        EXPECT_EQ(points[2][3], 5);
+    }
+}
+
+// A JPEG or PNG cannot take GeoTIFF tags: the message says so and nothing is written.
+TEST(ImageKinds, AnImageThatIsNoTiffCannotTakeGeoTiffTags) {
+    if (!test::HaveGdalTools()) {
+        GTEST_SKIP() << "GDAL's tools are not installed";
+    }
+    test::TempFolder folder;
+    const std::string out = folder.MakeFolder("out");
+    const std::string worldFile = folder.Write("in/a.jgw", "1\r\n0\r\n0\r\n-1\r\n0.5\r\n0.5\r\n");
+    test::Shell("gdal_create -q -of GTiff -outsize 7 5 -bands 1 " + Quoted(folder / "b.tif") +
+                " && gdal_translate -q -of JPEG " + Quoted(folder / "b.tif") + " " +
+                Quoted(folder / "in/a.jpg"));
+    const test::CommandResult run = test::MarloConvert("--from tfw --to geotiff --output-dir " +
+                                                       Quoted(out) + " " + Quoted(worldFile));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(MessageText(msg::NotATiff) + "\n" + (folder / "in/a.jpg")),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(test::FolderBytes(out).empty());
+}
+
+}  // namespace
+}  // namespace marlo
