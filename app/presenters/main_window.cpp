@@ -1,6 +1,10 @@
 #include "presenters/main_window.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "conversion/conversion_run.h"
+#include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -8,6 +12,20 @@
 namespace marlo {
 
 namespace {
+
+// A local path as a file: address, every byte outside the unreserved characters and "/"
+// percent-encoded, so that "#", "%" and blanks in folder names survive.
+std::string FileUrl(const std::string& path) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain =
+            std::isalnum(byte) != 0 || std::string_view("-._~/").find(c) != std::string_view::npos;
+        url += plain ? std::string(1, c) : std::string{'%', kHex[byte >> 4], kHex[byte & 15]};
+    }
+    return url;
+}
 
 // The format that takes over the output when the input takes its format away.
 FileFormat NextInCycle(FileFormat format) {
@@ -35,6 +53,7 @@ std::vector<CaptionAssignment> MainWindowCaptions() {
         {"cmdExit", ControlText::ToolTip, CaptionText(5)},
         {"lblAbout", ControlText::ToolTip, CaptionText(13)},
         {"lblLNG", ControlText::Caption, CaptionText(14)},
+        {"chkKeepGoing", ControlText::Caption, CaptionText(caption::KeepGoing)},
     };
 }
 
@@ -78,6 +97,9 @@ void MainWindowProcedures::LoadRememberedChoices() {
     choices_.rememberedInputFolder = remembered(kInputFolderKey);
     choices_.rememberedOutputFolder = remembered(kOutputFolderKey);
     choices_.rememberedProjection = remembered(kProjectionKey);
+    choices_.keepGoing = remembered(kKeepGoingKey) == "1";
+    choices_.existing = ExistingOutputs::Ask;
+    view_.ShowKeepGoing(choices_.keepGoing);
     const FileFormat input = FormatNamed(remembered(kInputFormatKey));
     if (input != FileFormat::None) {
         ClickInputOption(choices_.options, input);
@@ -185,7 +207,37 @@ void MainWindowProcedures::cmbOK_Click() {
     RunProcedure(env_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
         RememberRun();
         view_.ShowStatus(RunStatusText(lastRun_));
+        if (!lastRun_.files.empty()) {
+            view_.ShowSummary(lastRun_);
+        }
     });
+}
+
+void MainWindowProcedures::chkKeepGoing_Click(bool keepGoing) {
+    RunProcedure(env_.errorReport, "chkKeepGoing_Click", ErrorLevel::Report, [&] {
+        choices_.keepGoing = keepGoing;
+        settings_.Write(kSettingsApplication, kSettingsSection, kKeepGoingKey,
+                        keepGoing ? "1" : "0");
+    });
+}
+
+std::string MainWindowProcedures::SummaryForCopy() const {
+    return SummaryText(lastRun_);
+}
+
+void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
+    RunProcedure(env_.errorReport, "SaveSummaryCsv", ErrorLevel::Report, [&] {
+        try {
+            WriteOutputBytes(env_.fileSystem, path, SummaryCsv(lastRun_));
+        } catch (const Refusal& refusal) {
+            env_.ui.Show(refusal);
+        }
+    });
+}
+
+void MainWindowProcedures::OpenOutputFolder() {
+    RunProcedure(env_.errorReport, "OpenOutputFolder", ErrorLevel::Report,
+                 [&] { env_.ui.OpenUrl(FileUrl(lastRun_.plan.OutputFolder())); });
 }
 
 bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths) {

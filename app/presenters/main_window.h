@@ -23,6 +23,7 @@ inline constexpr const char* kOutputFolderKey = "OutputFolder";
 inline constexpr const char* kInputFormatKey = "InputFormat";
 inline constexpr const char* kOutputFormatKey = "OutputFormat";
 inline constexpr const char* kProjectionKey = "Projection";
+inline constexpr const char* kKeepGoingKey = "KeepGoing";
 
 enum class ControlText { Caption, ToolTip };
 
@@ -58,6 +59,10 @@ public:
     virtual void ShowStatus(const std::string& text) = 0;
     // The interface language changed (or was set at the start).
     virtual void ShowLanguage(const std::string& language) = 0;
+    // The "keep going after a failed file" check box.
+    virtual void ShowKeepGoing(bool keepGoing) = 0;
+    // The summary of a run that reached its files: its counts, its files and their results.
+    virtual void ShowSummary(const RunOutcome& outcome) = 0;
 };
 
 // The main window's event procedures; each reports its own unexpected errors.
@@ -78,6 +83,13 @@ public:
     void lblAbout_Click();
     // The start button: the conversion run.
     void cmbOK_Click();
+    // The "keep going" check box, remembered from one start to the next.
+    void chkKeepGoing_Click(bool keepGoing);
+    // The summary window's buttons: the last run's summary as text, saved as CSV, and its
+    // output folder opened in the desktop's file manager.
+    std::string SummaryForCopy() const;
+    void SaveSummaryCsv(const std::string& path);
+    void OpenOutputFolder();
     // Files dropped on the window or named when it started: the next run's file dialog opens
     // on them, and the input option follows their kind. False, with a message, when they are
     // not all of one kind in one folder.

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -18,8 +20,10 @@
 
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
+#include "text/catalogue.h"
 #include "ui/about_window.h"
 #include "ui/link_label.h"
+#include "ui/summary_window.h"
 
 namespace marlo::ui {
 
@@ -124,6 +128,9 @@ void ConvertWindow::BuildControls() {
         frames->addWidget(frame);
     }
 
+    keepGoing_ = new QCheckBox("Keep going after a failed file", this);
+    keepGoing_->setObjectName("chkKeepGoing");
+
     auto* cmbOK = new QPushButton("OK", this);
     cmbOK->setObjectName("cmbOK");
     cmbOK->setToolTip("Start conversion...");
@@ -158,14 +165,15 @@ void ConvertWindow::BuildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
+    layout->addWidget(keepGoing_);
     layout->addLayout(controls);
     layout->addWidget(status_);
     layout->addWidget(line);
     layout->addWidget(lblAbout, 0, Qt::AlignHCenter);
     // The window always takes the size its captions need, in either language.
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "cmbOK",
-                 "cmdExit", "cmdPL", "cmdEN"});
+    SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "chkKeepGoing",
+                 "cmbOK", "cmdExit", "cmdPL", "cmdEN"});
     cmbOK->setFocus();
 }
 
@@ -203,6 +211,8 @@ void ConvertWindow::ConnectControls() {
     onClick("cmdEN", &MainWindowProcedures::cmdEN_Click);
     connect(findChild<LinkLabel*>("lblAbout"), &LinkLabel::clicked, this,
             [this] { procedures_.lblAbout_Click(); });
+    connect(keepGoing_, &QCheckBox::clicked, this,
+            [this](bool checked) { procedures_.chkKeepGoing_Click(checked); });
 }
 
 void ConvertWindow::SetControlText(const std::string& control, ControlText property,
@@ -250,6 +260,36 @@ void ConvertWindow::ShowAboutWindow() {
 void ConvertWindow::ShowStatus(const std::string& text) {
     status_->setText(QString::fromStdString(text));
     status_->setVisible(!text.empty());
+}
+
+void ConvertWindow::ShowKeepGoing(bool keepGoing) {
+    keepGoing_->setChecked(keepGoing);
+}
+
+void ConvertWindow::ShowSummary(const RunOutcome& outcome) {
+    if (summary_ == nullptr) {
+        summary_ = new SummaryWindow(
+            {[this] {
+                 QApplication::clipboard()->setText(
+                     QString::fromStdString(procedures_.SummaryForCopy()));
+             },
+             [this] { SaveSummaryCsv(); }, [this] { procedures_.OpenOutputFolder(); }},
+            this);
+    }
+    summary_->Show(outcome);
+}
+
+void ConvertWindow::SaveSummaryCsv() {
+    const RunOutcome& run = procedures_.LastRun();
+    const std::string suggested = run.plan.OutputFolder() + "/marlo-summary.csv";
+    std::string title = CaptionText(caption::SaveCsv);
+    while (!title.empty() && title.back() == '.') {
+        title.pop_back();
+    }
+    const std::string path = dialogs_.AskSaveFileName(title, "CSV (*.csv)|*.csv", suggested);
+    if (!path.empty()) {
+        procedures_.SaveSummaryCsv(path);
+    }
 }
 
 void ConvertWindow::AddMnemonics() {

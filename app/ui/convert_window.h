@@ -10,6 +10,7 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QRadioButton;
 class QTranslator;
@@ -17,6 +18,7 @@ class QTranslator;
 namespace marlo::ui {
 
 class AboutWindow;
+class SummaryWindow;
 
 // frmConvert, the main window: the "Convert from:" and "Convert to:" choices, the start
 // button, the language buttons, the About button and the link to the maker's page. It owns
@@ -46,6 +48,9 @@ private:
     void ShowAboutWindow() override;
     void ShowStatus(const std::string& text) override;
     void ShowLanguage(const std::string& language) override;
+    void ShowKeepGoing(bool keepGoing) override;
+    void ShowSummary(const RunOutcome& outcome) override;
+    void SaveSummaryCsv();
 
     void BuildControls();
     // Underlines a letter of each main control's caption, no letter twice.
@@ -63,6 +68,8 @@ private:
     std::map<FileFormat, QRadioButton*> inputOptions_;
     std::map<FileFormat, QRadioButton*> outputOptions_;
     QLabel* status_ = nullptr;
+    QCheckBox* keepGoing_ = nullptr;
+    SummaryWindow* summary_ = nullptr;
     // Qt's own texts (file dialogs, standard buttons) in the interface language.
     std::unique_ptr<QTranslator> qtTexts_;
 };

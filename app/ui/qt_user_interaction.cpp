@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -104,8 +105,18 @@ QtUserInteraction::~QtUserInteraction() = default;
 
 QWidget* QtUserInteraction::DialogParent() const {
     // The progress window blocks its parent and every other window of that parent: what a run
-    // shows meanwhile must belong to the progress window, or nobody could answer it.
-    return progress_ ? static_cast<QWidget*>(progress_.get()) : owner_;
+    // shows meanwhile must belong to the progress window, or nobody could answer it. It is
+    // shown first, even before its delay is up: a window manager stacks a dialog over the
+    // window it belongs to only when that window is mapped, else it may open behind.
+    if (!progress_) {
+        return owner_;
+    }
+    if (!progress_->isVisible()) {
+        progress_->show();
+    }
+    progress_->raise();
+    progress_->activateWindow();
+    return progress_.get();
 }
 
 void QtUserInteraction::ShowMessageBox(const std::string& text, MessageIcon icon,
@@ -214,6 +225,48 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
 
 void QtUserInteraction::EndProgress() {
     progress_.reset();
+}
+
+ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, std::size_t total,
+                                                          const std::string& example) {
+    QMessageBox box(
+        QMessageBox::Question, kApplicationTitle,
+        QString::fromStdString(CaptionWith(
+            caption::ExistingOutputs, {std::to_string(existing), std::to_string(total), example})),
+        QMessageBox::NoButton, DialogParent());
+    box.setObjectName(kExistingOutputsName);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* replace = box.addButton(QString::fromStdString(CaptionText(caption::ReplaceAll)),
+                                         QMessageBox::DestructiveRole);
+    replace->setObjectName("cmdReplaceAll");
+    QPushButton* skip = box.addButton(QString::fromStdString(CaptionText(caption::SkipExisting)),
+                                      QMessageBox::AcceptRole);
+    skip->setObjectName("cmdSkipExisting");
+    QPushButton* cancel = box.addButton(QString::fromStdString(CaptionText(caption::Cancel)),
+                                        QMessageBox::RejectRole);
+    cancel->setObjectName("cmdCancel");
+    // Skipping changes nothing that exists: the safe default for Enter; Esc cancels.
+    box.setDefaultButton(skip);
+    box.setEscapeButton(cancel);
+    runModal(box);
+    if (box.clickedButton() == replace) {
+        return ExistingAnswer::ReplaceAll;
+    }
+    return box.clickedButton() == skip ? ExistingAnswer::SkipExisting : ExistingAnswer::Cancel;
+}
+
+std::string QtUserInteraction::AskSaveFileName(const std::string& title, const std::string& filter,
+                                               const std::string& suggested) {
+    QFileDialog dialog(DialogParent(), QString::fromStdString(title));
+    PrepareFileDialog(dialog, kSaveFileDialogName);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(NameFilters(filter));
+    dialog.selectFile(QString::fromStdString(suggested));
+    if (runModal(dialog) != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0).toStdString();
 }
 
 }  // namespace marlo::ui

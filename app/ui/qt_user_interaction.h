@@ -31,6 +31,12 @@ public:
     void OpenUrl(const std::string& url) override;
     bool ShowProgress(const RunProgress& progress) override;
     void EndProgress() override;
+    ExistingAnswer AskAboutExistingOutputs(std::size_t existing, std::size_t total,
+                                           const std::string& example) override;
+
+    // The save dialog: the chosen path, "" on cancel. It opens on `suggested` (a full path).
+    std::string AskSaveFileName(const std::string& title, const std::string& filter,
+                                const std::string& suggested);
 
     // Shows a dialog and returns its result code.
     std::function<int(QDialog&)> runModal;
@@ -54,6 +60,8 @@ inline constexpr const char* kOpenFileDialogName = "openFileDialog";
 inline constexpr const char* kFolderPickerName = "folderPicker";
 inline constexpr const char* kErrorReportName = "errorReport";
 inline constexpr const char* kProgressDialogName = "progressDialog";
+inline constexpr const char* kExistingOutputsName = "existingOutputs";
+inline constexpr const char* kSaveFileDialogName = "saveFileDialog";
 
 // The application's own title, on every message box that names no other.
 inline constexpr const char* kApplicationTitle = "Marlo";

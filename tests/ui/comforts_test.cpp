@@ -1,4 +1,8 @@
+#include <tuple>
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
@@ -7,6 +11,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 
@@ -275,6 +280,16 @@ void ComfortsTest::keyboardMovesByGroupsAndMnemonics() {
     StartedWindow started;
     started.window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(started.window.get()));
+    // In the default state too, each side's mnemonic reaches its selected option.
+    for (const auto& [language, to, from] :
+         {std::tuple{"cmdEN", Qt::Key_T, Qt::Key_F}, std::tuple{"cmdPL", Qt::Key_D, Qt::Key_Z}}) {
+        started.click(language);
+        QTest::keyClick(started.window.get(), to, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), started.option("optTAB"));
+        QTest::keyClick(started.window.get(), from, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), started.option("optGEOin"));
+    }
+    started.click("cmdEN");
     QRadioButton* geoIn = started.option("optGEOin");
     geoIn->setFocus();
     QTest::keyClick(geoIn, Qt::Key_Down);
@@ -297,6 +312,137 @@ void ComfortsTest::keyboardMovesByGroupsAndMnemonics() {
             QVERIFY2(!letters.contains(caption[mark + 1].toLower()), qPrintable(caption));
             letters += caption[mark + 1].toLower();
         }
+    }
+}
+
+// Keep going: 200 sheets, 3 of them broken. The run says "Done!" once, converts the others and
+// lists every file in the summary, which copies, saves as CSV and opens the output folder.
+void ComfortsTest::keepGoingListsEveryFailureInTheSummary() {
+    const TempFolder maps;
+    QStringList tables;
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        const bool broken = i == 3 || i == 100 || i == 199;
+        tables << Q(maps.Write(name + ".tab", broken ? "!table\r\n" : Table(name + ".tif")));
+    }
+    StartedWindow started;
+    started.click("optTABin");
+    started.click("optTFW");
+    started.click("chkKeepGoing");
+    started.answers->AnswerFiles(tables);
+    started.click("cmbOK");
+    QCOMPARE(started.answers->messageTexts(), QStringList({"Done!"}));
+    QCOMPARE(Status(started), "197 of 200 converted; failed 3; outputs in " + Q(maps.path()));
+    auto* summary = started.find<QDialog>("frmSummary");
+    QVERIFY(summary != nullptr && summary->isVisible());
+    auto* list = summary->findChild<QTableWidget*>("lstFiles");
+    QCOMPARE(list->rowCount(), 200);
+    QStringList failed;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        if (list->item(row, 1)->text() == "failed") {
+            failed << list->item(row, 0)->text();
+        }
+    }
+    QCOMPARE(failed, QStringList({"s3.tab", "s100.tab", "s199.tab"}));
+
+    const std::string csv = maps / "saved/summary.csv";
+    std::filesystem::create_directories(maps / "saved");
+    started.answers->Answer(ui::kSaveFileDialogName, [&csv](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(Q(csv));
+        return int(QDialog::Accepted);
+    });
+    summary->findChild<QPushButton*>("cmdSaveCsv")->click();
+    const QString saved = Q(ReadBytes(csv));
+    QCOMPARE(saved.count(",failed,"), 3);
+    QCOMPARE(saved.count("\r\n"), 201);
+    summary->findChild<QPushButton*>("cmdCopy")->click();
+    QVERIFY(QApplication::clipboard()->text().contains("s100.tab: "));
+    summary->findChild<QPushButton*>("cmdOpenFolder")->click();
+    QCOMPARE(started.answers->openedUrls.back(), "file://" + Q(maps.path()));
+
+    StartedWindow again;  // the choice is remembered
+    QVERIFY(again.find<QCheckBox>("chkKeepGoing")->isChecked());
+}
+
+// Outputs that exist before a run: one question, whose answer holds for the whole run.
+void ComfortsTest::existingOutputsAreAskedAboutOnce() {
+    const TempFolder maps;
+    const QStringList tables = {Q(maps.Write("a.tab", Table("a.tif"))),
+                                Q(maps.Write("b.tab", Table("b.tif")))};
+    struct Case {
+        const char* button;  // "" closes the question with Esc
+        const char* a;       // a.tfw afterwards
+        QString status;
+    };
+    const Case cases[] = {
+        {"cmdSkipExisting", "old", "1 of 2 converted; skipped 1; outputs in " + Q(maps.path())},
+        {"cmdReplaceAll", kWorldFile, "2 of 2 converted; outputs in " + Q(maps.path())},
+        {"", "old", "Cancelled"},
+    };
+    for (const Case& c : cases) {
+        maps.Write("a.tfw", "old");
+        std::filesystem::remove(maps / "b.tfw");
+        StartedWindow started;
+        started.click("optTABin");
+        started.click("optTFW");
+        started.answers->AnswerFiles(tables);
+        started.answers->Answer(ui::kExistingOutputsName, [&c](QDialog& dialog) {
+            if (*c.button != '\0') {
+                dialog.findChild<QPushButton*>(c.button)->click();
+            }
+            return dialog.result();
+        });
+        started.click("cmbOK");
+        QCOMPARE(started.answers->shown.count(ui::kExistingOutputsName), 1);
+        QCOMPARE(Q(ReadBytes(maps / "a.tfw")), QString(c.a));
+        QCOMPARE(std::filesystem::exists(maps / "b.tfw"), *c.button != '\0');
+        QCOMPARE(Status(started), c.status);
+    }
+}
+
+// Closing any dialog of a run ends it as "Cancelled", without a message.
+void ComfortsTest::closingAnyDialogOfARunIsACancel() {
+    const TempFolder maps;
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    maps.Write("in/sheet.tif", TiffBuilder::Image(40, 30).Build());
+    maps.Write("in/sheet.tab", "an output from before");
+    std::filesystem::create_directories(DataFolder());
+    maps.Write("list.prj", "--- G ---\r\n\"P\", 1, 104\r\n");
+    std::filesystem::copy_file(maps / "list.prj", DataFolder() + "/mapinfow.prj",
+                               std::filesystem::copy_options::overwrite_existing);
+    struct Case {
+        const char* dialog;
+        const char* output;
+        std::function<void(DialogAnswers&)> answers;
+    };
+    const Case cases[] = {
+        {"file dialog", "optTAB", [](DialogAnswers&) {}},
+        {"projection window", "optTAB", [&](DialogAnswers& a) { a.AnswerFiles({worldFile}); }},
+        {"existing outputs", "optTAB",
+         [&](DialogAnswers& a) {
+             a.AnswerFiles({worldFile});
+             a.Answer("frmMapInfoProj", [](QDialog& dialog) {
+                 dialog.findChild<QPushButton*>("cmdOK")->click();
+                 return dialog.result();
+             });
+         }},
+        {"folder picker", "optGEO",
+         [&](DialogAnswers& a) {
+             a.AnswerFiles({worldFile});
+             a.Answer("frmMapInfoProj", AnswerNoSystem());
+         }},
+    };
+    for (const Case& c : cases) {
+        StartedWindow started;
+        started.click("optTFWin");
+        started.click(c.output);
+        c.answers(*started.answers);
+        started.click("cmbOK");
+        QVERIFY2(started.answers->messages.empty() ||
+                     started.answers->shown.contains(ui::kExistingOutputsName),
+                 c.dialog);
+        QCOMPARE(Status(started), QString("Cancelled"));
+        QCOMPARE(Q(ReadBytes(maps / "in/sheet.tab")), QString("an output from before"));
     }
 }
 

@@ -51,7 +51,9 @@ int DialogAnswers::Run(QDialog& dialog) {
     if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
         messages.push_back({box->text(), box->icon(), box->windowTitle(),
                             box->parentWidget() ? box->parentWidget()->objectName() : QString()});
-        return QMessageBox::Ok;
+        if (scripts_[name].empty()) {
+            return QMessageBox::Ok;
+        }
     }
     if (auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);
         fileDialog != nullptr && name == ui::kOpenFileDialogName) {

@@ -67,6 +67,9 @@ private slots:
     void polishModeTranslatesQtsOwnDialogs();
     void droppedFilesAreTheNextRunsSelection();
     void keyboardMovesByGroupsAndMnemonics();
+    void keepGoingListsEveryFailureInTheSummary();
+    void existingOutputsAreAskedAboutOnce();
+    void closingAnyDialogOfARunIsACancel();
 };
 
 }  // namespace marlo::test
