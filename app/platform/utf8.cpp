@@ -119,4 +119,16 @@ std::u32string CaseFolded(std::string_view text) {
     return folded;
 }
 
+std::u32string SearchFolded(std::string_view text) {
+    static const std::u32string marked = U"ąćęłńóśźż";
+    static const std::u32string plain = U"acelnoszz";
+    std::u32string folded = CaseFolded(text);
+    for (char32_t& c : folded) {
+        if (const auto at = marked.find(c); at != std::u32string::npos) {
+            c = plain[at];
+        }
+    }
+    return folded;
+}
+
 }  // namespace marlo::utf8

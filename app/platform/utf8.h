@@ -20,5 +20,8 @@ void Append(std::string& out, char32_t codePoint);
 // Extended-A) in lower case, for comparisons that ignore letter case. Bytes that are not UTF-8
 // become values above every code point, so that they match only themselves.
 std::u32string CaseFolded(std::string_view text);
+// CaseFolded, and the Polish letters with their marks taken off (ł as l, ż and ź as z), so that
+// a search typed without them ("uklad") finds names written with them ("układ").
+std::u32string SearchFolded(std::string_view text);
 
 }  // namespace marlo::utf8

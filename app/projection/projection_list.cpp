@@ -163,6 +163,35 @@ bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
     return utf8::CaseFolded(text).find(utf8::CaseFolded(part)) != std::u32string::npos;
 }
 
+bool ContainsForSearch(const std::string& text, const std::string& part) {
+    return utf8::SearchFolded(text).find(utf8::SearchFolded(part)) != std::u32string::npos;
+}
+
+ProjectionAliases ReadProjectionAliases(const FileSystemService& files, const std::string& folder) {
+    ProjectionAliases aliases;
+    const std::string path = folder + "/projection-aliases.txt";
+    if (folder.empty() || !files.FileExists(path)) {
+        return aliases;
+    }
+    for (const std::string& line : ReadProjectionLines(files, path)) {
+        const auto tab = line.find('\t');
+        const std::string code = tab == std::string::npos ? "" : line.substr(0, tab);
+        const auto epsg = EpsgCodeNamed(code);
+        if (!epsg) {
+            continue;
+        }
+        std::size_t start = tab + 1;
+        while (start <= line.size()) {
+            const auto end = std::min(line.find(';', start), line.size());
+            if (const std::string name = Trimmed(line.substr(start, end - start)); !name.empty()) {
+                aliases[*epsg].push_back(name);
+            }
+            start = end + 1;
+        }
+    }
+    return aliases;
+}
+
 namespace {
 
 bool ParametersWhole(const std::string& parameters) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ struct ProjectionEntry {
     std::string parameters;
     std::int32_t epsg = 0;
 };
+
+// Other names of listed systems, by EPSG code: the names users know them by ("PUWG 1992",
+// "układ 2000" for the Polish grids), which the window's search also finds. Read from the
+// file `projection-aliases.txt` beside the shipped list: one system a line, its code, a tab,
+// its names separated by ";". Lines of another form are passed over.
+using ProjectionAliases = std::map<std::int32_t, std::vector<std::string>>;
+ProjectionAliases ReadProjectionAliases(const FileSystemService& files, const std::string& folder);
 
 // Every line of the file, empty ones included, in file order.
 std::vector<std::string> ReadProjectionLines(const FileSystemService& files,
@@ -85,5 +93,7 @@ std::vector<ListedProjection> MatchingProjections(const std::vector<std::string>
 // Whether `text` contains `part`, letters compared without regard to case (the letters of
 // the ANSI code page: ASCII and the Latin letters of Windows-1250).
 bool ContainsIgnoringCase(const std::string& text, const std::string& part);
+// The same, blind to the marks of Polish letters as well.
+bool ContainsForSearch(const std::string& text, const std::string& part);
 
 }  // namespace marlo

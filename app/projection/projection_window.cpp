@@ -21,12 +21,14 @@ bool ValidIndex(int index, std::size_t count) {
 
 ProjectionChooser::ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
                                      ProjectionQuestion question, std::string projectionListPath,
-                                     std::function<std::string()> locateAnotherList)
+                                     std::function<std::string()> locateAnotherList,
+                                     ProjectionAliases aliases)
     : ui_(ui),
       files_(files),
       question_(std::move(question)),
       projectionListPath_(std::move(projectionListPath)),
-      locateAnotherList_(std::move(locateAnotherList)) {}
+      locateAnotherList_(std::move(locateAnotherList)),
+      aliases_(std::move(aliases)) {}
 
 void ProjectionChooser::Load() {
     if (loaded_) {
@@ -70,9 +72,18 @@ std::string ProjectionChooser::AnotherListCaption() const {
     return CaptionText(caption::UseAnotherList);
 }
 
-bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry) const {
-    if (searchQuery_.empty() || ContainsIgnoringCase(entry.name, searchQuery_)) {
+bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry,
+                                      const std::string& group) const {
+    if (searchQuery_.empty() || ContainsForSearch(entry.name, searchQuery_) ||
+        ContainsForSearch(group, searchQuery_)) {
         return true;
+    }
+    if (const auto known = aliases_.find(entry.epsg); known != aliases_.end()) {
+        for (const std::string& alias : known->second) {
+            if (ContainsForSearch(alias, searchQuery_)) {
+                return true;
+            }
+        }
     }
     return EpsgCodeNamed(searchQuery_) && entry.epsg != 0 &&
            std::to_string(entry.epsg).rfind(searchQuery_, 0) == 0;
@@ -84,9 +95,9 @@ void ProjectionChooser::ShowMatchingGroups() {
     for (std::size_t group = 0; group < allGroupHeaderLines_.size(); ++group) {
         const auto lines = GroupProjectionLines(projectionLines_, allGroupHeaderLines_[group]);
         // Without a search every group is listed, even one that holds no projection.
-        if (searchQuery_.empty() ||
-            std::any_of(lines.begin(), lines.end(), [this](std::size_t line) {
-                return MatchesSearch(*ParseProjectionLine(projectionLines_[line]));
+        if (searchQuery_.empty() || std::any_of(lines.begin(), lines.end(), [&](std::size_t line) {
+                return MatchesSearch(*ParseProjectionLine(projectionLines_[line]),
+                                     allGroupNames_[group]);
             })) {
             groupNames_.push_back(allGroupNames_[group]);
             groupHeaderLines_.push_back(allGroupHeaderLines_[group]);
@@ -201,7 +212,7 @@ void ProjectionChooser::cmbGroup_Click(int index) {
     for (const std::size_t line : GroupProjectionLines(
              projectionLines_, groupHeaderLines_[static_cast<std::size_t>(index)])) {
         const ProjectionEntry entry = *ParseProjectionLine(projectionLines_[line]);
-        if (MatchesSearch(entry)) {
+        if (MatchesSearch(entry, groupNames_[static_cast<std::size_t>(index)])) {
             projectionNames_.push_back(entry.name);
             projectionNameLines_.push_back(line);
         }
@@ -278,6 +289,14 @@ void ProjectionChooser::cmdOK_Click() {
 
 bool ProjectionChooser::OwnSystemsOffered() const {
     return question_.offerOwnSystems;
+}
+
+bool ProjectionChooser::CanConfirm() const {
+    return NoSystem() || ChosenLine().has_value() || OwnSystemsCoverEveryImage();
+}
+
+bool ProjectionChooser::SearchFindsNothing() const {
+    return !searchQuery_.empty() && groupNames_.empty();
 }
 
 bool ProjectionChooser::NoSystemOffered() const {

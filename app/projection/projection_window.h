@@ -33,7 +33,8 @@ public:
     // locateAnotherList asks the user for another list and returns its path, "" when none.
     ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
                       ProjectionQuestion question, std::string projectionListPath,
-                      std::function<std::string()> locateAnotherList = {});
+                      std::function<std::string()> locateAnotherList = {},
+                      ProjectionAliases aliases = {});
 
     // Puts the captions on and fills the group list from the projection list file.
     // UstalenieProjekcji calls it before it shows the window; later calls do nothing.
@@ -64,6 +65,8 @@ public:
     const std::optional<std::string>& Result() const override;
     bool OwnSystemsOffered() const override;
     bool OwnSystemsCoverEveryImage() const override;
+    bool CanConfirm() const override;
+    bool SearchFindsNothing() const override;
     bool NoSystemOffered() const override;
     bool NoSystem() const override;
     void SetNoSystem(bool none) override;
@@ -71,7 +74,9 @@ public:
 private:
     // Selects the entry with this CoordSys clause in its group; false when none has it.
     bool Preselect(const std::string& clause);
-    bool MatchesSearch(const ProjectionEntry& entry) const;
+    // An entry the search lets through: by its name, its code, another name it is known by,
+    // or the name of its group.
+    bool MatchesSearch(const ProjectionEntry& entry, const std::string& group) const;
     // Lists a system the list lacks under a group of its own, when GDAL knows the code and a
     // table can hold the system.
     void AddSystemFromGdal(std::int32_t epsg);
@@ -86,6 +91,7 @@ private:
     ProjectionQuestion question_;
     std::string projectionListPath_;
     std::function<std::string()> locateAnotherList_;
+    ProjectionAliases aliases_;
     std::vector<std::string> projectionLines_;
     std::vector<std::string> allGroupNames_;
     std::vector<std::size_t> allGroupHeaderLines_;

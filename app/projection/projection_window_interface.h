@@ -64,6 +64,11 @@ public:
     // Whether every input of the run states its own system, so no common one is needed.
     virtual bool OwnSystemsCoverEveryImage() const = 0;
     // GeoTIFF output: "no coordinate system" is an answer too.
+    // Whether OK would give a choice: a projection picked, "no coordinate system", or every
+    // input keeping its own.
+    virtual bool CanConfirm() const = 0;
+    // The search is on and no projection matches it.
+    virtual bool SearchFindsNothing() const = 0;
     virtual bool NoSystemOffered() const = 0;
     virtual bool NoSystem() const = 0;
     virtual void SetNoSystem(bool none) = 0;

@@ -92,8 +92,12 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addSpacing(6);
     layout->addWidget(label2_);
     layout->addWidget(cmbProj_);
+    lblNoMatches_ = NewLabel("lblNoMatches", CaptionText(caption::NoMatches), this);
+    lblNoMatches_->hide();
+    layout->addWidget(lblNoMatches_);
     if (window.OwnSystemsOffered()) {
         // Inputs that state their own coordinate system always keep it: the box says so.
+        // When every input states one, nothing is left to choose.
         chkOwnSystem_ =
             new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
         chkOwnSystem_->setObjectName("chkOwnSystem");
@@ -101,17 +105,15 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
         chkOwnSystem_->setEnabled(false);
         layout->addSpacing(6);
         layout->addWidget(chkOwnSystem_);
+        SetChoicesEnabled(!window.OwnSystemsCoverEveryImage());
     }
     if (window.NoSystemOffered()) {
         chkNoSystem_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
         chkNoSystem_->setObjectName("chkNoSystem");
         connect(chkNoSystem_, &QCheckBox::toggled, this, [this](bool checked) {
             window_.SetNoSystem(checked);
-            for (QWidget* choice :
-                 {static_cast<QWidget*>(txtSearch_), static_cast<QWidget*>(cmbGroup_),
-                  static_cast<QWidget*>(cmbProj_)}) {
-                choice->setEnabled(!checked);
-            }
+            SetChoicesEnabled(!checked);
+            ShowState();
         });
         layout->addSpacing(6);
         layout->addWidget(chkNoSystem_);
@@ -122,8 +124,10 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
 
     ShowGroups();
     connect(cmbGroup_, &QComboBox::currentIndexChanged, this, &ProjectionDialog::PickGroup);
-    connect(cmbProj_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { window_.SelectProjection(index); });
+    connect(cmbProj_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        window_.SelectProjection(index);
+        ShowState();
+    });
     connect(txtSearch_, &QLineEdit::textChanged, this, &ProjectionDialog::Search);
     connect(cmdOtherList_, &QPushButton::clicked, this, &ProjectionDialog::UseAnotherList);
     connect(cmdOK_, &QPushButton::clicked, this, &ProjectionDialog::Confirm);
@@ -137,6 +141,20 @@ void ProjectionDialog::ShowGroups() {
 
 void ProjectionDialog::ShowProjections() {
     Fill(cmbProj_, window_.ProjectionNames(), window_.ProjectionIndex());
+    ShowState();
+}
+
+void ProjectionDialog::ShowState() {
+    lblNoMatches_->setVisible(window_.SearchFindsNothing());
+    // OK gives a choice or is not there to press: Enter cannot end the window without one.
+    cmdOK_->setEnabled(window_.CanConfirm());
+}
+
+void ProjectionDialog::SetChoicesEnabled(bool enabled) {
+    for (QWidget* choice : {static_cast<QWidget*>(txtSearch_), static_cast<QWidget*>(cmbGroup_),
+                            static_cast<QWidget*>(cmbProj_)}) {
+        choice->setEnabled(enabled);
+    }
 }
 
 void ProjectionDialog::PickGroup(int index) {

@@ -34,6 +34,9 @@ private:
     void UseAnotherList();
     void Confirm();
     void Cancel();
+    // The "no matches" line and whether OK can be pressed, as the window stands.
+    void ShowState();
+    void SetChoicesEnabled(bool enabled);
 
     ProjectionWindow& window_;
     QLabel* lblSearch_;
@@ -42,6 +45,7 @@ private:
     QComboBox* cmbGroup_;
     QLabel* label2_;
     QComboBox* cmbProj_;
+    QLabel* lblNoMatches_ = nullptr;
     QCheckBox* chkOwnSystem_ = nullptr;
     QCheckBox* chkNoSystem_ = nullptr;
     QPushButton* cmdOtherList_;

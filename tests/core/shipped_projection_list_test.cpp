@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "projection/projection_list.h"
 #include "support/temp_folder.h"
 
 namespace marlo {
@@ -219,6 +221,18 @@ TEST_F(ShippedProjectionListTest, ListsEveryWgs84UtmZoneWithItsMeridian) {
                                                      ", 0, 0.9996, 500000, " + falseNorthing)
                 << name;
         }
+    }
+}
+
+// Every other name shipped belongs to a system the shipped list holds.
+TEST_F(ShippedProjectionListTest, EveryAliasNamesAListedSystem) {
+    const ProjectionAliases aliases =
+        ReadProjectionAliases(FileSystemService(), MARLO_DATA_SOURCE_DIR "/projections");
+    ASSERT_GE(aliases.size(), 5u);
+    EXPECT_EQ(aliases.at(2180).front(), "PUWG 1992");
+    for (const auto& [code, names] : aliases) {
+        EXPECT_TRUE(EntryForCode(lines_, code).has_value()) << code;
+        EXPECT_FALSE(names.empty()) << code;
     }
 }
 

@@ -20,7 +20,8 @@ protected:
 
     // Loads a window over a projection list made of `bytes`.
     ProjectionWindow& Open(const std::string& bytes) {
-        window.emplace(user, files, question, folder.Write("mapinfow.prj", bytes));
+        window.emplace(user, files, question, folder.Write("mapinfow.prj", bytes), nullptr,
+                       aliases);
         window->Load();
         return *window;
     }
@@ -29,6 +30,7 @@ protected:
     test::ScriptedUser user;
     FileSystemService files;
     ProjectionQuestion question;
+    ProjectionAliases aliases;
     std::optional<ProjectionChooser> window;
 };
 
@@ -194,9 +196,16 @@ TEST_F(ProjectionWindowTest, SearchKeepsNamesOrCodesThatMatchAndTheGroupsHolding
         {"cs2000", {"Poland"}, {"CS2000/15"}},
         // The group shown stays while it holds a match.
         {"wgs", {"World", "Poland"}, {"WGS-like grid"}},
+        // A group's name lets all of its projections through.
+        {"polan", {"Poland"}, {"CS92", "CS2000/15", "WGS-like grid"}},
+        // The names users know the systems by, with or without the Polish marks.
+        {"PUWG 1992", {"Poland"}, {"CS92"}},
+        {"uklad 2000", {"Poland"}, {"CS2000/15"}},
+        {"UKŁAD", {"Poland"}, {"CS92", "CS2000/15"}},
         {"9999", {}, {}},
         {"", {"World", "Poland", "Empty"}, {"WGS 84", "Plain name"}},
     };
+    aliases = {{2180, {"PUWG 1992", "układ 1992"}}, {2176, {"układ 2000 strefa 5"}}};
     ProjectionWindow& w = Open(
         "--- World ---\r\n\"WGS 84\\p4326\", 1, 104\r\n\"Plain name\", 1, 33\r\n\r\n"
         "--- Poland ---\r\n\"CS92\\p2180\", 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000\r\n"
@@ -206,6 +215,9 @@ TEST_F(ProjectionWindowTest, SearchKeepsNamesOrCodesThatMatchAndTheGroupsHolding
         w.SetSearchText(c.query);
         EXPECT_EQ(w.GroupNames(), c.groups) << c.query;
         EXPECT_EQ(w.ProjectionNames(), c.shownProjections) << c.query;
+        // Nothing found: the window says so, and OK would give no choice.
+        EXPECT_EQ(w.SearchFindsNothing(), c.groups.empty()) << c.query;
+        EXPECT_EQ(w.CanConfirm(), !c.shownProjections.empty()) << c.query;
     }
     // A match picked from a search is the line it was listed from.
     w.SetSearchText("2176");

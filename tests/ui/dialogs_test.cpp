@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -172,6 +173,39 @@ void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
     QCOMPARE(window.Result(),
              std::optional<std::string>(
                  "CoordSys Earth Projection 3, 33, \"m\", 3, 46.5, 44, 49, 700000, 6600000"));
+}
+
+// A search that finds nothing says so, and OK cannot be pressed until something is chosen; when
+// every image keeps its own system there is nothing to choose.
+void DialogsTest::projectionWindowSaysWhenNothingMatches() {
+    const TempFolder folder;
+    const std::string list =
+        folder.Write("mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n");
+    ui::QtUserInteraction dialogs;
+    const FileSystemService files;
+    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
+    ui::ProjectionDialog dialog(window);
+    auto* noMatches = dialog.findChild<QLabel*>("lblNoMatches");
+    auto* ok = dialog.findChild<QPushButton*>("cmdOK");
+    dialog.show();
+    QVERIFY(!noMatches->isVisible() && ok->isEnabled());
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("txtSearch"), "zzzz");
+    QVERIFY(noMatches->isVisible());
+    QCOMPARE(noMatches->text(), QString("No matching projections"));
+    QVERIFY(!ok->isEnabled());
+    QTest::keyClick(dialog.findChild<QLineEdit*>("txtSearch"), Qt::Key_Return);
+    QVERIFY(!window.IsClosed());
+    dialog.findChild<QLineEdit*>("txtSearch")->clear();
+    QVERIFY(!noMatches->isVisible() && ok->isEnabled());
+
+    ProjectionQuestion everyImageOwn;
+    everyImageOwn.offerOwnSystems = true;
+    everyImageOwn.ownSystemsCoverEveryImage = true;
+    ProjectionChooser own(dialogs, files, everyImageOwn, list);
+    ui::ProjectionDialog ownDialog(own);
+    QVERIFY(!ownDialog.findChild<QComboBox*>("cmbGroup")->isEnabled());
+    QVERIFY(!ownDialog.findChild<QComboBox*>("cmbProj")->isEnabled());
+    QVERIFY(ownDialog.findChild<QPushButton*>("cmdOK")->isEnabled());
 }
 
 }  // namespace marlo::test

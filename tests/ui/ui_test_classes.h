@@ -43,6 +43,7 @@ private slots:
     void projectionWindowClosedByItsCloseBoxIsACancel();
     void projectionWindowOffersEachImagesOwnSystem();
     void projectionWindowFindsAnyEpsgCodeGdalKnows();
+    void projectionWindowSaysWhenNothingMatches();
 };
 
 class FullRunTest : public QObject {
