@@ -16,7 +16,7 @@ packages=(
   xvfb xauth time desktop-file-utils
 )
 case "${1:-}" in
-  screenshots) packages+=(imagemagick xdotool openbox) ;;
+  screenshots) packages+=(imagemagick xdotool openbox x11-utils) ;;
   package) packages+=(dpkg-dev lintian appstream gzip) ;;
   windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
                       googletest) ;;

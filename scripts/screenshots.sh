@@ -34,9 +34,10 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/Marlo" "$XDG_RUNTIME_DIR" "$
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
-# Any file will do as the input: the projection is asked for before a file is read. The
-# projection window shows the list shipped with the program.
-: >"$scratch/maps/sheet.tif"
+# A georeferenced image that states no coordinate system: the projection window asks for one,
+# from the list shipped with the program.
+gdal_create -q -of GTiff -outsize 64 48 -bands 1 -a_ullr 500000 600000 500128 599904 \
+  "$scratch/maps/sheet.tif"
 # A batch for the progress window: five sheets, the fourth with a broken world file, so that
 # the run stops there with its message while the progress window still shows.
 mkdir -p "$scratch/batch"
@@ -109,6 +110,12 @@ typed() {  # gives the window with this title the keyboard, then types the text
   sleep 0.4
   xdotool type --delay 60 "$2"
 }
+typed "Marlo - Select MapInfo projection" "uklad 2000"
+shot "Marlo - Select MapInfo projection" projection-search-polish-name-english
+keys "Marlo - Select MapInfo projection" ctrl+a BackSpace
+typed "Marlo - Select MapInfo projection" zzzz
+shot "Marlo - Select MapInfo projection" projection-no-matches-english
+keys "Marlo - Select MapInfo projection" ctrl+a BackSpace
 typed "Marlo - Select MapInfo projection" 2180
 shot "Marlo - Select MapInfo projection" projection-search-english
 # A code the shipped list lacks: GDAL's system, in a group of its own.
@@ -126,9 +133,23 @@ xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
 keys "Select files..." Return
 typed "Marlo - Select MapInfo projection" 2180
 keys "Marlo - Select MapInfo projection" Return
-# The run stops at d.tfw with its message; the progress window shows how far it got. With no
-# window manager the two would overlap, so the message moves aside first.
-xdotool windowmove "$(window Marlo)" 700 600
+# The run stops at d.tfw with its message, which must be the active window, above the progress
+# window and the main window: a message behind them would leave the program looking frozen.
+message=$(window Marlo)
+sleep 0.8
+stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+top=$(echo "$stacking" | awk '{print $NF}')
+active=$(xdotool getactivewindow)
+: >"$out/checks.txt"
+if [ "$((top))" -eq "$message" ] && [ "$active" -eq "$message" ]; then
+  echo "failing file: the message is the active window, on top of the others" >>"$out/checks.txt"
+else
+  echo "failing file: the message is NOT on top (stacking $stacking, active $active, message" \
+       "$message)" | tee -a "$out/checks.txt" >&2
+  exit 1
+fi
+# The progress window shows how far the run got; the message moves aside for the picture.
+xdotool windowmove "$message" 700 600
 shot "Marlo - Converting" progress-english
 keys Marlo Return
 gone() {  # waits until no shown window has this title
@@ -139,4 +160,25 @@ gone() {  # waits until no shown window has this title
 }
 gone Marlo
 gone "Marlo - Converting"
+shot "Marlo - Summary" summary-stopped-english
+xdotool windowmove "$(window "Marlo - Summary")" 620 0
 shot Tessaly status-english
+
+# Again with "Keep going" ticked: the outputs of the first run exist, so the run asks once
+# (Enter skips them), goes on past d.tfw and lists it in the summary.
+keys Tessaly alt+g                  # Keep going
+keys Tessaly alt+o
+keys "Select files..." ctrl+a
+xdotool type --delay 20 "$scratch/batch/"
+keys "Select files..." Return ctrl+a
+xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
+keys "Select files..." Return
+typed "Marlo - Select MapInfo projection" 2180
+keys "Marlo - Select MapInfo projection" Return
+shot Marlo existing-outputs-english
+keys Marlo Return                   # Skip existing
+shot Marlo done-keep-going-english
+keys Marlo Return
+gone Marlo
+shot "Marlo - Summary" summary-keep-going-english
+shot Tessaly status-keep-going-english

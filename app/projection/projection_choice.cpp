@@ -133,8 +133,10 @@ ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& qu
         WholeList(env, listPath);
     }
     bool damagedListChosen = false;
-    ProjectionChooser window(env.ui, env.fileSystem, question, listPath,
-                             [&] { return LocateAnotherList(env, damagedListChosen); });
+    ProjectionChooser window(
+        env.ui, env.fileSystem, question, listPath,
+        [&] { return LocateAnotherList(env, damagedListChosen); },
+        ReadProjectionAliases(env.fileSystem, env.folders.shippedProjectionFolder));
     window.Load();
     env.ui.ShowProjectionWindow(window);
     if (damagedListChosen) {

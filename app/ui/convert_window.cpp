@@ -38,7 +38,8 @@ QGroupBox* NewFrame(const char* name, const char* caption, QWidget* parent) {
 }
 
 // The controls that get a mnemonic, in the order they choose their letters.
-constexpr const char* kMnemonicControls[] = {"Frame2", "Frame1", "cmbOK", "cmdExit"};
+constexpr const char* kMnemonicControls[] = {"Frame2", "Frame1", "cmbOK", "cmdExit",
+                                             "chkKeepGoing"};
 
 // The caption with "&" before the first letter no earlier control took, trying the starts of
 // words from the last word back ("Convert &to:"), then every letter.

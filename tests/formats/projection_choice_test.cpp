@@ -77,6 +77,20 @@ TEST_F(ProjectionChoiceTest, AnotherListReplacesALinkAndNeverWritesThroughIt) {
     EXPECT_EQ(ReadBytes(CopiedList()), kList);
 }
 
+// The names shipped beside the list are what the run's window searches by.
+TEST_F(ProjectionChoiceTest, TheWindowFindsSystemsByTheNamesShippedBesideTheList) {
+    folder.Write("shipped/mapinfow.prj",
+                 "--- Poland ---\r\n\"CS92\\p2180\", 8, 104, \"m\", 19, 0, 0.9993, 500000, "
+                 "-5300000\r\n\"Other\\p4326\", 1, 104\r\n");
+    folder.Write("shipped/projection-aliases.txt", "2180\tPUWG 1992; układ 1992\n");
+    user.projectionWindowScript = [](ProjectionWindow& window) {
+        window.SetSearchText("uklad 1992");
+        window.cmdOK_Click();
+    };
+    EXPECT_EQ(UstalenieProjekcji(env, ProjectionQuestion{}).clause,
+              "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000");
+}
+
 TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
     EXPECT_EQ(Choose(ProjectionAnswer::Kind::Cancelled), std::nullopt);
     EXPECT_TRUE(user.messages.empty());
