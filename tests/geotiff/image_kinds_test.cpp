@@ -7,6 +7,7 @@
 
 #include "gdal_tools.h"
 #include "support/temp_folder.h"
+#include "support/tiff_builder.h"
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -90,6 +91,38 @@ TEST(ImageKinds, AnImageThatIsNoTiffCannotTakeGeoTiffTags) {
               std::string::npos)
         << run.err;
     EXPECT_TRUE(test::FolderBytes(out).empty());
+}
+
+// A TIFF without a georeference, or with control points only, says which; a TIFF named as a
+// world file is refused as not of the chosen format, never printed.
+TEST(ImageKinds, EveryBadInputSaysWhatIsWrongWithIt) {
+    test::TempFolder folder;
+    const std::string plain = folder / "in/plain.tif";
+    const std::string gcps = folder / "in/gcps.tif";
+    const std::string named = folder / "in/image.tfw";
+    folder.Write("in/plain.tif", test::TiffBuilder::Image(4, 3).Build());
+    folder.Write("in/gcps.tif", test::TiffBuilder::Image(4, 3)
+                                    .AddDoubles(test::kTiepointTag,
+                                                {0, 0, 0, 1000, 5000, 0, 4, 3, 0, 1008, 4991, 0})
+                                    .Build());
+    folder.Write("in/image.tfw", test::TiffBuilder::Image(4, 3).Build());
+    struct Case {
+        std::string arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--from geotiff --to tfw " + Quoted(plain),
+         MessageText(msg::NoGeoreference) + "\n" + plain},
+        {"--from geotiff --to tfw " + Quoted(gcps),
+         MessageText(msg::ControlPointsOnly) + "\n" + gcps},
+        {"--from tfw --to tab --projection EPSG:2180 " + Quoted(named),
+         MessageText(msg::NotOfInputFormat) + "\n" + named},
+    };
+    for (const Case& c : cases) {
+        const test::CommandResult run = test::MarloConvert(c.arguments);
+        EXPECT_EQ(run.status, 1) << c.arguments;
+        EXPECT_EQ(run.err, c.message + "\n") << c.arguments;
+    }
 }
 
 }  // namespace
