@@ -6,9 +6,11 @@
 
 #include "cli/console_user.h"
 #include "conversion/conversion_run.h"
+#include "conversion/footprints.h"
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
+#include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -21,6 +23,7 @@ constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--keep-going] [--existing replace|skip|stop]\n"
+    "                     [--footprints FILE.geojson]\n"
     "                     [--language polski|english] FILE...\n"
     "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
@@ -37,6 +40,8 @@ constexpr const char* kUsage =
     "  --existing              outputs that exist before the run: replace them, skip their\n"
     "                          inputs, or stop before the first file; without it tables and\n"
     "                          world files are replaced and a GeoTIFF stops the run\n"
+    "  --footprints FILE       writes where the converted sheets lie, one polygon a sheet in\n"
+    "                          WGS 84 longitude and latitude (GeoJSON)\n"
     "  --language              language of the messages (default english)\n"
     "A run that reaches its files prints its summary: the counts, where the outputs went, and\n"
     "each failed file with its reason.\n"
@@ -48,6 +53,7 @@ struct Options {
     std::string to;
     std::string language = "english";
     std::string existing;
+    std::string footprints;
     bool keepGoing = false;
     Answers answers;
 };
@@ -90,7 +96,8 @@ Options Parse(const std::vector<std::string>& arguments) {
         {"--projection", &options.answers.projection},
         {"--projection-file", &options.answers.projectionFile},
         {"--language", &options.language},
-        {"--existing", &options.existing}};
+        {"--existing", &options.existing},
+        {"--footprints", &options.footprints}};
     bool filesOnly = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -172,6 +179,25 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
     return !found.empty();
 }
 
+// The footprint index of the run, written whole to `path`, which may be no input of the run.
+bool WriteFootprints(Environment& env, const RunOutcome& outcome, const std::string& path,
+                     std::ostream& errors) {
+    try {
+        RequireNotAnInput(outcome.plan.inputs, path);
+        std::size_t leftOut = 0;
+        const std::string geoJson = FootprintsGeoJson(outcome, leftOut);
+        WriteOutputBytes(env.fileSystem, path, geoJson);
+        if (leftOut > 0) {
+            errors << "marlo-convert: "
+                   << CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}) << '\n';
+        }
+        return true;
+    } catch (const Refusal& refusal) {
+        env.ui.Show(refusal);
+        return false;
+    }
+}
+
 }  // namespace
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
@@ -206,6 +232,9 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     if (!options.answers.projectionFile.empty()) {
         options.answers.projectionFile = FullPath(options.answers.projectionFile);
     }
+    if (!options.footprints.empty()) {
+        options.footprints = FullPath(options.footprints);
+    }
 
     currentLanguage = options.language;
     ConsoleUser user(options.answers, errors);
@@ -234,8 +263,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     if (!outcome.files.empty()) {
         out << SummaryText(outcome);
     }
+    const bool footprintsWritten = options.footprints.empty() || outcome.files.empty() ||
+                                   WriteFootprints(env, outcome, options.footprints, errors);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
-    return outcome.done && !anyFailed ? kExitDone : kExitNotDone;
+    return outcome.done && !anyFailed && footprintsWritten ? kExitDone : kExitNotDone;
 }
 
 }  // namespace marlo::cli

@@ -2,6 +2,7 @@
 
 #include "conversion/file_selection.h"
 #include "conversion/file_steps.h"
+#include "conversion/footprints.h"
 #include "conversion/input_systems.h"
 #include "conversion/run_summary.h"
 #include "projection/projection_choice.h"
@@ -58,6 +59,17 @@ bool FileFailed(Environment& env, const RunPlan& plan, FileReport& report, RunTi
     return false;
 }
 
+// Where the written sheet lies; a footprint that cannot be made is none, never a failure.
+std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, const InputRead& read,
+                                        const OutputSystem& system, const OutputWritten& written) {
+    try {
+        return FootprintOf(env, job, read, system, written,
+                           MoveOrigin(read.georeference, job.plan.inputFormat, FileFormat::TAB));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
 // One file: read, check the target folder, move the origin, write. A refusal is shown; an
 // unexpected error inside a step is reported as the step's frame says, one outside any step is
 // handed on to the run. Unless the run keeps going, nothing is shown and every failure is only
@@ -98,6 +110,8 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
             outcome.withoutSystem.push_back(written.withoutSystem);
         }
         report.result = FileResult::Converted;
+        step = nullptr;
+        report.footprint = QuietFootprint(env, job, read, system, written);
         return true;
     } catch (const Refusal& refusal) {
         return FileFailed(env, plan, report, refusal);
@@ -252,7 +266,7 @@ bool ConvertAll(Environment& env, RunOutcome& outcome) {
     const ProgressDisplay display(env.ui);
     const RunPlan& plan = outcome.plan;
     for (const std::string& file : plan.inputFiles) {
-        outcome.files.push_back({file, FileResult::NotReached, ""});
+        outcome.files.push_back({file, FileResult::NotReached, "", std::nullopt});
     }
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         outcome.stoppedAt = plan.inputFiles[file];

@@ -68,16 +68,17 @@ void WriteWorldFileFor(Environment& env, const FileJob& job, const std::string& 
 // states its own.
 OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const InputRead& read,
                                    const OutputSystem&) {
+    const std::string worldFile = WorldFileNameFor(read.imagePath);
     if (job.plan.inputFormat != FileFormat::TAB) {
         WriteWorldFileFor(env, job, read.imagePath, read.georeference);
-        return {};
+        return {worldFile, read.imagePath, {}, ""};
     }
     const AuxText aux = AuxTextForWorldFile(env, job.plan, read.tableCoordSys, read.imagePath);
     WriteWorldFileFor(env, job, read.imagePath, read.georeference);
     if (!aux.text.empty()) {
         WriteOutputBytes(env.fileSystem, AuxFilePath(read.imagePath), aux.text);
     }
-    return {aux.lost ? GetFileNameAndType(read.imagePath) : ""};
+    return {worldFile, read.imagePath, {}, aux.lost ? GetFileNameAndType(read.imagePath) : ""};
 }
 
 // The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
@@ -109,7 +110,7 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
     // letter case and all find it beside the table.
     WriteTable(env.fileSystem, tablePath, GetFileNameAndType(imagePath), read.georeference, size,
                clause);
-    return {};
+    return {tablePath, imagePath, size, ""};
 }
 
 bool AnythingAt(const std::string& path) {
@@ -194,7 +195,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     if (!committed) {
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
-    return {};
+    return {target, target, {}, ""};
 }
 
 // The error report names the steps as the program always has.

@@ -22,9 +22,13 @@ struct InputRead {
     std::string tableCoordSys;
 };
 
-// What writing an output gives back: the name of an image whose .aux.xml could not take the
-// table's coordinate system ("" when nothing was lost).
+// What writing an output gives back: the output, the image it places and the image's size
+// when the writer measured it (0 otherwise), and the name of an image whose .aux.xml could not
+// take the table's coordinate system ("" when nothing was lost).
 struct OutputWritten {
+    std::string output;
+    std::string image;
+    ImageSize size;
     std::string withoutSystem;
 };
 

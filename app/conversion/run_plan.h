@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "state/folder_checks.h"
 #include "state/format_options.h"
+#include "state/georeference.h"
 
 namespace marlo {
 
@@ -78,6 +81,16 @@ struct RunPlan {
     const std::string& OutputFolder() const;
 };
 
+// Where a converted sheet lies: the outline of its image as the written georeference places
+// it (four corners clockwise from the first pixel's outer corner, rotation included), in the
+// output's coordinate system, named as FootprintSystem names it ("" for none).
+struct Footprint {
+    std::array<MapPoint, 4> corners;
+    std::string system;
+    ImageSize size;
+    std::string output;
+};
+
 // What became of one file of a run.
 enum class FileResult { Converted, Skipped, Failed, NotReached };
 struct FileReport {
@@ -85,6 +98,8 @@ struct FileReport {
     FileResult result = FileResult::NotReached;
     // Why it failed (the message, on one line) or was skipped (its output exists).
     std::string reason;
+    // For a converted file whose image could be measured.
+    std::optional<Footprint> footprint;
 };
 
 // How a run ended, for the status line and the summary after it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "conversion/footprints.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
 
@@ -102,6 +103,14 @@ std::string RunStatusText(const RunOutcome& outcome) {
     }
     if (outcome.converted > 0) {
         text += "; " + CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()});
+    }
+    const Outliers outliers = FindOutliers(outcome);
+    for (const auto& [count, number] :
+         {std::pair{outliers.farAway.size(), caption::FarFromRest},
+          std::pair{outliers.overlapping.size(), caption::Overlapping}}) {
+        if (count > 0) {
+            text += "; " + CaptionWith(number, {std::to_string(count)});
+        }
     }
     if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
         text += "; " + note;

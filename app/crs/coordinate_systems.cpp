@@ -71,6 +71,25 @@ std::string SystemName(const std::string& wkt) {
     return Taken(MARLO_BRIDGE(marloCrsName)(wkt.c_str())).value_or("");
 }
 
+std::optional<std::vector<MapPoint>> ToWgs84(const std::string& wkt,
+                                             const std::vector<MapPoint>& points) {
+    std::vector<double> x;
+    std::vector<double> y;
+    for (const MapPoint& point : points) {
+        x.push_back(point.x);
+        y.push_back(point.y);
+    }
+    const auto count = static_cast<std::int32_t>(points.size());
+    if (MARLO_BRIDGE(marloCrsToWgs84)(wkt.c_str(), x.data(), y.data(), count) != 1) {
+        return std::nullopt;
+    }
+    std::vector<MapPoint> moved;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        moved.push_back({x[i], y[i]});
+    }
+    return moved;
+}
+
 std::optional<AuxiliarySystem> AuxiliaryFormOf(const std::string& wkt) {
     char mapping[16] = {};
     auto text = Taken(MARLO_BRIDGE(marloCrsAuxWkt)(wkt.c_str(), mapping));

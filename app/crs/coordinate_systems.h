@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "state/georeference.h"
 
@@ -24,6 +25,10 @@ std::optional<std::string> SystemOfDefinition(const std::string& definition);
 CoordinateSystemCode EpsgCodeOf(const std::string& wkt);
 bool SameSystem(const std::string& wkt, const std::string& otherWkt);
 std::string SystemName(const std::string& wkt);
+
+// Points of the system moved to WGS 84 longitude and latitude; nothing when GDAL cannot.
+std::optional<std::vector<MapPoint>> ToWgs84(const std::string& wkt,
+                                             const std::vector<MapPoint>& points);
 
 // A system as GDAL's auxiliary files (.aux.xml) hold it: the WKT and the axis mapping.
 struct AuxiliarySystem {

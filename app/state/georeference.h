@@ -19,6 +19,12 @@ struct Georeference {
     double originY = 0;
 };
 
+// A point of a map: easting and northing (or longitude and latitude) of its system.
+struct MapPoint {
+    double x = 0;
+    double y = 0;
+};
+
 // An image's pixel width and height; both 0 when it cannot be measured.
 struct ImageSize {
     std::int32_t width = 0;

@@ -77,7 +77,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 48> kCaptions = {{
+constexpr std::array<TextPair, 52> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -141,6 +141,12 @@ constexpr std::array<TextPair, 48> kCaptions = {{
     {"pominięto", "skipped"},
     {"błąd", "failed"},
     {"nieprzetworzony", "not reached"},
+    // Added: the footprints of a run, on its map and in its index.
+    {"arkusze daleko od pozostałych: {0}", "{0} sheets lie far from the rest"},
+    {"arkusze pokrywające prawie całkowicie inny: {0}", "{0} sheets cover another almost entirely"},
+    {"Zapisz zasięgi arkuszy...", "Save footprints..."},
+    {"zasięgi: pominięto arkusze bez układu współrzędnych znanego GDAL: {0}",
+     "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
 }};
 
 template <std::size_t N>

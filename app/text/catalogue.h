@@ -96,6 +96,10 @@ enum : std::int16_t {
     Skipped = 45,
     Failed = 46,
     NotReached = 47,
+    FarFromRest = 48,
+    Overlapping = 49,
+    SaveFootprints = 50,
+    FootprintsLeftOut = 51,
 };
 }  // namespace caption
 

@@ -8,8 +8,10 @@
 #include <gdal_frmts.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -235,6 +237,36 @@ int32_t marloCrsSame(const char* wkt, const char* otherWkt) {
     const Srs a = FromWkt(wkt);
     const Srs b = FromWkt(otherWkt);
     return a && b && Same(a.get(), b.get()) ? 1 : 0;
+}
+
+int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count) {
+    if (x == nullptr || y == nullptr || count < 0) {
+        return 0;
+    }
+    // A transformation takes PROJ a while to set up: one for each system, kept.
+    static std::map<std::string, OGRCoordinateTransformationH> transformations;
+    const std::string key = wkt != nullptr ? wkt : "";
+    auto found = transformations.find(key);
+    if (found == transformations.end()) {
+        const Srs from = FromWkt(wkt);
+        Srs to = NewSrs();
+        OGRCoordinateTransformationH made = nullptr;
+        if (from && OSRSetWellKnownGeogCS(to.get(), "WGS84") == OGRERR_NONE) {
+            made = OCTNewCoordinateTransformation(from.get(), to.get());
+        }
+        found = transformations.emplace(key, made).first;
+    }
+    if (found->second == nullptr) {
+        return 0;
+    }
+    std::vector<double> movedX(x, x + count);
+    std::vector<double> movedY(y, y + count);
+    if (!OCTTransform(found->second, count, movedX.data(), movedY.data(), nullptr)) {
+        return 0;
+    }
+    std::copy(movedX.begin(), movedX.end(), x);
+    std::copy(movedY.begin(), movedY.end(), y);
+    return 1;
 }
 
 char* marloCrsName(const char* wkt) {

@@ -36,6 +36,10 @@ MARLO_CRS_EXPORT char* marloCrsAuxWkt(const char* wkt, char* mapping);
 MARLO_CRS_EXPORT int32_t marloCrsWriteKeyFile(const char* wkt, const char* path);
 /* The system GDAL reads from the GeoKeys of the TIFF at path: "" when they state none. */
 MARLO_CRS_EXPORT char* marloCrsReadKeyFile(const char* path);
+/* Moves count points (x, y in the system's easting/northing or longitude/latitude order) to
+ * WGS 84 longitude and latitude, in place. 1 when every point was moved; 0 leaves them as
+ * they were. */
+MARLO_CRS_EXPORT int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count);
 MARLO_CRS_EXPORT void marloCrsFree(char* text);
 
 #ifdef __cplusplus

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/file_steps.h"
+#include "conversion/run_plan.h"
+#include "state/environment.h"
+#include "state/georeference.h"
+
+namespace marlo {
+
+// Where converted sheets lie, for the summary's map and the footprint index.
+
+// The outline of an image of `size` placed by `georeference` (origin at the outer corner of
+// the first pixel): its four outer corners clockwise from that one.
+std::array<MapPoint, 4> OutlineOf(const Georeference& georeference, const ImageSize& size);
+
+// A file's footprint once its output is written; nothing when the image's size is unknown.
+// `atCorner` is the written georeference with its origin at the first pixel's outer corner.
+std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const InputRead& read,
+                                     const OutputSystem& system, const OutputWritten& written,
+                                     const Georeference& atCorner);
+
+// The coordinate systems of a run's footprints, each with the files that lie in it, in the
+// order the systems first appear; files without a footprint are in none.
+struct FootprintGroup {
+    std::string system;
+    std::vector<std::size_t> files;
+};
+std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome);
+
+// A system's name for people: the projection list's name with its code, GDAL's name for one
+// the list lacks, the clause itself, or "" for none.
+std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList);
+
+// The sheets that lie far from the rest of their system (their centre farther than ten median
+// sheet sizes from the median centre) or cover another almost entirely (nine tenths of the
+// smaller one's bounding box), by file index.
+struct Outliers {
+    std::vector<std::size_t> farAway;
+    std::vector<std::size_t> overlapping;
+};
+Outliers FindOutliers(const RunOutcome& outcome);
+
+// The footprint index of a run as GeoJSON (RFC 7946): one polygon a sheet, moved to WGS 84
+// longitude and latitude by GDAL, with its file name, output path and size in pixels. Sheets
+// whose system GDAL cannot move (or that have none) are left out and counted in `leftOut`.
+std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut);
+
+}  // namespace marlo
