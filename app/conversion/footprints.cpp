@@ -13,6 +13,7 @@
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
+#include "text/trimmed.h"
 
 namespace marlo {
 
@@ -37,7 +38,8 @@ std::string CodeSystem(std::int32_t epsg) {
 }
 
 // A clause as a footprint names its system: by the list's code where it has one.
-std::string ClauseSystem(const std::vector<std::string>& codeList, const std::string& clause) {
+std::string ClauseSystem(const std::vector<std::string>& codeList, const std::string& line) {
+    const std::string clause = Trimmed(line);  // a table's CoordSys line is indented
     if (clause.empty()) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "conversion/conversion_run.h"
+#include "conversion/footprints.h"
 #include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
@@ -225,13 +226,31 @@ std::string MainWindowProcedures::SummaryForCopy() const {
     return SummaryText(lastRun_);
 }
 
-void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
-    RunProcedure(env_.errorReport, "SaveSummaryCsv", ErrorLevel::Report, [&] {
+void MainWindowProcedures::SaveSummaryFile(const char* procedure, const std::string& path,
+                                           const std::function<std::string()>& text) {
+    RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         try {
-            WriteOutputBytes(env_.fileSystem, path, SummaryCsv(lastRun_));
+            RequireNotAnInput(lastRun_.plan.inputs, path);
+            WriteOutputBytes(env_.fileSystem, path, text());
         } catch (const Refusal& refusal) {
             env_.ui.Show(refusal);
         }
+    });
+}
+
+void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
+    SaveSummaryFile("SaveSummaryCsv", path, [this] { return SummaryCsv(lastRun_); });
+}
+
+void MainWindowProcedures::SaveFootprints(const std::string& path) {
+    SaveSummaryFile("SaveFootprints", path, [this] {
+        std::size_t leftOut = 0;
+        std::string geoJson = FootprintsGeoJson(lastRun_, leftOut);
+        if (leftOut > 0) {
+            env_.ui.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
+                                MessageIcon::Information);
+        }
+        return geoJson;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ public:
     // output folder opened in the desktop's file manager.
     std::string SummaryForCopy() const;
     void SaveSummaryCsv(const std::string& path);
+    void SaveFootprints(const std::string& path);
     void OpenOutputFolder();
     // Files dropped on the window or named when it started: the next run's file dialog opens
     // on them, and the input option follows their kind. False, with a message, when they are
@@ -105,6 +107,9 @@ private:
     void LoadRememberedChoices();
     void RememberFormats();
     void RememberRun();
+    // Writes a file of the last run's summary whole; a refusal is shown.
+    void SaveSummaryFile(const char* procedure, const std::string& path,
+                         const std::function<std::string()>& text);
 
     Environment& env_;
     RunChoices choices_;

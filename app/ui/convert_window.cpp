@@ -274,22 +274,36 @@ void ConvertWindow::ShowSummary(const RunOutcome& outcome) {
                  QApplication::clipboard()->setText(
                      QString::fromStdString(procedures_.SummaryForCopy()));
              },
-             [this] { SaveSummaryCsv(); }, [this] { procedures_.OpenOutputFolder(); }},
+             [this] { SaveSummaryCsv(); }, [this] { procedures_.OpenOutputFolder(); },
+             [this] { SaveFootprints(); }},
             this);
     }
     summary_->Show(outcome);
 }
 
-void ConvertWindow::SaveSummaryCsv() {
-    const RunOutcome& run = procedures_.LastRun();
-    const std::string suggested = run.plan.OutputFolder() + "/marlo-summary.csv";
-    std::string title = CaptionText(caption::SaveCsv);
+std::string ConvertWindow::AskSummaryFile(std::int16_t caption, const char* filter,
+                                          const char* name) {
+    const std::string suggested = procedures_.LastRun().plan.OutputFolder() + "/" + name;
+    std::string title = CaptionText(caption);
     while (!title.empty() && title.back() == '.') {
         title.pop_back();
     }
-    const std::string path = dialogs_.AskSaveFileName(title, "CSV (*.csv)|*.csv", suggested);
+    return dialogs_.AskSaveFileName(title, filter, suggested);
+}
+
+void ConvertWindow::SaveSummaryCsv() {
+    const std::string path =
+        AskSummaryFile(caption::SaveCsv, "CSV (*.csv)|*.csv", "marlo-summary.csv");
     if (!path.empty()) {
         procedures_.SaveSummaryCsv(path);
+    }
+}
+
+void ConvertWindow::SaveFootprints() {
+    const std::string path = AskSummaryFile(
+        caption::SaveFootprints, "GeoJSON (*.geojson)|*.geojson", "marlo-footprints.geojson");
+    if (!path.empty()) {
+        procedures_.SaveFootprints(path);
     }
 }
 

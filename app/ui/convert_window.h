@@ -51,6 +51,9 @@ private:
     void ShowKeepGoing(bool keepGoing) override;
     void ShowSummary(const RunOutcome& outcome) override;
     void SaveSummaryCsv();
+    void SaveFootprints();
+    // Asks where to save a file of the summary, beside the outputs; "" on cancel.
+    std::string AskSummaryFile(std::int16_t caption, const char* filter, const char* name);
 
     void BuildControls();
     // Underlines a letter of each main control's caption, no letter twice.

@@ -4,11 +4,16 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <set>
 
+#include "conversion/footprints.h"
 #include "conversion/run_summary.h"
 #include "text/catalogue.h"
+#include "ui/footprint_map.h"
 
 namespace marlo::ui {
 
@@ -48,14 +53,54 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
             this, [this] { actions_.copy(); });
     connect(NewButton("cmdSaveCsv", buttons, QDialogButtonBox::ActionRole), &QPushButton::clicked,
             this, [this] { actions_.saveCsv(); });
+    connect(NewButton("cmdSaveFootprints", buttons, QDialogButtonBox::ActionRole),
+            &QPushButton::clicked, this, [this] { actions_.saveFootprints(); });
     connect(NewButton("cmdOpenFolder", buttons, QDialogButtonBox::ActionRole),
             &QPushButton::clicked, this, [this] { actions_.openOutputFolder(); });
     connect(NewButton("cmdClose", buttons, QDialogButtonBox::RejectRole), &QPushButton::clicked,
             this, &QDialog::close);
+    maps_ = new QTabWidget(this);
+    maps_->setObjectName("tabMaps");
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(files_);
+    split->addWidget(maps_);
+    connect(files_, &QTableWidget::currentCellChanged, this, [this](int row) { SelectOnMap(row); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(counts_);
-    layout->addWidget(files_);
+    layout->addWidget(split);
     layout->addWidget(buttons);
+}
+
+void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
+    while (maps_->count() > 0) {
+        QWidget* map = maps_->widget(0);
+        maps_->removeTab(0);
+        delete map;
+    }
+    const Outliers outliers = FindOutliers(outcome);
+    std::set<std::size_t> marked(outliers.farAway.begin(), outliers.farAway.end());
+    marked.insert(outliers.overlapping.begin(), outliers.overlapping.end());
+    for (const FootprintGroup& group : FootprintGroups(outcome)) {
+        auto* map = new FootprintMap(maps_);
+        map->Show(outcome, group.files, marked);
+        connect(map, &FootprintMap::sheetSelected, this, [this](int file) {
+            const QSignalBlocker blocker(files_);
+            files_->selectRow(file);
+        });
+        maps_->addTab(map,
+                      QString::fromStdString(SystemTitle(group.system, outcome.plan.codeList)));
+    }
+    maps_->setVisible(maps_->count() > 0);
+}
+
+void SummaryWindow::SelectOnMap(int file) {
+    for (int tab = 0; tab < maps_->count(); ++tab) {
+        auto* map = static_cast<FootprintMap*>(maps_->widget(tab));
+        if (file >= 0 && map->Select(static_cast<std::size_t>(file))) {
+            maps_->setCurrentIndex(tab);
+            return;
+        }
+    }
 }
 
 void SummaryWindow::Show(const RunOutcome& outcome) {
@@ -63,6 +108,8 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
     findChild<QPushButton*>("cmdCopy")->setText(Caption(caption::Copy));
     findChild<QPushButton*>("cmdSaveCsv")->setText(Caption(caption::SaveCsv));
     findChild<QPushButton*>("cmdOpenFolder")->setText(Caption(caption::OpenOutputFolder));
+    findChild<QPushButton*>("cmdSaveFootprints")->setText(Caption(caption::SaveFootprints));
+    findChild<QPushButton*>("cmdSaveFootprints")->setEnabled(outcome.converted > 0);
     findChild<QPushButton*>("cmdOpenFolder")->setEnabled(outcome.converted > 0);
     findChild<QPushButton*>("cmdClose")->setText(Caption(caption::Close));
     // The counts and where the outputs went; the files follow in the list.
@@ -79,6 +126,7 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
         files_->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(file.reason)));
     }
     files_->resizeColumnsToContents();
+    ShowMaps(outcome);
     show();
     raise();
     activateWindow();

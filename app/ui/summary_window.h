@@ -6,13 +6,16 @@
 #include "conversion/run_plan.h"
 
 class QLabel;
+class QTabWidget;
 class QTableWidget;
 
 namespace marlo::ui {
 
 // frmSummary: how the last run went, its counts and every file with its result and reason,
-// with Copy, "Save as CSV..." and "Open output folder". It stays open beside the main window
-// until closed, and shows each new run's summary in place of the last one.
+// and a map of where the converted sheets lie (a tab for each coordinate system), with Copy,
+// "Save as CSV...", "Save footprints..." and "Open output folder". A row selected in the list
+// selects its sheet on the map, and back. It stays open beside the main window until closed,
+// and shows each new run's summary in place of the last one.
 class SummaryWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -20,15 +23,20 @@ public:
         std::function<void()> copy;
         std::function<void()> saveCsv;
         std::function<void()> openOutputFolder;
+        std::function<void()> saveFootprints;
     };
     SummaryWindow(Actions actions, QWidget* parent);
 
     void Show(const RunOutcome& outcome);
 
 private:
+    void ShowMaps(const RunOutcome& outcome);
+    void SelectOnMap(int file);
+
     Actions actions_;
     QLabel* counts_ = nullptr;
     QTableWidget* files_ = nullptr;
+    QTabWidget* maps_ = nullptr;
 };
 
 }  // namespace marlo::ui

@@ -4,19 +4,23 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDebug>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QGraphicsPolygonItem>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
+#include "ui/footprint_map.h"
 #include "ui/qt_user_interaction.h"
 #include "ui_test_classes.h"
 #include "window_fixture.h"
@@ -443,6 +447,97 @@ void ComfortsTest::closingAnyDialogOfARunIsACancel() {
                  c.dialog);
         QCOMPARE(Status(started), QString("Cancelled"));
         QCOMPARE(Q(ReadBytes(maps / "in/sheet.tab")), QString("an output from before"));
+    }
+}
+
+namespace {
+
+// A table placing a 40 x 30 image with 2 m pixels, its corner at (x, y), in `coordSys`.
+std::string PlacedTable(const std::string& image, double x, double y,
+                        const std::string& coordSys = "") {
+    const auto point = [](double px, double py, int column, int row, const char* end) {
+        return "  (" + std::to_string(px) + "," + std::to_string(py) + ") (" +
+               std::to_string(column) + "," + std::to_string(row) + ") Label \"p\"" + end + "\r\n";
+    };
+    return "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + image + "\"\r\n" +
+           point(x, y, 0, 0, ",") + point(x + 80, y, 40, 0, ",") +
+           point(x + 80, y - 60, 40, 30, "") + (coordSys.empty() ? "" : "  " + coordSys + "\r\n");
+}
+
+// Runs tables to world files in the window, with the shipped projection list, and gives the
+// summary window.
+QDialog* RunTables(StartedWindow& started, const QStringList& tables) {
+    std::filesystem::remove_all(DataFolder());
+    started.click("optTABin");
+    started.click("optTFW");
+    started.answers->AnswerFiles(tables);
+    started.click("cmbOK");
+    return started.find<QDialog>("frmSummary");
+}
+
+}  // namespace
+
+// 50 sheets in a 5 x 10 grid and one 500 km away: 51 outlines to scale, the far one marked;
+// hovering names a sheet and its corners, a click selects its row, and a row its outline.
+void ComfortsTest::theSummaryMapShowsWhereTheSheetsLie() {
+    const TempFolder maps;
+    QStringList tables;
+    for (int i = 0; i < 51; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        maps.Write(name + ".tif", TiffBuilder::Image(40, 30).Build());
+        const double x = i < 50 ? 500000 + (i % 5) * 80 : 1000000;
+        const double y = i < 50 ? 600000 - (i / 5) * 60 : 600000;
+        tables << Q(maps.Write(name + ".tab", PlacedTable(name + ".tif", x, y)));
+    }
+    StartedWindow started;
+    QDialog* summary = RunTables(started, tables);
+    QVERIFY(summary != nullptr);
+    QVERIFY(Status(started).contains("1 sheets lie far from the rest"));
+    auto* tabs = summary->findChild<QTabWidget*>("tabMaps");
+    QCOMPARE(tabs->count(), 1);
+    QCOMPARE(tabs->tabText(0), QString("No coordinate system"));
+    auto* map = static_cast<ui::FootprintMap*>(tabs->widget(0));
+    QCOMPARE(map->OutlineCount(), std::size_t(51));
+    int marked = 0;
+    for (std::size_t file = 0; file < 51; ++file) {
+        marked += ui::FootprintMap::IsMarked(*map->Outline(file)) ? 1 : 0;
+    }
+    QCOMPARE(marked, 1);
+    QVERIFY(ui::FootprintMap::IsMarked(*map->Outline(50)));
+    const QString tip = map->Outline(7)->toolTip();
+    QVERIFY2(tip.startsWith("s7.tab\n500160.000, 599940.000\n"), qPrintable(tip));
+
+    // A click on an outline selects its row; a row selects its outline.
+    QVERIFY(QTest::qWaitForWindowExposed(summary));
+    map->fitInView(map->Outline(50), Qt::KeepAspectRatio);  // as the wheel would zoom in
+    const QPoint at = map->mapFromScene(map->Outline(50)->polygon().boundingRect().center());
+    QTest::mouseClick(map->viewport(), Qt::LeftButton, {}, at);
+    auto* list = summary->findChild<QTableWidget*>("lstFiles");
+    QCOMPARE(list->currentRow(), 50);
+    list->selectRow(30);
+    QVERIFY(map->Outline(30)->isSelected());
+    QVERIFY(!map->Outline(50)->isSelected());
+}
+
+// Sheets in two coordinate systems are never drawn on one plane.
+void ComfortsTest::sheetsInTwoSystemsGetAMapEach() {
+    const TempFolder maps;
+    maps.Write("a.tif", TiffBuilder::Image(40, 30).Build());
+    maps.Write("b.tif", TiffBuilder::Image(40, 30).Build());
+    const QStringList tables = {
+        Q(maps.Write("a.tab", PlacedTable("a.tif", 500000, 600000,
+                                          "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, "
+                                          "500000, -5300000"))),
+        Q(maps.Write("b.tab", PlacedTable("b.tif", 500000, 600000,
+                                          "CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.9996, "
+                                          "500000, 0")))};
+    StartedWindow started;
+    QDialog* summary = RunTables(started, tables);
+    auto* tabs = summary->findChild<QTabWidget*>("tabMaps");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QString("ETRF2000-PL / CS92 (EPSG:2180)"));
+    for (int tab = 0; tab < 2; ++tab) {
+        QCOMPARE(static_cast<ui::FootprintMap*>(tabs->widget(tab))->OutlineCount(), std::size_t(1));
     }
 }
 

@@ -71,6 +71,8 @@ private slots:
     void keepGoingListsEveryFailureInTheSummary();
     void existingOutputsAreAskedAboutOnce();
     void closingAnyDialogOfARunIsACancel();
+    void theSummaryMapShowsWhereTheSheetsLie();
+    void sheetsInTwoSystemsGetAMapEach();
 };
 
 }  // namespace marlo::test
