@@ -46,6 +46,17 @@ for name in a b c d e; do
   printf '2\r\n0\r\n0\r\n-2\r\n500000\r\n600000\r\n' >"$scratch/batch/$name.tfw"
 done
 printf 'broken\r\n' >"$scratch/batch/d.tfw"
+# A map: twenty sheets in a 4 x 5 grid, and one that lies 300 km away.
+mkdir -p "$scratch/grid"
+gdal_create -q -of GTiff -outsize 64 48 -bands 1 "$scratch/grid/image.tif"
+grid_names=""
+for i in $(seq 0 20); do
+  ln "$scratch/grid/image.tif" "$scratch/grid/s$i.tif"
+  x=$((500000 + (i % 4) * 128)) y=$((600000 - (i / 4) * 96))
+  [ "$i" -eq 20 ] && x=800000
+  printf '2\r\n0\r\n0\r\n-2\r\n%d\r\n%d\r\n' "$x" "$y" >"$scratch/grid/s$i.tfw"
+  grid_names+="\"s$i.tfw\" "
+done
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
@@ -182,3 +193,32 @@ keys Marlo Return
 gone Marlo
 shot "Marlo - Summary" summary-keep-going-english
 shot Tessaly status-keep-going-english
+
+# The map of the grid, in English and then in Polish (a new start of the program, the tables
+# of the first run removed).
+map_run() {  # FILE_DIALOG PROJECTION_WINDOW MESSAGE SUMMARY PICTURE
+  keys Tessaly alt+o
+  keys "$1" ctrl+a
+  xdotool type --delay 20 "$scratch/grid/"
+  keys "$1" Return ctrl+a
+  xdotool type --delay 10 "$grid_names"
+  keys "$1" Return
+  typed "$2" 2180
+  keys "$2" Return
+  keys "$3" Return
+  gone "$3"
+  xdotool windowsize "$(window "$4")" 760 640
+  shot "$4" "$5"
+  keys "$4" Escape
+}
+map_run "Select files..." "Marlo - Select MapInfo projection" Marlo "Marlo - Summary" map-english
+kill "${pids[2]}"
+gone Tessaly
+rm -f "$scratch/grid/"*.tab
+build/bin/marlo >>"$scratch/marlo.log" 2>&1 &
+pids+=($!)
+window Tessaly >/dev/null
+keys Tessaly Tab Tab space          # cmbOK -> cmdPL: Polish
+map_run "Wybierz pliki..." "Marlo - wybierz projekcję MapInfo" Marlo "Marlo - podsumowanie" \
+  map-polski
+shot Tessaly status-map-polski

@@ -1,5 +1,6 @@
 #include "ui/footprint_map.h"
 
+#include <QGraphicsEllipseItem>
 #include <QGraphicsPolygonItem>
 #include <QGraphicsScene>
 #include <QWheelEvent>
@@ -42,6 +43,20 @@ QString CornersText(const Footprint& footprint) {
     return text;
 }
 
+// A dot at the sheet's centre that keeps its size at every zoom: a sheet among a few hundred
+// kilometres of others is a point, and an outlier must still be seen. Clicks go through it to
+// the outline.
+void AddMarker(QGraphicsPolygonItem& outline, const QColor& colour, bool marked) {
+    const double radius = marked ? 5 : 2.5;
+    auto* marker = new QGraphicsEllipseItem(-radius, -radius, 2 * radius, 2 * radius, &outline);
+    marker->setPos(outline.polygon().boundingRect().center());
+    marker->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+    marker->setAcceptedMouseButtons(Qt::NoButton);
+    marker->setPen(Qt::NoPen);
+    marker->setBrush(colour);
+    marker->setToolTip(outline.toolTip());
+}
+
 }  // namespace
 
 FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
@@ -79,6 +94,7 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
         outline->setData(kFileRole, static_cast<int>(file));
         outline->setData(kMarkedRole, marked);
         outline->setToolTip(QString::fromStdString(report.file) + CornersText(*report.footprint));
+        AddMarker(*outline, colour, marked);
         outlines_.emplace_back(file, outline);
     }
     FitSheets();

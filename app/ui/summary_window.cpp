@@ -64,6 +64,8 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(files_);
     split->addWidget(maps_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
     connect(files_, &QTableWidget::currentCellChanged, this, [this](int row) { SelectOnMap(row); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(counts_);

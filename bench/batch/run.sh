@@ -5,7 +5,8 @@
 # Prints both times, their ratio, the time per file at each batch size (to show
 # that the run grows linearly) and marlo-convert's peak memory. Then GeoTIFFs to tables at the
 # largest size, the images in four coordinate systems (one in the projection list, three that
-# only GDAL can turn into CoordSys clauses), against the same gdalinfo figure.
+# only GDAL can turn into CoordSys clauses), against the same gdalinfo figure. Last, the
+# footprints of the largest batch: the summary window's map and the GeoJSON index.
 #   bench/batch/run.sh [--sizes "1000 10000"] [--gdalinfo-files N] [--folder DIR]
 # --gdalinfo-files: how many files of the largest batch gdalinfo is timed on (default: all of
 # them; a smaller sample is scaled up to the whole batch and says so).
@@ -118,3 +119,9 @@ printf 'GeoTIFF to table, 4 systems, %6d files: %8.3f s, %7.1f us per file, peak
   "$(calc "$(cat "$scratch/peakmixed") / 1024")"
 printf 'ratio gdalinfo / marlo-convert (4 systems) at %d files: %.1f\n' "$largest" \
   "$(calc "$whole / $mixed_seconds")"
+
+# The summary window's map and the footprint index of the largest batch (built with the
+# window): grouping, outliers, outlines and the WGS 84 polygons.
+if cmake --build build --target map_bench >/dev/null 2>&1; then
+  (cd build/bin && ./map_bench "$largest" 2>/dev/null)
+fi
