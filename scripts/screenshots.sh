@@ -136,14 +136,17 @@ shot "Marlo - Select MapInfo projection" projection-gdal-code-english
 keys "Marlo - Select MapInfo projection" Escape
 
 keys Tessaly alt+f Down Down alt+t Down   # Convert from: tfw, to: tab
-keys Tessaly alt+o                  # OK
-keys "Select files..." ctrl+a
-xdotool type --delay 20 "$scratch/batch/"
-keys "Select files..." Return ctrl+a
-xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
-keys "Select files..." Return
-typed "Marlo - Select MapInfo projection" 2180
-keys "Marlo - Select MapInfo projection" Return
+batch_run() {  # starts a run of the five sheets of the batch, in EPSG:2180
+  keys Tessaly alt+o
+  keys "Select files..." ctrl+a
+  xdotool type --delay 20 "$scratch/batch/"
+  keys "Select files..." Return ctrl+a
+  xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
+  keys "Select files..." Return
+  typed "Marlo - Select MapInfo projection" 2180
+  keys "Marlo - Select MapInfo projection" Return
+}
+batch_run
 # The run stops at d.tfw with its message, which must be the active window, above the progress
 # window and the main window: a message behind them would leave the program looking frozen.
 message=$(window Marlo)
@@ -178,14 +181,7 @@ shot Tessaly status-english
 # Again with "Keep going" ticked: the outputs of the first run exist, so the run asks once
 # (Enter skips them), goes on past d.tfw and lists it in the summary.
 keys Tessaly alt+g                  # Keep going
-keys Tessaly alt+o
-keys "Select files..." ctrl+a
-xdotool type --delay 20 "$scratch/batch/"
-keys "Select files..." Return ctrl+a
-xdotool type --delay 20 '"a.tfw" "b.tfw" "c.tfw" "d.tfw" "e.tfw"'
-keys "Select files..." Return
-typed "Marlo - Select MapInfo projection" 2180
-keys "Marlo - Select MapInfo projection" Return
+batch_run
 shot Marlo existing-outputs-english
 keys Marlo Return                   # Skip existing
 shot Marlo done-keep-going-english

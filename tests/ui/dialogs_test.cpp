@@ -157,15 +157,29 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
     QCOMPARE(imageWindow.Result(), std::optional<std::string>(""));
 }
 
-// A code the list lacks is looked up in GDAL as it is typed whole, and chosen like a listed one.
-void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
+namespace {
+
+// A projection window over a list of these bytes, in its Qt dialog.
+struct OpenWindow {
+    explicit OpenWindow(const std::string& bytes, ProjectionQuestion question = {})
+        : list(folder.Write("mapinfow.prj", bytes)),
+          window(dialogs, files, std::move(question), list),
+          dialog(window) {}
     const TempFolder folder;
-    const std::string list =
-        folder.Write("mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n");
+    const std::string list;
     ui::QtUserInteraction dialogs;
     const FileSystemService files;
-    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
-    ui::ProjectionDialog dialog(window);
+    ProjectionChooser window;
+    ui::ProjectionDialog dialog;
+};
+
+}  // namespace
+
+// A code the list lacks is looked up in GDAL as it is typed whole, and chosen like a listed one.
+void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
+    OpenWindow opened("--- Grid ---\r\n\"Sample Grid\\p4326\", 1, 104\r\n");
+    ProjectionChooser& window = opened.window;
+    ui::ProjectionDialog& dialog = opened.dialog;
     QTest::keyClicks(dialog.findChild<QLineEdit*>("txtSearch"), "EPSG:2154");
     QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("EPSG:2154"));
     QVERIFY(dialog.findChild<QComboBox*>("cmbProj")->currentText().contains("Lambert-93"));
@@ -178,13 +192,12 @@ void DialogsTest::projectionWindowFindsAnyEpsgCodeGdalKnows() {
 // A search that finds nothing says so, and OK cannot be pressed until something is chosen; when
 // every image keeps its own system there is nothing to choose.
 void DialogsTest::projectionWindowSaysWhenNothingMatches() {
-    const TempFolder folder;
-    const std::string list =
-        folder.Write("mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n");
-    ui::QtUserInteraction dialogs;
-    const FileSystemService files;
-    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
-    ui::ProjectionDialog dialog(window);
+    OpenWindow opened("--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n");
+    ProjectionChooser& window = opened.window;
+    ui::ProjectionDialog& dialog = opened.dialog;
+    const std::string& list = opened.list;
+    ui::QtUserInteraction& dialogs = opened.dialogs;
+    const FileSystemService& files = opened.files;
     auto* noMatches = dialog.findChild<QLabel*>("lblNoMatches");
     auto* ok = dialog.findChild<QPushButton*>("cmdOK");
     dialog.show();
