@@ -74,6 +74,12 @@ FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     });
 }
 
+FootprintMap::~FootprintMap() {
+    // The scene goes with the widget's children, after this object has stopped being a map:
+    // its last selection change must not reach it.
+    scene()->disconnect(this);
+}
+
 void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t>& files,
                         const std::set<std::size_t>& outliers) {
     scene()->clear();

@@ -18,6 +18,7 @@ class FootprintMap final : public QGraphicsView {
     Q_OBJECT
 public:
     explicit FootprintMap(QWidget* parent = nullptr);
+    ~FootprintMap() override;
 
     // Draws the footprints of `files`, those in `outliers` in the warning colour.
     void Show(const RunOutcome& outcome, const std::vector<std::size_t>& files,
