@@ -10,7 +10,6 @@
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
-#include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -179,15 +178,12 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
     return !found.empty();
 }
 
-// The footprint index of the run, written whole to `path`, which may be no input of the run.
-bool WriteFootprints(Environment& env, const RunOutcome& outcome, const std::string& path,
-                     std::ostream& errors) {
+// The footprint index of the run, written whole to `path`; false, with the refusal, when it
+// cannot be.
+bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
+                       std::ostream& errors) {
     try {
-        RequireNotAnInput(outcome.plan.inputs, path);
-        std::size_t leftOut = 0;
-        const std::string geoJson = FootprintsGeoJson(outcome, leftOut);
-        WriteOutputBytes(env.fileSystem, path, geoJson);
-        if (leftOut > 0) {
+        if (const std::size_t leftOut = WriteFootprints(env.fileSystem, outcome, path)) {
             errors << "marlo-convert: "
                    << CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}) << '\n';
         }
@@ -264,7 +260,7 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         out << SummaryText(outcome);
     }
     const bool footprintsWritten = options.footprints.empty() || outcome.files.empty() ||
-                                   WriteFootprints(env, outcome, options.footprints, errors);
+                                   FootprintsWritten(env, outcome, options.footprints, errors);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
     return outcome.done && !anyFailed && footprintsWritten ? kExitDone : kExitNotDone;
 }

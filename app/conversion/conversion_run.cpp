@@ -59,6 +59,9 @@ bool FileFailed(Environment& env, const RunPlan& plan, FileReport& report, RunTi
     return false;
 }
 
+// An error outside the steps belongs to the run, which reports it under its own name.
+constexpr ErrorFrame kRunFrame{"cmbOK_Click", ErrorLevel::Report};
+
 // Where the written sheet lies; a footprint that cannot be made is none, never a failure.
 std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, const InputRead& read,
                                         const OutputSystem& system, const OutputWritten& written) {
@@ -71,9 +74,9 @@ std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, co
 }
 
 // One file: read, check the target folder, move the origin, write. A refusal is shown; an
-// unexpected error inside a step is reported as the step's frame says, one outside any step is
-// handed on to the run. Unless the run keeps going, nothing is shown and every failure is only
-// noted. False ends the run.
+// unexpected error is reported as the frame of the step it left says (the run's own outside the
+// steps). When the run keeps going nothing is shown and every failure is only noted. False
+// ends the run.
 bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
     FileReport& report = outcome.files[file];
     if (plan.existing == ExistingOutputs::Skip && !plan.existingOutputs[file].empty()) {
@@ -84,7 +87,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
     const FormatSteps& input = StepsOf(plan.inputFormat);
     const FormatSteps& output = StepsOf(plan.outputFormat);
     const FileJob job{plan, file, plan.InputPath(file)};
-    const ErrorFrame* step = nullptr;
+    const ErrorFrame* step = &kRunFrame;
     try {
         if (plan.outputFormat == FileFormat::GeoTIFF && plan.outputFolder == plan.inputFolder) {
             throw Refusal(MessageText(msg::SameFolders), MessageIcon::Information);
@@ -93,7 +96,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         RequireInputOfItsFormat(job);
         step = &input.readFrame;
         const InputRead read = input.read(env, job);
-        step = nullptr;
+        step = &kRunFrame;
         const std::string& folder = CheckedFolder(plan);
         if (!CanWriteInFolder(env, folder)) {
             throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
@@ -106,26 +109,18 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         }
         step = &output.writeFrame;
         const OutputWritten written = output.write(env, job, moved, system);
+        step = &kRunFrame;
         if (!written.withoutSystem.empty()) {
             outcome.withoutSystem.push_back(written.withoutSystem);
         }
         report.result = FileResult::Converted;
-        step = nullptr;
         report.footprint = QuietFootprint(env, job, read, system, written);
         return true;
     } catch (const Refusal& refusal) {
         return FileFailed(env, plan, report, refusal);
     } catch (...) {
-        // Outside a step an error belongs to the run, which names itself in the report.
-        const std::string_view procedure = step != nullptr ? step->procedure : "cmbOK_Click";
-        const ErrorLevel level = step != nullptr ? step->level : ErrorLevel::HandOn;
-        RunTimeError error = ErrorReport::CurrentAsRunTimeError(procedure);
-        if (step == nullptr && !plan.keepGoing) {
-            report.result = FileResult::Failed;
-            report.reason = ReasonOf(error);
-            throw;
-        }
-        return FileFailed(env, plan, report, std::move(error), level);
+        return FileFailed(env, plan, report, ErrorReport::CurrentAsRunTimeError(step->procedure),
+                          step->level);
     }
 }
 

@@ -27,13 +27,13 @@ double HalfPixelsFromWorldFile(FileFormat side) {
 
 // Readers.
 
-InputRead ReadWorldFileInput(Environment& env, const FileJob& job) {
+InputRead ReadWorldFileInput(const Environment& env, const FileJob& job) {
     InputRead read{ReadWorldFile(env.fileSystem, job.inputPath), job.inputPath, ""};
     RequirePlacesAnImage(read.georeference, job.inputPath);
     return read;
 }
 
-InputRead ReadTableInput(Environment& env, const FileJob& job) {
+InputRead ReadTableInput(const Environment& env, const FileJob& job) {
     const TableContents table = ReadTable(env.fileSystem, job.inputPath);
     const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
                                   ? TableImageUse::WorldFileBeside
@@ -43,7 +43,7 @@ InputRead ReadTableInput(Environment& env, const FileJob& job) {
     return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
 }
 
-InputRead ReadGeoTiffInput(Environment& env, const FileJob& job) {
+InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
     if (!env.fileSystem.FileExists(job.inputPath)) {
         throw Refusal(MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
     }
@@ -244,14 +244,18 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     }
 }
 
-ImageSize GetTiffInfo(Environment& env, const std::string& path) {
+ImageSize MeasuredImage(const Environment& env, const std::string& path) {
     // A world file may stand beside a JPEG, PNG, GIF or BMP, whose header says its size.
     if (ContentKindOf(path) == ContentKind::OtherImage) {
         return ImageSizeFromHeader(path);
     }
+    return MeasureImage(env.libraries.vantrel, path);
+}
+
+ImageSize GetTiffInfo(Environment& env, const std::string& path) {
     ImageSize size;
     const bool measured = RunProcedure(env.errorReport, "GetTiffInfo", ErrorLevel::Report,
-                                       [&] { size = MeasureImage(env.libraries.vantrel, path); });
+                                       [&] { size = MeasuredImage(env, path); });
     // A measurement cut short by the error may have left anything in `size`: the table then
     // gets no size rather than another image's.
     return measured ? size : ImageSize{};

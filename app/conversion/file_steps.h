@@ -39,7 +39,7 @@ struct FileJob {
     std::string inputPath;
 };
 
-using InputReader = InputRead (*)(Environment&, const FileJob&);
+using InputReader = InputRead (*)(const Environment&, const FileJob&);
 using OutputWriter = OutputWritten (*)(Environment&, const FileJob&, const InputRead&,
                                        const OutputSystem&);
 
@@ -67,8 +67,10 @@ const FormatSteps& StepsOf(FileFormat format);
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
-// image's as its header states it. An unexpected error is reported here and gives no size
-// (both 0).
+// image's as its header states it; zero for what is no readable image. A library that cannot
+// be bound is a run-time error.
+ImageSize MeasuredImage(const Environment& env, const std::string& path);
+// The same, for a table: an unexpected error is reported here and gives no size (both 0).
 ImageSize GetTiffInfo(Environment& env, const std::string& path);
 
 // Moves the origin from the reference point of one side to that of another: the world file

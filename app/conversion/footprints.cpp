@@ -5,9 +5,9 @@
 #include <cmath>
 #include <map>
 
+#include "conversion/run_summary.h"
 #include "crs/coordinate_systems.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/image/image_header.h"
 #include "platform/utf8.h"
 #include "projection/projection_list.h"
 #include "state/folder_checks.h"
@@ -23,11 +23,8 @@ constexpr const char* kEpsgPrefix = "EPSG:";
 
 // The size of an image without a report or a message: a footprint is extra, never a failure.
 ImageSize QuietlyMeasured(const Environment& env, const std::string& path) {
-    if (ContentKindOf(path) == ContentKind::OtherImage) {
-        return ImageSizeFromHeader(path);
-    }
     try {
-        return MeasureImage(env.libraries.vantrel, path);
+        return MeasuredImage(env, path);
     } catch (const Failure&) {
         return {};
     }
@@ -88,10 +85,7 @@ std::optional<std::string> WktOf(const std::string& system) {
     }
     try {
         if (system.rfind(kEpsgPrefix, 0) == 0) {
-            static std::map<std::string, std::optional<std::string>> answers;
-            const auto found = answers.find(system);
-            return found != answers.end() ? found->second
-                                          : answers[system] = SystemOfDefinition(system);
+            return SystemOfDefinition(system);
         }
         if (system.rfind("CoordSys", 0) == 0) {
             return SystemOfClause(system);
@@ -341,6 +335,13 @@ std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
         }
     }
     return "{\"type\":\"FeatureCollection\",\"features\":[" + features + "\n]}\n";
+}
+
+std::size_t WriteFootprints(const FileSystemService& files, const RunOutcome& outcome,
+                            const std::string& path) {
+    std::size_t leftOut = 0;
+    WriteRunFile(files, outcome, path, FootprintsGeoJson(outcome, leftOut));
+    return leftOut;
 }
 
 }  // namespace marlo

@@ -50,5 +50,8 @@ Outliers FindOutliers(const RunOutcome& outcome);
 // longitude and latitude by GDAL, with its file name, output path and size in pixels. Sheets
 // whose system GDAL cannot move (or that have none) are left out and counted in `leftOut`.
 std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut);
+// Writes that index to `path` as WriteRunFile does; the number of sheets left out.
+std::size_t WriteFootprints(const FileSystemService& files, const RunOutcome& outcome,
+                            const std::string& path);
 
 }  // namespace marlo

@@ -1,9 +1,9 @@
 #include "conversion/input_systems.h"
 
+#include "conversion/file_steps.h"
 #include "crs/coordinate_systems.h"
 #include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
-#include "formats/worldfile/world_file.h"
 #include "projection/projection_list.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
@@ -152,14 +152,12 @@ const InputSystem* InputSystemOf(const RunPlan& plan, std::size_t file) {
     return file < plan.inputSystems.size() ? &plan.inputSystems[file] : nullptr;
 }
 
-// Whether the input's georeference can be read: one that cannot is refused for that when its
-// turn comes, with the message that says why.
-bool GivesAGeoreference(const Environment& env, const RunPlan& plan, const std::string& path) {
+// Whether the input's georeference can be read, as its reader reads it: one that cannot is
+// refused for that when its turn comes, with the message that says why.
+bool GivesAGeoreference(const Environment& env, const RunPlan& plan, std::size_t file) {
     try {
-        const Georeference georeference = plan.inputFormat == FileFormat::GeoTIFF
-                                              ? ReadGeoTiff(env.libraries.pelcor, path).georeference
-                                              : ReadWorldFile(env.fileSystem, path);
-        return PlacesAnImage(georeference);
+        StepsOf(plan.inputFormat).read(env, FileJob{plan, file, plan.InputPath(file)});
+        return true;
     } catch (const Failure&) {
         return false;
     }
@@ -185,7 +183,7 @@ std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& p
         const std::string path = plan.InputPath(file);
         systems.push_back(fromImages ? KeyedSystemForTable(env, plan, path)
                                      : WorldFileSystem(env, plan, path));
-        systems.back().unreadable = !GivesAGeoreference(env, plan, path);
+        systems.back().unreadable = !GivesAGeoreference(env, plan, file);
     }
     return systems;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "conversion/footprints.h"
+#include "state/folder_checks.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
 
@@ -137,6 +138,12 @@ std::string SummaryText(const RunOutcome& outcome) {
         }
     }
     return text;
+}
+
+void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
+                  const std::string& path, const std::string& bytes) {
+    RequireNotAnInput(outcome.plan.inputs, path);
+    WriteOutputBytes(files, path, bytes);
 }
 
 std::string SummaryCsv(const RunOutcome& outcome) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "conversion/run_plan.h"
+#include "platform/file_system.h"
 
 namespace marlo {
 
@@ -22,6 +23,10 @@ std::string SummaryText(const RunOutcome& outcome);
 // Every file of the run as CSV (RFC 4180, UTF-8): file, result, reason. The results are the
 // words "converted", "skipped", "failed" and "not reached" in either language, for scripts.
 std::string SummaryCsv(const RunOutcome& outcome);
+// Writes a file of a run's summary (its CSV, its footprint index) whole. Refuses, as an output
+// does, a path that is an input of the run or that cannot be written.
+void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
+                  const std::string& path, const std::string& bytes);
 // A result in the interface language, for the summary's list.
 std::string ResultText(FileResult result);
 

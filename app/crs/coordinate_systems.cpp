@@ -51,7 +51,10 @@ std::optional<std::string> ClauseOfSystem(const std::string& wkt) {
 }
 
 std::optional<std::string> SystemOfDefinition(const std::string& definition) {
-    return Taken(MARLO_BRIDGE(marloCrsFromDefinition)(definition.c_str()));
+    static std::map<std::string, std::optional<std::string>> answers;
+    return Remembered(answers, definition, [&] {
+        return Taken(MARLO_BRIDGE(marloCrsFromDefinition)(definition.c_str()));
+    });
 }
 
 CoordinateSystemCode EpsgCodeOf(const std::string& wkt) {

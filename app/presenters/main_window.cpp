@@ -5,7 +5,6 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/footprints.h"
-#include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -226,12 +225,11 @@ std::string MainWindowProcedures::SummaryForCopy() const {
     return SummaryText(lastRun_);
 }
 
-void MainWindowProcedures::SaveSummaryFile(const char* procedure, const std::string& path,
-                                           const std::function<std::string()>& text) {
+void MainWindowProcedures::SaveSummaryFile(const char* procedure,
+                                           const std::function<void()>& write) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         try {
-            RequireNotAnInput(lastRun_.plan.inputs, path);
-            WriteOutputBytes(env_.fileSystem, path, text());
+            write();
         } catch (const Refusal& refusal) {
             env_.ui.Show(refusal);
         }
@@ -239,18 +237,16 @@ void MainWindowProcedures::SaveSummaryFile(const char* procedure, const std::str
 }
 
 void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
-    SaveSummaryFile("SaveSummaryCsv", path, [this] { return SummaryCsv(lastRun_); });
+    SaveSummaryFile("SaveSummaryCsv",
+                    [&] { WriteRunFile(env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_)); });
 }
 
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
-    SaveSummaryFile("SaveFootprints", path, [this] {
-        std::size_t leftOut = 0;
-        std::string geoJson = FootprintsGeoJson(lastRun_, leftOut);
-        if (leftOut > 0) {
+    SaveSummaryFile("SaveFootprints", [&] {
+        if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
             env_.ui.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
                                 MessageIcon::Information);
         }
-        return geoJson;
     });
 }
 

@@ -107,9 +107,8 @@ private:
     void LoadRememberedChoices();
     void RememberFormats();
     void RememberRun();
-    // Writes a file of the last run's summary whole; a refusal is shown.
-    void SaveSummaryFile(const char* procedure, const std::string& path,
-                         const std::function<std::string()>& text);
+    // Writes a file of the last run's summary; a refusal is shown.
+    void SaveSummaryFile(const char* procedure, const std::function<void()>& write);
 
     Environment& env_;
     RunChoices choices_;

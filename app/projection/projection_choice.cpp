@@ -47,13 +47,11 @@ std::vector<std::string> WholeList(const Environment& env, const std::string& pa
     return lines;
 }
 
-// Asks the user for the projection list: "" when the user cancels. Refuses a file that is gone.
-std::string ChosenList(Environment& env) {
-    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
-    if (!chosen.empty() && !env.fileSystem.FileExists(chosen)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, chosen), MessageIcon::Critical);
+// Refuses a list file that is gone.
+void RequireListFile(const Environment& env, const std::string& path) {
+    if (!env.fileSystem.FileExists(path)) {
+        throw Refusal(MessageWithPath(msg::FileNotFound, path), MessageIcon::Critical);
     }
-    return chosen;
 }
 
 // Copies the chosen list into the per-user folder, where later runs find it. The copy replaces
@@ -70,24 +68,28 @@ std::string KeptInProgramFolder(Environment& env, const std::string& chosen) {
     return located;
 }
 
-// The located list; "" when the user cancels. Refuses a list that is gone or not whole.
+// The list at `path`, made the one in use; refuses a list that is gone or not whole.
+std::string KeptWholeList(Environment& env, const std::string& path) {
+    RequireListFile(env, path);
+    WholeList(env, path);
+    return KeptInProgramFolder(env, path);
+}
+
+// The located list; "" when the user cancels the locate dialog.
 std::string LocateProjectionList(Environment& env) {
-    const std::string chosen = ChosenList(env);
-    if (chosen.empty()) {
-        return chosen;
-    }
-    WholeList(env, chosen);
-    return KeptInProgramFolder(env, chosen);
+    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
+    return chosen.empty() ? chosen : KeptWholeList(env, chosen);
 }
 
 // The window's "another list" button: a refusal is shown and the window stays as it was, but a
 // list cut short ends the run once the window closes, whatever is chosen in it.
 std::string LocateAnotherList(Environment& env, bool& damagedListChosen) {
+    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
+    if (chosen.empty()) {
+        return chosen;
+    }
     try {
-        const std::string chosen = ChosenList(env);
-        if (chosen.empty()) {
-            return chosen;
-        }
+        RequireListFile(env, chosen);
         try {
             WholeList(env, chosen);
         } catch (const Refusal&) {
@@ -149,11 +151,7 @@ ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& qu
 }  // namespace
 
 void UseProjectionList(Environment& env, const std::string& path) {
-    if (!env.fileSystem.FileExists(path)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, path), MessageIcon::Critical);
-    }
-    WholeList(env, path);
-    KeptInProgramFolder(env, path);
+    KeptWholeList(env, path);
 }
 
 ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question) {
