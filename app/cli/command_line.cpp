@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <map>
 
-#include "cli/console_user.h"
-#include "conversion/conversion_run.h"
+#include "cli/command_line_plan.h"
+#include "conversion/conversion.h"
 #include "conversion/footprints.h"
+#include "conversion/run_summary.h"
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
@@ -22,14 +23,17 @@ constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--keep-going] [--existing replace|skip|stop]\n"
-    "                     [--footprints FILE.geojson]\n"
-    "                     [--language polski|english] FILE...\n"
+    "                     [--footprints FILE.geojson] [--recursive]\n"
+    "                     [--language polski|english] FILE|FOLDER...\n"
     "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
     "\n"
-    "Converts the georeference of the FILEs (all in one folder) from one form to another:\n"
-    "GeoTIFF tags, a MapInfo raster table (.tab) or a world file (.tfw).\n"
-    "  --output-dir DIR        folder for GeoTIFF output (must differ from the input folder)\n"
+    "Converts the georeference of the FILEs, and of every file of the input format in each\n"
+    "FOLDER, from one form to another: GeoTIFF tags, a MapInfo raster table (.tab) or a world\n"
+    "file (.tfw).\n"
+    "  --recursive             takes the files in the FOLDERs' subfolders too\n"
+    "  --output-dir DIR        folder for GeoTIFF output (must differ from the input folders);\n"
+    "                          inputs in subfolders go to the same subfolders of DIR\n"
     "  --group, --projection   the coordinate system for inputs that state none, as listed;\n"
     "                          --projection EPSG:CODE takes any system GDAL knows\n"
     "  --list-projections      prints the listed projections (group, name, EPSG code) whose\n"
@@ -53,13 +57,17 @@ struct Options {
     std::string language = "english";
     std::string existing;
     std::string footprints;
-    bool keepGoing = false;
-    Answers answers;
+    std::string projectionFile;
+    RunArguments run;
 };
 
 struct UsageError {
     std::string text;
 };
+
+RunMessage MessageOf(const Refusal& refusal) {
+    return {RunMessage::Kind::Box, refusal.text, refusal.icon, refusal.title};
+}
 
 ExistingOutputs ExistingRule(const std::string& name) {
     static const std::map<std::string, ExistingOutputs> rules = {
@@ -90,10 +98,10 @@ Options Parse(const std::vector<std::string>& arguments) {
     const std::map<std::string, std::string*> valued = {
         {"--from", &options.from},
         {"--to", &options.to},
-        {"--output-dir", &options.answers.outputDirectory},
-        {"--group", &options.answers.group},
-        {"--projection", &options.answers.projection},
-        {"--projection-file", &options.answers.projectionFile},
+        {"--output-dir", &options.run.outputDirectory},
+        {"--group", &options.run.group},
+        {"--projection", &options.run.projection},
+        {"--projection-file", &options.projectionFile},
         {"--language", &options.language},
         {"--existing", &options.existing},
         {"--footprints", &options.footprints}};
@@ -108,11 +116,13 @@ Options Parse(const std::vector<std::string>& arguments) {
             }
             *valued.at(argument) = arguments[++i];
         } else if (!filesOnly && argument == "--keep-going") {
-            options.keepGoing = true;
+            options.run.keepGoing = true;
+        } else if (!filesOnly && argument == "--recursive") {
+            options.run.withSubfolders = true;
         } else if (!filesOnly && argument.rfind("--", 0) == 0) {
             throw UsageError{"unknown option " + argument};
         } else {
-            options.answers.files.push_back(FullPath(argument));
+            options.run.inputs.push_back(FullPath(argument));
         }
     }
     return options;
@@ -127,32 +137,32 @@ void Validate(const Options& options) {
     if (options.language != "polski" && options.language != "english") {
         throw UsageError{"--language takes polski or english"};
     }
-    if (options.answers.files.empty()) {
+    if (options.run.inputs.empty()) {
         throw UsageError{"no input files"};
     }
-    if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.answers.outputDirectory.empty()) {
+    if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.run.outputDirectory.empty()) {
         throw UsageError{"--to geotiff needs --output-dir"};
     }
-    const std::string folder = GetFilePath(options.answers.files.front());
-    for (const std::string& file : options.answers.files) {
-        if (GetFilePath(file) != folder) {
-            throw UsageError{"all input files must be in one folder"};
-        }
-        if (!FileSystemService().FileExists(file)) {
-            throw UsageError{"no such file: " + file};
+}
+
+// Refuses an input that is neither a file nor a folder.
+void RequireInputsExist(const FileSystemService& files, const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+        if (!files.FileExists(input) && !files.FolderExists(input)) {
+            throw UsageError{"no such file or folder: " + input};
         }
     }
 }
 
 // The projection list in use, as the window would show it.
 std::vector<std::string> ListInUse(std::ostream& errors) {
-    ConsoleUser user(Answers{}, errors);
-    Environment env(user);
+    ConsoleReports reports(errors);
+    Environment env(reports);
     env.folders = {UserDataFolder(), ShippedProjectionFolder()};
     try {
         return CodeList(env);
     } catch (const Refusal& refusal) {
-        user.Show(refusal);
+        reports.ShowMessage(MessageOf(refusal));
         return {};
     }
 }
@@ -181,7 +191,7 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
 // The footprint index of the run, written whole to `path`; false, with the refusal, when it
 // cannot be.
 bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
-                       std::ostream& errors) {
+                       ConsoleReports& reports, std::ostream& errors) {
     try {
         if (const std::size_t leftOut = WriteFootprints(env.fileSystem, outcome, path)) {
             errors << "marlo-convert: "
@@ -189,9 +199,28 @@ bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::s
         }
         return true;
     } catch (const Refusal& refusal) {
-        env.ui.Show(refusal);
+        reports.ShowMessage(MessageOf(refusal));
         return false;
     }
+}
+
+// The plan the arguments make; nothing when they make none (the reason printed). A refusal is
+// printed; an unexpected error is reported as the run's own.
+std::optional<RunPlan> PlannedRun(Environment& env, const Options& options, ConsoleReports& reports,
+                                  std::ostream& errors) {
+    std::optional<RunPlan> plan;
+    RunProcedure(env.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+        try {
+            if (!options.projectionFile.empty()) {
+                // The list serves this run from its first step: its codes and its groups.
+                UseProjectionList(env, options.projectionFile);
+            }
+            plan = PlanFromArguments(env, options.run, errors);
+        } catch (const Refusal& refusal) {
+            reports.ShowMessage(MessageOf(refusal));
+        }
+    });
+    return plan;
 }
 
 }  // namespace
@@ -222,45 +251,45 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         errors << "marlo-convert: " << usage.text << "\n\n" << kUsage;
         return kExitUsage;
     }
-    if (!options.answers.outputDirectory.empty()) {
-        options.answers.outputDirectory = FullPath(options.answers.outputDirectory);
+    if (!options.run.outputDirectory.empty()) {
+        options.run.outputDirectory = FullPath(options.run.outputDirectory);
     }
-    if (!options.answers.projectionFile.empty()) {
-        options.answers.projectionFile = FullPath(options.answers.projectionFile);
+    if (!options.projectionFile.empty()) {
+        options.projectionFile = FullPath(options.projectionFile);
     }
     if (!options.footprints.empty()) {
         options.footprints = FullPath(options.footprints);
     }
+    options.run.from = FormatNamed(options.from);
+    options.run.to = FormatNamed(options.to);
+    options.run.existing = ExistingRule(options.existing);
 
     currentLanguage = options.language;
-    ConsoleUser user(options.answers, errors);
-    Environment env(user);
+    ConsoleReports reports(errors);
+    Environment env(reports);
     env.folders = {UserDataFolder(), ShippedProjectionFolder()};
-    RunChoices choices;
-    SelectFormats(choices.options, FormatNamed(options.from), FormatNamed(options.to));
-    choices.keepGoing = options.keepGoing;
-    // The list serves this run from its first step: its codes, and the window's groups.
-    if (!options.answers.projectionFile.empty()) {
-        try {
-            UseProjectionList(env, options.answers.projectionFile);
-        } catch (const Refusal& refusal) {
-            user.Show(refusal);
-            return kExitNotDone;
-        } catch (const RunTimeError& error) {
-            errors << "marlo-convert: " << error.description() << '\n';
-            return kExitNotDone;
-        }
+    try {
+        RequireInputsExist(env.fileSystem, options.run.inputs);
+    } catch (const UsageError& usage) {
+        errors << "marlo-convert: " << usage.text << "\n\n" << kUsage;
+        return kExitUsage;
     }
-    choices.existing = ExistingRule(options.existing);
-    const RunOutcome outcome = cmbOK_Click(env, choices);
+    const std::optional<RunPlan> plan = PlannedRun(env, options, reports, errors);
+    if (!plan) {
+        return kExitNotDone;
+    }
+    UnwatchedProgress progress;
+    const RunOutcome outcome = Convert(env, *plan, progress);
+    for (const RunMessage& message : outcome.messages) {
+        reports.ShowMessage(message);
+    }
     if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
         errors << "marlo-convert: " << note << '\n';
     }
-    if (!outcome.files.empty()) {
-        out << SummaryText(outcome);
-    }
-    const bool footprintsWritten = options.footprints.empty() || outcome.files.empty() ||
-                                   FootprintsWritten(env, outcome, options.footprints, errors);
+    out << SummaryText(outcome);
+    const bool footprintsWritten =
+        options.footprints.empty() ||
+        FootprintsWritten(env, outcome, options.footprints, reports, errors);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
     return outcome.done && !anyFailed && footprintsWritten ? kExitDone : kExitNotDone;
 }

@@ -1,6 +1,6 @@
 #include "conversion/file_selection.h"
 
-#include "platform/file_selection_text.h"
+#include "conversion/planning.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -31,38 +31,37 @@ OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat fo
     request.filterIndex = 1;
     request.multiSelect = true;
     request.initialFolder = choices.rememberedInputFolder;
-    if (!choices.preselectedNames.empty()) {
-        request.initialFolder = choices.preselectedFolder;
-        request.preselectedNames = choices.preselectedNames;
-    }
     return request;
 }
 
 }  // namespace
 
-std::optional<ChosenFiles> AddFiles(Environment& env, const RunChoices& choices) {
+std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
+                                    const RunChoices& choices) {
     std::optional<ChosenFiles> chosen;
     RunProcedure(env.errorReport, "AddFiles", ErrorLevel::HandOn, [&] {
-        const FileFormat format = SelectedInput(choices.options);
-        const std::string selection = env.ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
-        if (selection.empty()) {
-            return;
+        if (choices.files) {
+            chosen = *choices.files;
+        } else {
+            const FileFormat format = SelectedInput(choices.options);
+            const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
+            if (paths.empty()) {
+                return;
+            }
+            chosen = FilesFromPaths(format, paths);
         }
-        FileSelection decoded = DecodeFileSelection(selection);
-        // The program counts files in 16 bits: more is an overflow, before any is converted.
-        if (CountAsInt16(decoded.names.size()) < 1) {
+        if (chosen->names.empty()) {
             throw Refusal(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
         }
-        chosen = ChosenFiles{format, std::move(decoded.folder), std::move(decoded.names)};
     });
     return chosen;
 }
 
-std::string WyszukiwanieKatalogu(Environment& env, const std::string& sPrompt,
+std::string WyszukiwanieKatalogu(Environment& env, UserInteraction& ui, const std::string& prompt,
                                  const std::string& initialFolder) {
     std::string folder;
     RunProcedure(env.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
-                 [&] { folder = env.ui.BrowseForFolder(sPrompt, initialFolder); });
+                 [&] { folder = ui.BrowseForFolder(prompt, initialFolder); });
     return folder;
 }
 

@@ -5,22 +5,18 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
+#include "platform/user_interaction.h"
 #include "state/environment.h"
 
 namespace marlo {
 
-// The files a run converts: all of one format, in one folder.
-struct ChosenFiles {
-    FileFormat format = FileFormat::None;
-    std::string folder;
-    std::vector<std::string> names;
-};
-
-// Lets the user choose the input files of the format the options select; nothing when the
-// user cancels. Refuses a choice of no files (message 4).
-std::optional<ChosenFiles> AddFiles(Environment& env, const RunChoices& choices);
+// The input files of a run: the files chosen before it, else those the user chooses in the
+// file dialog, of the format the options select; nothing when the user cancels. Refuses a
+// choice of no files (message 1).
+std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
+                                    const RunChoices& choices);
 // Shows the folder picker, opening in initialFolder; "" on cancel.
-std::string WyszukiwanieKatalogu(Environment& env, const std::string& sPrompt,
+std::string WyszukiwanieKatalogu(Environment& env, UserInteraction& ui, const std::string& prompt,
                                  const std::string& initialFolder = "");
 // Where the output-folder picker opens: the remembered output folder, else the folder above
 // the input folder; never the input folder itself, which GeoTIFF output may not use.

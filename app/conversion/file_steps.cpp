@@ -127,8 +127,8 @@ std::string SourceImage(const FileSystemService& files, const std::string& named
     return *found;
 }
 
-std::string GeoTiffPathFor(const RunPlan& plan, const std::string& source) {
-    return JoinPath(plan.outputFolder, GetFileNameAndType(source));
+std::string GeoTiffPathFor(const FileJob& job, const std::string& source) {
+    return JoinPath(job.plan.OutputFolderOf(job.file), GetFileNameAndType(source));
 }
 
 // The copy takes the target's place: as a new file, or in place of the old one when the run
@@ -146,9 +146,9 @@ bool Commit(PendingOutput& copy, bool replacing) {
 // replaces existing outputs (message 16 otherwise).
 OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const InputRead& read,
                                  const OutputSystem& system) {
-    const std::string& outputFolder = job.plan.outputFolder;
+    const std::string outputFolder = job.plan.OutputFolderOf(job.file);
     const std::string source = SourceImage(env.fileSystem, read.imagePath);
-    const std::string target = GeoTiffPathFor(job.plan, source);
+    const std::string target = GeoTiffPathFor(job, source);
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
     RequirePlacesAnImage(read.georeference, target);
     RequireNotAnInput(job.plan.inputs, target);
@@ -226,7 +226,7 @@ std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
         case FileFormat::TAB:
             return TablePathFor(job.inputPath);
         default:
-            return GeoTiffPathFor(job.plan, SourceImage(files, imagePath));
+            return GeoTiffPathFor(job, SourceImage(files, imagePath));
     }
 }
 

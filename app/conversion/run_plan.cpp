@@ -8,6 +8,18 @@ std::string RunPlan::InputPath(std::size_t file) const {
     return JoinPath(inputFolder, inputFiles.at(file));
 }
 
+std::string RunPlan::InputFolderOf(std::size_t file) const {
+    return FolderOfPath(InputPath(file));
+}
+
+std::string RunPlan::OutputFolderOf(std::size_t file) const {
+    if (outputFormat != FileFormat::GeoTIFF) {
+        return InputFolderOf(file);
+    }
+    const std::string below = FolderOfPath(inputFiles.at(file));
+    return below.empty() ? outputFolder : JoinPath(outputFolder, below);
+}
+
 const std::string& RunPlan::OutputFolder() const {
     return outputFormat == FileFormat::GeoTIFF ? outputFolder : inputFolder;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/failures.h"
 #include "state/folder_checks.h"
 #include "state/format_options.h"
 #include "state/georeference.h"
@@ -34,7 +35,15 @@ struct InputSystem {
 // them all, skip their inputs, or not start.
 enum class ExistingOutputs { AsBefore, Ask, Replace, Skip, Stop };
 
-// What the window or the command line gives a run: the chosen formats, and where its dialogs
+// The input files of a run: paths relative to one folder (a name, or subfolders and a name for
+// the files of a folder's tree), in the order they are converted.
+struct ChosenFiles {
+    FileFormat format = FileFormat::None;
+    std::string folder;
+    std::vector<std::string> names;
+};
+
+// What the window gives a run it plans by asking: the chosen formats, and where its dialogs
 // open.
 struct RunChoices {
     FormatOptions options;
@@ -43,10 +52,9 @@ struct RunChoices {
     std::string rememberedInputFolder;
     std::string rememberedOutputFolder;
     std::string rememberedProjection;
-    // Files chosen before the run (dropped on the window, named on its command line): the file
-    // dialog opens in their folder with them selected.
-    std::string preselectedFolder;
-    std::vector<std::string> preselectedNames;
+    // Files chosen before the run (dropped on the window, named on its command line, or the
+    // files of a chosen folder): the run takes them without showing the file dialog.
+    std::optional<ChosenFiles> files;
     // A failing file is noted and the run goes on; else the run stops at it.
     bool keepGoing = false;
     ExistingOutputs existing = ExistingOutputs::AsBefore;
@@ -56,9 +64,11 @@ struct RunChoices {
 struct RunPlan {
     FileFormat inputFormat = FileFormat::None;
     FileFormat outputFormat = FileFormat::None;
+    // The folder the inputs are named from, and each input's path relative to it.
     std::string inputFolder;
     std::vector<std::string> inputFiles;
-    // Where GeoTIFFs go; world files and tables go beside their images.
+    // Where GeoTIFFs go, in the subfolders their inputs lie in below inputFolder; world files
+    // and tables go beside their images.
     std::string outputFolder;
     // The projection chosen for the inputs that state no system; "" when none.
     std::string coordSysClause;
@@ -77,6 +87,10 @@ struct RunPlan {
     std::vector<std::string> existingOutputs;
 
     std::string InputPath(std::size_t file) const;
+    std::string InputFolderOf(std::size_t file) const;
+    // Where a file's output goes: below the output folder as its input lies below inputFolder
+    // for GeoTIFFs, else beside its input.
+    std::string OutputFolderOf(std::size_t file) const;
     // Where the outputs go: the output folder for GeoTIFFs, else beside the inputs.
     const std::string& OutputFolder() const;
 };
@@ -89,6 +103,15 @@ struct Footprint {
     std::string system;
     ImageSize size;
     std::string output;
+};
+
+// A message of a run, for its front end to show: a message box, or an error report.
+struct RunMessage {
+    enum class Kind { Box, ErrorReport };
+    Kind kind = Kind::Box;
+    std::string text;
+    MessageIcon icon = MessageIcon::Critical;
+    std::string title;
 };
 
 // What became of one file of a run.
@@ -113,7 +136,10 @@ struct RunOutcome {
     std::string stoppedAt;
     // The user ended the run: in one of its dialogs, or between files.
     bool cancelled = false;
-    // The last message the run showed, when it did not end with "Done!".
+    // What the run has to say, in order: the message it stopped with, the error reports of
+    // steps that went on past an unexpected error, "Done!".
+    std::vector<RunMessage> messages;
+    // The message the run ended with, when it did not end with "Done!".
     std::string reason;
     bool done = false;
     // Files whose output went without the coordinate system their input states, which GDAL

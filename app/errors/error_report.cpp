@@ -30,7 +30,7 @@ std::string ErrorLocation(std::string_view procedure) {
     return std::string(procedure) + " " + kModuleName + " ";
 }
 
-void ErrorReport::Show(const RunTimeError& error) {
+std::string ErrorReportText(const RunTimeError& error) {
     std::string report =
         std::string("Record Call Stack Sequence - Bottom line is error line.") + kCrLf + kCrLf;
     for (const std::string& frame : error.frames()) {
@@ -38,7 +38,11 @@ void ErrorReport::Show(const RunTimeError& error) {
     }
     report += std::string(kCrLf) + "Error Number " + kCrLf + "\t" + std::to_string(error.number()) +
               kCrLf + "Description" + kCrLf + "\t" + error.description() + kCrLf + kCrLf;
-    viewer_.ShowErrorReport(report);
+    return report;
+}
+
+void ErrorReport::Show(const RunTimeError& error) {
+    viewer_->ShowErrorReport(ErrorReportText(error));
 }
 
 RunTimeError ErrorReport::CurrentAsRunTimeError(std::string_view procedure) {

@@ -20,13 +20,19 @@ std::string ErrorLocation(std::string_view procedure);
 // Whether a procedure hands an unexpected error on to its caller or reports it itself.
 enum class ErrorLevel { HandOn, Report };
 
+// The report of an unexpected error: the chain of procedures it passed, its number and its
+// description.
+std::string ErrorReportText(const RunTimeError& error);
+
 // Shows an unexpected error once, with the chain of procedures it passed.
 class ErrorReport {
 public:
-    explicit ErrorReport(ErrorReportViewer& viewer) : viewer_(viewer) {}
+    explicit ErrorReport(ErrorReportViewer& viewer) : viewer_(&viewer) {}
 
     // Shows the report of an error whose outermost procedure has been noted.
     void Show(const RunTimeError& error);
+    // Shows a report made earlier.
+    void ShowText(const std::string& report) { viewer_->ShowErrorReport(report); }
 
     // Called from inside a catch block: the exception in flight, as a run-time error that has
     // left `procedure`. A refusal is not an error: it goes on unchanged.
@@ -37,7 +43,25 @@ public:
     void HandleCurrentException(std::string_view procedure, ErrorLevel level);
 
 private:
-    ErrorReportViewer& viewer_;
+    friend class ErrorReportRedirect;
+    ErrorReportViewer* viewer_;
+};
+
+// For as long as it lives, the reports go to another viewer: a conversion keeps them as
+// messages of its run instead of showing them while it runs.
+class ErrorReportRedirect {
+public:
+    ErrorReportRedirect(ErrorReport& report, ErrorReportViewer& to)
+        : report_(report), previous_(report.viewer_) {
+        report_.viewer_ = &to;
+    }
+    ~ErrorReportRedirect() { report_.viewer_ = previous_; }
+    ErrorReportRedirect(const ErrorReportRedirect&) = delete;
+    ErrorReportRedirect& operator=(const ErrorReportRedirect&) = delete;
+
+private:
+    ErrorReport& report_;
+    ErrorReportViewer* previous_;
 };
 
 // Runs the body of a procedure under its error handler: an unexpected error that leaves the

@@ -212,6 +212,37 @@ bool FileSystemService::SetAttributes(const std::string& path, std::int32_t attr
     return !ec;
 }
 
+std::vector<std::string> FileSystemService::FilesInFolder(const std::string& folder,
+                                                          bool withSubfolders) const {
+    std::vector<std::string> files;
+    std::error_code ec;
+    const auto take = [&](const fs::directory_entry& entry) {
+        std::error_code typeError;
+        if (entry.is_regular_file(typeError)) {
+            files.push_back(entry.path().lexically_relative(folder).string());
+        }
+    };
+    if (withSubfolders) {
+        const auto options = fs::directory_options::skip_permission_denied;
+        for (fs::recursive_directory_iterator it(folder, options, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            take(*it);
+        }
+    } else {
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            take(*it);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool FileSystemService::MakeFolders(const std::string& folder) const {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return !ec;
+}
+
 std::optional<std::string> FileSystemService::FindInput(const std::string& path) const {
     const auto found = lookup_->Find(path);
     std::error_code ec;

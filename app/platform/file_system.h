@@ -90,8 +90,19 @@ public:
 
     // An input by the path given, or where the Windows-style lookup finds it when it does
     // not exist as spelled and exactly one entry matches (see NameLookup); nothing when there
-    // is no such file. Each folder is listed at most once in the service's lifetime.
+    // is no such file. Each folder is listed at most once until the look-ups are forgotten.
     std::optional<std::string> FindInput(const std::string& path) const;
+    // Forgets what the folders held when they were listed: a run starts with none, so that a
+    // file added since an earlier run is found.
+    void ForgetLookups() { lookup_ = std::make_shared<NameLookup>(); }
+
+    // The regular files in a folder (and in its subfolders, when asked), as paths relative to
+    // it, in byte order; links to folders are not followed. Nothing for a folder that cannot
+    // be listed.
+    std::vector<std::string> FilesInFolder(const std::string& folder, bool withSubfolders) const;
+
+    // Makes a folder and the folders above it that are missing; false when it cannot.
+    bool MakeFolders(const std::string& folder) const;
 
 private:
     mutable std::shared_ptr<NameLookup> lookup_ = std::make_shared<NameLookup>();

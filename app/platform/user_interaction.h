@@ -20,8 +20,6 @@ struct OpenFileDialogRequest {
     std::int32_t filterIndex = 1;
     std::string initialFolder;
     bool multiSelect = false;
-    // Names in initialFolder the dialog opens with already selected.
-    std::vector<std::string> preselectedNames;
 };
 
 // Where a run stands before it converts a file: the file's number (from 1), how many the run
@@ -42,20 +40,15 @@ class UserInteraction {
 public:
     virtual ~UserInteraction() = default;
 
-    // One OK button. An empty title means the application's own title. The text is kept, so
-    // that a run can say afterwards why it stopped.
+    // One OK button. An empty title means the application's own title.
     void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title = "") {
-        lastMessage_ = text;
         ShowMessageBox(text, icon, title);
     }
     // A refusal's message box.
     void Show(const Refusal& refusal) { ShowMessage(refusal.text, refusal.icon, refusal.title); }
-    const std::string& LastMessage() const { return lastMessage_; }
-    void ForgetLastMessage() { lastMessage_.clear(); }
 
-    // Returns "" on cancel; one full path for one file; for several files the folder
-    // followed by each name, all separated by NUL characters.
-    virtual std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) = 0;
+    // The chosen files' full paths, in the order the dialog lists them; none on cancel.
+    virtual std::vector<std::string> ShowOpenFileDialog(const OpenFileDialogRequest& request) = 0;
 
     // Returns the chosen folder, or "" on cancel. The picker opens in initialFolder when it
     // is given.
@@ -85,9 +78,6 @@ public:
 protected:
     virtual void ShowMessageBox(const std::string& text, MessageIcon icon,
                                 const std::string& title) = 0;
-
-private:
-    std::string lastMessage_;
 };
 
 }  // namespace marlo

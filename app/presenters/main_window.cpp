@@ -3,8 +3,9 @@
 #include <cctype>
 #include <string_view>
 
-#include "conversion/conversion_run.h"
 #include "conversion/footprints.h"
+#include "conversion/planning.h"
+#include "conversion/run_summary.h"
 #include "state/format_options.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -54,6 +55,8 @@ std::vector<CaptionAssignment> MainWindowCaptions() {
         {"lblAbout", ControlText::ToolTip, CaptionText(13)},
         {"lblLNG", ControlText::Caption, CaptionText(14)},
         {"chkKeepGoing", ControlText::Caption, CaptionText(caption::KeepGoing)},
+        {"cmdFolder", ControlText::Caption, CaptionText(caption::ChooseFolder)},
+        {"chkSubfolders", ControlText::Caption, CaptionText(caption::WithSubfolders)},
     };
 }
 
@@ -197,13 +200,12 @@ void MainWindowProcedures::cmdExit_Click() {
 
 void MainWindowProcedures::lblAbout_Click() {
     RunProcedure(env_.errorReport, "lblAbout_Click", ErrorLevel::Report,
-                 [&] { env_.ui.OpenUrl(kWebAddress); });
+                 [&] { ui_.OpenUrl(kWebAddress); });
 }
 
 void MainWindowProcedures::cmbOK_Click() {
-    lastRun_ = marlo::cmbOK_Click(env_, choices_);
-    choices_.preselectedFolder.clear();
-    choices_.preselectedNames.clear();
+    lastRun_ = RunByAsking(env_, ui_, choices_);
+    choices_.files.reset();
     RunProcedure(env_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
         RememberRun();
         view_.ShowStatus(RunStatusText(lastRun_));
@@ -231,7 +233,7 @@ void MainWindowProcedures::SaveSummaryFile(const char* procedure,
         try {
             write();
         } catch (const Refusal& refusal) {
-            env_.ui.Show(refusal);
+            ui_.Show(refusal);
         }
     });
 }
@@ -244,49 +246,67 @@ void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
     SaveSummaryFile("SaveFootprints", [&] {
         if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
-            env_.ui.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
-                                MessageIcon::Information);
+            ui_.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
+                            MessageIcon::Information);
         }
     });
 }
 
 void MainWindowProcedures::OpenOutputFolder() {
     RunProcedure(env_.errorReport, "OpenOutputFolder", ErrorLevel::Report,
-                 [&] { env_.ui.OpenUrl(FileUrl(lastRun_.plan.OutputFolder())); });
+                 [&] { ui_.OpenUrl(FileUrl(lastRun_.plan.OutputFolder())); });
 }
 
-bool MainWindowProcedures::PreselectFiles(const std::vector<std::string>& paths) {
-    bool selected = false;
-    RunProcedure(env_.errorReport, "PreselectFiles", ErrorLevel::Report, [&] {
-        if (paths.empty()) {
-            return;
-        }
-        const FileFormat kind = FormatOfFileName(paths.front());
-        const std::string folder = FolderOfPath(paths.front());
-        std::vector<std::string> names;
+void MainWindowProcedures::TakeChosenFiles(ChosenFiles files) {
+    if (files.names.empty()) {
+        ui_.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+        return;
+    }
+    const std::string folder = files.folder.empty() ? "/" : files.folder;
+    view_.ShowStatus(
+        CaptionWith(caption::FilesSelected, {std::to_string(files.names.size()), folder}));
+    choices_.files = std::move(files);
+}
+
+bool MainWindowProcedures::ChooseFiles(const std::vector<std::string>& paths) {
+    bool chosen = false;
+    RunProcedure(env_.errorReport, "ChooseFiles", ErrorLevel::Report, [&] {
+        FileFormat kind = FileFormat::None;
+        bool oneKind = true;
         for (const std::string& path : paths) {
-            if (FormatOfFileName(path) != kind || FolderOfPath(path) != folder) {
-                names.clear();
-                break;
+            if (env_.fileSystem.FolderExists(path)) {
+                continue;
             }
-            names.push_back(GetFileNameAndType(path));
+            const FileFormat format = FormatOfFileName(path);
+            oneKind &= format != FileFormat::None && (kind == FileFormat::None || format == kind);
+            kind = format;
         }
-        if (kind == FileFormat::None || names.empty()) {
-            env_.ui.ShowMessage(MessageText(msg::FilesNotOfOneKindAndFolder),
-                                MessageIcon::Information);
+        if (paths.empty() || !oneKind) {
+            ui_.ShowMessage(MessageText(msg::FilesNotOfOneKind), MessageIcon::Information);
             return;
         }
-        ClickInputOption(choices_.options, kind);
-        view_.ShowOptions(choices_.options);
-        RememberFormats();
-        choices_.preselectedFolder = folder.empty() ? "/" : folder;
-        choices_.preselectedNames = std::move(names);
-        view_.ShowStatus(CaptionWith(
-            caption::FilesSelected,
-            {std::to_string(choices_.preselectedNames.size()), choices_.preselectedFolder}));
-        selected = true;
+        if (kind != FileFormat::None) {
+            ClickInputOption(choices_.options, kind);
+            view_.ShowOptions(choices_.options);
+            RememberFormats();
+        }
+        TakeChosenFiles(
+            FilesNamed(env_.fileSystem, SelectedInput(choices_.options), paths, withSubfolders_));
+        chosen = choices_.files.has_value();
     });
-    return selected;
+    return chosen;
+}
+
+void MainWindowProcedures::ChooseFolder() {
+    RunProcedure(env_.errorReport, "ChooseFolder", ErrorLevel::Report, [&] {
+        const std::string folder =
+            ui_.BrowseForFolder(CaptionText(caption::ChooseFolder), choices_.rememberedInputFolder);
+        if (folder.empty()) {
+            return;
+        }
+        TakeChosenFiles(FilesOfFolder(env_.fileSystem, folder, SelectedInput(choices_.options),
+                                      withSubfolders_));
+    });
 }
 
 }  // namespace marlo

@@ -6,6 +6,7 @@
 
 #include "conversion/run_plan.h"
 #include "platform/settings_store.h"
+#include "platform/user_interaction.h"
 #include "state/environment.h"
 #include "state/format_options.h"
 #include "text/maker.h"
@@ -69,8 +70,9 @@ public:
 // The main window's event procedures; each reports its own unexpected errors.
 class MainWindowProcedures {
 public:
-    MainWindowProcedures(Environment& env, SettingsStore& settings, MainWindowView& view)
-        : env_(env), settings_(settings), view_(view) {}
+    MainWindowProcedures(Environment& env, UserInteraction& ui, SettingsStore& settings,
+                         MainWindowView& view)
+        : env_(env), ui_(ui), settings_(settings), view_(view) {}
 
     void Form_Load();
     void RefreshLanguageForm();
@@ -92,10 +94,16 @@ public:
     void SaveSummaryCsv(const std::string& path);
     void SaveFootprints(const std::string& path);
     void OpenOutputFolder();
-    // Files dropped on the window or named when it started: the next run's file dialog opens
-    // on them, and the input option follows their kind. False, with a message, when they are
-    // not all of one kind in one folder.
-    bool PreselectFiles(const std::vector<std::string>& paths);
+    // Files and folders dropped on the window or named when it started: the next run takes
+    // them (a folder's files of the input format, and its subfolders' when the window says so)
+    // without the file dialog, and the input option follows the files' kind. False, with a
+    // message, when the files are not all of one kind.
+    bool ChooseFiles(const std::vector<std::string>& paths);
+    // "Choose a folder...": the next run takes the files of the input format in the folder
+    // the user picks (and in its subfolders, when the window says so).
+    void ChooseFolder();
+    // The "with subfolders" check box, for chosen and dropped folders.
+    void chkSubfolders_Click(bool withSubfolders) { withSubfolders_ = withSubfolders; }
 
     // What the next run starts from, and how the last one ended.
     const RunChoices& Choices() const { return choices_; }
@@ -109,8 +117,12 @@ private:
     void RememberRun();
     // Writes a file of the last run's summary; a refusal is shown.
     void SaveSummaryFile(const char* procedure, const std::function<void()>& write);
+    // The next run's files, said on the status line; message 1 when there are none.
+    void TakeChosenFiles(ChosenFiles files);
 
     Environment& env_;
+    UserInteraction& ui_;
+    bool withSubfolders_ = false;
     RunChoices choices_;
     RunOutcome lastRun_;
     SettingsStore& settings_;

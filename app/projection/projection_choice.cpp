@@ -75,16 +75,22 @@ std::string KeptWholeList(Environment& env, const std::string& path) {
     return KeptInProgramFolder(env, path);
 }
 
+// The list the user picks in the locate dialog; "" when the user cancels it.
+std::string ListPicked(const Environment& env, UserInteraction& ui) {
+    const std::vector<std::string> chosen = ui.ShowOpenFileDialog(LocateDialogRequest(env));
+    return chosen.empty() ? std::string() : chosen.front();
+}
+
 // The located list; "" when the user cancels the locate dialog.
-std::string LocateProjectionList(Environment& env) {
-    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
+std::string LocateProjectionList(Environment& env, UserInteraction& ui) {
+    const std::string chosen = ListPicked(env, ui);
     return chosen.empty() ? chosen : KeptWholeList(env, chosen);
 }
 
 // The window's "another list" button: a refusal is shown and the window stays as it was, but a
 // list cut short ends the run once the window closes, whatever is chosen in it.
-std::string LocateAnotherList(Environment& env, bool& damagedListChosen) {
-    const std::string chosen = env.ui.ShowOpenFileDialog(LocateDialogRequest(env));
+std::string LocateAnotherList(Environment& env, UserInteraction& ui, bool& damagedListChosen) {
+    const std::string chosen = ListPicked(env, ui);
     if (chosen.empty()) {
         return chosen;
     }
@@ -98,7 +104,7 @@ std::string LocateAnotherList(Environment& env, bool& damagedListChosen) {
         }
         return KeptInProgramFolder(env, chosen);
     } catch (const Refusal& refusal) {
-        env.ui.Show(refusal);
+        ui.Show(refusal);
         return {};
     }
 }
@@ -114,7 +120,8 @@ std::string ProjectionListInUse(const Environment& env) {
     return {};
 }
 
-ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& question) {
+ProjectionAnswer ChooseProjection(Environment& env, UserInteraction& ui,
+                                  const ProjectionQuestion& question) {
     using Kind = ProjectionAnswer::Kind;
     const std::string& programFolder = env.folders.programFolder;
     // A GeoTIFF may go without a system: without a list to choose from, it does, unasked.
@@ -127,7 +134,7 @@ ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& qu
     }
     std::string listPath = ProjectionListInUse(env);
     if (listPath.empty()) {
-        listPath = LocateProjectionList(env);
+        listPath = LocateProjectionList(env, ui);
         if (listPath.empty()) {
             return {Kind::Cancelled, ""};
         }
@@ -136,11 +143,11 @@ ProjectionAnswer ChooseProjection(Environment& env, const ProjectionQuestion& qu
     }
     bool damagedListChosen = false;
     ProjectionChooser window(
-        env.ui, env.fileSystem, question, listPath,
-        [&] { return LocateAnotherList(env, damagedListChosen); },
+        ui, env.fileSystem, question, listPath,
+        [&] { return LocateAnotherList(env, ui, damagedListChosen); },
         ReadProjectionAliases(env.fileSystem, env.folders.shippedProjectionFolder));
     window.Load();
-    env.ui.ShowProjectionWindow(window);
+    ui.ShowProjectionWindow(window);
     if (damagedListChosen) {
         return {Kind::Failed, ""};
     }
@@ -154,10 +161,11 @@ void UseProjectionList(Environment& env, const std::string& path) {
     KeptWholeList(env, path);
 }
 
-ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question) {
+ProjectionAnswer UstalenieProjekcji(Environment& env, UserInteraction& ui,
+                                    const ProjectionQuestion& question) {
     ProjectionAnswer answer;  // a failure, unless the window gives another
     RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
-                 [&] { answer = ChooseProjection(env, question); });
+                 [&] { answer = ChooseProjection(env, ui, question); });
     return answer;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/user_interaction.h"
 #include "projection/projection_window.h"
 #include "state/environment.h"
 
@@ -20,7 +21,8 @@ struct ProjectionAnswer {
 
 // The CoordSys clause for a run's tables (or GeoTIFFs made from world files), chosen by the
 // user in the projection window. Refuses a projection list that is missing or not whole.
-ProjectionAnswer UstalenieProjekcji(Environment& env, const ProjectionQuestion& question);
+ProjectionAnswer UstalenieProjekcji(Environment& env, UserInteraction& ui,
+                                    const ProjectionQuestion& question);
 
 // Makes the list at `path` the one in use from now on, as the window's "another list" does:
 // copied into the per-user folder. Refuses a list that is gone or not whole.

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <concepts>
 #include <string>
 
 #include "errors/error_report.h"
 #include "platform/file_system.h"
-#include "platform/user_interaction.h"
 
 namespace marlo {
 
@@ -24,14 +22,12 @@ struct ProjectionFolders {
 };
 
 // The services every procedure may use, and nothing of a run or of a file: the program makes
-// one and passes it by reference.
+// one and passes it by reference. Who asks the user is no service: only the window's planning
+// and events ask, and they are given the user.
 struct Environment {
-    // The user answers the dialogs and sees the messages and error reports.
-    template <class User>
-    requires std::derived_from<User, UserInteraction> && std::derived_from<User, ErrorReportViewer>
-    explicit Environment(User& user) : ui(user), errorReport(user) {}
+    // Error reports of the procedures that report their own go to the viewer.
+    explicit Environment(ErrorReportViewer& viewer) : errorReport(viewer) {}
 
-    UserInteraction& ui;
     ErrorReport errorReport;
     FileSystemService fileSystem;
     Libraries libraries;

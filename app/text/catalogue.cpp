@@ -52,8 +52,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
     {"Nazwy pliku rastrowego nie można zapisać w pliku TAB!",
      "The image name cannot be written into a TAB file!"},
     // Added: files dropped on the window or named on its command line.
-    {"Pliki do konwersji muszą być jednego rodzaju i leżeć w jednym katalogu!",
-     "Files to convert must be of one kind and lie in one folder!"},
+    {"Pliki do konwersji muszą być jednego rodzaju!", "Files to convert must be of one kind!"},
     // Added: an image whose coordinate system a table cannot state; followed by the system's
     // name and the image's path.
     {"Układu współrzędnych obrazu nie można zapisać w pliku TAB:",
@@ -77,7 +76,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 52> kCaptions = {{
+constexpr std::array<TextPair, 54> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -147,6 +146,9 @@ constexpr std::array<TextPair, 52> kCaptions = {{
     {"Zapisz zasięgi arkuszy...", "Save footprints..."},
     {"zasięgi: pominięto arkusze bez układu współrzędnych znanego GDAL: {0}",
      "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
+    // Added: the main window's choice of a folder's files, and of its subfolders' too.
+    {"Wybierz katalog...", "Choose a folder..."},
+    {"Z podkatalogami", "With subfolders"},
 }};
 
 template <std::size_t N>

@@ -45,7 +45,7 @@ enum : std::int16_t {
     SameFolders = 30,
     CommentsWelcome = 31,
     NameNotWritableInTable = 32,
-    FilesNotOfOneKindAndFolder = 33,
+    FilesNotOfOneKind = 33,
     SystemNotWritableInTable = 34,
     OutputWouldReplaceInput = 35,
     NotOfInputFormat = 36,
@@ -100,6 +100,8 @@ enum : std::int16_t {
     Overlapping = 49,
     SaveFootprints = 50,
     FootprintsLeftOut = 51,
+    ChooseFolder = 52,
+    WithSubfolders = 53,
 };
 }  // namespace caption
 

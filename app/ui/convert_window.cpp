@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -78,7 +79,10 @@ QStringList DroppedFiles(const QMimeData* data) {
 }  // namespace
 
 ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
-    : QWidget(parent), dialogs_(this), env_(dialogs_), procedures_(env_, settings, *this) {
+    : QWidget(parent),
+      dialogs_(this),
+      env_(dialogs_),
+      procedures_(env_, dialogs_, settings, *this) {
     setObjectName("frmConvert");
     setWindowTitle(kWindowCaption);
     env_.folders = {UserDataFolder(), ShippedProjectionFolder()};
@@ -131,6 +135,14 @@ void ConvertWindow::BuildControls() {
 
     keepGoing_ = new QCheckBox("Keep going after a failed file", this);
     keepGoing_->setObjectName("chkKeepGoing");
+    auto* cmdFolder = new QPushButton("Choose a folder...", this);
+    cmdFolder->setObjectName("cmdFolder");
+    auto* chkSubfolders = new QCheckBox("With subfolders", this);
+    chkSubfolders->setObjectName("chkSubfolders");
+    auto* folderChoice = new QHBoxLayout;
+    folderChoice->addWidget(cmdFolder);
+    folderChoice->addWidget(chkSubfolders);
+    folderChoice->addStretch();
 
     auto* cmbOK = new QPushButton("OK", this);
     cmbOK->setObjectName("cmbOK");
@@ -166,6 +178,7 @@ void ConvertWindow::BuildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
+    layout->addLayout(folderChoice);
     layout->addWidget(keepGoing_);
     layout->addLayout(controls);
     layout->addWidget(status_);
@@ -173,8 +186,8 @@ void ConvertWindow::BuildControls() {
     layout->addWidget(lblAbout, 0, Qt::AlignHCenter);
     // The window always takes the size its captions need, in either language.
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "chkKeepGoing",
-                 "cmbOK", "cmdExit", "cmdPL", "cmdEN"});
+    SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "cmdFolder",
+                 "chkSubfolders", "chkKeepGoing", "cmbOK", "cmdExit", "cmdPL", "cmdEN"});
     cmbOK->setFocus();
 }
 
@@ -208,6 +221,9 @@ void ConvertWindow::ConnectControls() {
     };
     onClick("cmbOK", &MainWindowProcedures::cmbOK_Click);
     onClick("cmdExit", &MainWindowProcedures::cmdExit_Click);
+    onClick("cmdFolder", &MainWindowProcedures::ChooseFolder);
+    connect(findChild<QCheckBox*>("chkSubfolders"), &QCheckBox::toggled, this,
+            [this](bool checked) { procedures_.chkSubfolders_Click(checked); });
     onClick("cmdPL", &MainWindowProcedures::cmdPL_Click);
     onClick("cmdEN", &MainWindowProcedures::cmdEN_Click);
     connect(findChild<LinkLabel*>("lblAbout"), &LinkLabel::clicked, this,
@@ -335,12 +351,13 @@ void ConvertWindow::ShowLanguage(const std::string& language) {
     }
 }
 
-bool ConvertWindow::PreselectFiles(const QStringList& paths) {
+bool ConvertWindow::ChooseFiles(const QStringList& paths) {
     std::vector<std::string> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths) {
-        files.push_back(QFileInfo(path).absoluteFilePath().toStdString());
+        files.push_back(QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toStdString());
     }
-    return procedures_.PreselectFiles(files);
+    return procedures_.ChooseFiles(files);
 }
 
 void ConvertWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -353,7 +370,7 @@ void ConvertWindow::dropEvent(QDropEvent* event) {
     const QStringList files = DroppedFiles(event->mimeData());
     if (!files.isEmpty()) {
         event->acceptProposedAction();
-        PreselectFiles(files);
+        ChooseFiles(files);
     }
 }
 

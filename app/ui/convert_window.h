@@ -35,7 +35,7 @@ public:
     const MainWindowProcedures& procedures() const { return procedures_; }
 
     // Files named on the command line or dropped on the window: the next run opens on them.
-    bool PreselectFiles(const QStringList& paths);
+    bool ChooseFiles(const QStringList& paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     window.show();
     // Files named when the program starts (as a file manager opens them) are the first run's.
     if (const QStringList files = QApplication::arguments().mid(1); !files.isEmpty()) {
-        window.PreselectFiles(files);
+        window.ChooseFiles(files);
     }
     return QApplication::exec();
 }

@@ -1,10 +1,15 @@
 #include "ui/qt_user_interaction.h"
 
+#include <limits>
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <limits>
+
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -12,7 +17,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/file_selection_text.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
 #include "ui/projection_dialog.h"
@@ -53,19 +57,6 @@ void PrepareFileDialog(QFileDialog& dialog, const char* objectName) {
     dialog.setOption(QFileDialog::HideNameFilterDetails);
 }
 
-// The dialog's file name field holding these names: one as it stands, several each in quotes,
-// the way the dialog itself writes a multiple selection there.
-QString FileNameField(const std::vector<std::string>& names) {
-    if (names.size() == 1) {
-        return QString::fromStdString(names.front());
-    }
-    QStringList quoted;
-    for (const std::string& name : names) {
-        quoted << '"' + QString::fromStdString(name) + '"';
-    }
-    return quoted.join(' ');
-}
-
 }  // namespace
 
 QStringList NameFilters(const std::string& filter) {
@@ -84,12 +75,21 @@ QStringList NameFilters(const std::string& filter) {
     return filters;
 }
 
-std::string SelectionText(const QStringList& files) {
+std::vector<std::string> FullPaths(const QStringList& files) {
     std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(files.size()));
     for (const QString& file : files) {
         paths.push_back(QFileInfo(file).absoluteFilePath().toStdString());
     }
-    return EncodeFileSelection(paths);
+    return paths;
+}
+
+// The dialog writes a selection into its name field as quoted names; a field cut at the line
+// edit's usual 32,767 characters would lose the names beyond (a folder's thousands of files).
+void LetNameFieldHoldAnySelection(QFileDialog& dialog) {
+    if (auto* field = dialog.findChild<QLineEdit*>("fileNameEdit")) {
+        field->setMaxLength(std::numeric_limits<int>::max());
+    }
 }
 
 QString DisplayText(const std::string& text) {
@@ -129,7 +129,8 @@ void QtUserInteraction::ShowMessageBox(const std::string& text, MessageIcon icon
     runModal(box);
 }
 
-std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
+std::vector<std::string> QtUserInteraction::ShowOpenFileDialog(
+    const OpenFileDialogRequest& request) {
     QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
     PrepareFileDialog(dialog, kOpenFileDialogName);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -143,13 +144,11 @@ std::string QtUserInteraction::ShowOpenFileDialog(const OpenFileDialogRequest& r
     if (!request.initialFolder.empty()) {
         dialog.setDirectory(QString::fromStdString(request.initialFolder));
     }
-    if (!request.preselectedNames.empty()) {
-        dialog.selectFile(FileNameField(request.preselectedNames));
-    }
+    LetNameFieldHoldAnySelection(dialog);
     if (runModal(dialog) != QDialog::Accepted) {
         return {};
     }
-    return SelectionText(dialog.selectedFiles());
+    return FullPaths(dialog.selectedFiles());
 }
 
 std::string QtUserInteraction::BrowseForFolder(const std::string& prompt,

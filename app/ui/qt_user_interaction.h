@@ -23,7 +23,7 @@ public:
 
     void ShowMessageBox(const std::string& text, MessageIcon icon,
                         const std::string& title) override;
-    std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
+    std::vector<std::string> ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
     std::string BrowseForFolder(const std::string& prompt,
                                 const std::string& initialFolder) override;
     void ShowErrorReport(const std::string& report) override;
@@ -70,9 +70,8 @@ inline constexpr const char* kApplicationTitle = "Marlo";
 // letter case; the dialog shows the description alone.
 QStringList NameFilters(const std::string& filter);
 
-// The chosen files in the two forms of the open-file dialog: one full path for one file; the
-// folder followed by each name, separated by NUL characters, for several.
-std::string SelectionText(const QStringList& files);
+// The dialog's chosen files as full paths, in its order.
+std::vector<std::string> FullPaths(const QStringList& files);
 
 // Message box texts break lines with CR LF; Qt wants a plain line feed.
 QString DisplayText(const std::string& text);

@@ -47,7 +47,6 @@ TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"--from", "tfw", "--to", "png", worldFile},
         {"--from", "tfw", "--to", "tab"},
         {"--from", "tfw", "--to", "tab", "--bogus", worldFile},
-        {"--from", "tfw", "--to", "tab", worldFile, other},
         {"--from", "tfw", "--to", "tab", temp / "in/missing.tfw"},
         {"--from", "tfw", "--to", "tab", "--language", "deutsch", worldFile},
         {"--from", "tfw", "--to", "tab", worldFile, "--output-dir"},

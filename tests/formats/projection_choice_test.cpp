@@ -28,7 +28,7 @@ protected:
     // The clause chosen; nothing when none was, with how the window ended.
     std::optional<std::string> Choose(
         ProjectionAnswer::Kind expected = ProjectionAnswer::Kind::Chosen) {
-        const ProjectionAnswer answer = UstalenieProjekcji(env, ProjectionQuestion{});
+        const ProjectionAnswer answer = UstalenieProjekcji(env, user, ProjectionQuestion{});
         EXPECT_EQ(answer.kind, expected);
         return answer.kind == ProjectionAnswer::Kind::Chosen ? std::optional(answer.clause)
                                                              : std::nullopt;
@@ -87,7 +87,7 @@ TEST_F(ProjectionChoiceTest, TheWindowFindsSystemsByTheNamesShippedBesideTheList
         window.SetSearchText("uklad 1992");
         window.cmdOK_Click();
     };
-    EXPECT_EQ(UstalenieProjekcji(env, ProjectionQuestion{}).clause,
+    EXPECT_EQ(UstalenieProjekcji(env, user, ProjectionQuestion{}).clause,
               "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000");
 }
 

@@ -25,7 +25,9 @@ namespace {
 class SilentUser final : public UserInteraction, public ErrorReportViewer {
 public:
     void ShowMessageBox(const std::string&, MessageIcon, const std::string&) override {}
-    std::string ShowOpenFileDialog(const OpenFileDialogRequest&) override { return {}; }
+    std::vector<std::string> ShowOpenFileDialog(const OpenFileDialogRequest&) override {
+        return {};
+    }
     std::string BrowseForFolder(const std::string&, const std::string&) override { return {}; }
     void ShowErrorReport(const std::string&) override {}
     void ShowProjectionWindow(ProjectionWindow& window) override { window.CloseBox(); }

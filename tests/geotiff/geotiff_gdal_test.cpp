@@ -7,7 +7,7 @@
 #include <functional>
 #include <sstream>
 
-#include "conversion/conversion_run.h"
+#include "conversion/planning.h"
 #include "gdal_tools.h"
 #include "support/temp_folder.h"
 #include "test_images.h"

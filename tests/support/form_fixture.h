@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_run.h"
 #include "conversion/file_steps.h"
+#include "conversion/planning.h"
 #include "state/environment.h"
 #include "state/format_options.h"
 #include "state/paths.h"
@@ -27,7 +27,7 @@ struct RunHarness {
     void Choose(FileFormat from, FileFormat to) { SelectFormats(choices.options, from, to); }
     // Presses the start button; true when the run ended with "Done!".
     bool Convert() {
-        lastRun = cmbOK_Click(env, choices);
+        lastRun = RunByAsking(env, user, choices);
         return lastRun.done;
     }
 

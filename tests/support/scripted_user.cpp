@@ -1,7 +1,7 @@
 #include "support/scripted_user.h"
 
-#include "platform/file_selection_text.h"
 #include "projection/projection_window_interface.h"
+#include "support/file_selection_text.h"
 
 namespace marlo::test {
 
@@ -37,9 +37,18 @@ void ScriptedUser::ShowMessageBox(const std::string& text, MessageIcon icon,
     messages.push_back({text, icon, title});
 }
 
-std::string ScriptedUser::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
+std::vector<std::string> ScriptedUser::ShowOpenFileDialog(const OpenFileDialogRequest& request) {
     fileDialogs.push_back(request);
-    return TakeFront(fileDialogAnswers);
+    const std::string answer = TakeFront(fileDialogAnswers);
+    if (answer.empty()) {
+        return {};
+    }
+    const FileSelection selection = DecodeFileSelection(answer);
+    std::vector<std::string> paths;
+    for (const std::string& name : selection.names) {
+        paths.push_back(selection.folder == "/" ? "/" + name : selection.folder + "/" + name);
+    }
+    return paths;
 }
 
 std::string ScriptedUser::BrowseForFolder(const std::string& prompt,

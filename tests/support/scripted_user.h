@@ -52,7 +52,7 @@ public:
 
     void ShowMessageBox(const std::string& text, MessageIcon icon,
                         const std::string& title) override;
-    std::string ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
+    std::vector<std::string> ShowOpenFileDialog(const OpenFileDialogRequest& request) override;
     std::string BrowseForFolder(const std::string& prompt,
                                 const std::string& initialFolder) override;
     bool ShowProgress(const RunProgress& progress) override;

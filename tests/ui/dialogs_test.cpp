@@ -58,11 +58,10 @@ void DialogsTest::filtersMatchTheExtensionInAnyCase() {
     QVERIFY(ui::NameFilters("").isEmpty());
 }
 
-void DialogsTest::selectionComesBackInTheDialogsTwoForms() {
-    QCOMPARE(ui::SelectionText({}), std::string());
-    QCOMPARE(ui::SelectionText({"/maps/a b/sheet.tfw"}), std::string("/maps/a b/sheet.tfw"));
-    QCOMPARE(ui::SelectionText({"/maps/x.tfw", "/maps/y.tfw"}),
-             std::string("/maps\0x.tfw\0y.tfw", 17));
+void DialogsTest::selectionComesBackAsFullPaths() {
+    QVERIFY(ui::FullPaths({}).empty());
+    QCOMPARE(ui::FullPaths({"/maps/a b/sheet.tfw", "/maps/y.tfw"}),
+             (std::vector<std::string>{"/maps/a b/sheet.tfw", "/maps/y.tfw"}));
 }
 
 void DialogsTest::messageBoxesCarryIconAndTitle() {

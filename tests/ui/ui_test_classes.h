@@ -37,7 +37,7 @@ class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void filtersMatchTheExtensionInAnyCase();
-    void selectionComesBackInTheDialogsTwoForms();
+    void selectionComesBackAsFullPaths();
     void messageBoxesCarryIconAndTitle();
     void errorReportTextCanBeSelectedAndCopied();
     void projectionWindowClosedByItsCloseBoxIsACancel();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace marlo {
+namespace marlo::test {
 
 // The open-file dialog's answer in the dialog control's own two forms: one full path for one
 // file; for several, the folder followed by each name, all separated by NUL characters.
@@ -19,4 +19,4 @@ std::string EncodeFileSelection(const std::string& folder, const std::vector<std
 // Either form taken apart; a bare name without a folder gives the folder "".
 FileSelection DecodeFileSelection(const std::string& selection);
 
-}  // namespace marlo
+}  // namespace marlo::test

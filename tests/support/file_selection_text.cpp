@@ -1,6 +1,6 @@
-#include "platform/file_selection_text.h"
+#include "support/file_selection_text.h"
 
-namespace marlo {
+namespace marlo::test {
 
 namespace {
 
@@ -55,4 +55,4 @@ FileSelection DecodeFileSelection(const std::string& selection) {
     return decoded;
 }
 
-}  // namespace marlo
+}  // namespace marlo::test

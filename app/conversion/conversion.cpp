@@ -1,0 +1,200 @@
+#include "conversion/conversion.h"
+
+#include "conversion/file_steps.h"
+#include "conversion/footprints.h"
+#include "conversion/input_systems.h"
+#include "state/folder_checks.h"
+#include "state/paths.h"
+#include "text/catalogue.h"
+#include "text/line_breaks.h"
+
+namespace marlo {
+
+namespace {
+
+// An error outside the steps belongs to the run, which reports it under its own name.
+constexpr ErrorFrame kRunFrame{"cmbOK_Click", ErrorLevel::Report};
+
+// The error reports of steps that report their own unexpected errors and go on, kept as the
+// run's messages instead of being shown while the run goes on.
+class ReportsKept final : public ErrorReportViewer {
+public:
+    explicit ReportsKept(RunOutcome& outcome) : outcome_(outcome) {}
+    void ShowErrorReport(const std::string& report) override {
+        outcome_.messages.push_back(
+            {RunMessage::Kind::ErrorReport, report, MessageIcon::Critical, ""});
+    }
+
+private:
+    RunOutcome& outcome_;
+};
+
+RunMessage MessageOf(const Refusal& refusal) {
+    return {RunMessage::Kind::Box, refusal.text, refusal.icon, refusal.title};
+}
+
+// An input is converted only when its bytes are of its format: a TIFF for GeoTIFF input,
+// text for tables and world files (a TIFF named .tab is never read as one).
+void RequireInputOfItsFormat(const FileJob& job) {
+    RequireContent(job.inputPath, job.plan.inputFormat == FileFormat::GeoTIFF ? ContentKind::Tiff
+                                                                              : ContentKind::Text);
+}
+
+// GeoTIFF output may not go into the folder its input lies in.
+void RequireOutputFolderApart(const RunPlan& plan, std::size_t file) {
+    if (plan.outputFormat == FileFormat::GeoTIFF &&
+        plan.OutputFolderOf(file) == plan.InputFolderOf(file)) {
+        throw Refusal(MessageText(msg::SameFolders), MessageIcon::Information);
+    }
+}
+
+// The folder that must be writable before the writer runs: the file's output folder for
+// GeoTIFF output (made when it mirrors a subfolder of the inputs), its input's folder
+// otherwise.
+void RequireWritableFolder(Environment& env, const RunPlan& plan, std::size_t file) {
+    const std::string folder = plan.OutputFolderOf(file);
+    if (plan.outputFormat == FileFormat::GeoTIFF && folder != plan.outputFolder) {
+        env.fileSystem.MakeFolders(folder);
+    }
+    if (!CanWriteInFolder(env, folder)) {
+        throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+    }
+}
+
+// Why a file failed, on one line: the message it showed, or the unexpected error.
+std::string ReasonOf(const RunTimeError& error) {
+    return "Error Number " + std::to_string(error.number()) + ": " + error.description();
+}
+
+// Notes a file's failure; a run that does not keep going ends with its message, or with the
+// error report of the step the error left (the run's own for a step that hands errors on).
+bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report,
+                const Refusal& refusal) {
+    report.result = FileResult::Failed;
+    report.reason = OnOneLine(refusal.text);
+    if (!plan.keepGoing) {
+        outcome.messages.push_back(MessageOf(refusal));
+    }
+    return plan.keepGoing;
+}
+
+bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report, RunTimeError error,
+                ErrorLevel level) {
+    report.result = FileResult::Failed;
+    report.reason = ReasonOf(error);
+    if (plan.keepGoing) {
+        return true;
+    }
+    if (level == ErrorLevel::HandOn) {
+        error.AddFrame(ErrorLocation(kRunFrame.procedure));
+    }
+    outcome.messages.push_back(
+        {RunMessage::Kind::ErrorReport, ErrorReportText(error), MessageIcon::Critical, ""});
+    return false;
+}
+
+// Where the written sheet lies; a footprint that cannot be made is none, never a failure.
+std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, const InputRead& read,
+                                        const OutputSystem& system, const OutputWritten& written) {
+    try {
+        return FootprintOf(env, job, read, system, written,
+                           MoveOrigin(read.georeference, job.plan.inputFormat, FileFormat::TAB));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+bool SkippedAsExisting(const RunPlan& plan, std::size_t file, FileReport& report) {
+    if (plan.existing != ExistingOutputs::Skip || plan.existingOutputs.at(file).empty()) {
+        return false;
+    }
+    report.result = FileResult::Skipped;
+    report.reason = plan.existingOutputs[file];
+    return true;
+}
+
+// One file: read, check the target folder, move the origin, write. A failure is noted, and
+// ends the run with its message unless the run keeps going. False ends the run.
+bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
+    FileReport& report = outcome.files[file];
+    const FormatSteps& input = StepsOf(plan.inputFormat);
+    const FormatSteps& output = StepsOf(plan.outputFormat);
+    const FileJob job{plan, file, plan.InputPath(file)};
+    const ErrorFrame* step = &kRunFrame;
+    try {
+        RequireOutputFolderApart(plan, file);
+        if (SkippedAsExisting(plan, file, report)) {
+            return true;
+        }
+        RequireOwnSystemWritable(plan, file);
+        RequireInputOfItsFormat(job);
+        step = &input.readFrame;
+        const InputRead read = input.read(env, job);
+        step = &kRunFrame;
+        RequireWritableFolder(env, plan, file);
+        const InputRead moved{MoveOrigin(read.georeference, plan.inputFormat, plan.outputFormat),
+                              read.imagePath, read.tableCoordSys};
+        const OutputSystem system = OwnOutputSystem(env, plan, file, read.tableCoordSys);
+        if (system.lost) {
+            outcome.withoutSystem.push_back(plan.inputFiles[file]);
+        }
+        step = &output.writeFrame;
+        const OutputWritten written = output.write(env, job, moved, system);
+        step = &kRunFrame;
+        if (!written.withoutSystem.empty()) {
+            outcome.withoutSystem.push_back(written.withoutSystem);
+        }
+        report.result = FileResult::Converted;
+        report.footprint = QuietFootprint(env, job, read, system, written);
+        return true;
+    } catch (const Refusal& refusal) {
+        return FileFailed(plan, outcome, report, refusal);
+    } catch (...) {
+        return FileFailed(plan, outcome, report,
+                          ErrorReport::CurrentAsRunTimeError(step->procedure), step->level);
+    }
+}
+
+// Converts the files in order until one ends the run or the progress says stop.
+bool ConvertAll(Environment& env, const RunPlan& plan, ConversionProgress& progress,
+                RunOutcome& outcome) {
+    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
+        outcome.stoppedAt = plan.inputFiles[file];
+        if (!progress.BeforeFile({file + 1, plan.inputFiles.size(), outcome.stoppedAt})) {
+            outcome.cancelled = true;
+            return false;
+        }
+        const bool goOn = ConvertFile(env, plan, file, outcome);
+        outcome.converted += outcome.files[file].result == FileResult::Converted ? 1 : 0;
+        if (!goOn) {
+            return false;
+        }
+    }
+    outcome.stoppedAt.clear();
+    return true;
+}
+
+}  // namespace
+
+RunOutcome Convert(Environment& env, const RunPlan& plan, ConversionProgress& progress) {
+    RunOutcome outcome;
+    outcome.plan = plan;
+    outcome.total = plan.inputFiles.size();
+    for (const std::string& file : plan.inputFiles) {
+        outcome.files.push_back({file, FileResult::NotReached, "", std::nullopt});
+    }
+    // A run's look-ups of names in folders are its own: a file added since the last run is seen.
+    env.fileSystem.ForgetLookups();
+    ReportsKept kept(outcome);
+    const ErrorReportRedirect redirect(env.errorReport, kept);
+    outcome.done = ConvertAll(env, plan, progress, outcome);
+    if (outcome.done) {
+        outcome.messages.push_back(
+            {RunMessage::Kind::Box, MessageText(msg::Done), MessageIcon::Information, ""});
+    } else if (!outcome.messages.empty() && outcome.messages.back().kind == RunMessage::Kind::Box) {
+        outcome.reason = outcome.messages.back().text;
+    }
+    return outcome;
+}
+
+}  // namespace marlo
