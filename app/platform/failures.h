@@ -47,16 +47,15 @@ public:
     std::string title;
 };
 
-// An unexpected run-time error: number, source and description, and the procedures it has
+// An unexpected run-time error: number and description, and the procedures it has
 // passed on its way up (the innermost last), which the error report lists.
 class RunTimeError : public Failure {
 public:
-    RunTimeError(std::int32_t number, std::string description, std::string source = "Marlo")
-        : number_(number), source_(std::move(source)), description_(std::move(description)) {}
+    RunTimeError(std::int32_t number, std::string description)
+        : number_(number), description_(std::move(description)) {}
     const char* what() const noexcept override { return description_.c_str(); }
 
     std::int32_t number() const { return number_; }
-    const std::string& source() const { return source_; }
     const std::string& description() const { return description_; }
     const std::vector<std::string>& frames() const { return frames_; }
     // Notes that the error left the procedure at `location` (called from the inside out).
@@ -64,7 +63,6 @@ public:
 
 private:
     std::int32_t number_;
-    std::string source_;
     std::string description_;
     std::vector<std::string> frames_;
 };

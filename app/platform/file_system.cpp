@@ -158,32 +158,23 @@ TextReadStream FileSystemService::OpenTextFileForReading(const std::string& path
     return TextReadStream(DecodeAnsiText(ReadTextBytes(path)));
 }
 
-void FileSystemService::WriteTextFile(const std::string& path,
-                                      const std::vector<std::string>& lines) const {
+std::string AnsiTextFileBytes(const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) {
         bytes += EncodeAnsiText(line) + "\r\n";
     }
-    WriteBytesFile(path, bytes);
+    return bytes;
+}
+
+void FileSystemService::WriteTextFile(const std::string& path,
+                                      const std::vector<std::string>& lines) const {
+    WriteBytesFile(path, AnsiTextFileBytes(lines));
 }
 
 void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes) const {
     PendingOutput output(path);
     output.Write(bytes);
     output.CommitReplacing();
-}
-
-void FileSystemService::CopyFile(const std::string& source, const std::string& target,
-                                 bool overwrite) const {
-    std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) {
-        RaiseFileError(ENOENT, source);
-    }
-    const auto options = overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    fs::copy_file(source, target, options, ec);
-    if (ec) {
-        RaiseFileError(ec.value(), target);
-    }
 }
 
 std::int32_t FileSystemService::FileAttributes(const std::string& path) const {

@@ -38,7 +38,6 @@ public:
     bool AtEndOfStream() const { return next_ >= text_.size(); }
     // Raises run-time error 62 (input past end of file) past the last line.
     std::string ReadLine();
-    void Close() {}
 
 private:
     std::string text_;
@@ -73,10 +72,6 @@ public:
     void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) const;
     // Writes the bytes as they stand, replacing the old file only when complete.
     void WriteBytesFile(const std::string& path, const std::string& bytes) const;
-
-    // Copies with the kernel's file copy; replaces an existing target only when `overwrite`
-    // (an existing target otherwise is error 75 and stays as it was).
-    void CopyFile(const std::string& source, const std::string& target, bool overwrite) const;
 
     // Attribute bits: directory 16; read-only 1 when the entry may not be written by the
     // current user or carries no write permission at all; archive 32 on every regular file;
@@ -113,6 +108,8 @@ private:
 // undefined become the C1 controls of the same value, as on Windows, and so survive a
 // round trip through EncodeAnsiText.
 std::string DecodeAnsiText(const std::string& bytes);
+// The bytes of a text file of these lines, as WriteTextFile writes them.
+std::string AnsiTextFileBytes(const std::vector<std::string>& lines);
 // Whether every character of the text has a code in Windows-1250.
 bool CanEncodeAnsi(const std::string& utf8Text);
 // Encodes UTF-8 text to Windows-1250; characters it has no code for, and every byte that is

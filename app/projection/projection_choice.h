@@ -29,7 +29,7 @@ ProjectionAnswer UstalenieProjekcji(Environment& env, UserInteraction& ui,
 void UseProjectionList(Environment& env, const std::string& path);
 
 // The projection list that codes are looked up in: the located one, else the one shipped with
-// the program; no lines when there is neither. Refuses (message 32) a list that is not whole.
+// the program; no lines when there is neither. Refuses (message 38) a list that is not whole.
 std::vector<std::string> CodeList(const Environment& env);
 
 // The folder of the projection list shipped with the program: installed beside the program

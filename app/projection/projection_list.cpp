@@ -24,7 +24,6 @@ std::vector<std::string> ReadProjectionLines(const FileSystemService& files,
     while (!stream.AtEndOfStream()) {
         lines.push_back(stream.ReadLine());
     }
-    stream.Close();
     return lines;
 }
 

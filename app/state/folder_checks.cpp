@@ -178,7 +178,7 @@ Refusal UnableToUpdate(const std::string& path) {
 void WriteOutputFile(const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines) {
     try {
-        files.WriteTextFile(path, lines);
+        files.WriteBytesFile(path, AnsiTextFileBytes(lines));
     } catch (const RunTimeError&) {
         throw UnableToUpdate(path);
     }

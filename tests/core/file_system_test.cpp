@@ -231,23 +231,5 @@ TEST(Attributes, ArchiveMakesAFileWritableByItsOwnerAndKeepsTheRest) {
     EXPECT_FALSE(files.SetAttributes(folder / "none", attr::Archive));
 }
 
-TEST(Files, CopyReplacesATargetOnlyWhenAllowed) {
-    TempFolder folder;
-    const FileSystemService files;
-    const std::string source = folder.Write("in/Sheet.tif", "new");
-    const std::string target = folder.Write("out/SHEET.TIF", "old");
-    EXPECT_EQ(ErrorNumberOf([&] { files.CopyFile(source, target, false); }),
-              err::PathFileAccessError);
-    EXPECT_EQ(ReadBytes(target), "old");
-    files.CopyFile(source, target, true);
-    EXPECT_EQ(ReadBytes(target), "new");
-    files.CopyFile(source, folder / "out/Copy.tif", false);
-    EXPECT_EQ(ReadBytes(folder / "out/Copy.tif"), "new");
-    EXPECT_EQ(ErrorNumberOf([&] { files.CopyFile(folder / "none", target, true); }),
-              err::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { files.CopyFile(source, folder / "none/x.tif", true); }),
-              err::FileNotFound);
-}
-
 }  // namespace
 }  // namespace marlo

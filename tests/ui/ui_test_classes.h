@@ -75,4 +75,12 @@ private slots:
     void sheetsInTwoSystemsGetAMapEach();
 };
 
+class ScaleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void selectAllInTheFileDialogTakesThousandsOfFiles();
+    void aChosenOrDroppedFolderConvertsEverySheetBelowIt();
+};
+
 }  // namespace marlo::test

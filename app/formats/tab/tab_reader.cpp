@@ -60,7 +60,6 @@ TableLines ReadTableLines(const FileSystemService& files, const std::string& inp
             table.coordSys = line;
         }
     }
-    stream.Close();
     return table;
 }
 

@@ -7,7 +7,7 @@
 
 namespace marlo {
 
-// Refuses (message 33, naming it) an image whose name a table's File line cannot hold.
+// Refuses (message 32, naming it) an image whose name a table's File line cannot hold.
 void RequireNameFitsATable(const std::string& imagePath);
 
 // Writes a raster table naming `imageName` (beside the table) with the four corners of an image

@@ -29,7 +29,6 @@ std::vector<std::string> NumberLines(const FileSystemService& files, const std::
             lines.push_back(std::move(line));
         }
     }
-    stream.Close();
     return lines;
 }
 
