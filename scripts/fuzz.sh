@@ -12,8 +12,8 @@ seconds=${1:-${FUZZ_SECONDS:-20}}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(table_reader world_file number_text text_encoding projection_list aux_file image_header
-           pelcor_read pelcor_write)
+  targets=(table_reader world_file number_text text_encoding projection_list aux_file
+           aux_against_gdal image_header pelcor_read pelcor_write)
 fi
 
 out=build-fuzz
@@ -24,13 +24,17 @@ trap 'rm -rf "$scratch"' EXIT
 
 common=(-std=c++20 -g -O1 -Wall -Wextra -fno-sanitize-recover=all -Iapp -Ipelcor/include
         -Ivantrel/include -Ipelcor/src -Itests/fuzz -DMARLO_VERSION_MAJOR=1 -DMARLO_VERSION_MINOR=0
-        -DMARLO_VERSION_REVISION=1 -DMARLO_DATA_INSTALL_DIR=\"/usr/share/marlo\")
+        -DMARLO_VERSION_REVISION=1 -DMARLO_DATA_INSTALL_DIR=\"/usr/share/marlo\"
+        $(gdal-config --cflags))
 echo "building the fuzz targets"
 # The GDAL bridge (app/crs/gdal) is a library the core loads by name: no target reaches it.
 mapfile -t sources < <(find app/platform app/errors app/text app/state app/crs app/formats \
                          app/projection app/conversion app/presenters pelcor/src -name '*.cpp' \
                          -not -path 'app/crs/gdal/*' | sort)
-sources+=(tests/fuzz/fuzz_support.cpp tests/fuzz/core_targets.cpp tests/fuzz/pelcor_targets.cpp)
+# gdal_targets.cpp holds Marlo's readers against GDAL's own, so the targets link GDAL (built
+# without the sanitizers' instrumentation, which only watches our code).
+sources+=(tests/fuzz/fuzz_support.cpp tests/fuzz/core_targets.cpp tests/fuzz/pelcor_targets.cpp
+          tests/fuzz/gdal_targets.cpp)
 objects=()
 for source in "${sources[@]}"; do
   object="$out/objects/$(echo "$source" | tr '/' '_').o"
@@ -50,7 +54,7 @@ status=0
 for target in "${targets[@]}"; do
   binary="$out/$target"
   clang++ "${common[@]}" -fsanitize=fuzzer,address,undefined -DFUZZ_TARGET="$(camel "$target")" \
-          tests/fuzz/fuzz_main.cpp "${objects[@]}" -ldl -o "$binary"
+          tests/fuzz/fuzz_main.cpp "${objects[@]}" -lexpat $(gdal-config --libs) -ldl -o "$binary"
   mkdir -p "$out/corpus/$target" "$out/artifacts/$target" "tests/fuzz/regressions/$target"
   rm -f "$out/artifacts/$target"/*
   echo "fuzzing $target for ${seconds} s"

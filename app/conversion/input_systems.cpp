@@ -66,8 +66,26 @@ std::string SystemIn(const std::optional<std::string>& definition) {
 
 // A world file's image states a system as GDAL reads it: its .aux.xml first, then its own
 // keys, then its .prj.
+InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan,
+                                     const std::string& worldFile);
+
+// The same, or a side file's refusal kept for the file's own turn: one unreadable side file
+// must not stop the files before it. Such an input counts as stating a system, so that no
+// chosen projection is ever meant for it.
 InputSystem WorldFileSystem(const Environment& env, const RunPlan& plan,
                             const std::string& worldFile) {
+    try {
+        return WorldFileSystemOrRefusal(env, plan, worldFile);
+    } catch (const Refusal& refusal) {
+        InputSystem refused;
+        refused.stated = true;
+        refused.sideFileRefusal = refusal.text;
+        return refused;
+    }
+}
+
+InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan,
+                                     const std::string& worldFile) {
     const auto image = FindImageFor(env.fileSystem, worldFile);
     if (!image) {
         return {};
@@ -208,6 +226,9 @@ OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::s
 
 void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
     const InputSystem* own = InputSystemOf(plan, file);
+    if (own != nullptr && !own->sideFileRefusal.empty()) {
+        throw Refusal(own->sideFileRefusal);
+    }
     if (plan.outputFormat != FileFormat::TAB || own == nullptr || own->unwritable.empty()) {
         return;
     }

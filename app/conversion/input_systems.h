@@ -32,7 +32,8 @@ struct OutputSystem {
 OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::size_t file,
                              const std::string& tableCoordSys);
 
-// Refuses (message 34) an input whose system no table can hold.
+// Refuses an input whose side files could not be read while planning (with the message found
+// then), and (message 34) an input whose system no table can hold.
 void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file);
 
 // A table's system for the world file written beside an image: what the image's .aux.xml gets,

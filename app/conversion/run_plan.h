@@ -28,6 +28,9 @@ struct InputSystem {
     // The input gives no georeference at all: it will be refused for that, and no projection
     // is asked for it.
     bool unreadable = false;
+    // Why the input's side files (.aux.xml, .prj) could not be read, found while planning: the
+    // file is refused with this message when its turn comes, and the batch goes on.
+    std::string sideFileRefusal{};
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and

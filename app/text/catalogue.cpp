@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 42> kMessages = {{
+constexpr std::array<TextPair, 45> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -73,6 +73,15 @@ constexpr std::array<TextPair, 42> kMessages = {{
      "The TIFF holds only ground control points (GCPs), no georeference; rectify it first!"},
     {"Znaczniki GeoTIFF można zapisać tylko w pliku TIFF!",
      "Only a TIFF file can take GeoTIFF tags!"},
+    // Added: side files (.aux.xml, .prj) that refuse their image; each is followed by the
+    // side file's path.
+    {"Plik pomocniczy jest zbyt duży, by go odczytać!", "The side file is too large to read!"},
+    {"Nie można ustalić, jaki układ współrzędnych podaje plik .aux.xml (to nie jest poprawny "
+     "XML albo ma nietypową budowę)!",
+     "Cannot tell which coordinate system the .aux.xml file states (it is not well-formed XML "
+     "or is laid out unusually)!"},
+    {"Plik .aux.xml jest dowiązaniem; Marlo nie zapisuje przez nie ani go nie zastępuje!",
+     "The .aux.xml file is a link; Marlo neither writes through it nor replaces it!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -54,6 +54,9 @@ enum : std::int16_t {
     NoGeoreference = 39,
     ControlPointsOnly = 40,
     NotATiff = 41,
+    SideFileTooLarge = 42,
+    AuxFileUnclear = 43,
+    AuxFileIsALink = 44,
 };
 }  // namespace msg
 

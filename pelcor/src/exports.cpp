@@ -93,10 +93,16 @@ bool CopyOut(const Values& values, Value* out, int32_t* count) {
     return true;
 }
 
+// Whether a caller's array and count make sense: a count of 0 (whatever the pointer), or a
+// positive count with an array behind it.
+template <typename Value>
+bool IsArray(const Value* values, int32_t count) {
+    return count == 0 || (count > 0 && values != nullptr);
+}
+
 template <typename Value>
 std::vector<Value> CopyIn(const Value* values, int32_t count) {
-    return count > 0 && values != nullptr ? std::vector<Value>(values, values + count)
-                                          : std::vector<Value>{};
+    return count > 0 ? std::vector<Value>(values, values + count) : std::vector<Value>{};
 }
 
 }  // namespace
@@ -202,10 +208,14 @@ int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX, double r
                                const double* doubles, int32_t doubleCount, const char* ascii,
                                int32_t asciiLength) {
     return Guarded([&] {
+        if (!IsArray(directory, directoryCount) || !IsArray(doubles, doubleCount) ||
+            !IsArray(ascii, asciiLength)) {
+            return false;
+        }
         pelcor::KeyWrite keys;
-        keys.replacement = pelcor::RawGeoKeys{
-            CopyIn(directory, directoryCount), CopyIn(doubles, doubleCount),
-            ascii != nullptr && asciiLength > 0 ? std::string(ascii, asciiLength) : std::string()};
+        keys.replacement =
+            pelcor::RawGeoKeys{CopyIn(directory, directoryCount), CopyIn(doubles, doubleCount),
+                               asciiLength > 0 ? std::string(ascii, asciiLength) : std::string()};
         return fileName != nullptr &&
                pelcor::WriteGeoreference(
                    fileName,

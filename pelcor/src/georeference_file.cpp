@@ -270,6 +270,17 @@ private:
     std::vector<std::uint16_t> removed_;
 };
 
+// Whether no patch touches the image's strips or tiles: a crafted file may point its tag values
+// into its own pixels, which a write in place would then overwrite.
+bool SparesPixelData(const BoundedReader& reader, const Directory& directory,
+                     const std::vector<Patch>& patches) {
+    std::vector<ByteRange> ranges;
+    for (const Patch& patch : patches) {
+        ranges.push_back({patch.offset, patch.bytes.size()});
+    }
+    return OverlapsPixelData(reader, directory, ranges) == false;
+}
+
 template <class Use>
 auto WithFirstDirectory(const FileHandle& file, Use use)
     -> decltype(use(std::declval<const BoundedReader&>(), std::declval<const Directory&>())) {
@@ -368,7 +379,12 @@ bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrit
             for (TagWrite& write : keyTags->writes) {
                 writes.push_back(std::move(write));
             }
-            return WritePlanner(directory, reader.size(), keyTags->removed).Plan(std::move(writes));
+            auto planned =
+                WritePlanner(directory, reader.size(), keyTags->removed).Plan(std::move(writes));
+            if (!planned || !SparesPixelData(reader, directory, *planned)) {
+                return std::optional<std::vector<Patch>>();
+            }
+            return planned;
         });
     if (!patches) {
         return false;

@@ -1,5 +1,7 @@
 #include "tiff_directory.h"
 
+#include <algorithm>
+
 namespace pelcor {
 
 namespace {
@@ -215,6 +217,87 @@ bool ValuesOverlapOtherEntries(const Entry& entry, const Directory& directory) {
         }
     }
     return false;
+}
+
+namespace {
+
+constexpr std::uint16_t kTagStripOffsets = 273;
+constexpr std::uint16_t kTagStripByteCounts = 279;
+constexpr std::uint16_t kTagTileOffsets = 324;
+constexpr std::uint16_t kTagTileByteCounts = 325;
+constexpr std::uint16_t kTypeLong = 4;
+constexpr std::uint16_t kTypeLong8 = 16;
+
+// The values of an unsigned integer array (SHORT, LONG or LONG8) inside the file; each value
+// takes at least two of the file's bytes, so the count is bounded by the file's size.
+std::optional<std::vector<std::uint64_t>> ReadUnsigneds(const BoundedReader& reader,
+                                                        const Directory& directory,
+                                                        const Entry& entry) {
+    if (entry.type != kTypeShort && entry.type != kTypeLong && entry.type != kTypeLong8) {
+        return std::nullopt;
+    }
+    const auto bytes = ValueBytes(reader, directory, entry, entry.type, reader.size());
+    if (!bytes) {
+        return std::nullopt;
+    }
+    const auto size = static_cast<int>(TypeSize(entry.type));
+    std::vector<std::uint64_t> values;
+    values.reserve(entry.count);
+    for (std::uint64_t i = 0; i < entry.count; ++i) {
+        values.push_back(directory.format.Load(bytes->data() + size * i, size));
+    }
+    return values;
+}
+
+bool OverlapsAny(const std::vector<ByteRange>& ranges, std::uint64_t start, std::uint64_t size) {
+    return std::any_of(ranges.begin(), ranges.end(), [&](const ByteRange& range) {
+        return RangesOverlap(range.offset, range.size, start, size);
+    });
+}
+
+// Whether the ranges touch the data that one offsets/byte-counts pair places.
+std::optional<bool> OverlapsBlocks(const BoundedReader& reader, const Directory& directory,
+                                   std::uint16_t offsetsTag, std::uint16_t countsTag,
+                                   const std::vector<ByteRange>& ranges) {
+    const auto offsetsIndex = FindEntry(directory.entries, offsetsTag);
+    if (!offsetsIndex) {
+        return false;
+    }
+    const auto offsets = ReadUnsigneds(reader, directory, directory.entries[*offsetsIndex]);
+    if (!offsets) {
+        return std::nullopt;
+    }
+    const auto countsIndex = FindEntry(directory.entries, countsTag);
+    const auto counts = countsIndex
+                            ? ReadUnsigneds(reader, directory, directory.entries[*countsIndex])
+                            : std::nullopt;
+    const std::uint64_t fileSize = reader.size();
+    for (std::size_t i = 0; i < offsets->size(); ++i) {
+        const std::uint64_t start = std::min((*offsets)[i], fileSize);
+        const bool counted = counts && i < counts->size();
+        // Ranges lie within the file or just past its end (an append), so clipping a block to
+        // one byte past the file keeps every overlap and avoids overflow.
+        const std::uint64_t room = fileSize + 1 - start;
+        const std::uint64_t size = counted ? std::min((*counts)[i], room) : fileSize - start;
+        if (OverlapsAny(ranges, start, size)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<bool> OverlapsPixelData(const BoundedReader& reader, const Directory& directory,
+                                      const std::vector<ByteRange>& ranges) {
+    const auto strips =
+        OverlapsBlocks(reader, directory, kTagStripOffsets, kTagStripByteCounts, ranges);
+    const auto tiles =
+        OverlapsBlocks(reader, directory, kTagTileOffsets, kTagTileByteCounts, ranges);
+    if (!strips || !tiles) {
+        return std::nullopt;
+    }
+    return *strips || *tiles;
 }
 
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries) {

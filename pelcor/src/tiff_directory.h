@@ -72,6 +72,18 @@ bool ValuesOverlapStructure(const Entry& entry, const Directory& directory);
 // a write in place would then change too.
 bool ValuesOverlapOtherEntries(const Entry& entry, const Directory& directory);
 
+// A run of bytes in the file.
+struct ByteRange {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
+// Whether any of the ranges shares a byte with the image's pixel data: its strips or tiles as
+// their offsets and byte counts place them. A strip whose byte count cannot be read is taken to
+// run to the end of the file. Nothing when the offsets themselves cannot be read, so nobody can
+// tell where the pixels lie.
+std::optional<bool> OverlapsPixelData(const BoundedReader& reader, const Directory& directory,
+                                      const std::vector<ByteRange>& ranges);
+
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries);
 Bytes EncodeDirectory(const Directory& directory);
 

@@ -17,6 +17,8 @@ int NumberText(const std::uint8_t* data, std::size_t size);
 int TextEncoding(const std::uint8_t* data, std::size_t size);
 int ProjectionList(const std::uint8_t* data, std::size_t size);
 int AuxFile(const std::uint8_t* data, std::size_t size);
+// Marlo's reading of an auxiliary file against GDAL's own XML parser (links GDAL).
+int AuxAgainstGdal(const std::uint8_t* data, std::size_t size);
 int ImageHeader(const std::uint8_t* data, std::size_t size);
 int PelcorRead(const std::uint8_t* data, std::size_t size);
 int PelcorWrite(const std::uint8_t* data, std::size_t size);
@@ -30,11 +32,11 @@ inline void PrintTo(const Target& target, std::ostream* out) {
 }
 inline const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
-        {"table_reader", TableReader},       {"world_file", WorldFile},
-        {"number_text", NumberText},         {"text_encoding", TextEncoding},
-        {"projection_list", ProjectionList}, {"aux_file", AuxFile},
-        {"image_header", ImageHeader},       {"pelcor_read", PelcorRead},
-        {"pelcor_write", PelcorWrite}};
+        {"table_reader", TableReader},        {"world_file", WorldFile},
+        {"number_text", NumberText},          {"text_encoding", TextEncoding},
+        {"projection_list", ProjectionList},  {"aux_file", AuxFile},
+        {"aux_against_gdal", AuxAgainstGdal}, {"image_header", ImageHeader},
+        {"pelcor_read", PelcorRead},          {"pelcor_write", PelcorWrite}};
     return targets;
 }
 

@@ -278,6 +278,30 @@ std::vector<Refused> RefusedFiles() {
         {"ZeroPixelSize", geo, World{0, 0, 0, -3, 1001, 4998.5}, true},
         {"SingularGrid", geo, World{2, 3, 2, 3, 1001, 4998.5}, true},
         {"NotANumber", geo, World{2, 0, 0, -3, std::nan(""), 4998.5}, true},
+        // Tag values that lie inside the pixels, where a write in place would go.
+        {"ValuesInsideTheStrip",
+         TiffBuilder::Image(16, 16)
+             .AddRaw(kPixelScaleTag, kDouble, 3, 8)
+             .AddRaw(kTiepointTag, kDouble, 6, 40)
+             .Build(),
+         kNorthUp, true},
+        {"ValuesInsideATile",
+         TiffBuilder::Bare()
+             .AddDoubles(kPixelScaleTag, {2, 3, 0})
+             .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000, 0})
+             .AddRaw(322, kLong, 1, 16)
+             .AddRaw(323, kLong, 1, 16)
+             .AddRaw(324, kLong, 1, 8)
+             .AddRaw(325, kLong, 1, 256)
+             .Build(),
+         kNorthUp, true},
+        {"StripOffsetsOutsideTheFile",
+         TiffBuilder::Bare()
+             .AddDoubles(kPixelScaleTag, {2, 3, 0})
+             .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000, 0})
+             .AddRaw(273, kLong, 2, 1 << 30)
+             .Build(),
+         kNorthUp, true},
     };
 }
 
@@ -293,6 +317,52 @@ TEST_P(PelcorRefusedTest, WriteFailsAndLeavesEveryByte) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, PelcorRefusedTest, ::testing::ValuesIn(RefusedFiles()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The whole-GeoKey write takes a count of 0 as "no such tag"; any other count needs an array
+// behind it, and a negative one means nothing.
+TEST(PelcorGeoKeyCounts, MeaninglessCountsAreRefusedAndChangeNothing) {
+    const std::uint16_t directory[] = {1, 1, 0, 1, 1024, 0, 1, 1};
+    const double doubles[] = {1.0};
+    const struct {
+        const std::uint16_t* directory;
+        std::int32_t directoryCount;
+        const double* doubles;
+        std::int32_t doubleCount;
+        const char* ascii;
+        std::int32_t asciiLength;
+    } rows[] = {
+        {nullptr, 8, nullptr, 0, nullptr, 0},    {directory, -3, nullptr, 0, nullptr, 0},
+        {nullptr, -3, nullptr, 0, nullptr, 0},   {directory, 8, nullptr, 1, nullptr, 0},
+        {directory, 8, doubles, -1, nullptr, 0}, {directory, 8, nullptr, 0, nullptr, 4},
+        {directory, 8, nullptr, 0, "abc", -2},
+    };
+    TempFolder folder;
+    const std::string original =
+        TiffBuilder::Image()
+            .AddDoubles(kPixelScaleTag, {2, 3, 0})
+            .AddDoubles(kTiepointTag, {0, 0, 0, 1000, 5000, 0})
+            .Add(kGeoKeyDirectoryTag, kShort, 8,
+                 U16(1) + U16(1) + U16(0) + U16(1) + U16(1024) + U16(0) + U16(1) + U16(1))
+            .Build();
+    const std::string path = folder.Write("image.tif", original);
+    for (const auto& row : rows) {
+        EXPECT_EQ(tiffHdrWriteGeoKeysDbl(path.c_str(), 2, 0, 0, -3, 1001, 4998.5, row.directory,
+                                         row.directoryCount, row.doubles, row.doubleCount,
+                                         row.ascii, row.asciiLength),
+                  0)
+            << row.directoryCount << " " << row.doubleCount << " " << row.asciiLength;
+        EXPECT_EQ(ReadBytes(path), original);
+    }
+    // Count 0 keeps its meaning whatever the pointer: every GeoKey tag goes.
+    EXPECT_EQ(tiffHdrWriteGeoKeysDbl(path.c_str(), 2, 0, 0, -3, 1001, 4998.5, directory, 0, doubles,
+                                     0, "abc", 0),
+              1);
+    std::int32_t rasterType = -1;
+    std::int32_t modelType = -1;
+    std::int32_t epsg = -1;
+    ASSERT_EQ(tiffHdrReadKeysInt(path.c_str(), &rasterType, &modelType, &epsg), 1);
+    EXPECT_EQ(rasterType, 0);
+}
 
 // Names are UTF-8 on every platform: Polish letters in a folder and a file name write and read.
 TEST(PelcorNames, PolishLettersInPathsWriteAndRead) {

@@ -1,29 +1,45 @@
 #include "formats/auxiliary/aux_file.h"
 
 #include <filesystem>
+#include <vector>
 
 #include "platform/failures.h"
 #include "state/paths.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
 namespace {
 
-constexpr std::string_view kRootOpen = "<PAMDataset";
-constexpr std::string_view kRootClose = "</PAMDataset>";
-constexpr std::string_view kSrsOpen = "<SRS";
-constexpr std::string_view kSrsClose = "</SRS>";
+namespace fs = std::filesystem;
+
+constexpr std::string_view kRootName = "PAMDataset";
 
 bool IsRegularFile(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return fs::is_regular_file(path, ec);
 }
 
-std::optional<std::string> ReadIfPresent(const FileSystemService& files, const std::string& path) {
+bool IsLink(const std::string& path) {
+    std::error_code ec;
+    return fs::is_symlink(path, ec);
+}
+
+// A side file's bytes, when it is there: one too large to read, or one that cannot be read,
+// refuses its image, which must not be converted as if the file said nothing.
+std::optional<std::string> ReadSideFile(const FileSystemService& files, const std::string& path) {
     if (!IsRegularFile(path)) {
         return std::nullopt;
     }
-    return files.ReadTextBytes(path);
+    std::error_code ec;
+    if (fs::file_size(path, ec) > kMaxSideFileSize && !ec) {
+        throw Refusal(MessageWithPath(msg::SideFileTooLarge, path));
+    }
+    try {
+        return files.ReadTextBytes(path);
+    } catch (const RunTimeError&) {
+        throw Refusal(MessageText(msg::UnableToOpen) + path);
+    }
 }
 
 std::string Escaped(const std::string& text) {
@@ -49,66 +65,6 @@ std::string Escaped(const std::string& text) {
     return escaped;
 }
 
-std::string Unescaped(const std::string& text) {
-    static const std::pair<std::string_view, char> kEntities[] = {
-        {"&quot;", '"'}, {"&apos;", '\''}, {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
-    std::string plain;
-    for (std::size_t at = 0; at < text.size();) {
-        bool replaced = false;
-        for (const auto& [entity, character] : kEntities) {
-            if (text.compare(at, entity.size(), entity) == 0) {
-                plain += character;
-                at += entity.size();
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) {
-            plain += text[at++];
-        }
-    }
-    return plain;
-}
-
-// Where the SRS element stands: from its "<SRS" to past its "</SRS>" (or its "/>"). An element
-// that opens and never closes is malformed: nothing may be read from or written into it.
-struct ElementSpan {
-    bool found = false;
-    bool malformed = false;
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    std::size_t contentBegin = 0;
-    std::size_t contentEnd = 0;
-};
-
-bool EndsElementName(char c) {
-    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-ElementSpan FindSrs(const std::string& text) {
-    for (std::size_t at = text.find(kSrsOpen); at != std::string::npos;
-         at = text.find(kSrsOpen, at + 1)) {
-        const std::size_t after = at + kSrsOpen.size();
-        // "<SRSName" or the like is another element.
-        if (after < text.size() && !EndsElementName(text[after])) {
-            continue;
-        }
-        const std::size_t tagEnd = text.find('>', after);
-        if (tagEnd == std::string::npos) {
-            return {true, true};
-        }
-        if (text[tagEnd - 1] == '/') {
-            return {true, false, at, tagEnd + 1, tagEnd + 1, tagEnd + 1};
-        }
-        const std::size_t close = text.find(kSrsClose, tagEnd);
-        if (close == std::string::npos) {
-            return {true, true};
-        }
-        return {true, false, at, close + kSrsClose.size(), tagEnd + 1, close};
-    }
-    return {};
-}
-
 std::string SrsElement(const AuxiliarySystem& system) {
     std::string element = "<SRS";
     if (!system.axisMapping.empty()) {
@@ -117,64 +73,88 @@ std::string SrsElement(const AuxiliarySystem& system) {
     return element + ">" + Escaped(system.wkt) + "</SRS>";
 }
 
+// The names GDAL tries for a side file on a file system that tells letter cases apart.
+std::vector<std::string> CaseVariants(const std::string& path) {
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    const std::string name = path.substr(folder.size());
+    std::string upperExtension = ReplaceExtension(name, ".PRJ");
+    std::string upper = name;
+    std::string lower = name;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return {path, folder + upperExtension, folder + upper, folder + lower};
+}
+
 }  // namespace
 
 std::string AuxFilePath(const std::string& imagePath) {
     return imagePath + ".aux.xml";
 }
 
-std::string PrjFilePath(const std::string& imagePath) {
-    return ReplaceExtension(imagePath, ".prj");
+std::optional<std::string> FindPrjFile(const std::string& imagePath) {
+    for (const std::string& candidate : CaseVariants(ReplaceExtension(imagePath, ".prj"))) {
+        if (IsRegularFile(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
 }
 
-std::optional<std::string> AuxSystemIn(const std::string& text) {
-    const ElementSpan srs = FindSrs(text);
-    if (!srs.found || srs.malformed || srs.contentBegin == srs.contentEnd) {
-        return std::nullopt;
-    }
-    return Unescaped(text.substr(srs.contentBegin, srs.contentEnd - srs.contentBegin));
+PamSrs AuxSystemIn(const std::string& text) {
+    return ScanPam(text).srs;
 }
 
 std::optional<std::string> ReadAuxSystem(const FileSystemService& files,
                                          const std::string& imagePath) {
-    const auto text = ReadIfPresent(files, AuxFilePath(imagePath));
-    return text ? AuxSystemIn(*text) : std::nullopt;
+    const std::string path = AuxFilePath(imagePath);
+    const auto text = ReadSideFile(files, path);
+    if (!text) {
+        return std::nullopt;
+    }
+    PamSrs srs = AuxSystemIn(*text);
+    if (srs.kind == PamSrs::Kind::Unclear) {
+        throw Refusal(MessageWithPath(msg::AuxFileUnclear, path));
+    }
+    return srs.kind == PamSrs::Kind::System ? std::optional(std::move(srs.text)) : std::nullopt;
 }
 
 std::optional<std::string> ReadPrjText(const FileSystemService& files,
                                        const std::string& imagePath) {
-    return ReadIfPresent(files, PrjFilePath(imagePath));
+    const auto path = FindPrjFile(imagePath);
+    return path ? ReadSideFile(files, *path) : std::nullopt;
 }
 
 std::optional<std::string> WithAuxSystem(const std::string& existing,
                                          const AuxiliarySystem& system) {
     const std::string element = SrsElement(system);
     if (existing.empty()) {
-        return std::string(kRootOpen) + ">\n  " + element + "\n" + std::string(kRootClose) + "\n";
+        return std::string("<") + std::string(kRootName) + ">\n  " + element + "\n</" +
+               std::string(kRootName) + ">\n";
     }
-    const std::size_t root = existing.find(kRootOpen);
-    const std::size_t rootClose = existing.rfind(kRootClose);
-    if (root == std::string::npos || rootClose == std::string::npos || rootClose < root) {
+    const PamLayout pam = ScanPam(existing);
+    if (!pam.wellFormed || !pam.rootFirst || pam.rootName != kRootName || pam.rootSelfClosing) {
         return std::nullopt;
     }
-    const ElementSpan srs = FindSrs(existing);
-    if (srs.malformed || (srs.found && (srs.begin < root || srs.end > rootClose))) {
-        return std::nullopt;
+    if (pam.srsElement) {
+        return existing.substr(0, pam.srsBegin) + element + existing.substr(pam.srsEnd);
     }
-    if (srs.found) {
-        return existing.substr(0, srs.begin) + element + existing.substr(srs.end);
-    }
-    return existing.substr(0, rootClose) + "  " + element + "\n" + existing.substr(rootClose);
+    // First in the root, where GDAL writes it: blanks before it follow markup, so they join
+    // no text GDAL reads.
+    return existing.substr(0, pam.rootStartTagEnd) + "\n  " + element +
+           existing.substr(pam.rootStartTagEnd);
 }
 
 std::optional<std::string> AuxTextWithSystem(const FileSystemService& files,
                                              const std::string& imagePath,
                                              const AuxiliarySystem& system) {
-    try {
-        return WithAuxSystem(ReadIfPresent(files, AuxFilePath(imagePath)).value_or(""), system);
-    } catch (const RunTimeError&) {
-        return std::nullopt;
+    const std::string path = AuxFilePath(imagePath);
+    if (IsLink(path)) {
+        throw Refusal(MessageWithPath(msg::AuxFileIsALink, path));
     }
+    return WithAuxSystem(ReadSideFile(files, path).value_or(""), system);
 }
 
 }  // namespace marlo

@@ -9,7 +9,10 @@
  * it). Every function returns 1 on success and 0 on
  * failure. Each call opens, works on and closes its file by itself and keeps nothing between
  * calls; calls on the same file must not overlap. Reading needs only read access; writing
- * refuses a file that carries no write permission, and a refused write changes nothing. */
+ * refuses a file that carries no write permission, and a refused write changes nothing. A write
+ * never changes a byte of the image's pixel data: it is refused (0) when any value or directory
+ * it would write lies over a strip or tile as StripOffsets/StripByteCounts or
+ * TileOffsets/TileByteCounts place them, or when those offsets cannot be read. */
 #ifndef PELCOR_PELCOR_H
 #define PELCOR_PELCOR_H
 
@@ -72,9 +75,11 @@ PELCOR_EXPORT int32_t tiffHdrReadGeoKeys(const char* fileName, uint16_t* directo
                                          int32_t* directoryCount, double* doubles,
                                          int32_t* doubleCount, char* ascii, int32_t* asciiLength);
 /* Writes the georeference and replaces the file's three GeoKey tags by the ones given (a count
- * of 0 leaves that tag out), declaring PixelIsPoint in the directory. Keys that refer to values
- * outside the given arrays are refused. A directory count of 0 removes every GeoKey tag: the
- * file then states no coordinate system and no raster type, as GDAL writes such a file. */
+ * of 0 leaves that tag out, whatever its array pointer), declaring PixelIsPoint in the
+ * directory. Keys that refer to values outside the given arrays are refused. A directory count
+ * of 0 removes every GeoKey tag: the file then states no coordinate system and no raster type,
+ * as GDAL writes such a file. A negative count, or a positive count with a NULL array, is
+ * refused (0) and changes nothing. */
 PELCOR_EXPORT int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX,
                                              double rotationY, double rotationX, double pixelSizeY,
                                              double originX, double originY,
