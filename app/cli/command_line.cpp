@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--keep-going] [--existing replace|skip|stop]\n"
-    "                     [--footprints FILE.geojson]\n"
+    "                     [--footprints FILE.geojson] [--summary-csv FILE]\n"
     "                     [--language polski|english] FILE...\n"
     "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "                          world files are replaced and a GeoTIFF stops the run\n"
     "  --footprints FILE       writes where the converted sheets lie, one polygon a sheet in\n"
     "                          WGS 84 longitude and latitude (GeoJSON)\n"
+    "  --summary-csv FILE      writes every file of the run with its result and reason (CSV)\n"
     "  --language              language of the messages (default english)\n"
     "A run that reaches its files prints its summary: the counts, where the outputs went, and\n"
     "each failed file with its reason.\n"
@@ -53,6 +54,7 @@ struct Options {
     std::string language = "english";
     std::string existing;
     std::string footprints;
+    std::string summaryCsv;
     bool keepGoing = false;
     Answers answers;
 };
@@ -96,7 +98,8 @@ Options Parse(const std::vector<std::string>& arguments) {
         {"--projection-file", &options.answers.projectionFile},
         {"--language", &options.language},
         {"--existing", &options.existing},
-        {"--footprints", &options.footprints}};
+        {"--footprints", &options.footprints},
+        {"--summary-csv", &options.summaryCsv}};
     bool filesOnly = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -194,6 +197,18 @@ bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::s
     }
 }
 
+// The run's summary as CSV, written whole to `path` (the window's "Save as CSV..."); false,
+// with the refusal, when it cannot be.
+bool SummaryCsvWritten(Environment& env, const RunOutcome& outcome, const std::string& path) {
+    try {
+        WriteRunFile(env.fileSystem, outcome, path, SummaryCsv(outcome));
+        return true;
+    } catch (const Refusal& refusal) {
+        env.ui.Show(refusal);
+        return false;
+    }
+}
+
 }  // namespace
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
@@ -228,8 +243,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     if (!options.answers.projectionFile.empty()) {
         options.answers.projectionFile = FullPath(options.answers.projectionFile);
     }
-    if (!options.footprints.empty()) {
-        options.footprints = FullPath(options.footprints);
+    for (std::string* named : {&options.footprints, &options.summaryCsv}) {
+        if (!named->empty()) {
+            *named = FullPath(*named);
+        }
     }
 
     currentLanguage = options.language;
@@ -261,8 +278,11 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     }
     const bool footprintsWritten = options.footprints.empty() || outcome.files.empty() ||
                                    FootprintsWritten(env, outcome, options.footprints, errors);
+    const bool summaryWritten = options.summaryCsv.empty() || outcome.files.empty() ||
+                                SummaryCsvWritten(env, outcome, options.summaryCsv);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
-    return outcome.done && !anyFailed && footprintsWritten ? kExitDone : kExitNotDone;
+    return outcome.done && !anyFailed && footprintsWritten && summaryWritten ? kExitDone
+                                                                             : kExitNotDone;
 }
 
 }  // namespace marlo::cli

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 42> kMessages = {{
+constexpr std::array<TextPair, 44> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -74,6 +74,12 @@ constexpr std::array<TextPair, 42> kMessages = {{
      "The TIFF holds only ground control points (GCPs), no georeference; rectify it first!"},
     {"Znaczniki GeoTIFF można zapisać tylko w pliku TIFF!",
      "Only a TIFF file can take GeoTIFF tags!"},
+    // Added: a georeference whose numbers are no numbers or too large to place an image, and
+    // a file the user names for a run's summary that is one of the run's own outputs.
+    {"Wartości georeferencji nie są liczbami lub są zbyt duże, by umieścić obraz!",
+     "The georeference's values are not numbers or too large to place an image!"},
+    {"Ten plik zastąpiłby plik wynikowy tej konwersji!",
+     "This file would replace an output of this conversion!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -54,6 +54,8 @@ enum : std::int16_t {
     NoGeoreference = 39,
     ControlPointsOnly = 40,
     NotATiff = 41,
+    GeoreferenceOutOfRange = 42,
+    WouldReplaceAnOutput = 43,
 };
 }  // namespace msg
 
