@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--keep-going] [--existing replace|skip|stop]\n"
-    "                     [--footprints FILE.geojson] [--recursive]\n"
+    "                     [--footprints FILE.geojson] [--summary-csv FILE] [--recursive]\n"
     "                     [--language polski|english] FILE|FOLDER...\n"
     "       marlo-convert --list-projections [TEXT]\n"
     "FORMAT: geotiff | tab | tfw\n"
@@ -45,6 +45,7 @@ constexpr const char* kUsage =
     "                          world files are replaced and a GeoTIFF stops the run\n"
     "  --footprints FILE       writes where the converted sheets lie, one polygon a sheet in\n"
     "                          WGS 84 longitude and latitude (GeoJSON)\n"
+    "  --summary-csv FILE      writes every file of the run with its result and reason (CSV)\n"
     "  --language              language of the messages (default english)\n"
     "A run that reaches its files prints its summary: the counts, where the outputs went, and\n"
     "each failed file with its reason.\n"
@@ -59,6 +60,7 @@ struct Options {
     std::string footprints;
     std::string projectionFile;
     RunArguments run;
+    std::string summaryCsv;
 };
 
 struct UsageError {
@@ -104,7 +106,8 @@ Options Parse(const std::vector<std::string>& arguments) {
         {"--projection-file", &options.projectionFile},
         {"--language", &options.language},
         {"--existing", &options.existing},
-        {"--footprints", &options.footprints}};
+        {"--footprints", &options.footprints},
+        {"--summary-csv", &options.summaryCsv}};
     bool filesOnly = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -223,6 +226,19 @@ std::optional<RunPlan> PlannedRun(Environment& env, const Options& options, Cons
     return plan;
 }
 
+// The run's summary as CSV, written whole to `path` (the window's "Save as CSV..."); false,
+// with the refusal, when it cannot be.
+bool SummaryCsvWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
+                       ConsoleReports& reports) {
+    try {
+        WriteRunFile(env.fileSystem, outcome, path, SummaryCsv(outcome));
+        return true;
+    } catch (const Refusal& refusal) {
+        reports.ShowMessage(MessageOf(refusal));
+        return false;
+    }
+}
+
 }  // namespace
 
 int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out,
@@ -257,8 +273,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     if (!options.projectionFile.empty()) {
         options.projectionFile = FullPath(options.projectionFile);
     }
-    if (!options.footprints.empty()) {
-        options.footprints = FullPath(options.footprints);
+    for (std::string* named : {&options.footprints, &options.summaryCsv}) {
+        if (!named->empty()) {
+            *named = FullPath(*named);
+        }
     }
     options.run.from = FormatNamed(options.from);
     options.run.to = FormatNamed(options.to);
@@ -290,8 +308,12 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     const bool footprintsWritten =
         options.footprints.empty() ||
         FootprintsWritten(env, outcome, options.footprints, reports, errors);
+    const bool summaryWritten =
+        options.summaryCsv.empty() ||
+        SummaryCsvWritten(env, outcome, options.summaryCsv, reports);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
-    return outcome.done && !anyFailed && footprintsWritten ? kExitDone : kExitNotDone;
+    return outcome.done && !anyFailed && footprintsWritten && summaryWritten ? kExitDone
+                                                                             : kExitNotDone;
 }
 
 }  // namespace marlo::cli

@@ -33,14 +33,17 @@ InputRead ReadWorldFileInput(const Environment& env, const FileJob& job) {
     return read;
 }
 
-InputRead ReadTableInput(const Environment& env, const FileJob& job) {
-    const TableContents table = ReadTable(env.fileSystem, job.inputPath);
+InputRead ReadTableFrom(const FileSystemService& files, const FileJob& job) {
+    const TableContents table = ReadTable(files, job.inputPath);
     const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
                                   ? TableImageUse::WorldFileBeside
                                   : TableImageUse::Copied;
-    const ImagePlace image =
-        LocateTableImage(env.fileSystem, table.imageReference, job.inputPath, use);
+    const ImagePlace image = LocateTableImage(files, table.imageReference, job.inputPath, use);
     return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
+}
+
+InputRead ReadTableInput(const Environment& env, const FileJob& job) {
+    return ReadTableFrom(env.fileSystem, job);
 }
 
 InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
@@ -55,29 +58,31 @@ InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
 
 // Writers.
 
-void WriteWorldFileFor(Environment& env, const FileJob& job, const std::string& imagePath,
-                       const Georeference& georeference) {
+// Refuses a world file that cannot be written for the image, before anything is.
+std::string CheckedWorldFile(Environment& env, const FileJob& job, const std::string& imagePath,
+                             const Georeference& georeference) {
     const std::string path = WorldFileNameFor(imagePath);
     RequirePlacesAnImage(georeference, path);
     RequireReplaceableOutput(env, job.plan.inputs, path);
-    WriteWorldFile(env.fileSystem, path, georeference);
+    return path;
 }
 
 // The world file GDAL reads for the image. A world file holds no coordinate system: a table's
 // goes into the image's .aux.xml, where GDAL and other GIS tools look for it, unless the image
-// states its own.
+// states its own. The .aux.xml is committed first and the world file last: a failure or a kill
+// between them leaves the old world file (or none) beside the new system, never a new world
+// file without the system its table states, and a later run sees the file as not done.
 OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const InputRead& read,
                                    const OutputSystem&) {
-    const std::string worldFile = WorldFileNameFor(read.imagePath);
-    if (job.plan.inputFormat != FileFormat::TAB) {
-        WriteWorldFileFor(env, job, read.imagePath, read.georeference);
-        return {worldFile, read.imagePath, {}, ""};
+    const std::string worldFile = CheckedWorldFile(env, job, read.imagePath, read.georeference);
+    AuxText aux;
+    if (job.plan.inputFormat == FileFormat::TAB) {
+        aux = AuxTextForWorldFile(env, job.plan, read.tableCoordSys, read.imagePath);
     }
-    const AuxText aux = AuxTextForWorldFile(env, job.plan, read.tableCoordSys, read.imagePath);
-    WriteWorldFileFor(env, job, read.imagePath, read.georeference);
     if (!aux.text.empty()) {
         WriteOutputBytes(env.fileSystem, AuxFilePath(read.imagePath), aux.text);
     }
+    WriteWorldFile(env.fileSystem, worldFile, read.georeference);
     return {worldFile, read.imagePath, {}, aux.lost ? GetFileNameAndType(read.imagePath) : ""};
 }
 
@@ -166,7 +171,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     }
     std::optional<PendingOutput> copy;
     try {
-        copy.emplace(target);
+        copy.emplace(target, env.fileSystem.Temporaries());
     } catch (const RunTimeError&) {
         throw UnableToUpdate(target);
     }
@@ -196,6 +201,20 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
     }
     return {target, target, {}, ""};
+}
+
+// Whether the image's .aux.xml already holds what writing the world file from the table would
+// put there: a world file whose system is missing was cut short, and is no finished output.
+bool SystemInPlace(Environment& env, const FileJob& job, const InputRead& table) {
+    const AuxText aux = AuxTextForWorldFile(env, job.plan, table.tableCoordSys, table.imagePath);
+    if (aux.text.empty()) {
+        return true;
+    }
+    try {
+        return env.fileSystem.ReadTextBytes(AuxFilePath(table.imagePath)) == aux.text;
+    } catch (const RunTimeError&) {
+        return false;
+    }
 }
 
 // The error report names the steps as the program always has.
@@ -234,13 +253,42 @@ std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
 
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job) {
     try {
-        const std::string image = job.plan.inputFormat == FileFormat::TAB
-                                      ? ReadTableInput(env, job).imagePath
-                                      : job.inputPath;
+        std::optional<InputRead> table;
+        if (job.plan.inputFormat == FileFormat::TAB) {
+            table = ReadTableInput(env, job);
+        }
+        const std::string image = table ? table->imagePath : job.inputPath;
         const std::string path = OutputPathFor(env.fileSystem, job, image);
-        return AnythingAt(path) ? std::optional<std::string>(path) : std::nullopt;
+        if (!AnythingAt(path) || (job.plan.outputFormat == FileFormat::TFW && table &&
+                                  !SystemInPlace(env, job, *table))) {
+            return std::nullopt;
+        }
+        return path;
     } catch (const Failure&) {
         return std::nullopt;  // the file's own steps will say what is wrong with it
+    }
+}
+
+void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
+                              const std::string& path) {
+    RequireNotAnInput(plan.inputs, path);
+    InputIdentities outputs;
+    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
+        const FileJob job{plan, file, plan.InputPath(file)};
+        try {
+            const std::string image = plan.inputFormat == FileFormat::TAB
+                                          ? ReadTableFrom(files, job).imagePath
+                                          : job.inputPath;
+            NoteFile(outputs, OutputPathFor(files, job, image));
+            if (plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB) {
+                NoteFile(outputs, AuxFilePath(image));
+            }
+        } catch (const Failure&) {
+            // A file whose output cannot be known wrote none.
+        }
+    }
+    if (IsOneOf(outputs, path)) {
+        throw Refusal(MessageWithPath(msg::WouldReplaceAnOutput, path));
     }
 }
 

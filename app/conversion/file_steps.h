@@ -66,6 +66,13 @@ const FormatSteps& StepsOf(FileFormat format);
 // does not exist yet, or whose output cannot be known before it is read.
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
+// Refuses a file the user names for the run to write besides its outputs (its summary, its
+// footprint index) when it is one of the run's own files: an input (message 35) or the output
+// of an input, a world file's .aux.xml included (message 46). Outputs count whether or not
+// the run got to write them.
+void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
+                              const std::string& path);
+
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
 // image's as its header states it; zero for what is no readable image. A library that cannot
 // be bound is a run-time error.

@@ -1,7 +1,9 @@
 #include "conversion/run_summary.h"
 
 #include <algorithm>
+#include <string_view>
 
+#include "conversion/file_steps.h"
 #include "conversion/footprints.h"
 #include "state/folder_checks.h"
 #include "text/catalogue.h"
@@ -15,16 +17,46 @@ std::string CountText(const RunOutcome& outcome, FileResult result) {
     return std::to_string(CountOf(outcome, result));
 }
 
-// One CSV field, quoted when it holds a comma, a quote or a line break.
+// The byte order mark that tells a spreadsheet the file is UTF-8 (Polish letters included).
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// One CSV field, quoted when it holds a comma, a quote or a line break. A field that a
+// spreadsheet would take for a formula (=, +, -, @, or a tab or CR before one) starts with an
+// apostrophe, which makes it text: a file named "=HYPERLINK(...).tfw" is only a name.
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
+    const bool formula =
+        !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    const std::string field = formula ? "'" + text : text;
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
     }
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : field) {
         quoted += c == '"' ? "\"\"" : std::string(1, c);
     }
     return quoted + "\"";
+}
+
+// A name or reason as the printed summary shows it: control characters as escapes ("\n",
+// "\x1b"), so that a line break in a file name cannot start a line of its own.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kDigits[] = "0123456789abcdef";
+            shown += std::string("\\x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 const char* CsvResult(FileResult result) {
@@ -127,13 +159,13 @@ std::string SummaryText(const RunOutcome& outcome) {
              CountText(outcome, FileResult::Failed), CountText(outcome, FileResult::NotReached)}) +
         "\n";
     if (outcome.converted > 0) {
-        text += CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()}) + "\n";
+        text += CaptionWith(caption::OutputsIn, {Printable(outcome.plan.OutputFolder())}) + "\n";
     }
     if (CountOf(outcome, FileResult::Failed) > 0) {
         text += CaptionText(caption::FailedFiles) + "\n";
         for (const FileReport& file : outcome.files) {
             if (file.result == FileResult::Failed) {
-                text += file.file + ": " + file.reason + "\n";
+                text += Printable(file.file) + ": " + Printable(file.reason) + "\n";
             }
         }
     }
@@ -142,12 +174,12 @@ std::string SummaryText(const RunOutcome& outcome) {
 
 void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
                   const std::string& path, const std::string& bytes) {
-    RequireNotAnInput(outcome.plan.inputs, path);
+    RequireApartFromRunFiles(files, outcome.plan, path);
     WriteOutputBytes(files, path, bytes);
 }
 
 std::string SummaryCsv(const RunOutcome& outcome) {
-    std::string csv = "file,result,reason\r\n";
+    std::string csv = std::string(kUtf8Mark) + "file,result,reason\r\n";
     for (const FileReport& file : outcome.files) {
         csv += CsvField(file.file) + "," + CsvResult(file.result) + "," + CsvField(file.reason) +
                "\r\n";

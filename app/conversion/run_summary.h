@@ -18,13 +18,17 @@ std::string RunStatusText(const RunOutcome& outcome);
 std::string WithoutSystemText(const RunOutcome& outcome);
 
 // The summary of a run that reached its files, as the summary window's Copy and the command
-// line give it: the counts, where the outputs went, and every failed file with its reason.
+// line give it: the counts, where the outputs went, and every failed file with its reason;
+// control characters in names and reasons shown as escapes, one file a line whatever its name.
 std::string SummaryText(const RunOutcome& outcome);
-// Every file of the run as CSV (RFC 4180, UTF-8): file, result, reason. The results are the
-// words "converted", "skipped", "failed" and "not reached" in either language, for scripts.
+// Every file of the run as CSV (RFC 4180, UTF-8 after a byte order mark): file, result,
+// reason. The results are the words "converted", "skipped", "failed" and "not reached" in
+// either language, for scripts. A field that begins like a formula is kept text by a leading
+// apostrophe.
 std::string SummaryCsv(const RunOutcome& outcome);
-// Writes a file of a run's summary (its CSV, its footprint index) whole. Refuses, as an output
-// does, a path that is an input of the run or that cannot be written.
+// Writes a file of a run's summary (its CSV, its footprint index) whole. Refuses a path that
+// is an input or an output of the run (see RequireApartFromRunFiles) or that cannot be
+// written.
 void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
                   const std::string& path, const std::string& bytes);
 // A result in the interface language, for the summary's list.

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/failures.h"
+#include "platform/image_copy.h"
 #include "platform/pending_output.h"
+#include "platform/user_file.h"
 
 namespace marlo {
 
@@ -36,73 +38,22 @@ constexpr fs::perms kAnyWrite =
     }
 }
 
-// A regular file opened with the given flags, closed when the object goes. Opening does not
-// wait on a FIFO, and anything but a regular file is refused, so a text stream never blocks
-// on a pipe or reads a device.
-class OpenFile {
-public:
-    OpenFile(const std::string& path, int flags) : path_(path) {
-        descriptor_ = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
-        if (descriptor_ < 0) {
-            RaiseFileError(errno, path);
-        }
-        struct stat info {};
-        if (::fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(descriptor_);
-            RaiseFileError(S_ISDIR(info.st_mode) ? EISDIR : ENOENT, path);
-        }
-        size_ = static_cast<std::uint64_t>(info.st_size);
+// The bytes of a user's file, at most `limit` of them (see UserFile).
+std::string ReadWhole(const std::string& path, std::size_t limit) {
+    UserFile file(path);
+    if (!file.opened()) {
+        // A FIFO, socket or device is no file to read: as if it were not there.
+        RaiseFileError(file.error() == ENXIO ? ENOENT : file.error(), path);
     }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    ~OpenFile() {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
+    if (file.size() > limit) {
+        throw RunTimeError(err::PathFileAccessError, "File too large to read as text: " + path);
     }
-
-    // The whole file, refused before anything is read when it is larger than `limit`.
-    std::string ReadAll(std::size_t limit) {
-        if (size_ > limit) {
-            throw RunTimeError(err::PathFileAccessError,
-                               "File too large to read as text: " + path_);
-        }
-        std::string bytes(static_cast<std::size_t>(size_), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(descriptor_, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                RaiseFileError(errno, path_);
-            }
-            if (got == 0) {
-                break;  // The file shrank while being read.
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-        return bytes;
+    auto bytes = file.All(limit);
+    if (!bytes || !file.Close()) {
+        RaiseFileError(errno, path);
     }
-
-    void Close() {
-        const int descriptor = descriptor_;
-        descriptor_ = -1;
-        if (::close(descriptor) != 0) {
-            RaiseFileError(errno, path_);
-        }
-    }
-
-private:
-    std::string path_;
-    int descriptor_ = -1;
-    std::uint64_t size_ = 0;
-};
-
-}  // namespace
-
-namespace {
+    return std::move(*bytes);
+}
 
 std::int32_t AttributesOf(const std::string& path) {
     struct stat info {};
@@ -151,7 +102,7 @@ bool FileSystemService::FolderExists(const std::string& path) const {
 }
 
 std::string FileSystemService::ReadTextBytes(const std::string& path) const {
-    return OpenFile(path, O_RDONLY).ReadAll(kMaxTextFileSize);
+    return ReadWhole(path, kMaxTextFileSize);
 }
 
 TextReadStream FileSystemService::OpenTextFileForReading(const std::string& path) const {
@@ -172,7 +123,7 @@ void FileSystemService::WriteTextFile(const std::string& path,
 }
 
 void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes) const {
-    PendingOutput output(path);
+    PendingOutput output(path, Temporaries());
     output.Write(bytes);
     output.CommitReplacing();
 }

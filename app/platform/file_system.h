@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/name_lookup.h"
+#include "platform/pending_output.h"
 
 namespace marlo {
 
@@ -99,8 +100,13 @@ public:
     // Makes a folder and the folders above it that are missing; false when it cannot.
     bool MakeFolders(const std::string& folder) const;
 
+    // The temporaries killed runs left, removed once per folder in the service's lifetime
+    // before the first output is written there.
+    StaleTemporaries& Temporaries() const { return *temporaries_; }
+
 private:
     mutable std::shared_ptr<NameLookup> lookup_ = std::make_shared<NameLookup>();
+    std::shared_ptr<StaleTemporaries> temporaries_ = std::make_shared<StaleTemporaries>();
 };
 
 // Decodes the bytes of a text file: UTF-8 when they are valid UTF-8 with non-ASCII bytes (a

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/io_faults.h"
+#include "platform/user_file.h"
 
 namespace marlo {
 
@@ -18,23 +19,6 @@ namespace {
 
 // Both system calls move at most a little under 2 GiB per call.
 constexpr off_t kChunk = off_t{1} << 30;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 bool RangeCopyUnsupported(int error) {
     return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
@@ -112,14 +96,14 @@ bool CopyContents(int in, int out, off_t size) {
 }  // namespace
 
 bool CopyImageInto(const std::string& source, int target) {
-    // Non-blocking, so that a FIFO put in the image's place cannot stall the program.
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!in.valid() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    const UserFile in(source);
+    if (!in.opened()) {
+        errno = in.error();
         return false;
     }
-    return !IoFaultDue(IoOperation::Write) && CopyContents(in.get(), target, info.st_size) &&
-           ::fchmod(target, info.st_mode & 0777) == 0;
+    return !IoFaultDue(IoOperation::Write) &&
+           CopyContents(in.descriptor(), target, static_cast<off_t>(in.size())) &&
+           ::fchmod(target, in.mode() & 0777) == 0;
 }
 
 }  // namespace marlo

@@ -2,16 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <fstream>
-#include <mutex>
-#include <set>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 #include "platform/failures.h"
 #include "platform/io_faults.h"
@@ -23,6 +24,8 @@ namespace {
 constexpr int kNameAttempts = 16;
 constexpr std::string_view kPrefix = ".marlo-";
 constexpr std::string_view kSuffix = ".part";
+constexpr std::size_t kTagDigits = 16;
+constexpr const char* kRecord = "user.marlo.temporary";
 
 [[noreturn]] void RaiseWriteError(int error, const std::string& path) {
     if (error == ENOENT || error == ENOTDIR) {
@@ -39,64 +42,72 @@ std::string FolderPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string ShortName(const std::string& folder) {
-    static std::atomic<unsigned long> counter{0};
-    return folder + std::string(kPrefix) + std::to_string(::getpid()) + "-" +
-           std::to_string(++counter) + std::string(kSuffix);
+// A temporary name of 64 random bits: no counter to keep, and no process id, which means
+// nothing in another PID namespace or on another machine sharing the folder.
+std::string TemporaryName() {
+    std::uint64_t tag = 0;
+    if (::getrandom(&tag, sizeof tag, 0) != static_cast<ssize_t>(sizeof tag)) {
+        tag =
+            static_cast<std::uint64_t>(::getpid()) << 32 ^
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    char digits[kTagDigits + 1] = {};
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(tag));
+    return std::string(kPrefix) + digits + std::string(kSuffix);
 }
 
-// The pid in a temporary name of ours, or 0 for any other name.
-pid_t OwnerOf(const std::string& name) {
-    if (name.size() <= kPrefix.size() + kSuffix.size() || name.rfind(kPrefix, 0) != 0 ||
-        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
-        return 0;
-    }
-    const std::string middle =
-        name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
-    const auto dash = middle.find('-');
-    const std::string pid = middle.substr(0, dash);
-    if (dash == std::string::npos || pid.empty() || pid.size() > 9 ||
-        pid.find_first_not_of("0123456789") != std::string::npos ||
-        middle.find_first_not_of("0123456789", dash + 1) != std::string::npos) {
-        return 0;
-    }
-    return static_cast<pid_t>(std::stol(pid));
+bool IsTemporaryName(std::string_view name) {
+    return name.size() == kPrefix.size() + kTagDigits + kSuffix.size() &&
+           name.starts_with(kPrefix) && name.ends_with(kSuffix) &&
+           name.substr(kPrefix.size(), kTagDigits).find_first_not_of("0123456789abcdef") ==
+               std::string_view::npos;
 }
 
-// Whether the process has ended: no such process, or one that is only waiting to be reaped (a
-// zombie, which a killed run stays as long as its parent, or an init that reaps nothing, lets
-// it).
-bool ProcessGone(pid_t pid) {
-    if (::kill(pid, 0) != 0) {
-        return errno == ESRCH;
-    }
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const auto close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+// A lock on the whole file, without waiting: a write lock by its owner, a read lock by a
+// cleaner, which gets it only when no owner holds the file.
+bool LockWhole(int descriptor, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(descriptor, F_OFD_SETLK, &lock) == 0;
 }
 
-// Removes, once per folder and process, the temporaries of runs that are gone (killed before
-// they could): a temporary of a live run, of whatever program, stays.
-void RemoveStaleTemporaries(const std::string& folder) {
-    static std::mutex guard;
-    static std::set<std::string> cleaned;
-    const std::lock_guard<std::mutex> lock(guard);
-    if (!cleaned.insert(folder).second) {
+// Whether the open file carries the creation record of the temporary `name`.
+bool RecordedAs(int descriptor, const std::string& name) {
+    char value[64] = {};
+    const ssize_t size = ::fgetxattr(descriptor, kRecord, value, sizeof value);
+    return size == static_cast<ssize_t>(name.size()) &&
+           name.compare(0, name.size(), value, static_cast<std::size_t>(size)) == 0;
+}
+
+// Locks the open file as its owner and records it as the temporary `name`. Without the lock
+// (a file system that has none) the file gets no record either, so no cleaner ever takes it.
+void LockAndRecord(int descriptor, const std::string& name) {
+    if (LockWhole(descriptor, F_WRLCK)) {
+        ::fsetxattr(descriptor, kRecord, name.data(), name.size(), 0);
+    }
+}
+
+// Removes the entry `name` of the listed folder when it is a stale temporary of ours.
+void RemoveIfStale(int folder, const char* name) {
+    if (!IsTemporaryName(name)) {
         return;
     }
-    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (listing == nullptr) {
+    const int descriptor =
+        ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
         return;
     }
-    while (const dirent* entry = ::readdir(listing)) {
-        const pid_t owner = OwnerOf(entry->d_name);
-        if (owner > 0 && ProcessGone(owner)) {
-            ::unlinkat(::dirfd(listing), entry->d_name, 0);
-        }
+    struct stat opened {};
+    struct stat named {};
+    // The entry must still be the file that was opened and locked when it goes.
+    if (::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        RecordedAs(descriptor, name) && LockWhole(descriptor, F_RDLCK) &&
+        ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+        ::unlinkat(folder, name, 0);
     }
-    ::closedir(listing);
+    ::close(descriptor);
 }
 
 // Moves `from` to `to` unless something is at `to`: renameat2 where the file system offers
@@ -127,16 +138,40 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// A file without a name in the folder; -1, with errno, where the file system has none (or a
+// test says so).
+int AnonymousFile(const std::string& folder) {
+    if (IoFaultDue(IoOperation::AnonymousFile)) {
+        return -1;
+    }
+    return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+}
+
 }  // namespace
 
-PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
+void StaleTemporaries::RemoveOnce(const std::string& folder) {
+    const std::lock_guard<std::mutex> lock(guard_);
+    if (!cleaned_.insert(folder).second) {
+        return;
+    }
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        RemoveIfStale(::dirfd(listing), entry->d_name);
+    }
+    ::closedir(listing);
+}
+
+PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale)
+    : target_(std::move(target)) {
     const std::string folder = FolderPart(target_);
-    RemoveStaleTemporaries(folder);
+    stale.RemoveOnce(folder);
     if (IoFaultDue(IoOperation::Create)) {
         RaiseWriteError(errno, target_);
     }
-    descriptor_ =
-        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    descriptor_ = AnonymousFile(folder);
     if (descriptor_ >= 0) {
         path_ = "/proc/self/fd/" + std::to_string(descriptor_);
         return;
@@ -145,9 +180,12 @@ PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
         RaiseWriteError(errno, target_);
     }
     for (int attempt = 0; attempt < kNameAttempts && descriptor_ < 0; ++attempt) {
-        path_ = ShortName(folder);
+        const std::string name = TemporaryName();
+        path_ = folder + name;
         descriptor_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor_ < 0 && errno != EEXIST) {
+        if (descriptor_ >= 0) {
+            LockAndRecord(descriptor_, name);
+        } else if (errno != EEXIST) {
             RaiseWriteError(errno, target_);
         }
     }
@@ -158,11 +196,13 @@ PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
 }
 
 PendingOutput::~PendingOutput() {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
-    }
     if (!committed_ && !named_.empty()) {
         ::unlink(named_.c_str());
+    }
+    for (const int descriptor : {descriptor_, lockHolder_}) {
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
     }
 }
 
@@ -188,6 +228,10 @@ void PendingOutput::Close() {
     }
     const int descriptor = descriptor_;
     descriptor_ = -1;
+    // A named file stays locked through its rename.
+    if (!named_.empty() && lockHolder_ < 0) {
+        lockHolder_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    }
     // A delayed write error (a full disk, say) shows up here at the latest.
     if (::close(descriptor) != 0) {
         RaiseWriteError(errno, target_);
@@ -199,9 +243,11 @@ void PendingOutput::NameAndClose() {
         // The name lives only between here and the rename: a kill in between leaves a short
         // temporary that the next run removes.
         for (int attempt = 0; attempt < kNameAttempts && named_.empty(); ++attempt) {
-            const std::string name = ShortName(FolderPart(target_));
-            if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                named_ = name;
+            const std::string name = TemporaryName();
+            const std::string path = FolderPart(target_) + name;
+            LockAndRecord(descriptor_, name);
+            if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                named_ = path;
             } else if (errno != EEXIST) {
                 RaiseWriteError(errno, target_);
             }
@@ -253,7 +299,7 @@ void PendingOutput::CommitReplacing() {
     if (IoFaultDue(IoOperation::Rename) || ::rename(named_.c_str(), target_.c_str()) != 0) {
         RaiseWriteError(errno, target_);
     }
-    committed_ = true;
+    Committed();
     if (replacing) {
         SyncFolder(FolderPart(target_));
     }
@@ -271,8 +317,17 @@ bool PendingOutput::CommitAsNew() {
     if (error != 0) {
         RaiseWriteError(error, target_);
     }
-    committed_ = true;
+    Committed();
     return true;
+}
+
+void PendingOutput::Committed() {
+    committed_ = true;
+    if (lockHolder_ >= 0) {
+        ::fremovexattr(lockHolder_, kRecord);
+        ::close(lockHolder_);
+        lockHolder_ = -1;
+    }
 }
 
 }  // namespace marlo

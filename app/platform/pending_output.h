@@ -1,21 +1,42 @@
 #pragma once
 
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace marlo {
 
+// The named temporaries (".marlo-<16 hex digits>.part") that runs killed before they could
+// remove them left in a folder. A temporary is known as ours by two things that no other file
+// has together: the owner holds an open-file-description lock on it as long as it lives, and
+// it carries a creation record (the extended attribute "user.marlo.temporary" holding its own
+// name), set only once the lock is held. Cleaning removes only a regular file of that name
+// form, reached without following a link, that carries its record and that it can lock (so
+// that no run, on this machine or another sharing the folder, still owns it). A file system
+// without extended attributes keeps every such name: a hidden file left over is a smaller harm
+// than a user's file removed.
+class StaleTemporaries {
+public:
+    // Cleans the folder the first time it is named; later calls do nothing.
+    void RemoveOnce(const std::string& folder);
+
+private:
+    std::mutex guard_;
+    std::set<std::string> cleaned_;
+};
+
 // An output written beside its target as a file without a name (O_TMPFILE) where the file
 // system has them, so that a killed run leaves nothing behind: a new output is linked into
-// its place in one step, and one that replaces a file has a short, recognisable name
-// (".marlo-<pid>-<n>.part") only between that link and the rename. Elsewhere the file has that
-// name from the start. The next run in a folder removes such names once the run that made
-// them is gone. It becomes the target only when complete: readers never see
-// half a file, a failure leaves the old target as it was, and an output that is never
-// committed is removed when the object goes. The name takes at most 30 bytes, so any valid
-// target name can be written.
+// its place in one step, and one that replaces a file has a short, recognisable temporary name
+// only between that link and the rename. Elsewhere the file has that name from the start.
+// While named, the file is locked and carries its creation record (see StaleTemporaries), and
+// a later run removes it only once this one is gone. It becomes the target only when complete:
+// readers never see half a file, a failure leaves the old target as it was, and an output that
+// is never committed is removed when the object goes. The name takes at most 30 bytes, so any
+// valid target name can be written.
 class PendingOutput {
 public:
-    explicit PendingOutput(std::string target);
+    PendingOutput(std::string target, StaleTemporaries& stale);
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     ~PendingOutput();
@@ -36,14 +57,19 @@ public:
 private:
     // Links an anonymous file into the target's place when nothing is there; false otherwise.
     bool LinkAsNew();
-    // Gives an anonymous file its short temporary name, and closes it.
+    // Gives an anonymous file its temporary name (locked and recorded first), and closes it.
     void NameAndClose();
     void Close();
+    // After the rename: the file is the target now, and no temporary any more.
+    void Committed();
 
     std::string target_;
     std::string path_;
     std::string named_;  // the temporary name, once the file has one
     int descriptor_ = -1;
+    // A second descriptor of the same open file description: it keeps the lock while the file
+    // is named, after the writing descriptor is closed (which reports delayed write errors).
+    int lockHolder_ = -1;
     bool committed_ = false;
 };
 

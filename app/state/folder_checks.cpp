@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <set>
 #include <string_view>
 
+#include "platform/user_file.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
 
@@ -76,20 +76,7 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> IdentityOf(const std::str
 }
 
 std::string FirstBytes(const std::string& path, std::size_t count) {
-    // Non-blocking: a FIFO in an input's place must not stall the run.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        return {};
-    }
-    struct stat info {};
-    std::string bytes(count, '\0');
-    ssize_t read = -1;
-    if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
-        read = ::read(descriptor, bytes.data(), count);
-    }
-    ::close(descriptor);
-    bytes.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
-    return bytes;
+    return UserFile(path).Head(count);
 }
 
 bool StartsWith(const std::string& bytes, std::string_view prefix) {
@@ -98,22 +85,29 @@ bool StartsWith(const std::string& bytes, std::string_view prefix) {
 
 }  // namespace
 
+void NoteFile(InputIdentities& files, const std::string& path) {
+    files.paths.insert(path);
+    if (const auto identity = IdentityOf(path)) {
+        files.identities.insert(*identity);
+    }
+}
+
 InputIdentities NoteInputIdentities(const std::string& folder,
                                     const std::vector<std::string>& files) {
     InputIdentities inputs;
     for (const std::string& entry : files) {
-        const std::string path = JoinPath(folder, entry);
-        inputs.paths.insert(path);
-        if (const auto identity = IdentityOf(path)) {
-            inputs.identities.insert(*identity);
-        }
+        NoteFile(inputs, JoinPath(folder, entry));
     }
     return inputs;
 }
 
+bool IsOneOf(const InputIdentities& files, const std::string& path) {
+    const auto identity = IdentityOf(path);
+    return files.paths.contains(path) || (identity && files.identities.contains(*identity));
+}
+
 void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath) {
-    const auto identity = IdentityOf(outputPath);
-    if (inputs.paths.contains(outputPath) || (identity && inputs.identities.contains(*identity))) {
+    if (IsOneOf(inputs, outputPath)) {
         throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
     }
 }
@@ -203,10 +197,7 @@ bool IsImageFile(const std::string& path) {
     if (kImageExtensions.contains(LowerCaseExtension(path))) {
         return true;
     }
-    std::ifstream file(path, std::ios::binary);
-    char magic[4] = {};
-    file.read(magic, sizeof magic);
-    const std::string head(magic, static_cast<std::size_t>(file.gcount()));
+    const std::string head = FirstBytes(path, 4);
     for (const char* tiff : {"II\x2a\0", "MM\0\x2a", "II\x2b\0", "MM\0\x2b"}) {
         if (head == std::string(tiff, 4)) {
             return true;

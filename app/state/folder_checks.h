@@ -26,8 +26,12 @@ struct InputIdentities {
 // Notes the inputs `files` in `folder`.
 InputIdentities NoteInputIdentities(const std::string& folder,
                                     const std::vector<std::string>& files);
-// Refuses (message 35, naming it) an output that is an input of the run: by name, or by being
-// the same file under another name (a hard link, a link).
+// Notes one more file (its path, and its device and inode when it exists).
+void NoteFile(InputIdentities& files, const std::string& path);
+// Whether `path` is one of the noted files: by name, or by being the same file under another
+// name (a hard link, a link).
+bool IsOneOf(const InputIdentities& files, const std::string& path);
+// Refuses (message 35, naming it) an output that is an input of the run (see IsOneOf).
 void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath);
 
 // What an input's first bytes say it is.

@@ -19,10 +19,13 @@ bool PlacesAnImage(const Georeference& g) {
 }
 
 void RequirePlacesAnImage(const Georeference& g, const std::string& path) {
-    // A number that is not finite is never written anywhere: it is an overflow, as elsewhere.
+    // A number that is not finite, or one whose products are not (1e308 metres a pixel), is
+    // never written anywhere: the file's own values are at fault, which its message says.
     for (double value : {g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX, g.originY,
                          g.pixelSizeX * g.pixelSizeY - g.rotationX * g.rotationY}) {
-        CheckedResult(value);
+        if (!std::isfinite(value)) {
+            throw Refusal(MessageWithPath(msg::GeoreferenceOutOfRange, path, kCr));
+        }
     }
     if (!PlacesAnImage(g)) {
         throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 45> kMessages = {{
+constexpr std::array<TextPair, 47> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -82,6 +82,12 @@ constexpr std::array<TextPair, 45> kMessages = {{
      "or is laid out unusually)!"},
     {"Plik .aux.xml jest dowiązaniem; Marlo nie zapisuje przez nie ani go nie zastępuje!",
      "The .aux.xml file is a link; Marlo neither writes through it nor replaces it!"},
+    // Added: a georeference whose numbers are no numbers or too large to place an image, and
+    // a file the user names for a run's summary that is one of the run's own outputs.
+    {"Wartości georeferencji nie są liczbami lub są zbyt duże, by umieścić obraz!",
+     "The georeference's values are not numbers or too large to place an image!"},
+    {"Ten plik zastąpiłby plik wynikowy tej konwersji!",
+     "This file would replace an output of this conversion!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

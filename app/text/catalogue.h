@@ -57,6 +57,8 @@ enum : std::int16_t {
     SideFileTooLarge = 42,
     AuxFileUnclear = 43,
     AuxFileIsALink = 44,
+    GeoreferenceOutOfRange = 45,
+    WouldReplaceAnOutput = 46,
 };
 }  // namespace msg
 

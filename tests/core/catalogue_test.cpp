@@ -31,13 +31,13 @@ TEST_F(CatalogueTest, OkIsTheSameInBothLanguages) {
 }
 
 TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
-    EXPECT_EQ(MessageText(45), "");
+    EXPECT_EQ(MessageText(47), "");
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(CaptionText(0), "");
     EXPECT_EQ(CaptionText(54), "");
     for (const char* language : {"", "English", "deutsch"}) {
         currentLanguage = language;
-        for (std::int16_t n = 0; n <= 44; ++n) {
+        for (std::int16_t n = 0; n <= 46; ++n) {
             EXPECT_EQ(MessageText(n), "") << language << " " << n;
         }
         for (std::int16_t n = 1; n <= 51; ++n) {

@@ -96,12 +96,11 @@ TEST_F(TabWriterTest, DottedNamesKeepEveryDotAndReplaceOnlyTheirOwnTable) {
     EXPECT_EQ(ReadBytes(neighbour), "the neighbour's");
 }
 
-TEST_F(TabWriterTest, AnOverflowIsARunTimeErrorAndWritesNothing) {
+TEST_F(TabWriterTest, ValuesTooLargeToPlaceAnImageAreRefusedAndWriteNothing) {
     const std::string worldFile = PrepareSheet();
-    EXPECT_EQ(test::ErrorNumberOf([&] {
-                  Write(worldFile, {1e308, 0, 0, -2, 100, 900});
-              }),
-              err::Overflow);
+    ExpectRefusal(Write(worldFile, {1e308, 0, 0, -1e308, 100, 900}),
+                  "The georeference's values are not numbers or too large to place an image!\r" +
+                      folder / "sheet.tab");
     EXPECT_FALSE(std::filesystem::exists(folder / "sheet.tab"));
 }
 

@@ -120,9 +120,13 @@ TEST_F(WorldFileTest, TheNameIsCutInTheFileNameNeverInAFolder) {
     EXPECT_EQ(test::ReadBytes(folder + "/noextension.tfw"), kWorldFile);
 }
 
-TEST_F(WorldFileTest, ANonFiniteValueIsAnErrorAndWritesNothing) {
+TEST_F(WorldFileTest, ANonFiniteValueIsRefusedAndWritesNothing) {
     const Georeference infinite{2, 0, 0, -2, std::numeric_limits<double>::infinity(), 900};
-    EXPECT_EQ(test::ErrorNumberOf([&] { Write(temp / "inf.tif", infinite); }), err::Overflow);
+    const auto refusal = test::RefusalOf([&] { Write(temp / "inf.tif", infinite); });
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->text,
+              "The georeference's values are not numbers or too large to place an image!\r" +
+                  temp / "inf.tfw");
     EXPECT_FALSE(env.fileSystem.FileExists(temp / "inf.tfw"));
 }
 

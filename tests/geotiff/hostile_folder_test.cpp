@@ -156,7 +156,7 @@ void RunKilledAfter(int milliseconds, const std::string& arguments) {
 // may stand (`afterKill`); after a run that finishes, nothing of the kind is left.
 void ExpectNothingPartial(const std::string& folder,
                           const std::function<bool(const std::string&)>& whole, bool afterKill) {
-    static const std::regex killedReplacement(R"(\.marlo-[0-9]+-[0-9]+\.part)");
+    static const std::regex killedReplacement(R"(\.marlo-[0-9a-f]{16}\.part)");
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (afterKill && std::regex_match(name, killedReplacement)) {

@@ -2,34 +2,32 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <vector>
+
+#include "platform/user_file.h"
 
 namespace marlo {
 
 namespace {
 
-// Reads bytes at offsets of one file, never past its end.
+// Reads bytes at offsets of one file, never past its end (see UserFile).
 class HeaderReader {
 public:
-    explicit HeaderReader(const std::string& path) : file_(path, std::ios::binary) {}
+    explicit HeaderReader(const std::string& path) : file_(path) {}
 
-    // `count` bytes at `offset`; nothing when the file is shorter.
+    // `count` bytes at `offset`; nothing when the file is shorter or no regular file.
     std::optional<std::vector<unsigned char>> At(std::uint64_t offset, std::size_t count) {
-        std::vector<unsigned char> bytes(count);
-        file_.clear();
-        file_.seekg(static_cast<std::streamoff>(offset));
-        file_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-        if (!file_ || file_.gcount() != static_cast<std::streamsize>(count)) {
+        const auto bytes = file_.At(offset, count);
+        if (!bytes) {
             return std::nullopt;
         }
-        return bytes;
+        return std::vector<unsigned char>(bytes->begin(), bytes->end());
     }
 
 private:
-    std::ifstream file_;
+    UserFile file_;
 };
 
 std::uint32_t BigEndian(const std::vector<unsigned char>& b, std::size_t at, std::size_t size) {

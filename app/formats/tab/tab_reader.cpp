@@ -1,5 +1,7 @@
 #include "formats/tab/tab_reader.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <algorithm>
@@ -294,8 +296,10 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
         // image's own name (a table naming A.TIF for a.tif gives a.tfw).
         return {FolderOfPath(*onDisk), GetFileNameAndType(*onDisk)};
     }
-    if (worldFile) {
-        // A world file needs no image: it goes beside the table under the image's name.
+    struct stat entry {};
+    if (worldFile && ::lstat(image.lookedFor.c_str(), &entry) != 0) {
+        // A world file needs no image: it goes beside the table under the image's name; never
+        // beside something that is there and is no file (a FIFO, a device).
         return {FolderOfPath(tablePath), image.fileName};
     }
     throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath), MessageIcon::Information,
