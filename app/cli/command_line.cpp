@@ -226,12 +226,31 @@ std::optional<RunPlan> PlannedRun(Environment& env, const Options& options, Cons
     return plan;
 }
 
+// Whether the files named for the run's summary and footprints may be written once it ends:
+// checked before the first file, so that a wrong name (an input, an output, another file)
+// costs nothing.
+bool RunFilesReplaceable(const Environment& env, const RunPlan& plan, const Options& options,
+                         ConsoleReports& reports) {
+    try {
+        for (const auto& [path, start] : {std::pair{options.footprints, kFootprintsStart},
+                                          std::pair{options.summaryCsv, kSummaryCsvStart}}) {
+            if (!path.empty()) {
+                RequireReplaceableRunFile(env.fileSystem, plan, path, start);
+            }
+        }
+        return true;
+    } catch (const Refusal& refusal) {
+        reports.ShowMessage(MessageOf(refusal));
+        return false;
+    }
+}
+
 // The run's summary as CSV, written whole to `path` (the window's "Save as CSV..."); false,
 // with the refusal, when it cannot be.
 bool SummaryCsvWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
                        ConsoleReports& reports) {
     try {
-        WriteRunFile(env.fileSystem, outcome, path, SummaryCsv(outcome));
+        WriteRunFile(env.fileSystem, outcome, path, SummaryCsv(outcome), kSummaryCsvStart);
         return true;
     } catch (const Refusal& refusal) {
         reports.ShowMessage(MessageOf(refusal));
@@ -293,7 +312,7 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         return kExitUsage;
     }
     const std::optional<RunPlan> plan = PlannedRun(env, options, reports, errors);
-    if (!plan) {
+    if (!plan || !RunFilesReplaceable(env, *plan, options, reports)) {
         return kExitNotDone;
     }
     UnwatchedProgress progress;
@@ -309,8 +328,7 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         options.footprints.empty() ||
         FootprintsWritten(env, outcome, options.footprints, reports, errors);
     const bool summaryWritten =
-        options.summaryCsv.empty() ||
-        SummaryCsvWritten(env, outcome, options.summaryCsv, reports);
+        options.summaryCsv.empty() || SummaryCsvWritten(env, outcome, options.summaryCsv, reports);
     const bool anyFailed = CountOf(outcome, FileResult::Failed) > 0;
     return outcome.done && !anyFailed && footprintsWritten && summaryWritten ? kExitDone
                                                                              : kExitNotDone;

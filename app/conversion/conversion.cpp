@@ -104,6 +104,13 @@ std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, co
     }
 }
 
+// Two inputs of a run that would write one output: the later one fails, the earlier's stays.
+void RequireOutputOfItsOwn(const RunPlan& plan, std::size_t file) {
+    if (file < plan.outputsTaken.size() && !plan.outputsTaken[file].empty()) {
+        throw Refusal(MessageWithPath(msg::WouldReplaceAnOutput, plan.outputsTaken[file]));
+    }
+}
+
 bool SkippedAsExisting(const RunPlan& plan, std::size_t file, FileReport& report) {
     if (plan.existing != ExistingOutputs::Skip || plan.existingOutputs.at(file).empty()) {
         return false;
@@ -126,6 +133,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         if (SkippedAsExisting(plan, file, report)) {
             return true;
         }
+        RequireOutputOfItsOwn(plan, file);
         RequireOwnSystemWritable(plan, file);
         RequireInputOfItsFormat(job);
         step = &input.readFrame;

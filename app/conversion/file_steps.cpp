@@ -80,7 +80,9 @@ OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const I
         aux = AuxTextForWorldFile(env, job.plan, read.tableCoordSys, read.imagePath);
     }
     if (!aux.text.empty()) {
-        WriteOutputBytes(env.fileSystem, AuxFilePath(read.imagePath), aux.text);
+        const std::string auxPath = AuxFilePath(read.imagePath);
+        RequireReplaceableOutput(env, job.plan.inputs, auxPath);
+        WriteOutputBytes(env.fileSystem, auxPath, aux.text);
     }
     WriteWorldFile(env.fileSystem, worldFile, read.georeference);
     return {worldFile, read.imagePath, {}, aux.lost ? GetFileNameAndType(read.imagePath) : ""};
@@ -269,22 +271,50 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     }
 }
 
-void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
-                              const std::string& path) {
-    RequireNotAnInput(plan.inputs, path);
-    InputIdentities outputs;
+std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
+                                                       const RunPlan& plan) {
+    std::vector<std::vector<std::string>> outputs(plan.inputFiles.size());
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         const FileJob job{plan, file, plan.InputPath(file)};
         try {
             const std::string image = plan.inputFormat == FileFormat::TAB
                                           ? ReadTableFrom(files, job).imagePath
                                           : job.inputPath;
-            NoteFile(outputs, OutputPathFor(files, job, image));
+            outputs[file].push_back(OutputPathFor(files, job, image));
             if (plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB) {
-                NoteFile(outputs, AuxFilePath(image));
+                outputs[file].push_back(AuxFilePath(image));
             }
         } catch (const Failure&) {
-            // A file whose output cannot be known wrote none.
+            // A file whose output cannot be known writes none.
+        }
+    }
+    return outputs;
+}
+
+std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan) {
+    std::vector<std::string> taken(plan.inputFiles.size());
+    InputIdentities earlier;
+    const auto outputs = PlannedOutputsOf(files, plan);
+    for (std::size_t file = 0; file < outputs.size(); ++file) {
+        for (const std::string& output : outputs[file]) {
+            if (taken[file].empty() && IsOneOf(earlier, output)) {
+                taken[file] = output;
+            }
+        }
+        for (const std::string& output : outputs[file]) {
+            NoteFile(earlier, output);
+        }
+    }
+    return taken;
+}
+
+void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
+                              const std::string& path) {
+    RequireNotAnInput(plan.inputs, path);
+    InputIdentities outputs;
+    for (const auto& written : PlannedOutputsOf(files, plan)) {
+        for (const std::string& output : written) {
+            NoteFile(outputs, output);
         }
     }
     if (IsOneOf(outputs, path)) {

@@ -72,6 +72,12 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
 // the run got to write them.
 void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
                               const std::string& path);
+// What each file of the run writes (its output, and a world file's .aux.xml); nothing for a
+// file whose outputs cannot be known before it is read.
+std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
+                                                       const RunPlan& plan);
+// For each file, the output an earlier file of the run writes too ("" for none).
+std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan);
 
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
 // image's as its header states it; zero for what is no readable image. A library that cannot

@@ -340,7 +340,7 @@ std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
 std::size_t WriteFootprints(const FileSystemService& files, const RunOutcome& outcome,
                             const std::string& path) {
     std::size_t leftOut = 0;
-    WriteRunFile(files, outcome, path, FootprintsGeoJson(outcome, leftOut));
+    WriteRunFile(files, outcome, path, FootprintsGeoJson(outcome, leftOut), kFootprintsStart);
     return leftOut;
 }
 

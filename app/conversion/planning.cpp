@@ -236,6 +236,7 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     }
     plan.inputSystems = InputSystemsOf(env, plan);
     plan.offerOwnSystems = !plan.inputSystems.empty();
+    plan.outputsTaken = OutputsTakenEarlier(env.fileSystem, plan);
 }
 
 bool PlanNeedsProjection(const RunPlan& plan) {

@@ -88,6 +88,9 @@ struct RunPlan {
     // existed then ("" for none), which Skip passes over.
     ExistingOutputs existing = ExistingOutputs::AsBefore;
     std::vector<std::string> existingOutputs;
+    // For each file, the output an earlier file of the run writes too ("" for none): the later
+    // file fails instead of replacing it.
+    std::vector<std::string> outputsTaken;
 
     std::string InputPath(std::size_t file) const;
     std::string InputFolderOf(std::size_t file) const;

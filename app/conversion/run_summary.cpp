@@ -1,5 +1,7 @@
 #include "conversion/run_summary.h"
 
+#include "platform/user_file.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -172,9 +174,30 @@ std::string SummaryText(const RunOutcome& outcome) {
     return text;
 }
 
+void RequireReplaceableRunFile(const FileSystemService& files, const RunPlan& plan,
+                               const std::string& path, const char* start) {
+    RequireApartFromRunFiles(files, plan, path);
+    if (!files.FileExists(path) && !files.FolderExists(path)) {
+        return;
+    }
+    if (files.FolderExists(path)) {
+        throw UnableToUpdate(path);
+    }
+    if ((files.FileAttributes(path) & attr::ReadOnly) != 0) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+    }
+    std::string first = UserFile(path).Head(64);
+    if (first.rfind(kUtf8Mark, 0) == 0) {
+        first.erase(0, std::string(kUtf8Mark).size());
+    }
+    if (first.rfind(start, 0) != 0) {
+        throw Refusal(MessageWithPath(msg::NotARunFile, path));
+    }
+}
+
 void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
-                  const std::string& path, const std::string& bytes) {
-    RequireApartFromRunFiles(files, outcome.plan, path);
+                  const std::string& path, const std::string& bytes, const char* start) {
+    RequireReplaceableRunFile(files, outcome.plan, path, start);
     WriteOutputBytes(files, path, bytes);
 }
 

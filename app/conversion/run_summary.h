@@ -26,11 +26,19 @@ std::string SummaryText(const RunOutcome& outcome);
 // either language, for scripts. A field that begins like a formula is kept text by a leading
 // apostrophe.
 std::string SummaryCsv(const RunOutcome& outcome);
-// Writes a file of a run's summary (its CSV, its footprint index) whole. Refuses a path that
-// is an input or an output of the run (see RequireApartFromRunFiles) or that cannot be
-// written.
+// How a file of a run's summary begins (after a UTF-8 mark), by which a file written earlier
+// for the same purpose is known.
+inline constexpr const char* kSummaryCsvStart = "file,result,reason";
+inline constexpr const char* kFootprintsStart = "{\"type\":\"FeatureCollection\"";
+// Refuses, before anything is written, a path for a file of a run's summary that is an input
+// or an output of the run (messages 35, 46), a read-only file (message 29), or an existing file
+// that does not begin as such a file does (message 47): nothing the user did not mean is
+// replaced.
+void RequireReplaceableRunFile(const FileSystemService& files, const RunPlan& plan,
+                               const std::string& path, const char* start);
+// Writes a file of a run's summary whole, after RequireReplaceableRunFile.
 void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
-                  const std::string& path, const std::string& bytes);
+                  const std::string& path, const std::string& bytes, const char* start);
 // A result in the interface language, for the summary's list.
 std::string ResultText(FileResult result);
 

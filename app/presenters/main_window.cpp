@@ -239,8 +239,9 @@ void MainWindowProcedures::SaveSummaryFile(const char* procedure,
 }
 
 void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
-    SaveSummaryFile("SaveSummaryCsv",
-                    [&] { WriteRunFile(env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_)); });
+    SaveSummaryFile("SaveSummaryCsv", [&] {
+        WriteRunFile(env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_), kSummaryCsvStart);
+    });
 }
 
 void MainWindowProcedures::SaveFootprints(const std::string& path) {

@@ -60,9 +60,12 @@ void ProjectionChooser::Load() {
         cmbGroup_Click(0);
     }
     // The first input's own system, else the projection of the last run.
-    if (!question_.offerOwnSystems || !Preselect(question_.firstOwnClause)) {
-        Preselect(question_.rememberedProjection);
-    }
+    const bool preselected = (question_.offerOwnSystems && Preselect(question_.firstOwnClause)) ||
+                             Preselect(question_.rememberedProjection);
+    // A GeoTIFF made from a world file, on a first run: no system is the answer that stamps
+    // none on coordinates that are almost always projected metres, unlike the list's first
+    // entry (WGS 84).
+    noSystem_ = !preselected && question_.noSystemOffered;
 }
 
 std::string ProjectionChooser::SearchCaption() const {

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 47> kMessages = {{
+constexpr std::array<TextPair, 48> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -88,6 +88,9 @@ constexpr std::array<TextPair, 47> kMessages = {{
      "The georeference's values are not numbers or too large to place an image!"},
     {"Ten plik zastąpiłby plik wynikowy tej konwersji!",
      "This file would replace an output of this conversion!"},
+    // Added: a file named for a run's summary or footprint index that holds something else.
+    {"Plik istnieje i nie jest zestawieniem ani indeksem arkuszy zapisanym przez Marlo!",
+     "The file exists and is not a summary or footprint index Marlo wrote!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

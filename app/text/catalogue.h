@@ -59,6 +59,7 @@ enum : std::int16_t {
     AuxFileIsALink = 44,
     GeoreferenceOutOfRange = 45,
     WouldReplaceAnOutput = 46,
+    NotARunFile = 47,
 };
 }  // namespace msg
 

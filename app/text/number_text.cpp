@@ -103,18 +103,16 @@ bool ToPlainNumber(const std::string& text, const std::string& decimalSign, std:
 
 }  // namespace
 
-std::string ReplaceString(const std::string& psOriginalString, const std::string& psFindMeString,
-                          const std::string& psNewString, bool pbReplaceAllFlag,
-                          bool pbCaseSensitive) {
-    if (psOriginalString.empty() || psFindMeString.empty()) {
-        return psOriginalString;
+std::string ReplaceString(const std::string& text, const std::string& sought,
+                          const std::string& replacement, bool replaceAll, bool caseSensitive) {
+    if (text.empty() || sought.empty()) {
+        return text;
     }
-    return ReplaceOccurrences(psOriginalString, psFindMeString, psNewString, pbReplaceAllFlag,
-                              pbCaseSensitive);
+    return ReplaceOccurrences(text, sought, replacement, replaceAll, caseSensitive);
 }
 
-std::string GenStringVithDots(const std::string& Value) {
-    return ReplaceString(Value, ",", ".", true, false);
+std::string WithDecimalPoints(const std::string& value) {
+    return ReplaceString(value, ",", ".", true, false);
 }
 
 const RegionalSettings& FileNumberSettings() {
@@ -123,7 +121,7 @@ const RegionalSettings& FileNumberSettings() {
 }
 
 std::string FileNumberText(double value) {
-    const std::string text = GenStringVithDots(NumberText(value, FileNumberSettings()));
+    const std::string text = WithDecimalPoints(NumberText(value, FileNumberSettings()));
     // Fifteen digits can round a value near the largest double past it: such a text would not
     // read back, so it is an overflow before anything is written.
     ToDouble(text, FileNumberSettings());

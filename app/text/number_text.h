@@ -7,13 +7,12 @@
 
 namespace marlo {
 
-// Replaces the first, or every, occurrence of psFindMeString. Every search starts again at the
+// Replaces the first, or every, occurrence of sought. Every search starts again at the
 // beginning of the text, so occurrences that a replacement creates are replaced too.
-std::string ReplaceString(const std::string& psOriginalString, const std::string& psFindMeString,
-                          const std::string& psNewString, bool pbReplaceAllFlag,
-                          bool pbCaseSensitive);
+std::string ReplaceString(const std::string& text, const std::string& sought,
+                          const std::string& replacement, bool replaceAll, bool caseSensitive);
 // Number text made fit for a file: every "," becomes ".".
-std::string GenStringVithDots(const std::string& Value);
+std::string WithDecimalPoints(const std::string& value);
 
 // Numbers in files always have "." as their decimal sign, whatever the user's: the user's sign
 // is for text the user types. These settings read and write them.

@@ -110,6 +110,8 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     if (window.NoSystemOffered()) {
         chkNoSystem_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
         chkNoSystem_->setObjectName("chkNoSystem");
+        chkNoSystem_->setChecked(window.NoSystem());
+        SetChoicesEnabled(!window.NoSystem());
         connect(chkNoSystem_, &QCheckBox::toggled, this, [this](bool checked) {
             window_.SetNoSystem(checked);
             SetChoicesEnabled(!checked);

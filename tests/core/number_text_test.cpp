@@ -26,8 +26,8 @@ TEST(NumberText, ReplaceStringEndsWhenTheReplacementHoldsWhatItReplaces) {
 }
 
 TEST(NumberText, TextOfNumbersNeverHoldsACommaInAFile) {
-    EXPECT_EQ(GenStringVithDots("1,5"), "1.5");
-    EXPECT_EQ(GenStringVithDots("100"), "100");
+    EXPECT_EQ(WithDecimalPoints("1,5"), "1.5");
+    EXPECT_EQ(WithDecimalPoints("100"), "100");
     EXPECT_EQ(FromFileNumberText("-12,5"), "-12.5");
     EXPECT_EQ(FileNumberText(0.5), "0.5");
 }

@@ -56,6 +56,17 @@ TEST_F(ProjectionWindowTest, AFirstLineHeaderIsChosenWithItsFirstProjection) {
     EXPECT_TRUE(user.messages.empty());
 }
 
+// A GeoTIFF made from a world file on a first run: "No coordinate system" is preselected, so
+// that one Enter never stamps the list's first entry (WGS 84) on projected metres.
+TEST_F(ProjectionWindowTest, NothingToPreselectOffersNoSystemFirst) {
+    question.noSystemOffered = true;
+    EXPECT_TRUE(Open(kUtmList).NoSystem());
+    window->cmdOK_Click();
+    EXPECT_EQ(window->Result(), "");
+    question.rememberedProjection = "CoordSys Earth Projection 1, 104";
+    EXPECT_FALSE(Open(kUtmList).NoSystem());
+}
+
 TEST_F(ProjectionWindowTest, APickedNameGivesTheLineItWasListedFrom) {
     ProjectionWindow& w = Open(kUtmList);
     w.cmbGroup_Click(1);

@@ -37,7 +37,7 @@ std::array<TablePoint, 4> CornerPoints(const Georeference& g, const ImageSize& s
 
 std::string PointLine(const TablePoint& point, bool last) {
     const auto number = [&](double value) { return FileNumberText(value); };
-    const auto pixel = [&](std::int32_t value) { return GenStringVithDots(std::to_string(value)); };
+    const auto pixel = [&](std::int32_t value) { return WithDecimalPoints(std::to_string(value)); };
     return "  (" + number(point.mapX) + "," + number(point.mapY) + ") (" + pixel(point.column) +
            "," + pixel(point.row) + ") Label \"" + point.label + "\"" + (last ? "" : ",");
 }
