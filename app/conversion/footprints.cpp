@@ -423,6 +423,26 @@ std::string SystemTitle(const std::string& system, const std::vector<std::string
     return system;
 }
 
+std::string SystemUnit(const std::string& system) {
+    const std::optional<std::string> wkt = WktOf(system);
+    // The system's own unit is the last one its WKT names (WKT 1 and 2 alike): the base
+    // system's and the parameters' come before it.
+    const std::size_t unit = wkt ? wkt->rfind("UNIT[\"") : std::string::npos;
+    if (unit == std::string::npos) {
+        return {};
+    }
+    const std::size_t begin = unit + 6;
+    const std::string name = wkt->substr(begin, wkt->find('"', begin) - begin);
+    for (const auto& [known, shortName] :
+         {std::pair{"metre", "m"}, std::pair{"meter", "m"}, std::pair{"degree", "°"},
+          std::pair{"foot", "ft"}, std::pair{"US survey foot", "US ft"}}) {
+        if (name == known) {
+            return shortName;
+        }
+    }
+    return name;
+}
+
 Outliers FindOutliers(const RunOutcome& outcome) {
     Outliers outliers;
     for (const FootprintGroup& group : FootprintGroups(outcome)) {

@@ -37,6 +37,10 @@ std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome);
 // the list lacks, the clause itself, or "" for none.
 std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList);
 
+// The unit of a system's coordinates as a map's scale bar names it ("m", "ft", "°", else the
+// unit's own name); "" for none or a system GDAL does not know.
+std::string SystemUnit(const std::string& system);
+
 // The sheets that lie far from the rest of their system (no other sheet's centre within five
 // lengths of theirs, the length being the sheet's longer side or the series' median distance
 // between neighbours, whichever is longer) or cover another almost entirely (nine tenths of

@@ -77,7 +77,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 52> kCaptions = {{
+constexpr std::array<TextPair, 53> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -147,6 +147,8 @@ constexpr std::array<TextPair, 52> kCaptions = {{
     {"Zapisz zasięgi arkuszy...", "Save footprints..."},
     {"zasięgi: pominięto arkusze bez układu współrzędnych znanego GDAL: {0}",
      "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
+    // Added: the map's scale bar for sheets without a coordinate system.
+    {"jednostki mapy", "map units"},
 }};
 
 template <std::size_t N>

@@ -100,6 +100,7 @@ enum : std::int16_t {
     Overlapping = 49,
     SaveFootprints = 50,
     FootprintsLeftOut = 51,
+    MapUnits = 52,
 };
 }  // namespace caption
 

@@ -84,7 +84,9 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
     marked.insert(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         auto* map = new FootprintMap(maps_);
-        map->Show(outcome, group.files, marked);
+        const std::string unit = SystemUnit(group.system);
+        map->Show(outcome, group.files, marked,
+                  QString::fromStdString(unit.empty() ? CaptionText(caption::MapUnits) : unit));
         connect(map, &FootprintMap::sheetSelected, this, [this](int file) {
             const QSignalBlocker blocker(files_);
             files_->selectRow(file);

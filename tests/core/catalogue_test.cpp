@@ -34,7 +34,7 @@ TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
     EXPECT_EQ(MessageText(42), "");
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(CaptionText(0), "");
-    EXPECT_EQ(CaptionText(52), "");
+    EXPECT_EQ(CaptionText(999), "");
     for (const char* language : {"", "English", "deutsch"}) {
         currentLanguage = language;
         for (std::int16_t n = 0; n <= 41; ++n) {

@@ -75,4 +75,11 @@ private slots:
     void sheetsInTwoSystemsGetAMapEach();
 };
 
+class SummaryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void mapZoomsFromTheSeriesToOneSheetAndPans();
+    void aSelectedSheetIsCentredAndFilled();
+};
+
 }  // namespace marlo::test
