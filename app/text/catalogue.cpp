@@ -77,7 +77,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 53> kCaptions = {{
+constexpr std::array<TextPair, 55> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -149,6 +149,9 @@ constexpr std::array<TextPair, 53> kCaptions = {{
      "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
     // Added: the map's scale bar for sheets without a coordinate system.
     {"jednostki mapy", "map units"},
+    // Added: the summary of a run the user cancelled, and an address no program opens.
+    {"Anulowano przed plikiem {0}", "Cancelled before {0}"},
+    {"Żaden program nie może otworzyć:\n{0}", "No program can open:\n{0}"},
 }};
 
 template <std::size_t N>

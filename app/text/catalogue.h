@@ -101,6 +101,8 @@ enum : std::int16_t {
     SaveFootprints = 50,
     FootprintsLeftOut = 51,
     MapUnits = 52,
+    RunCancelledBefore = 53,
+    NothingOpens = 54,
 };
 }  // namespace caption
 

@@ -288,7 +288,8 @@ std::string ConvertWindow::AskSummaryFile(std::int16_t caption, const char* filt
     while (!title.empty() && title.back() == '.') {
         title.pop_back();
     }
-    return dialogs_.AskSaveFileName(title, filter, suggested);
+    // The dialog belongs to the summary, which keeps the focus when it closes.
+    return dialogs_.AskSaveFileName(title, filter, suggested, summary_);
 }
 
 void ConvertWindow::SaveSummaryCsv() {

@@ -34,14 +34,15 @@ public:
     ExistingAnswer AskAboutExistingOutputs(std::size_t existing, std::size_t total,
                                            const std::string& example) override;
 
-    // The save dialog: the chosen path, "" on cancel. It opens on `suggested` (a full path).
+    // The save dialog: the chosen path, "" on cancel. It opens on `suggested` (a full path)
+    // and belongs to `parent` (the window that asked), else to the usual owner.
     std::string AskSaveFileName(const std::string& title, const std::string& filter,
-                                const std::string& suggested);
+                                const std::string& suggested, QWidget* parent = nullptr);
 
     // Shows a dialog and returns its result code.
     std::function<int(QDialog&)> runModal;
-    // Hands a web address to the desktop's browser.
-    std::function<void(const QString&)> openUrl;
+    // Hands an address to the desktop's browser or file manager; false when none took it.
+    std::function<bool(const QString&)> openUrl;
     // Called after each progress update; tests press Cancel through it.
     std::function<void(QProgressDialog&)> progressShown;
     // How long a run goes before its progress window appears: short runs do without it.

@@ -30,6 +30,18 @@ QPushButton* NewButton(const char* name, QDialogButtonBox* box, QDialogButtonBox
     return button;
 }
 
+// A cancelled run says so first, and where it stopped.
+QString CancelledText(const RunOutcome& outcome) {
+    if (!outcome.cancelled) {
+        return {};
+    }
+    return QString::fromStdString(
+               outcome.stoppedAt.empty()
+                   ? CaptionText(caption::Cancelled)
+                   : CaptionWith(caption::RunCancelledBefore, {outcome.stoppedAt})) +
+           "\n";
+}
+
 }  // namespace
 
 SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
@@ -118,7 +130,7 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
     findChild<QPushButton*>("cmdClose")->setText(Caption(caption::Close));
     // The counts and where the outputs went; the files follow in the list.
     QString text = QString::fromStdString(SummaryText(outcome));
-    counts_->setText(text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
+    counts_->setText(CancelledText(outcome) + text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
     files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
                                        Caption(caption::ReasonColumn)});
     files_->setRowCount(static_cast<int>(outcome.files.size()));

@@ -9,7 +9,10 @@ namespace marlo::test {
 
 DialogAnswers::DialogAnswers(ui::QtUserInteraction& dialogs) {
     dialogs.runModal = [this](QDialog& dialog) { return Run(dialog); };
-    dialogs.openUrl = [this](const QString& url) { openedUrls << url; };
+    dialogs.openUrl = [this](const QString& url) {
+        openedUrls << url;
+        return opensUrls;
+    };
 }
 
 void DialogAnswers::AnswerFiles(const QStringList& files) {

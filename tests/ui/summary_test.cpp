@@ -7,9 +7,16 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+
 #include "conversion/run_plan.h"
+#include "support/temp_folder.h"
 #include "ui/footprint_map.h"
+#include "ui/qt_user_interaction.h"
 #include "ui_test_classes.h"
+#include "window_fixture.h"
 
 namespace marlo::test {
 
@@ -59,6 +66,41 @@ void Wheel(ui::FootprintMap& map, int steps) {
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(map.viewport(), &wheel);
     }
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Tables to world files, `count` of them, named t0.tab...; the images need not exist.
+QStringList Tables(const TempFolder& folder, int count) {
+    QStringList tables;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "t" + std::to_string(i);
+        tables << Q(folder.Write(name + ".tab",
+                                 "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + name +
+                                     ".tif\"\r\n  (100,900) (0,0) Label \"a\",\r\n"
+                                     "  (180,900) (40,0) Label \"b\",\r\n"
+                                     "  (180,840) (40,30) Label \"c\"\r\n"));
+    }
+    return tables;
+}
+
+// Runs the tables in the window, handing the progress window to `atFile` at each file.
+void RunTables(StartedWindow& started, const QStringList& tables,
+               const std::function<void(QProgressDialog&, int)>& atFile = {}) {
+    started.click("optTABin");
+    started.click("optTFW");
+    ui::QtUserInteraction& dialogs = started.window->dialogs();
+    dialogs.progressDelayMs = 0;
+    int file = 0;
+    dialogs.progressShown = [&](QProgressDialog& progress) {
+        if (atFile) {
+            atFile(progress, ++file);
+        }
+    };
+    started.answers->AnswerFiles(tables);
+    started.click("cmbOK");
 }
 
 QRectF Seen(const ui::FootprintMap& map) {
@@ -134,6 +176,53 @@ void SummaryTest::aSelectedSheetIsCentredAndFilled() {
     QCOMPARE(selected.at(0).at(0).toInt(), 1235);
     QVERIFY(map.Outline(1235)->isSelected());
     QCOMPARE(chosen->pen().width(), map.Outline(1233)->pen().width());
+}
+
+void SummaryTest::enterInTheProgressWindowGoesOnAndEscCancels() {
+    const TempFolder maps;
+    StartedWindow started;
+    RunTables(started, Tables(maps, 4), [](QProgressDialog& progress, int file) {
+        auto* cancel = progress.findChild<QPushButton*>("cmdCancel");
+        QVERIFY(!cancel->autoDefault() && !cancel->isDefault());
+        if (file == 2) {
+            for (QWidget* target :
+                 {static_cast<QWidget*>(&progress), static_cast<QWidget*>(cancel)}) {
+                QTest::keyClick(target, Qt::Key_Return);
+                QTest::keyClick(target, Qt::Key_Enter);
+            }
+        } else if (file == 3) {
+            QTest::keyClick(&progress, Qt::Key_Escape);
+        }
+    });
+    QCOMPARE(started.find<QLabel>("lblStatus")->text(),
+             "2 of 4 converted; cancelled before t2.tab; outputs in " + Q(maps.path()));
+    auto* summary = started.find<QDialog>("frmSummary");
+    const QString counts = summary->findChild<QLabel*>("lblSummary")->text();
+    QVERIFY2(counts.startsWith("Cancelled before t2.tab\n"), qPrintable(counts));
+}
+
+void SummaryTest::theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder() {
+    const TempFolder maps;
+    StartedWindow started;
+    RunTables(started, Tables(maps, 2));
+    auto* summary = started.find<QDialog>("frmSummary");
+    QVERIFY(QTest::qWaitForWindowActive(summary));
+    for (const char* button : {"cmdSaveCsv", "cmdSaveFootprints"}) {
+        QWidget* owner = nullptr;
+        started.answers->Answer(ui::kSaveFileDialogName, [&](QDialog& dialog) {
+            owner = dialog.parentWidget();
+            return int(QDialog::Rejected);
+        });
+        summary->findChild<QPushButton*>(button)->click();
+        QCOMPARE(owner, summary);
+        QCOMPARE(QApplication::activeWindow(), summary);
+    }
+    started.answers->opensUrls = false;
+    summary->findChild<QPushButton*>("cmdOpenFolder")->click();
+    QCOMPARE(started.answers->openedUrls.size(), 1);
+    QCOMPARE(started.answers->messageTexts(),
+             QStringList({"Done!", "No program can open:\n" + Q(maps.path())}));
+    QCOMPARE(started.answers->messages.back().owner, summary->objectName());
 }
 
 }  // namespace marlo::test

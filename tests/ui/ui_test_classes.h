@@ -80,6 +80,8 @@ class SummaryTest : public QObject {
 private slots:
     void mapZoomsFromTheSeriesToOneSheetAndPans();
     void aSelectedSheetIsCentredAndFilled();
+    void enterInTheProgressWindowGoesOnAndEscCancels();
+    void theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder();
 };
 
 }  // namespace marlo::test
