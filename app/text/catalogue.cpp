@@ -77,7 +77,7 @@ constexpr std::array<TextPair, 42> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 55> kCaptions = {{
+constexpr std::array<TextPair, 56> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -152,6 +152,8 @@ constexpr std::array<TextPair, 55> kCaptions = {{
     // Added: the summary of a run the user cancelled, and an address no program opens.
     {"Anulowano przed plikiem {0}", "Cancelled before {0}"},
     {"Żaden program nie może otworzyć:\n{0}", "No program can open:\n{0}"},
+    // Added: the summary's filter.
+    {"Tylko błędne", "Failed only"},
 }};
 
 template <std::size_t N>

@@ -103,6 +103,7 @@ enum : std::int16_t {
     MapUnits = 52,
     RunCancelledBefore = 53,
     NothingOpens = 54,
+    FailedOnly = 55,
 };
 }  // namespace caption
 

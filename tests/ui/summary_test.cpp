@@ -7,14 +7,18 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include "conversion/run_plan.h"
 #include "support/temp_folder.h"
 #include "ui/footprint_map.h"
 #include "ui/qt_user_interaction.h"
+#include "ui/summary_window.h"
 #include "ui_test_classes.h"
 #include "window_fixture.h"
 
@@ -223,6 +227,43 @@ void SummaryTest::theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder() {
     QCOMPARE(started.answers->messageTexts(),
              QStringList({"Done!", "No program can open:\n" + Q(maps.path())}));
     QCOMPARE(started.answers->messages.back().owner, summary->objectName());
+}
+
+void SummaryTest::theListSortsFiltersFailuresAndKeepsItsFileColumn() {
+    RunOutcome outcome = Sheets(1500, 50, false, 7);
+    for (std::size_t i = 0; i < outcome.files.size(); ++i) {
+        outcome.plan.inputFiles.push_back("/a/very/long/folder/of/scanned/maps/" +
+                                          std::string(120, 'x') + outcome.files[i].file);
+    }
+    ui::SummaryWindow summary({[] {}, [] {}, [] {}, [] {}}, nullptr);
+    summary.Show(outcome);
+    QVERIFY(QTest::qWaitForWindowExposed(&summary));
+    auto* list = summary.findChild<QTableWidget*>("lstFiles");
+    QCOMPARE(list->horizontalHeaderItem(0)->text(), QString("File"));
+    QCOMPARE(list->item(0, 0)->toolTip(), Q(outcome.plan.inputFiles[0]));
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);  // every column in view
+    QVERIFY(list->columnWidth(0) > 100);
+
+    // Failed only: the 214 failures, and a sort by result keeps them together.
+    summary.findChild<QCheckBox*>("chkFailedOnly")->setChecked(true);
+    int shown = 0;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        shown += list->isRowHidden(row) ? 0 : 1;
+    }
+    QCOMPARE(shown, 1500 / 7);
+    list->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+    QCOMPARE(list->item(0, 0)->text(), QString("/maps/sheets/sheet999.tab"));
+
+    // A row chosen in the sorted list chooses its own sheet.
+    list->selectRow(1);
+    QCOMPARE(list->item(1, 0)->text(), QString("/maps/sheets/sheet998.tab"));
+    QVERIFY(summary.findChild<ui::FootprintMap*>("mapView")->Outline(998)->isSelected());
+
+    // The next run opens at its top, nothing chosen.
+    list->scrollToBottom();
+    summary.Show(Sheets(1200, 40, false));
+    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    QCOMPARE(list->currentRow(), -1);
 }
 
 }  // namespace marlo::test

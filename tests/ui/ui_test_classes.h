@@ -82,6 +82,7 @@ private slots:
     void aSelectedSheetIsCentredAndFilled();
     void enterInTheProgressWindowGoesOnAndEscCancels();
     void theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder();
+    void theListSortsFiltersFailuresAndKeepsItsFileColumn();
 };
 
 }  // namespace marlo::test
