@@ -244,7 +244,7 @@ void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
     SaveSummaryFile("SaveFootprints", [&] {
         if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
-            env_.ui.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
+            env_.ui.ShowMessage(CaptionCounting(caption::FootprintsLeftOut, leftOut),
                                 MessageIcon::Information);
         }
     });

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -326,6 +327,10 @@ void ConvertWindow::ShowLanguage(const std::string& language) {
         QApplication::removeTranslator(qtTexts_.get());
         qtTexts_.reset();
     }
+    // Qt's own texts and numbers (a file dialog's sizes, its dates) follow the window's
+    // language, not the system's: English on a Polish desktop, Polish on an English one.
+    QLocale::setDefault(language == "polski" ? QLocale(QLocale::Polish, QLocale::Poland)
+                                             : QLocale(QLocale::English, QLocale::UnitedStates));
     if (language != "polski") {
         return;
     }
