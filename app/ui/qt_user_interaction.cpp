@@ -232,6 +232,11 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
         progress_->setAutoReset(false);
         progress_->setAutoClose(false);
     }
+    if (progressUpdated_.isValid() && !progressUpdated_.hasExpired(progressIntervalMs) &&
+        progress.file < progress.count) {
+        return !progress_->wasCanceled();
+    }
+    progressUpdated_.start();
     progress_->setMaximum(static_cast<int>(progress.count));
     progress_->setLabelText(QString::fromStdString(CaptionWith(
         caption::ProgressFile,
@@ -249,6 +254,7 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
 
 void QtUserInteraction::EndProgress() {
     progress_.reset();
+    progressUpdated_.invalidate();
 }
 
 ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, std::size_t total,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -47,12 +48,16 @@ public:
     std::function<void(QProgressDialog&)> progressShown;
     // How long a run goes before its progress window appears: short runs do without it.
     int progressDelayMs = 400;
+    // How often the progress window is brought up to date: a file takes a millisecond, a
+    // repaint more.
+    int progressIntervalMs = 50;
 
 private:
     QWidget* DialogParent() const;
 
     QWidget* owner_;
     std::unique_ptr<QProgressDialog> progress_;
+    QElapsedTimer progressUpdated_;
 };
 
 // Object names of the dialogs, for whoever needs to tell them apart.

@@ -9,6 +9,7 @@ namespace marlo::test {
 
 DialogAnswers::DialogAnswers(ui::QtUserInteraction& dialogs) {
     dialogs.runModal = [this](QDialog& dialog) { return Run(dialog); };
+    dialogs.progressIntervalMs = 0;  // every file's progress seen
     dialogs.openUrl = [this](const QString& url) {
         openedUrls << url;
         return opensUrls;
