@@ -197,8 +197,8 @@ bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::s
                        ConsoleReports& reports, std::ostream& errors) {
     try {
         if (const std::size_t leftOut = WriteFootprints(env.fileSystem, outcome, path)) {
-            errors << "marlo-convert: "
-                   << CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}) << '\n';
+            errors << "marlo-convert: " << CaptionCounting(caption::FootprintsLeftOut, leftOut)
+                   << '\n';
         }
         return true;
     } catch (const Refusal& refusal) {

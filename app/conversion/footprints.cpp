@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <map>
+#include <set>
 
 #include "conversion/run_summary.h"
 #include "crs/coordinate_systems.h"
@@ -34,14 +36,34 @@ std::string CodeSystem(std::int32_t epsg) {
     return kEpsgPrefix + std::to_string(epsg);
 }
 
+// A system by its EPSG code where GDAL finds one confidently, else as `system` stands: a
+// footprint's system is what people and other programs read, and a code is what they know.
+template <typename ToWkt>
+std::string IdentifiedSystem(const std::string& system, ToWkt toWkt) {
+    if (system.empty()) {
+        return system;
+    }
+    try {
+        if (const std::optional<std::string> wkt = toWkt(system)) {
+            if (const CoordinateSystemCode code = EpsgCodeOf(*wkt); code.epsg != 0) {
+                return CodeSystem(code.epsg);
+            }
+        }
+    } catch (const Failure&) {
+    }
+    return system;
+}
+
 // A clause as a footprint names its system: by the list's code where it has one.
 std::string ClauseSystem(const std::vector<std::string>& codeList, const std::string& line) {
     const std::string clause = Trimmed(line);  // a table's CoordSys line is indented
     if (clause.empty()) {
         return {};
     }
-    const auto listed = EntryForClause(codeList, clause);
-    return listed && listed->epsg != 0 ? CodeSystem(listed->epsg) : clause;
+    if (const auto listed = EntryForClause(codeList, clause); listed && listed->epsg != 0) {
+        return CodeSystem(listed->epsg);
+    }
+    return IdentifiedSystem(clause, SystemOfClause);
 }
 
 // What the GeoKeys of a TIFF state: a code, else GDAL's system, else none.
@@ -55,7 +77,8 @@ std::string KeysSystem(const Environment& env, const std::string& path) {
         return {};
     }
     try {
-        return SystemOfKeys(env.libraries.pelcor, keys).value_or("");
+        const std::string wkt = SystemOfKeys(env.libraries.pelcor, keys).value_or("");
+        return IdentifiedSystem(wkt, [](const std::string& known) { return known; });
     } catch (const Failure&) {
         return {};
     }
@@ -142,21 +165,103 @@ Box BoxOf(const Footprint& footprint) {
     return box;
 }
 
+// A sheet's size: the longer of its sides, whatever its rotation.
+double SheetSize(const Footprint& footprint) {
+    const auto& c = footprint.corners;
+    return std::max(std::hypot(c[1].x - c[0].x, c[1].y - c[0].y),
+                    std::hypot(c[3].x - c[0].x, c[3].y - c[0].y));
+}
+
+// Points in a k-d tree laid out in place (each range's median splits it, x and y in turn), for
+// every point's nearest neighbour in O(n log n) whatever the spread of the points.
+class NearestNeighbours {
+public:
+    explicit NearestNeighbours(std::vector<MapPoint> points) : points_(std::move(points)) {
+        order_.resize(points_.size());
+        for (std::size_t i = 0; i < order_.size(); ++i) {
+            order_[i] = i;
+        }
+        Build(0, order_.size(), 0);
+    }
+
+    // The distance from point `i` to the nearest other point; infinity when there is none.
+    double DistanceFrom(std::size_t i) const {
+        double best = std::numeric_limits<double>::infinity();
+        Search(i, 0, order_.size(), 0, best);
+        return std::sqrt(best);
+    }
+
+private:
+    static double Along(const MapPoint& point, std::size_t axis) {
+        return axis == 0 ? point.x : point.y;
+    }
+
+    void Build(std::size_t begin, std::size_t end, std::size_t axis) {
+        if (end - begin < 2) {
+            return;
+        }
+        const std::size_t middle = begin + (end - begin) / 2;
+        const auto at = [this](std::size_t n) { return order_.begin() + static_cast<long>(n); };
+        std::nth_element(at(begin), at(middle), at(end), [&](std::size_t a, std::size_t b) {
+            return Along(points_[a], axis) < Along(points_[b], axis);
+        });
+        Build(begin, middle, 1 - axis);
+        Build(middle + 1, end, 1 - axis);
+    }
+
+    // `best` is a squared distance: the nearest found so far.
+    void Search(std::size_t i, std::size_t begin, std::size_t end, std::size_t axis,
+                double& best) const {
+        if (begin >= end) {
+            return;
+        }
+        const std::size_t middle = begin + (end - begin) / 2;
+        const MapPoint& query = points_[i];
+        const MapPoint& split = points_[order_[middle]];
+        if (order_[middle] != i) {
+            const double dx = split.x - query.x;
+            const double dy = split.y - query.y;
+            best = std::min(best, dx * dx + dy * dy);
+        }
+        const double across = Along(query, axis) - Along(split, axis);
+        const bool lowFirst = across < 0;
+        Search(i, lowFirst ? begin : middle + 1, lowFirst ? middle : end, 1 - axis, best);
+        if (across * across < best) {
+            Search(i, lowFirst ? middle + 1 : begin, lowFirst ? end : middle, 1 - axis, best);
+        }
+    }
+
+    std::vector<MapPoint> points_;
+    std::vector<std::size_t> order_;
+};
+
+// A sheet lies far from the rest when no other sheet of its system has its centre within a few
+// lengths of it: a few of its own sizes, or of the series' typical spacing (the median distance
+// between neighbours) where the series leaves gaps wider than its sheets. Neighbours, not a
+// centre of the whole: a series may be a long strip, two towns apart, or holed, and each sheet
+// of it still has a neighbour next to it; a stray sheet has none for many sheet lengths. One
+// sheet alone, or two far apart, say nothing about which is misplaced.
+constexpr double kFewLengths = 5;
+
 void FarFromTheRest(const RunOutcome& outcome, const FootprintGroup& group,
                     std::vector<std::size_t>& far) {
-    std::vector<double> xs, ys, sizes;
-    for (const std::size_t file : group.files) {
-        const Footprint& footprint = *outcome.files[file].footprint;
-        const MapPoint centre = CentreOf(footprint);
-        xs.push_back(centre.x);
-        ys.push_back(centre.y);
-        const std::vector<MapPoint> ring(footprint.corners.begin(), footprint.corners.end());
-        sizes.push_back(std::sqrt(std::abs(SignedArea(ring)) / 2));
+    if (group.files.size() < 3) {
+        return;
     }
-    const MapPoint middle{Median(xs), Median(ys)};
-    const double sheet = Median(sizes);
+    std::vector<MapPoint> centres;
+    std::vector<double> sizes;
+    for (const std::size_t file : group.files) {
+        centres.push_back(CentreOf(*outcome.files[file].footprint));
+        sizes.push_back(SheetSize(*outcome.files[file].footprint));
+    }
+    const NearestNeighbours neighbours(std::move(centres));
+    std::vector<double> nearest;
     for (std::size_t i = 0; i < group.files.size(); ++i) {
-        if (std::hypot(xs[i] - middle.x, ys[i] - middle.y) > 10 * sheet) {
+        nearest.push_back(neighbours.DistanceFrom(i));
+    }
+    const double spacing = Median(nearest);
+    for (std::size_t i = 0; i < group.files.size(); ++i) {
+        if (nearest[i] > kFewLengths * std::max(sizes[i], spacing)) {
             far.push_back(group.files[i]);
         }
     }
@@ -223,7 +328,19 @@ std::string JsonString(const std::string& text) {
     return json + "\"";
 }
 
-std::string Feature(const FileReport& file, std::vector<MapPoint> ring) {
+// What the index says of a sheet besides its outline.
+struct SheetVerdicts {
+    std::string system;
+    bool farFromRest = false;
+    bool coversAnother = false;
+};
+
+std::string JsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string Feature(const FileReport& file, std::vector<MapPoint> ring,
+                    const SheetVerdicts& verdicts) {
     // RFC 7946: the outer ring counterclockwise, closed.
     if (SignedArea(ring) < 0) {
         std::reverse(ring.begin(), ring.end());
@@ -239,7 +356,9 @@ std::string Feature(const FileReport& file, std::vector<MapPoint> ring) {
            ",\"output\":" + JsonString(footprint.output) +
            ",\"width\":" + std::to_string(footprint.size.width) +
            ",\"height\":" + std::to_string(footprint.size.height) +
-           ",\"system\":" + JsonString(footprint.system) +
+           ",\"system\":" + JsonString(verdicts.system) +
+           ",\"far_from_rest\":" + JsonBool(verdicts.farFromRest) +
+           ",\"covers_another\":" + JsonBool(verdicts.coversAnother) +
            "},\"geometry\":{\"type\":\"Polygon\",\"coordinates\":[[" + coordinates + "]]}}";
 }
 
@@ -304,6 +423,26 @@ std::string SystemTitle(const std::string& system, const std::vector<std::string
     return system;
 }
 
+std::string SystemUnit(const std::string& system) {
+    const std::optional<std::string> wkt = WktOf(system);
+    // The system's own unit is the last one its WKT names (WKT 1 and 2 alike): the base
+    // system's and the parameters' come before it.
+    const std::size_t unit = wkt ? wkt->rfind("UNIT[\"") : std::string::npos;
+    if (unit == std::string::npos) {
+        return {};
+    }
+    const std::size_t begin = unit + 6;
+    const std::string name = wkt->substr(begin, wkt->find('"', begin) - begin);
+    for (const auto& [known, shortName] :
+         {std::pair{"metre", "m"}, std::pair{"meter", "m"}, std::pair{"degree", "°"},
+          std::pair{"foot", "ft"}, std::pair{"US survey foot", "US ft"}}) {
+        if (name == known) {
+            return shortName;
+        }
+    }
+    return name;
+}
+
 Outliers FindOutliers(const RunOutcome& outcome) {
     Outliers outliers;
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
@@ -316,8 +455,15 @@ Outliers FindOutliers(const RunOutcome& outcome) {
 std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
     leftOut = 0;
     std::string features;
+    const Outliers outliers = FindOutliers(outcome);
+    const std::set<std::size_t> far(outliers.farAway.begin(), outliers.farAway.end());
+    const std::set<std::size_t> covering(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         const auto wkt = WktOf(group.system);
+        // Its code where the system has one, else its name.
+        const std::string system = group.system.rfind(kEpsgPrefix, 0) == 0
+                                       ? group.system
+                                       : SystemTitle(group.system, outcome.plan.codeList);
         for (const std::size_t file : group.files) {
             const FileReport& report = outcome.files[file];
             const auto& corners = report.footprint->corners;
@@ -331,7 +477,9 @@ std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
                 ++leftOut;
                 continue;
             }
-            features += (features.empty() ? "\n" : ",\n") + Feature(report, *moved);
+            features +=
+                (features.empty() ? "\n" : ",\n") +
+                Feature(report, *moved, {system, far.count(file) != 0, covering.count(file) != 0});
         }
     }
     return "{\"type\":\"FeatureCollection\",\"features\":[" + features + "\n]}\n";

@@ -37,9 +37,14 @@ std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome);
 // the list lacks, the clause itself, or "" for none.
 std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList);
 
-// The sheets that lie far from the rest of their system (their centre farther than ten median
-// sheet sizes from the median centre) or cover another almost entirely (nine tenths of the
-// smaller one's bounding box), by file index.
+// The unit of a system's coordinates as a map's scale bar names it ("m", "ft", "°", else the
+// unit's own name); "" for none or a system GDAL does not know.
+std::string SystemUnit(const std::string& system);
+
+// The sheets that lie far from the rest of their system (no other sheet's centre within five
+// lengths of theirs, the length being the sheet's longer side or the series' median distance
+// between neighbours, whichever is longer) or cover another almost entirely (nine tenths of
+// the smaller one's bounding box), by file index.
 struct Outliers {
     std::vector<std::size_t> farAway;
     std::vector<std::size_t> overlapping;
@@ -47,7 +52,8 @@ struct Outliers {
 Outliers FindOutliers(const RunOutcome& outcome);
 
 // The footprint index of a run as GeoJSON (RFC 7946): one polygon a sheet, moved to WGS 84
-// longitude and latitude by GDAL, with its file name, output path and size in pixels. Sheets
+// longitude and latitude by GDAL, with its file name, output path, size in pixels, system
+// ("EPSG:CODE" or its name) and the verdicts `far_from_rest` and `covers_another`. Sheets
 // whose system GDAL cannot move (or that have none) are left out and counted in `leftOut`.
 std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut);
 // Writes that index to `path` as WriteRunFile does; the number of sheets left out.

@@ -124,7 +124,9 @@ std::string RunStatusText(const RunOutcome& outcome) {
         // A failure the run stopped at is named below with its message.
         const std::size_t count = CountOf(outcome, result);
         if (count > 0 && (result == FileResult::Skipped || outcome.plan.keepGoing)) {
-            text += "; " + ResultText(result) + " " + std::to_string(count);
+            text += "; " + CaptionWith(result == FileResult::Skipped ? caption::SkippedCount
+                                                                     : caption::FailedCount,
+                                       {std::to_string(count)});
         }
     }
     if (!outcome.stoppedAt.empty()) {
@@ -144,7 +146,7 @@ std::string RunStatusText(const RunOutcome& outcome) {
          {std::pair{outliers.farAway.size(), caption::FarFromRest},
           std::pair{outliers.overlapping.size(), caption::Overlapping}}) {
         if (count > 0) {
-            text += "; " + CaptionWith(number, {std::to_string(count)});
+            text += "; " + CaptionCounting(number, count);
         }
     }
     if (const std::string note = WithoutSystemText(outcome); !note.empty()) {

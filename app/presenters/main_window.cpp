@@ -247,8 +247,8 @@ void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
     SaveSummaryFile("SaveFootprints", [&] {
         if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
-            ui_.ShowMessage(CaptionWith(caption::FootprintsLeftOut, {std::to_string(leftOut)}),
-                            MessageIcon::Information);
+            ui_.ShowMessage(CaptionCounting(caption::FootprintsLeftOut, leftOut),
+                                MessageIcon::Information);
         }
     });
 }

@@ -94,7 +94,7 @@ constexpr std::array<TextPair, 48> kMessages = {{
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 54> kCaptions = {{
+constexpr std::array<TextPair, 60> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -159,11 +159,29 @@ constexpr std::array<TextPair, 54> kCaptions = {{
     {"błąd", "failed"},
     {"nieprzetworzony", "not reached"},
     // Added: the footprints of a run, on its map and in its index.
-    {"arkusze daleko od pozostałych: {0}", "{0} sheets lie far from the rest"},
-    {"arkusze pokrywające prawie całkowicie inny: {0}", "{0} sheets cover another almost entirely"},
+    // Counting captions: forms separated by "|" (see CaptionCounting).
+    {"{0} arkusz leży daleko od pozostałych|{0} arkusze leżą daleko od pozostałych|"
+     "{0} arkuszy leży daleko od pozostałych",
+     "{0} sheet lies far from the rest|{0} sheets lie far from the rest"},
+    {"{0} arkusz pokrywa prawie całkowicie inny|{0} arkusze pokrywają prawie całkowicie inne|"
+     "{0} arkuszy pokrywa prawie całkowicie inne",
+     "{0} sheet covers another almost entirely|{0} sheets cover another almost entirely"},
     {"Zapisz zasięgi arkuszy...", "Save footprints..."},
-    {"zasięgi: pominięto arkusze bez układu współrzędnych znanego GDAL: {0}",
+    {"zasięgi: pominięto {0} arkusz bez układu współrzędnych znanego GDAL|"
+     "zasięgi: pominięto {0} arkusze bez układu współrzędnych znanego GDAL|"
+     "zasięgi: pominięto {0} arkuszy bez układu współrzędnych znanego GDAL",
+     "footprints: {0} sheet without a coordinate system GDAL knows was left out|"
      "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
+    // Added: the map's scale bar for sheets without a coordinate system.
+    {"jednostki mapy", "map units"},
+    // Added: the summary of a run the user cancelled, and an address no program opens.
+    {"Anulowano przed plikiem {0}", "Cancelled before {0}"},
+    {"Żaden program nie może otworzyć:\n{0}", "No program can open:\n{0}"},
+    // Added: the summary's filter.
+    {"Tylko błędne", "Failed only"},
+    // Added: counts in the status line.
+    {"pominięto: {0}", "skipped: {0}"},
+    {"błędy: {0}", "failed: {0}"},
     // Added: the main window's choice of a folder's files, and of its subfolders' too.
     {"Wybierz katalog...", "Choose a folder..."},
     {"Z podkatalogami", "With subfolders"},
@@ -194,10 +212,11 @@ std::string CaptionText(std::int16_t number) {
     return LookUp(kCaptions, number);
 }
 
-std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) {
-    // Built by appending, marks ({0}, {1}...) looked up in the caption as it stands: a value
-    // that itself holds a mark is never taken for one.
-    const std::string caption = CaptionText(number);
+namespace {
+
+// Built by appending, marks ({0}, {1}...) looked up in the caption as it stands: a value that
+// itself holds a mark is never taken for one.
+std::string FilledIn(const std::string& caption, const std::vector<std::string>& values) {
     std::string text;
     for (std::size_t at = 0; at < caption.size();) {
         const std::size_t open = caption.find('{', at);
@@ -219,6 +238,41 @@ std::string CaptionWith(std::int16_t number, const std::vector<std::string>& val
         at = close + 1;
     }
     return text;
+}
+
+// Which of a counting caption's forms a count takes.
+std::size_t PluralForm(std::size_t count) {
+    if (currentLanguage != "polski") {
+        return count == 1 ? 0 : 1;
+    }
+    const std::size_t units = count % 10;
+    const std::size_t tens = count % 100;
+    if (count == 1) {
+        return 0;
+    }
+    return units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1 : 2;
+}
+
+}  // namespace
+
+std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) {
+    return FilledIn(CaptionText(number), values);
+}
+
+std::string CaptionCounting(std::int16_t number, std::size_t count,
+                            const std::vector<std::string>& values) {
+    const std::string forms = CaptionText(number);
+    std::size_t begin = 0;
+    for (std::size_t form = PluralForm(count); form > 0; --form) {
+        const std::size_t bar = forms.find('|', begin);
+        if (bar == std::string::npos) {
+            break;  // fewer forms than the language has: the last one stands for the rest
+        }
+        begin = bar + 1;
+    }
+    std::vector<std::string> all{std::to_string(count)};
+    all.insert(all.end(), values.begin(), values.end());
+    return FilledIn(forms.substr(begin, forms.find('|', begin) - begin), all);
 }
 
 std::string MessageWithPath(std::int16_t number, const std::string& path, const char* lineBreak) {

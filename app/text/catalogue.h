@@ -106,13 +106,25 @@ enum : std::int16_t {
     Overlapping = 49,
     SaveFootprints = 50,
     FootprintsLeftOut = 51,
-    ChooseFolder = 52,
-    WithSubfolders = 53,
+    MapUnits = 52,
+    RunCancelledBefore = 53,
+    NothingOpens = 54,
+    FailedOnly = 55,
+    SkippedCount = 56,
+    FailedCount = 57,
+    ChooseFolder = 58,
+    WithSubfolders = 59,
 };
 }  // namespace caption
 
 // A caption with its marks {0}, {1}... replaced by the values, in order.
 std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values);
+
+// A caption that counts: its forms are separated by "|" (English: one, other; Polish: one,
+// few (2-4, 22-24, ... but not 12-14), many); the form `count` takes, with {0} the count and
+// {1}... the further values.
+std::string CaptionCounting(std::int16_t number, std::size_t count,
+                            const std::vector<std::string>& values = {});
 
 // A message followed by the path it concerns, on a line of its own.
 std::string MessageWithPath(std::int16_t number, const std::string& path,

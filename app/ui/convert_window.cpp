@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -304,7 +305,8 @@ std::string ConvertWindow::AskSummaryFile(std::int16_t caption, const char* filt
     while (!title.empty() && title.back() == '.') {
         title.pop_back();
     }
-    return dialogs_.AskSaveFileName(title, filter, suggested);
+    // The dialog belongs to the summary, which keeps the focus when it closes.
+    return dialogs_.AskSaveFileName(title, filter, suggested, summary_);
 }
 
 void ConvertWindow::SaveSummaryCsv() {
@@ -341,6 +343,10 @@ void ConvertWindow::ShowLanguage(const std::string& language) {
         QApplication::removeTranslator(qtTexts_.get());
         qtTexts_.reset();
     }
+    // Qt's own texts and numbers (a file dialog's sizes, its dates) follow the window's
+    // language, not the system's: English on a Polish desktop, Polish on an English one.
+    QLocale::setDefault(language == "polski" ? QLocale(QLocale::Polish, QLocale::Poland)
+                                             : QLocale(QLocale::English, QLocale::UnitedStates));
     if (language != "polski") {
         return;
     }

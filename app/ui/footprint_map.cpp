@@ -1,9 +1,14 @@
 #include "ui/footprint_map.h"
 
+#include <QApplication>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsPolygonItem>
 #include <QGraphicsScene>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyleOptionGraphicsItem>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace marlo::ui {
@@ -15,6 +20,12 @@ constexpr int kMarkedRole = 1;
 
 const QColor kSheetColour(30, 90, 180);
 const QColor kWarningColour(210, 40, 30);
+const QColor kSelectedColour(255, 170, 0);
+
+// How far the view zooms: out to half the fitted series, in until a quarter of the smallest
+// sheet fills it.
+constexpr double kFurthestOut = 0.5;
+constexpr double kSheetPartFillingTheView = 0.25;
 
 // North up: the scene's y runs down, a map's northing up.
 QPointF ScenePoint(const MapPoint& point) {
@@ -43,6 +54,36 @@ QString CornersText(const Footprint& footprint) {
     return text;
 }
 
+double LongerSide(const QPolygonF& polygon) {
+    return std::max(QLineF(polygon[0], polygon[1]).length(),
+                    QLineF(polygon[0], polygon[3]).length());
+}
+
+// An outline whose selection shows in its own colours (see Style), not as Qt's dashed box.
+class SheetOutline final : public QGraphicsPolygonItem {
+public:
+    using QGraphicsPolygonItem::QGraphicsPolygonItem;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget) override {
+        QStyleOptionGraphicsItem plain(*option);
+        plain.state &= ~QStyle::State_Selected;
+        QGraphicsPolygonItem::paint(painter, &plain, widget);
+    }
+};
+
+// A sheet's colours: blue, red when marked, and filled orange with a broad edge when selected
+// (seen even where the whole series makes a sheet a few pixels wide).
+void Style(QGraphicsPolygonItem& outline, bool selected) {
+    const QColor colour = outline.data(kMarkedRole).toBool() ? kWarningColour : kSheetColour;
+    QPen pen(selected ? Qt::black : colour, selected ? 3 : 0);  // cosmetic: pixels at every zoom
+    pen.setCosmetic(true);
+    QColor fill = selected ? kSelectedColour : colour;
+    fill.setAlpha(selected ? 190 : outline.data(kMarkedRole).toBool() ? 110 : 40);
+    outline.setPen(pen);
+    outline.setBrush(fill);
+    outline.setZValue(selected ? 1 : 0);
+}
+
 // A dot at the sheet's centre that keeps its size at every zoom: a sheet among a few hundred
 // kilometres of others is a point, and an outlier must still be seen. Clicks go through it to
 // the outline.
@@ -62,14 +103,19 @@ void AddMarker(QGraphicsPolygonItem& outline, const QColor& colour, bool marked)
 FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     setObjectName("mapView");
     setScene(new QGraphicsScene(this));
-    setDragMode(QGraphicsView::ScrollHandDrag);
+    // Panning is ours (Qt's hand drag gives way to any item under the button, and sheets
+    // cover the whole series); without scroll bars a zoom never resizes the view.
+    setDragMode(QGraphicsView::NoDrag);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setRenderHint(QPainter::Antialiasing);
-    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    setTransformationAnchor(QGraphicsView::NoAnchor);  // ZoomBy keeps its own point in place
+    setResizeAnchor(QGraphicsView::AnchorViewCenter);
     setMinimumSize(420, 260);
     connect(scene(), &QGraphicsScene::selectionChanged, this, [this] {
-        const auto selected = scene()->selectedItems();
-        if (!selected.isEmpty()) {
-            emit sheetSelected(selected.front()->data(kFileRole).toInt());
+        Highlight();
+        if (highlighted_ != nullptr) {
+            emit sheetSelected(highlighted_->data(kFileRole).toInt());
         }
     });
 }
@@ -81,9 +127,13 @@ FootprintMap::~FootprintMap() {
 }
 
 void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t>& files,
-                        const std::set<std::size_t>& outliers) {
+                        const std::set<std::size_t>& outliers, const QString& unit) {
     scene()->clear();
     outlines_.clear();
+    highlighted_ = nullptr;
+    unit_ = unit;
+    sheets_ = QRectF();
+    sheetSize_ = 0;
     for (const std::size_t file : files) {
         const FileReport& report = outcome.files[file];
         QPolygonF polygon;
@@ -91,18 +141,22 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
             polygon << ScenePoint(corner);
         }
         const bool marked = outliers.count(file) != 0;
-        const QColor colour = marked ? kWarningColour : kSheetColour;
-        QPen pen(colour, 0);  // a hairline at every zoom
-        QColor fill = colour;
-        fill.setAlpha(marked ? 110 : 40);
-        auto* outline = scene()->addPolygon(polygon, pen, QBrush(fill));
+        auto* outline = new SheetOutline(polygon);
         outline->setFlag(QGraphicsItem::ItemIsSelectable);
         outline->setData(kFileRole, static_cast<int>(file));
         outline->setData(kMarkedRole, marked);
         outline->setToolTip(QString::fromStdString(report.file) + CornersText(*report.footprint));
-        AddMarker(*outline, colour, marked);
+        Style(*outline, false);
+        AddMarker(*outline, marked ? kWarningColour : kSheetColour, marked);
+        scene()->addItem(outline);
         outlines_.emplace_back(file, outline);
+        sheets_ = sheets_.united(polygon.boundingRect());
+        const double size = LongerSide(polygon);
+        sheetSize_ = sheetSize_ > 0 ? std::min(sheetSize_, size) : size;
     }
+    // Room to pan a series' edge to the middle of the view.
+    const double room = std::max({sheets_.width(), sheets_.height(), sheetSize_});
+    setSceneRect(sheets_.adjusted(-room, -room, room, room));
     FitSheets();
 }
 
@@ -124,33 +178,135 @@ bool FootprintMap::Select(std::size_t file) {
     if (outline == nullptr) {
         return false;
     }
-    const QSignalBlocker blocker(scene());
-    scene()->clearSelection();
-    outline->setSelected(true);
-    ensureVisible(outline);
+    {
+        const QSignalBlocker blocker(scene());
+        scene()->clearSelection();
+        outline->setSelected(true);
+    }
+    Highlight();
+    centerOn(outline);
+    fitted_ = false;
     return true;
 }
 
+void FootprintMap::Highlight() {
+    const auto selected = scene()->selectedItems();
+    auto* now = selected.isEmpty() ? nullptr : static_cast<QGraphicsPolygonItem*>(selected.front());
+    if (now == highlighted_) {
+        return;
+    }
+    if (highlighted_ != nullptr) {
+        Style(*highlighted_, false);
+    }
+    highlighted_ = now;
+    if (highlighted_ != nullptr) {
+        Style(*highlighted_, true);
+    }
+}
+
+double FootprintMap::Zoom() const {
+    return std::abs(transform().m11());
+}
+
 void FootprintMap::FitSheets() {
-    const QRectF sheets = scene()->itemsBoundingRect();
-    if (sheets.isEmpty()) {
+    fitted_ = true;
+    if (sheets_.isEmpty() && sheetSize_ <= 0) {
         return;
     }
     // Room around the sheets, for the grid and the scale bar.
-    const double margin = std::max(sheets.width(), sheets.height()) * 0.05;
-    setSceneRect(sheets.adjusted(-margin, -margin, margin, margin));
-    fitInView(sceneRect(), Qt::KeepAspectRatio);
+    const double margin = std::max({sheets_.width(), sheets_.height(), sheetSize_}) * 0.05;
+    fitInView(sheets_.adjusted(-margin, -margin, margin, margin), Qt::KeepAspectRatio);
+}
+
+void FootprintMap::ZoomBy(double factor, const QPointF& fixed) {
+    const double view = std::max(1, std::min(viewport()->width(), viewport()->height()));
+    const double series = std::max({sheets_.width(), sheets_.height(), sheetSize_, 1e-9});
+    const double furthestOut = kFurthestOut * view / series;
+    const double furthestIn = view / std::max(kSheetPartFillingTheView * sheetSize_, 1e-9);
+    const double zoom = std::clamp(Zoom() * factor, std::min(furthestOut, furthestIn), furthestIn);
+    const QPointF underPointer = mapToScene(fixed.toPoint());
+    scale(zoom / Zoom(), zoom / Zoom());
+    ScrollBy(mapFromScene(underPointer) - fixed.toPoint());
+    fitted_ = false;
+}
+
+void FootprintMap::ScrollBy(const QPoint& pixels) {
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + pixels.x());
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + pixels.y());
 }
 
 void FootprintMap::resizeEvent(QResizeEvent* event) {
     QGraphicsView::resizeEvent(event);
-    FitSheets();
+    if (fitted_) {
+        FitSheets();
+    }
 }
 
 void FootprintMap::wheelEvent(QWheelEvent* event) {
-    const double factor = std::pow(1.0015, event->angleDelta().y());
-    scale(factor, factor);
+    // The point under the pointer stays where it is.
+    ZoomBy(std::pow(1.0015, event->angleDelta().y()), event->position());
     event->accept();
+}
+
+void FootprintMap::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QGraphicsView::mousePressEvent(event);
+        return;
+    }
+    pressedAt_ = lastDragAt_ = event->position().toPoint();
+    panning_ = false;
+    event->accept();
+}
+
+void FootprintMap::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressedAt_) {
+        QGraphicsView::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (!panning_ && (at - *pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
+        return;
+    }
+    if (!panning_) {
+        panning_ = true;
+        viewport()->setCursor(Qt::ClosedHandCursor);
+    }
+    ScrollBy(lastDragAt_ - at);
+    lastDragAt_ = at;
+    fitted_ = false;
+    event->accept();
+}
+
+void FootprintMap::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressedAt_) {
+        QGraphicsView::mouseReleaseEvent(event);
+        return;
+    }
+    if (!panning_) {
+        SelectAt(event->position().toPoint());
+    }
+    pressedAt_.reset();
+    panning_ = false;
+    viewport()->unsetCursor();
+    event->accept();
+}
+
+void FootprintMap::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The way back to the whole series.
+    FitSheets();
+    event->accept();
+}
+
+void FootprintMap::SelectAt(const QPoint& position) {
+    for (QGraphicsItem* item : items(position)) {
+        // A centre's dot stands for its outline.
+        QGraphicsItem* outline = item->data(kFileRole).isValid() ? item : item->parentItem();
+        if (outline != nullptr && outline->data(kFileRole).isValid()) {
+            scene()->clearSelection();
+            outline->setSelected(true);
+            return;
+        }
+    }
 }
 
 void FootprintMap::drawBackground(QPainter* painter, const QRectF& rect) {
@@ -165,11 +321,17 @@ void FootprintMap::drawBackground(QPainter* painter, const QRectF& rect) {
     }
 }
 
+// The scale bar: a round length of about a fifth of the view, in the system's unit.
+double FootprintMap::ScaleBarLength() const {
+    return RoundStep(viewport()->width() / std::max(Zoom(), 1e-300) / 5);
+}
+
+QString FootprintMap::ScaleBarText() const {
+    return QString("%1 %2").arg(QString::number(ScaleBarLength(), 'g', 6), unit_);
+}
+
 void FootprintMap::drawForeground(QPainter* painter, const QRectF&) {
-    // The scale bar: a round length of about a fifth of the view, in the system's units.
-    const double perPixel = 1 / std::max(std::abs(transform().m11()), 1e-300);
-    const double length = RoundStep(viewport()->width() * perPixel / 5);
-    const double pixels = length / perPixel;
+    const double pixels = ScaleBarLength() * Zoom();
     painter->save();
     painter->resetTransform();
     const QPointF start(12, viewport()->height() - 14);
@@ -177,7 +339,7 @@ void FootprintMap::drawForeground(QPainter* painter, const QRectF&) {
     painter->drawLine(start, start + QPointF(pixels, 0));
     painter->drawLine(start, start - QPointF(0, 5));
     painter->drawLine(start + QPointF(pixels, 0), start + QPointF(pixels, -5));
-    painter->drawText(start + QPointF(pixels + 6, 4), QString::number(length, 'g', 6));
+    painter->drawText(start + QPointF(pixels + 6, 4), ScaleBarText());
     painter->restore();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QGraphicsView>
 #include <cstddef>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -12,19 +13,29 @@ class QGraphicsPolygonItem;
 namespace marlo::ui {
 
 // mapView: the outlines of a run's sheets in one coordinate system, drawn to scale (north up)
-// over a coordinate grid with a scale bar. Hovering shows a sheet's file and corners; a click
-// selects it. The wheel zooms, dragging pans; a new run fits the view to its sheets.
+// over a coordinate grid with a scale bar in the system's unit. Hovering shows a sheet's file
+// and corners; a click selects it. The wheel zooms (from the whole series out to a single
+// sheet in), dragging pans; a new run fits the view to its sheets, and the view keeps that fit
+// through resizes until the user zooms or pans.
 class FootprintMap final : public QGraphicsView {
     Q_OBJECT
 public:
     explicit FootprintMap(QWidget* parent = nullptr);
     ~FootprintMap() override;
 
-    // Draws the footprints of `files`, those in `outliers` in the warning colour.
+    // Draws the footprints of `files`, those in `outliers` in the warning colour; `unit` is
+    // what the scale bar's length is in.
     void Show(const RunOutcome& outcome, const std::vector<std::size_t>& files,
-              const std::set<std::size_t>& outliers);
-    // Selects the outline of a file drawn here, and shows it; false when it is not drawn here.
+              const std::set<std::size_t>& outliers, const QString& unit);
+    // Selects the outline of a file drawn here and centres the view on it; false when it is
+    // not drawn here.
     bool Select(std::size_t file);
+    // Shows the whole series again.
+    void FitSheets();
+    // The view's scale, in pixels per map unit.
+    double Zoom() const;
+    // What the scale bar says: its length and unit.
+    QString ScaleBarText() const;
     // The outline of a file, for the tests; nullptr when it is not drawn here.
     QGraphicsPolygonItem* Outline(std::size_t file) const;
     std::size_t OutlineCount() const { return outlines_.size(); }
@@ -36,14 +47,30 @@ signals:
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void drawBackground(QPainter* painter, const QRectF& rect) override;
     void drawForeground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void FitSheets();
+    void ZoomBy(double factor, const QPointF& fixed);
+    void ScrollBy(const QPoint& pixels);
+    double ScaleBarLength() const;
+    void SelectAt(const QPoint& position);
+    void Highlight();
 
     std::vector<std::pair<std::size_t, QGraphicsPolygonItem*>> outlines_;
+    QString unit_;
+    QRectF sheets_;         // the sheets' bounding rectangle
+    double sheetSize_ = 0;  // the largest sheet's longer side
+    QGraphicsPolygonItem* highlighted_ = nullptr;
+    bool fitted_ = true;               // the view shows the whole series and keeps doing so
+    std::optional<QPoint> pressedAt_;  // where the left button went down, while it is down
+    bool panning_ = false;             // it has moved since, far enough to be a drag
+    QPoint lastDragAt_;
 };
 
 }  // namespace marlo::ui

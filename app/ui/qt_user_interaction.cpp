@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -98,7 +99,7 @@ QString DisplayText(const std::string& text) {
 
 QtUserInteraction::QtUserInteraction(QWidget* owner)
     : runModal([](QDialog& dialog) { return dialog.exec(); }),
-      openUrl([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
+      openUrl([](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }),
       owner_(owner) {}
 
 QtUserInteraction::~QtUserInteraction() = default;
@@ -191,7 +192,20 @@ void QtUserInteraction::ShowProjectionWindow(ProjectionWindow& window) {
 }
 
 void QtUserInteraction::OpenUrl(const std::string& url) {
-    openUrl(QString::fromStdString(url));
+    if (openUrl(QString::fromStdString(url))) {
+        return;
+    }
+    // Without a file manager or browser nothing opens: say so, and where it is.
+    const QUrl address(QString::fromStdString(url));
+    const QString place = address.isLocalFile() ? address.toLocalFile() : address.toString();
+    QWidget* active = QApplication::activeWindow();
+    QMessageBox box(
+        QMessageBox::Information, kApplicationTitle,
+        QString::fromStdString(CaptionWith(caption::NothingOpens, {place.toStdString()})),
+        QMessageBox::Ok, active != nullptr ? active : DialogParent());
+    box.setObjectName(kMessageBoxName);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    runModal(box);
 }
 
 bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
@@ -199,7 +213,17 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
         progress_ = std::make_unique<QProgressDialog>(owner_);
         progress_->setObjectName(kProgressDialogName);
         progress_->setWindowTitle(QString::fromStdString(CaptionText(caption::ProgressTitle)));
+        // Cancel is never a default button: a stray Enter must not end a long run. Esc and a
+        // click cancel. (The dialog's own button keeps its one Esc shortcut; a second button
+        // would bring a second, and two make Esc ambiguous.)
         progress_->setCancelButtonText(QString::fromStdString(CaptionText(caption::Cancel)));
+        auto* cancel = progress_->findChild<QPushButton*>();
+        cancel->setObjectName("cmdCancel");
+        cancel->setAutoDefault(false);
+        cancel->setDefault(false);
+        // Wide enough for its title in the window manager's frame.
+        progress_->setMinimumWidth(
+            progress_->fontMetrics().horizontalAdvance(progress_->windowTitle()) * 2 + 120);
         // The main window takes no clicks while its run goes on; the run itself stops only
         // between files, when it asks here.
         progress_->setWindowModality(Qt::WindowModal);
@@ -207,6 +231,11 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
         progress_->setAutoReset(false);
         progress_->setAutoClose(false);
     }
+    if (progressUpdated_.isValid() && !progressUpdated_.hasExpired(progressIntervalMs) &&
+        progress.file < progress.count) {
+        return !progress_->wasCanceled();
+    }
+    progressUpdated_.start();
     progress_->setMaximum(static_cast<int>(progress.count));
     progress_->setLabelText(QString::fromStdString(CaptionWith(
         caption::ProgressFile,
@@ -224,6 +253,7 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
 
 void QtUserInteraction::EndProgress() {
     progress_.reset();
+    progressUpdated_.invalidate();
 }
 
 ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, std::size_t total,
@@ -255,8 +285,8 @@ ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, 
 }
 
 std::string QtUserInteraction::AskSaveFileName(const std::string& title, const std::string& filter,
-                                               const std::string& suggested) {
-    QFileDialog dialog(DialogParent(), QString::fromStdString(title));
+                                               const std::string& suggested, QWidget* parent) {
+    QFileDialog dialog(parent != nullptr ? parent : DialogParent(), QString::fromStdString(title));
     PrepareFileDialog(dialog, kSaveFileDialogName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -34,24 +35,29 @@ public:
     ExistingAnswer AskAboutExistingOutputs(std::size_t existing, std::size_t total,
                                            const std::string& example) override;
 
-    // The save dialog: the chosen path, "" on cancel. It opens on `suggested` (a full path).
+    // The save dialog: the chosen path, "" on cancel. It opens on `suggested` (a full path)
+    // and belongs to `parent` (the window that asked), else to the usual owner.
     std::string AskSaveFileName(const std::string& title, const std::string& filter,
-                                const std::string& suggested);
+                                const std::string& suggested, QWidget* parent = nullptr);
 
     // Shows a dialog and returns its result code.
     std::function<int(QDialog&)> runModal;
-    // Hands a web address to the desktop's browser.
-    std::function<void(const QString&)> openUrl;
+    // Hands an address to the desktop's browser or file manager; false when none took it.
+    std::function<bool(const QString&)> openUrl;
     // Called after each progress update; tests press Cancel through it.
     std::function<void(QProgressDialog&)> progressShown;
     // How long a run goes before its progress window appears: short runs do without it.
     int progressDelayMs = 400;
+    // How often the progress window is brought up to date: a file takes a millisecond, a
+    // repaint more.
+    int progressIntervalMs = 50;
 
 private:
     QWidget* DialogParent() const;
 
     QWidget* owner_;
     std::unique_ptr<QProgressDialog> progress_;
+    QElapsedTimer progressUpdated_;
 };
 
 // Object names of the dialogs, for whoever needs to tell them apart.

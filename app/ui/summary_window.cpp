@@ -1,5 +1,6 @@
 #include "ui/summary_window.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +31,18 @@ QPushButton* NewButton(const char* name, QDialogButtonBox* box, QDialogButtonBox
     return button;
 }
 
+// A cancelled run says so first, and where it stopped.
+QString CancelledText(const RunOutcome& outcome) {
+    if (!outcome.cancelled) {
+        return {};
+    }
+    return QString::fromStdString(
+               outcome.stoppedAt.empty()
+                   ? CaptionText(caption::Cancelled)
+                   : CaptionWith(caption::RunCancelledBefore, {outcome.stoppedAt})) +
+           "\n";
+}
+
 }  // namespace
 
 SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
@@ -46,8 +59,18 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     files_->setSelectionBehavior(QAbstractItemView::SelectRows);
     files_->verticalHeader()->hide();
-    files_->horizontalHeader()->setStretchLastSection(true);
+    // The columns share the list's width, none scrolls out of view: a long path is shortened
+    // in its middle, where the folders are, and shown whole in its tooltip.
+    files_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    files_->setTextElideMode(Qt::ElideMiddle);
+    files_->setWordWrap(false);
+    files_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    files_->setSortingEnabled(true);
     files_->setMinimumSize(560, 240);
+    failedOnly_ = new QCheckBox(this);
+    failedOnly_->setObjectName("chkFailedOnly");
+    connect(failedOnly_, &QCheckBox::toggled, this, &SummaryWindow::ShowFailedOnly);
     auto* buttons = new QDialogButtonBox(this);
     connect(NewButton("cmdCopy", buttons, QDialogButtonBox::ActionRole), &QPushButton::clicked,
             this, [this] { actions_.copy(); });
@@ -66,9 +89,11 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     split->addWidget(maps_);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 2);
-    connect(files_, &QTableWidget::currentCellChanged, this, [this](int row) { SelectOnMap(row); });
+    connect(files_, &QTableWidget::currentCellChanged, this,
+            [this](int row) { SelectOnMap(FileOfRow(row)); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(counts_);
+    layout->addWidget(failedOnly_);
     layout->addWidget(split);
     layout->addWidget(buttons);
 }
@@ -84,15 +109,67 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
     marked.insert(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         auto* map = new FootprintMap(maps_);
-        map->Show(outcome, group.files, marked);
+        const std::string unit = SystemUnit(group.system);
+        map->Show(outcome, group.files, marked,
+                  QString::fromStdString(unit.empty() ? CaptionText(caption::MapUnits) : unit));
         connect(map, &FootprintMap::sheetSelected, this, [this](int file) {
             const QSignalBlocker blocker(files_);
-            files_->selectRow(file);
+            files_->selectRow(RowOfFile(file));
         });
         maps_->addTab(map,
                       QString::fromStdString(SystemTitle(group.system, outcome.plan.codeList)));
     }
     maps_->setVisible(maps_->count() > 0);
+}
+
+void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
+    files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
+    files_->clearContents();
+    files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
+                                       Caption(caption::ReasonColumn)});
+    files_->setRowCount(static_cast<int>(outcome.files.size()));
+    for (int row = 0; row < files_->rowCount(); ++row) {
+        const auto index = static_cast<std::size_t>(row);
+        const FileReport& file = outcome.files[index];
+        auto* name = new QTableWidgetItem(QString::fromStdString(file.file));
+        name->setData(Qt::UserRole, row);
+        name->setToolTip(QString::fromStdString(
+            index < outcome.plan.inputFiles.size() ? outcome.plan.inputFiles[index] : file.file));
+        auto* result = new QTableWidgetItem(QString::fromStdString(ResultText(file.result)));
+        result->setData(Qt::UserRole, file.result == FileResult::Failed);
+        auto* reason = new QTableWidgetItem(QString::fromStdString(file.reason));
+        reason->setToolTip(reason->text());
+        files_->setItem(row, 0, name);
+        files_->setItem(row, 1, result);
+        files_->setItem(row, 2, reason);
+    }
+    files_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    files_->setSortingEnabled(true);
+    ShowFailedOnly(failedOnly_->isChecked());
+    // A new run's list opens at its top, nothing chosen.
+    files_->setCurrentCell(-1, -1);
+    files_->clearSelection();
+    files_->scrollToTop();
+}
+
+void SummaryWindow::ShowFailedOnly(bool failedOnly) {
+    for (int row = 0; row < files_->rowCount(); ++row) {
+        files_->setRowHidden(row, failedOnly && !files_->item(row, 1)->data(Qt::UserRole).toBool());
+    }
+}
+
+int SummaryWindow::FileOfRow(int row) const {
+    const QTableWidgetItem* name = row >= 0 ? files_->item(row, 0) : nullptr;
+    return name != nullptr ? name->data(Qt::UserRole).toInt() : -1;
+}
+
+int SummaryWindow::RowOfFile(int file) const {
+    for (int row = 0; row < files_->rowCount(); ++row) {
+        if (FileOfRow(row) == file) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 void SummaryWindow::SelectOnMap(int file) {
@@ -116,18 +193,9 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
     findChild<QPushButton*>("cmdClose")->setText(Caption(caption::Close));
     // The counts and where the outputs went; the files follow in the list.
     QString text = QString::fromStdString(SummaryText(outcome));
-    counts_->setText(text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
-    files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
-                                       Caption(caption::ReasonColumn)});
-    files_->setRowCount(static_cast<int>(outcome.files.size()));
-    for (int row = 0; row < files_->rowCount(); ++row) {
-        const FileReport& file = outcome.files[static_cast<std::size_t>(row)];
-        files_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(file.file)));
-        files_->setItem(row, 1,
-                        new QTableWidgetItem(QString::fromStdString(ResultText(file.result))));
-        files_->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(file.reason)));
-    }
-    files_->resizeColumnsToContents();
+    counts_->setText(CancelledText(outcome) + text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
+    failedOnly_->setText(Caption(caption::FailedOnly));
+    ShowFiles(outcome);
     ShowMaps(outcome);
     show();
     raise();

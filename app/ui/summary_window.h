@@ -5,6 +5,7 @@
 
 #include "conversion/run_plan.h"
 
+class QCheckBox;
 class QLabel;
 class QTabWidget;
 class QTableWidget;
@@ -14,8 +15,10 @@ namespace marlo::ui {
 // frmSummary: how the last run went, its counts and every file with its result and reason,
 // and a map of where the converted sheets lie (a tab for each coordinate system), with Copy,
 // "Save as CSV...", "Save footprints..." and "Open output folder". A row selected in the list
-// selects its sheet on the map, and back. It stays open beside the main window until closed,
-// and shows each new run's summary in place of the last one.
+// selects its sheet on the map, and back. The list sorts by any column, shows the failures
+// alone on request, and keeps its File column in view (long paths shortened in the middle). It
+// stays open beside the main window until closed, and shows each new run's summary in place of the
+// last one.
 class SummaryWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -31,11 +34,17 @@ public:
 
 private:
     void ShowMaps(const RunOutcome& outcome);
+    void ShowFiles(const RunOutcome& outcome);
     void SelectOnMap(int file);
+    void ShowFailedOnly(bool failedOnly);
+    // A row's file index in the run, and back; -1 for none.
+    int FileOfRow(int row) const;
+    int RowOfFile(int file) const;
 
     Actions actions_;
     QLabel* counts_ = nullptr;
     QTableWidget* files_ = nullptr;
+    QCheckBox* failedOnly_ = nullptr;
     QTabWidget* maps_ = nullptr;
 };
 

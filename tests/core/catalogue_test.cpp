@@ -23,6 +23,29 @@ TEST_F(CatalogueTest, GivesEachLanguageItsOwnText) {
     EXPECT_EQ(CaptionText(1), "Marlo - Select MapInfo projection");
 }
 
+TEST_F(CatalogueTest, CountsTakeTheirLanguagesPluralForms) {
+    const struct {
+        const char* language;
+        std::size_t count;
+        const char* text;
+    } cases[] = {
+        {"english", 1, "1 sheet lies far from the rest"},
+        {"english", 2, "2 sheets lie far from the rest"},
+        {"english", 0, "0 sheets lie far from the rest"},
+        {"polski", 1, "1 arkusz leży daleko od pozostałych"},
+        {"polski", 3, "3 arkusze leżą daleko od pozostałych"},
+        {"polski", 5, "5 arkuszy leży daleko od pozostałych"},
+        {"polski", 12, "12 arkuszy leży daleko od pozostałych"},
+        {"polski", 22, "22 arkusze leżą daleko od pozostałych"},
+        {"polski", 114, "114 arkuszy leży daleko od pozostałych"},
+        {"polski", 1001, "1001 arkuszy leży daleko od pozostałych"},
+    };
+    for (const auto& c : cases) {
+        currentLanguage = c.language;
+        EXPECT_EQ(CaptionCounting(caption::FarFromRest, c.count), c.text) << c.language << c.count;
+    }
+}
+
 TEST_F(CatalogueTest, OkIsTheSameInBothLanguages) {
     for (const char* language : {"polski", "english"}) {
         currentLanguage = language;
@@ -34,7 +57,7 @@ TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
     EXPECT_EQ(MessageText(48), "");
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(CaptionText(0), "");
-    EXPECT_EQ(CaptionText(54), "");
+    EXPECT_EQ(CaptionText(999), "");
     for (const char* language : {"", "English", "deutsch"}) {
         currentLanguage = language;
         for (std::int16_t n = 0; n <= 47; ++n) {

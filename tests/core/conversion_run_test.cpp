@@ -281,7 +281,7 @@ TEST_F(ConversionRunTest, KeepingGoingConvertsTheRestAndListsEveryFailure) {
     EXPECT_EQ(lastRun.converted, 197u);
     EXPECT_EQ(CountOf(lastRun, FileResult::Failed), 3u);
     EXPECT_EQ(RunStatusText(lastRun),
-              "197 of 200 converted; failed 3; outputs in " + (temp / "in"));
+              "197 of 200 converted; failed: 3; outputs in " + (temp / "in"));
     const std::string summary = SummaryText(lastRun);
     EXPECT_NE(summary.find("Converted: 197, skipped: 0, failed: 3, not reached: 0\n"),
               std::string::npos);
@@ -306,7 +306,7 @@ TEST_F(ConversionRunTest, ExistingOutputsAreAskedAboutOnceAndTheAnswerHolds) {
     const std::string newA = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
     const Case cases[] = {
         {FileFormat::TFW, ExistingAnswer::ReplaceAll, "2 of 2 converted; outputs in ", newA},
-        {FileFormat::TFW, ExistingAnswer::SkipExisting, "1 of 2 converted; skipped 1; outputs in ",
+        {FileFormat::TFW, ExistingAnswer::SkipExisting, "1 of 2 converted; skipped: 1; outputs in ",
          "old"},
         {FileFormat::TFW, ExistingAnswer::Cancel, "Cancelled", "old"},
     };

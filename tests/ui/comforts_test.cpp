@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGraphicsPolygonItem>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -231,6 +232,7 @@ void ComfortsTest::searchFiltersGroupsAndProjections() {
 }
 
 void ComfortsTest::polishModeTranslatesQtsOwnDialogs() {
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));  // as on a Polish desktop
     StartedWindow started;
     QStringList buttons;
     const auto noteButtons = [&buttons](QDialog& dialog) {
@@ -249,6 +251,12 @@ void ComfortsTest::polishModeTranslatesQtsOwnDialogs() {
     started.answers->Answer(ui::kOpenFileDialogName, noteButtons);
     started.click("cmbOK");
     QVERIFY2(buttons.contains("Cancel") && buttons.contains("Open"), qPrintable(buttons.join('|')));
+    // Sizes and dates in Qt's dialogs too, whatever the system's language.
+    QCOMPARE(QLocale().language(), QLocale::English);
+    QCOMPARE(QLocale().formattedDataSize(91), QString("91 bytes"));
+    started.click("cmdPL");
+    QCOMPARE(QLocale().language(), QLocale::Polish);
+    started.click("cmdEN");
 }
 
 void ComfortsTest::droppedFilesAreTheNextRunsSelection() {
@@ -328,7 +336,7 @@ void ComfortsTest::keepGoingListsEveryFailureInTheSummary() {
     started.answers->AnswerFiles(tables);
     started.click("cmbOK");
     QCOMPARE(started.answers->messageTexts(), QStringList({"Done!"}));
-    QCOMPARE(Status(started), "197 of 200 converted; failed 3; outputs in " + Q(maps.path()));
+    QCOMPARE(Status(started), "197 of 200 converted; failed: 3; outputs in " + Q(maps.path()));
     auto* summary = started.find<QDialog>("frmSummary");
     QVERIFY(summary != nullptr && summary->isVisible());
     auto* list = summary->findChild<QTableWidget*>("lstFiles");
@@ -371,7 +379,7 @@ void ComfortsTest::existingOutputsAreAskedAboutOnce() {
         QString status;
     };
     const Case cases[] = {
-        {"cmdSkipExisting", "old", "1 of 2 converted; skipped 1; outputs in " + Q(maps.path())},
+        {"cmdSkipExisting", "old", "1 of 2 converted; skipped: 1; outputs in " + Q(maps.path())},
         {"cmdReplaceAll", kWorldFile, "2 of 2 converted; outputs in " + Q(maps.path())},
         {"", "old", "Cancelled"},
     };
@@ -484,7 +492,7 @@ void ComfortsTest::theSummaryMapShowsWhereTheSheetsLie() {
     StartedWindow started;
     QDialog* summary = RunTables(started, tables);
     QVERIFY(summary != nullptr);
-    QVERIFY(Status(started).contains("1 sheets lie far from the rest"));
+    QVERIFY(Status(started).contains("1 sheet lies far from the rest"));
     auto* tabs = summary->findChild<QTabWidget*>("tabMaps");
     QCOMPARE(tabs->count(), 1);
     QCOMPARE(tabs->tabText(0), QString("No coordinate system"));

@@ -9,7 +9,11 @@ namespace marlo::test {
 
 DialogAnswers::DialogAnswers(ui::QtUserInteraction& dialogs) {
     dialogs.runModal = [this](QDialog& dialog) { return Run(dialog); };
-    dialogs.openUrl = [this](const QString& url) { openedUrls << url; };
+    dialogs.progressIntervalMs = 0;  // every file's progress seen
+    dialogs.openUrl = [this](const QString& url) {
+        openedUrls << url;
+        return opensUrls;
+    };
 }
 
 void DialogAnswers::AnswerFiles(const QStringList& files) {

@@ -41,6 +41,8 @@ public:
     QStringList messageTexts() const;
     QStringList errorReports;
     QStringList openedUrls;
+    // Whether a program takes the addresses handed on.
+    bool opensUrls = true;
     // Object names of every dialog shown, in order.
     QStringList shown;
     // What the open-file dialogs were set up with.

@@ -83,4 +83,14 @@ private slots:
     void aChosenOrDroppedFolderConvertsEverySheetBelowIt();
 };
 
+class SummaryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void mapZoomsFromTheSeriesToOneSheetAndPans();
+    void aSelectedSheetIsCentredAndFilled();
+    void enterInTheProgressWindowGoesOnAndEscCancels();
+    void theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder();
+    void theListSortsFiltersFailuresAndKeepsItsFileColumn();
+};
+
 }  // namespace marlo::test

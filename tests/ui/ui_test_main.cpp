@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     failed += Run<FullRunTest>(chosen, "FullRunTest", ran, argc, argv);
     failed += Run<ComfortsTest>(chosen, "ComfortsTest", ran, argc, argv);
     failed += Run<ScaleTest>(chosen, "ScaleTest", ran, argc, argv);
+    failed += Run<SummaryTest>(chosen, "SummaryTest", ran, argc, argv);
     // A class name that matches nothing must not pass as an empty run.
     return failed == 0 && ran > 0 ? 0 : 1;
 }
