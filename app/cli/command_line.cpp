@@ -25,6 +25,7 @@ constexpr const char* kUsage =
     "                     [--footprints FILE.geojson]\n"
     "                     [--language polski|english] FILE...\n"
     "       marlo-convert --list-projections [TEXT]\n"
+    "       marlo-convert --help | --version\n"
     "FORMAT: geotiff | tab | tfw\n"
     "\n"
     "Converts the georeference of the FILEs (all in one folder) from one form to another:\n"
@@ -133,6 +134,12 @@ void Validate(const Options& options) {
     if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.answers.outputDirectory.empty()) {
         throw UsageError{"--to geotiff needs --output-dir"};
     }
+    if (FormatNamed(options.to) != FileFormat::GeoTIFF &&
+        !options.answers.outputDirectory.empty()) {
+        throw UsageError{
+            "--output-dir serves --to geotiff only: tables and world files are "
+            "written beside their images"};
+    }
     const std::string folder = GetFilePath(options.answers.files.front());
     for (const std::string& file : options.answers.files) {
         if (GetFilePath(file) != folder) {
@@ -170,9 +177,14 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
                             return p.entry.epsg == *code;
                         });
     if (code && !listed) {
-        if (const auto entry = EntryFromGdal(*code)) {
-            out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
-            return true;
+        try {
+            if (const auto entry = EntryFromGdal(*code)) {
+                out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
+                return true;
+            }
+        } catch (const Refusal& refusal) {  // GDAL's bridge is not installed
+            errors << "marlo-convert: " << refusal.text << '\n';
+            return false;
         }
     }
     return !found.empty();
@@ -205,6 +217,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         }
         if (argument == "--help" || argument == "-h") {
             out << kUsage;
+            return kExitDone;
+        }
+        if (argument == "--version") {
+            out << "marlo-convert " << MARLO_VERSION_TEXT << '\n';
             return kExitDone;
         }
         if (argument == "--list-projections") {

@@ -54,6 +54,7 @@ enum : std::int16_t {
     NoGeoreference = 39,
     ControlPointsOnly = 40,
     NotATiff = 41,
+    GdalBridgeMissing = 42,
 };
 }  // namespace msg
 
