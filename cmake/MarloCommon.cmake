@@ -12,14 +12,22 @@ if(MARLO_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
-# Adds a GoogleTest executable built from every .cpp file in a tests/ subfolder.
+# Adds a GoogleTest executable built from every .cpp file in a tests/ subfolder:
+#   marlo_add_test_folder(NAME FOLDER [COST N] LIBRARIES...)
+# COST (CTest's estimate of a test's run time) makes a parallel ctest start the slow suites
+# first, so that they do not run alone at the end; the default is 0.
 function(marlo_add_test_folder name folder)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "COST" "")
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   if(NOT sources)
     message(FATAL_ERROR "No tests in ${folder}")
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${arg_UNPARSED_ARGUMENTS} GTest::gtest GTest::gmock
+                                        GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  if(NOT arg_COST)
+    set(arg_COST 0)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES COST ${arg_COST})
 endfunction()

@@ -50,24 +50,34 @@ done
 wait
 
 camel() { echo "$1" | sed -E 's/(^|_)([a-z])/\U\2/g'; }
-status=0
-for target in "${targets[@]}"; do
-  binary="$out/$target"
+fuzz_target() {  # TARGET: links it and fuzzes it; its output goes to build-fuzz/TARGET.log
+  local target=$1 binary="$out/$1"
   clang++ "${common[@]}" -fsanitize=fuzzer,address,undefined -DFUZZ_TARGET="$(camel "$target")" \
           tests/fuzz/fuzz_main.cpp "${objects[@]}" -lexpat $(gdal-config --libs) -ldl -o "$binary"
   mkdir -p "$out/corpus/$target" "$out/artifacts/$target" "tests/fuzz/regressions/$target"
   rm -f "$out/artifacts/$target"/*
-  echo "fuzzing $target for ${seconds} s"
   TMPDIR="$scratch" "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=65536 -print_final_stats=1 -artifact_prefix="$PWD/$out/artifacts/$target/" \
-      "$out/corpus/$target" "tests/fuzz/corpus/$target" "tests/fuzz/regressions/$target" \
-      >"$out/$target.log" 2>&1 || status=1
+      "$out/corpus/$target" "tests/fuzz/corpus/$target" "tests/fuzz/regressions/$target"
+}
+
+# The targets run side by side, one a core; each is judged when all are done.
+echo "fuzzing ${targets[*]} for ${seconds} s each, $(nproc) at a time"
+status=0
+for target in "${targets[@]}"; do
+  rm -f "$out/$target.failed"
+  fuzz_target "$target" >"$out/$target.log" 2>&1 || touch "$out/$target.failed" &
+  while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+done
+wait
+for target in "${targets[@]}"; do
+  [ -e "$out/$target.failed" ] && status=1
   grep -E '^stat::(number_of_executed_units|new_units_added)|^#[0-9]+[[:space:]]+DONE' "$out/$target.log" \
       | sed "s/^/  $target: /" || true
   shopt -s nullglob
   found=("$out/artifacts/$target"/*)
   shopt -u nullglob
-  if [ ${#found[@]} -gt 0 ]; then
+  if [ ${#found[@]} -gt 0 ] || [ -e "$out/$target.failed" ]; then
     tail -n 30 "$out/$target.log"
     echo "$target: ${#found[@]} failing input(s) in $out/artifacts/$target/;" \
          "commit them to tests/fuzz/regressions/$target/" >&2

@@ -15,12 +15,18 @@ packages=(
   libgdal-dev gdal-bin python3-gdal geotiff-bin libexpat1-dev
   xvfb xauth time desktop-file-utils
 )
-case "${1:-}" in
-  screenshots) packages+=(imagemagick xdotool openbox x11-utils) ;;
-  package) packages+=(dpkg-dev lintian appstream gzip) ;;
-  windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
-                      googletest) ;;
-esac
+# Groups add to the base list; several groups are installed in one apt round
+# (scripts/test.sh: `install-deps.sh package windows`).
+for group in "$@"; do
+  case "$group" in
+    screenshots) packages+=(imagemagick xdotool openbox x11-utils) ;;
+    package) packages+=(dpkg-dev debhelper lintian appstream gzip devscripts autopkgtest) ;;
+    windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                        g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix wine64 googletest
+                        zip) ;;
+    *) echo "install-deps.sh: no group $group (screenshots, package, windows)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -10,14 +10,14 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 out=$(realpath -m "${1:-build/screenshots}")
 
-# The tools: a virtual X server, ImageMagick's import to save a window, and xdotool to press
-# keys. There is no window manager, so the pictures hold the windows' insides; their titles
-# are listed in titles.txt beside them.
+# The tools: a virtual X server, ImageMagick's import to save a window, xdotool to press keys,
+# and openbox as the window manager; the windows' titles are listed in titles.txt beside the
+# pictures.
 bash scripts/install-deps.sh screenshots
 
 if [ ! -x build/bin/marlo ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build --target marlo pelcor vantrel 2>/dev/null || cmake --build build --target marlo
+  cmake --build build --target marlo
 fi
 
 scratch=$(mktemp -d)
@@ -58,9 +58,12 @@ for i in $(seq 0 20); do
   grid_names+="\"s$i.tfw\" "
 done
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+# A display no X server holds yet: Xvfb picks it and prints its number.
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
+read -r -t 20 -u "$display_fd" number
+display=:$number
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # A real window manager, as users have: stacking, focus and decorations as they are.

@@ -1,44 +1,66 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the layer check, the fuzz targets' bounded
-# run, the normal build's tests, then the same tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Installs what is missing (one apt round), and runs every test: the layer and style checks, the
+# fuzz targets' bounded run, the packages' build (dh builds once, with warnings as errors, and
+# runs the whole test suite on that build), the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, Pelcor for Windows under Wine, and the packages' autopkgtest on
+# this machine. Prints how long each phase took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+phases=()
+started=$SECONDS
+phase() {  # NAME: ends the running phase and starts the next
+  local now=$SECONDS
+  [ ${#phases[@]} -gt 0 ] && phases[-1]+=" $((now - started)) s"
+  started=$now
+  phases+=("$1:")
+  echo "== $1"
+}
+report() {
+  phase end
+  unset 'phases[-1]'
+  printf '  %s\n' "${phases[@]}"
+}
+
+phase "install what is missing"
+bash scripts/install-deps.sh package windows
 
 # Tests never touch the real home folder.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config"
-export XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=offscreen
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+export XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=offscreen
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 jobs=$(nproc)
+launcher=()
+command -v ccache >/dev/null &&
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-echo "== layer and style checks"
+phase "layer and style checks"
 bash scripts/check-layers.sh
 bash scripts/check-format.sh
 
-if [ -f scripts/fuzz.sh ]; then
-  echo "== fuzzing (20 s a target)"
-  bash scripts/fuzz.sh 20
-fi
+phase "fuzzing (20 s a target, $jobs at a time)"
+bash scripts/fuzz.sh 20
 
-echo "== build and test (Release, warnings as errors)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARLO_WERROR=ON
-cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+# The packages' build is the one optimised build: dh configures it with Debian's flags, builds
+# it (and the benchmarks, so that they keep compiling) and runs the whole suite on it.
+phase "the Debian packages: built, tested, checked by lintian"
+MARLO_CMAKE_OPTIONS="-DMARLO_WERROR=ON -DMARLO_BUILD_BENCH=ON ${launcher[*]}" \
+  bash scripts/package.sh
 
-echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+phase "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=ON -DMARLO_WERROR=ON \
-      -DMARLO_BUILD_BENCH=OFF
+      -DMARLO_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
 
-echo "== Pelcor for Windows: cross-built with MinGW-w64, its tests run under Wine"
+phase "Pelcor for Windows: cross-built with MinGW-w64, its tests run under Wine"
 bash scripts/build-windows.sh
 
-echo "== the Debian package: built, checked by lintian, installed, used and removed"
+phase "the packages installed, used and purged (autopkgtest)"
 bash scripts/test-package.sh
+
+report

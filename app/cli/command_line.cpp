@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "                     [--footprints FILE.geojson] [--summary-csv FILE] [--recursive]\n"
     "                     [--language polski|english] FILE|FOLDER...\n"
     "       marlo-convert --list-projections [TEXT]\n"
+    "       marlo-convert --help | --version\n"
     "FORMAT: geotiff | tab | tfw\n"
     "\n"
     "Converts the georeference of the FILEs, and of every file of the input format in each\n"
@@ -146,6 +147,11 @@ void Validate(const Options& options) {
     if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.run.outputDirectory.empty()) {
         throw UsageError{"--to geotiff needs --output-dir"};
     }
+    if (FormatNamed(options.to) != FileFormat::GeoTIFF && !options.run.outputDirectory.empty()) {
+        throw UsageError{
+            "--output-dir serves --to geotiff only: tables and world files are "
+            "written beside their images"};
+    }
 }
 
 // Refuses an input that is neither a file nor a folder.
@@ -183,9 +189,14 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
                             return p.entry.epsg == *code;
                         });
     if (code && !listed) {
-        if (const auto entry = EntryFromGdal(*code)) {
-            out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
-            return true;
+        try {
+            if (const auto entry = EntryFromGdal(*code)) {
+                out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
+                return true;
+            }
+        } catch (const Refusal& refusal) {  // GDAL's bridge is not installed
+            errors << "marlo-convert: " << refusal.text << '\n';
+            return false;
         }
     }
     return !found.empty();
@@ -269,6 +280,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
         }
         if (argument == "--help" || argument == "-h") {
             out << kUsage;
+            return kExitDone;
+        }
+        if (argument == "--version") {
+            out << "marlo-convert " << MARLO_VERSION_TEXT << '\n';
             return kExitDone;
         }
         if (argument == "--list-projections") {

@@ -6,6 +6,7 @@
 
 #include "crs/gdal/crs_bridge.h"
 #include "platform/bound_libraries.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
@@ -13,7 +14,23 @@ namespace {
 
 constexpr const char* kBridgeLibrary = "libmarlo_crs.so";
 
-#define MARLO_BRIDGE(function) MARLO_BOUND(kBridgeLibrary, function)
+// A bridge function that, when the bridge is not installed (it comes in a package of its own),
+// refuses the question with a message naming that package instead of a run-time error.
+template <class Result, class... Args>
+auto BridgeCall(LazyFunction<Result(Args...)>& function) {
+    return [&function](Args... args) -> Result {
+        try {
+            return function(args...);
+        } catch (const RunTimeError& error) {
+            if (error.number() != err::FileNotFound) {
+                throw;
+            }
+            throw Refusal(MessageText(msg::GdalBridgeMissing));
+        }
+    };
+}
+
+#define MARLO_BRIDGE(function) BridgeCall(MARLO_BOUND(kBridgeLibrary, function))
 
 // Takes over a text the bridge allocated; nothing for none.
 std::optional<std::string> Taken(char* text) {

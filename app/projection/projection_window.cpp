@@ -135,7 +135,12 @@ void ProjectionChooser::AddSystemFromGdal(std::int32_t epsg) {
     if (epsg <= 0 || ListHasCode(epsg)) {
         return;
     }
-    const auto entry = EntryFromGdal(epsg);
+    std::optional<ProjectionEntry> entry;
+    try {
+        entry = EntryFromGdal(epsg);
+    } catch (const Refusal&) {  // without GDAL's bridge, only the list's own systems
+        return;
+    }
     if (!entry) {
         return;
     }

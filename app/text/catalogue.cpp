@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 48> kMessages = {{
+constexpr std::array<TextPair, 49> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -36,7 +36,7 @@ constexpr std::array<TextPair, 48> kMessages = {{
     {"Błąd odczytu nagłówka z pliku (rozmiar)!", "Error reading header from file (size)!"},
     {"Brak możliwości odczytu właściwości pliku!", "Unable to open tif file properties!"},
     {"Błąd odczytu szerokości pliku!", "Unable to determine image width!"},
-    {"Błąd odczytu długości pliku!", "Unable to determine image lenght!"},
+    {"Błąd odczytu długości pliku!", "Unable to determine image length!"},
     {"Błędny symbol dziesiętny: ", "Incorrect decimal sign: "},
     {"Brak możliwości odczytu pliku!", "Unable to open file!"},
     {"Wybierz pliki...", "Select files..."},
@@ -91,6 +91,9 @@ constexpr std::array<TextPair, 48> kMessages = {{
     // Added: a file named for a run's summary or footprint index that holds something else.
     {"Plik istnieje i nie jest zestawieniem ani indeksem arkuszy zapisanym przez Marlo!",
      "The file exists and is not a summary or footprint index Marlo wrote!"},
+    // Added: a coordinate system the projection list does not settle, without GDAL's bridge.
+    {"Ten układ współrzędnych wymaga GDAL: zainstaluj pakiet marlo-gdal!",
+     "This coordinate system needs GDAL: install the package marlo-gdal!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -60,6 +60,7 @@ enum : std::int16_t {
     GeoreferenceOutOfRange = 45,
     WouldReplaceAnOutput = 46,
     NotARunFile = 47,
+    GdalBridgeMissing = 48,
 };
 }  // namespace msg
 

@@ -38,6 +38,8 @@ TEST_F(MarloConvertTest, HelpPrintsTheUsage) {
     out.str("");
     EXPECT_EQ(Run({"--from", "tfw", "--to", "tab", "--", "-h"}), cli::kExitUsage);
     EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Run({"--version"}), cli::kExitDone);
+    EXPECT_EQ(out.str().rfind("marlo-convert 1.", 0), 0u) << out.str();
 }
 
 TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
@@ -51,6 +53,8 @@ TEST_F(MarloConvertTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"--from", "tfw", "--to", "tab", "--language", "deutsch", worldFile},
         {"--from", "tfw", "--to", "tab", worldFile, "--output-dir"},
         {"--from", "tfw", "--to", "geotiff", worldFile},
+        // Tables and world files are written beside their images, never in another folder.
+        {"--from", "tfw", "--to", "tab", "--output-dir", temp.MakeFolder("out"), worldFile},
     };
     for (const auto& arguments : wrong) {
         EXPECT_EQ(Run(arguments), cli::kExitUsage) << arguments.back();

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
 #include "text/catalogue.h"
 
 namespace marlo {
@@ -54,18 +59,57 @@ TEST_F(CatalogueTest, OkIsTheSameInBothLanguages) {
 }
 
 TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
-    EXPECT_EQ(MessageText(48), "");
+    EXPECT_EQ(MessageText(49), "");
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(CaptionText(0), "");
     EXPECT_EQ(CaptionText(999), "");
     for (const char* language : {"", "English", "deutsch"}) {
         currentLanguage = language;
-        for (std::int16_t n = 0; n <= 47; ++n) {
+        for (std::int16_t n = 0; n <= 48; ++n) {
             EXPECT_EQ(MessageText(n), "") << language << " " << n;
         }
         for (std::int16_t n = 1; n <= 51; ++n) {
             EXPECT_EQ(CaptionText(n), "") << language << " " << n;
         }
+    }
+}
+
+// The numbers docs/differences.md names, one ("message 42") or a range ("captions 15–51") at a
+// time, of the kind given ("message" or "caption").
+std::set<int> NumbersTheDifferencesName(const std::string& kind) {
+    std::ifstream file(std::string(MARLO_DATA_SOURCE_DIR) + "/../docs/differences.md");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string document = text.str();
+    const std::regex mention(kind + "s? ([0-9]+)(\xE2\x80\x93([0-9]+))?");
+    std::set<int> named;
+    for (std::sregex_iterator it(document.begin(), document.end(), mention), end; it != end; ++it) {
+        const int first = std::stoi((*it)[1]);
+        const int last = (*it)[3].matched ? std::stoi((*it)[3]) : first;
+        for (int n = first; n <= last; ++n) {
+            named.insert(n);
+        }
+    }
+    return named;
+}
+
+// Every text added to the designed catalogue (messages from 32, captions from 15) is a
+// difference, and the document says which numbers it has.
+TEST_F(CatalogueTest, TheDifferencesNameEveryAddedNumberAndNoOther) {
+    const struct {
+        const char* kind;
+        std::int16_t firstAdded;
+        std::string (*text)(std::int16_t);
+    } tables[] = {{"message", 32, MessageText}, {"caption", 15, CaptionText}};
+    for (const auto& table : tables) {
+        const std::set<int> named = NumbersTheDifferencesName(table.kind);
+        std::int16_t n = table.firstAdded;
+        for (; !table.text(n).empty(); ++n) {
+            EXPECT_TRUE(named.count(n)) << table.kind << " " << n << " is not in the document";
+        }
+        ASSERT_FALSE(named.empty());
+        EXPECT_LT(*named.rbegin(), n)
+            << "the document names a " << table.kind << " beyond " << n - 1;
     }
 }
 

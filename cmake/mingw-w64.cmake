@@ -1,0 +1,17 @@
+# Cross-compiling for Windows with Debian's MinGW-w64 (POSIX threads):
+#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DMINGW_TRIPLET=x86_64-w64-mingw32 ...
+# MINGW_TRIPLET is x86_64-w64-mingw32 (64-bit, the default) or i686-w64-mingw32 (32-bit).
+set(MINGW_TRIPLET x86_64-w64-mingw32 CACHE STRING "The MinGW-w64 target")
+set(CMAKE_SYSTEM_NAME Windows)
+if(MINGW_TRIPLET MATCHES "^i686")
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+else()
+  set(CMAKE_SYSTEM_PROCESSOR AMD64)
+endif()
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
