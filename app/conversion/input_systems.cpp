@@ -53,7 +53,7 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
     }
     if (!wkt) {
         system.stated = true;
-        system.unwritable = "EPSG:" + std::to_string(code.epsg);
+        system.gdalFailed = true;
         return system;
     }
     return ForTable(plan, *wkt);
@@ -208,6 +208,9 @@ OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::s
 
 void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
     const InputSystem* own = InputSystemOf(plan, file);
+    if (own != nullptr && own->gdalFailed) {
+        throw GdalFailure("GeoKeys");
+    }
     if (plan.outputFormat != FileFormat::TAB || own == nullptr || own->unwritable.empty()) {
         return;
     }

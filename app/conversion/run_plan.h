@@ -27,6 +27,8 @@ struct InputSystem {
     // The input gives no georeference at all: it will be refused for that, and no projection
     // is asked for it.
     bool unreadable = false;
+    // GDAL could not be asked about the input's system: the file fails, alone.
+    bool gdalFailed = false;
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and

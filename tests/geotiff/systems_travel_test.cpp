@@ -176,6 +176,31 @@ TEST(SystemsTravel, WorldFilesCarryTheSystemBesideTheImage) {
               std::string::npos);
 }
 
+// GDAL answers in its own memory: a run without a usable temporary folder still carries a
+// custom system from a .prj into the GeoTIFF, and from the GeoTIFF into a table.
+TEST(SystemsTravel, NoTemporaryFolderIsNeeded) {
+    TempFolder folder;
+    const SystemCase& custom = kSystems[std::size(kSystems) - 1];
+    folder.Write("w/custom.tfw", "10\n0\n0\n-10\n600005\n699995\n");
+    folder.Write("w/custom.prj", custom.definition);
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + Quoted(folder / "w/custom.tif"));
+    const std::string out = folder.MakeFolder("out");
+    const std::string noTemporaries = "TMPDIR=/nonexistent";
+    const test::CommandResult image =
+        test::MarloConvert("--from tfw --to geotiff --output-dir " + Quoted(out) + " " +
+                               Quoted(folder / "w/custom.tfw"),
+                           noTemporaries);
+    ASSERT_EQ(image.status, 0) << image.err;
+    EXPECT_EQ(image.err.find("without a coordinate system"), std::string::npos) << image.err;
+    const test::CommandResult table =
+        test::MarloConvert("--from geotiff --to tab " + Quoted(out + "/custom.tif"), noTemporaries);
+    ASSERT_EQ(table.status, 0) << table.err;
+    const Judgement judged = Judge(out + "/custom.tif", out + "/custom.tab");
+    EXPECT_TRUE(judged.strict || judged.placing);
+    EXPECT_NE(test::Shell("gdalsrsinfo -o proj4 " + Quoted(out + "/custom.tif")).find("+lon_0=17"),
+              std::string::npos);
+}
+
 // --projection takes any EPSG code GDAL knows, for inputs that state no system, and
 // --list-projections finds the list's entries and GDAL's systems by code.
 TEST(SystemsTravel, AnyEpsgCodeServesTheInputsThatStateNone) {

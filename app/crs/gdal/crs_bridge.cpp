@@ -2,22 +2,31 @@
 // it never loads GDAL and the hundred libraries behind it.
 #include "crs/gdal/crs_bridge.h"
 
+#include "crs/gdal/key_tiff.h"
+
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <gdal_frmts.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using marlo::bridge::GeoKeys;
+using marlo::bridge::OnePixelTiff;
+using marlo::bridge::ReadGeoKeys;
 
 // GDAL's messages would reach the user's terminal and its auxiliary files the user's folders;
 // neither belongs to a conversion.
@@ -128,6 +137,66 @@ std::string CheckedClause(void* srs) {
     const std::string clause = "CoordSys " + Taken(exported);
     const Srs back = FromMapInfo(clause);
     return back && Same(srs, back.get()) ? clause : std::string();
+}
+
+// A name in GDAL's in-memory file system, never on disk: the bridge needs no folder of its own.
+std::string MemoryFileName(const void* owner, const char* suffix) {
+    return "/vsimem/marlo-" + std::to_string(reinterpret_cast<std::uintptr_t>(owner)) + suffix;
+}
+
+// The system GDAL's GeoTIFF driver reads from the TIFF's bytes: "" for keys that state none;
+// false when GDAL cannot open them.
+bool SystemGdalReads(std::vector<unsigned char> tiff, std::string& wkt) {
+    const std::string name = MemoryFileName(tiff.data(), ".tif");
+    VSILFILE* file = VSIFileFromMemBuffer(name.c_str(), tiff.data(), tiff.size(), FALSE);
+    if (file == nullptr) {
+        return false;
+    }
+    VSIFCloseL(file);
+    const char* const drivers[] = {"GTiff", nullptr};
+    GDALDatasetH dataset =
+        GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    bool read = false;
+    if (dataset != nullptr) {
+        OGRSpatialReferenceH system = GDALGetSpatialRef(dataset);
+        // Keys that state a raster type only read as an unnamed engineering system: none.
+        const Srs srs(system != nullptr && !OSRIsLocal(system) ? OSRClone(system) : nullptr);
+        GDALClose(dataset);
+        char* text = srs ? ToWkt(srs) : Copy("");
+        read = text != nullptr;
+        wkt = read ? text : "";
+        std::free(text);
+    }
+    VSIUnlink(name.c_str());
+    return read;
+}
+
+// The bytes of a one-pixel GeoTIFF in which GDAL states the system, declaring PixelIsPoint.
+std::optional<std::vector<unsigned char>> TiffGdalWrites(void* srs) {
+    GDALDriverH driver = GDALGetDriverByName("GTiff");
+    if (driver == nullptr) {
+        return std::nullopt;
+    }
+    const std::string name = MemoryFileName(srs, ".tif");
+    CPLErrorReset();
+    GDALDatasetH dataset = GDALCreate(driver, name.c_str(), 1, 1, 1, GDT_Byte, nullptr);
+    if (dataset == nullptr) {
+        return std::nullopt;
+    }
+    double transform[6] = {0, 1, 0, 0, 0, -1};
+    GDALSetMetadataItem(dataset, "AREA_OR_POINT", "Point", nullptr);
+    bool written = GDALSetGeoTransform(dataset, transform) == CE_None &&
+                   GDALSetSpatialRef(dataset, srs) == CE_None;
+    GDALClose(dataset);
+    written = written && CPLGetLastErrorType() != CE_Failure && CPLGetLastErrorType() != CE_Fatal;
+    vsi_l_offset length = 0;
+    GByte* bytes = VSIGetMemFileBuffer(name.c_str(), &length, TRUE);
+    std::optional<std::vector<unsigned char>> tiff;
+    if (written && bytes != nullptr) {
+        tiff.emplace(bytes, bytes + length);
+    }
+    CPLFree(bytes);
+    return tiff;
 }
 
 }  // namespace
@@ -304,47 +373,47 @@ char* marloCrsAuxWkt(const char* wkt, char* mapping) {
     return Copy(Taken(text));
 }
 
-int32_t marloCrsWriteKeyFile(const char* wkt, const char* path) {
+char* marloCrsSystemOfKeys(const uint16_t* directory, int32_t directoryCount, const double* doubles,
+                           int32_t doubleCount, const char* ascii, int32_t asciiLength) {
     PrepareGdal();
-    const Srs srs = FromWkt(wkt);
-    if (path == nullptr || (wkt != nullptr && *wkt != '\0' && !srs)) {
-        return 0;
+    if (directoryCount < 0 || doubleCount < 0 || asciiLength < 0 ||
+        (directory == nullptr && directoryCount > 0) || (doubles == nullptr && doubleCount > 0) ||
+        (ascii == nullptr && asciiLength > 0)) {
+        return nullptr;
     }
-    GDALDriverH driver = GDALGetDriverByName("GTiff");
-    if (driver == nullptr) {
-        return 0;
-    }
-    CPLErrorReset();
-    GDALDatasetH dataset = GDALCreate(driver, path, 1, 1, 1, GDT_Byte, nullptr);
-    if (dataset == nullptr) {
-        return 0;
-    }
-    double transform[6] = {0, 1, 0, 0, 0, -1};
-    GDALSetMetadataItem(dataset, "AREA_OR_POINT", "Point", nullptr);
-    GDALSetGeoTransform(dataset, transform);
-    if (srs) {
-        GDALSetSpatialRef(dataset, srs.get());
-    }
-    GDALClose(dataset);
-    return CPLGetLastErrorType() == CE_None || CPLGetLastErrorType() == CE_Warning ? 1 : 0;
+    const GeoKeys keys{{directory, directory + directoryCount},
+                       {doubles, doubles + doubleCount},
+                       {ascii, ascii + asciiLength}};
+    std::string wkt;
+    return SystemGdalReads(OnePixelTiff(keys), wkt) ? Copy(wkt) : nullptr;
 }
 
-char* marloCrsReadKeyFile(const char* path) {
+int32_t marloCrsKeysOfSystem(const char* wkt, uint16_t* directory, int32_t* directoryCount,
+                             double* doubles, int32_t* doubleCount, char* ascii,
+                             int32_t* asciiLength) {
     PrepareGdal();
-    if (path == nullptr) {
-        return nullptr;
+    const Srs srs = FromWkt(wkt);
+    if (!srs || directoryCount == nullptr || doubleCount == nullptr || asciiLength == nullptr) {
+        return 0;
     }
-    const char* const drivers[] = {"GTiff", nullptr};
-    GDALDatasetH dataset =
-        GDALOpenEx(path, GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
-    if (dataset == nullptr) {
-        return nullptr;
+    const std::optional<std::vector<unsigned char>> tiff = TiffGdalWrites(srs.get());
+    GeoKeys keys;
+    if (!tiff || !ReadGeoKeys(*tiff, keys)) {
+        return 0;
     }
-    OGRSpatialReferenceH read = GDALGetSpatialRef(dataset);
-    // Keys that state a raster type only read as an unnamed engineering system: none.
-    Srs srs(read != nullptr && !OSRIsLocal(read) ? OSRClone(read) : nullptr);
-    GDALClose(dataset);
-    return srs ? ToWkt(srs) : Copy("");
+    const bool roomy = keys.directory.size() <= static_cast<std::size_t>(*directoryCount) &&
+                       keys.doubles.size() <= static_cast<std::size_t>(*doubleCount) &&
+                       keys.ascii.size() <= static_cast<std::size_t>(*asciiLength);
+    *directoryCount = static_cast<int32_t>(keys.directory.size());
+    *doubleCount = static_cast<int32_t>(keys.doubles.size());
+    *asciiLength = static_cast<int32_t>(keys.ascii.size());
+    if (!roomy) {
+        return 2;
+    }
+    std::copy(keys.directory.begin(), keys.directory.end(), directory);
+    std::copy(keys.doubles.begin(), keys.doubles.end(), doubles);
+    std::copy(keys.ascii.begin(), keys.ascii.end(), ascii);
+    return 1;
 }
 
 void marloCrsFree(char* text) {
