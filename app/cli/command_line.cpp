@@ -109,6 +109,7 @@ Options Parse(const std::vector<std::string>& arguments) {
             *valued.at(argument) = arguments[++i];
         } else if (!filesOnly && argument == "--keep-going") {
             options.keepGoing = true;
+            options.answers.keepGoing = true;
         } else if (!filesOnly && argument.rfind("--", 0) == 0) {
             throw UsageError{"unknown option " + argument};
         } else {

@@ -65,6 +65,11 @@ void ConsoleUser::ShowProjectionWindow(ProjectionWindow& window) {
             window.cmdOK_Click();
             return;
         }
+        // Going on after a failed file: an input without a system of its own fails alone.
+        if (answers_.keepGoing && window.OwnSystemsOffered()) {
+            window.KeepOwnSystemsOnly();
+            return;
+        }
     }
     // --projection EPSG:<code>: the list's entry with the code, or the system GDAL knows by it.
     const bool byCode = WithoutEpsgPrefix(answers_.projection) != Trimmed(answers_.projection);

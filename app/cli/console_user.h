@@ -16,6 +16,7 @@ struct Answers {
     std::string group;
     std::string projection;
     std::string projectionFile;
+    bool keepGoing = false;
 };
 
 // The user of a headless run: questions are answered from the command line, every message

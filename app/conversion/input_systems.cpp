@@ -211,11 +211,19 @@ void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
     if (own != nullptr && own->gdalFailed) {
         throw GdalFailure("GeoKeys");
     }
-    if (plan.outputFormat != FileFormat::TAB || own == nullptr || own->unwritable.empty()) {
+    if (plan.outputFormat != FileFormat::TAB || own == nullptr) {
         return;
     }
-    throw Refusal(MessageText(msg::SystemNotWritableInTable) + " " + own->unwritable + kCr +
-                  plan.InputPath(file));
+    // Reached only when the run was told to go on without a projection for such inputs.
+    if (!own->stated && !own->unreadable && plan.coordSysClause.empty()) {
+        throw Refusal(MessageWithPath(msg::NoSystemOfItsOwn, plan.InputPath(file), kCr));
+    }
+    if (own->unwritable.empty()) {
+        return;
+    }
+    // Quoted: a system's name may hold " / " and blanks, as a path does.
+    throw Refusal(MessageText(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
+                  kCr + plan.InputPath(file));
 }
 
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,

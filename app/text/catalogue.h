@@ -54,6 +54,7 @@ enum : std::int16_t {
     NoGeoreference = 39,
     ControlPointsOnly = 40,
     NotATiff = 41,
+    NoSystemOfItsOwn = 42,
 };
 }  // namespace msg
 

@@ -201,6 +201,55 @@ TEST(SystemsTravel, NoTemporaryFolderIsNeeded) {
               std::string::npos);
 }
 
+// A system is matched as a system, not by its spelling: an ESRI .prj of CS2000 zone 5 (axis
+// order and names of its own) gives the list's entry, and a clause in lower case is the list's.
+TEST(SystemsTravel, SystemsAreMatchedNotTheirSpelling) {
+    TempFolder folder;
+    folder.Write("w/sheet.tfw", "10\n0\n0\n-10\n5500005\n5799995\n");
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + Quoted(folder / "w/sheet.tif") +
+                " && gdalsrsinfo -o wkt_esri EPSG:2176 > " + Quoted(folder / "w/sheet.prj"));
+    const test::CommandResult table =
+        test::MarloConvert("--from tfw --to tab " + Quoted(folder / "w/sheet.tfw"));
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(test::ReadBytes(folder / "w/sheet.tab")
+                  .find("CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.999923, 5500000, 0"),
+              std::string::npos);
+
+    folder.Write("w/sheet.tab",
+                 "!table\n!version 300\nDefinition Table\n  File \"sheet.tif\"\n"
+                 "  Type \"RASTER\"\n  (7500000,5800000) (0,0) Label \"1\",\n"
+                 "  (7500080,5800000) (8,0) Label \"2\",\n  (7500080,5799940) (8,6) Label \"3\"\n"
+                 "  coordsys earth projection 8, 104, \"M\", 21, 0, 0.999923, 7500000, 0\n");
+    const std::string out = folder.MakeFolder("out");
+    const test::CommandResult image =
+        test::MarloConvert("--from tab --to geotiff --output-dir " + Quoted(out) + " " +
+                           Quoted(folder / "w/sheet.tab"));
+    ASSERT_EQ(image.status, 0) << image.err;
+    EXPECT_NE(test::Shell("gdalsrsinfo -o epsg " + Quoted(out + "/sheet.tif")).find("EPSG:2178"),
+              std::string::npos);
+}
+
+// Under --keep-going an input without a system of its own fails alone, named; the rest convert.
+TEST(SystemsTravel, AnInputWithoutASystemFailsAlone) {
+    TempFolder folder;
+    test::Shell(
+        "gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:27700 -a_ullr 400000 300060 "
+        "400080 300000 " +
+        Quoted(folder / "a.tif") + " && gdal_create -q -of GTiff -outsize 8 6 -a_ullr 0 60 80 0 " +
+        Quoted(folder / "b.tif"));
+    const test::CommandResult run =
+        test::MarloConvert("--from geotiff --to tab --keep-going " + Quoted(folder / "a.tif") +
+                           " " + Quoted(folder / "b.tif"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(folder / "a.tab"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "b.tab"));
+    EXPECT_NE(run.out.find("b.tif: The input states no coordinate system of its own, and none "
+                           "was chosen!"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Converted: 1, skipped: 0, failed: 1"), std::string::npos) << run.out;
+}
+
 // --projection takes any EPSG code GDAL knows, for inputs that state no system, and
 // --list-projections finds the list's entries and GDAL's systems by code.
 TEST(SystemsTravel, AnyEpsgCodeServesTheInputsThatStateNone) {
@@ -249,7 +298,9 @@ TEST(SystemsTravel, NoSystemIsEverReplaced) {
         Quoted(folder / "unknown.tif"));
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("The image's coordinate system cannot be written into a TAB "
-                               "file: unknown\n" +
+                               "file: \"+proj=tmerc +lat_0=0 +lon_0=17 +k=0.9995 "
+                               "+x_0=600000 +y_0=-5000000 +ellps=GRS80 "
+                               "+towgs84=0,0,0,0,0,0,0 +units=m +no_defs\"\n" +
                                std::string(folder / "unknown.tif")),
               std::string::npos)
         << refused.err;
@@ -266,7 +317,8 @@ TEST(SystemsTravel, NoSystemIsEverReplaced) {
     const test::CommandResult plain = test::MarloConvert(
         "--from tab --to geotiff --output-dir " + Quoted(out) + " " + Quoted(folder / "plan.tab"));
     EXPECT_EQ(plain.status, 0) << plain.err;
-    EXPECT_NE(plain.err.find("without a coordinate system (unknown to GDAL): plan.tab"),
+    EXPECT_NE(plain.err.find(
+                  "without a coordinate system (GDAL cannot write it into a GeoTIFF): plan.tab"),
               std::string::npos)
         << plain.err;
     const test::GdalImage image = test::DescribeWithGdal(out + "/plan.tif");

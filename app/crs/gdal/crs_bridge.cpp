@@ -118,6 +118,15 @@ bool Same(void* a, void* b) {
     return !definition.empty() && definition == PlacingDefinition(b);
 }
 
+// The system's code when EPSG's own authority gives it; 0 otherwise.
+int32_t EpsgCode(void* srs) {
+    const char* authority = OSRGetAuthorityName(srs, nullptr);
+    const char* value = OSRGetAuthorityCode(srs, nullptr);
+    return authority != nullptr && std::strcmp(authority, "EPSG") == 0 && value != nullptr
+               ? std::atoi(value)
+               : 0;
+}
+
 Srs FromMapInfo(const std::string& clause) {
     Srs srs = NewSrs();
     if (OSRImportFromMICoordSys(srs.get(), clause.c_str()) != OGRERR_NONE ||
@@ -288,14 +297,20 @@ int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
             ++atBest;
         }
     }
-    int32_t code = 0;
-    if (best >= 0 && atBest == 1 && confidences[best] >= 90) {
-        const char* authority = OSRGetAuthorityName(matches[best], nullptr);
-        const char* value = OSRGetAuthorityCode(matches[best], nullptr);
-        if (authority != nullptr && std::strcmp(authority, "EPSG") == 0 && value != nullptr) {
-            code = std::atoi(value);
-            *geographic = OSRIsGeographic(matches[best]) ? 1 : 0;
+    if (best < 0 || atBest != 1 || confidences[best] < 90 || EpsgCode(matches[best]) == 0) {
+        // A system GDAL is unsure of by name or axis order (an ESRI .prj, say): the one EPSG
+        // entry that is the same system, compared as systems.
+        best = -1;
+        for (int i = 0; i < count; ++i) {
+            if (confidences[i] >= 50 && EpsgCode(matches[i]) != 0 && Same(srs.get(), matches[i])) {
+                best = best < 0 ? i : count;
+            }
         }
+    }
+    int32_t code = 0;
+    if (best >= 0 && best < count) {
+        code = EpsgCode(matches[best]);
+        *geographic = OSRIsGeographic(matches[best]) ? 1 : 0;
     }
     OSRFreeSRSArray(matches);
     CPLFree(confidences);
@@ -340,8 +355,22 @@ int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count) {
 
 char* marloCrsName(const char* wkt) {
     const Srs srs = FromWkt(wkt);
-    const char* name = srs ? OSRGetName(srs.get()) : nullptr;
-    return name != nullptr ? Copy(name) : nullptr;
+    if (!srs) {
+        return nullptr;
+    }
+    const char* name = OSRGetName(srs.get());
+    const std::string given = name != nullptr ? name : "";
+    if (!given.empty() && given != "unknown" && given != "unnamed") {
+        return Copy(given);
+    }
+    // A system without a name of its own is told by what it is.
+    char* proj = nullptr;
+    const bool defined = OSRExportToProj4(srs.get(), &proj) == OGRERR_NONE;
+    std::string definition = defined ? Taken(proj) : (CPLFree(proj), std::string());
+    while (!definition.empty() && definition.back() == ' ') {
+        definition.pop_back();
+    }
+    return Copy(definition.empty() ? given : definition);
 }
 
 char* marloCrsAuxWkt(const char* wkt, char* mapping) {

@@ -26,7 +26,8 @@ MARLO_CRS_EXPORT int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic);
 /* 1 when the two systems are the same as far as placing an image goes: GDAL's own comparison,
  * or the same PROJ definition once the datum shift parameters are set aside. */
 MARLO_CRS_EXPORT int32_t marloCrsSame(const char* wkt, const char* otherWkt);
-/* The system's name, as GDAL gives it. */
+/* The system's name, as GDAL gives it; for a system GDAL names "unknown" or "unnamed", its PROJ
+ * definition. */
 MARLO_CRS_EXPORT char* marloCrsName(const char* wkt);
 /* The WKT that GDAL's own auxiliary files (.aux.xml) hold: WKT1 where it can say the system,
  * else WKT2; with the axis mapping of GIS order ("1,2" or "2,1") in *mapping (room for 16). */
