@@ -64,6 +64,15 @@ std::string SystemIn(const std::optional<std::string>& definition) {
     return definition ? SystemOfDefinition(*definition).value_or("") : std::string();
 }
 
+// What a GeoTIFF states, for a table, where GDAL takes it: its .aux.xml before its keys.
+InputSystem ImageSystemForTable(const Environment& env, const RunPlan& plan,
+                                const std::string& path) {
+    if (const std::string aux = SystemIn(ReadAuxSystem(env.fileSystem, path)); !aux.empty()) {
+        return ForTable(plan, aux);
+    }
+    return KeyedSystemForTable(env, plan, path);
+}
+
 // A world file's image states a system as GDAL reads it: its .aux.xml first, then its own
 // keys, then its .prj.
 InputSystem WorldFileSystem(const Environment& env, const RunPlan& plan,
@@ -181,7 +190,7 @@ std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& p
     }
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         const std::string path = plan.InputPath(file);
-        systems.push_back(fromImages ? KeyedSystemForTable(env, plan, path)
+        systems.push_back(fromImages ? ImageSystemForTable(env, plan, path)
                                      : WorldFileSystem(env, plan, path));
         systems.back().unreadable = !GivesAGeoreference(env, plan, file);
     }

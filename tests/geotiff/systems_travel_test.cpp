@@ -250,6 +250,48 @@ TEST(SystemsTravel, AnInputWithoutASystemFailsAlone) {
     EXPECT_NE(run.out.find("Converted: 1, skipped: 0, failed: 1"), std::string::npos) << run.out;
 }
 
+// A GeoTIFF's system is where GDAL takes it: its .aux.xml before its keys. GDAL, reading the
+// image with its .aux.xml, is the judge of what the table must state.
+TEST(SystemsTravel, AnImagesAuxiliaryFileComesBeforeItsKeys) {
+    struct Case {
+        const char* name;
+        const char* keys;  // "" for none
+        const char* aux;
+        const char* refusedAs;  // the system's name when no table holds it
+    };
+    const Case cases[] = {
+        {"over", "-a_srs EPSG:32633", "EPSG:25833", nullptr},
+        {"only", "", "EPSG:8857", "WGS 84 / Equal Earth Greenwich"},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = folder / (std::string(c.name) + ".tif");
+        test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + std::string(c.keys) +
+                    " -a_ullr 400000 5800060 400080 5800000 " + Quoted(image) +
+                    " && printf '<PAMDataset>\\n  <SRS dataAxisToSRSAxisMapping=\"1,2\">%s"
+                    "</SRS>\\n</PAMDataset>\\n' \"$(gdalsrsinfo -o wkt2 " +
+                    c.aux + " | tr -d '\\n')\" > " + Quoted(image + ".aux.xml"));
+        const test::CommandResult run =
+            test::MarloConvert("--from geotiff --to tab " + Quoted(image));
+        if (c.refusedAs != nullptr) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find(std::string("\"") + c.refusedAs + "\""), std::string::npos)
+                << run.err;
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string gdal = test::Shell(
+            "GDAL_PAM_ENABLED=YES /usr/bin/python3 -c \"from osgeo import gdal; "
+            "print(gdal.Open('" +
+            image + "').GetSpatialRef().ExportToMICoordSys())\"");
+        EXPECT_NE(test::ReadBytes(folder / (std::string(c.name) + ".tab"))
+                      .find("CoordSys " + gdal.substr(0, gdal.size() - 1)),
+                  std::string::npos)
+            << gdal;
+    }
+}
+
 // --projection takes any EPSG code GDAL knows, for inputs that state no system, and
 // --list-projections finds the list's entries and GDAL's systems by code.
 TEST(SystemsTravel, AnyEpsgCodeServesTheInputsThatStateNone) {
