@@ -12,7 +12,7 @@ packages=(
   libtiff-dev libtiff-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  libgdal-dev gdal-bin python3-gdal geotiff-bin
+  libgdal-dev libproj-dev gdal-bin python3-gdal geotiff-bin
   xvfb xauth time desktop-file-utils
 )
 case "${1:-}" in

@@ -131,6 +131,52 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
     }
 }
 
+// Datums MapInfo has no number for travel by their shift to WGS 84 (datum 9999, or EUREF 89
+// where the shift is nil), and clauses in survey feet keep their offsets in feet: GeoTIFF ->
+// table -> GeoTIFF keeps grid, ellipsoid and placement. Systems no table can hold are refused
+// by name.
+TEST(SystemsTravel, DatumsWithoutAMapInfoNumberTravelByTheirShift) {
+    struct Case {
+        int epsg;
+        long west, north;
+        bool kept;
+    };
+    const Case cases[] = {
+        {28992, 155000, 463000, true},   {3068, 40000, 10000, true},
+        {2039, 200000, 600000, true},    {3301, 500000, 6500000, true},
+        {2263, 1000000, 200000, true},   {2227, 6000000, 2000000, true},
+        {3035, 4321000, 3210000, false},
+    };
+    TempFolder folder;
+    const std::string out = folder.MakeFolder("out");
+    for (const Case& c : cases) {
+        const std::string name = "e" + std::to_string(c.epsg);
+        SCOPED_TRACE(name);
+        const std::string image = folder / (name + ".tif");
+        test::Shell("gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:" + std::to_string(c.epsg) +
+                    " -a_ullr " + std::to_string(c.west) + " " + std::to_string(c.north + 60) +
+                    " " + std::to_string(c.west + 80) + " " + std::to_string(c.north) + " " +
+                    Quoted(image));
+        const test::CommandResult table =
+            test::MarloConvert("--from geotiff --to tab " + Quoted(image));
+        if (!c.kept) {
+            EXPECT_EQ(table.status, 1);
+            EXPECT_NE(table.err.find("TAB file: \"ETRS89-extended / LAEA Europe\""),
+                      std::string::npos)
+                << table.err;
+            continue;
+        }
+        ASSERT_EQ(table.status, 0) << table.err;
+        const test::CommandResult back =
+            test::MarloConvert("--from tab --to geotiff --output-dir " + Quoted(out) + " " +
+                               Quoted(folder / (name + ".tab")));
+        ASSERT_EQ(back.status, 0) << back.err;
+        const Judgement judged = Judge(image, out + "/" + name + ".tif");
+        EXPECT_TRUE(judged.strict || judged.placing);
+        EXPECT_LT(judged.pixels, 1e-6);
+    }
+}
+
 // A world file holds no system: table -> world file writes it into the image's .aux.xml (an
 // existing one keeps everything else), world file -> GeoTIFF takes it from there, and a .prj
 // beside an image serves as well.

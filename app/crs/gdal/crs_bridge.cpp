@@ -10,8 +10,11 @@
 #include <gdal.h>
 #include <gdal_frmts.h>
 #include <ogr_srs_api.h>
+#include <proj.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -127,13 +130,147 @@ int32_t EpsgCode(void* srs) {
                : 0;
 }
 
+// A clause's comma-separated terms without blanks.
+std::vector<std::string> ClauseTerms(const std::string& clause) {
+    std::vector<std::string> terms;
+    std::istringstream stream(clause);
+    for (std::string term; std::getline(stream, term, ',');) {
+        std::erase_if(term, [](char c) { return c == ' ' || c == '\t'; });
+        terms.push_back(term);
+    }
+    return terms;
+}
+
+bool SameTermValue(const std::string& a, const std::string& b);
+
+// Whether GDAL writes the system back as the clause it was read from.
+bool WritesBackAs(void* srs, const std::string& clause) {
+    char* exported = nullptr;
+    if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
+        CPLFree(exported);
+        return false;
+    }
+    const auto written = ClauseTerms("CoordSys " + Taken(exported));
+    const auto read = ClauseTerms(clause);
+    return written.size() == read.size() &&
+           std::equal(written.begin(), written.end(), read.begin(), SameTermValue);
+}
+
+// MapInfo states false easting and northing in the clause's units; GDAL 3.6 reads them as
+// metres. Where GDAL writes the system back as another clause and the units are not metres,
+// the offsets are taken in the clause's units.
+void ReadOffsetsInClauseUnits(void* srs, const std::string& clause) {
+    const double toMetres = OSRIsProjected(srs) ? OSRGetLinearUnits(srs, nullptr) : 1.0;
+    if (std::fabs(toMetres - 1.0) < 1e-12 || WritesBackAs(srs, clause)) {
+        return;
+    }
+    Srs fixed(OSRClone(srs));
+    for (const char* offset : {SRS_PP_FALSE_EASTING, SRS_PP_FALSE_NORTHING}) {
+        OGRErr error = OGRERR_NONE;
+        const double value = OSRGetProjParm(fixed.get(), offset, 0.0, &error);
+        if (error == OGRERR_NONE) {
+            OSRSetProjParm(fixed.get(), offset, value * toMetres);
+        }
+    }
+    if (WritesBackAs(fixed.get(), clause)) {
+        for (const char* offset : {SRS_PP_FALSE_EASTING, SRS_PP_FALSE_NORTHING}) {
+            OSRSetProjParm(srs, offset, OSRGetProjParm(fixed.get(), offset, 0.0, nullptr));
+        }
+    }
+}
+
 Srs FromMapInfo(const std::string& clause) {
     Srs srs = NewSrs();
     if (OSRImportFromMICoordSys(srs.get(), clause.c_str()) != OGRERR_NONE ||
         OSRIsLocal(srs.get())) {
         return nullptr;
     }
+    ReadOffsetsInClauseUnits(srs.get(), clause);
     return srs;
+}
+
+// The terms of a PROJ definition that say the datum and ellipsoid rather than the grid.
+constexpr std::array<const char*, 9> kDatumTerms = {"+datum", "+ellps", "+towgs84", "+a",      "+b",
+                                                    "+rf",    "+f",     "+R",       "+no_defs"};
+
+// A PROJ definition's terms by name, the datum and ellipsoid set aside.
+std::map<std::string, std::string> GridTerms(void* srs) {
+    char* proj = nullptr;
+    std::map<std::string, std::string> terms;
+    if (OSRExportToProj4(srs, &proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return terms;
+    }
+    std::istringstream stream(Taken(proj));
+    for (std::string term; stream >> term;) {
+        const auto equals = term.find('=');
+        const std::string name = term.substr(0, equals);
+        if (std::find(kDatumTerms.begin(), kDatumTerms.end(), name) == kDatumTerms.end()) {
+            terms[name] = equals == std::string::npos ? "" : term.substr(equals + 1);
+        }
+    }
+    return terms;
+}
+
+// Whether two values of a PROJ term agree: numbers to a few nanometres or nanodegrees.
+bool SameTermValue(const std::string& a, const std::string& b) {
+    char* endA = nullptr;
+    char* endB = nullptr;
+    const double x = std::strtod(a.c_str(), &endA);
+    const double y = std::strtod(b.c_str(), &endB);
+    if (a.empty() || b.empty() || *endA != '\0' || *endB != '\0') {
+        return a == b;
+    }
+    return std::fabs(x - y) <= 1e-7 * std::max(1.0, std::fabs(x));
+}
+
+bool SameGrid(void* a, void* b) {
+    const auto termsA = GridTerms(a);
+    const auto termsB = GridTerms(b);
+    if (termsA.empty() || termsA.size() != termsB.size()) {
+        return false;
+    }
+    return std::equal(termsA.begin(), termsA.end(), termsB.begin(),
+                      [](const auto& x, const auto& y) {
+                          return x.first == y.first && SameTermValue(x.second, y.second);
+                      });
+}
+
+bool SameEllipsoid(void* a, void* b) {
+    OGRErr error = OGRERR_NONE;
+    const double majorA = OSRGetSemiMajor(a, &error);
+    const double majorB = OSRGetSemiMajor(b, &error);
+    const double minorA = OSRGetSemiMinor(a, &error);
+    const double minorB = OSRGetSemiMinor(b, &error);
+    return error == OGRERR_NONE && std::fabs(majorA - majorB) < 1e-3 &&
+           std::fabs(minorA - minorB) < 1e-3;
+}
+
+// The shift to WGS 84 a system states or PROJ gives as its best Helmert transformation.
+std::optional<std::array<double, 7>> ShiftToWgs84(void* srs);
+
+// How far two shifts to WGS 84 move a point on the earth apart, at most, in metres.
+double ShiftDifference(const std::array<double, 7>& a, const std::array<double, 7>& b) {
+    constexpr double kEarthRadius = 6.4e6;
+    constexpr double kArcSecond = 4.84813681109536e-6;
+    double metres = std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+    metres += std::hypot(a[3] - b[3], a[4] - b[4], a[5] - b[5]) * kArcSecond * kEarthRadius;
+    return metres + std::fabs(a[6] - b[6]) * 1e-6 * kEarthRadius;
+}
+
+// Whether a clause read back places an image as the system does: the same grid on the same
+// ellipsoid, and the same shift to WGS 84 within a metre (or the same datum where neither has
+// a known shift).
+bool SameForTable(void* srs, void* back) {
+    if (Same(srs, back)) {
+        return true;
+    }
+    if (!SameGrid(srs, back) || !SameEllipsoid(srs, back)) {
+        return false;
+    }
+    const auto shift = ShiftToWgs84(srs);
+    const auto backShift = ShiftToWgs84(back);
+    return shift && backShift && ShiftDifference(*shift, *backShift) < 1.0;
 }
 
 // GDAL's clause for the system, when GDAL reads it back as the same system.
@@ -145,7 +282,99 @@ std::string CheckedClause(void* srs) {
     }
     const std::string clause = "CoordSys " + Taken(exported);
     const Srs back = FromMapInfo(clause);
-    return back && Same(srs, back.get()) ? clause : std::string();
+    return back && SameForTable(srs, back.get()) ? clause : std::string();
+}
+
+struct ProjContextDeleter {
+    void operator()(PJ_CONTEXT* context) const { proj_context_destroy(context); }
+};
+struct ProjDeleter {
+    void operator()(PJ* object) const { proj_destroy(object); }
+};
+struct ProjListDeleter {
+    void operator()(PJ_OBJ_LIST* list) const { proj_list_destroy(list); }
+};
+struct ProjOperationContextDeleter {
+    PJ_CONTEXT* context;
+    void operator()(PJ_OPERATION_FACTORY_CONTEXT* factory) const {
+        proj_operation_factory_context_destroy(factory);
+    }
+};
+
+// The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
+// Helmert transformation (in PROJ's order of preference: accuracy, then area).
+std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
+    const std::unique_ptr<PJ_CONTEXT, ProjContextDeleter> context(proj_context_create());
+    const std::unique_ptr<PJ, ProjDeleter> crs(proj_create(context.get(), wkt.c_str()));
+    if (!crs) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<PJ, ProjDeleter> geodetic(
+        proj_crs_get_geodetic_crs(context.get(), crs.get()));
+    const std::unique_ptr<PJ, ProjDeleter> wgs84(proj_create(context.get(), "EPSG:4326"));
+    const std::unique_ptr<PJ_OPERATION_FACTORY_CONTEXT, ProjOperationContextDeleter> factory(
+        proj_create_operation_factory_context(context.get(), nullptr), {context.get()});
+    if (!geodetic || !wgs84 || !factory) {
+        return std::nullopt;
+    }
+    proj_operation_factory_context_set_spatial_criterion(
+        context.get(), factory.get(), PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+    proj_operation_factory_context_set_grid_availability_use(context.get(), factory.get(),
+                                                             PROJ_GRID_AVAILABILITY_IGNORED);
+    const std::unique_ptr<PJ_OBJ_LIST, ProjListDeleter> operations(
+        proj_create_operations(context.get(), geodetic.get(), wgs84.get(), factory.get()));
+    const int count = operations ? proj_list_get_count(operations.get()) : 0;
+    for (int i = 0; i < count; ++i) {
+        const std::unique_ptr<PJ, ProjDeleter> operation(
+            proj_list_get(context.get(), operations.get(), i));
+        std::array<double, 7> shift{};
+        if (operation && proj_coordoperation_get_towgs84_values(context.get(), operation.get(),
+                                                                shift.data(), 7, 0) != 0) {
+            return shift;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::array<double, 7>> ShiftToWgs84(void* srs) {
+    std::array<double, 7> shift{};
+    if (OSRGetTOWGS84(srs, shift.data(), 7) == OGRERR_NONE) {
+        return shift;
+    }
+    char* wkt = nullptr;
+    const char* const options[] = {"FORMAT=WKT2_2019", nullptr};
+    if (OSRExportToWktEx(srs, &wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        return std::nullopt;
+    }
+    return BestHelmertShift(Taken(wkt));
+}
+
+// A clause that holds the datum by its shift to WGS 84 (MapInfo's datum 9999 with the
+// ellipsoid), for a datum MapInfo has no number for.
+std::string ClauseByShift(void* srs) {
+    const auto shift = ShiftToWgs84(srs);
+    if (!shift) {
+        return {};
+    }
+    Srs shifted(OSRClone(srs));
+    const auto& s = *shift;
+    if (OSRSetTOWGS84(shifted.get(), s[0], s[1], s[2], s[3], s[4], s[5], s[6]) != OGRERR_NONE) {
+        return {};
+    }
+    std::string clause = CheckedClause(shifted.get());
+    if (clause.empty()) {
+        return {};
+    }
+    // A GRS 80 datum that is WGS 84 to PROJ: MapInfo's EUREF 89 (datum 115) names it, where
+    // 9999 would read back as NAD 83.
+    const std::string unshifted = ", 9999, 0, 0, 0, 0, -0, -0, -0, -0, 0, ";
+    if (const auto at = clause.find(unshifted); at != std::string::npos) {
+        clause.replace(at, unshifted.size(), ", 115, ");
+    }
+    // Checked against the system itself, not only against its shifted copy.
+    const Srs back = FromMapInfo(clause);
+    return back && SameForTable(srs, back.get()) ? clause : std::string();
 }
 
 // A name in GDAL's in-memory file system, never on disk: the bridge needs no folder of its own.
@@ -225,10 +454,7 @@ char* marloCrsToMapInfo(const char* wkt) {
     if (clause.empty()) {
         // MapInfo names few datums; others it takes by their shift to WGS 84, which PROJ knows
         // for many of them.
-        Srs shifted(OSRClone(srs.get()));
-        if (OSRAddGuessedTOWGS84(shifted.get()) == OGRERR_NONE) {
-            clause = CheckedClause(shifted.get());
-        }
+        clause = ClauseByShift(srs.get());
     }
     return clause.empty() ? nullptr : Copy(clause);
 }
