@@ -38,6 +38,8 @@ void PrepareGdal() {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
         CPLSetConfigOption("GTIFF_REPORT_COMPD_CS", "NO");
+        // A datum without an EPSG code of its own is held by its shift to WGS 84.
+        CPLSetConfigOption("GTIFF_WRITE_TOWGS84", "YES");
         GDALRegister_GTiff();
         return true;
     }();
@@ -242,8 +244,8 @@ bool SameEllipsoid(void* a, void* b) {
     const double majorB = OSRGetSemiMajor(b, &error);
     const double minorA = OSRGetSemiMinor(a, &error);
     const double minorB = OSRGetSemiMinor(b, &error);
-    return error == OGRERR_NONE && std::fabs(majorA - majorB) < 1e-3 &&
-           std::fabs(minorA - minorB) < 1e-3;
+    return error == OGRERR_NONE && std::fabs(majorA - majorB) < 1e-6 &&
+           std::fabs(minorA - minorB) < 1e-6;
 }
 
 // The shift to WGS 84 a system states or PROJ gives as its best Helmert transformation.
@@ -258,15 +260,62 @@ double ShiftDifference(const std::array<double, 7>& a, const std::array<double, 
     return metres + std::fabs(a[6] - b[6]) * 1e-6 * kEarthRadius;
 }
 
+struct TransformationDeleter {
+    void operator()(OGRCoordinateTransformationH transformation) const {
+        OCTDestroyCoordinateTransformation(transformation);
+    }
+};
+using Transformation = std::unique_ptr<void, TransformationDeleter>;
+
+Transformation Between(void* from, void* to) {
+    return Transformation(OCTNewCoordinateTransformation(from, to));
+}
+
+// Whether GDAL puts the centre of the system's area of use at the same place on WGS 84 (within
+// a metre) through either system, each by the transformation GDAL chooses for it there;
+// nothing for a system without an area of use.
+std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+    double west = 0, south = 0, east = 0, north = 0;
+    if (!OSRGetAreaOfUse(srs, &west, &south, &east, &north, nullptr)) {
+        return std::nullopt;
+    }
+    if (east < west) {
+        east += 360;
+    }
+    double lon = (west + east) / 2 > 180 ? (west + east) / 2 - 360 : (west + east) / 2;
+    double lat = (south + north) / 2;
+    Srs wgs84 = NewSrs();
+    if (OSRImportFromEPSG(wgs84.get(), 4326) != OGRERR_NONE) {
+        return false;
+    }
+    const Transformation into = Between(wgs84.get(), srs);
+    const Transformation outOf = Between(back, wgs84.get());
+    double x = lon;
+    double y = lat;
+    if (!into || !outOf || !OCTTransform(into.get(), 1, &x, &y, nullptr) ||
+        !OCTTransform(outOf.get(), 1, &x, &y, nullptr)) {
+        return false;
+    }
+    constexpr double kMetresPerDegree = 111320;
+    const double metres =
+        std::hypot((x - lon) * std::cos(lat * M_PI / 180), y - lat) * kMetresPerDegree;
+    return metres < 1.0;
+}
+
 // Whether a clause read back places an image as the system does: the same grid on the same
-// ellipsoid, and the same shift to WGS 84 within a metre (or the same datum where neither has
-// a known shift).
+// ellipsoid, and the same place on WGS 84 within a metre as GDAL transforms each in the
+// system's area (for a system without an area: shifts to WGS 84 within a metre).
 bool SameForTable(void* srs, void* back) {
-    if (Same(srs, back)) {
+    const char* const options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
+                                   "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS", nullptr};
+    if (OSRIsSameEx(srs, back, options)) {
         return true;
     }
     if (!SameGrid(srs, back) || !SameEllipsoid(srs, back)) {
         return false;
+    }
+    if (const auto placed = PlacedAlikeOnWgs84(srs, back)) {
+        return *placed;
     }
     const auto shift = ShiftToWgs84(srs);
     const auto backShift = ShiftToWgs84(back);
@@ -274,14 +323,10 @@ bool SameForTable(void* srs, void* back) {
 }
 
 // GDAL's clause for the system, when GDAL reads it back as the same system.
+std::string ExportedClause(void* srs);
 std::string CheckedClause(void* srs) {
-    char* exported = nullptr;
-    if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
-        CPLFree(exported);
-        return {};
-    }
-    const std::string clause = "CoordSys " + Taken(exported);
-    const Srs back = FromMapInfo(clause);
+    const std::string clause = ExportedClause(srs);
+    const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
     return back && SameForTable(srs, back.get()) ? clause : std::string();
 }
 
@@ -317,10 +362,19 @@ std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
     if (!geodetic || !wgs84 || !factory) {
         return std::nullopt;
     }
+    // As GDAL chooses at the middle of the system's area: the operations whose grids are at hand.
+    double west = 0, south = 0, east = 0, north = 0;
+    if (proj_get_area_of_use(context.get(), crs.get(), &west, &south, &east, &north, nullptr)) {
+        double lon = east < west ? (west + east + 360) / 2 : (west + east) / 2;
+        lon = lon > 180 ? lon - 360 : lon;
+        const double lat = (south + north) / 2;
+        proj_operation_factory_context_set_area_of_interest(context.get(), factory.get(), lon, lat,
+                                                            lon, lat);
+    }
     proj_operation_factory_context_set_spatial_criterion(
         context.get(), factory.get(), PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
-    proj_operation_factory_context_set_grid_availability_use(context.get(), factory.get(),
-                                                             PROJ_GRID_AVAILABILITY_IGNORED);
+    proj_operation_factory_context_set_grid_availability_use(
+        context.get(), factory.get(), PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
     const std::unique_ptr<PJ_OBJ_LIST, ProjListDeleter> operations(
         proj_create_operations(context.get(), geodetic.get(), wgs84.get(), factory.get()));
     const int count = operations ? proj_list_get_count(operations.get()) : 0;
@@ -350,6 +404,16 @@ std::optional<std::array<double, 7>> ShiftToWgs84(void* srs) {
     return BestHelmertShift(Taken(wkt));
 }
 
+// The clause GDAL writes for the system; "" when it writes none.
+std::string ExportedClause(void* srs) {
+    char* exported = nullptr;
+    if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
+        CPLFree(exported);
+        return {};
+    }
+    return "CoordSys " + Taken(exported);
+}
+
 // A clause that holds the datum by its shift to WGS 84 (MapInfo's datum 9999 with the
 // ellipsoid), for a datum MapInfo has no number for.
 std::string ClauseByShift(void* srs) {
@@ -357,24 +421,28 @@ std::string ClauseByShift(void* srs) {
     if (!shift) {
         return {};
     }
-    Srs shifted(OSRClone(srs));
-    const auto& s = *shift;
-    if (OSRSetTOWGS84(shifted.get(), s[0], s[1], s[2], s[3], s[4], s[5], s[6]) != OGRERR_NONE) {
-        return {};
+    // GDAL 3.6 reads the scale of a clause's shift with the sign turned: the clause that GDAL
+    // reads back as the system is the one kept, whichever sign it took.
+    for (const double scale : {(*shift)[6], -(*shift)[6]}) {
+        Srs shifted(OSRClone(srs));
+        const auto& s = *shift;
+        if (OSRSetTOWGS84(shifted.get(), s[0], s[1], s[2], s[3], s[4], s[5], scale) !=
+            OGRERR_NONE) {
+            return {};
+        }
+        std::string clause = ExportedClause(shifted.get());
+        // A GRS 80 datum that is WGS 84 to PROJ: MapInfo's EUREF 89 (datum 115) names it,
+        // where 9999 would read back as NAD 83.
+        const std::string unshifted = ", 9999, 0, 0, 0, 0, -0, -0, -0, -0, 0, ";
+        if (const auto at = clause.find(unshifted); at != std::string::npos) {
+            clause.replace(at, unshifted.size(), ", 115, ");
+        }
+        const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
+        if (back && SameForTable(srs, back.get())) {
+            return clause;
+        }
     }
-    std::string clause = CheckedClause(shifted.get());
-    if (clause.empty()) {
-        return {};
-    }
-    // A GRS 80 datum that is WGS 84 to PROJ: MapInfo's EUREF 89 (datum 115) names it, where
-    // 9999 would read back as NAD 83.
-    const std::string unshifted = ", 9999, 0, 0, 0, 0, -0, -0, -0, -0, 0, ";
-    if (const auto at = clause.find(unshifted); at != std::string::npos) {
-        clause.replace(at, unshifted.size(), ", 115, ");
-    }
-    // Checked against the system itself, not only against its shifted copy.
-    const Srs back = FromMapInfo(clause);
-    return back && SameForTable(srs, back.get()) ? clause : std::string();
+    return {};
 }
 
 // A name in GDAL's in-memory file system, never on disk: the bridge needs no folder of its own.
@@ -653,8 +721,14 @@ int32_t marloCrsKeysOfSystem(const char* wkt, uint16_t* directory, int32_t* dire
     }
     const std::optional<std::vector<unsigned char>> tiff = TiffGdalWrites(srs.get());
     GeoKeys keys;
-    if (!tiff || !ReadGeoKeys(*tiff, keys)) {
+    std::string readBack;
+    if (!tiff || !ReadGeoKeys(*tiff, keys) || !SystemGdalReads(*tiff, readBack)) {
         return 0;
+    }
+    // Keys GDAL would read as another system are no keys for it.
+    const Srs back = FromWkt(readBack.c_str());
+    if (!back || !SameForTable(srs.get(), back.get())) {
+        keys = {};
     }
     const bool roomy = keys.directory.size() <= static_cast<std::size_t>(*directoryCount) &&
                        keys.doubles.size() <= static_cast<std::size_t>(*doubleCount) &&
