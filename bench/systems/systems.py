@@ -142,7 +142,7 @@ def failures(summary):
 
 def run(*arguments):
     env = dict(os.environ, GDAL_PAM_ENABLED="NO")
-    return subprocess.run([convert, *arguments], capture_output=True, text=True, env=env).stdout
+    return subprocess.run([convert, *arguments], capture_output=True, text=True, env=env)
 
 
 def read(path):
@@ -156,10 +156,23 @@ os.makedirs(images)
 os.makedirs(out)
 gdal.SetConfigOption("GDAL_PAM_ENABLED", "NO")
 made = make_images(images)
-refused = failures(run("--from", "geotiff", "--to", "tab", "--keep-going",
-                       *sorted(glob.glob(os.path.join(images, "*.tif")))))
-refused.update(failures(run("--from", "tab", "--to", "geotiff", "--keep-going", "--output-dir",
-                            out, *sorted(glob.glob(os.path.join(images, "*.tab"))))))
+
+
+def run_in_batches(arguments, pattern):
+    """One marlo-convert run per few hundred files, so that a run that stops names its batch."""
+    found = {}
+    files = sorted(glob.glob(os.path.join(images, pattern)))
+    for start in range(0, len(files), 300):
+        result = run(*arguments, *files[start:start + 300])
+        if "Converted:" not in result.stdout:
+            print(f"a run stopped: {result.stderr[-300:]!r}", file=sys.stderr)
+        found.update(failures(result.stdout))
+    return found
+
+
+refused = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going"], "*.tif")
+refused.update(run_in_batches(["--from", "tab", "--to", "geotiff", "--keep-going",
+                               "--output-dir", out], "*.tab"))
 counts = collections.defaultdict(collections.Counter)
 reasons = collections.Counter()
 wrong = []

@@ -367,9 +367,12 @@ std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
     if (proj_get_area_of_use(context.get(), crs.get(), &west, &south, &east, &north, nullptr)) {
         double lon = east < west ? (west + east + 360) / 2 : (west + east) / 2;
         lon = lon > 180 ? lon - 360 : lon;
-        const double lat = (south + north) / 2;
-        proj_operation_factory_context_set_area_of_interest(context.get(), factory.get(), lon, lat,
-                                                            lon, lat);
+        // A small box that never touches the antimeridian: PROJ 9.1 recurses without end on a
+        // point there.
+        lon = std::clamp(lon, -179.9, 179.9);
+        const double lat = std::clamp((south + north) / 2, -89.9, 89.9);
+        proj_operation_factory_context_set_area_of_interest(
+            context.get(), factory.get(), lon - 0.05, lat - 0.05, lon + 0.05, lat + 0.05);
     }
     proj_operation_factory_context_set_spatial_criterion(
         context.get(), factory.get(), PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
