@@ -12,7 +12,7 @@ packages=(
   libtiff-dev libtiff-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  libgdal-dev gdal-bin python3-gdal geotiff-bin libexpat1-dev
+  libgdal-dev libproj-dev gdal-bin python3-gdal geotiff-bin libexpat1-dev
   xvfb xauth time desktop-file-utils
 )
 # Groups add to the base list; several groups are installed in one apt round

@@ -89,7 +89,9 @@ std::optional<std::string> ChosenClause(const RunArguments& arguments, const Run
                                         std::ostream& errors) {
     const bool named = !arguments.group.empty() || !arguments.projection.empty();
     if (!named) {
-        if (plan.outputFormat == FileFormat::GeoTIFF || OwnSystemsCoverEveryInput(plan)) {
+        // Under --keep-going an input without a system of its own fails alone, named.
+        if (plan.outputFormat == FileFormat::GeoTIFF || OwnSystemsCoverEveryInput(plan) ||
+            (arguments.keepGoing && plan.offerOwnSystems)) {
             return "";
         }
         errors << "marlo-convert: an input states no coordinate system of its own: name one "

@@ -53,7 +53,7 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
     }
     if (!wkt) {
         system.stated = true;
-        system.unwritable = "EPSG:" + std::to_string(code.epsg);
+        system.gdalFailed = true;
         return system;
     }
     return ForTable(plan, *wkt);
@@ -62,6 +62,15 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
 // The system a side file's text states (an .aux.xml's SRS, a .prj); "" for none.
 std::string SystemIn(const std::optional<std::string>& definition) {
     return definition ? SystemOfDefinition(*definition).value_or("") : std::string();
+}
+
+// What a GeoTIFF states, for a table, where GDAL takes it: its .aux.xml before its keys.
+InputSystem ImageSystemForTable(const Environment& env, const RunPlan& plan,
+                                const std::string& path) {
+    if (const std::string aux = SystemIn(ReadAuxSystem(env.fileSystem, path)); !aux.empty()) {
+        return ForTable(plan, aux);
+    }
+    return KeyedSystemForTable(env, plan, path);
 }
 
 // A world file's image states a system as GDAL reads it: its .aux.xml first, then its own
@@ -199,7 +208,7 @@ std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& p
     }
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         const std::string path = plan.InputPath(file);
-        systems.push_back(fromImages ? KeyedSystemForTable(env, plan, path)
+        systems.push_back(fromImages ? ImageSystemForTable(env, plan, path)
                                      : WorldFileSystem(env, plan, path));
         systems.back().unreadable = !GivesAGeoreference(env, plan, file);
     }
@@ -229,11 +238,22 @@ void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
     if (own != nullptr && !own->sideFileRefusal.empty()) {
         throw Refusal(own->sideFileRefusal);
     }
-    if (plan.outputFormat != FileFormat::TAB || own == nullptr || own->unwritable.empty()) {
+    if (own != nullptr && own->gdalFailed) {
+        throw GdalFailure("GeoKeys");
+    }
+    if (plan.outputFormat != FileFormat::TAB || own == nullptr) {
         return;
     }
-    throw Refusal(MessageText(msg::SystemNotWritableInTable) + " " + own->unwritable + kCr +
-                  plan.InputPath(file));
+    // Reached only when the run was told to go on without a projection for such inputs.
+    if (!own->stated && !own->unreadable && plan.coordSysClause.empty()) {
+        throw Refusal(MessageWithPath(msg::NoSystemOfItsOwn, plan.InputPath(file), kCr));
+    }
+    if (own->unwritable.empty()) {
+        return;
+    }
+    // Quoted: a system's name may hold " / " and blanks, as a path does.
+    throw Refusal(MessageText(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
+                  kCr + plan.InputPath(file));
 }
 
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,

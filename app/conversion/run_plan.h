@@ -31,6 +31,8 @@ struct InputSystem {
     // Why the input's side files (.aux.xml, .prj) could not be read, found while planning: the
     // file is refused with this message when its turn comes, and the batch goes on.
     std::string sideFileRefusal{};
+    // GDAL could not be asked about the input's system: the file fails, alone.
+    bool gdalFailed = false;
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and

@@ -119,12 +119,49 @@ std::optional<AuxiliarySystem> AuxiliaryFormOf(const std::string& wkt) {
     return AuxiliarySystem{std::move(*text), mapping};
 }
 
-bool WriteKeyFile(const std::string& wkt, const std::string& path) {
-    return MARLO_BRIDGE(marloCrsWriteKeyFile)(wkt.c_str(), path.c_str()) == 1;
+std::optional<std::string> SystemOfGeoKeys(const GeoKeyTags& keys) {
+    static std::map<GeoKeyTags, std::optional<std::string>> answers;
+    if (const auto found = answers.find(keys); found != answers.end()) {
+        return found->second;
+    }
+    auto system = Taken(MARLO_BRIDGE(marloCrsSystemOfKeys)(
+        keys.directory.data(), static_cast<std::int32_t>(keys.directory.size()),
+        keys.doubles.data(), static_cast<std::int32_t>(keys.doubles.size()), keys.ascii.data(),
+        static_cast<std::int32_t>(keys.ascii.size())));
+    if (system) {
+        answers.emplace(keys, system);
+    }
+    return system;
 }
 
-std::optional<std::string> ReadKeyFile(const std::string& path) {
-    return Taken(MARLO_BRIDGE(marloCrsReadKeyFile)(path.c_str()));
+GeoKeyTags GeoKeysOfSystem(const std::string& wkt) {
+    static std::map<std::string, GeoKeyTags> answers;
+    if (const auto found = answers.find(wkt); found != answers.end()) {
+        return found->second;
+    }
+    auto keysOfSystem = MARLO_BRIDGE(marloCrsKeysOfSystem);
+    GeoKeyTags keys;
+    // Room for any usual set of keys; a larger one says its size and is asked again.
+    std::int32_t sizes[3] = {512, 64, 4096};
+    std::int32_t result = 2;
+    for (int attempt = 0; attempt < 2 && result == 2; ++attempt) {
+        keys.directory.resize(static_cast<std::size_t>(sizes[0]));
+        keys.doubles.resize(static_cast<std::size_t>(sizes[1]));
+        keys.ascii.resize(static_cast<std::size_t>(sizes[2]));
+        result = keysOfSystem(wkt.c_str(), keys.directory.data(), &sizes[0], keys.doubles.data(),
+                              &sizes[1], keys.ascii.data(), &sizes[2]);
+    }
+    if (result != 1) {
+        throw GdalFailure("GeoKeys");
+    }
+    keys.directory.resize(static_cast<std::size_t>(sizes[0]));
+    keys.doubles.resize(static_cast<std::size_t>(sizes[1]));
+    keys.ascii.resize(static_cast<std::size_t>(sizes[2]));
+    return answers[wkt] = keys;
+}
+
+RunTimeError GdalFailure(const std::string& question) {
+    return RunTimeError(err::InvalidProcedureCall, "GDAL could not answer (" + question + ")");
 }
 
 }  // namespace marlo

@@ -37,10 +37,13 @@ struct AuxiliarySystem {
 };
 std::optional<AuxiliarySystem> AuxiliaryFormOf(const std::string& wkt);
 
-// Makes a one-pixel GeoTIFF at `path` carrying the GeoKeys GDAL writes for the system (none
-// for ""); false when it cannot.
-bool WriteKeyFile(const std::string& wkt, const std::string& path);
-// The system GDAL reads from the GeoKeys of the TIFF at `path`; nothing when it cannot read it.
-std::optional<std::string> ReadKeyFile(const std::string& path);
+// The system GDAL reads from a GeoTIFF carrying the keys: "" when they state none; nothing when
+// GDAL could not be asked (that file then fails: a system is never dropped in silence).
+std::optional<std::string> SystemOfGeoKeys(const GeoKeyTags& keys);
+// The keys GDAL writes for a system; no directory when it writes none. Run-time error 5 when
+// GDAL could not be asked.
+GeoKeyTags GeoKeysOfSystem(const std::string& wkt);
+// What the error of a failed question to GDAL says.
+RunTimeError GdalFailure(const std::string& question);
 
 }  // namespace marlo

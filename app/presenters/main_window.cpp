@@ -248,7 +248,7 @@ void MainWindowProcedures::SaveFootprints(const std::string& path) {
     SaveSummaryFile("SaveFootprints", [&] {
         if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
             ui_.ShowMessage(CaptionCounting(caption::FootprintsLeftOut, leftOut),
-                                MessageIcon::Information);
+                            MessageIcon::Information);
         }
     });
 }

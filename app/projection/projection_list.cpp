@@ -72,15 +72,38 @@ std::string CoordSysClause(const ProjectionEntry& entry) {
 
 namespace {
 
-constexpr std::string_view kClausePrefix = "CoordSys Earth Projection";
+// MapInfo's keywords in any letter case, with blanks between them as they come.
+constexpr std::string_view kClausePrefix[] = {"coordsys", "earth", "projection"};
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiLowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), AsciiLower);
+    return text;
+}
+
+// Where a clause's parameters start: past "CoordSys Earth Projection", whatever its letter case
+// and blanks; 0 when the text does not begin so.
+std::size_t ParametersStart(const std::string& lowered) {
+    std::size_t at = lowered.find_first_not_of(" \t");
+    for (std::string_view keyword : kClausePrefix) {
+        if (at == std::string::npos || lowered.compare(at, keyword.size(), keyword) != 0) {
+            return 0;
+        }
+        at = lowered.find_first_not_of(" \t", at + keyword.size());
+    }
+    return at == std::string::npos ? lowered.size() : at;
+}
 
 // A clause's parameters one by one: numbers as numbers, anything else as its text without
-// blanks; a Bounds part and what follows are not part of the system.
-std::vector<std::string> ClauseTerms(std::string text) {
-    const auto start = text.find(kClausePrefix);
-    text = start == std::string::npos ? text : text.substr(start + kClausePrefix.size());
-    if (const auto bounds = utf8::CaseFolded(text).find(utf8::CaseFolded("Bounds"));
-        bounds != std::u32string::npos) {
+// blanks, in lower case (MapInfo reads "M" as "m"); a Bounds part and what follows are not
+// part of the system.
+std::vector<std::string> ClauseTerms(const std::string& clause) {
+    std::string text = AsciiLowered(clause);
+    text = text.substr(ParametersStart(text));
+    if (const auto bounds = text.find("bounds"); bounds != std::string::npos) {
         text = text.substr(0, bounds);
     }
     std::vector<std::string> terms;

@@ -319,6 +319,13 @@ void ProjectionChooser::SetNoSystem(bool none) {
     noSystem_ = none;
 }
 
+void ProjectionChooser::KeepOwnSystemsOnly() {
+    if (!closed_ && OwnSystemsOffered()) {
+        result_ = "";
+        closed_ = true;
+    }
+}
+
 bool ProjectionChooser::OwnSystemsCoverEveryImage() const {
     return question_.offerOwnSystems && question_.ownSystemsCoverEveryImage;
 }

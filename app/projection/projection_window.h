@@ -65,6 +65,7 @@ public:
     const std::optional<std::string>& Result() const override;
     bool OwnSystemsOffered() const override;
     bool OwnSystemsCoverEveryImage() const override;
+    void KeepOwnSystemsOnly() override;
     bool CanConfirm() const override;
     bool SearchFindsNothing() const override;
     bool NoSystemOffered() const override;

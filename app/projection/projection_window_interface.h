@@ -63,6 +63,9 @@ public:
     virtual bool OwnSystemsOffered() const = 0;
     // Whether every input of the run states its own system, so no common one is needed.
     virtual bool OwnSystemsCoverEveryImage() const = 0;
+    // OK without a projection for a run that goes on after a failed file: inputs that state a
+    // system keep it, the others fail alone.
+    virtual void KeepOwnSystemsOnly() = 0;
     // GeoTIFF output: "no coordinate system" is an answer too.
     // Whether OK would give a choice: a projection picked, "no coordinate system", or every
     // input keeping its own.

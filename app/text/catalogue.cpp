@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 49> kMessages = {{
+constexpr std::array<TextPair, 50> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -94,6 +94,8 @@ constexpr std::array<TextPair, 49> kMessages = {{
     // Added: a coordinate system the projection list does not settle, without GDAL's bridge.
     {"Ten układ współrzędnych wymaga GDAL: zainstaluj pakiet marlo-gdal!",
      "This coordinate system needs GDAL: install the package marlo-gdal!"},
+    {"Plik nie określa własnego układu współrzędnych, a nie wybrano żadnego!",
+     "The input states no coordinate system of its own, and none was chosen!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.
@@ -128,8 +130,8 @@ constexpr std::array<TextPair, 60> kCaptions = {{
     {"Wybrane pliki: {0} w {1}", "Files selected: {0} in {1}"},
     // Added: outputs written without the coordinate system their input states, which GDAL
     // cannot understand.
-    {"bez układu współrzędnych (nieznany GDAL): {0}",
-     "without a coordinate system (unknown to GDAL): {0}"},
+    {"bez układu współrzędnych (GDAL nie zapisze go w GeoTIFF): {0}",
+     "without a coordinate system (GDAL cannot write it into a GeoTIFF): {0}"},
     // Added: the projection window's answer for GeoTIFFs made from world files.
     {"Bez układu współrzędnych", "No coordinate system"},
     // Added: a run cancelled in one of its dialogs, and where its outputs went.

@@ -61,6 +61,7 @@ enum : std::int16_t {
     WouldReplaceAnOutput = 46,
     NotARunFile = 47,
     GdalBridgeMissing = 48,
+    NoSystemOfItsOwn = 49,
 };
 }  // namespace msg
 

@@ -43,10 +43,10 @@ std::string Shell(const std::string& command) {
     return result.out;
 }
 
-CommandResult MarloConvert(const std::string& arguments) {
+CommandResult MarloConvert(const std::string& arguments, const std::string& environment) {
     TempFolder home;
-    return RunCommand("HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
-                      " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
+    return RunCommand(environment + " HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" +
+                      Quoted(home / "data") + " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
                       Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
 }
 

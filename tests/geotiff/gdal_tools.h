@@ -18,8 +18,9 @@ CommandResult RunCommand(const std::string& command);
 // Runs a shell command that must succeed (a test failure otherwise) and gives its output.
 std::string Shell(const std::string& command);
 
-// Runs marlo-convert with the given (already quoted) arguments in a scratch home of its own.
-CommandResult MarloConvert(const std::string& arguments);
+// Runs marlo-convert with the given (already quoted) arguments in a scratch home of its own;
+// `environment` ("NAME=value ...") is set for it too.
+CommandResult MarloConvert(const std::string& arguments, const std::string& environment = "");
 
 // Single quotes for the shell.
 std::string Quoted(const std::string& text);

@@ -131,6 +131,52 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
     }
 }
 
+// Datums MapInfo has no number for travel by their shift to WGS 84 (datum 9999, or EUREF 89
+// where the shift is nil), and clauses in survey feet keep their offsets in feet: GeoTIFF ->
+// table -> GeoTIFF keeps grid, ellipsoid and placement. Systems no table can hold are refused
+// by name.
+TEST(SystemsTravel, DatumsWithoutAMapInfoNumberTravelByTheirShift) {
+    struct Case {
+        int epsg;
+        long west, north;
+        bool kept;
+    };
+    const Case cases[] = {
+        {28992, 155000, 463000, true},   {3068, 40000, 10000, true},
+        {2039, 200000, 600000, true},    {3301, 500000, 6500000, true},
+        {2263, 1000000, 200000, true},   {2227, 6000000, 2000000, true},
+        {3035, 4321000, 3210000, false},
+    };
+    TempFolder folder;
+    const std::string out = folder.MakeFolder("out");
+    for (const Case& c : cases) {
+        const std::string name = "e" + std::to_string(c.epsg);
+        SCOPED_TRACE(name);
+        const std::string image = folder / (name + ".tif");
+        test::Shell("gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:" + std::to_string(c.epsg) +
+                    " -a_ullr " + std::to_string(c.west) + " " + std::to_string(c.north + 60) +
+                    " " + std::to_string(c.west + 80) + " " + std::to_string(c.north) + " " +
+                    Quoted(image));
+        const test::CommandResult table =
+            test::MarloConvert("--from geotiff --to tab " + Quoted(image));
+        if (!c.kept) {
+            EXPECT_EQ(table.status, 1);
+            EXPECT_NE(table.err.find("TAB file: \"ETRS89-extended / LAEA Europe\""),
+                      std::string::npos)
+                << table.err;
+            continue;
+        }
+        ASSERT_EQ(table.status, 0) << table.err;
+        const test::CommandResult back =
+            test::MarloConvert("--from tab --to geotiff --output-dir " + Quoted(out) + " " +
+                               Quoted(folder / (name + ".tab")));
+        ASSERT_EQ(back.status, 0) << back.err;
+        const Judgement judged = Judge(image, out + "/" + name + ".tif");
+        EXPECT_TRUE(judged.strict || judged.placing);
+        EXPECT_LT(judged.pixels, 1e-6);
+    }
+}
+
 // A world file holds no system: table -> world file writes it into the image's .aux.xml (an
 // existing one keeps everything else), world file -> GeoTIFF takes it from there, and a .prj
 // beside an image serves as well.
@@ -177,6 +223,122 @@ TEST(SystemsTravel, WorldFilesCarryTheSystemBesideTheImage) {
     ASSERT_EQ(test::MarloConvert("--from tfw --to tab " + Quoted(plain + "/e27700.tfw")).status, 0);
     EXPECT_NE(test::ReadBytes(plain + "/e27700.tab").find("CoordSys Earth Projection 8, 79, "),
               std::string::npos);
+}
+
+// GDAL answers in its own memory: a run without a usable temporary folder still carries a
+// custom system from a .prj into the GeoTIFF, and from the GeoTIFF into a table.
+TEST(SystemsTravel, NoTemporaryFolderIsNeeded) {
+    TempFolder folder;
+    const SystemCase& custom = kSystems[std::size(kSystems) - 1];
+    folder.Write("w/custom.tfw", "10\n0\n0\n-10\n600005\n699995\n");
+    folder.Write("w/custom.prj", custom.definition);
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + Quoted(folder / "w/custom.tif"));
+    const std::string out = folder.MakeFolder("out");
+    const std::string noTemporaries = "TMPDIR=/nonexistent";
+    const test::CommandResult image =
+        test::MarloConvert("--from tfw --to geotiff --output-dir " + Quoted(out) + " " +
+                               Quoted(folder / "w/custom.tfw"),
+                           noTemporaries);
+    ASSERT_EQ(image.status, 0) << image.err;
+    EXPECT_EQ(image.err.find("without a coordinate system"), std::string::npos) << image.err;
+    const test::CommandResult table =
+        test::MarloConvert("--from geotiff --to tab " + Quoted(out + "/custom.tif"), noTemporaries);
+    ASSERT_EQ(table.status, 0) << table.err;
+    const Judgement judged = Judge(out + "/custom.tif", out + "/custom.tab");
+    EXPECT_TRUE(judged.strict || judged.placing);
+    EXPECT_NE(test::Shell("gdalsrsinfo -o proj4 " + Quoted(out + "/custom.tif")).find("+lon_0=17"),
+              std::string::npos);
+}
+
+// A system is matched as a system, not by its spelling: an ESRI .prj of CS2000 zone 5 (axis
+// order and names of its own) gives the list's entry, and a clause in lower case is the list's.
+TEST(SystemsTravel, SystemsAreMatchedNotTheirSpelling) {
+    TempFolder folder;
+    folder.Write("w/sheet.tfw", "10\n0\n0\n-10\n5500005\n5799995\n");
+    test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + Quoted(folder / "w/sheet.tif") +
+                " && gdalsrsinfo -o wkt_esri EPSG:2176 > " + Quoted(folder / "w/sheet.prj"));
+    const test::CommandResult table =
+        test::MarloConvert("--from tfw --to tab " + Quoted(folder / "w/sheet.tfw"));
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(test::ReadBytes(folder / "w/sheet.tab")
+                  .find("CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.999923, 5500000, 0"),
+              std::string::npos);
+
+    folder.Write("w/sheet.tab",
+                 "!table\n!version 300\nDefinition Table\n  File \"sheet.tif\"\n"
+                 "  Type \"RASTER\"\n  (7500000,5800000) (0,0) Label \"1\",\n"
+                 "  (7500080,5800000) (8,0) Label \"2\",\n  (7500080,5799940) (8,6) Label \"3\"\n"
+                 "  coordsys earth projection 8, 104, \"M\", 21, 0, 0.999923, 7500000, 0\n");
+    const std::string out = folder.MakeFolder("out");
+    const test::CommandResult image =
+        test::MarloConvert("--from tab --to geotiff --output-dir " + Quoted(out) + " " +
+                           Quoted(folder / "w/sheet.tab"));
+    ASSERT_EQ(image.status, 0) << image.err;
+    EXPECT_NE(test::Shell("gdalsrsinfo -o epsg " + Quoted(out + "/sheet.tif")).find("EPSG:2178"),
+              std::string::npos);
+}
+
+// Under --keep-going an input without a system of its own fails alone, named; the rest convert.
+TEST(SystemsTravel, AnInputWithoutASystemFailsAlone) {
+    TempFolder folder;
+    test::Shell(
+        "gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:27700 -a_ullr 400000 300060 "
+        "400080 300000 " +
+        Quoted(folder / "a.tif") + " && gdal_create -q -of GTiff -outsize 8 6 -a_ullr 0 60 80 0 " +
+        Quoted(folder / "b.tif"));
+    const test::CommandResult run =
+        test::MarloConvert("--from geotiff --to tab --keep-going " + Quoted(folder / "a.tif") +
+                           " " + Quoted(folder / "b.tif"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(folder / "a.tab"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "b.tab"));
+    EXPECT_NE(run.out.find("b.tif: The input states no coordinate system of its own, and none "
+                           "was chosen!"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Converted: 1, skipped: 0, failed: 1"), std::string::npos) << run.out;
+}
+
+// A GeoTIFF's system is where GDAL takes it: its .aux.xml before its keys. GDAL, reading the
+// image with its .aux.xml, is the judge of what the table must state.
+TEST(SystemsTravel, AnImagesAuxiliaryFileComesBeforeItsKeys) {
+    struct Case {
+        const char* name;
+        const char* keys;  // "" for none
+        const char* aux;
+        const char* refusedAs;  // the system's name when no table holds it
+    };
+    const Case cases[] = {
+        {"over", "-a_srs EPSG:32633", "EPSG:25833", nullptr},
+        {"only", "", "EPSG:8857", "WGS 84 / Equal Earth Greenwich"},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = folder / (std::string(c.name) + ".tif");
+        test::Shell("gdal_create -q -of GTiff -outsize 8 6 " + std::string(c.keys) +
+                    " -a_ullr 400000 5800060 400080 5800000 " + Quoted(image) +
+                    " && printf '<PAMDataset>\\n  <SRS dataAxisToSRSAxisMapping=\"1,2\">%s"
+                    "</SRS>\\n</PAMDataset>\\n' \"$(gdalsrsinfo -o wkt2 " +
+                    c.aux + " | tr -d '\\n')\" > " + Quoted(image + ".aux.xml"));
+        const test::CommandResult run =
+            test::MarloConvert("--from geotiff --to tab " + Quoted(image));
+        if (c.refusedAs != nullptr) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find(std::string("\"") + c.refusedAs + "\""), std::string::npos)
+                << run.err;
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string gdal = test::Shell(
+            "GDAL_PAM_ENABLED=YES /usr/bin/python3 -c \"from osgeo import gdal; "
+            "print(gdal.Open('" +
+            image + "').GetSpatialRef().ExportToMICoordSys())\"");
+        EXPECT_NE(test::ReadBytes(folder / (std::string(c.name) + ".tab"))
+                      .find("CoordSys " + gdal.substr(0, gdal.size() - 1)),
+                  std::string::npos)
+            << gdal;
+    }
 }
 
 // --projection takes any EPSG code GDAL knows, for inputs that state no system, and
@@ -227,7 +389,9 @@ TEST(SystemsTravel, NoSystemIsEverReplaced) {
         Quoted(folder / "unknown.tif"));
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("The image's coordinate system cannot be written into a TAB "
-                               "file: unknown\n" +
+                               "file: \"+proj=tmerc +lat_0=0 +lon_0=17 +k=0.9995 "
+                               "+x_0=600000 +y_0=-5000000 +ellps=GRS80 "
+                               "+towgs84=0,0,0,0,0,0,0 +units=m +no_defs\"\n" +
                                std::string(folder / "unknown.tif")),
               std::string::npos)
         << refused.err;
@@ -244,7 +408,8 @@ TEST(SystemsTravel, NoSystemIsEverReplaced) {
     const test::CommandResult plain = test::MarloConvert(
         "--from tab --to geotiff --output-dir " + Quoted(out) + " " + Quoted(folder / "plan.tab"));
     EXPECT_EQ(plain.status, 0) << plain.err;
-    EXPECT_NE(plain.err.find("without a coordinate system (unknown to GDAL): plan.tab"),
+    EXPECT_NE(plain.err.find(
+                  "without a coordinate system (GDAL cannot write it into a GeoTIFF): plan.tab"),
               std::string::npos)
         << plain.err;
     const test::GdalImage image = test::DescribeWithGdal(out + "/plan.tif");

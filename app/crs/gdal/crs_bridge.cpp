@@ -2,22 +2,34 @@
 // it never loads GDAL and the hundred libraries behind it.
 #include "crs/gdal/crs_bridge.h"
 
+#include "crs/gdal/key_tiff.h"
+
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <gdal_frmts.h>
 #include <ogr_srs_api.h>
+#include <proj.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using marlo::bridge::GeoKeys;
+using marlo::bridge::OnePixelTiff;
+using marlo::bridge::ReadGeoKeys;
 
 // GDAL's messages would reach the user's terminal and its auxiliary files the user's folders;
 // neither belongs to a conversion.
@@ -26,6 +38,8 @@ void PrepareGdal() {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
         CPLSetConfigOption("GTIFF_REPORT_COMPD_CS", "NO");
+        // A datum without an EPSG code of its own is held by its shift to WGS 84.
+        CPLSetConfigOption("GTIFF_WRITE_TOWGS84", "YES");
         GDALRegister_GTiff();
         return true;
     }();
@@ -109,25 +123,389 @@ bool Same(void* a, void* b) {
     return !definition.empty() && definition == PlacingDefinition(b);
 }
 
+// The system's code when EPSG's own authority gives it; 0 otherwise.
+int32_t EpsgCode(void* srs) {
+    const char* authority = OSRGetAuthorityName(srs, nullptr);
+    const char* value = OSRGetAuthorityCode(srs, nullptr);
+    return authority != nullptr && std::strcmp(authority, "EPSG") == 0 && value != nullptr
+               ? std::atoi(value)
+               : 0;
+}
+
+// A clause's comma-separated terms without blanks.
+std::vector<std::string> ClauseTerms(const std::string& clause) {
+    std::vector<std::string> terms;
+    std::istringstream stream(clause);
+    for (std::string term; std::getline(stream, term, ',');) {
+        std::erase_if(term, [](char c) { return c == ' ' || c == '\t'; });
+        terms.push_back(term);
+    }
+    return terms;
+}
+
+bool SameTermValue(const std::string& a, const std::string& b);
+
+// Whether GDAL writes the system back as the clause it was read from.
+bool WritesBackAs(void* srs, const std::string& clause) {
+    char* exported = nullptr;
+    if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
+        CPLFree(exported);
+        return false;
+    }
+    const auto written = ClauseTerms("CoordSys " + Taken(exported));
+    const auto read = ClauseTerms(clause);
+    return written.size() == read.size() &&
+           std::equal(written.begin(), written.end(), read.begin(), SameTermValue);
+}
+
+// MapInfo states false easting and northing in the clause's units; GDAL 3.6 reads them as
+// metres. Where GDAL writes the system back as another clause and the units are not metres,
+// the offsets are taken in the clause's units.
+void ReadOffsetsInClauseUnits(void* srs, const std::string& clause) {
+    const double toMetres = OSRIsProjected(srs) ? OSRGetLinearUnits(srs, nullptr) : 1.0;
+    if (std::fabs(toMetres - 1.0) < 1e-12 || WritesBackAs(srs, clause)) {
+        return;
+    }
+    Srs fixed(OSRClone(srs));
+    for (const char* offset : {SRS_PP_FALSE_EASTING, SRS_PP_FALSE_NORTHING}) {
+        OGRErr error = OGRERR_NONE;
+        const double value = OSRGetProjParm(fixed.get(), offset, 0.0, &error);
+        if (error == OGRERR_NONE) {
+            OSRSetProjParm(fixed.get(), offset, value * toMetres);
+        }
+    }
+    if (WritesBackAs(fixed.get(), clause)) {
+        for (const char* offset : {SRS_PP_FALSE_EASTING, SRS_PP_FALSE_NORTHING}) {
+            OSRSetProjParm(srs, offset, OSRGetProjParm(fixed.get(), offset, 0.0, nullptr));
+        }
+    }
+}
+
 Srs FromMapInfo(const std::string& clause) {
     Srs srs = NewSrs();
     if (OSRImportFromMICoordSys(srs.get(), clause.c_str()) != OGRERR_NONE ||
         OSRIsLocal(srs.get())) {
         return nullptr;
     }
+    ReadOffsetsInClauseUnits(srs.get(), clause);
     return srs;
 }
 
+// The terms of a PROJ definition that say the datum and ellipsoid rather than the grid.
+constexpr std::array<const char*, 9> kDatumTerms = {"+datum", "+ellps", "+towgs84", "+a",      "+b",
+                                                    "+rf",    "+f",     "+R",       "+no_defs"};
+
+// A PROJ definition's terms by name, the datum and ellipsoid set aside.
+std::map<std::string, std::string> GridTerms(void* srs) {
+    char* proj = nullptr;
+    std::map<std::string, std::string> terms;
+    if (OSRExportToProj4(srs, &proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return terms;
+    }
+    std::istringstream stream(Taken(proj));
+    for (std::string term; stream >> term;) {
+        const auto equals = term.find('=');
+        const std::string name = term.substr(0, equals);
+        if (std::find(kDatumTerms.begin(), kDatumTerms.end(), name) == kDatumTerms.end()) {
+            terms[name] = equals == std::string::npos ? "" : term.substr(equals + 1);
+        }
+    }
+    return terms;
+}
+
+// Whether two values of a PROJ term agree: numbers to a few nanometres or nanodegrees.
+bool SameTermValue(const std::string& a, const std::string& b) {
+    char* endA = nullptr;
+    char* endB = nullptr;
+    const double x = std::strtod(a.c_str(), &endA);
+    const double y = std::strtod(b.c_str(), &endB);
+    if (a.empty() || b.empty() || *endA != '\0' || *endB != '\0') {
+        return a == b;
+    }
+    return std::fabs(x - y) <= 1e-7 * std::max(1.0, std::fabs(x));
+}
+
+bool SameGrid(void* a, void* b) {
+    const auto termsA = GridTerms(a);
+    const auto termsB = GridTerms(b);
+    if (termsA.empty() || termsA.size() != termsB.size()) {
+        return false;
+    }
+    return std::equal(termsA.begin(), termsA.end(), termsB.begin(),
+                      [](const auto& x, const auto& y) {
+                          return x.first == y.first && SameTermValue(x.second, y.second);
+                      });
+}
+
+bool SameEllipsoid(void* a, void* b) {
+    OGRErr error = OGRERR_NONE;
+    const double majorA = OSRGetSemiMajor(a, &error);
+    const double majorB = OSRGetSemiMajor(b, &error);
+    const double minorA = OSRGetSemiMinor(a, &error);
+    const double minorB = OSRGetSemiMinor(b, &error);
+    return error == OGRERR_NONE && std::fabs(majorA - majorB) < 1e-6 &&
+           std::fabs(minorA - minorB) < 1e-6;
+}
+
+// The shift to WGS 84 a system states or PROJ gives as its best Helmert transformation.
+std::optional<std::array<double, 7>> ShiftToWgs84(void* srs);
+
+// How far two shifts to WGS 84 move a point on the earth apart, at most, in metres.
+double ShiftDifference(const std::array<double, 7>& a, const std::array<double, 7>& b) {
+    constexpr double kEarthRadius = 6.4e6;
+    constexpr double kArcSecond = 4.84813681109536e-6;
+    double metres = std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+    metres += std::hypot(a[3] - b[3], a[4] - b[4], a[5] - b[5]) * kArcSecond * kEarthRadius;
+    return metres + std::fabs(a[6] - b[6]) * 1e-6 * kEarthRadius;
+}
+
+struct TransformationDeleter {
+    void operator()(OGRCoordinateTransformationH transformation) const {
+        OCTDestroyCoordinateTransformation(transformation);
+    }
+};
+using Transformation = std::unique_ptr<void, TransformationDeleter>;
+
+Transformation Between(void* from, void* to) {
+    return Transformation(OCTNewCoordinateTransformation(from, to));
+}
+
+// Whether GDAL puts the centre of the system's area of use at the same place on WGS 84 (within
+// a metre) through either system, each by the transformation GDAL chooses for it there;
+// nothing for a system without an area of use.
+std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+    double west = 0, south = 0, east = 0, north = 0;
+    if (!OSRGetAreaOfUse(srs, &west, &south, &east, &north, nullptr)) {
+        return std::nullopt;
+    }
+    if (east < west) {
+        east += 360;
+    }
+    double lon = (west + east) / 2 > 180 ? (west + east) / 2 - 360 : (west + east) / 2;
+    double lat = (south + north) / 2;
+    Srs wgs84 = NewSrs();
+    if (OSRImportFromEPSG(wgs84.get(), 4326) != OGRERR_NONE) {
+        return false;
+    }
+    const Transformation into = Between(wgs84.get(), srs);
+    const Transformation outOf = Between(back, wgs84.get());
+    double x = lon;
+    double y = lat;
+    if (!into || !outOf || !OCTTransform(into.get(), 1, &x, &y, nullptr) ||
+        !OCTTransform(outOf.get(), 1, &x, &y, nullptr)) {
+        return false;
+    }
+    constexpr double kMetresPerDegree = 111320;
+    const double metres =
+        std::hypot((x - lon) * std::cos(lat * M_PI / 180), y - lat) * kMetresPerDegree;
+    return metres < 1.0;
+}
+
+// Whether a clause read back places an image as the system does: the same grid on the same
+// ellipsoid, and the same place on WGS 84 within a metre as GDAL transforms each in the
+// system's area (for a system without an area: shifts to WGS 84 within a metre).
+bool SameForTable(void* srs, void* back) {
+    const char* const options[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
+                                   "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS", nullptr};
+    if (OSRIsSameEx(srs, back, options)) {
+        return true;
+    }
+    if (!SameGrid(srs, back) || !SameEllipsoid(srs, back)) {
+        return false;
+    }
+    if (const auto placed = PlacedAlikeOnWgs84(srs, back)) {
+        return *placed;
+    }
+    const auto shift = ShiftToWgs84(srs);
+    const auto backShift = ShiftToWgs84(back);
+    return shift && backShift && ShiftDifference(*shift, *backShift) < 1.0;
+}
+
 // GDAL's clause for the system, when GDAL reads it back as the same system.
+std::string ExportedClause(void* srs);
 std::string CheckedClause(void* srs) {
+    const std::string clause = ExportedClause(srs);
+    const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
+    return back && SameForTable(srs, back.get()) ? clause : std::string();
+}
+
+struct ProjContextDeleter {
+    void operator()(PJ_CONTEXT* context) const { proj_context_destroy(context); }
+};
+struct ProjDeleter {
+    void operator()(PJ* object) const { proj_destroy(object); }
+};
+struct ProjListDeleter {
+    void operator()(PJ_OBJ_LIST* list) const { proj_list_destroy(list); }
+};
+struct ProjOperationContextDeleter {
+    PJ_CONTEXT* context;
+    void operator()(PJ_OPERATION_FACTORY_CONTEXT* factory) const {
+        proj_operation_factory_context_destroy(factory);
+    }
+};
+
+// The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
+// Helmert transformation (in PROJ's order of preference: accuracy, then area).
+std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
+    const std::unique_ptr<PJ_CONTEXT, ProjContextDeleter> context(proj_context_create());
+    const std::unique_ptr<PJ, ProjDeleter> crs(proj_create(context.get(), wkt.c_str()));
+    if (!crs) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<PJ, ProjDeleter> geodetic(
+        proj_crs_get_geodetic_crs(context.get(), crs.get()));
+    const std::unique_ptr<PJ, ProjDeleter> wgs84(proj_create(context.get(), "EPSG:4326"));
+    const std::unique_ptr<PJ_OPERATION_FACTORY_CONTEXT, ProjOperationContextDeleter> factory(
+        proj_create_operation_factory_context(context.get(), nullptr), {context.get()});
+    if (!geodetic || !wgs84 || !factory) {
+        return std::nullopt;
+    }
+    // As GDAL chooses at the middle of the system's area: the operations whose grids are at hand.
+    double west = 0, south = 0, east = 0, north = 0;
+    if (proj_get_area_of_use(context.get(), crs.get(), &west, &south, &east, &north, nullptr)) {
+        double lon = east < west ? (west + east + 360) / 2 : (west + east) / 2;
+        lon = lon > 180 ? lon - 360 : lon;
+        // A small box that never touches the antimeridian: PROJ 9.1 recurses without end on a
+        // point there.
+        lon = std::clamp(lon, -179.9, 179.9);
+        const double lat = std::clamp((south + north) / 2, -89.9, 89.9);
+        proj_operation_factory_context_set_area_of_interest(
+            context.get(), factory.get(), lon - 0.05, lat - 0.05, lon + 0.05, lat + 0.05);
+    }
+    proj_operation_factory_context_set_spatial_criterion(
+        context.get(), factory.get(), PROJ_SPATIAL_CRITERION_PARTIAL_INTERSECTION);
+    proj_operation_factory_context_set_grid_availability_use(
+        context.get(), factory.get(), PROJ_GRID_AVAILABILITY_DISCARD_OPERATION_IF_MISSING_GRID);
+    const std::unique_ptr<PJ_OBJ_LIST, ProjListDeleter> operations(
+        proj_create_operations(context.get(), geodetic.get(), wgs84.get(), factory.get()));
+    const int count = operations ? proj_list_get_count(operations.get()) : 0;
+    for (int i = 0; i < count; ++i) {
+        const std::unique_ptr<PJ, ProjDeleter> operation(
+            proj_list_get(context.get(), operations.get(), i));
+        std::array<double, 7> shift{};
+        if (operation && proj_coordoperation_get_towgs84_values(context.get(), operation.get(),
+                                                                shift.data(), 7, 0) != 0) {
+            return shift;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::array<double, 7>> ShiftToWgs84(void* srs) {
+    std::array<double, 7> shift{};
+    if (OSRGetTOWGS84(srs, shift.data(), 7) == OGRERR_NONE) {
+        return shift;
+    }
+    char* wkt = nullptr;
+    const char* const options[] = {"FORMAT=WKT2_2019", nullptr};
+    if (OSRExportToWktEx(srs, &wkt, options) != OGRERR_NONE) {
+        CPLFree(wkt);
+        return std::nullopt;
+    }
+    return BestHelmertShift(Taken(wkt));
+}
+
+// The clause GDAL writes for the system; "" when it writes none.
+std::string ExportedClause(void* srs) {
     char* exported = nullptr;
     if (OSRExportToMICoordSys(srs, &exported) != OGRERR_NONE) {
         CPLFree(exported);
         return {};
     }
-    const std::string clause = "CoordSys " + Taken(exported);
-    const Srs back = FromMapInfo(clause);
-    return back && Same(srs, back.get()) ? clause : std::string();
+    return "CoordSys " + Taken(exported);
+}
+
+// A clause that holds the datum by its shift to WGS 84 (MapInfo's datum 9999 with the
+// ellipsoid), for a datum MapInfo has no number for.
+std::string ClauseByShift(void* srs) {
+    const auto shift = ShiftToWgs84(srs);
+    if (!shift) {
+        return {};
+    }
+    // GDAL 3.6 reads the scale of a clause's shift with the sign turned: the clause that GDAL
+    // reads back as the system is the one kept, whichever sign it took.
+    for (const double scale : {(*shift)[6], -(*shift)[6]}) {
+        Srs shifted(OSRClone(srs));
+        const auto& s = *shift;
+        if (OSRSetTOWGS84(shifted.get(), s[0], s[1], s[2], s[3], s[4], s[5], scale) !=
+            OGRERR_NONE) {
+            return {};
+        }
+        std::string clause = ExportedClause(shifted.get());
+        // A GRS 80 datum that is WGS 84 to PROJ: MapInfo's EUREF 89 (datum 115) names it,
+        // where 9999 would read back as NAD 83.
+        const std::string unshifted = ", 9999, 0, 0, 0, 0, -0, -0, -0, -0, 0, ";
+        if (const auto at = clause.find(unshifted); at != std::string::npos) {
+            clause.replace(at, unshifted.size(), ", 115, ");
+        }
+        const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
+        if (back && SameForTable(srs, back.get())) {
+            return clause;
+        }
+    }
+    return {};
+}
+
+// A name in GDAL's in-memory file system, never on disk: the bridge needs no folder of its own.
+std::string MemoryFileName(const void* owner, const char* suffix) {
+    return "/vsimem/marlo-" + std::to_string(reinterpret_cast<std::uintptr_t>(owner)) + suffix;
+}
+
+// The system GDAL's GeoTIFF driver reads from the TIFF's bytes: "" for keys that state none;
+// false when GDAL cannot open them.
+bool SystemGdalReads(std::vector<unsigned char> tiff, std::string& wkt) {
+    const std::string name = MemoryFileName(tiff.data(), ".tif");
+    VSILFILE* file = VSIFileFromMemBuffer(name.c_str(), tiff.data(), tiff.size(), FALSE);
+    if (file == nullptr) {
+        return false;
+    }
+    VSIFCloseL(file);
+    const char* const drivers[] = {"GTiff", nullptr};
+    GDALDatasetH dataset =
+        GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    bool read = false;
+    if (dataset != nullptr) {
+        OGRSpatialReferenceH system = GDALGetSpatialRef(dataset);
+        // Keys that state a raster type only read as an unnamed engineering system: none.
+        const Srs srs(system != nullptr && !OSRIsLocal(system) ? OSRClone(system) : nullptr);
+        GDALClose(dataset);
+        char* text = srs ? ToWkt(srs) : Copy("");
+        read = text != nullptr;
+        wkt = read ? text : "";
+        std::free(text);
+    }
+    VSIUnlink(name.c_str());
+    return read;
+}
+
+// The bytes of a one-pixel GeoTIFF in which GDAL states the system, declaring PixelIsPoint.
+std::optional<std::vector<unsigned char>> TiffGdalWrites(void* srs) {
+    GDALDriverH driver = GDALGetDriverByName("GTiff");
+    if (driver == nullptr) {
+        return std::nullopt;
+    }
+    const std::string name = MemoryFileName(srs, ".tif");
+    CPLErrorReset();
+    GDALDatasetH dataset = GDALCreate(driver, name.c_str(), 1, 1, 1, GDT_Byte, nullptr);
+    if (dataset == nullptr) {
+        return std::nullopt;
+    }
+    double transform[6] = {0, 1, 0, 0, 0, -1};
+    GDALSetMetadataItem(dataset, "AREA_OR_POINT", "Point", nullptr);
+    bool written = GDALSetGeoTransform(dataset, transform) == CE_None &&
+                   GDALSetSpatialRef(dataset, srs) == CE_None;
+    GDALClose(dataset);
+    written = written && CPLGetLastErrorType() != CE_Failure && CPLGetLastErrorType() != CE_Fatal;
+    vsi_l_offset length = 0;
+    GByte* bytes = VSIGetMemFileBuffer(name.c_str(), &length, TRUE);
+    std::optional<std::vector<unsigned char>> tiff;
+    if (written && bytes != nullptr) {
+        tiff.emplace(bytes, bytes + length);
+    }
+    CPLFree(bytes);
+    return tiff;
 }
 
 }  // namespace
@@ -147,10 +525,7 @@ char* marloCrsToMapInfo(const char* wkt) {
     if (clause.empty()) {
         // MapInfo names few datums; others it takes by their shift to WGS 84, which PROJ knows
         // for many of them.
-        Srs shifted(OSRClone(srs.get()));
-        if (OSRAddGuessedTOWGS84(shifted.get()) == OGRERR_NONE) {
-            clause = CheckedClause(shifted.get());
-        }
+        clause = ClauseByShift(srs.get());
     }
     return clause.empty() ? nullptr : Copy(clause);
 }
@@ -219,14 +594,20 @@ int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
             ++atBest;
         }
     }
-    int32_t code = 0;
-    if (best >= 0 && atBest == 1 && confidences[best] >= 90) {
-        const char* authority = OSRGetAuthorityName(matches[best], nullptr);
-        const char* value = OSRGetAuthorityCode(matches[best], nullptr);
-        if (authority != nullptr && std::strcmp(authority, "EPSG") == 0 && value != nullptr) {
-            code = std::atoi(value);
-            *geographic = OSRIsGeographic(matches[best]) ? 1 : 0;
+    if (best < 0 || atBest != 1 || confidences[best] < 90 || EpsgCode(matches[best]) == 0) {
+        // A system GDAL is unsure of by name or axis order (an ESRI .prj, say): the one EPSG
+        // entry that is the same system, compared as systems.
+        best = -1;
+        for (int i = 0; i < count; ++i) {
+            if (confidences[i] >= 50 && EpsgCode(matches[i]) != 0 && Same(srs.get(), matches[i])) {
+                best = best < 0 ? i : count;
+            }
         }
+    }
+    int32_t code = 0;
+    if (best >= 0 && best < count) {
+        code = EpsgCode(matches[best]);
+        *geographic = OSRIsGeographic(matches[best]) ? 1 : 0;
     }
     OSRFreeSRSArray(matches);
     CPLFree(confidences);
@@ -271,8 +652,22 @@ int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count) {
 
 char* marloCrsName(const char* wkt) {
     const Srs srs = FromWkt(wkt);
-    const char* name = srs ? OSRGetName(srs.get()) : nullptr;
-    return name != nullptr ? Copy(name) : nullptr;
+    if (!srs) {
+        return nullptr;
+    }
+    const char* name = OSRGetName(srs.get());
+    const std::string given = name != nullptr ? name : "";
+    if (!given.empty() && given != "unknown" && given != "unnamed") {
+        return Copy(given);
+    }
+    // A system without a name of its own is told by what it is.
+    char* proj = nullptr;
+    const bool defined = OSRExportToProj4(srs.get(), &proj) == OGRERR_NONE;
+    std::string definition = defined ? Taken(proj) : (CPLFree(proj), std::string());
+    while (!definition.empty() && definition.back() == ' ') {
+        definition.pop_back();
+    }
+    return Copy(definition.empty() ? given : definition);
 }
 
 char* marloCrsAuxWkt(const char* wkt, char* mapping) {
@@ -304,47 +699,53 @@ char* marloCrsAuxWkt(const char* wkt, char* mapping) {
     return Copy(Taken(text));
 }
 
-int32_t marloCrsWriteKeyFile(const char* wkt, const char* path) {
+char* marloCrsSystemOfKeys(const uint16_t* directory, int32_t directoryCount, const double* doubles,
+                           int32_t doubleCount, const char* ascii, int32_t asciiLength) {
     PrepareGdal();
-    const Srs srs = FromWkt(wkt);
-    if (path == nullptr || (wkt != nullptr && *wkt != '\0' && !srs)) {
-        return 0;
+    if (directoryCount < 0 || doubleCount < 0 || asciiLength < 0 ||
+        (directory == nullptr && directoryCount > 0) || (doubles == nullptr && doubleCount > 0) ||
+        (ascii == nullptr && asciiLength > 0)) {
+        return nullptr;
     }
-    GDALDriverH driver = GDALGetDriverByName("GTiff");
-    if (driver == nullptr) {
-        return 0;
-    }
-    CPLErrorReset();
-    GDALDatasetH dataset = GDALCreate(driver, path, 1, 1, 1, GDT_Byte, nullptr);
-    if (dataset == nullptr) {
-        return 0;
-    }
-    double transform[6] = {0, 1, 0, 0, 0, -1};
-    GDALSetMetadataItem(dataset, "AREA_OR_POINT", "Point", nullptr);
-    GDALSetGeoTransform(dataset, transform);
-    if (srs) {
-        GDALSetSpatialRef(dataset, srs.get());
-    }
-    GDALClose(dataset);
-    return CPLGetLastErrorType() == CE_None || CPLGetLastErrorType() == CE_Warning ? 1 : 0;
+    const GeoKeys keys{{directory, directory + directoryCount},
+                       {doubles, doubles + doubleCount},
+                       {ascii, ascii + asciiLength}};
+    std::string wkt;
+    return SystemGdalReads(OnePixelTiff(keys), wkt) ? Copy(wkt) : nullptr;
 }
 
-char* marloCrsReadKeyFile(const char* path) {
+int32_t marloCrsKeysOfSystem(const char* wkt, uint16_t* directory, int32_t* directoryCount,
+                             double* doubles, int32_t* doubleCount, char* ascii,
+                             int32_t* asciiLength) {
     PrepareGdal();
-    if (path == nullptr) {
-        return nullptr;
+    const Srs srs = FromWkt(wkt);
+    if (!srs || directoryCount == nullptr || doubleCount == nullptr || asciiLength == nullptr) {
+        return 0;
     }
-    const char* const drivers[] = {"GTiff", nullptr};
-    GDALDatasetH dataset =
-        GDALOpenEx(path, GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
-    if (dataset == nullptr) {
-        return nullptr;
+    const std::optional<std::vector<unsigned char>> tiff = TiffGdalWrites(srs.get());
+    GeoKeys keys;
+    std::string readBack;
+    if (!tiff || !ReadGeoKeys(*tiff, keys) || !SystemGdalReads(*tiff, readBack)) {
+        return 0;
     }
-    OGRSpatialReferenceH read = GDALGetSpatialRef(dataset);
-    // Keys that state a raster type only read as an unnamed engineering system: none.
-    Srs srs(read != nullptr && !OSRIsLocal(read) ? OSRClone(read) : nullptr);
-    GDALClose(dataset);
-    return srs ? ToWkt(srs) : Copy("");
+    // Keys GDAL would read as another system are no keys for it.
+    const Srs back = FromWkt(readBack.c_str());
+    if (!back || !SameForTable(srs.get(), back.get())) {
+        keys = {};
+    }
+    const bool roomy = keys.directory.size() <= static_cast<std::size_t>(*directoryCount) &&
+                       keys.doubles.size() <= static_cast<std::size_t>(*doubleCount) &&
+                       keys.ascii.size() <= static_cast<std::size_t>(*asciiLength);
+    *directoryCount = static_cast<int32_t>(keys.directory.size());
+    *doubleCount = static_cast<int32_t>(keys.doubles.size());
+    *asciiLength = static_cast<int32_t>(keys.ascii.size());
+    if (!roomy) {
+        return 2;
+    }
+    std::copy(keys.directory.begin(), keys.directory.end(), directory);
+    std::copy(keys.doubles.begin(), keys.doubles.end(), doubles);
+    std::copy(keys.ascii.begin(), keys.ascii.end(), ascii);
+    return 1;
 }
 
 void marloCrsFree(char* text) {

@@ -26,16 +26,26 @@ MARLO_CRS_EXPORT int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic);
 /* 1 when the two systems are the same as far as placing an image goes: GDAL's own comparison,
  * or the same PROJ definition once the datum shift parameters are set aside. */
 MARLO_CRS_EXPORT int32_t marloCrsSame(const char* wkt, const char* otherWkt);
-/* The system's name, as GDAL gives it. */
+/* The system's name, as GDAL gives it; for a system GDAL names "unknown" or "unnamed", its PROJ
+ * definition. */
 MARLO_CRS_EXPORT char* marloCrsName(const char* wkt);
 /* The WKT that GDAL's own auxiliary files (.aux.xml) hold: WKT1 where it can say the system,
  * else WKT2; with the axis mapping of GIS order ("1,2" or "2,1") in *mapping (room for 16). */
 MARLO_CRS_EXPORT char* marloCrsAuxWkt(const char* wkt, char* mapping);
-/* Makes a one-pixel GeoTIFF at path whose GeoKeys GDAL writes for the system (none for NULL
- * or ""), declaring PixelIsPoint. 1 on success. */
-MARLO_CRS_EXPORT int32_t marloCrsWriteKeyFile(const char* wkt, const char* path);
-/* The system GDAL reads from the GeoKeys of the TIFF at path: "" when they state none. */
-MARLO_CRS_EXPORT char* marloCrsReadKeyFile(const char* path);
+/* The system GDAL reads from a GeoTIFF that carries the three GeoKey tags (directory values,
+ * doubles, ASCII text without its final NUL): "" when they state none; NULL when GDAL cannot
+ * be asked. Works in GDAL's memory: no file is made. */
+MARLO_CRS_EXPORT char* marloCrsSystemOfKeys(const uint16_t* directory, int32_t directoryCount,
+                                            const double* doubles, int32_t doubleCount,
+                                            const char* ascii, int32_t asciiLength);
+/* The GeoKey tags GDAL writes for the system. On entry each count is its array's room; on
+ * return the size of the tag (0 for none). Returns 1 when done (a directory count of 0: GDAL
+ * writes no keys for it), 2 when an array is too small (the counts say how much is needed),
+ * 0 when GDAL cannot be asked. No file is made. */
+MARLO_CRS_EXPORT int32_t marloCrsKeysOfSystem(const char* wkt, uint16_t* directory,
+                                              int32_t* directoryCount, double* doubles,
+                                              int32_t* doubleCount, char* ascii,
+                                              int32_t* asciiLength);
 /* Moves count points (x, y in the system's easting/northing or longitude/latitude order) to
  * WGS 84 longitude and latitude, in place. 1 when every point was moved; 0 leaves them as
  * they were. */

@@ -1,12 +1,8 @@
 #include "formats/geotiff/geotiff.h"
 
-#include <cstdio>
-#include <map>
-
 #include "crs/coordinate_systems.h"
 #include "pelcor/pelcor.h"
 #include "platform/bound_libraries.h"
-#include "platform/scratch_folder.h"
 #include "text/catalogue.h"
 #include "vantrel/vantrel.h"
 
@@ -152,44 +148,13 @@ bool KeysStateASystem(const GeoKeyTags& keys) {
     return false;
 }
 
-std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys) {
-    static std::map<GeoKeyTags, std::optional<std::string>> answers;
-    if (const auto found = answers.find(keys); found != answers.end()) {
-        return found->second;
-    }
-    // GDAL reads the keys from a one-pixel GeoTIFF that carries them, never from the image.
-    std::optional<std::string> system;
-    const std::string scratch = ScratchPath(".tif");
-    if (!scratch.empty() && WriteKeyFile("", scratch)) {
-        GeoTiffSystem carried;
-        carried.source = GeoTiffSystem::Source::GdalKeys;
-        carried.keys = keys;
-        try {
-            WriteGeoTiff(pelcorLibrary, scratch, {1, 0, 0, -1, 0.5, 0.5}, carried, scratch);
-            system = ReadKeyFile(scratch);
-        } catch (const Refusal&) {
-            system = std::nullopt;
-        }
-    }
-    std::remove(scratch.c_str());
-    return answers[keys] = system;
+std::optional<std::string> SystemOfKeys(const std::string&, const GeoKeyTags& keys) {
+    return SystemOfGeoKeys(keys);
 }
 
-std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt) {
-    static std::map<std::string, std::optional<GeoKeyTags>> answers;
-    if (const auto found = answers.find(wkt); found != answers.end()) {
-        return found->second;
-    }
-    std::optional<GeoKeyTags> keys;
-    const std::string scratch = ScratchPath(".tif");
-    if (!scratch.empty() && WriteKeyFile(wkt, scratch)) {
-        GeoKeyTags written = ReadGeoKeyTags(pelcorLibrary, scratch);
-        if (!written.directory.empty()) {
-            keys = std::move(written);
-        }
-    }
-    std::remove(scratch.c_str());
-    return answers[wkt] = keys;
+std::optional<GeoKeyTags> KeysOfSystem(const std::string&, const std::string& wkt) {
+    GeoKeyTags keys = GeoKeysOfSystem(wkt);
+    return keys.directory.empty() ? std::nullopt : std::optional<GeoKeyTags>(std::move(keys));
 }
 
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {

@@ -33,9 +33,10 @@ GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& p
 // only of the raster type.
 bool KeysStateASystem(const GeoKeyTags& keys);
 // The coordinate system GDAL reads from the keys: "" when they state none; nothing when GDAL
-// cannot be asked.
+// cannot be asked. (GDAL reads them in memory; the library argument is not needed.)
 std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys);
-// The keys GDAL writes for a system; nothing when it writes none.
+// The keys GDAL writes for a system; nothing when it writes none; run-time error 5 when GDAL
+// cannot be asked.
 std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.

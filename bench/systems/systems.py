@@ -1,0 +1,209 @@
+#!/usr/bin/python3
+"""Coverage of coordinate systems: every projected and geographic system of PROJ's database that
+is not deprecated and has an area of use gets a small GeoTIFF at the centre of that area (made
+by GDAL); marlo-convert takes them GeoTIFF -> table -> GeoTIFF, and GDAL judges each: kept (the
+same system, or the same grid and ellipsoid with shifts to WGS 84 within 1 m, and the same
+placement), refused (with Marlo's reason), or wrong (converted, but not kept: a silent change).
+Counts are printed by projection method.
+    systems.py MARLO_CONVERT SCRATCH_FOLDER [--limit N]"""
+import collections
+import glob
+import math
+import os
+import re
+import sqlite3
+import subprocess
+import sys
+
+from osgeo import gdal, osr
+
+gdal.UseExceptions()
+osr.UseExceptions()
+
+convert, scratch = sys.argv[1], sys.argv[2]
+limit = int(sys.argv[sys.argv.index("--limit") + 1]) if "--limit" in sys.argv else None
+database = next(os.path.join(folder, "proj.db") for folder in osr.GetPROJSearchPaths()
+                if os.path.exists(os.path.join(folder, "proj.db")))
+
+
+def systems():
+    query = """
+        SELECT c.code, e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM {table} c
+        JOIN usage u ON u.object_table_name = '{table}' AND u.object_auth_name = c.auth_name
+                    AND u.object_code = c.code
+        JOIN extent e ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code
+        WHERE c.auth_name = 'EPSG' AND c.deprecated = 0 {where} GROUP BY c.code"""
+    with sqlite3.connect(database) as db:
+        found = db.execute(query.format(table="projected_crs", where="")).fetchall()
+        found += db.execute(query.format(table="geodetic_crs",
+                                         where="AND c.type = 'geographic 2D'")).fetchall()
+    return found[:limit] if limit else found
+
+
+def centre(south, north, west, east):
+    if east < west:
+        east += 360
+    lon = (west + east) / 2
+    return (lon - 360 if lon > 180 else lon), (south + north) / 2
+
+
+def method(system):
+    if system.IsGeographic():
+        return "geographic"
+    return system.GetAttrValue("PROJECTION") or "unknown"
+
+
+def placing_terms(system):
+    terms = {}
+    for term in system.ExportToProj4().split():
+        name, _, value = term.partition("=")
+        if name not in ("+datum", "+ellps", "+towgs84", "+a", "+b", "+rf", "+f", "+R",
+                        "+no_defs", "+nadgrids"):
+            terms[name] = value
+    return terms
+
+
+def same_value(a, b):
+    try:
+        x, y = float(a), float(b)
+    except ValueError:
+        return a == b
+    return abs(x - y) <= 1e-7 * max(1.0, abs(x))
+
+
+def on_wgs84(system, x, y):
+    wgs84 = osr.SpatialReference()
+    wgs84.ImportFromEPSG(4326)
+    wgs84.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
+    system = system.Clone()
+    system.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
+    try:
+        lon, lat, _ = osr.CoordinateTransformation(system, wgs84).TransformPoint(x, y)
+    except RuntimeError:
+        return None
+    return lon, lat
+
+
+def kept(a, b, x, y):
+    """The same system, or the same grid on the same ellipsoid whose datum GDAL places within a
+    metre of the other's at the image (each by its best transformation to WGS 84)."""
+    if a is None or b is None:
+        return False
+    if a.IsSame(b, ["IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES",
+                    "CRITERION=EQUIVALENT_EXCEPT_AXIS_ORDER_GEOGCRS"]):
+        return True
+    ta, tb = placing_terms(a), placing_terms(b)
+    if ta.keys() != tb.keys() or not all(same_value(ta[k], tb[k]) for k in ta):
+        return False
+    if abs(a.GetSemiMajor() - b.GetSemiMajor()) > 1e-6 or \
+            abs(a.GetSemiMinor() - b.GetSemiMinor()) > 1e-6:
+        return False
+    pa, pb = on_wgs84(a, x, y), on_wgs84(b, x, y)
+    if pa is None or pb is None:
+        return False
+    metres = math.hypot((pa[0] - pb[0]) * math.cos(math.radians(pa[1])), pa[1] - pb[1]) * 111320
+    return metres < 1
+
+
+def make_images(folder):
+    made = {}
+    wgs84 = osr.SpatialReference()
+    wgs84.ImportFromEPSG(4326)
+    wgs84.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
+    driver = gdal.GetDriverByName("GTiff")
+    for code, south, north, west, east in systems():
+        system = osr.SpatialReference()
+        try:
+            system.ImportFromEPSG(code)
+            system.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
+            lon, lat = centre(south, north, west, east)
+            x, y, _ = osr.CoordinateTransformation(wgs84, system).TransformPoint(lon, lat)
+        except RuntimeError:
+            continue
+        if not (math.isfinite(x) and math.isfinite(y)):
+            continue
+        pixel = 0.001 if system.IsGeographic() else 10 / (system.GetLinearUnits() or 1)
+        dataset = driver.Create(os.path.join(folder, f"e{code}.tif"), 8, 6)
+        dataset.SetSpatialRef(system)
+        dataset.SetGeoTransform([x, pixel, 0, y, 0, -pixel])
+        dataset = None
+        made[code] = (system, method(system))
+    return made
+
+
+def failures(summary):
+    found = {}
+    listing = summary.split("Failed:\n", 1)[1] if "Failed:\n" in summary else ""
+    for line in listing.splitlines():
+        name, _, reason = line.partition(": ")
+        found[name] = re.sub(r"\s*/\S*$", "", reason)
+    return found
+
+
+def run(*arguments):
+    env = dict(os.environ, GDAL_PAM_ENABLED="NO")
+    return subprocess.run([convert, *arguments], capture_output=True, text=True, env=env)
+
+
+def read(path):
+    dataset = gdal.Open(path)
+    return dataset.GetSpatialRef(), dataset.GetGeoTransform()
+
+
+images = os.path.join(scratch, "images")
+out = os.path.join(scratch, "out")
+os.makedirs(images)
+os.makedirs(out)
+gdal.SetConfigOption("GDAL_PAM_ENABLED", "NO")
+made = make_images(images)
+
+
+def run_in_batches(arguments, pattern):
+    """One marlo-convert run per few hundred files, so that a run that stops names its batch."""
+    found = {}
+    files = sorted(glob.glob(os.path.join(images, pattern)))
+    for start in range(0, len(files), 300):
+        result = run(*arguments, *files[start:start + 300])
+        if "Converted:" not in result.stdout:
+            print(f"a run stopped: {result.stderr[-300:]!r}", file=sys.stderr)
+        found.update(failures(result.stdout))
+    return found
+
+
+refused = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going"], "*.tif")
+refused.update(run_in_batches(["--from", "tab", "--to", "geotiff", "--keep-going",
+                               "--output-dir", out], "*.tab"))
+counts = collections.defaultdict(collections.Counter)
+reasons = collections.Counter()
+wrong = []
+for code, (system, kind) in sorted(made.items()):
+    name = f"e{code}"
+    if name + ".tif" in refused or name + ".tab" in refused:
+        counts[kind]["refused"] += 1
+        reasons[refused.get(name + ".tif", refused.get(name + ".tab"))[:90]] += 1
+        continue
+    back = os.path.join(out, name + ".tif")
+    if not os.path.exists(back):
+        counts[kind]["refused"] += 1
+        reasons["no output"] += 1
+        continue
+    (a, ta), (b, tb) = read(os.path.join(images, name + ".tif")), read(back)
+    pixels = max(abs(ta[i] - tb[i]) for i in (0, 3)) / max(abs(ta[1]), abs(ta[5]))
+    if kept(a, b, ta[0], ta[3]) and pixels < 1e-6:
+        counts[kind]["kept"] += 1
+    else:
+        counts[kind]["wrong"] += 1
+        wrong.append(f"EPSG:{code} ({kind}) pixels={pixels:.3g}")
+
+print(f"{'method':52} {'kept':>6} {'refused':>8} {'wrong':>6}")
+total = collections.Counter()
+for kind, c in sorted(counts.items(), key=lambda item: -sum(item[1].values())):
+    print(f"{kind[:52]:52} {c['kept']:6} {c['refused']:8} {c['wrong']:6}")
+    total.update(c)
+print(f"{'all':52} {total['kept']:6} {total['refused']:8} {total['wrong']:6}")
+print("\nrefusals by reason:")
+for reason, n in reasons.most_common(15):
+    print(f"{n:6}  {reason}")
+print("\nwrong (silent):")
+for line in wrong[:40]:
+    print("  " + line)
