@@ -57,8 +57,8 @@ std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
     return chosen;
 }
 
-std::string WyszukiwanieKatalogu(Environment& env, UserInteraction& ui, const std::string& prompt,
-                                 const std::string& initialFolder) {
+std::string AskForFolder(Environment& env, UserInteraction& ui, const std::string& prompt,
+                         const std::string& initialFolder) {
     std::string folder;
     RunProcedure(env.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
                  [&] { folder = ui.BrowseForFolder(prompt, initialFolder); });

@@ -16,8 +16,8 @@ namespace marlo {
 std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
                                     const RunChoices& choices);
 // Shows the folder picker, opening in initialFolder; "" on cancel.
-std::string WyszukiwanieKatalogu(Environment& env, UserInteraction& ui, const std::string& prompt,
-                                 const std::string& initialFolder = "");
+std::string AskForFolder(Environment& env, UserInteraction& ui, const std::string& prompt,
+                         const std::string& initialFolder = "");
 // Where the output-folder picker opens: the remembered output folder, else the folder above
 // the input folder; never the input folder itself, which GeoTIFF output may not use.
 std::string OutputPickerStart(const FileSystemService& files, const std::string& remembered,

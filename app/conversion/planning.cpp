@@ -89,7 +89,7 @@ bool AskAboutExistingOutputs(Environment& env, UserInteraction& ui, RunOutcome& 
 // Refuses a folder that does not exist (message 5).
 bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& choices,
                      RunPlan& plan) {
-    plan.outputFolder = WyszukiwanieKatalogu(
+    plan.outputFolder = AskForFolder(
         env, ui, MessageText(msg::SelectOutputDirectory),
         OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
     if (plan.outputFolder.empty()) {
@@ -114,7 +114,7 @@ bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choic
     outcome.total = files->names.size();
     PlanInputs(env, *files, SelectedOutput(choices.options), plan);
     if (PlanNeedsProjection(plan)) {
-        const ProjectionAnswer answer = UstalenieProjekcji(env, ui, QuestionFor(plan, choices));
+        const ProjectionAnswer answer = AskForProjection(env, ui, QuestionFor(plan, choices));
         if (answer.kind == ProjectionAnswer::Kind::Cancelled) {
             return CancelledBeforeFiles(outcome);
         }

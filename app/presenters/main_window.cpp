@@ -81,11 +81,11 @@ void ClickOutputOption(FormatOptions& options, FileFormat clicked) {
     }
 }
 
-void MainWindowProcedures::Form_Load() {
+void MainWindowProcedures::Load() {
     RunProcedure(env_.errorReport, "Form_Load", ErrorLevel::Report, [&] {
         currentLanguage =
             settings_.ReadOr(kSettingsApplication, kSettingsSection, kLanguageKey, kEnglish);
-        RefreshLanguageForm();
+        ShowCaptions();
         choices_.options.optGEOin.enabled = true;
         choices_.options.optGEO.enabled = false;
         LoadRememberedChoices();
@@ -141,7 +141,7 @@ void MainWindowProcedures::RememberRun() {
     }
 }
 
-void MainWindowProcedures::RefreshLanguageForm() {
+void MainWindowProcedures::ShowCaptions() {
     RunProcedure(env_.errorReport, "RefreshLanguageForm", ErrorLevel::Report, [&] {
         for (const CaptionAssignment& assignment : MainWindowCaptions()) {
             view_.SetControlText(assignment.control, assignment.property, assignment.text);
@@ -154,16 +154,16 @@ void MainWindowProcedures::SwitchLanguage(const char* procedure, const char* lan
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         currentLanguage = language;
         settings_.Write(kSettingsApplication, kSettingsSection, kLanguageKey, language);
-        RefreshLanguageForm();
+        ShowCaptions();
         view_.ShowStatus("");
     });
 }
 
-void MainWindowProcedures::cmdPL_Click() {
+void MainWindowProcedures::SwitchToPolish() {
     SwitchLanguage("cmdPL_Click", kPolish);
 }
 
-void MainWindowProcedures::cmdEN_Click() {
+void MainWindowProcedures::SwitchToEnglish() {
     SwitchLanguage("cmdEN_Click", kEnglish);
 }
 
@@ -175,15 +175,15 @@ void MainWindowProcedures::ClickInput(const char* procedure, FileFormat format) 
     });
 }
 
-void MainWindowProcedures::optGEOin_Click() {
+void MainWindowProcedures::ChooseGeoTiffInput() {
     ClickInput("optGEOin_Click", FileFormat::GeoTIFF);
 }
 
-void MainWindowProcedures::optTABin_Click() {
+void MainWindowProcedures::ChooseTableInput() {
     ClickInput("optTABin_Click", FileFormat::TAB);
 }
 
-void MainWindowProcedures::optTFWin_Click() {
+void MainWindowProcedures::ChooseWorldFileInput() {
     ClickInput("optTFWin_Click", FileFormat::TFW);
 }
 
@@ -193,17 +193,17 @@ void MainWindowProcedures::ClickOutput(FileFormat format) {
     RunProcedure(env_.errorReport, "ClickOutput", ErrorLevel::Report, [&] { RememberFormats(); });
 }
 
-void MainWindowProcedures::cmdExit_Click() {
+void MainWindowProcedures::ShowAbout() {
     RunProcedure(env_.errorReport, "cmdExit_Click", ErrorLevel::Report,
                  [&] { view_.ShowAboutWindow(); });
 }
 
-void MainWindowProcedures::lblAbout_Click() {
+void MainWindowProcedures::OpenWebPage() {
     RunProcedure(env_.errorReport, "lblAbout_Click", ErrorLevel::Report,
                  [&] { ui_.OpenUrl(kWebAddress); });
 }
 
-void MainWindowProcedures::cmbOK_Click() {
+void MainWindowProcedures::StartConversion() {
     lastRun_ = RunByAsking(env_, ui_, choices_);
     choices_.files.reset();
     RunProcedure(env_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
@@ -215,7 +215,7 @@ void MainWindowProcedures::cmbOK_Click() {
     });
 }
 
-void MainWindowProcedures::chkKeepGoing_Click(bool keepGoing) {
+void MainWindowProcedures::SetKeepGoing(bool keepGoing) {
     RunProcedure(env_.errorReport, "chkKeepGoing_Click", ErrorLevel::Report, [&] {
         choices_.keepGoing = keepGoing;
         settings_.Write(kSettingsApplication, kSettingsSection, kKeepGoingKey,

@@ -74,20 +74,20 @@ public:
                          MainWindowView& view)
         : env_(env), ui_(ui), settings_(settings), view_(view) {}
 
-    void Form_Load();
-    void RefreshLanguageForm();
-    void cmdPL_Click();
-    void cmdEN_Click();
-    void optGEOin_Click();
-    void optTABin_Click();
-    void optTFWin_Click();
+    void Load();
+    void ShowCaptions();
+    void SwitchToPolish();
+    void SwitchToEnglish();
+    void ChooseGeoTiffInput();
+    void ChooseTableInput();
+    void ChooseWorldFileInput();
     void ClickOutput(FileFormat format);
-    void cmdExit_Click();
-    void lblAbout_Click();
+    void ShowAbout();
+    void OpenWebPage();
     // The start button: the conversion run.
-    void cmbOK_Click();
+    void StartConversion();
     // The "keep going" check box, remembered from one start to the next.
-    void chkKeepGoing_Click(bool keepGoing);
+    void SetKeepGoing(bool keepGoing);
     // The summary window's buttons: the last run's summary as text, saved as CSV, and its
     // output folder opened in the desktop's file manager.
     std::string SummaryForCopy() const;
@@ -103,7 +103,7 @@ public:
     // the user picks (and in its subfolders, when the window says so).
     void ChooseFolder();
     // The "with subfolders" check box, for chosen and dropped folders.
-    void chkSubfolders_Click(bool withSubfolders) { withSubfolders_ = withSubfolders; }
+    void SetWithSubfolders(bool withSubfolders) { withSubfolders_ = withSubfolders; }
 
     // What the next run starts from, and how the last one ended.
     const RunChoices& Choices() const { return choices_; }

@@ -58,9 +58,9 @@ void RequireListFile(const Environment& env, const std::string& path) {
 // the old one only when complete, and replaces a link in its place rather than writing through
 // it; a copy that fails is an error of the run.
 std::string KeptInProgramFolder(Environment& env, const std::string& chosen) {
-    const std::string& programFolder = env.folders.programFolder;
-    const std::string located = JoinPath(programFolder, kProjectionListName);
-    MakeFolder(programFolder);
+    const std::string& userDataFolder = env.folders.userDataFolder;
+    const std::string located = JoinPath(userDataFolder, kProjectionListName);
+    MakeFolder(userDataFolder);
     std::error_code ec;
     if (!std::filesystem::equivalent(chosen, located, ec)) {
         env.fileSystem.WriteBytesFile(located, env.fileSystem.ReadTextBytes(chosen));
@@ -112,7 +112,7 @@ std::string LocateAnotherList(Environment& env, UserInteraction& ui, bool& damag
 // The list located earlier, else the one shipped with the program; "" when there is neither.
 std::string ProjectionListInUse(const Environment& env) {
     for (const std::string& folder :
-         {env.folders.programFolder, env.folders.shippedProjectionFolder}) {
+         {env.folders.userDataFolder, env.folders.shippedProjectionFolder}) {
         if (HoldsProjectionList(folder)) {
             return JoinPath(folder, kProjectionListName);
         }
@@ -123,12 +123,12 @@ std::string ProjectionListInUse(const Environment& env) {
 ProjectionAnswer ChooseProjection(Environment& env, UserInteraction& ui,
                                   const ProjectionQuestion& question) {
     using Kind = ProjectionAnswer::Kind;
-    const std::string& programFolder = env.folders.programFolder;
+    const std::string& userDataFolder = env.folders.userDataFolder;
     // A GeoTIFF may go without a system: without a list to choose from, it does, unasked.
-    if (question.noSystemOffered && (programFolder.empty() || ProjectionListInUse(env).empty())) {
+    if (question.noSystemOffered && (userDataFolder.empty() || ProjectionListInUse(env).empty())) {
         return {Kind::Chosen, ""};
     }
-    if (programFolder.empty()) {
+    if (userDataFolder.empty()) {
         // Without it the list would be looked for, and copied, at the root of the file system.
         throw RunTimeError(err::PathFileAccessError, "Path/File access error: no program folder");
     }
@@ -161,8 +161,8 @@ void UseProjectionList(Environment& env, const std::string& path) {
     KeptWholeList(env, path);
 }
 
-ProjectionAnswer UstalenieProjekcji(Environment& env, UserInteraction& ui,
-                                    const ProjectionQuestion& question) {
+ProjectionAnswer AskForProjection(Environment& env, UserInteraction& ui,
+                                  const ProjectionQuestion& question) {
     ProjectionAnswer answer;  // a failure, unless the window gives another
     RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
                  [&] { answer = ChooseProjection(env, ui, question); });
@@ -178,10 +178,11 @@ std::vector<std::string> CodeList(const Environment& env) {
 }
 
 std::string ShippedProjectionFolder() {
-    const std::string programFolder = ProgramFolder();
+    const std::string userDataFolder = ProgramFolder();
     const std::string candidates[] = {
-        programFolder.empty() ? std::string()
-                              : GetAbsolutePath(programFolder + "/", "../share/marlo/projections"),
+        userDataFolder.empty()
+            ? std::string()
+            : GetAbsolutePath(userDataFolder + "/", "../share/marlo/projections"),
         std::string(MARLO_DATA_INSTALL_DIR) + "/projections"};
     for (const std::string& folder : candidates) {
         if (HoldsProjectionList(folder)) {

@@ -21,8 +21,8 @@ struct ProjectionAnswer {
 
 // The CoordSys clause for a run's tables (or GeoTIFFs made from world files), chosen by the
 // user in the projection window. Refuses a projection list that is missing or not whole.
-ProjectionAnswer UstalenieProjekcji(Environment& env, UserInteraction& ui,
-                                    const ProjectionQuestion& question);
+ProjectionAnswer AskForProjection(Environment& env, UserInteraction& ui,
+                                  const ProjectionQuestion& question);
 
 // Makes the list at `path` the one in use from now on, as the window's "another list" does:
 // copied into the per-user folder. Refuses a list that is gone or not whole.

@@ -57,7 +57,7 @@ void ProjectionChooser::Load() {
     }
     ShowMatchingGroups();
     if (!groupHeaderLines_.empty() && groupHeaderLines_.front() == 0) {
-        cmbGroup_Click(0);
+        SelectGroup(0);
     }
     // The first input's own system, else the projection of the last run.
     const bool preselected = (question_.offerOwnSystems && Preselect(question_.firstOwnClause)) ||
@@ -119,9 +119,8 @@ void ProjectionChooser::SetSearchText(const std::string& text) {
     ShowMatchingGroups();
     // The group shown stays when it still holds a match; otherwise the first that does.
     const auto kept = std::find(groupHeaderLines_.begin(), groupHeaderLines_.end(), shownHeader);
-    cmbGroup_Click(kept != groupHeaderLines_.end()
-                       ? static_cast<int>(kept - groupHeaderLines_.begin())
-                       : (groupHeaderLines_.empty() ? -1 : 0));
+    SelectGroup(kept != groupHeaderLines_.end() ? static_cast<int>(kept - groupHeaderLines_.begin())
+                                                : (groupHeaderLines_.empty() ? -1 : 0));
 }
 
 bool ProjectionChooser::ListHasCode(std::int32_t epsg) const {
@@ -160,7 +159,7 @@ bool ProjectionChooser::SelectCode(std::int32_t epsg) {
         const auto lines = GroupProjectionLines(projectionLines_, groupHeaderLines_[group]);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (ParseProjectionLine(projectionLines_[lines[i]])->epsg == epsg) {
-                cmbGroup_Click(static_cast<int>(group));
+                SelectGroup(static_cast<int>(group));
                 SetProjectionText(ParseProjectionLine(projectionLines_[lines[i]])->name);
                 return true;
             }
@@ -178,7 +177,7 @@ bool ProjectionChooser::UseAnotherList() {
     projectionLines_.clear();
     allGroupNames_.clear();
     allGroupHeaderLines_.clear();
-    cmbGroup_Click(-1);
+    SelectGroup(-1);
     loaded_ = false;
     Load();
     SetSearchText(searchQuery_);
@@ -188,10 +187,10 @@ bool ProjectionChooser::UseAnotherList() {
 std::string ProjectionChooser::Caption() const {
     return caption_;
 }
-std::string ProjectionChooser::Label1Caption() const {
+std::string ProjectionChooser::GroupCaption() const {
     return label1Caption_;
 }
-std::string ProjectionChooser::Label2Caption() const {
+std::string ProjectionChooser::ProjectionCaption() const {
     return label2Caption_;
 }
 std::string ProjectionChooser::OkCaption() const {
@@ -208,7 +207,7 @@ int ProjectionChooser::GroupIndex() const {
     return groupIndex_;
 }
 
-void ProjectionChooser::cmbGroup_Click(int index) {
+void ProjectionChooser::SelectGroup(int index) {
     projectionNames_.clear();
     projectionNameLines_.clear();
     SelectProjection(-1);
@@ -278,7 +277,7 @@ std::optional<std::size_t> ProjectionChooser::ChosenLine() const {
     return FindProjectionLine(projectionLines_, projectionText_);
 }
 
-void ProjectionChooser::cmdOK_Click() {
+void ProjectionChooser::Confirm() {
     if (closed_) {
         return;
     }
@@ -340,7 +339,7 @@ bool ProjectionChooser::Preselect(const std::string& clause) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto entry = ParseProjectionLine(projectionLines_[lines[i]]);
             if (entry && CoordSysClause(*entry) == clause) {
-                cmbGroup_Click(static_cast<int>(group));
+                SelectGroup(static_cast<int>(group));
                 SelectProjection(static_cast<int>(i));
                 return true;
             }
@@ -349,7 +348,7 @@ bool ProjectionChooser::Preselect(const std::string& clause) {
     return false;
 }
 
-void ProjectionChooser::cmdCancel_Click() {
+void ProjectionChooser::Cancel() {
     if (closed_) {
         return;
     }
@@ -358,7 +357,7 @@ void ProjectionChooser::cmdCancel_Click() {
 }
 
 void ProjectionChooser::CloseBox() {
-    cmdCancel_Click();
+    Cancel();
 }
 
 bool ProjectionChooser::IsClosed() const {

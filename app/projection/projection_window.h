@@ -37,12 +37,12 @@ public:
                       ProjectionAliases aliases = {});
 
     // Puts the captions on and fills the group list from the projection list file.
-    // UstalenieProjekcji calls it before it shows the window; later calls do nothing.
+    // AskForProjection calls it before it shows the window; later calls do nothing.
     void Load() override;
 
     std::string Caption() const override;
-    std::string Label1Caption() const override;
-    std::string Label2Caption() const override;
+    std::string GroupCaption() const override;
+    std::string ProjectionCaption() const override;
     std::string OkCaption() const override;
     std::string CancelCaption() const override;
     std::string SearchCaption() const override;
@@ -52,14 +52,14 @@ public:
     bool UseAnotherList() override;
     const std::vector<std::string>& GroupNames() const override;
     int GroupIndex() const override;
-    void cmbGroup_Click(int index) override;
+    void SelectGroup(int index) override;
     const std::vector<std::string>& ProjectionNames() const override;
     int ProjectionIndex() const override;
     void SelectProjection(int index) override;
     void SetProjectionText(const std::string& text) override;
     const std::string& ProjectionText() const override;
-    void cmdOK_Click() override;
-    void cmdCancel_Click() override;
+    void Confirm() override;
+    void Cancel() override;
     void CloseBox() override;
     bool IsClosed() const override;
     const std::optional<std::string>& Result() const override;

@@ -18,8 +18,8 @@ public:
     virtual void Load() = 0;
 
     virtual std::string Caption() const = 0;
-    virtual std::string Label1Caption() const = 0;
-    virtual std::string Label2Caption() const = 0;
+    virtual std::string GroupCaption() const = 0;
+    virtual std::string ProjectionCaption() const = 0;
     virtual std::string OkCaption() const = 0;
     virtual std::string CancelCaption() const = 0;
     virtual std::string SearchCaption() const = 0;
@@ -28,7 +28,7 @@ public:
     // cmbGroup: the listed group names and the picked one (-1 when none).
     virtual const std::vector<std::string>& GroupNames() const = 0;
     virtual int GroupIndex() const = 0;
-    virtual void cmbGroup_Click(int index) = 0;
+    virtual void SelectGroup(int index) = 0;
 
     // cmbProj: the listed projection names, the selected one (-1 when none) and the text shown.
     virtual const std::vector<std::string>& ProjectionNames() const = 0;
@@ -48,8 +48,8 @@ public:
     // false when the user kept the current one.
     virtual bool UseAnotherList() = 0;
 
-    virtual void cmdOK_Click() = 0;
-    virtual void cmdCancel_Click() = 0;
+    virtual void Confirm() = 0;
+    virtual void Cancel() = 0;
     virtual void CloseBox() = 0;  // the window's close box: the same as Cancel
     virtual bool IsClosed() const = 0;
 

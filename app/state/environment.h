@@ -17,7 +17,7 @@ struct Libraries {
 // (mapinfow.prj), and the folder of the list shipped with the program (the locate dialog's
 // first folder).
 struct ProjectionFolders {
-    std::string programFolder;
+    std::string userDataFolder;
     std::string shippedProjectionFolder;
 };
 

@@ -85,18 +85,18 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutWindow::cmdSysInfo_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutWindow::StartSystemInformation);
     connect(lblAbout_, &LinkLabel::clicked, this, [this] { dialogs_.OpenUrl(kWebAddress); });
-    Form_Load();
+    Load();
 }
 
-void AboutWindow::Form_Load() {
+void AboutWindow::Load() {
     setWindowTitle(QString::fromStdString(AboutCaption()));
     lblTitle_->setText(QString::fromStdString(AboutTitle()));
     lblDescription_->setText(DisplayText(AboutDescription()));
 }
 
-void AboutWindow::cmdSysInfo_Click() {
+void AboutWindow::StartSystemInformation() {
     StartSysInfo({registry_, dialogs_,
                   [](const std::string& path) { return FileSystemService().FileExists(path); },
                   [](const std::string& path) {

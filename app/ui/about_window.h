@@ -20,10 +20,10 @@ public:
     AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget* parent = nullptr);
 
     // Puts the texts on; the description follows the current interface language.
-    void Form_Load();
+    void Load();
 
 private:
-    void cmdSysInfo_Click();
+    void StartSystemInformation();
 
     QtUserInteraction& dialogs_;
     Registry& registry_;

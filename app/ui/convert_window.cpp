@@ -90,7 +90,7 @@ ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
     setAcceptDrops(true);
     BuildControls();
     ConnectControls();
-    procedures_.Form_Load();
+    procedures_.Load();
 }
 
 ConvertWindow::~ConvertWindow() = default;
@@ -205,9 +205,9 @@ void ConvertWindow::SetTabOrder(std::initializer_list<const char*> names) {
 
 void ConvertWindow::ConnectControls() {
     const std::map<FileFormat, void (MainWindowProcedures::*)()> inputClicks = {
-        {FileFormat::GeoTIFF, &MainWindowProcedures::optGEOin_Click},
-        {FileFormat::TAB, &MainWindowProcedures::optTABin_Click},
-        {FileFormat::TFW, &MainWindowProcedures::optTFWin_Click}};
+        {FileFormat::GeoTIFF, &MainWindowProcedures::ChooseGeoTiffInput},
+        {FileFormat::TAB, &MainWindowProcedures::ChooseTableInput},
+        {FileFormat::TFW, &MainWindowProcedures::ChooseWorldFileInput}};
     for (const auto& [format, option] : inputOptions_) {
         const auto click = inputClicks.at(format);
         connect(option, &QRadioButton::clicked, this, [this, click] { (procedures_.*click)(); });
@@ -220,17 +220,17 @@ void ConvertWindow::ConnectControls() {
         connect(findChild<QAbstractButton*>(name), &QAbstractButton::clicked, this,
                 [this, procedure] { (procedures_.*procedure)(); });
     };
-    onClick("cmbOK", &MainWindowProcedures::cmbOK_Click);
-    onClick("cmdExit", &MainWindowProcedures::cmdExit_Click);
+    onClick("cmbOK", &MainWindowProcedures::StartConversion);
+    onClick("cmdExit", &MainWindowProcedures::ShowAbout);
     onClick("cmdFolder", &MainWindowProcedures::ChooseFolder);
     connect(findChild<QCheckBox*>("chkSubfolders"), &QCheckBox::toggled, this,
-            [this](bool checked) { procedures_.chkSubfolders_Click(checked); });
-    onClick("cmdPL", &MainWindowProcedures::cmdPL_Click);
-    onClick("cmdEN", &MainWindowProcedures::cmdEN_Click);
+            [this](bool checked) { procedures_.SetWithSubfolders(checked); });
+    onClick("cmdPL", &MainWindowProcedures::SwitchToPolish);
+    onClick("cmdEN", &MainWindowProcedures::SwitchToEnglish);
     connect(findChild<LinkLabel*>("lblAbout"), &LinkLabel::clicked, this,
-            [this] { procedures_.lblAbout_Click(); });
+            [this] { procedures_.OpenWebPage(); });
     connect(keepGoing_, &QCheckBox::clicked, this,
-            [this](bool checked) { procedures_.chkKeepGoing_Click(checked); });
+            [this](bool checked) { procedures_.SetKeepGoing(checked); });
 }
 
 void ConvertWindow::SetControlText(const std::string& control, ControlText property,
@@ -271,7 +271,7 @@ void ConvertWindow::ShowAboutWindow() {
     if (about_ == nullptr) {
         about_ = new AboutWindow(dialogs_, registry_, this);
     }
-    about_->Form_Load();
+    about_->Load();
     dialogs_.runModal(*about_);
 }
 

@@ -64,9 +64,9 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
       window_(LoadedWindow(window)),
       lblSearch_(NewLabel("lblSearch", window.SearchCaption(), this)),
       txtSearch_(new QLineEdit(this)),
-      label1_(NewLabel("Label1", window.Label1Caption(), this)),
+      label1_(NewLabel("Label1", window.GroupCaption(), this)),
       cmbGroup_(NewList("cmbGroup", this)),
-      label2_(NewLabel("Label2", window.Label2Caption(), this)),
+      label2_(NewLabel("Label2", window.ProjectionCaption(), this)),
       cmbProj_(NewList("cmbProj", this)),
       cmdOtherList_(NewButton("cmdOtherList", window.AnotherListCaption(), this)),
       cmdCancel_(NewButton("cmdCancel", window.CancelCaption(), this)),
@@ -163,7 +163,7 @@ void ProjectionDialog::PickGroup(int index) {
     if (index < 0) {
         return;
     }
-    window_.cmbGroup_Click(index);
+    window_.SelectGroup(index);
     ShowProjections();
 }
 
@@ -179,12 +179,12 @@ void ProjectionDialog::UseAnotherList() {
 }
 
 void ProjectionDialog::Confirm() {
-    window_.cmdOK_Click();
+    window_.Confirm();
     accept();
 }
 
 void ProjectionDialog::Cancel() {
-    window_.cmdCancel_Click();
+    window_.Cancel();
     QDialog::reject();
 }
 

@@ -231,8 +231,9 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
         progress_->setAutoReset(false);
         progress_->setAutoClose(false);
     }
-    if (progressUpdated_.isValid() && !progressUpdated_.hasExpired(progressIntervalMs) &&
-        progress.file < progress.count) {
+    // hasExpired(0) is false within the same millisecond: an interval of 0 shows every file.
+    if (progressIntervalMs > 0 && progressUpdated_.isValid() &&
+        !progressUpdated_.hasExpired(progressIntervalMs) && progress.file < progress.count) {
         return !progress_->wasCanceled();
     }
     progressUpdated_.start();

@@ -86,7 +86,7 @@ TEST_F(ConversionRunTest, ASecondRunSeesAFileAddedAfterTheFirst) {
     Choose(FileFormat::TFW, FileFormat::GeoTIFF);
     const std::string file = WorldFile("a.tfw");
     const std::string output = temp.MakeFolder("out");
-    user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
+    user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };
     user.AnswerFiles(file);
     user.folderAnswers.push_back(output);
     EXPECT_FALSE(Convert());
@@ -139,9 +139,9 @@ TEST_F(ConversionRunTest, AnErrorInsideAStepIsReportedOnceUnderItsName) {
          "\tZapisTAB Kestrin \r\n", "6\r\n"},
     };
     temp.Write("in/huge.tif", test::TiffBuilder::Image(40, 30).Build());
-    env.folders.programFolder = temp.MakeFolder("data");
+    env.folders.userDataFolder = temp.MakeFolder("data");
     temp.Write("data/mapinfow.prj", "--- G ---\r\n\"P\", 1, 104\r\n");
-    user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
+    user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };
     for (const Case& c : cases) {
         user.errorReports.clear();
         user.messages.clear();
@@ -349,7 +349,7 @@ TEST_F(ConversionRunTest, AnExistingGeoTiffIsReplacedOnlyWhenTheUserSaysSo) {
 
 // Closing any dialog of a run ends it as "Cancelled", never with a message.
 TEST_F(ConversionRunTest, EveryDialogClosedEndsTheRunAsCancelled) {
-    env.folders.programFolder = temp / "data";
+    env.folders.userDataFolder = temp / "data";
     const std::string worldFile = WorldFile("a.tfw");
     temp.Write("in/a.tif", test::TiffBuilder::Image(4, 3).Build());
     struct Case {
@@ -371,7 +371,7 @@ TEST_F(ConversionRunTest, EveryDialogClosedEndsTheRunAsCancelled) {
              user.AnswerFiles(worldFile);
              user.projectionWindowScript = [](ProjectionWindow& window) {
                  window.SetNoSystem(true);
-                 window.cmdOK_Click();
+                 window.Confirm();
              };
          }},
     };

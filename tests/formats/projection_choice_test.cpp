@@ -19,16 +19,16 @@ class ProjectionChoiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         currentLanguage = "english";
-        env.folders.programFolder = folder / "data/Marlo";
+        env.folders.userDataFolder = folder / "data/Marlo";
         env.folders.shippedProjectionFolder = folder.MakeFolder("shipped");
-        user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
+        user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };
     }
 
-    std::string CopiedList() const { return env.folders.programFolder + "/mapinfow.prj"; }
+    std::string CopiedList() const { return env.folders.userDataFolder + "/mapinfow.prj"; }
     // The clause chosen; nothing when none was, with how the window ended.
     std::optional<std::string> Choose(
         ProjectionAnswer::Kind expected = ProjectionAnswer::Kind::Chosen) {
-        const ProjectionAnswer answer = UstalenieProjekcji(env, user, ProjectionQuestion{});
+        const ProjectionAnswer answer = AskForProjection(env, user, ProjectionQuestion{});
         EXPECT_EQ(answer.kind, expected);
         return answer.kind == ProjectionAnswer::Kind::Chosen ? std::optional(answer.clause)
                                                              : std::nullopt;
@@ -64,12 +64,12 @@ TEST_F(ProjectionChoiceTest, CopiesTheLocatedListOnceAndUsesItInLaterRuns) {
 TEST_F(ProjectionChoiceTest, AnotherListReplacesALinkAndNeverWritesThroughIt) {
     const std::string kept = "--- Kept ---\r\n\"Kept\", 1, 104\r\n";
     const std::string victim = folder.Write("victim.prj", kept);
-    std::filesystem::create_directories(env.folders.programFolder);
+    std::filesystem::create_directories(env.folders.userDataFolder);
     std::filesystem::create_symlink(victim, CopiedList());
     user.fileDialogAnswers.push_back(folder.Write("other/mapinfow.prj", kList));
     user.projectionWindowScript = [](ProjectionWindow& window) {
         window.UseAnotherList();
-        window.cmdOK_Click();
+        window.Confirm();
     };
     EXPECT_EQ(Choose(), "CoordSys Earth Projection 1, 104");
     EXPECT_EQ(ReadBytes(victim), kept);
@@ -85,9 +85,9 @@ TEST_F(ProjectionChoiceTest, TheWindowFindsSystemsByTheNamesShippedBesideTheList
     folder.Write("shipped/projection-aliases.txt", "2180\tPUWG 1992; układ 1992\n");
     user.projectionWindowScript = [](ProjectionWindow& window) {
         window.SetSearchText("uklad 1992");
-        window.cmdOK_Click();
+        window.Confirm();
     };
-    EXPECT_EQ(UstalenieProjekcji(env, user, ProjectionQuestion{}).clause,
+    EXPECT_EQ(AskForProjection(env, user, ProjectionQuestion{}).clause,
               "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000");
 }
 
@@ -95,7 +95,7 @@ TEST_F(ProjectionChoiceTest, ACancelledLocateDialogEndsTheRunSilently) {
     EXPECT_EQ(Choose(ProjectionAnswer::Kind::Cancelled), std::nullopt);
     EXPECT_TRUE(user.messages.empty());
     EXPECT_EQ(user.projectionWindowsShown, 0);
-    EXPECT_FALSE(std::filesystem::exists(env.folders.programFolder));
+    EXPECT_FALSE(std::filesystem::exists(env.folders.userDataFolder));
 }
 
 TEST_F(ProjectionChoiceTest, ALocatedFileThatIsGoneIsReported) {

@@ -50,7 +50,7 @@ TEST_F(ProjectionWindowTest, AFirstLineHeaderIsChosenWithItsFirstProjection) {
     EXPECT_EQ(w.GroupIndex(), 0);
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Longitude / Latitude (WGS 84)"));
     EXPECT_EQ(w.ProjectionText(), "Longitude / Latitude (WGS 84)");
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_TRUE(w.IsClosed());
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 1, 104");
     EXPECT_TRUE(user.messages.empty());
@@ -61,7 +61,7 @@ TEST_F(ProjectionWindowTest, AFirstLineHeaderIsChosenWithItsFirstProjection) {
 TEST_F(ProjectionWindowTest, NothingToPreselectOffersNoSystemFirst) {
     question.noSystemOffered = true;
     EXPECT_TRUE(Open(kUtmList).NoSystem());
-    window->cmdOK_Click();
+    window->Confirm();
     EXPECT_EQ(window->Result(), "");
     question.rememberedProjection = "CoordSys Earth Projection 1, 104";
     EXPECT_FALSE(Open(kUtmList).NoSystem());
@@ -69,15 +69,15 @@ TEST_F(ProjectionWindowTest, NothingToPreselectOffersNoSystemFirst) {
 
 TEST_F(ProjectionWindowTest, APickedNameGivesTheLineItWasListedFrom) {
     ProjectionWindow& w = Open(kUtmList);
-    w.cmbGroup_Click(1);
+    w.SelectGroup(1);
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("UTM zone 10", "UTM zone 1"));
     w.SelectProjection(1);
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104, 7, -177, 0, 0.9996, 500000, 0");
 
     ProjectionWindow& other = Open(kUtmList);
-    other.cmbGroup_Click(2);
-    other.cmdOK_Click();
+    other.SelectGroup(2);
+    other.Confirm();
     EXPECT_EQ(other.Result(),
               "CoordSys Earth Projection 8, 104, \"m\", -177, 0, 0.9996, 500000, 0");
 }
@@ -87,12 +87,12 @@ TEST_F(ProjectionWindowTest, ATypedNameIsFoundWhateverItsCapitals) {
     EXPECT_EQ(w.GroupIndex(), -1);  // the header is not the first line
     w.SetProjectionText("strefa łódź");
     EXPECT_EQ(w.ProjectionIndex(), -1);
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 1000");
 
     ProjectionWindow& unknown = Open(kUtmList);
     unknown.SetProjectionText("Mars");
-    unknown.cmdOK_Click();
+    unknown.Confirm();
     EXPECT_EQ(unknown.Result(), std::nullopt);
 }
 
@@ -103,7 +103,7 @@ TEST_F(ProjectionWindowTest, AWindowsCodePageListIsReadAsSuch) {
         "ad 1992\", 8, 1000\r\n");
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Układ 1992"));
     w.SetProjectionText("UKŁAD 1992");
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 1000");
 }
 
@@ -113,10 +113,10 @@ TEST_F(ProjectionWindowTest, AnEmptyLineEndsAGroup) {
         "\"Kept\", 1, 104\r\n\r\n\"Also lost\", 1, 104\r\n");
     EXPECT_THAT(w.ProjectionNames(), IsEmpty());
     EXPECT_EQ(w.ProjectionText(), "");
-    w.cmbGroup_Click(1);
+    w.SelectGroup(1);
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Kept"));
-    w.cmbGroup_Click(0);
-    w.cmdOK_Click();
+    w.SelectGroup(0);
+    w.Confirm();
     EXPECT_EQ(w.Result(), std::nullopt);
 
     ProjectionWindow& last = Open("--- Last ---");
@@ -126,7 +126,7 @@ TEST_F(ProjectionWindowTest, AnEmptyLineEndsAGroup) {
 
 TEST_F(ProjectionWindowTest, NoBlankAfterTheCommaLosesTheFirstParameterCharacter) {
     ProjectionWindow& w = Open("--- G ---\r\n\"Tight\",12, 104\r\n");
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 2, 104");
 }
 
@@ -135,7 +135,7 @@ TEST_F(ProjectionWindowTest, AnEntrysCodeIsNotPartOfItsName) {
     ProjectionWindow& w = Open("--- G ---\r\n\"CS92\\p2180\", 8, 104\r\n\"Odd\\p\", 1, 104\r\n");
     EXPECT_EQ(w.ProjectionNames(), (std::vector<std::string>{"CS92", "Odd\\p"}));
     w.SelectProjection(0);
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104");
 }
 
@@ -154,16 +154,16 @@ TEST_F(ProjectionWindowTest, LinesThatBreakTheFormatArePassedOver) {
     EXPECT_THAT(w.GroupNames(), ElementsAre("G", ""));
     EXPECT_THAT(w.ProjectionNames(), ElementsAre("Good"));
     w.SetProjectionText("No comma");
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), std::nullopt);
 }
 
 TEST_F(ProjectionWindowTest, CancelAndTheCloseBoxGiveError) {
     ProjectionWindow& w = Open(kUtmList);
-    w.cmdCancel_Click();
+    w.Cancel();
     EXPECT_TRUE(w.IsClosed());
     EXPECT_EQ(w.Result(), std::nullopt);
-    w.cmdOK_Click();  // a closed window takes no more clicks
+    w.Confirm();  // a closed window takes no more clicks
     EXPECT_EQ(w.Result(), std::nullopt);
 
     ProjectionWindow& closed = Open(kUtmList);
@@ -179,7 +179,7 @@ TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
     EXPECT_EQ(user.messages[0].text, "Unable to open file!\r\n" + folder / "mapinfow.prj");
     EXPECT_EQ(user.messages[0].icon, MessageIcon::Critical);
     EXPECT_THAT(w.GroupNames(), IsEmpty());
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), std::nullopt);
 }
 
@@ -187,8 +187,8 @@ TEST_F(ProjectionWindowTest, PutsTheCaptionsOfTheInterfaceLanguage) {
     currentLanguage = "polski";
     ProjectionWindow& w = Open(kUtmList);
     EXPECT_EQ(w.Caption(), "Marlo - wybierz projekcję MapInfo");
-    EXPECT_EQ(w.Label1Caption(), "Grupa:");
-    EXPECT_EQ(w.Label2Caption(), "Projekcja:");
+    EXPECT_EQ(w.GroupCaption(), "Grupa:");
+    EXPECT_EQ(w.ProjectionCaption(), "Projekcja:");
     EXPECT_EQ(w.OkCaption(), "OK");
     EXPECT_EQ(w.CancelCaption(), "Anuluj");
     currentLanguage = "english";
@@ -232,7 +232,7 @@ TEST_F(ProjectionWindowTest, SearchKeepsNamesOrCodesThatMatchAndTheGroupsHolding
     }
     // A match picked from a search is the line it was listed from.
     w.SetSearchText("2176");
-    w.cmdOK_Click();
+    w.Confirm();
     EXPECT_EQ(w.Result(), "CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.999923, 5500000, 0");
 }
 

@@ -151,9 +151,9 @@ TEST_F(TabWriterTest, NamesTheImageAsItIsSpelledOnDisk) {
 class TabRoundTripTest : public TabWriterTest {
 protected:
     void SetUp() override {
-        env.folders.programFolder = folder.MakeFolder("data");
+        env.folders.userDataFolder = folder.MakeFolder("data");
         folder.Write("data/mapinfow.prj", "--- G ---\r\n\"P\", 1, 104\r\n");
-        user.projectionWindowScript = [](ProjectionWindow& window) { window.cmdOK_Click(); };
+        user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };
     }
 
     bool Convert(FileFormat from, FileFormat to, const std::string& path) {

@@ -156,13 +156,13 @@ int ProjectionList(const std::uint8_t* data, std::size_t size) {
     ProjectionChooser window(user, files, ProjectionQuestion{}, path);
     window.Load();
     for (int group = 0; group < static_cast<int>(window.GroupNames().size()); ++group) {
-        window.cmbGroup_Click(group);
+        window.SelectGroup(group);
         for (int i = 0; i < static_cast<int>(window.ProjectionNames().size()); ++i) {
             window.SelectProjection(i);
         }
     }
     window.SetProjectionText("a");
-    window.cmdOK_Click();
+    window.Confirm();
     const std::vector<std::string> lines = ReadProjectionLines(files, path);
     EntryForCode(lines, 2180);
     EntryForClause(lines, "CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993");

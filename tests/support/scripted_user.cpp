@@ -74,7 +74,7 @@ void ScriptedUser::ShowProjectionWindow(ProjectionWindow& window) {
     } else if (window.NoSystemOffered()) {
         // GeoTIFFs made from world files: "no coordinate system", as marlo-convert answers.
         window.SetNoSystem(true);
-        window.cmdOK_Click();
+        window.Confirm();
     }
 }
 
