@@ -73,17 +73,22 @@ TEST_F(TabToTfwTest, WritesTheWorldFileBesideTheImageTheTableNames) {
     EXPECT_EQ(errors.str(), "Done!\n");
 }
 
-// Only an image by its bytes, in the table's folder or below it, gets a world file: a table
-// reaching out ("..", an absolute path, backslashes) or naming a text file is refused, and
-// nothing is written anywhere.
-TEST_F(TabToTfwTest, NothingIsWrittenBesideAnImageOutsideTheTablesFolder) {
+// A relative reference may climb to a sibling folder, as MapInfo writes it, when it reaches an
+// image by its bytes; an absolute path outside the table's folder, or a text file, is refused
+// and nothing is written anywhere.
+TEST_F(TabToTfwTest, ARelativeReferenceMayClimbAndNothingElseReachesOut) {
     const std::string outside = folder.Write("img/a.tif", test::TiffBuilder::Image().Build());
+    for (const char* reference : {"..\\img\\a.tif", "../IMG/A.TIF. "}) {
+        const std::string table = folder.Write("data/a.tab", Table(reference));
+        ASSERT_EQ(Convert(table), cli::kExitDone) << errors.str();
+        EXPECT_EQ(ReadBytes(folder / "img/a.tfw"), "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n");
+        std::filesystem::remove(folder / "img/a.tfw");
+        std::filesystem::remove(table);
+    }
     folder.Write("data/notes.tif", "not an image\r\n");
     const std::string outsideMessage =
         "The image lies outside the TAB file's folder; nothing is written beside it!\n" + outside;
     const std::pair<std::string, std::string> cases[] = {
-        {"..\\img\\a.tif", outsideMessage},
-        {"../IMG/A.TIF. ", outsideMessage},
         {outside, outsideMessage},
         {"notes.tif", "File not found!\n" + std::string(folder / "data/notes.tif")},
     };

@@ -270,6 +270,12 @@ TableContents ReadTable(const FileSystemService& files, const std::string& input
     return {table.imageReference, *georeference, table.coordSys};
 }
 
+// A reference relative to the table's folder: neither absolute nor with a drive letter.
+bool IsRelativeReference(const std::string& reference) {
+    return !reference.empty() && reference.front() != '/' &&
+           !(reference.size() > 1 && reference[1] == ':');
+}
+
 ImagePlace LocateTableImage(const FileSystemService& files, const std::string& imageReference,
                             const std::string& tablePath, TableImageUse use) {
     // Tables are often written on Windows: both separators separate.
@@ -287,8 +293,11 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
             throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
                           MessageIcon::Information, tablePath);
         }
-        // A world file goes only beside an image in the table's folder or below it.
-        if (worldFile && !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(tablePath))) {
+        // A world file goes beside an image the table reaches by a relative reference, however
+        // it climbs (MapInfo writes "..\IMG\Sheet7.TIF" for a sibling folder); an absolute
+        // reference reaches only the table's folder and those below it.
+        if (worldFile && !IsRelativeReference(reference) &&
+            !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(tablePath))) {
             throw Refusal(MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
                           MessageIcon::Information, tablePath);
         }
