@@ -172,11 +172,12 @@ constexpr std::array<TextPair, 60> kCaptions = {{
      "{0} arkuszy pokrywa prawie całkowicie inne",
      "{0} sheet covers another almost entirely|{0} sheets cover another almost entirely"},
     {"Zapisz zasięgi arkuszy...", "Save footprints..."},
-    {"zasięgi: pominięto {0} arkusz bez układu współrzędnych znanego GDAL|"
-     "zasięgi: pominięto {0} arkusze bez układu współrzędnych znanego GDAL|"
-     "zasięgi: pominięto {0} arkuszy bez układu współrzędnych znanego GDAL",
-     "footprints: {0} sheet without a coordinate system GDAL knows was left out|"
-     "footprints: {0} sheets without a coordinate system GDAL knows were left out"},
+    // A sheet is left out when GDAL knows no system for it or cannot move it to WGS 84.
+    {"zasięgi: pominięto {0} arkusz, którego GDAL nie umie umieścić w WGS 84|"
+     "zasięgi: pominięto {0} arkusze, których GDAL nie umie umieścić w WGS 84|"
+     "zasięgi: pominięto {0} arkuszy, których GDAL nie umie umieścić w WGS 84",
+     "footprints: {0} sheet GDAL cannot place in WGS 84 was left out|"
+     "footprints: {0} sheets GDAL cannot place in WGS 84 were left out"},
     // Added: the map's scale bar for sheets without a coordinate system.
     {"jednostki mapy", "map units"},
     // Added: the summary of a run the user cancelled, and an address no program opens.

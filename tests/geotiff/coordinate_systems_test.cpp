@@ -75,5 +75,27 @@ TEST(CoordinateSystems, GeoTiffsGiveTablesInTheirOwnSystem) {
               1);
 }
 
+// Keys that contradict themselves (a geographic model with a projected code) are read as GDAL
+// reads them, never as the code's projected system: no CS92 table for GDAL's geographic one.
+TEST(CoordinateSystems, KeysAreReadAsGdalReadsThemNotByTheirCodeAlone) {
+    TempFolder folder;
+    const std::string keys = folder.Write(
+        "keys.txt",
+        "Geotiff_Information:\n Version: 1\n Key_Revision: 1.0\n Tagged_Information:\n"
+        "  ModelTiepointTag (2,3):\n   0 0 0\n   500000 600000 0\n"
+        "  ModelPixelScaleTag (1,3):\n   10 10 0\n  End_Of_Tags.\n Keyed_Information:\n"
+        "  GTModelTypeGeoKey (Short,1): ModelTypeGeographic\n"
+        "  GTRasterTypeGeoKey (Short,1): RasterPixelIsArea\n"
+        "  ProjectedCSTypeGeoKey (Short,1): Code-2180\n  End_Of_Keys.\n End_Of_Geotiff.\n");
+    test::Shell("gdal_create -q -of GTiff -outsize 4 3 " + Quoted(folder / "plain.tif") +
+                " && geotifcp -g " + Quoted(keys) + " " + Quoted(folder / "plain.tif") + " " +
+                Quoted(folder / "odd.tif"));
+    const test::CommandResult run =
+        test::MarloConvert("--from geotiff --to tab " + Quoted(folder / "odd.tif"));
+    const std::string table = ReadBytes(folder / "odd.tab");
+    EXPECT_EQ(table.find("Projection 8, 104, \"m\", 19"), std::string::npos) << table;
+    EXPECT_TRUE(run.status != 0 || !table.empty()) << run.err;
+}
+
 }  // namespace
 }  // namespace marlo
