@@ -624,8 +624,10 @@ int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count) {
     if (x == nullptr || y == nullptr || count < 0) {
         return 0;
     }
-    // A transformation takes PROJ a while to set up: one for each system, kept.
-    static std::map<std::string, OGRCoordinateTransformationH> transformations;
+    // A transformation takes PROJ a while to set up: one for each system, kept for the life of
+    // the process. The map is never destroyed, so the kept transformations stay reachable to
+    // the end (a map destroyed at exit would drop them before PROJ and GDAL are gone).
+    static auto& transformations = *new std::map<std::string, OGRCoordinateTransformationH>;
     const std::string key = wkt != nullptr ? wkt : "";
     auto found = transformations.find(key);
     if (found == transformations.end()) {
