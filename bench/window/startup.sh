@@ -1,11 +1,14 @@
-#!/ usr / bin / env bash
-#How long the window takes to be ready with thousands of files named on its command line(as a
-#file manager passes a folder's selection): the median time from start to the main window being
-#mapped under a real window manager, for 1, 000 and 10, 000 files, and with none.
-#bench / window / run.sh[--runs N][--sizes "1000 10000"]
-set - euo pipefail cd "$(dirname " $0 ")/../.." root = $(pwd) runs = 5 sizes =
-    "0 1000 10000" while[$ # - gt 0];
-do
+#!/usr/bin/env bash
+# How long the window takes to be ready with thousands of files named on its command line (as a
+# file manager passes a folder's selection): the median time from start to the main window being
+# mapped under a real window manager, for 1,000 and 10,000 files, and with none.
+#   bench/window/startup.sh [--runs N] [--sizes "1000 10000"]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+runs=5
+sizes="0 1000 10000"
+while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
