@@ -124,6 +124,9 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
 
 void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
     files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
+    // The result column fits its contents, measured once the rows are in: measured while they
+    // are put in, each row would measure every row before it again.
+    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Interactive);
     files_->clearContents();
     files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
                                        Caption(caption::ReasonColumn)});
@@ -143,6 +146,7 @@ void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
         files_->setItem(row, 1, result);
         files_->setItem(row, 2, reason);
     }
+    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     files_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     files_->setSortingEnabled(true);
     ShowFailedOnly(failedOnly_->isChecked());
