@@ -6,7 +6,6 @@
 #   bench/window/startup.sh [--runs N] [--sizes "1000 10000"] [--build DIR]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$(pwd)
 runs=5
 sizes="0 1000 10000"
 build=build
@@ -21,8 +20,10 @@ done
 readonly window_deadline=30   # seconds for one start of the window
 readonly server_deadline=10   # seconds for the X server and the window manager
 
-command -v xdotool >/dev/null && command -v openbox >/dev/null && command -v xprop >/dev/null ||
+if ! command -v xdotool >/dev/null || ! command -v openbox >/dev/null ||
+  ! command -v xprop >/dev/null; then
   bash scripts/install-deps.sh screenshots
+fi
 # An existing build is used as it is configured; a new one is a release build.
 [ -f "$build/CMakeCache.txt" ] ||
   timeout 600 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
