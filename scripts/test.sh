@@ -77,7 +77,7 @@ MARLO_CMAKE_OPTIONS="-DMARLO_WERROR=ON -DMARLO_BUILD_BENCH=ON -DMARLO_UNITY_TEST
 start_behind "$scratch/autopkgtest.log" bash scripts/test-package.sh
 
 # A unity build: each compiler run reads the test framework's and the library's headers once for
-# several sources, not once a source (the tests compile in about 40 % of the time); the shipped
+# several sources, not once a source (the suites built so compile in about 40 % of the time); the shipped
 # binaries come from the packages' build, file by file.
 phase "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARLO_SANITIZE=ON -DMARLO_WERROR=ON \
