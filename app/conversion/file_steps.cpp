@@ -173,11 +173,11 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     }
     std::optional<PendingOutput> copy;
     try {
-        copy.emplace(target, env.fileSystem.Temporaries());
+        copy.emplace(target, env.fileSystem.Temporaries(), env.fileSystem.Api());
     } catch (const RunTimeError&) {
         throw UnableToUpdate(target);
     }
-    if (!CopyImageInto(source, copy->descriptor())) {
+    if (!CopyImageInto(source, copy->descriptor(), env.fileSystem.Api())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
         throw UnableToUpdate(target);
