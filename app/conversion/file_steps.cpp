@@ -223,19 +223,19 @@ bool SystemInPlace(Environment& env, const FileJob& job, const InputRead& table)
 const FormatSteps kSteps[] = {
     {FileFormat::GeoTIFF,
      ReadGeoTiffInput,
-     {"OdczytGEO", ErrorLevel::HandOn},
+     {Procedure::ReadGeoTiff, ErrorLevel::HandOn},
      WriteGeoTiffOutput,
-     {"ZapisGEO", ErrorLevel::HandOn}},
+     {Procedure::WriteGeoTiff, ErrorLevel::HandOn}},
     {FileFormat::TAB,
      ReadTableInput,
-     {"OdczytTAB", ErrorLevel::Report},
+     {Procedure::ReadTable, ErrorLevel::Report},
      WriteTableOutput,
-     {"ZapisTAB", ErrorLevel::Report}},
+     {Procedure::WriteTable, ErrorLevel::Report}},
     {FileFormat::TFW,
      ReadWorldFileInput,
-     {"OdczytTFW", ErrorLevel::HandOn},
+     {Procedure::ReadWorldFile, ErrorLevel::HandOn},
      WriteWorldFileOutput,
-     {"ZapisTFW", ErrorLevel::HandOn}},
+     {Procedure::WriteWorldFile, ErrorLevel::HandOn}},
 };
 
 // Where a file's output goes, for the image the output is about.
@@ -332,7 +332,7 @@ ImageSize MeasuredImage(const Environment& env, const std::string& path) {
 
 ImageSize GetTiffInfo(Environment& env, const std::string& path) {
     ImageSize size;
-    const bool measured = RunProcedure(env.errorReport, "GetTiffInfo", ErrorLevel::Report,
+    const bool measured = RunProcedure(env.errorReport, Procedure::GetTiffInfo, ErrorLevel::Report,
                                        [&] { size = MeasuredImage(env, path); });
     // A measurement cut short by the error may have left anything in `size`: the table then
     // gets no size rather than another image's.
