@@ -115,8 +115,9 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
     const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
-    WriteTable(env.fileSystem, tablePath, GetFileNameAndType(imagePath), read.georeference, size,
-               clause);
+    WriteOutputFile(env.fileSystem, tablePath,
+                    RasterTableLines(tablePath, GetFileNameAndType(imagePath), read.georeference,
+                                     size, clause));
     return {tablePath, imagePath, size, ""};
 }
 
