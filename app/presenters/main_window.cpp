@@ -17,7 +17,7 @@ namespace {
 // A local path as a file: address, every byte outside the unreserved characters and "/"
 // percent-encoded, so that "#", "%" and blanks in folder names survive.
 std::string FileUrl(const std::string& path) {
-    static const char* kHex = "0123456789ABCDEF";
+    constexpr const char* kHex = "0123456789ABCDEF";
     std::string url = "file://";
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
