@@ -27,26 +27,42 @@ common=(-std=c++20 -g -O1 -Wall -Wextra -fno-sanitize-recover=all -Iapp -Ipelcor
         -DMARLO_VERSION_REVISION=1 -DMARLO_DATA_INSTALL_DIR=\"/usr/share/marlo\"
         $(gdal-config --cflags))
 echo "building the fuzz targets"
+# Unity builds: a compiler run reads the standard library's and GDAL's headers once for eight
+# sources, not once a source. The core and Pelcor are grouped as CMake groups them for their
+# libraries, so these are the very units a unity build of the project compiles.
+unity=$out/unity
+mkdir -p "$unity"
+objects=()
+compile_in_groups() {  # NAME SOURCE...: compiles the sources eight to an object, NAME_N.o
+  local name=$1 first unit object
+  shift
+  local group_sources=("$@")
+  for ((first = 0; first < ${#group_sources[@]}; first += 8)); do
+    unit=$unity/${name}_$((first / 8)).cpp
+    object=$out/objects/${name}_$((first / 8)).o
+    objects+=("$object")
+    printf '#include "%s"\n' "${group_sources[@]:first:8}" >"$unit.new"
+    if cmp -s "$unit.new" "$unit"; then rm "$unit.new"; else mv "$unit.new" "$unit"; fi
+    # Rebuilt when the group, one of its sources or any header is newer than the object.
+    if [ ! -f "$object" ] || [ "$unit" -nt "$object" ] ||
+       [ -n "$(find "${group_sources[@]:first:8}" -newer "$object" -print -quit)" ] ||
+       [ -n "$(find app pelcor tests/fuzz -name '*.h' -newer "$object" -print -quit)" ]; then
+      clang++ "${common[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$unit" -o "$object" &
+      while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n; done
+    fi
+  done
+}
 # The GDAL bridge (app/crs/gdal) is a library the core loads by name: no target reaches it.
-mapfile -t sources < <(find app/platform app/errors app/text app/state app/crs app/formats \
-                         app/projection app/conversion app/presenters pelcor/src -name '*.cpp' \
-                         -not -path 'app/crs/gdal/*' | sort)
+mapfile -t core < <(find "$PWD/app/platform" "$PWD/app/errors" "$PWD/app/text" "$PWD/app/state" \
+                      "$PWD/app/crs" "$PWD/app/formats" "$PWD/app/projection" \
+                      "$PWD/app/conversion" "$PWD/app/presenters" -name '*.cpp' \
+                      -not -path '*/app/crs/gdal/*' | LC_ALL=C sort)
+mapfile -t pelcor < <(find "$PWD/pelcor/src" -name '*.cpp' | LC_ALL=C sort)
+compile_in_groups core "${core[@]}"
+compile_in_groups pelcor "${pelcor[@]}"
 # gdal_targets.cpp holds Marlo's readers against GDAL's own, so the targets link GDAL (built
 # without the sanitizers' instrumentation, which only watches our code).
-sources+=(tests/fuzz/fuzz_support.cpp tests/fuzz/core_targets.cpp tests/fuzz/pelcor_targets.cpp
-          tests/fuzz/gdal_targets.cpp)
-objects=()
-for source in "${sources[@]}"; do
-  object="$out/objects/$(echo "$source" | tr '/' '_').o"
-  objects+=("$object")
-  # Rebuilt when the source or any header is newer than the object.
-  if [ ! -f "$object" ] || [ "$source" -nt "$object" ] ||
-     [ -n "$(find app pelcor tests/fuzz -name '*.h' -newer "$object" -print -quit)" ]; then
-    clang++ "${common[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$source" \
-            -o "$object" &
-    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n; done
-  fi
-done
+compile_in_groups targets "$PWD"/tests/fuzz/{fuzz_support,core_targets,pelcor_targets,gdal_targets}.cpp
 wait
 
 camel() { echo "$1" | sed -E 's/(^|_)([a-z])/\U\2/g'; }

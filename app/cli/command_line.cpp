@@ -223,7 +223,7 @@ bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::s
 std::optional<RunPlan> PlannedRun(Environment& env, const Options& options, ConsoleReports& reports,
                                   std::ostream& errors) {
     std::optional<RunPlan> plan;
-    RunProcedure(env.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+    RunProcedure(env.errorReport, Procedure::Convert, ErrorLevel::Report, [&] {
         try {
             if (!options.projectionFile.empty()) {
                 // The list serves this run from its first step: its codes and its groups.

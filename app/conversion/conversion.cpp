@@ -13,7 +13,7 @@ namespace marlo {
 namespace {
 
 // An error outside the steps belongs to the run, which reports it under its own name.
-constexpr ErrorFrame kRunFrame{"cmbOK_Click", ErrorLevel::Report};
+constexpr ErrorFrame kRunFrame{Procedure::Convert, ErrorLevel::Report};
 
 // The error reports of steps that report their own unexpected errors and go on, kept as the
 // run's messages instead of being shown while the run goes on.
@@ -86,7 +86,7 @@ bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report, Ru
         return true;
     }
     if (level == ErrorLevel::HandOn) {
-        error.AddFrame(ErrorLocation(kRunFrame.procedure));
+        error.AddFrame(ErrorLocation(ProcedureName(kRunFrame.procedure)));
     }
     outcome.messages.push_back(
         {RunMessage::Kind::ErrorReport, ErrorReportText(error), MessageIcon::Critical, ""});
@@ -159,7 +159,8 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         return FileFailed(plan, outcome, report, refusal);
     } catch (...) {
         return FileFailed(plan, outcome, report,
-                          ErrorReport::CurrentAsRunTimeError(step->procedure), step->level);
+                          ErrorReport::CurrentAsRunTimeError(ProcedureName(step->procedure)),
+                          step->level);
     }
 }
 

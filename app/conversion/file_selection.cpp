@@ -39,7 +39,7 @@ OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat fo
 std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
                                     const RunChoices& choices) {
     std::optional<ChosenFiles> chosen;
-    RunProcedure(env.errorReport, "AddFiles", ErrorLevel::HandOn, [&] {
+    RunProcedure(env.errorReport, Procedure::AddFiles, ErrorLevel::HandOn, [&] {
         if (choices.files) {
             chosen = *choices.files;
         } else {
@@ -60,7 +60,7 @@ std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
 std::string AskForFolder(Environment& env, UserInteraction& ui, const std::string& prompt,
                          const std::string& initialFolder) {
     std::string folder;
-    RunProcedure(env.errorReport, "WyszukiwanieKatalogu", ErrorLevel::Report,
+    RunProcedure(env.errorReport, Procedure::AskForFolder, ErrorLevel::Report,
                  [&] { folder = ui.BrowseForFolder(prompt, initialFolder); });
     return folder;
 }

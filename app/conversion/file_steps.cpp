@@ -115,8 +115,9 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
     const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
-    WriteTable(env.fileSystem, tablePath, GetFileNameAndType(imagePath), read.georeference, size,
-               clause);
+    WriteOutputFile(env.fileSystem, tablePath,
+                    RasterTableLines(tablePath, GetFileNameAndType(imagePath), read.georeference,
+                                     size, clause));
     return {tablePath, imagePath, size, ""};
 }
 
@@ -173,11 +174,11 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     }
     std::optional<PendingOutput> copy;
     try {
-        copy.emplace(target, env.fileSystem.Temporaries());
+        copy.emplace(target, env.fileSystem.Temporaries(), env.fileSystem.Api());
     } catch (const RunTimeError&) {
         throw UnableToUpdate(target);
     }
-    if (!CopyImageInto(source, copy->descriptor())) {
+    if (!CopyImageInto(source, copy->descriptor(), env.fileSystem.Api())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
         throw UnableToUpdate(target);
@@ -223,19 +224,19 @@ bool SystemInPlace(Environment& env, const FileJob& job, const InputRead& table)
 const FormatSteps kSteps[] = {
     {FileFormat::GeoTIFF,
      ReadGeoTiffInput,
-     {"OdczytGEO", ErrorLevel::HandOn},
+     {Procedure::ReadGeoTiff, ErrorLevel::HandOn},
      WriteGeoTiffOutput,
-     {"ZapisGEO", ErrorLevel::HandOn}},
+     {Procedure::WriteGeoTiff, ErrorLevel::HandOn}},
     {FileFormat::TAB,
      ReadTableInput,
-     {"OdczytTAB", ErrorLevel::Report},
+     {Procedure::ReadTable, ErrorLevel::Report},
      WriteTableOutput,
-     {"ZapisTAB", ErrorLevel::Report}},
+     {Procedure::WriteTable, ErrorLevel::Report}},
     {FileFormat::TFW,
      ReadWorldFileInput,
-     {"OdczytTFW", ErrorLevel::HandOn},
+     {Procedure::ReadWorldFile, ErrorLevel::HandOn},
      WriteWorldFileOutput,
-     {"ZapisTFW", ErrorLevel::HandOn}},
+     {Procedure::WriteWorldFile, ErrorLevel::HandOn}},
 };
 
 // Where a file's output goes, for the image the output is about.
@@ -332,7 +333,7 @@ ImageSize MeasuredImage(const Environment& env, const std::string& path) {
 
 ImageSize GetTiffInfo(Environment& env, const std::string& path) {
     ImageSize size;
-    const bool measured = RunProcedure(env.errorReport, "GetTiffInfo", ErrorLevel::Report,
+    const bool measured = RunProcedure(env.errorReport, Procedure::GetTiffInfo, ErrorLevel::Report,
                                        [&] { size = MeasuredImage(env, path); });
     // A measurement cut short by the error may have left anything in `size`: the table then
     // gets no size rather than another image's.

@@ -43,10 +43,10 @@ using InputReader = InputRead (*)(const Environment&, const FileJob&);
 using OutputWriter = OutputWritten (*)(Environment&, const FileJob&, const InputRead&,
                                        const OutputSystem&);
 
-// A step's name in the error report ("OdczytTFW" shows as "OdczytTFW Kestrin"), and whether
-// the step reports an unexpected error itself or hands it on to the run.
+// A step as the error report names it, and whether the step reports an unexpected error
+// itself or hands it on to the run.
 struct ErrorFrame {
-    std::string_view procedure;
+    Procedure procedure;
     ErrorLevel level;
 };
 

@@ -317,7 +317,7 @@ std::string JsonString(const std::string& text) {
             json += '\\';
             json += static_cast<char>(c);
         } else if (c < 0x20) {
-            static const char* kHex = "0123456789abcdef";
+            constexpr const char* kHex = "0123456789abcdef";
             json += "\\u00";
             json += kHex[c >> 4];
             json += kHex[c & 15];

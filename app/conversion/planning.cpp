@@ -274,7 +274,7 @@ void SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunPlan& plan
 RunOutcome RunByAsking(Environment& env, UserInteraction& ui, const RunChoices& choices) {
     RunOutcome outcome;
     bool planned = false;
-    RunProcedure(env.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+    RunProcedure(env.errorReport, Procedure::Convert, ErrorLevel::Report, [&] {
         try {
             planned = PlanByAsking(env, ui, choices, outcome);
         } catch (const Refusal& refusal) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "errors/procedures.h"
 #include "platform/failures.h"
 
 namespace marlo {
@@ -68,14 +69,14 @@ private:
 // body is handed on or reported as `level` says; a refusal goes on to whoever shows it.
 // Returns false when the body did not finish.
 template <class Body>
-bool RunProcedure(ErrorReport& report, std::string_view procedure, ErrorLevel level, Body&& body) {
+bool RunProcedure(ErrorReport& report, Procedure procedure, ErrorLevel level, Body&& body) {
     try {
         body();
         return true;
     } catch (const Refusal&) {
         throw;
     } catch (...) {
-        report.HandleCurrentException(procedure, level);
+        report.HandleCurrentException(ProcedureName(procedure), level);
         return false;
     }
 }

@@ -123,7 +123,7 @@ void FileSystemService::WriteTextFile(const std::string& path,
 }
 
 void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes) const {
-    PendingOutput output(path, Temporaries());
+    PendingOutput output(path, Temporaries(), Api());
     output.Write(bytes);
     output.CommitReplacing();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_api.h"
 #include "platform/name_lookup.h"
 #include "platform/pending_output.h"
 
@@ -104,9 +105,15 @@ public:
     // before the first output is written there.
     StaleTemporaries& Temporaries() const { return *temporaries_; }
 
+    // The system calls every output goes through: the system's own unless another was put in
+    // their place (one that fails a chosen call, say).
+    FileApi& Api() const { return *api_; }
+    void UseApi(std::shared_ptr<FileApi> api) { api_ = std::move(api); }
+
 private:
     mutable std::shared_ptr<NameLookup> lookup_ = std::make_shared<NameLookup>();
     std::shared_ptr<StaleTemporaries> temporaries_ = std::make_shared<StaleTemporaries>();
+    std::shared_ptr<FileApi> api_ = std::make_shared<FileApi>();
 };
 
 // Decodes the bytes of a text file: UTF-8 when they are valid UTF-8 with non-ASCII bytes (a

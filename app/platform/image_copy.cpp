@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/io_faults.h"
+#include "platform/file_api.h"
 #include "platform/user_file.h"
 
 namespace marlo {
@@ -88,21 +88,20 @@ bool CopyKeepingHoles(int in, int out, off_t size) {
     return ::ftruncate(out, size) == 0;
 }
 
-bool CopyContents(int in, int out, off_t size) {
+}  // namespace
+
+bool CopyFileContents(int in, int out, off_t size) {
     // A shared extent (reflink) copies nothing at all where the file system offers it.
     return ::ioctl(out, FICLONE, in) == 0 || CopyKeepingHoles(in, out, size);
 }
 
-}  // namespace
-
-bool CopyImageInto(const std::string& source, int target) {
+bool CopyImageInto(const std::string& source, int target, FileApi& api) {
     const UserFile in(source);
     if (!in.opened()) {
         errno = in.error();
         return false;
     }
-    return !IoFaultDue(IoOperation::Write) &&
-           CopyContents(in.descriptor(), target, static_cast<off_t>(in.size())) &&
+    return api.CopyContents(in.descriptor(), target, static_cast<off_t>(in.size())) &&
            ::fchmod(target, in.mode() & 0777) == 0;
 }
 

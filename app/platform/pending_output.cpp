@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "platform/failures.h"
-#include "platform/io_faults.h"
+#include "platform/file_api.h"
 
 namespace marlo {
 
@@ -112,17 +112,14 @@ void RemoveIfStale(int folder, const char* name) {
 
 // Moves `from` to `to` unless something is at `to`: renameat2 where the file system offers
 // it, a hard link (which never replaces) elsewhere.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-    if (IoFaultDue(IoOperation::Rename)) {
-        return errno;
-    }
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+int MoveUnlessTaken(FileApi& api, const std::string& from, const std::string& to) {
+    if (api.RenameNoReplace(from, to) == 0) {
         return 0;
     }
     if (errno != EINVAL && errno != ENOSYS) {
         return errno;
     }
-    if (::link(from.c_str(), to.c_str()) != 0) {
+    if (api.Link(from, to) != 0) {
         return errno;
     }
     ::unlink(from.c_str());
@@ -136,15 +133,6 @@ void SyncFolder(const std::string& folder) {
         ::fsync(descriptor);
         ::close(descriptor);
     }
-}
-
-// A file without a name in the folder; -1, with errno, where the file system has none (or a
-// test says so).
-int AnonymousFile(const std::string& folder) {
-    if (IoFaultDue(IoOperation::AnonymousFile)) {
-        return -1;
-    }
-    return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
 }
 
 }  // namespace
@@ -164,14 +152,11 @@ void StaleTemporaries::RemoveOnce(const std::string& folder) {
     ::closedir(listing);
 }
 
-PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale)
-    : target_(std::move(target)) {
+PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api)
+    : api_(api), target_(std::move(target)) {
     const std::string folder = FolderPart(target_);
     stale.RemoveOnce(folder);
-    if (IoFaultDue(IoOperation::Create)) {
-        RaiseWriteError(errno, target_);
-    }
-    descriptor_ = AnonymousFile(folder);
+    descriptor_ = api_.OpenAnonymous(folder);
     if (descriptor_ >= 0) {
         path_ = "/proc/self/fd/" + std::to_string(descriptor_);
         return;
@@ -182,7 +167,7 @@ PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale)
     for (int attempt = 0; attempt < kNameAttempts && descriptor_ < 0; ++attempt) {
         const std::string name = TemporaryName();
         path_ = folder + name;
-        descriptor_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        descriptor_ = api_.CreateExclusive(path_);
         if (descriptor_ >= 0) {
             LockAndRecord(descriptor_, name);
         } else if (errno != EEXIST) {
@@ -209,9 +194,7 @@ PendingOutput::~PendingOutput() {
 void PendingOutput::Write(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t put = IoFaultDue(IoOperation::Write)
-                                ? -1
-                                : ::write(descriptor_, bytes.data() + done, bytes.size() - done);
+        const ssize_t put = api_.Write(descriptor_, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno == EINTR) {
             continue;
         }
@@ -246,7 +229,7 @@ void PendingOutput::NameAndClose() {
             const std::string name = TemporaryName();
             const std::string path = FolderPart(target_) + name;
             LockAndRecord(descriptor_, name);
-            if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            if (api_.Link(path_, path) == 0) {
                 named_ = path;
             } else if (errno != EEXIST) {
                 RaiseWriteError(errno, target_);
@@ -260,10 +243,7 @@ void PendingOutput::NameAndClose() {
 }
 
 bool PendingOutput::LinkAsNew() {
-    if (IoFaultDue(IoOperation::Rename)) {
-        RaiseWriteError(errno, target_);
-    }
-    if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (api_.Link(path_, target_) != 0) {
         if (errno == EEXIST) {
             return false;
         }
@@ -296,7 +276,7 @@ void PendingOutput::CommitReplacing() {
         }
     }
     NameAndClose();
-    if (IoFaultDue(IoOperation::Rename) || ::rename(named_.c_str(), target_.c_str()) != 0) {
+    if (api_.Rename(named_, target_) != 0) {
         RaiseWriteError(errno, target_);
     }
     Committed();
@@ -310,7 +290,7 @@ bool PendingOutput::CommitAsNew() {
         return LinkAsNew();
     }
     NameAndClose();
-    const int error = RenameNoReplace(named_, target_);
+    const int error = MoveUnlessTaken(api_, named_, target_);
     if (error == EEXIST) {
         return false;
     }

@@ -6,6 +6,8 @@
 
 namespace marlo {
 
+class FileApi;
+
 // The named temporaries (".marlo-<16 hex digits>.part") that runs killed before they could
 // remove them left in a folder. A temporary is known as ours by two things that no other file
 // has together: the owner holds an open-file-description lock on it as long as it lives, and
@@ -33,10 +35,10 @@ private:
 // a later run removes it only once this one is gone. It becomes the target only when complete:
 // readers never see half a file, a failure leaves the old target as it was, and an output that
 // is never committed is removed when the object goes. The name takes at most 30 bytes, so any
-// valid target name can be written.
+// valid target name can be written. Every step that can fail goes through `api`.
 class PendingOutput {
 public:
-    PendingOutput(std::string target, StaleTemporaries& stale);
+    PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api);
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     ~PendingOutput();
@@ -63,6 +65,7 @@ private:
     // After the rename: the file is the target now, and no temporary any more.
     void Committed();
 
+    FileApi& api_;
     std::string target_;
     std::string path_;
     std::string named_;  // the temporary name, once the file has one

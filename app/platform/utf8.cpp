@@ -120,11 +120,11 @@ std::u32string CaseFolded(std::string_view text) {
 }
 
 std::u32string SearchFolded(std::string_view text) {
-    static const std::u32string marked = U"ąćęłńóśźż";
-    static const std::u32string plain = U"acelnoszz";
+    constexpr std::u32string_view marked = U"ąćęłńóśźż";
+    constexpr std::u32string_view plain = U"acelnoszz";
     std::u32string folded = CaseFolded(text);
     for (char32_t& c : folded) {
-        if (const auto at = marked.find(c); at != std::u32string::npos) {
+        if (const auto at = marked.find(c); at != std::u32string_view::npos) {
             c = plain[at];
         }
     }

@@ -17,7 +17,7 @@ namespace {
 // A local path as a file: address, every byte outside the unreserved characters and "/"
 // percent-encoded, so that "#", "%" and blanks in folder names survive.
 std::string FileUrl(const std::string& path) {
-    static const char* kHex = "0123456789ABCDEF";
+    constexpr const char* kHex = "0123456789ABCDEF";
     std::string url = "file://";
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
@@ -82,7 +82,7 @@ void ClickOutputOption(FormatOptions& options, FileFormat clicked) {
 }
 
 void MainWindowProcedures::Load() {
-    RunProcedure(env_.errorReport, "Form_Load", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::FormLoad, ErrorLevel::Report, [&] {
         currentLanguage =
             settings_.ReadOr(kSettingsApplication, kSettingsSection, kLanguageKey, kEnglish);
         ShowCaptions();
@@ -142,7 +142,7 @@ void MainWindowProcedures::RememberRun() {
 }
 
 void MainWindowProcedures::ShowCaptions() {
-    RunProcedure(env_.errorReport, "RefreshLanguageForm", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::RefreshLanguage, ErrorLevel::Report, [&] {
         for (const CaptionAssignment& assignment : MainWindowCaptions()) {
             view_.SetControlText(assignment.control, assignment.property, assignment.text);
         }
@@ -150,7 +150,7 @@ void MainWindowProcedures::ShowCaptions() {
     });
 }
 
-void MainWindowProcedures::SwitchLanguage(const char* procedure, const char* language) {
+void MainWindowProcedures::SwitchLanguage(Procedure procedure, const char* language) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         currentLanguage = language;
         settings_.Write(kSettingsApplication, kSettingsSection, kLanguageKey, language);
@@ -160,14 +160,14 @@ void MainWindowProcedures::SwitchLanguage(const char* procedure, const char* lan
 }
 
 void MainWindowProcedures::SwitchToPolish() {
-    SwitchLanguage("cmdPL_Click", kPolish);
+    SwitchLanguage(Procedure::SwitchToPolish, kPolish);
 }
 
 void MainWindowProcedures::SwitchToEnglish() {
-    SwitchLanguage("cmdEN_Click", kEnglish);
+    SwitchLanguage(Procedure::SwitchToEnglish, kEnglish);
 }
 
-void MainWindowProcedures::ClickInput(const char* procedure, FileFormat format) {
+void MainWindowProcedures::ClickInput(Procedure procedure, FileFormat format) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         ClickInputOption(choices_.options, format);
         view_.ShowOptions(choices_.options);
@@ -176,37 +176,38 @@ void MainWindowProcedures::ClickInput(const char* procedure, FileFormat format) 
 }
 
 void MainWindowProcedures::ChooseGeoTiffInput() {
-    ClickInput("optGEOin_Click", FileFormat::GeoTIFF);
+    ClickInput(Procedure::ClickGeoTiffInput, FileFormat::GeoTIFF);
 }
 
 void MainWindowProcedures::ChooseTableInput() {
-    ClickInput("optTABin_Click", FileFormat::TAB);
+    ClickInput(Procedure::ClickTableInput, FileFormat::TAB);
 }
 
 void MainWindowProcedures::ChooseWorldFileInput() {
-    ClickInput("optTFWin_Click", FileFormat::TFW);
+    ClickInput(Procedure::ClickWorldFileInput, FileFormat::TFW);
 }
 
 void MainWindowProcedures::ClickOutput(FileFormat format) {
     ClickOutputOption(choices_.options, format);
     view_.ShowOptions(choices_.options);
-    RunProcedure(env_.errorReport, "ClickOutput", ErrorLevel::Report, [&] { RememberFormats(); });
+    RunProcedure(env_.errorReport, Procedure::ClickOutput, ErrorLevel::Report,
+                 [&] { RememberFormats(); });
 }
 
 void MainWindowProcedures::ShowAbout() {
-    RunProcedure(env_.errorReport, "cmdExit_Click", ErrorLevel::Report,
+    RunProcedure(env_.errorReport, Procedure::OpenAbout, ErrorLevel::Report,
                  [&] { view_.ShowAboutWindow(); });
 }
 
 void MainWindowProcedures::OpenWebPage() {
-    RunProcedure(env_.errorReport, "lblAbout_Click", ErrorLevel::Report,
+    RunProcedure(env_.errorReport, Procedure::OpenWebPage, ErrorLevel::Report,
                  [&] { ui_.OpenUrl(kWebAddress); });
 }
 
 void MainWindowProcedures::StartConversion() {
     lastRun_ = RunByAsking(env_, ui_, choices_);
     choices_.files.reset();
-    RunProcedure(env_.errorReport, "cmbOK_Click", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::Convert, ErrorLevel::Report, [&] {
         RememberRun();
         view_.ShowStatus(RunStatusText(lastRun_));
         if (!lastRun_.files.empty()) {
@@ -216,7 +217,7 @@ void MainWindowProcedures::StartConversion() {
 }
 
 void MainWindowProcedures::SetKeepGoing(bool keepGoing) {
-    RunProcedure(env_.errorReport, "chkKeepGoing_Click", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::SetKeepGoing, ErrorLevel::Report, [&] {
         choices_.keepGoing = keepGoing;
         settings_.Write(kSettingsApplication, kSettingsSection, kKeepGoingKey,
                         keepGoing ? "1" : "0");
@@ -227,7 +228,7 @@ std::string MainWindowProcedures::SummaryForCopy() const {
     return SummaryText(lastRun_);
 }
 
-void MainWindowProcedures::SaveSummaryFile(const char* procedure,
+void MainWindowProcedures::SaveSummaryFile(Procedure procedure,
                                            const std::function<void()>& write) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         try {
@@ -239,13 +240,13 @@ void MainWindowProcedures::SaveSummaryFile(const char* procedure,
 }
 
 void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
-    SaveSummaryFile("SaveSummaryCsv", [&] {
+    SaveSummaryFile(Procedure::SaveSummaryCsv, [&] {
         WriteRunFile(env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_), kSummaryCsvStart);
     });
 }
 
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
-    SaveSummaryFile("SaveFootprints", [&] {
+    SaveSummaryFile(Procedure::SaveFootprints, [&] {
         if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
             ui_.ShowMessage(CaptionCounting(caption::FootprintsLeftOut, leftOut),
                             MessageIcon::Information);
@@ -254,7 +255,7 @@ void MainWindowProcedures::SaveFootprints(const std::string& path) {
 }
 
 void MainWindowProcedures::OpenOutputFolder() {
-    RunProcedure(env_.errorReport, "OpenOutputFolder", ErrorLevel::Report,
+    RunProcedure(env_.errorReport, Procedure::OpenOutputFolder, ErrorLevel::Report,
                  [&] { ui_.OpenUrl(FileUrl(lastRun_.plan.OutputFolder())); });
 }
 
@@ -271,7 +272,7 @@ void MainWindowProcedures::TakeChosenFiles(ChosenFiles files) {
 
 bool MainWindowProcedures::ChooseFiles(const std::vector<std::string>& paths) {
     bool chosen = false;
-    RunProcedure(env_.errorReport, "ChooseFiles", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::ChooseFiles, ErrorLevel::Report, [&] {
         FileFormat kind = FileFormat::None;
         bool oneKind = true;
         for (const std::string& path : paths) {
@@ -299,7 +300,7 @@ bool MainWindowProcedures::ChooseFiles(const std::vector<std::string>& paths) {
 }
 
 void MainWindowProcedures::ChooseFolder() {
-    RunProcedure(env_.errorReport, "ChooseFolder", ErrorLevel::Report, [&] {
+    RunProcedure(env_.errorReport, Procedure::ChooseFolder, ErrorLevel::Report, [&] {
         const std::string folder =
             ui_.BrowseForFolder(CaptionText(caption::ChooseFolder), choices_.rememberedInputFolder);
         if (folder.empty()) {

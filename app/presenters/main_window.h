@@ -110,13 +110,13 @@ public:
     const RunOutcome& LastRun() const { return lastRun_; }
 
 private:
-    void SwitchLanguage(const char* procedure, const char* language);
-    void ClickInput(const char* procedure, FileFormat format);
+    void SwitchLanguage(Procedure procedure, const char* language);
+    void ClickInput(Procedure procedure, FileFormat format);
     void LoadRememberedChoices();
     void RememberFormats();
     void RememberRun();
     // Writes a file of the last run's summary; a refusal is shown.
-    void SaveSummaryFile(const char* procedure, const std::function<void()>& write);
+    void SaveSummaryFile(Procedure procedure, const std::function<void()>& write);
     // The next run's files, said on the status line; message 1 when there are none.
     void TakeChosenFiles(ChosenFiles files);
 

@@ -164,7 +164,7 @@ void UseProjectionList(Environment& env, const std::string& path) {
 ProjectionAnswer AskForProjection(Environment& env, UserInteraction& ui,
                                   const ProjectionQuestion& question) {
     ProjectionAnswer answer;  // a failure, unless the window gives another
-    RunProcedure(env.errorReport, "UstalenieProjekcji", ErrorLevel::Report,
+    RunProcedure(env.errorReport, Procedure::ChooseProjection, ErrorLevel::Report,
                  [&] { answer = ChooseProjection(env, ui, question); });
     return answer;
 }

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <set>
 #include <string_view>
 
 #include "platform/user_file.h"
@@ -29,7 +29,7 @@ namespace {
 // The attribute tests of folders and files: an entry that does not exist may not be written;
 // an existing one only when its attributes are exactly one of the two plain values.
 template <class Exists, class Attributes>
-bool AttributesAreExactly(Environment& env, std::string_view procedure, Exists exists,
+bool AttributesAreExactly(Environment& env, Procedure procedure, Exists exists,
                           Attributes attributesOf, std::int32_t plain, std::int32_t plainArchive) {
     bool allowed = false;
     RunProcedure(env.errorReport, procedure, ErrorLevel::Report, [&] {
@@ -44,23 +44,23 @@ bool AttributesAreExactly(Environment& env, std::string_view procedure, Exists e
 
 }  // namespace
 
-bool CanWriteInFolder(Environment& env, const std::string& pFolder) {
+bool CanWriteInFolder(Environment& env, const std::string& folder) {
     return AttributesAreExactly(
-        env, "CanWriteInFolder", [&] { return FileSystemService().FolderExists(pFolder); },
-        [&] { return env.fileSystem.FolderAttributes(pFolder); }, attr::Directory,
+        env, Procedure::CanWriteInFolder, [&] { return env.fileSystem.FolderExists(folder); },
+        [&] { return env.fileSystem.FolderAttributes(folder); }, attr::Directory,
         attr::Directory | attr::Archive);
 }
 
-bool CanEditFile(Environment& env, const std::string& pFile) {
+bool CanEditFile(Environment& env, const std::string& file) {
     return AttributesAreExactly(
-        env, "CanEditFile", [&] { return FileSystemService().FileExists(pFile); },
-        [&] { return env.fileSystem.FileAttributes(pFile); }, attr::Normal, attr::Archive);
+        env, Procedure::CanEditFile, [&] { return env.fileSystem.FileExists(file); },
+        [&] { return env.fileSystem.FileAttributes(file); }, attr::Normal, attr::Archive);
 }
 
 std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
                                   std::int32_t attributes) {
     std::int32_t result = 0;
-    RunProcedure(env.errorReport, "SetAttributesArchive", ErrorLevel::HandOn,
+    RunProcedure(env.errorReport, Procedure::SetAttributesArchive, ErrorLevel::HandOn,
                  [&] { result = env.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
     return result;
 }
@@ -188,13 +188,13 @@ void WriteOutputBytes(const FileSystemService& files, const std::string& path,
 }
 
 bool IsImageFile(const std::string& path) {
-    static const std::set<std::string> kImageExtensions = {
+    constexpr std::array<std::string_view, 11> kImageExtensions = {
         "tif", "tiff", "jpg", "jpeg", "png", "gif", "bmp", "jp2", "j2k", "ecw", "sid"};
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         return false;
     }
-    if (kImageExtensions.contains(LowerCaseExtension(path))) {
+    if (std::ranges::find(kImageExtensions, LowerCaseExtension(path)) != kImageExtensions.end()) {
         return true;
     }
     const std::string head = FirstBytes(path, 4);

@@ -11,9 +11,9 @@
 namespace marlo {
 
 // True when the folder exists and its attributes are exactly directory (and archive).
-bool CanWriteInFolder(Environment& env, const std::string& pFolder);
+bool CanWriteInFolder(Environment& env, const std::string& folder);
 // True when the file exists and its attributes are exactly normal or archive.
-bool CanEditFile(Environment& env, const std::string& pFile);
+bool CanEditFile(Environment& env, const std::string& file);
 // Sets the file's attributes; non-zero on success.
 std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
                                   std::int32_t attributes);

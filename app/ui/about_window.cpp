@@ -4,11 +4,9 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/file_system.h"
 #include "presenters/main_window.h"
 #include "ui/link_label.h"
 #include "ui/qt_user_interaction.h"
@@ -34,10 +32,9 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 
 }  // namespace
 
-AboutWindow::AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget* parent)
+AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
     : QDialog(parent),
       dialogs_(dialogs),
-      registry_(registry),
       lblTitle_(new QLabel("Application Title", this)),
       lblDescription_(new QLabel("App Description", this)),
       lblAbout_(new LinkLabel(kWebAddress, this)) {
@@ -97,11 +94,7 @@ void AboutWindow::Load() {
 }
 
 void AboutWindow::StartSystemInformation() {
-    StartSysInfo({registry_, dialogs_,
-                  [](const std::string& path) { return FileSystemService().FileExists(path); },
-                  [](const std::string& path) {
-                      QProcess::startDetached(QString::fromStdString(path), {});
-                  }});
+    ShowSystemInformationUnavailable(dialogs_);
 }
 
 }  // namespace marlo::ui

@@ -17,7 +17,7 @@ class LinkLabel;
 class AboutWindow final : public QDialog {
     Q_OBJECT
 public:
-    AboutWindow(QtUserInteraction& dialogs, Registry& registry, QWidget* parent = nullptr);
+    AboutWindow(QtUserInteraction& dialogs, QWidget* parent = nullptr);
 
     // Puts the texts on; the description follows the current interface language.
     void Load();
@@ -26,7 +26,6 @@ private:
     void StartSystemInformation();
 
     QtUserInteraction& dialogs_;
-    Registry& registry_;
     QLabel* lblTitle_;
     QLabel* lblDescription_;
     LinkLabel* lblAbout_;

@@ -269,7 +269,7 @@ void ConvertWindow::ShowOptions(const FormatOptions& options) {
 
 void ConvertWindow::ShowAboutWindow() {
     if (about_ == nullptr) {
-        about_ = new AboutWindow(dialogs_, registry_, this);
+        about_ = new AboutWindow(dialogs_, this);
     }
     about_->Load();
     dialogs_.runModal(*about_);

@@ -66,7 +66,6 @@ private:
     QtUserInteraction dialogs_;
     Environment env_;
     MainWindowProcedures procedures_;
-    NoRegistry registry_;
     AboutWindow* about_ = nullptr;
     std::map<FileFormat, QRadioButton*> inputOptions_;
     std::map<FileFormat, QRadioButton*> outputOptions_;

@@ -16,7 +16,7 @@ std::string ErrorBlock(int number, const std::string& description) {
 TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
     test::ScriptedUser user;
     ErrorReport report(user);
-    RunProcedure(report, "cmdEN_Click", ErrorLevel::Report,
+    RunProcedure(report, Procedure::SwitchToEnglish, ErrorLevel::Report,
                  [] { throw RunTimeError(err::DivisionByZero, "Division by zero"); });
     ASSERT_EQ(user.errorReports.size(), 1u);
     EXPECT_EQ(user.errorReports[0], std::string(kHeader) + "\tcmdEN_Click Kestrin \r\n" +
@@ -26,9 +26,9 @@ TEST(ErrorReportTest, AnErrorWhereItIsReportedShowsOneLocation) {
 TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
     test::ScriptedUser user;
     ErrorReport report(user);
-    RunProcedure(report, "cmbOK_Click", ErrorLevel::Report, [&] {
-        RunProcedure(report, "ZapisGEO", ErrorLevel::HandOn, [&] {
-            RunProcedure(report, "SetAttributesArchive", ErrorLevel::HandOn,
+    RunProcedure(report, Procedure::Convert, ErrorLevel::Report, [&] {
+        RunProcedure(report, Procedure::WriteGeoTiff, ErrorLevel::HandOn, [&] {
+            RunProcedure(report, Procedure::SetAttributesArchive, ErrorLevel::HandOn,
                          [] { throw RunTimeError(err::PermissionDenied, "Permission denied"); });
         });
     });
@@ -41,7 +41,7 @@ TEST(ErrorReportTest, AHandedOnErrorIsReportedOnceWithTheWholeChain) {
 TEST(ErrorReportTest, ARefusalPassesEveryProcedureUnchanged) {
     test::ScriptedUser user;
     ErrorReport report(user);
-    EXPECT_THROW(RunProcedure(report, "ZapisTAB", ErrorLevel::Report,
+    EXPECT_THROW(RunProcedure(report, Procedure::WriteTable, ErrorLevel::Report,
                               [] { throw Refusal("Output file already exists!"); }),
                  Refusal);
     EXPECT_TRUE(user.errorReports.empty());
@@ -50,8 +50,9 @@ TEST(ErrorReportTest, ARefusalPassesEveryProcedureUnchanged) {
 TEST(ErrorReportTest, OtherExceptionsBecomeRunTimeErrors) {
     test::ScriptedUser user;
     ErrorReport report(user);
-    RunProcedure(report, "GetTiffInfo", ErrorLevel::Report, [] { throw std::bad_alloc(); });
-    RunProcedure(report, "GetTiffInfo", ErrorLevel::Report,
+    RunProcedure(report, Procedure::GetTiffInfo, ErrorLevel::Report,
+                 [] { throw std::bad_alloc(); });
+    RunProcedure(report, Procedure::GetTiffInfo, ErrorLevel::Report,
                  [] { throw std::out_of_range("vector"); });
     ASSERT_EQ(user.errorReports.size(), 2u);
     EXPECT_NE(user.errorReports[0].find(ErrorBlock(7, "Out of memory")), std::string::npos);

@@ -34,7 +34,7 @@ public:
     void OpenUrl(const std::string&) override {}
 };
 
-bool Close(double a, double b) {
+bool EqualUpToRounding(double a, double b) {
     return a == b || std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
 }
 
@@ -78,9 +78,12 @@ int WorldFile(const std::uint8_t* data, std::size_t size) {
     } catch (const Failure&) {
         Broken("a world file written cannot be read back");
     }
-    if (!Close(read.pixelSizeX, again.pixelSizeX) || !Close(read.rotationY, again.rotationY) ||
-        !Close(read.rotationX, again.rotationX) || !Close(read.pixelSizeY, again.pixelSizeY) ||
-        !Close(read.originX, again.originX) || !Close(read.originY, again.originY)) {
+    if (!EqualUpToRounding(read.pixelSizeX, again.pixelSizeX) ||
+        !EqualUpToRounding(read.rotationY, again.rotationY) ||
+        !EqualUpToRounding(read.rotationX, again.rotationX) ||
+        !EqualUpToRounding(read.pixelSizeY, again.pixelSizeY) ||
+        !EqualUpToRounding(read.originX, again.originX) ||
+        !EqualUpToRounding(read.originY, again.originY)) {
         Broken("a world file written does not read back");
     }
     return 0;
@@ -97,7 +100,7 @@ int NumberText(const std::uint8_t* data, std::size_t size) {
             return 0;  // out of the double range
         }
         const double reference = std::strtod(text.c_str(), nullptr);
-        if (!Close(value, reference)) {
+        if (!EqualUpToRounding(value, reference)) {
             Broken("ToDouble(" + text + ") differs from strtod");
         }
     }

@@ -56,7 +56,7 @@ void WriteKeysChecked(const char* path) {
     }
 }
 
-bool Close(double a, double b) {
+bool EqualWithinBillionth(double a, double b) {
     return std::abs(a - b) <= 1e-9 * std::max({1.0, std::abs(a), std::abs(b)});
 }
 
@@ -76,7 +76,7 @@ void WriteChecked(const char* path, const double (&w)[6], bool keyed) {
         Broken("a written georeference cannot be read");
     }
     for (int i = 0; i < 6; ++i) {
-        if (!Close(r[i], w[i])) {
+        if (!EqualWithinBillionth(r[i], w[i])) {
             Broken("a written georeference reads back as another");
         }
     }

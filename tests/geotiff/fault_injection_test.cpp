@@ -54,17 +54,18 @@ std::optional<Refusal> WriteOutputOf(Environment& env, const Output& output, con
 }
 
 }  // namespace
+namespace test {
 void PrintTo(IoOperation operation, std::ostream* out) {
     const char* names[] = {"Create", "Write", "Rename"};
     *out << names[static_cast<int>(operation)];
 }
+}  // namespace test
 namespace {
 
+using test::IoOperation;
+
 class FaultInjectionTest
-    : public ::testing::TestWithParam<std::tuple<std::size_t, IoOperation, int>> {
-protected:
-    void TearDown() override { test::InjectIoFault(std::nullopt); }
-};
+    : public ::testing::TestWithParam<std::tuple<std::size_t, IoOperation, int>> {};
 
 TEST_P(FaultInjectionTest, AFailedStepLosesAndLeavesNothing) {
     const auto [output, operation, error] = GetParam();
@@ -76,9 +77,9 @@ TEST_P(FaultInjectionTest, AFailedStepLosesAndLeavesNothing) {
     folder.Write("in/sheet.tab", "old table\r\n");
     const auto inBefore = FolderBytes(in);
     test::TestForm t;
-    test::InjectIoFault(test::IoFault{operation, 1, error});
+    t.env.fileSystem.UseApi(
+        std::make_shared<test::FailingFileApi>(test::IoFault{operation, 1, error}));
     const auto refusal = WriteOutputOf(t.env, Outputs()[output], in, out);
-    test::InjectIoFault(std::nullopt);
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->text.rfind(MessageText(msg::UnableToUpdate), 0), 0u) << refusal->text;
     EXPECT_EQ(FolderBytes(in), inBefore);

@@ -49,11 +49,9 @@ std::string TfwToTab(const std::string& worldFile) {
 }
 
 // A named temporary made as a run on a file system without anonymous files makes it.
-std::string NamedTemporary(const std::string& target, StaleTemporaries& stale,
+std::string NamedTemporary(const std::string& target, StaleTemporaries& stale, FileApi& api,
                            std::optional<PendingOutput>& output) {
-    test::InjectIoFault(test::IoFault{IoOperation::AnonymousFile, 1, EOPNOTSUPP});
-    output.emplace(target, stale);
-    test::InjectIoFault(std::nullopt);
+    output.emplace(target, stale, api);
     output->Write("pending");
     return output->path();
 }
@@ -66,15 +64,17 @@ TEST(UnluckyFolder, ARunRemovesOnlyTheTemporariesOfRunsThatAreGone) {
     test::WriteTiff(folder / "a.tif");
     folder.Write("a.tfw", kWorldFile);
     StaleTemporaries stale;
+    test::FailingFileApi noAnonymousFiles({test::IoOperation::AnonymousFile, 1, EOPNOTSUPP});
     std::optional<PendingOutput> live;
-    const std::string held = NamedTemporary(folder / "x.tfw", stale, live);
+    const std::string held = NamedTemporary(folder / "x.tfw", stale, noAnonymousFiles, live);
     ASSERT_EQ(std::filesystem::path(held).filename().string().size(), 28u) << held;
 
     const pid_t child = ::fork();
     if (child == 0) {
         StaleTemporaries own;
         std::optional<PendingOutput> killed;
-        NamedTemporary(folder / "y.tfw", own, killed);
+        test::FailingFileApi alsoNone({test::IoOperation::AnonymousFile, 1, EOPNOTSUPP});
+        NamedTemporary(folder / "y.tfw", own, alsoNone, killed);
         ::kill(::getpid(), SIGKILL);
     }
     int status = 0;

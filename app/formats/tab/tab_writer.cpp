@@ -79,9 +79,10 @@ void RequireNameFitsATable(const std::string& imagePath) {
     }
 }
 
-void WriteTable(const FileSystemService& files, const std::string& tablePath,
-                const std::string& imageName, const Georeference& georeference,
-                const ImageSize& size, const std::string& coordSysClause) {
+std::vector<std::string> RasterTableLines(const std::string& tablePath,
+                                          const std::string& imageName,
+                                          const Georeference& georeference, const ImageSize& size,
+                                          const std::string& coordSysClause) {
     // A zero or negative height would give corners that collapse onto one line.
     if (size.width <= 0 || size.height <= 0) {
         throw Refusal(MessageWithPath(msg::ErrorReadingHeaderSize,
@@ -97,7 +98,7 @@ void WriteTable(const FileSystemService& files, const std::string& tablePath,
     if (!coordSysClause.empty()) {
         lines.push_back("  " + coordSysClause);
     }
-    WriteOutputFile(files, tablePath, lines);
+    return lines;
 }
 
 }  // namespace marlo
