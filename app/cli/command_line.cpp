@@ -20,7 +20,7 @@ namespace marlo::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR]\n"
+    "Usage: marlo-convert --from FORMAT --to FORMAT [--output-dir DIR | --in-place]\n"
     "                     [--group GROUP --projection NAME] [--projection-file FILE]\n"
     "                     [--keep-going] [--existing replace|skip|stop]\n"
     "                     [--footprints FILE.geojson] [--summary-csv FILE] [--recursive]\n"
@@ -35,6 +35,9 @@ constexpr const char* kUsage =
     "  --recursive             takes the files in the FOLDERs' subfolders too\n"
     "  --output-dir DIR        folder for GeoTIFF output (must differ from the input folders);\n"
     "                          inputs in subfolders go to the same subfolders of DIR\n"
+    "  --in-place              writes the GeoTIFF tags into the images themselves instead of\n"
+    "                          copies (from tfw or tab only); crash-safe: an image keeps its\n"
+    "                          old georeference or gets the new one, and its pixels stay\n"
     "  --group, --projection   the coordinate system for inputs that state none, as listed;\n"
     "                          --projection EPSG:CODE takes any system GDAL knows\n"
     "  --list-projections      prints the listed projections (group, name, EPSG code) whose\n"
@@ -121,6 +124,8 @@ Options Parse(const std::vector<std::string>& arguments) {
             *valued.at(argument) = arguments[++i];
         } else if (!filesOnly && argument == "--keep-going") {
             options.run.keepGoing = true;
+        } else if (!filesOnly && argument == "--in-place") {
+            options.run.inPlace = true;
         } else if (!filesOnly && argument == "--recursive") {
             options.run.withSubfolders = true;
         } else if (!filesOnly && argument.rfind("--", 0) == 0) {
@@ -130,6 +135,17 @@ Options Parse(const std::vector<std::string>& arguments) {
         }
     }
     return options;
+}
+
+// Tags written in place serve world files and tables made into GeoTIFFs, and need no folder.
+void ValidateInPlace(const Options& options) {
+    const FileFormat from = FormatNamed(options.from);
+    if (FormatNamed(options.to) != FileFormat::GeoTIFF || from == FileFormat::GeoTIFF) {
+        throw UsageError{"--in-place serves --from tfw or tab --to geotiff only"};
+    }
+    if (!options.run.outputDirectory.empty()) {
+        throw UsageError{"--in-place writes into the images themselves: no --output-dir"};
+    }
 }
 
 void Validate(const Options& options) {
@@ -144,8 +160,12 @@ void Validate(const Options& options) {
     if (options.run.inputs.empty()) {
         throw UsageError{"no input files"};
     }
+    if (options.run.inPlace) {
+        ValidateInPlace(options);
+        return;
+    }
     if (FormatNamed(options.to) == FileFormat::GeoTIFF && options.run.outputDirectory.empty()) {
-        throw UsageError{"--to geotiff needs --output-dir"};
+        throw UsageError{"--to geotiff needs --output-dir or --in-place"};
     }
     if (FormatNamed(options.to) != FileFormat::GeoTIFF && !options.run.outputDirectory.empty()) {
         throw UsageError{

@@ -137,6 +137,7 @@ std::optional<RunPlan> PlanFromArguments(Environment& env, const RunArguments& a
         errors << "marlo-convert: the folders named hold no files to convert\n";
         return std::nullopt;
     }
+    plan.inPlace = arguments.inPlace;
     PlanInputs(env, files, arguments.to, plan);
     if (PlanNeedsProjection(plan)) {
         const auto clause = ChosenClause(arguments, plan, errors);
@@ -145,7 +146,7 @@ std::optional<RunPlan> PlanFromArguments(Environment& env, const RunArguments& a
         }
         plan.coordSysClause = *clause;
     }
-    if (plan.outputFormat == FileFormat::GeoTIFF) {
+    if (plan.CopiesImages()) {
         plan.outputFolder = arguments.outputDirectory;
         if (!env.fileSystem.FolderExists(plan.outputFolder)) {
             throw Refusal(MessageText(msg::OutputDirectoryMissing));

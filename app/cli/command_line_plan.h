@@ -22,6 +22,8 @@ struct RunArguments {
     std::string projection;
     bool keepGoing = false;
     ExistingOutputs existing = ExistingOutputs::AsBefore;
+    // GeoTIFF tags go into the input images themselves (--in-place).
+    bool inPlace = false;
 };
 
 // Prints the messages and error reports of marlo-convert to the error stream.

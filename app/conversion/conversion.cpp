@@ -40,10 +40,9 @@ void RequireInputOfItsFormat(const FileJob& job) {
                                                                               : ContentKind::Text);
 }
 
-// GeoTIFF output may not go into the folder its input lies in.
+// GeoTIFF copies may not go into the folder their input lies in.
 void RequireOutputFolderApart(const RunPlan& plan, std::size_t file) {
-    if (plan.outputFormat == FileFormat::GeoTIFF &&
-        plan.OutputFolderOf(file) == plan.InputFolderOf(file)) {
+    if (plan.CopiesImages() && plan.OutputFolderOf(file) == plan.InputFolderOf(file)) {
         throw Refusal(MessageText(msg::SameFolders), MessageIcon::Information);
     }
 }
@@ -53,7 +52,7 @@ void RequireOutputFolderApart(const RunPlan& plan, std::size_t file) {
 // otherwise.
 void RequireWritableFolder(Environment& env, const RunPlan& plan, std::size_t file) {
     const std::string folder = plan.OutputFolderOf(file);
-    if (plan.outputFormat == FileFormat::GeoTIFF && folder != plan.outputFolder) {
+    if (plan.CopiesImages() && folder != plan.outputFolder) {
         env.fileSystem.MakeFolders(folder);
     }
     if (!CanWriteInFolder(env, folder)) {

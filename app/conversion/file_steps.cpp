@@ -136,6 +136,9 @@ std::string SourceImage(const FileSystemService& files, const std::string& named
 }
 
 std::string GeoTiffPathFor(const FileJob& job, const std::string& source) {
+    if (job.plan.inPlace) {
+        return source;
+    }
     return JoinPath(job.plan.OutputFolderOf(job.file), GetFileNameAndType(source));
 }
 
@@ -149,11 +152,62 @@ bool Commit(PendingOutput& copy, bool replacing) {
     return true;
 }
 
+// The keys the image gets: the run's, unless the image states a system of its own and the run
+// keeps such systems.
+GeoTiffSystem KeysFor(Environment& env, const OutputSystem& system, const std::string& image) {
+    if (system.geotiff.unlessImageStatesOne &&
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, image))) {
+        return {};
+    }
+    return system.geotiff;
+}
+
+// Refuses an image its tags may not be written into where it stands: one that is no TIFF, in a
+// folder or itself marked read-only (nothing there may change), or one Pelcor cannot append to
+// safely; then an image that already states a georeference, as an existing output.
+void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::string& image) {
+    if (!IsImageFile(image)) {
+        throw Refusal(MessageWithPath(msg::UnableToOpenFile, image, kCr));
+    }
+    if (ContentKindOf(image) != ContentKind::Tiff) {
+        throw Refusal(MessageWithPath(msg::NotATiff, image, kCr));
+    }
+    const std::string folder = FolderOfPath(image);
+    if (!CanWriteInFolder(env, folder)) {
+        throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+    }
+    if (!CanEditFile(env, image)) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, image));
+    }
+    RequireWritableInPlace(env.libraries.pelcor, image);
+    if (job.plan.existing != ExistingOutputs::Replace &&
+        StatesAGeoreference(env.libraries.pelcor, image)) {
+        throw Refusal(MessageWithPath(msg::OutputFileExists, image, kCr));
+    }
+}
+
+// The georeference written into the input image itself: no copy, no temporary file. Pelcor
+// appends the tags and a new directory and moves the header's pointer last, so a crash leaves
+// the image with its old georeference or its new one, and its pixels as they were.
+OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const InputRead& read,
+                                  const OutputSystem& system) {
+    const std::string image = SourceImage(env.fileSystem, read.imagePath);
+    RequirePlacesAnImage(read.georeference, image);
+    RequireNotAnInput(job.plan.inputs, image);
+    RequireTaggableInPlace(env, job, image);
+    WriteGeoTiff(env.libraries.pelcor, image, read.georeference, KeysFor(env, system, image), image,
+                 TagWriting::InPlace);
+    return {image, image, {}, ""};
+}
+
 // A copy of the image in the output folder, under a temporary name, that becomes the output
 // only when it carries its georeference; an existing target is replaced only when the run
 // replaces existing outputs (message 16 otherwise).
 OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const InputRead& read,
                                  const OutputSystem& system) {
+    if (job.plan.inPlace) {
+        return WriteGeoTiffInPlace(env, job, read, system);
+    }
     const std::string outputFolder = job.plan.OutputFolderOf(job.file);
     const std::string source = SourceImage(env.fileSystem, read.imagePath);
     const std::string target = GeoTiffPathFor(job, source);
@@ -188,12 +242,8 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     if (!CanEditFile(env, temporary)) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
-    GeoTiffSystem keys = system.geotiff;
-    if (keys.unlessImageStatesOne &&
-        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, source))) {
-        keys = {};
-    }
-    WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, keys, target);
+    WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, KeysFor(env, system, source),
+                 target);
     bool committed = false;
     try {
         committed = Commit(*copy, replacing);
@@ -262,6 +312,10 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
         }
         const std::string image = table ? table->imagePath : job.inputPath;
         const std::string path = OutputPathFor(env.fileSystem, job, image);
+        if (job.plan.inPlace) {
+            return StatesAGeoreference(env.libraries.pelcor, path) ? std::optional(path)
+                                                                   : std::nullopt;
+        }
         if (!AnythingAt(path) || (job.plan.outputFormat == FileFormat::TFW && table &&
                                   !SystemInPlace(env, job, *table))) {
             return std::nullopt;

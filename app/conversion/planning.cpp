@@ -112,6 +112,7 @@ bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choic
         return CancelledBeforeFiles(outcome);
     }
     outcome.total = files->names.size();
+    plan.inPlace = choices.inPlace && SelectedOutput(choices.options) == FileFormat::GeoTIFF;
     PlanInputs(env, *files, SelectedOutput(choices.options), plan);
     if (PlanNeedsProjection(plan)) {
         const ProjectionAnswer answer = AskForProjection(env, ui, QuestionFor(plan, choices));
@@ -123,7 +124,7 @@ bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choic
         }
         plan.coordSysClause = answer.clause;
     }
-    if (plan.outputFormat == FileFormat::GeoTIFF && !AskOutputFolder(env, ui, choices, plan)) {
+    if (plan.CopiesImages() && !AskOutputFolder(env, ui, choices, plan)) {
         return CancelledBeforeFiles(outcome);
     }
     plan.keepGoing = choices.keepGoing;

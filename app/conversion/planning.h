@@ -22,7 +22,8 @@ ChosenFiles FilesNamed(const FileSystemService& files, FileFormat format,
 
 // The part of a plan that follows from its files and formats, the same however the plan is
 // made: the formats checked (messages 2 to 4), the inputs noted, the code list read and what
-// each input states of its coordinate system.
+// each input states of its coordinate system. The plan says beforehand whether GeoTIFF tags go
+// into the images in place, which decides where the outputs are.
 void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFormat, RunPlan& plan);
 // Whether the plan needs a projection: tables always name a system, and GeoTIFFs made from
 // world files may carry the chosen one.

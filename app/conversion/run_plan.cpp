@@ -4,6 +4,10 @@
 
 namespace marlo {
 
+bool RunPlan::CopiesImages() const {
+    return outputFormat == FileFormat::GeoTIFF && !inPlace;
+}
+
 std::string RunPlan::InputPath(std::size_t file) const {
     return JoinPath(inputFolder, inputFiles.at(file));
 }
@@ -13,7 +17,7 @@ std::string RunPlan::InputFolderOf(std::size_t file) const {
 }
 
 std::string RunPlan::OutputFolderOf(std::size_t file) const {
-    if (outputFormat != FileFormat::GeoTIFF) {
+    if (!CopiesImages()) {
         return InputFolderOf(file);
     }
     const std::string below = FolderOfPath(inputFiles.at(file));
@@ -21,7 +25,7 @@ std::string RunPlan::OutputFolderOf(std::size_t file) const {
 }
 
 const std::string& RunPlan::OutputFolder() const {
-    return outputFormat == FileFormat::GeoTIFF ? outputFolder : inputFolder;
+    return CopiesImages() ? outputFolder : inputFolder;
 }
 
 }  // namespace marlo

@@ -63,6 +63,8 @@ struct RunChoices {
     // A failing file is noted and the run goes on; else the run stops at it.
     bool keepGoing = false;
     ExistingOutputs existing = ExistingOutputs::AsBefore;
+    // GeoTIFF output is written into the input images themselves, not into copies.
+    bool inPlace = false;
 };
 
 // A run as its preparation settles it, before the first file: every file is converted by it.
@@ -93,13 +95,18 @@ struct RunPlan {
     // For each file, the output an earlier file of the run writes too ("" for none): the later
     // file fails instead of replacing it.
     std::vector<std::string> outputsTaken;
+    // The tags go into the input images where they stand (GeoTIFF output only): no output
+    // folder, and an image that already states a georeference is an existing output.
+    bool inPlace = false;
 
+    // Whether the GeoTIFFs are copies in the output folder.
+    bool CopiesImages() const;
     std::string InputPath(std::size_t file) const;
     std::string InputFolderOf(std::size_t file) const;
     // Where a file's output goes: below the output folder as its input lies below inputFolder
-    // for GeoTIFFs, else beside its input.
+    // for GeoTIFF copies, else beside its input.
     std::string OutputFolderOf(std::size_t file) const;
-    // Where the outputs go: the output folder for GeoTIFFs, else beside the inputs.
+    // Where the outputs go: the output folder for GeoTIFF copies, else beside the inputs.
     const std::string& OutputFolder() const;
 };
 

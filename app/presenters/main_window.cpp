@@ -57,6 +57,8 @@ std::vector<CaptionAssignment> MainWindowCaptions() {
         {"chkKeepGoing", ControlText::Caption, CaptionText(caption::KeepGoing)},
         {"cmdFolder", ControlText::Caption, CaptionText(caption::ChooseFolder)},
         {"chkSubfolders", ControlText::Caption, CaptionText(caption::WithSubfolders)},
+        {"chkInPlace", ControlText::Caption, CaptionText(caption::InPlace)},
+        {"lblInPlaceWarning", ControlText::Caption, CaptionText(caption::InPlaceWarning)},
     };
 }
 
@@ -90,6 +92,7 @@ void MainWindowProcedures::Load() {
         choices_.options.optGEO.enabled = false;
         LoadRememberedChoices();
         view_.ShowOptions(choices_.options);
+        ShowInPlaceChoice();
     });
 }
 
@@ -103,6 +106,7 @@ void MainWindowProcedures::LoadRememberedChoices() {
     choices_.keepGoing = remembered(kKeepGoingKey) == "1";
     choices_.existing = ExistingOutputs::Ask;
     view_.ShowKeepGoing(choices_.keepGoing);
+    choices_.inPlace = false;
     const FileFormat input = FormatNamed(remembered(kInputFormatKey));
     if (input != FileFormat::None) {
         ClickInputOption(choices_.options, input);
@@ -171,6 +175,7 @@ void MainWindowProcedures::ClickInput(Procedure procedure, FileFormat format) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
         ClickInputOption(choices_.options, format);
         view_.ShowOptions(choices_.options);
+        ShowInPlaceChoice();
         RememberFormats();
     });
 }
@@ -190,6 +195,7 @@ void MainWindowProcedures::ChooseWorldFileInput() {
 void MainWindowProcedures::ClickOutput(FileFormat format) {
     ClickOutputOption(choices_.options, format);
     view_.ShowOptions(choices_.options);
+    ShowInPlaceChoice();
     RunProcedure(env_.errorReport, Procedure::ClickOutput, ErrorLevel::Report,
                  [&] { RememberFormats(); });
 }
@@ -214,6 +220,17 @@ void MainWindowProcedures::StartConversion() {
             view_.ShowSummary(lastRun_);
         }
     });
+}
+
+void MainWindowProcedures::SetInPlace(bool inPlace) {
+    choices_.inPlace = inPlace;
+    ShowInPlaceChoice();
+}
+
+// The warning stands only while the images would be changed: GeoTIFF output, in place.
+void MainWindowProcedures::ShowInPlaceChoice() {
+    view_.ShowInPlace(choices_.inPlace,
+                      choices_.inPlace && SelectedOutput(choices_.options) == FileFormat::GeoTIFF);
 }
 
 void MainWindowProcedures::SetKeepGoing(bool keepGoing) {

@@ -63,6 +63,9 @@ public:
     virtual void ShowLanguage(const std::string& language) = 0;
     // The "keep going after a failed file" check box.
     virtual void ShowKeepGoing(bool keepGoing) = 0;
+    // The "write into the images themselves" check box, and its warning that the images are
+    // changed.
+    virtual void ShowInPlace(bool inPlace, bool warningShown) = 0;
     // The summary of a run that reached its files: its counts, its files and their results.
     virtual void ShowSummary(const RunOutcome& outcome) = 0;
 };
@@ -88,6 +91,8 @@ public:
     void StartConversion();
     // The "keep going" check box, remembered from one start to the next.
     void SetKeepGoing(bool keepGoing);
+    // The "write into the images themselves" check box: off at every start, never remembered.
+    void SetInPlace(bool inPlace);
     // The summary window's buttons: the last run's summary as text, saved as CSV, and its
     // output folder opened in the desktop's file manager.
     std::string SummaryForCopy() const;
@@ -115,6 +120,7 @@ private:
     void LoadRememberedChoices();
     void RememberFormats();
     void RememberRun();
+    void ShowInPlaceChoice();
     // Writes a file of the last run's summary; a refusal is shown.
     void SaveSummaryFile(Procedure procedure, const std::function<void()>& write);
     // The next run's files, said on the status line; message 1 when there are none.

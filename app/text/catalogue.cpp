@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 50> kMessages = {{
+constexpr std::array<TextPair, 52> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -96,10 +96,17 @@ constexpr std::array<TextPair, 50> kMessages = {{
      "This coordinate system needs GDAL: install the package marlo-gdal!"},
     {"Plik nie określa własnego układu współrzędnych, a nie wybrano żadnego!",
      "The input states no coordinate system of its own, and none was chosen!"},
+    // Added: images whose georeference is written into them where they stand.
+    {"Obraz jest otwarty do zapisu w innym programie!",
+     "The image is open for writing in another program!"},
+    {"Obraz jest GeoTIFF-em zoptymalizowanym do chmury: zapis w miejscu zniszczyłby jego "
+     "układ. Wybierz kopię!",
+     "The image is a cloud-optimised GeoTIFF: writing into it would break its layout. Make a "
+     "copy instead!"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.
-constexpr std::array<TextPair, 60> kCaptions = {{
+constexpr std::array<TextPair, 62> kCaptions = {{
     {nullptr, nullptr},
     {"Marlo - wybierz projekcję MapInfo", "Marlo - Select MapInfo projection"},
     {"Grupa:", "Group:"},
@@ -191,6 +198,10 @@ constexpr std::array<TextPair, 60> kCaptions = {{
     // Added: the main window's choice of a folder's files, and of its subfolders' too.
     {"Wybierz katalog...", "Choose a folder..."},
     {"Z podkatalogami", "With subfolders"},
+    // Added: writing the georeference into the images themselves.
+    {"Zapisz georeferencję w samych obrazach (bez kopii)",
+     "Write the georeference into the images themselves (no copy)"},
+    {"Uwaga: obrazy zostaną zmienione.", "Warning: the images will be changed."},
 }};
 
 template <std::size_t N>

@@ -62,6 +62,8 @@ enum : std::int16_t {
     NotARunFile = 47,
     GdalBridgeMissing = 48,
     NoSystemOfItsOwn = 49,
+    OpenElsewhereForWriting = 50,
+    CloudOptimisedLayout = 51,
 };
 }  // namespace msg
 
@@ -116,6 +118,8 @@ enum : std::int16_t {
     FailedCount = 57,
     ChooseFolder = 58,
     WithSubfolders = 59,
+    InPlace = 60,
+    InPlaceWarning = 61,
 };
 }  // namespace caption
 

@@ -136,6 +136,11 @@ void ConvertWindow::BuildControls() {
 
     keepGoing_ = new QCheckBox("Keep going after a failed file", this);
     keepGoing_->setObjectName("chkKeepGoing");
+    inPlace_ = new QCheckBox("Write the georeference into the images themselves (no copy)", this);
+    inPlace_->setObjectName("chkInPlace");
+    inPlaceWarning_ = new QLabel("Warning: the images will be changed.", this);
+    inPlaceWarning_->setObjectName("lblInPlaceWarning");
+    inPlaceWarning_->hide();
     auto* cmdFolder = new QPushButton("Choose a folder...", this);
     cmdFolder->setObjectName("cmdFolder");
     auto* chkSubfolders = new QCheckBox("With subfolders", this);
@@ -181,6 +186,8 @@ void ConvertWindow::BuildControls() {
     layout->addLayout(frames);
     layout->addLayout(folderChoice);
     layout->addWidget(keepGoing_);
+    layout->addWidget(inPlace_);
+    layout->addWidget(inPlaceWarning_);
     layout->addLayout(controls);
     layout->addWidget(status_);
     layout->addWidget(line);
@@ -188,7 +195,8 @@ void ConvertWindow::BuildControls() {
     // The window always takes the size its captions need, in either language.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     SetTabOrder({"optGEOin", "optTABin", "optTFWin", "optGEO", "optTAB", "optTFW", "cmdFolder",
-                 "chkSubfolders", "chkKeepGoing", "cmbOK", "cmdExit", "cmdPL", "cmdEN"});
+                 "chkSubfolders", "chkKeepGoing", "chkInPlace", "cmbOK", "cmdExit", "cmdPL",
+                 "cmdEN"});
     cmbOK->setFocus();
 }
 
@@ -231,6 +239,8 @@ void ConvertWindow::ConnectControls() {
             [this] { procedures_.OpenWebPage(); });
     connect(keepGoing_, &QCheckBox::clicked, this,
             [this](bool checked) { procedures_.SetKeepGoing(checked); });
+    connect(inPlace_, &QCheckBox::clicked, this,
+            [this](bool checked) { procedures_.SetInPlace(checked); });
 }
 
 void ConvertWindow::SetControlText(const std::string& control, ControlText property,
@@ -282,6 +292,11 @@ void ConvertWindow::ShowStatus(const std::string& text) {
 
 void ConvertWindow::ShowKeepGoing(bool keepGoing) {
     keepGoing_->setChecked(keepGoing);
+}
+
+void ConvertWindow::ShowInPlace(bool inPlace, bool warningShown) {
+    inPlace_->setChecked(inPlace);
+    inPlaceWarning_->setVisible(warningShown);
 }
 
 void ConvertWindow::ShowSummary(const RunOutcome& outcome) {

@@ -49,6 +49,7 @@ private:
     void ShowStatus(const std::string& text) override;
     void ShowLanguage(const std::string& language) override;
     void ShowKeepGoing(bool keepGoing) override;
+    void ShowInPlace(bool inPlace, bool warningShown) override;
     void ShowSummary(const RunOutcome& outcome) override;
     void SaveSummaryCsv();
     void SaveFootprints();
@@ -71,6 +72,8 @@ private:
     std::map<FileFormat, QRadioButton*> outputOptions_;
     QLabel* status_ = nullptr;
     QCheckBox* keepGoing_ = nullptr;
+    QCheckBox* inPlace_ = nullptr;
+    QLabel* inPlaceWarning_ = nullptr;
     SummaryWindow* summary_ = nullptr;
     // Qt's own texts (file dialogs, standard buttons) in the interface language.
     std::unique_ptr<QTranslator> qtTexts_;

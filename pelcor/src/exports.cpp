@@ -105,6 +105,35 @@ std::vector<Value> CopyIn(const Value* values, int32_t count) {
     return count > 0 ? std::vector<Value>(values, values + count) : std::vector<Value>{};
 }
 
+bool WriteKeyed(const char* fileName, const WorldParams& world, int32_t modelType, int32_t epsg,
+                pelcor::WriteMode mode) {
+    const auto keys = KeysFor(modelType, epsg);
+    return fileName != nullptr && keys && pelcor::WriteGeoreference(fileName, world, *keys, mode);
+}
+
+// The GeoKey tags a caller hands over, as its arrays and counts.
+struct GivenKeys {
+    const uint16_t* directory;
+    int32_t directoryCount;
+    const double* doubles;
+    int32_t doubleCount;
+    const char* ascii;
+    int32_t asciiLength;
+};
+
+bool WriteWithGeoKeys(const char* fileName, const WorldParams& world, const GivenKeys& given,
+                      pelcor::WriteMode mode) {
+    if (!IsArray(given.directory, given.directoryCount) ||
+        !IsArray(given.doubles, given.doubleCount) || !IsArray(given.ascii, given.asciiLength)) {
+        return false;
+    }
+    pelcor::KeyWrite keys;
+    keys.replacement = pelcor::RawGeoKeys{
+        CopyIn(given.directory, given.directoryCount), CopyIn(given.doubles, given.doubleCount),
+        given.asciiLength > 0 ? std::string(given.ascii, given.asciiLength) : std::string()};
+    return fileName != nullptr && pelcor::WriteGeoreference(fileName, world, keys, mode);
+}
+
 }  // namespace
 
 extern "C" {
@@ -143,12 +172,33 @@ int32_t tiffHdrWriteKeyedDbl(const char* fileName, double pixelSizeX, double rot
                              double rotationX, double pixelSizeY, double originX, double originY,
                              int32_t modelType, int32_t epsg) {
     return Guarded([&] {
-        const auto keys = KeysFor(modelType, epsg);
-        return fileName != nullptr && keys &&
-               pelcor::WriteGeoreference(
-                   fileName,
-                   WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
-                   *keys);
+        return WriteKeyed(
+            fileName, WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+            modelType, epsg, pelcor::WriteMode::Update);
+    });
+}
+
+int32_t tiffHdrWriteKeyedInPlaceDbl(const char* fileName, double pixelSizeX, double rotationY,
+                                    double rotationX, double pixelSizeY, double originX,
+                                    double originY, int32_t modelType, int32_t epsg) {
+    return Guarded([&] {
+        return WriteKeyed(
+            fileName, WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+            modelType, epsg, pelcor::WriteMode::CrashSafe);
+    });
+}
+
+int32_t tiffHdrReadInPlaceBlockerInt(const char* fileName, int32_t* blocker) {
+    return Guarded([&] {
+        if (fileName == nullptr || blocker == nullptr) {
+            return false;
+        }
+        const auto found = pelcor::CrashSafeBlockerOf(fileName);
+        if (!found) {
+            return false;
+        }
+        *blocker = static_cast<int32_t>(*found);
+        return true;
     });
 }
 
@@ -208,19 +258,23 @@ int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelSizeX, double r
                                const double* doubles, int32_t doubleCount, const char* ascii,
                                int32_t asciiLength) {
     return Guarded([&] {
-        if (!IsArray(directory, directoryCount) || !IsArray(doubles, doubleCount) ||
-            !IsArray(ascii, asciiLength)) {
-            return false;
-        }
-        pelcor::KeyWrite keys;
-        keys.replacement =
-            pelcor::RawGeoKeys{CopyIn(directory, directoryCount), CopyIn(doubles, doubleCount),
-                               asciiLength > 0 ? std::string(ascii, asciiLength) : std::string()};
-        return fileName != nullptr &&
-               pelcor::WriteGeoreference(
-                   fileName,
-                   WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
-                   keys);
+        return WriteWithGeoKeys(
+            fileName, WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+            GivenKeys{directory, directoryCount, doubles, doubleCount, ascii, asciiLength},
+            pelcor::WriteMode::Update);
+    });
+}
+
+int32_t tiffHdrWriteGeoKeysInPlaceDbl(const char* fileName, double pixelSizeX, double rotationY,
+                                      double rotationX, double pixelSizeY, double originX,
+                                      double originY, const uint16_t* directory,
+                                      int32_t directoryCount, const double* doubles,
+                                      int32_t doubleCount, const char* ascii, int32_t asciiLength) {
+    return Guarded([&] {
+        return WriteWithGeoKeys(
+            fileName, WorldParams{pixelSizeX, rotationY, rotationX, pixelSizeY, originX, originY},
+            GivenKeys{directory, directoryCount, doubles, doubleCount, ascii, asciiLength},
+            pelcor::WriteMode::CrashSafe);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bounded_reader.h"
+#include "file_layout.h"
 #include "tiff_directory.h"
 #include "tiff_file.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 // Offsets, values and directories begin on a word boundary, as TIFF requires.
 constexpr std::uint64_t kWordSize = 2;
+// A crash-safe append starts on an 8-byte boundary, which suits the offsets of either format.
+constexpr std::uint64_t kCrashSafeAlignment = 8;
 
 // A tag counts only as a DOUBLE array inside the file; one that is absent or unusable reads as
 // count 0, as GDAL reads it. False only when the file cannot be read.
@@ -166,11 +169,14 @@ std::optional<KeyTags> KeyTagsFor(const TiffFormat& format, const std::optional<
 class WritePlanner {
 public:
     WritePlanner(const Directory& directory, std::uint64_t fileLength,
-                 std::vector<std::uint16_t> removed)
-        : directory_(directory), fileLength_(fileLength), removed_(std::move(removed)) {}
+                 std::vector<std::uint16_t> removed, WriteMode mode)
+        : directory_(directory),
+          fileLength_(fileLength),
+          removed_(std::move(removed)),
+          mode_(mode) {}
 
     std::optional<std::vector<Patch>> Plan(std::vector<TagWrite> writes) const {
-        if (CanWriteInPlace(writes)) {
+        if (mode_ == WriteMode::Update && CanWriteInPlace(writes)) {
             return InPlace(writes);
         }
         return Appended(writes);
@@ -237,7 +243,9 @@ private:
         const TiffFormat& format = directory_.format;
         Directory target = directory_;
         std::erase_if(target.entries, [&](const Entry& e) { return IsReplaced(e.tag, writes); });
-        Bytes block((kWordSize - fileLength_ % kWordSize) % kWordSize, 0);
+        const std::uint64_t alignment =
+            mode_ == WriteMode::CrashSafe ? kCrashSafeAlignment : kWordSize;
+        Bytes block((alignment - fileLength_ % alignment) % alignment, 0);
         for (const TagWrite& write : writes) {
             if (write.bytes.size() <= format.OffsetSize()) {
                 // Values that fit in the entry's own field must stand there.
@@ -268,6 +276,7 @@ private:
     const Directory& directory_;
     std::uint64_t fileLength_;
     std::vector<std::uint16_t> removed_;
+    WriteMode mode_;
 };
 
 // Whether no patch touches the image's strips or tiles: a crafted file may point its tag values
@@ -279,6 +288,29 @@ bool SparesPixelData(const BoundedReader& reader, const Directory& directory,
         ranges.push_back({patch.offset, patch.bytes.size()});
     }
     return OverlapsPixelData(reader, directory, ranges) == false;
+}
+
+// Every change a write makes, or nothing when it is refused.
+std::optional<std::vector<Patch>> PlannedWrite(const BoundedReader& reader,
+                                               const Directory& directory, const WorldParams& world,
+                                               const KeyWrite& keys, WriteMode mode) {
+    if (mode == WriteMode::CrashSafe && KeepsDirectoriesFirst(reader, directory)) {
+        return std::nullopt;
+    }
+    auto keyTags = KeyTagsFor(directory.format, ReadGeoKeys(reader, directory), keys);
+    if (!keyTags) {
+        return std::nullopt;
+    }
+    std::vector<TagWrite> writes = GeoreferenceWrites(directory.format, world, keyTags->tieAt);
+    for (TagWrite& write : keyTags->writes) {
+        writes.push_back(std::move(write));
+    }
+    auto planned =
+        WritePlanner(directory, reader.size(), keyTags->removed, mode).Plan(std::move(writes));
+    if (!planned || !SparesPixelData(reader, directory, *planned)) {
+        return std::nullopt;
+    }
+    return planned;
 }
 
 template <class Use>
@@ -360,34 +392,41 @@ std::optional<RawGeoKeys> ReadRawGeoKeys(const char* path) {
     });
 }
 
-bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrite& keys) {
+std::optional<CrashSafeBlocker> CrashSafeBlockerOf(const char* path) {
+    const FileHandle file = OpenForUpdate(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    return WithFirstDirectory(file, [&](const BoundedReader& reader, const Directory& directory) {
+        if (KeepsDirectoriesFirst(reader, directory)) {
+            return std::optional(CrashSafeBlocker::DirectoriesFirst);
+        }
+        return std::optional(LockWholeFile(file.get()) ? CrashSafeBlocker::None
+                                                       : CrashSafeBlocker::LockedElsewhere);
+    });
+}
+
+bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrite& keys,
+                       WriteMode mode) {
     if (!PlacesAnImage(world)) {
         return false;
     }
     FileHandle file = OpenForUpdate(path);
-    if (!file) {
+    const bool crashSafe = mode == WriteMode::CrashSafe;
+    if (!file || (crashSafe && !LockWholeFile(file.get()))) {
         return false;
     }
     const auto patches =
         WithFirstDirectory(file, [&](const BoundedReader& reader, const Directory& directory) {
-            auto keyTags = KeyTagsFor(directory.format, ReadGeoKeys(reader, directory), keys);
-            if (!keyTags) {
-                return std::optional<std::vector<Patch>>();
-            }
-            std::vector<TagWrite> writes =
-                GeoreferenceWrites(directory.format, world, keyTags->tieAt);
-            for (TagWrite& write : keyTags->writes) {
-                writes.push_back(std::move(write));
-            }
-            auto planned =
-                WritePlanner(directory, reader.size(), keyTags->removed).Plan(std::move(writes));
-            if (!planned || !SparesPixelData(reader, directory, *planned)) {
-                return std::optional<std::vector<Patch>>();
-            }
-            return planned;
+            return PlannedWrite(reader, directory, world, keys, mode);
         });
     if (!patches) {
         return false;
+    }
+    if (crashSafe) {
+        // An append is always a block at the end and the header's pointer to it.
+        return patches->size() == 2 &&
+               ApplyCrashSafelyAndClose(std::move(file), patches->front(), patches->back());
     }
     return ApplyPatchesAndClose(std::move(file), *patches);
 }

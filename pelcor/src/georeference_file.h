@@ -35,6 +35,12 @@ struct KeyWrite {
     std::optional<RawGeoKeys> replacement;
 };
 
+// How a write changes the file: as it sees fit (values over the old ones where they fit), or
+// crash-safe, for an image changed where it stands: the values and a new directory are always
+// appended and made durable before the header points at them, and a file that keeps its
+// directories ahead of its data, or that another program holds a lock on, is refused.
+enum class WriteMode { Update, CrashSafe };
+
 // Stores the georeference in the file's GeoTIFF tags: a pixel scale and a tie point for an
 // image whose rows run south without rotation, the transformation matrix for any other, and
 // no other georeference tag beside them. The tie point is the first pixel's centre when the
@@ -42,6 +48,11 @@ struct KeyWrite {
 // image where the parameters do. A georeference that places no image is refused.
 // Everything is checked before the first byte changes, so a refused write leaves the file as
 // it was.
-bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrite& keys = {});
+bool WriteGeoreference(const char* path, const WorldParams& world, const KeyWrite& keys = {},
+                       WriteMode mode = WriteMode::Update);
+
+// Why a crash-safe write would refuse the file, which can be read as a TIFF.
+enum class CrashSafeBlocker { None = 0, DirectoriesFirst = 1, LockedElsewhere = 2 };
+std::optional<CrashSafeBlocker> CrashSafeBlockerOf(const char* path);
 
 }  // namespace pelcor

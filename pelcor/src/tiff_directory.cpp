@@ -300,6 +300,20 @@ std::optional<bool> OverlapsPixelData(const BoundedReader& reader, const Directo
     return *strips || *tiles;
 }
 
+std::optional<std::uint64_t> FirstBlockOffset(const BoundedReader& reader,
+                                              const Directory& directory, BlockKind kind) {
+    const auto index =
+        FindEntry(directory.entries, kind == BlockKind::Tiles ? kTagTileOffsets : kTagStripOffsets);
+    if (!index) {
+        return std::nullopt;
+    }
+    const auto offsets = ReadUnsigneds(reader, directory, directory.entries[*index]);
+    if (!offsets || offsets->empty()) {
+        return std::nullopt;
+    }
+    return *std::min_element(offsets->begin(), offsets->end());
+}
+
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries) {
     Bytes out;
     out.reserve(format.EntrySize() * entries.size());

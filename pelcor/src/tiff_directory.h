@@ -84,6 +84,12 @@ struct ByteRange {
 std::optional<bool> OverlapsPixelData(const BoundedReader& reader, const Directory& directory,
                                       const std::vector<ByteRange>& ranges);
 
+enum class BlockKind { Strips, Tiles };
+// Where the first of the image's strips or tiles starts (the lowest offset); nothing when the
+// image has none of that kind or their offsets cannot be read.
+std::optional<std::uint64_t> FirstBlockOffset(const BoundedReader& reader,
+                                              const Directory& directory, BlockKind kind);
+
 Bytes EncodeEntries(const TiffFormat& format, const std::vector<Entry>& entries);
 Bytes EncodeDirectory(const Directory& directory);
 

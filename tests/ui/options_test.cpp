@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QTest>
 
 #include "ui_test_classes.h"
@@ -88,6 +89,35 @@ void OptionsTest::outputClickSelectsOneAndStaysSelected() {
     started.click("optGEO");  // disabled: nothing happens
     QCOMPARE(Outputs(started), QString("-o+"));
     CompareWithForm(started);
+}
+
+void OptionsTest::inPlaceWarningFollowsTheBoxAndTheOutput() {
+    {
+        const StartedWindow started;
+        auto* box = started.find<QCheckBox>("chkInPlace");
+        const auto* warning = started.find<QLabel>("lblInPlaceWarning");
+        QVERIFY(box != nullptr && warning != nullptr);
+        QCOMPARE(box->text(),
+                 QString("Write the georeference into the images themselves (no copy)"));
+        QVERIFY(!box->isChecked());
+        started.click("optTFWin");
+        const struct {
+            const char* click;
+            bool checked;
+            bool warned;
+        } steps[] = {{"optGEO", false, false},     {"chkInPlace", true, true},
+                     {"optTAB", true, false},      {"optGEO", true, true},
+                     {"chkInPlace", false, false}, {"chkInPlace", true, true}};
+        for (const auto& step : steps) {
+            started.click(step.click);
+            QCOMPARE(box->isChecked(), step.checked);
+            QCOMPARE(!warning->isHidden(), step.warned);
+            QCOMPARE(started.window->procedures().Choices().inPlace, step.checked);
+        }
+    }
+    const StartedWindow again;  // never remembered
+    QVERIFY(!again.find<QCheckBox>("chkInPlace")->isChecked());
+    QVERIFY(again.find<QLabel>("lblInPlaceWarning")->isHidden());
 }
 
 }  // namespace marlo::test

@@ -21,6 +21,7 @@ private slots:
     void inputKeepsItsOwnFormatOutOfTheOutput();
     void inputClicksFollowTheCycle();
     void outputClickSelectsOneAndStaysSelected();
+    void inPlaceWarningFollowsTheBoxAndTheOutput();
 };
 
 class AboutTest : public QObject {

@@ -91,23 +91,50 @@ CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const s
 
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
                   const Georeference& georeference, const GeoTiffSystem& system,
-                  const std::string& shownPath) {
+                  const std::string& shownPath, TagWriting writing) {
     const Georeference& g = georeference;
+    const bool inPlace = writing == TagWriting::InPlace;
     std::int32_t result = 0;
     using Source = GeoTiffSystem::Source;
     if (system.source == Source::GdalKeys || system.source == Source::None) {
         // No directory removes the keys: the file then states no system at all.
         const GeoKeyTags& k = system.keys;
-        result = MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysDbl)(
-            path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX,
-            g.originY, k.directory.data(), Count(k.directory), k.doubles.data(), Count(k.doubles),
-            k.ascii.data(), Count(k.ascii));
+        auto& write = inPlace ? MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysInPlaceDbl)
+                              : MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysDbl);
+        result = write(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
+                       g.originX, g.originY, k.directory.data(), Count(k.directory),
+                       k.doubles.data(), Count(k.doubles), k.ascii.data(), Count(k.ascii));
     } else {
-        result = MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedDbl)(
-            path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX,
-            g.originY, system.code.geographic ? 2 : 1, system.code.epsg);
+        auto& write = inPlace ? MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedInPlaceDbl)
+                              : MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedDbl);
+        result = write(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
+                       g.originX, g.originY, system.code.geographic ? 2 : 1, system.code.epsg);
     }
     CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath);
+}
+
+void RequireWritableInPlace(const std::string& pelcorLibrary, const std::string& path) {
+    constexpr std::int32_t kDirectoriesFirst = 1;
+    constexpr std::int32_t kLockedElsewhere = 2;
+    std::int32_t blocker = 0;
+    if (MARLO_BOUND(pelcorLibrary, tiffHdrReadInPlaceBlockerInt)(path.c_str(), &blocker) !=
+        kPelcorSuccess) {
+        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+    }
+    if (blocker == kLockedElsewhere) {
+        throw Refusal(MessageWithPath(msg::OpenElsewhereForWriting, path, kCr));
+    }
+    if (blocker == kDirectoriesFirst) {
+        throw Refusal(MessageWithPath(msg::CloudOptimisedLayout, path, kCr));
+    }
+}
+
+bool StatesAGeoreference(const std::string& pelcorLibrary, const std::string& path) {
+    constexpr std::int32_t kNoGeoreferenceTag = 0;
+    std::int32_t kind = kNoGeoreferenceTag;
+    return MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) ==
+               kPelcorSuccess &&
+           kind != kNoGeoreferenceTag;
 }
 
 GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& path) {

@@ -20,12 +20,23 @@ GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string&
 // The coordinate system the GeoKeys of the TIFF at `path` state; code 0 when they state none
 // or the file cannot be read.
 CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path);
+// How the tags are written: into a fresh copy, or into an image where it stands, crash-safe
+// (appended and made durable before the header points at them).
+enum class TagWriting { IntoCopy, InPlace };
+
 // Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and the
 // coordinate system (by code, or by GDAL's keys); refuses (message 17, naming `shownPath`)
 // when Pelcor cannot.
 void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
                   const Georeference& georeference, const GeoTiffSystem& system,
-                  const std::string& shownPath);
+                  const std::string& shownPath, TagWriting writing = TagWriting::IntoCopy);
+
+// Refuses an image that its tags cannot be written into where it stands: one another program
+// holds a lock on (message 50), one that keeps its directories before its pixel data as a
+// cloud-optimised GeoTIFF does (message 51); one Pelcor cannot open for update (message 29).
+void RequireWritableInPlace(const std::string& pelcorLibrary, const std::string& path);
+// Whether the TIFF's tags state a georeference (any georeference tag); false when unreadable.
+bool StatesAGeoreference(const std::string& pelcorLibrary, const std::string& path);
 
 // The GeoKey tags of the TIFF at `path`; none when it has none or cannot be read.
 GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& path);

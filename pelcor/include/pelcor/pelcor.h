@@ -87,6 +87,30 @@ PELCOR_EXPORT int32_t tiffHdrWriteGeoKeysDbl(const char* fileName, double pixelS
                                              const double* doubles, int32_t doubleCount,
                                              const char* ascii, int32_t asciiLength);
 
+/* The two writes above, for an image changed where it stands, which must survive a kill or a
+ * power cut at any moment: the values and a new first directory are always appended at the
+ * file's end (from an 8-byte boundary) and made durable, then the header's pointer to the first
+ * directory is changed in one aligned write of 4 bytes (8 for BigTIFF) and made durable. The
+ * file then holds its old georeference or its new one, never a mixture; the pixel data and
+ * every other directory stay byte for byte. Refused (0), changing nothing, for a file whose
+ * directories stand before its pixel data (tiffHdrReadInPlaceBlockerInt's blocker 1) and for
+ * one another open file holds a lock on (blocker 2). */
+PELCOR_EXPORT int32_t tiffHdrWriteKeyedInPlaceDbl(const char* fileName, double pixelSizeX,
+                                                  double rotationY, double rotationX,
+                                                  double pixelSizeY, double originX, double originY,
+                                                  int32_t modelType, int32_t epsg);
+PELCOR_EXPORT int32_t tiffHdrWriteGeoKeysInPlaceDbl(
+    const char* fileName, double pixelSizeX, double rotationY, double rotationX, double pixelSizeY,
+    double originX, double originY, const uint16_t* directory, int32_t directoryCount,
+    const double* doubles, int32_t doubleCount, const char* ascii, int32_t asciiLength);
+/* What would make the in-place writes refuse the file: blocker 0 nothing, 1 its directories
+ * stand before its pixel data as in a cloud-optimised GeoTIFF (GDAL's structural metadata says
+ * so, or a tiled image's first directory follows the header, ahead of every tile), which a
+ * directory appended at the end would break; 2 another open file holds a lock on it (fcntl,
+ * open-file-description or flock locks; a program that writes without locking cannot be
+ * seen). Returns 0 when the file cannot be opened for update or read as a TIFF. */
+PELCOR_EXPORT int32_t tiffHdrReadInPlaceBlockerInt(const char* fileName, int32_t* blocker);
+
 #ifdef __cplusplus
 }
 #endif
