@@ -337,29 +337,33 @@ void KeptAnswers::Keep(const std::string& question, const std::string& answer,
         std::erase_if(files, [&](const FileIdentity& kept) { return kept.path == identity.path; });
         files.push_back(identity);
     }
-    if (state.file.answers.size() >= kMaxAnswers) {
-        state.file.answers.clear();
-    }
     state.file.answers[question] = answer;
+    // A cache grown past its bounds starts again from this answer.
+    if (state.file.answers.size() > kMaxAnswers ||
+        AnswerFileBytes(state.file).size() > kMaxFileBytes) {
+        state.file.answers = {{question, answer}};
+    }
     Write();
 }
 
 void KeptAnswers::Write() const {
-    State& state = *state_;
+    const State& state = *state_;
     if (state.path.empty()) {
         return;
     }
-    // Answers another process kept meanwhile from the same source stay in the file.
+    // Answers another process kept meanwhile from the same source stay in the file, as long
+    // as the file stays within its bounds.
+    AnswerFile merged = state.file;
     const auto bytes = FileBytes(state.path);
     if (const auto onDisk = bytes ? ParsedAnswerFile(*bytes) : std::nullopt;
-        onDisk && onDisk->source == state.file.source &&
-        onDisk->answers.size() + state.file.answers.size() <= kMaxAnswers) {
-        state.file.answers.insert(onDisk->answers.begin(), onDisk->answers.end());
+        onDisk && onDisk->source == merged.source) {
+        merged.answers.insert(onDisk->answers.begin(), onDisk->answers.end());
     }
-    const std::string written = AnswerFileBytes(state.file);
-    if (written.size() <= kMaxFileBytes) {
-        ReplaceFile(state.path, written);
+    std::string written = AnswerFileBytes(merged);
+    if (merged.answers.size() > kMaxAnswers || written.size() > kMaxFileBytes) {
+        written = AnswerFileBytes(state.file);
     }
+    ReplaceFile(state.path, written);
 }
 
 }  // namespace marlo

@@ -23,11 +23,21 @@ TEST(AnswerCache, ASecondRunInASystemMetBeforeLoadsNoGdalAndWritesTheSameBytes) 
     const std::string sheet = Quoted(folder / "sheet.tif");
     const std::string table = Quoted(folder / "sheet.tab");
     const std::string out = Quoted(folder.MakeFolder("out"));
-    // Outside the shipped list both ways: GeoKeys -> clause, then clause -> keys.
+    // A transverse Mercator with no EPSG code: its GeoTIFF gets the full keys GDAL writes.
+    const std::string custom = Quoted(folder.Write(
+        "custom.tab",
+        "!table\r\n!version 300\r\n!charset WindowsLatin2\r\nDefinition Table\r\n"
+        "  File \"sheet.tif\"\r\n  Type \"RASTER\"\r\n"
+        "  (600000,700000) (0,0) Label \"1\",\r\n  (600040,700000) (4,0) Label \"2\",\r\n"
+        "  (600040,699970) (4,3) Label \"3\"\r\n"
+        "  CoordSys Earth Projection 8, 104, \"m\", 17, 0, 0.9995, 600000, -5000000\r\n"));
+    // Outside the shipped list both ways: GeoKeys -> clause, clause -> code, clause -> keys.
     const std::pair<std::string, std::string> steps[] = {
         {"--existing replace --from geotiff --to tab " + sheet, folder / "sheet.tab"},
         {"--existing replace --from tab --to geotiff --output-dir " + out + " " + table,
          folder / "out/sheet.tif"},
+        {"--existing replace --from tab --to geotiff --output-dir " + out + " " + custom,
+         folder / "out/custom.tif"},
     };
     for (const auto& [arguments, output] : steps) {
         ASSERT_EQ(test::MarloConvert(arguments, cache).status, 0) << arguments;
