@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <thread>
+#include <vector>
 
 #include "platform/kept_answers.h"
 #include "support/temp_folder.h"
@@ -96,6 +98,26 @@ TEST_F(KeptAnswersTest, ADamagedOrForeignFileIsIgnoredAndRebuilt) {
         EXPECT_EQ(FoundByNextProcess(), std::nullopt) << damage;
         EXPECT_EQ(KeepOne(), whole) << damage;
     }
+}
+
+TEST_F(KeptAnswersTest, ProcessesWritingAtOnceLeaveAWholeFile) {
+    std::vector<std::thread> processes;
+    for (int process = 0; process < 6; ++process) {
+        processes.emplace_back([&, process] {
+            const KeptAnswers kept(cacheFile);
+            for (int answer = 0; answer < 20; ++answer) {
+                kept.Keep(std::to_string(process) + "/" + std::to_string(answer), "answer",
+                          Source());
+            }
+        });
+    }
+    for (std::thread& process : processes) {
+        process.join();
+    }
+    const auto file = ParsedAnswerFile(test::ReadBytes(cacheFile));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_GE(file->answers.size(), 20u);
+    EXPECT_EQ(test::TreeBytes(temp / "cache/marlo").size(), 1u) << "temporary files left";
 }
 
 TEST_F(KeptAnswersTest, ACacheThatCannotBeWrittenLeavesTheAnswersToThisProcess) {
