@@ -8,6 +8,7 @@
 #include <set>
 
 #include "conversion/run_summary.h"
+#include "crs/answer_cache.h"
 #include "crs/coordinate_systems.h"
 #include "formats/geotiff/geotiff.h"
 #include "platform/utf8.h"
@@ -39,13 +40,13 @@ std::string CodeSystem(std::int32_t epsg) {
 // A system by its EPSG code where GDAL finds one confidently, else as `system` stands: a
 // footprint's system is what people and other programs read, and a code is what they know.
 template <typename ToWkt>
-std::string IdentifiedSystem(const std::string& system, ToWkt toWkt) {
+std::string IdentifiedSystem(const KeptAnswers& kept, const std::string& system, ToWkt toWkt) {
     if (system.empty()) {
         return system;
     }
     try {
         if (const std::optional<std::string> wkt = toWkt(system)) {
-            if (const CoordinateSystemCode code = EpsgCodeOf(*wkt); code.epsg != 0) {
+            if (const CoordinateSystemCode code = EpsgCodeOf(kept, *wkt); code.epsg != 0) {
                 return CodeSystem(code.epsg);
             }
         }
@@ -55,7 +56,8 @@ std::string IdentifiedSystem(const std::string& system, ToWkt toWkt) {
 }
 
 // A clause as a footprint names its system: by the list's code where it has one.
-std::string ClauseSystem(const std::vector<std::string>& codeList, const std::string& line) {
+std::string ClauseSystem(const KeptAnswers& kept, const std::vector<std::string>& codeList,
+                         const std::string& line) {
     const std::string clause = Trimmed(line);  // a table's CoordSys line is indented
     if (clause.empty()) {
         return {};
@@ -63,7 +65,8 @@ std::string ClauseSystem(const std::vector<std::string>& codeList, const std::st
     if (const auto listed = EntryForClause(codeList, clause); listed && listed->epsg != 0) {
         return CodeSystem(listed->epsg);
     }
-    return IdentifiedSystem(clause, SystemOfClause);
+    return IdentifiedSystem(kept, clause,
+                            [&](const std::string& known) { return SystemOfClause(kept, known); });
 }
 
 // What the GeoKeys of a TIFF state: a code, else GDAL's system, else none.
@@ -77,8 +80,9 @@ std::string KeysSystem(const Environment& env, const std::string& path) {
         return {};
     }
     try {
-        const std::string wkt = SystemOfKeys(env.libraries.pelcor, keys).value_or("");
-        return IdentifiedSystem(wkt, [](const std::string& known) { return known; });
+        const std::string wkt = SystemOfKeys(env.bridgeAnswers, keys).value_or("");
+        return IdentifiedSystem(env.bridgeAnswers, wkt,
+                                [](const std::string& known) { return known; });
     } catch (const Failure&) {
         return {};
     }
@@ -90,11 +94,11 @@ std::string SystemOfOutput(const Environment& env, const FileJob& job, const Inp
     const RunPlan& plan = job.plan;
     switch (plan.outputFormat) {
         case FileFormat::TAB:
-            return ClauseSystem(plan.codeList,
+            return ClauseSystem(env.bridgeAnswers, plan.codeList,
                                 system.clause.empty() ? plan.coordSysClause : system.clause);
         case FileFormat::TFW:
             return plan.inputFormat == FileFormat::TAB
-                       ? ClauseSystem(plan.codeList, read.tableCoordSys)
+                       ? ClauseSystem(env.bridgeAnswers, plan.codeList, read.tableCoordSys)
                        : KeysSystem(env, written.image);
         default:
             return KeysSystem(env, written.output);

@@ -1,7 +1,7 @@
 #include "conversion/input_systems.h"
 
 #include "conversion/file_steps.h"
-#include "crs/coordinate_systems.h"
+#include "crs/answer_cache.h"
 #include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
 #include "projection/projection_list.h"
@@ -16,17 +16,17 @@ namespace {
 // A system for a table: the projection list's entry for its EPSG code (which keeps MapInfo's
 // own datum numbers), else the clause GDAL writes for it, else the name of a system no clause
 // holds.
-InputSystem ForTable(const RunPlan& plan, const std::string& wkt) {
+InputSystem ForTable(const Environment& env, const RunPlan& plan, const std::string& wkt) {
     InputSystem system;
     system.stated = true;
-    const CoordinateSystemCode code = EpsgCodeOf(wkt);
+    const CoordinateSystemCode code = EpsgCodeOf(env.bridgeAnswers, wkt);
     if (const auto listed =
             code.epsg != 0 ? EntryForCode(plan.codeList, code.epsg) : std::nullopt) {
         system.clause = CoordSysClause(*listed);
-    } else if (const auto clause = ClauseOfSystem(wkt)) {
+    } else if (const auto clause = ClauseOfSystem(env.bridgeAnswers, wkt)) {
         system.clause = *clause;
     } else {
-        system.unwritable = SystemName(wkt);
+        system.unwritable = SystemName(env.bridgeAnswers, wkt);
     }
     return system;
 }
@@ -46,7 +46,7 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
     if (!KeysStateASystem(keys)) {
         return system;
     }
-    const auto wkt = SystemOfKeys(env.libraries.pelcor, keys);
+    const auto wkt = SystemOfKeys(env.bridgeAnswers, keys);
     if (wkt && wkt->empty()) {
         // GDAL reads no system from these keys.
         return system;
@@ -56,19 +56,20 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
         system.gdalFailed = true;
         return system;
     }
-    return ForTable(plan, *wkt);
+    return ForTable(env, plan, *wkt);
 }
 
 // The system a side file's text states (an .aux.xml's SRS, a .prj); "" for none.
-std::string SystemIn(const std::optional<std::string>& definition) {
-    return definition ? SystemOfDefinition(*definition).value_or("") : std::string();
+std::string SystemIn(const Environment& env, const std::optional<std::string>& definition) {
+    return definition ? SystemOfDefinition(env.bridgeAnswers, *definition).value_or("")
+                      : std::string();
 }
 
 // What a GeoTIFF states, for a table, where GDAL takes it: its .aux.xml before its keys.
 InputSystem ImageSystemForTable(const Environment& env, const RunPlan& plan,
                                 const std::string& path) {
-    if (const std::string aux = SystemIn(ReadAuxSystem(env.fileSystem, path)); !aux.empty()) {
-        return ForTable(plan, aux);
+    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.fileSystem, path)); !aux.empty()) {
+        return ForTable(env, plan, aux);
     }
     return KeyedSystemForTable(env, plan, path);
 }
@@ -100,19 +101,20 @@ InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan
         return {};
     }
     const bool tableOutput = plan.outputFormat == FileFormat::TAB;
-    if (const std::string aux = SystemIn(ReadAuxSystem(env.fileSystem, *image)); !aux.empty()) {
-        return tableOutput ? ForTable(plan, aux) : InputSystem{true, "", "", aux, false};
+    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.fileSystem, *image));
+        !aux.empty()) {
+        return tableOutput ? ForTable(env, plan, aux) : InputSystem{true, "", "", aux, false};
     }
     if (tableOutput) {
         if (InputSystem keyed = KeyedSystemForTable(env, plan, *image); keyed.stated) {
             return keyed;
         }
     }
-    const std::string prj = SystemIn(ReadPrjText(env.fileSystem, *image));
+    const std::string prj = SystemIn(env, ReadPrjText(env.fileSystem, *image));
     if (prj.empty()) {
         return {};
     }
-    return tableOutput ? ForTable(plan, prj) : InputSystem{true, "", "", prj, true};
+    return tableOutput ? ForTable(env, plan, prj) : InputSystem{true, "", "", prj, true};
 }
 
 // A GeoTIFF system that carries none: the input's could not be written.
@@ -133,10 +135,10 @@ OutputSystem ForGeoTiff(GeoTiffSystem system) {
 // it; none (lost) when it can write no keys for it.
 OutputSystem GeoTiffSystemOf(const Environment& env, const std::string& wkt) {
     using Source = GeoTiffSystem::Source;
-    if (const CoordinateSystemCode code = EpsgCodeOf(wkt); code.epsg != 0) {
+    if (const CoordinateSystemCode code = EpsgCodeOf(env.bridgeAnswers, wkt); code.epsg != 0) {
         return ForGeoTiff({Source::EpsgCode, code, {}, false});
     }
-    if (auto keys = KeysOfSystem(env.libraries.pelcor, wkt)) {
+    if (auto keys = KeysOfSystem(env.bridgeAnswers, wkt)) {
         return ForGeoTiff({Source::GdalKeys, {}, std::move(*keys), false});
     }
     return LostSystem();
@@ -150,7 +152,7 @@ OutputSystem GeoTiffSystemOfClause(const Environment& env, const RunPlan& plan,
     if (const auto listed = EntryForClause(plan.codeList, clause)) {
         return ForGeoTiff({Source::EpsgCode, SystemOf(*listed), {}, false});
     }
-    if (const auto wkt = SystemOfClause(clause)) {
+    if (const auto wkt = SystemOfClause(env.bridgeAnswers, clause)) {
         return GeoTiffSystemOf(env, *wkt);
     }
     // Whatever system the image's own keys stated, the output must not carry it for this table.
@@ -264,12 +266,12 @@ AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,
     }
     std::optional<std::string> wkt;
     if (const auto listed = EntryForClause(plan.codeList, tableCoordSys)) {
-        wkt = SystemOfDefinition("EPSG:" + std::to_string(listed->epsg));
+        wkt = SystemOfDefinition(env.bridgeAnswers, "EPSG:" + std::to_string(listed->epsg));
     }
     if (!wkt) {
-        wkt = SystemOfClause(tableCoordSys);
+        wkt = SystemOfClause(env.bridgeAnswers, tableCoordSys);
     }
-    const auto aux = wkt ? AuxiliaryFormOf(*wkt) : std::nullopt;
+    const auto aux = wkt ? AuxiliaryFormOf(env.bridgeAnswers, *wkt) : std::nullopt;
     if (!aux) {
         return {"", true};
     }

@@ -12,8 +12,6 @@ namespace marlo {
 
 namespace {
 
-constexpr const char* kBridgeLibrary = "libmarlo_crs.so";
-
 // A bridge function that, when the bridge is not installed (it comes in a package of its own),
 // refuses the question with a message naming that package instead of a run-time error.
 template <class Result, class... Args>
@@ -30,7 +28,7 @@ auto BridgeCall(LazyFunction<Result(Args...)>& function) {
     };
 }
 
-#define MARLO_BRIDGE(function) BridgeCall(MARLO_BOUND(kBridgeLibrary, function))
+#define MARLO_BRIDGE(function) BridgeCall(MARLO_BOUND(kCrsBridgeLibrary, function))
 
 // Takes over a text the bridge allocated; nothing for none.
 std::optional<std::string> Taken(char* text) {

@@ -14,6 +14,9 @@ namespace marlo {
 // loads it). A system travels as its WKT; "" is no system. Results are kept for the rest of
 // the process, so a batch in a few systems asks GDAL a few times, not once per file.
 
+// The file name of the bridge library.
+inline constexpr const char* kCrsBridgeLibrary = "libmarlo_crs.so";
+
 // The system a MapInfo CoordSys clause states; nothing for a clause GDAL cannot understand
 // (NonEarth, an unknown datum or projection).
 std::optional<std::string> SystemOfClause(const std::string& clause);

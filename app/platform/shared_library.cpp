@@ -17,17 +17,40 @@ SharedLibrary::~SharedLibrary() {
     }
 }
 
-void SharedLibrary::Load() {
+namespace {
+
+// Where a library is looked for, in order: beside the program, then the run path and the
+// loader's own search (the bare file name).
+std::vector<std::string> LibraryCandidates(const std::string& fileName) {
     std::vector<std::string> candidates;
     const std::string folder = ProgramFolder();
     if (!folder.empty()) {
-        candidates.push_back(folder + "/" + fileName_);
-        candidates.push_back(folder + "/../lib/marlo/" + fileName_);
-        candidates.push_back(folder + "/../lib/" + fileName_);
+        candidates.push_back(folder + "/" + fileName);
+        candidates.push_back(folder + "/../lib/marlo/" + fileName);
+        candidates.push_back(folder + "/../lib/" + fileName);
     }
-    candidates.push_back(fileName_);  // the run path and the loader's own search
-    for (const auto& candidate : candidates) {
-        if (candidate.find('/') != std::string::npos && !std::filesystem::exists(candidate)) {
+    candidates.push_back(fileName);
+    return candidates;
+}
+
+bool Absent(const std::string& candidate) {
+    return candidate.find('/') != std::string::npos && !std::filesystem::exists(candidate);
+}
+
+}  // namespace
+
+std::string LibraryFileToLoad(const std::string& fileName) {
+    for (const auto& candidate : LibraryCandidates(fileName)) {
+        if (!Absent(candidate)) {
+            return candidate;
+        }
+    }
+    return fileName;
+}
+
+void SharedLibrary::Load() {
+    for (const auto& candidate : LibraryCandidates(fileName_)) {
+        if (Absent(candidate)) {
             continue;
         }
         handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);

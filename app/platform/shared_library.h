@@ -26,6 +26,10 @@ private:
     void* handle_ = nullptr;
 };
 
+// The file SharedLibrary loads first for the file name, found without loading it: a path
+// beside the program, or the bare name when the run path and the loader's search are left.
+std::string LibraryFileToLoad(const std::string& fileName);
+
 // A function of a shared library, bound on its first call and kept bound afterwards.
 template <class Signature>
 class LazyFunction;

@@ -4,6 +4,7 @@
 
 #include "errors/error_report.h"
 #include "platform/file_system.h"
+#include "platform/kept_answers.h"
 
 namespace marlo {
 
@@ -32,6 +33,8 @@ struct Environment {
     FileSystemService fileSystem;
     Libraries libraries;
     ProjectionFolders folders;
+    // The answers GDAL's bridge gave, kept for later processes (see crs/answer_cache.h).
+    KeptAnswers bridgeAnswers{UserCacheFile("bridge-answers")};
 };
 
 }  // namespace marlo

@@ -45,8 +45,10 @@ std::string Shell(const std::string& command) {
 
 CommandResult MarloConvert(const std::string& arguments, const std::string& environment) {
     TempFolder home;
-    return RunCommand(environment + " HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" +
-                      Quoted(home / "data") + " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
+    // A cache of its own, unless `environment` names one to share between runs.
+    return RunCommand("XDG_CACHE_HOME=" + Quoted(home / "cache") + " " + environment +
+                      " HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
+                      " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
                       Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
 }
 

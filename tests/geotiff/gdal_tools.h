@@ -18,8 +18,8 @@ CommandResult RunCommand(const std::string& command);
 // Runs a shell command that must succeed (a test failure otherwise) and gives its output.
 std::string Shell(const std::string& command);
 
-// Runs marlo-convert with the given (already quoted) arguments in a scratch home of its own;
-// `environment` ("NAME=value ...") is set for it too.
+// Runs marlo-convert with the given (already quoted) arguments in a scratch home and cache of
+// its own; `environment` ("NAME=value ...") is set for it too (XDG_CACHE_HOME included).
 CommandResult MarloConvert(const std::string& arguments, const std::string& environment = "");
 
 // Single quotes for the shell.

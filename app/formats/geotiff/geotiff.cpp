@@ -1,5 +1,6 @@
 #include "formats/geotiff/geotiff.h"
 
+#include "crs/answer_cache.h"
 #include "crs/coordinate_systems.h"
 #include "pelcor/pelcor.h"
 #include "platform/bound_libraries.h"
@@ -175,12 +176,12 @@ bool KeysStateASystem(const GeoKeyTags& keys) {
     return false;
 }
 
-std::optional<std::string> SystemOfKeys(const std::string&, const GeoKeyTags& keys) {
-    return SystemOfGeoKeys(keys);
+std::optional<std::string> SystemOfKeys(const KeptAnswers& kept, const GeoKeyTags& keys) {
+    return SystemOfGeoKeys(kept, keys);
 }
 
-std::optional<GeoKeyTags> KeysOfSystem(const std::string&, const std::string& wkt) {
-    GeoKeyTags keys = GeoKeysOfSystem(wkt);
+std::optional<GeoKeyTags> KeysOfSystem(const KeptAnswers& kept, const std::string& wkt) {
+    GeoKeyTags keys = GeoKeysOfSystem(kept, wkt);
     return keys.directory.empty() ? std::nullopt : std::optional<GeoKeyTags>(std::move(keys));
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/kept_answers.h"
 #include "state/georeference.h"
 
 namespace marlo {
@@ -44,11 +45,12 @@ GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& p
 // only of the raster type.
 bool KeysStateASystem(const GeoKeyTags& keys);
 // The coordinate system GDAL reads from the keys: "" when they state none; nothing when GDAL
-// cannot be asked. (GDAL reads them in memory; the library argument is not needed.)
-std::optional<std::string> SystemOfKeys(const std::string& pelcorLibrary, const GeoKeyTags& keys);
+// cannot be asked. GDAL reads them in memory; an answer kept by an earlier process (`kept`,
+// the Environment's bridge answers) is given without asking it.
+std::optional<std::string> SystemOfKeys(const KeptAnswers& kept, const GeoKeyTags& keys);
 // The keys GDAL writes for a system; nothing when it writes none; run-time error 5 when GDAL
 // cannot be asked.
-std::optional<GeoKeyTags> KeysOfSystem(const std::string& pelcorLibrary, const std::string& wkt);
+std::optional<GeoKeyTags> KeysOfSystem(const KeptAnswers& kept, const std::string& wkt);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);
