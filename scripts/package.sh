@@ -36,19 +36,24 @@ changes=$(find "$out/first" -maxdepth 1 -name '*.changes')
 lintian --allow-root --no-tag-display-limit --fail-on error,warning "$changes" |
   tee "$out/lintian.txt" || { echo "lintian reports errors or warnings (above)" >&2; exit 1; }
 
-# The hardening of every ELF file. Two checks cannot pass on Debian 12 and are left out:
-# control-flow protection needs every object linked to carry it, and bookworm's C start files do
-# not; and the programs make no libc call whose buffer size the compiler knows, so there is no
-# fortified call to find although they are built with _FORTIFY_SOURCE=3.
+# The hardening of every ELF file. Control-flow protection cannot show on Debian 12: the linker
+# marks a file only when every object in it is marked, and bookworm's C start files (Scrt1.o,
+# crti.o, crtn.o) are not. Pelcor copies between the caller's buffers and the file with sizes
+# known only at run time (fread, memcpy, memmove, memset), so it has no fortified call to find
+# although it is built with _FORTIFY_SOURCE=3; every other file must show one.
 extracted=$out/extracted
 rm -rf "$extracted"
 for deb in "${debs[@]}"; do
   case $deb in *-dbgsym_*) ;; *) dpkg-deb -x "$deb" "$extracted" ;; esac
 done
-find "$extracted" -type f \( -path '*/bin/*' -o -name '*.so*' \) -print0 |
+find "$extracted" -type f \( -path '*/bin/*' -o -name '*.so*' \) -not -name 'libpelcor.so*' -print0 |
+  xargs -0 hardening-check --nocfprotection --quiet ||
+  { echo "hardening-check (above)" >&2; exit 1; }
+find "$extracted" -type f -name 'libpelcor.so*' -print0 |
   xargs -0 hardening-check --nocfprotection --nofortify --quiet ||
   { echo "hardening-check (above)" >&2; exit 1; }
-echo "hardening-check: PIE, stack protector, stack clash protection, RELRO and bind-now"
+echo "hardening-check: PIE, stack protector, stack clash protection, RELRO, bind-now and" \
+     "fortified functions"
 readelf -d "$extracted"/usr/lib/*/libpelcor.so.1 | grep -q 'R.*PATH' &&
   { echo "libpelcor.so.1 has a run path" >&2; exit 1; }
 
