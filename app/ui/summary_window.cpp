@@ -194,7 +194,7 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
     // The counts and where the outputs went; the files follow in the list.
     QString text = QString::fromStdString(SummaryText(outcome));
     counts_->setText(CancelledText(outcome) + text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
-    failedOnly_->setText(Caption(caption::FailedOnly));
+    failedOnly_->setText('&' + Caption(caption::FailedOnly));  // Alt and its first letter
     ShowFiles(outcome);
     ShowMaps(outcome);
     show();

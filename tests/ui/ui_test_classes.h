@@ -73,6 +73,8 @@ private slots:
     void closingAnyDialogOfARunIsACancel();
     void theSummaryMapShowsWhereTheSheetsLie();
     void sheetsInTwoSystemsGetAMapEach();
+    void textsFitAndNameTheFailingFileOnce();
+    void skippedSheetsAreDrawnGreyFromTheirOutputs();
 };
 
 class ScaleTest : public QObject {
