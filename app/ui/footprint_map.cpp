@@ -122,6 +122,8 @@ FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setTransformationAnchor(QGraphicsView::NoAnchor);  // ZoomBy keeps its own point in place
     setResizeAnchor(QGraphicsView::AnchorViewCenter);
+    // The scale bar stays put in the view: a scroll must repaint it, not move its pixels along.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setMinimumSize(420, 260);
     connect(scene(), &QGraphicsScene::selectionChanged, this, [this] {
         Highlight();
