@@ -286,6 +286,7 @@ tables_in() {  # counts the tables under a folder, notes the count and removes t
   find "$1" -name '*.tab' -delete
 }
 pick_2180() {  # answers the projection window with EPSG:2180
+  keys "$projection" ctrl+a BackSpace
   typed "$projection" 2180
   keys "$projection" Return
 }
