@@ -373,7 +373,7 @@ scale_pictures() {  # LANGUAGE (english or polski)
   sleep 1
   if xdotool search --onlyvisible --name "^$folder\$" >/dev/null; then keys "$folder" Return; fi
   shot Tessaly "scale-folder-chosen-$language"
-  keys Tessaly Return
+  keys Tessaly alt+o                # OK (the focus is on "Choose a folder...")
   pick_2180
   finish_run "scale-folder-summary-$language"
   keys "$summary" Escape
@@ -386,7 +386,7 @@ scale_pictures() {  # LANGUAGE (english or polski)
   keys "$folder" Return
   sleep 1
   if xdotool search --onlyvisible --name "^$folder\$" >/dev/null; then keys "$folder" Return; fi
-  keys Tessaly Return
+  keys Tessaly alt+o                # OK (the focus is on "Choose a folder...")
   pick_2180
   window "$progress" >/dev/null
   sleep 3
