@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Starts marlo on a virtual X display and saves what a user sees: the main window in English
 # and in Polish, the About window and the projection window in both languages, the projection
-# window with a search, the progress window in the middle of a run and the status line after it.
+# window with a search, the progress window in the middle of a run and the status line after it;
+# then, in each language, the window at the scale of a real folder: the map of a 2,000-sheet
+# grid with one stray sheet, zoomed in on one sheet, the summary filtered to its failures, a
+# cancelled run, and 10,000 files taken from the file dialog (Ctrl+A), the command line, a
+# chosen folder with its subfolders and a dropped folder.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: build/screenshots)
 # It drives the program with the keyboard only, as a user could, and never touches the real
 # home folder: settings and the projection list copy live in a scratch folder.
@@ -74,8 +78,16 @@ sleep 1
 build/bin/marlo >"$scratch/marlo.log" 2>&1 &
 pids+=($!)
 
-window() {  # waits for the shown window with exactly this title and prints its id
-  xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+window() {  # waits (up to 10 minutes: a run of 10,000 files) for the shown window with
+            # exactly this title and prints its id
+  local id
+  for _ in $(seq 3000); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && echo "$id" && return 0
+    sleep 0.2
+  done
+  echo "screenshots.sh: no window \"$1\"" >&2
+  return 1
 }
 keys() {  # gives the window with this title the keyboard, then presses the keys
   local id
@@ -221,3 +233,194 @@ keys Tessaly Tab Tab space          # cmbOK -> cmdPL: Polish
 map_run "Wybierz pliki..." "Marlo - wybierz projekcję MapInfo" Marlo "Marlo - podsumowanie" \
   map-polski
 shot Tessaly status-map-polski
+
+kill "${pids[3]}"
+gone Tessaly
+
+# ---------------------------------------------------------------------------------------------
+# The window at the scale of a real folder. Sheets of 1 km (100 x 100 pixels of 10 m, one image
+# linked under every name) in EPSG:2180: a 40 x 50 grid with one sheet 300 km east of it and
+# three broken world files; a folder of 10,000 sheets; a tree of 10 folders of 1,000.
+gdal_create -q -of GTiff -outsize 100 100 -bands 1 "$scratch/sheet100.tif"
+python3 - "$scratch" <<'PYTHON'
+import os, sys
+root = sys.argv[1]
+def sheet(folder, name, x, y):
+    os.makedirs(folder, exist_ok=True)
+    os.link(os.path.join(root, "sheet100.tif"), os.path.join(folder, name + ".tif"))
+    with open(os.path.join(folder, name + ".tfw"), "w", newline="") as f:
+        f.write("10\r\n0\r\n0\r\n-10\r\n%d\r\n%d\r\n" % (x + 5, y - 5))
+def grid(folder, rows, columns, x0, y0, prefix=""):
+    for row in range(rows):
+        for column in range(columns):
+            sheet(folder, "%sR%02d_C%02d" % (prefix, row + 1, column + 1),
+                  x0 + column * 1000, y0 - row * 1000)
+grid(root + "/series", 50, 40, 500000, 600000)
+sheet(root + "/series", "stray", 840000, 600000)
+for name, text in [("broken1", "this is not a world file\r\n"), ("broken2", "10\r\n0\r\n0\r\n"),
+                   ("broken3", "10\r\n0\r\n0\r\n-10\r\n500000\r\nnorth\r\n")]:
+    os.link(os.path.join(root, "sheet100.tif"), os.path.join(root, "series", name + ".tif"))
+    with open(os.path.join(root, "series", name + ".tfw"), "w", newline="") as f:
+        f.write(text)
+grid(root + "/big", 100, 100, 300000, 700000)
+for part in range(10):
+    grid("%s/tree/part%02d" % (root, part), 25, 40, 300000 + part * 40000, 400000)
+PYTHON
+
+start_marlo() {  # starts the window with these arguments
+  build/bin/marlo "$@" >>"$scratch/marlo.log" 2>&1 &
+  marlo_pid=$!
+  pids+=("$marlo_pid")
+  # The main window in the bottom right corner, the summaries (850 wide) at the top left: the
+  # status line is seen beside a summary.
+  xdotool windowmove "$(window Tessaly)" 860 560
+}
+stop_marlo() {
+  kill "$marlo_pid"
+  gone Tessaly
+}
+tables_in() {  # counts the tables under a folder, notes the count and removes them
+  local count
+  count=$(find "$1" -name '*.tab' | wc -l)
+  echo "$2: $count tables written" >>"$out/checks.txt"
+  find "$1" -name '*.tab' -delete
+}
+pick_2180() {  # answers the projection window with EPSG:2180
+  keys "$projection" ctrl+a BackSpace
+  typed "$projection" 2180
+  keys "$projection" Return
+}
+finish_run() {  # PICTURE: answers "Done!" and saves the summary of the run
+  window Marlo >/dev/null
+  keys Marlo Return
+  gone Marlo
+  xdotool windowsize "$(window "$summary")" 850 720
+  xdotool windowmove "$(window "$summary")" 0 0
+  shot "$summary" "$1"
+}
+
+framed() {  # saves the window with this title in its window manager's frame: the title whole?
+  local id
+  id=$(window "$1")
+  sleep 0.8
+  import -frame -window "$id" "$out/$2.png"
+  echo "saved $out/$2.png"
+}
+
+scale_pictures() {  # LANGUAGE (english or polski)
+  local language=$1
+  if [ "$language" = english ]; then
+    files="Select files..." projection="Marlo - Select MapInfo projection"
+    summary="Marlo - Summary" progress="Marlo - Converting" folder="Choose a folder..."
+    folder_key=alt+c subfolders_key=alt+s failed_key=alt+f
+  else
+    files="Wybierz pliki..." projection="Marlo - wybierz projekcję MapInfo"
+    summary="Marlo - podsumowanie" progress="Marlo - konwersja" folder="Wybierz katalog..."
+    folder_key=alt+k subfolders_key=alt+t failed_key=alt+t
+  fi
+  # World files to tables, going on past a failed file.
+  printf '[Settings]\nLanguage=%s\nInputFormat=tfw\nOutputFormat=tab\nKeepGoing=1\n' \
+    "$language" >"$XDG_CONFIG_HOME/Marlo.ini"
+
+  # The series, named on the command line: the map (only the stray sheet red), one sheet
+  # zoomed in on, and the failures alone.
+  start_marlo "$scratch"/series/*.tfw
+  shot Tessaly "scale-chosen-$language"
+  keys Tessaly Return
+  pick_2180
+  window Marlo >/dev/null
+  framed Marlo "scale-done-$language"
+  finish_run "scale-map-$language"
+  shot Tessaly "scale-status-$language"
+  # Down the list to a sheet: the map centres it; the wheel over the map's middle zooms in, and
+  # choosing the row again centres it in the zoomed view.
+  keys "$summary" Down Down Down Down Down Down Down
+  xdotool mousemove --window "$(window "$summary")" 425 500
+  for _ in $(seq 24); do xdotool click 4; sleep 0.05; done
+  keys "$summary" Down Up
+  xdotool mousemove 5 5
+  shot "$summary" "scale-map-zoomed-$language"
+  keys "$summary" "$failed_key"
+  shot "$summary" "scale-failed-only-$language"
+  keys "$summary" "$failed_key" Escape
+  gone "$summary"
+  stop_marlo
+  tables_in "$scratch/series" "series ($language)"
+
+  # Ctrl+A in the file dialog on the 10,000-file folder, then Open.
+  start_marlo
+  keys Tessaly alt+o
+  keys "$files" ctrl+a
+  xdotool type --delay 20 "$scratch/big/"
+  keys "$files" Return
+  sleep 5                           # the dialog lists the folder's 20,000 files
+  # From the name field back to the list, and Ctrl+A: every world file of the folder, which
+  # the dialog takes some seconds to write into its name field.
+  keys "$files" shift+Tab ctrl+a
+  sleep 20
+  shot "$files" "scale-select-all-$language"
+  keys "$files" alt+o
+  pick_2180
+  finish_run "scale-select-all-summary-$language"
+  keys "$summary" Escape
+  tables_in "$scratch/big" "Ctrl+A + Open ($language)"
+
+  # "Choose a folder..." with its subfolders: the tree.
+  keys Tessaly "$subfolders_key" "$folder_key"
+  keys "$folder" ctrl+a
+  xdotool type --delay 20 "$scratch/tree"
+  keys "$folder" Return
+  sleep 1
+  if xdotool search --onlyvisible --name "^$folder\$" >/dev/null; then keys "$folder" Return; fi
+  shot Tessaly "scale-folder-chosen-$language"
+  keys Tessaly alt+o                # OK (the focus is on "Choose a folder...")
+  pick_2180
+  finish_run "scale-folder-summary-$language"
+  keys "$summary" Escape
+  tables_in "$scratch/tree" "Choose a folder, with subfolders ($language)"
+
+  # A run cancelled in its progress window (Esc), halfway through the tree.
+  keys Tessaly "$folder_key"
+  keys "$folder" ctrl+a
+  xdotool type --delay 20 "$scratch/tree"
+  keys "$folder" Return
+  sleep 1
+  if xdotool search --onlyvisible --name "^$folder\$" >/dev/null; then keys "$folder" Return; fi
+  keys Tessaly alt+o                # OK (the focus is on "Choose a folder...")
+  pick_2180
+  window "$progress" >/dev/null
+  sleep 3
+  framed "$progress" "scale-progress-$language"
+  keys "$progress" Escape
+  xdotool windowsize "$(window "$summary")" 850 720
+  xdotool windowmove "$(window "$summary")" 0 0
+  shot "$summary" "scale-cancelled-$language"
+  keys "$summary" Escape
+  gone "$summary"
+  shot Tessaly "scale-cancelled-status-$language"
+  stop_marlo
+  tables_in "$scratch/tree" "cancelled ($language)"
+
+  # A dropped folder: xdotool cannot drop, so the folder is named on the command line, which
+  # enters the window through the very procedure a drop calls (ConvertWindow::ChooseFiles);
+  # the drop event itself is the QTest ScaleTest's.
+  start_marlo "$scratch/big"
+  shot Tessaly "scale-dropped-folder-$language"
+  keys Tessaly Return
+  pick_2180
+  finish_run "scale-dropped-folder-summary-$language"
+  stop_marlo
+  tables_in "$scratch/big" "dropped folder ($language)"
+
+  # 10,000 files named on the command line.
+  start_marlo "$scratch"/big/*.tfw
+  shot Tessaly "scale-named-files-$language"
+  keys Tessaly Return
+  pick_2180
+  finish_run "scale-named-files-summary-$language"
+  stop_marlo
+  tables_in "$scratch/big" "marlo FILE... ($language)"
+}
+scale_pictures english
+scale_pictures polski
+echo "pictures in $out"

@@ -1,5 +1,7 @@
 #include "conversion/conversion.h"
 
+#include <sstream>
+
 #include "conversion/file_steps.h"
 #include "conversion/footprints.h"
 #include "conversion/input_systems.h"
@@ -67,10 +69,31 @@ std::string ReasonOf(const RunTimeError& error) {
 
 // Notes a file's failure; a run that does not keep going ends with its message, or with the
 // error report of the step the error left (the run's own for a step that hands errors on).
+// Why a file failed, on one line, beside the file's name: its message without the file's own
+// path, and what was read from the file in quotes, so that it cannot run into the message.
+std::string ReasonOf(const Refusal& refusal, const std::string& inputPath) {
+    std::string reason;
+    std::istringstream lines(WithLineFeeds(refusal.text));
+    for (std::string line; std::getline(lines, line);) {
+        if (!refusal.read.empty() && line == refusal.read) {
+            line = '"' + line + '"';
+        } else if (line.ends_with(inputPath)) {
+            line.erase(line.size() - inputPath.size());
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            reason += (reason.empty() ? "" : " ") + line;
+        }
+    }
+    return reason.empty() ? OnOneLine(refusal.text) : reason;
+}
+
 bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report,
-                const Refusal& refusal) {
+                const Refusal& refusal, const std::string& inputPath) {
     report.result = FileResult::Failed;
-    report.reason = OnOneLine(refusal.text);
+    report.reason = ReasonOf(refusal, inputPath);
     if (!plan.keepGoing) {
         outcome.messages.push_back(MessageOf(refusal));
     }
@@ -110,12 +133,15 @@ void RequireOutputOfItsOwn(const RunPlan& plan, std::size_t file) {
     }
 }
 
-bool SkippedAsExisting(const RunPlan& plan, std::size_t file, FileReport& report) {
-    if (plan.existing != ExistingOutputs::Skip || plan.existingOutputs.at(file).empty()) {
+// A skipped file keeps the output it has, and its sheet is drawn from that output.
+bool SkippedAsExisting(Environment& env, const FileJob& job, FileReport& report) {
+    const RunPlan& plan = job.plan;
+    if (plan.existing != ExistingOutputs::Skip || plan.existingOutputs.at(job.file).empty()) {
         return false;
     }
     report.result = FileResult::Skipped;
-    report.reason = plan.existingOutputs[file];
+    report.reason = plan.existingOutputs[job.file];
+    report.footprint = KeptFootprintOf(env, job, report.reason);
     return true;
 }
 
@@ -129,7 +155,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
     const ErrorFrame* step = &kRunFrame;
     try {
         RequireOutputFolderApart(plan, file);
-        if (SkippedAsExisting(plan, file, report)) {
+        if (SkippedAsExisting(env, job, report)) {
             return true;
         }
         RequireOutputOfItsOwn(plan, file);
@@ -155,7 +181,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         report.footprint = QuietFootprint(env, job, read, system, written);
         return true;
     } catch (const Refusal& refusal) {
-        return FileFailed(plan, outcome, report, refusal);
+        return FileFailed(plan, outcome, report, refusal, job.inputPath);
     } catch (...) {
         return FileFailed(plan, outcome, report,
                           ErrorReport::CurrentAsRunTimeError(ProcedureName(step->procedure)),

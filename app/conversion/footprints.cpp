@@ -387,6 +387,29 @@ std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const
                      size, written.output};
 }
 
+std::optional<Footprint> KeptFootprintOf(Environment& env, const FileJob& job,
+                                         const std::string& output) {
+    const RunPlan& plan = job.plan;
+    try {
+        const InputRead kept = StepsOf(plan.outputFormat).read(env, {plan, job.file, output});
+        // A world file states no system: its sheet's is its input table's.
+        const std::string clause =
+            plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB
+                ? StepsOf(FileFormat::TAB).read(env, job).tableCoordSys
+                : kept.tableCoordSys;
+        // A world file's reader gives the world file; its image lies beside it.
+        const std::string image = plan.outputFormat == FileFormat::TFW
+                                      ? FindImageFor(env.fileSystem, output).value_or("")
+                                      : kept.imagePath;
+        const InputRead read{kept.georeference, image, clause};
+        return FootprintOf(env, job, read, OutputSystem{clause, {}, false},
+                           OutputWritten{output, image, {}, ""},
+                           MoveOrigin(kept.georeference, plan.outputFormat, FileFormat::TAB));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
 std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome) {
     std::vector<FootprintGroup> groups;
     std::map<std::string, std::size_t> index;

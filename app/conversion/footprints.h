@@ -25,6 +25,11 @@ std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const
                                      const OutputSystem& system, const OutputWritten& written,
                                      const Georeference& atCorner);
 
+// The footprint of a file that kept the output it had, read from that output; nothing when it
+// cannot be read.
+std::optional<Footprint> KeptFootprintOf(Environment& env, const FileJob& job,
+                                         const std::string& output);
+
 // The coordinate systems of a run's footprints, each with the files that lie in it, in the
 // order the systems first appear; files without a footprint are in none.
 struct FootprintGroup {

@@ -74,6 +74,19 @@ const char* CsvResult(FileResult result) {
     }
 }
 
+// Why the run stopped at its file, after the file's name: the file's reason, which names it
+// no second time; "" when the run ended without a message.
+std::string StopReason(const RunOutcome& outcome) {
+    if (outcome.reason.empty()) {
+        return {};
+    }
+    const auto stopped = std::find_if(
+        outcome.files.begin(), outcome.files.end(), [&outcome](const FileReport& file) {
+            return file.file == outcome.stoppedAt && file.result == FileResult::Failed;
+        });
+    return ": " + (stopped != outcome.files.end() ? stopped->reason : OnOneLine(outcome.reason));
+}
+
 }  // namespace
 
 std::size_t CountOf(const RunOutcome& outcome, FileResult result) {
@@ -118,39 +131,42 @@ std::string RunStatusText(const RunOutcome& outcome) {
         // No files were chosen: the message, if one was shown, says why.
         return OnOneLine(outcome.reason);
     }
-    std::string text = CaptionWith(caption::FilesConverted, {std::to_string(outcome.converted),
-                                                             std::to_string(outcome.total)});
+    std::string counts = CaptionWith(caption::FilesConverted, {std::to_string(outcome.converted),
+                                                               std::to_string(outcome.total)});
     for (const FileResult result : {FileResult::Skipped, FileResult::Failed}) {
         // A failure the run stopped at is named below with its message.
         const std::size_t count = CountOf(outcome, result);
         if (count > 0 && (result == FileResult::Skipped || outcome.plan.keepGoing)) {
-            text += "; " + CaptionWith(result == FileResult::Skipped ? caption::SkippedCount
-                                                                     : caption::FailedCount,
-                                       {std::to_string(count)});
+            counts += "; " + CaptionWith(result == FileResult::Skipped ? caption::SkippedCount
+                                                                       : caption::FailedCount,
+                                         {std::to_string(count)});
         }
     }
+    std::vector<std::string> facts{counts};
     if (!outcome.stoppedAt.empty()) {
-        text += "; " +
-                CaptionText(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) +
-                " " + outcome.stoppedAt;
-    }
-    if (!outcome.reason.empty()) {
-        // A message box's lines, and the path it names, on one line.
-        text += (outcome.stoppedAt.empty() ? "; " : ": ") + OnOneLine(outcome.reason);
+        facts.push_back(
+            CaptionText(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) + " " +
+            outcome.stoppedAt + StopReason(outcome));
+    } else if (!outcome.reason.empty()) {
+        facts.push_back(OnOneLine(outcome.reason));
     }
     if (outcome.converted > 0) {
-        text += "; " + CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()});
+        facts.push_back(CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()}));
     }
     const Outliers outliers = FindOutliers(outcome);
     for (const auto& [count, number] :
          {std::pair{outliers.farAway.size(), caption::FarFromRest},
           std::pair{outliers.overlapping.size(), caption::Overlapping}}) {
         if (count > 0) {
-            text += "; " + CaptionCounting(number, count);
+            facts.push_back(CaptionCounting(number, count));
         }
     }
     if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
-        text += "; " + note;
+        facts.push_back(note);
+    }
+    std::string text;
+    for (const std::string& fact : facts) {
+        text += (text.empty() ? "" : "\n") + fact;
     }
     return text;
 }

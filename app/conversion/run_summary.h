@@ -11,8 +11,9 @@ namespace marlo {
 // How many files of a run ended so; files the run never reached count as NotReached.
 std::size_t CountOf(const RunOutcome& outcome, FileResult result);
 
-// The main window's status line after a run: "12 of 20 converted; stopped at b.tfw: ...",
-// "Cancelled" for a run the user ended in one of its dialogs.
+// The main window's status line after a run, one fact a line: "12 of 20 converted; failed: 1",
+// "stopped at b.tfw: ...", "outputs in ...", the outliers; "Cancelled" for a run the user
+// ended in one of its dialogs.
 std::string RunStatusText(const RunOutcome& outcome);
 // The files whose outputs went without their input's coordinate system; "" when none did.
 std::string WithoutSystemText(const RunOutcome& outcome);

@@ -45,6 +45,9 @@ public:
     std::string text;
     MessageIcon icon;
     std::string title;
+    // What was read from the file that the message shows after its path ("" for nothing): a
+    // file's reason in the summary quotes it.
+    std::string read;
 };
 
 // An unexpected run-time error: number and description, and the procedures it has

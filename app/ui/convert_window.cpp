@@ -15,6 +15,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTranslator>
@@ -40,8 +41,8 @@ QGroupBox* NewFrame(const char* name, const char* caption, QWidget* parent) {
 }
 
 // The controls that get a mnemonic, in the order they choose their letters.
-constexpr const char* kMnemonicControls[] = {"Frame2", "Frame1", "cmbOK", "cmdExit",
-                                             "chkKeepGoing"};
+constexpr const char* kMnemonicControls[] = {"Frame2",       "Frame1",    "cmbOK",        "cmdExit",
+                                             "chkKeepGoing", "cmdFolder", "chkSubfolders"};
 
 // The caption with "&" before the first letter no earlier control took, trying the starts of
 // words from the last word back ("Convert &to:"), then every letter.
@@ -76,6 +77,34 @@ QStringList DroppedFiles(const QMimeData* data) {
     }
     return files;
 }
+
+// The status line: each line of its text (one fact) on a line of its own, shortened in the
+// middle, where a path's folders are, to the width the other controls give the window; it
+// never widens the window nor wraps a path. The whole text is its tooltip.
+class StatusLines final : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override {
+        const auto lines = static_cast<int>(text().count('\n') + 1);
+        return {0, lines * fontMetrics().lineSpacing() + contentsMargins().top() +
+                       contentsMargins().bottom()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QRect area = contentsRect();
+        const QFontMetrics metrics = fontMetrics();
+        int baseline = area.top() + metrics.ascent();
+        for (const QString& line : text().split('\n')) {
+            painter.drawText(area.left(), baseline,
+                             metrics.elidedText(line, Qt::ElideMiddle, area.width()));
+            baseline += metrics.lineSpacing();
+        }
+    }
+};
 
 }  // namespace
 
@@ -172,11 +201,9 @@ void ConvertWindow::BuildControls() {
     line->setObjectName("Line1");
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    status_ = new QLabel(this);
+    status_ = new StatusLines(this);
     status_->setObjectName("lblStatus");
     status_->setTextFormat(Qt::PlainText);
-    status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->hide();
     auto* lblAbout = new LinkLabel(kWebAddress, this);
     lblAbout->setObjectName("lblAbout");
@@ -287,6 +314,7 @@ void ConvertWindow::ShowAboutWindow() {
 
 void ConvertWindow::ShowStatus(const std::string& text) {
     status_->setText(QString::fromStdString(text));
+    status_->setToolTip(status_->text());
     status_->setVisible(!text.empty());
 }
 

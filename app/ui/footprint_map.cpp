@@ -17,10 +17,12 @@ namespace {
 
 constexpr int kFileRole = 0;
 constexpr int kMarkedRole = 1;
+constexpr int kSkippedRole = 2;
 
 const QColor kSheetColour(30, 90, 180);
 const QColor kWarningColour(210, 40, 30);
 const QColor kSelectedColour(255, 170, 0);
+const QColor kSkippedColour(150, 150, 150);
 
 // How far the view zooms: out to half the fitted series, in until a quarter of the smallest
 // sheet fills it.
@@ -71,10 +73,19 @@ public:
     }
 };
 
-// A sheet's colours: blue, red when marked, and filled orange with a broad edge when selected
-// (seen even where the whole series makes a sheet a few pixels wide).
+// A sheet's own colour: red when marked, grey when the run skipped it (its earlier output is
+// drawn, so that a resumed run shows no holes), else blue.
+QColor ColourOf(const QGraphicsPolygonItem& outline) {
+    if (outline.data(kMarkedRole).toBool()) {
+        return kWarningColour;
+    }
+    return outline.data(kSkippedRole).toBool() ? kSkippedColour : kSheetColour;
+}
+
+// A sheet's colours: its own, and filled orange with a broad edge when selected (seen even
+// where the whole series makes a sheet a few pixels wide).
 void Style(QGraphicsPolygonItem& outline, bool selected) {
-    const QColor colour = outline.data(kMarkedRole).toBool() ? kWarningColour : kSheetColour;
+    const QColor colour = ColourOf(outline);
     QPen pen(selected ? Qt::black : colour, selected ? 3 : 0);  // cosmetic: pixels at every zoom
     pen.setCosmetic(true);
     QColor fill = selected ? kSelectedColour : colour;
@@ -111,6 +122,8 @@ FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setTransformationAnchor(QGraphicsView::NoAnchor);  // ZoomBy keeps its own point in place
     setResizeAnchor(QGraphicsView::AnchorViewCenter);
+    // The scale bar stays put in the view: a scroll must repaint it, not move its pixels along.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setMinimumSize(420, 260);
     connect(scene(), &QGraphicsScene::selectionChanged, this, [this] {
         Highlight();
@@ -145,9 +158,10 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
         outline->setFlag(QGraphicsItem::ItemIsSelectable);
         outline->setData(kFileRole, static_cast<int>(file));
         outline->setData(kMarkedRole, marked);
+        outline->setData(kSkippedRole, report.result == FileResult::Skipped);
         outline->setToolTip(QString::fromStdString(report.file) + CornersText(*report.footprint));
         Style(*outline, false);
-        AddMarker(*outline, marked ? kWarningColour : kSheetColour, marked);
+        AddMarker(*outline, ColourOf(*outline), marked);
         scene()->addItem(outline);
         outlines_.emplace_back(file, outline);
         sheets_ = sheets_.united(polygon.boundingRect());
@@ -162,6 +176,10 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
 
 bool FootprintMap::IsMarked(const QGraphicsPolygonItem& outline) {
     return outline.data(kMarkedRole).toBool();
+}
+
+bool FootprintMap::IsGreyed(const QGraphicsPolygonItem& outline) {
+    return outline.data(kSkippedRole).toBool() && !IsMarked(outline);
 }
 
 QGraphicsPolygonItem* FootprintMap::Outline(std::size_t file) const {

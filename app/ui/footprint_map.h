@@ -12,11 +12,11 @@ class QGraphicsPolygonItem;
 
 namespace marlo::ui {
 
-// mapView: the outlines of a run's sheets in one coordinate system, drawn to scale (north up)
-// over a coordinate grid with a scale bar in the system's unit. Hovering shows a sheet's file
-// and corners; a click selects it. The wheel zooms (from the whole series out to a single
-// sheet in), dragging pans; a new run fits the view to its sheets, and the view keeps that fit
-// through resizes until the user zooms or pans.
+// mapView: the outlines of a run's sheets in one coordinate system (skipped ones greyed), drawn
+// to scale (north up) over a coordinate grid with a scale bar in the system's unit. Hovering
+// shows a sheet's file and corners; a click selects it. The wheel zooms (from the whole series out
+// to a single sheet in), dragging pans; a new run fits the view to its sheets, and the view keeps
+// that fit through resizes until the user zooms or pans.
 class FootprintMap final : public QGraphicsView {
     Q_OBJECT
 public:
@@ -41,6 +41,8 @@ public:
     std::size_t OutlineCount() const { return outlines_.size(); }
     // Whether a file's outline is drawn in the warning colour.
     static bool IsMarked(const QGraphicsPolygonItem& outline);
+    // Whether a file's outline is greyed: a sheet the run skipped, drawn from its kept output.
+    static bool IsGreyed(const QGraphicsPolygonItem& outline);
 
 signals:
     void sheetSelected(int file);

@@ -10,6 +10,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -56,6 +57,22 @@ void PrepareFileDialog(QFileDialog& dialog, const char* objectName) {
     dialog.setObjectName(objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+}
+
+// The width a window needs for its whole title in a window manager's frame, beside the
+// frame's icon and buttons: a narrow box (a "Done!") would show its title as "..".
+int WidthForTitle(const QWidget& window) {
+    return window.fontMetrics().horizontalAdvance(window.windowTitle()) * 2 + 120;
+}
+
+// A message box sizes itself to its text; a spacer below its contents keeps it as wide as its
+// title needs.
+void KeepTitleWhole(QMessageBox& box) {
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(
+            new QSpacerItem(WidthForTitle(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 }  // namespace
@@ -127,6 +144,7 @@ void QtUserInteraction::ShowMessageBox(const std::string& text, MessageIcon icon
                     DisplayText(text), QMessageBox::Ok, DialogParent());
     box.setObjectName(kMessageBoxName);
     box.setTextFormat(Qt::PlainText);
+    KeepTitleWhole(box);
     runModal(box);
 }
 
@@ -205,6 +223,7 @@ void QtUserInteraction::OpenUrl(const std::string& url) {
         QMessageBox::Ok, active != nullptr ? active : DialogParent());
     box.setObjectName(kMessageBoxName);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    KeepTitleWhole(box);
     runModal(box);
 }
 
@@ -222,8 +241,7 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
         cancel->setAutoDefault(false);
         cancel->setDefault(false);
         // Wide enough for its title in the window manager's frame.
-        progress_->setMinimumWidth(
-            progress_->fontMetrics().horizontalAdvance(progress_->windowTitle()) * 2 + 120);
+        progress_->setMinimumWidth(WidthForTitle(*progress_));
         // The main window takes no clicks while its run goes on; the run itself stops only
         // between files, when it asks here.
         progress_->setWindowModality(Qt::WindowModal);
@@ -266,6 +284,7 @@ ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, 
         QMessageBox::NoButton, DialogParent());
     box.setObjectName(kExistingOutputsName);
     box.setTextFormat(Qt::PlainText);
+    KeepTitleWhole(box);
     QPushButton* replace = box.addButton(QString::fromStdString(CaptionText(caption::ReplaceAll)),
                                          QMessageBox::DestructiveRole);
     replace->setObjectName("cmdReplaceAll");

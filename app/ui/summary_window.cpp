@@ -59,6 +59,8 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     files_->setSelectionBehavior(QAbstractItemView::SelectRows);
     files_->verticalHeader()->hide();
+    // Rows as high as their one line of text: more of a long run's files in view.
+    files_->verticalHeader()->setDefaultSectionSize(files_->fontMetrics().height() + 8);
     // The columns share the list's width, none scrolls out of view: a long path is shortened
     // in its middle, where the folders are, and shown whole in its tooltip.
     files_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -198,7 +200,7 @@ void SummaryWindow::Show(const RunOutcome& outcome) {
     // The counts and where the outputs went; the files follow in the list.
     QString text = QString::fromStdString(SummaryText(outcome));
     counts_->setText(CancelledText(outcome) + text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
-    failedOnly_->setText(Caption(caption::FailedOnly));
+    failedOnly_->setText('&' + Caption(caption::FailedOnly));  // Alt and its first letter
     ShowFiles(outcome);
     ShowMaps(outcome);
     show();

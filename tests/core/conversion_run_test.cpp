@@ -222,18 +222,19 @@ TEST_F(ConversionRunTest, ProgressComesBeforeEachFileAndCancelStopsBetweenFiles)
          enough,
          0,
          {"a.tfw", "b.tfw", "c.tfw"},
-         "3 of 3 converted; outputs in " + (temp / "in")},
+         "3 of 3 converted\noutputs in " + (temp / "in")},
         {"failing",
          Table("b.tif", 2),
          0,
          {"a.tfw"},
-         "1 of 3 converted; stopped at b.tab: TAB file doesn't contain enough coordinates! " +
-             (temp / "in/b.tab") + "; outputs in " + (temp / "in")},
+         "1 of 3 converted\nstopped at b.tab: TAB file doesn't contain enough coordinates!\n"
+         "outputs in " +
+             (temp / "in")},
         {"cancelled",
          enough,
          3,
          {"a.tfw", "b.tfw"},
-         "2 of 3 converted; cancelled before c.tab; outputs in " + (temp / "in")},
+         "2 of 3 converted\ncancelled before c.tab\noutputs in " + (temp / "in")},
     };
     for (const Case& c : cases) {
         std::filesystem::remove_all(temp / "in");
@@ -281,11 +282,11 @@ TEST_F(ConversionRunTest, KeepingGoingConvertsTheRestAndListsEveryFailure) {
     EXPECT_EQ(lastRun.converted, 197u);
     EXPECT_EQ(CountOf(lastRun, FileResult::Failed), 3u);
     EXPECT_EQ(RunStatusText(lastRun),
-              "197 of 200 converted; failed: 3; outputs in " + (temp / "in"));
+              "197 of 200 converted; failed: 3\noutputs in " + (temp / "in"));
     const std::string summary = SummaryText(lastRun);
     EXPECT_NE(summary.find("Converted: 197, skipped: 0, failed: 3, not reached: 0\n"),
               std::string::npos);
-    EXPECT_NE(summary.find("s17.tab: TAB file doesn't contain enough coordinates! "),
+    EXPECT_NE(summary.find("s17.tab: TAB file doesn't contain enough coordinates!\n"),
               std::string::npos)
         << summary;
     const std::string csv = SummaryCsv(lastRun);
@@ -305,8 +306,8 @@ TEST_F(ConversionRunTest, ExistingOutputsAreAskedAboutOnceAndTheAnswerHolds) {
     };
     const std::string newA = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
     const Case cases[] = {
-        {FileFormat::TFW, ExistingAnswer::ReplaceAll, "2 of 2 converted; outputs in ", newA},
-        {FileFormat::TFW, ExistingAnswer::SkipExisting, "1 of 2 converted; skipped: 1; outputs in ",
+        {FileFormat::TFW, ExistingAnswer::ReplaceAll, "2 of 2 converted\noutputs in ", newA},
+        {FileFormat::TFW, ExistingAnswer::SkipExisting, "1 of 2 converted; skipped: 1\noutputs in ",
          "old"},
         {FileFormat::TFW, ExistingAnswer::Cancel, "Cancelled", "old"},
     };

@@ -47,8 +47,9 @@ QStringList FilesIn(const std::string& folder) {
     return QDir(Q(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+// The status line's facts, one after the other.
 QString Status(const StartedWindow& started) {
-    return started.find<QLabel>("lblStatus")->text();
+    return started.find<QLabel>("lblStatus")->text().replace('\n', "; ");
 }
 
 QStringList Items(QDialog& dialog, const char* list) {
@@ -538,6 +539,96 @@ void ComfortsTest::sheetsInTwoSystemsGetAMapEach() {
     QCOMPARE(tabs->tabText(0), QString("ETRF2000-PL / CS92 (EPSG:2180)"));
     for (int tab = 0; tab < 2; ++tab) {
         QCOMPARE(static_cast<ui::FootprintMap*>(tabs->widget(tab))->OutlineCount(), std::size_t(1));
+    }
+}
+
+// A broken world file in a deep folder, in both languages: the status line says one fact a
+// line and never widens the window, the failing file is named once with what was read from it
+// in quotes, and each message box is wide enough for its title in a window manager's frame.
+void ComfortsTest::textsFitAndNameTheFailingFileOnce() {
+    const TempFolder maps;
+    const std::string deep = std::string(90, 'f') + "/" + std::string(90, 'g');
+    maps.Write(deep + "/a.tif", TiffBuilder::Image(40, 30).Build());
+    maps.Write(deep + "/b.tif", TiffBuilder::Image(40, 30).Build());
+    const QStringList worldFiles = {Q(maps.Write(deep + "/a.tfw", kWorldFile)),
+                                    Q(maps.Write(deep + "/b.tfw", "this is not a world file\r\n"))};
+    const QString out = Q(maps.MakeFolder(deep + "/out"));
+    const QString english = "Error value in the tfw file! \"this is not a world file\"";
+    const QString polish = "Błędne wartości w pliku tfw! \"this is not a world file\"";
+    struct Case {
+        const char* language;
+        bool keepGoing;
+        QStringList lines;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"cmdEN",
+         false,
+         {"1 of 2 converted", "stopped at b.tfw: " + english, "outputs in " + out},
+         english},
+        {"cmdEN", true, {"1 of 2 converted; failed: 1", "outputs in " + out}, english},
+        {"cmdPL", true, {"Przekonwertowano 1 z 2; błędy: 1", "wyniki w " + out}, polish},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(maps / (deep + "/out/a.tif"));
+        StartedWindow started;
+        started.click(c.language);
+        started.click("optTFWin");
+        started.click("optGEO");
+        if (started.find<QCheckBox>("chkKeepGoing")->isChecked() != c.keepGoing) {
+            started.click("chkKeepGoing");
+        }
+        started.window->show();
+        QApplication::processEvents();
+        const int width = started.window->width();
+        started.answers->AnswerFiles(worldFiles);
+        started.answers->Answer("frmMapInfoProj", AnswerNoSystem());
+        started.answers->AnswerFolder(out);
+        int boxRoom = 0;  // what the message box leaves beside its title
+        started.answers->Answer(ui::kMessageBoxName, [&boxRoom](QDialog& box) {
+            boxRoom =
+                box.sizeHint().width() - box.fontMetrics().horizontalAdvance(box.windowTitle());
+            return int(QMessageBox::Ok);
+        });
+        started.click("cmbOK");
+        QCOMPARE(started.answers->messages.size(), std::size_t(1));
+        QVERIFY2(boxRoom >= 150, qPrintable(QString::number(boxRoom)));  // icon, three buttons
+
+        auto* status = started.find<QLabel>("lblStatus");
+        QCOMPARE(status->text().split('\n'), c.lines);
+        QCOMPARE(status->text().count(out), 1);
+        QCOMPARE(status->sizeHint().height(),
+                 int(c.lines.size()) * status->fontMetrics().lineSpacing());
+        QApplication::processEvents();
+        QCOMPARE(started.window->width(), width);
+        auto* list = started.find<QDialog>("frmSummary")->findChild<QTableWidget*>("lstFiles");
+        QCOMPARE(list->item(1, 0)->text(), QString("b.tfw"));
+        QCOMPARE(list->item(1, 2)->text(), c.reason);
+    }
+}
+
+// A resumed run draws the sheets it skipped from their earlier outputs, greyed: no holes.
+void ComfortsTest::skippedSheetsAreDrawnGreyFromTheirOutputs() {
+    const TempFolder maps;
+    QStringList tables;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        maps.Write(name + ".tif", TiffBuilder::Image(40, 30).Build());
+        tables << Q(maps.Write(name + ".tab", PlacedTable(name + ".tif", 500000 + i * 80, 600000)));
+    }
+    StartedWindow started;
+    RunTables(started, tables.mid(0, 2));
+    started.answers->Answer(ui::kExistingOutputsName, [](QDialog& dialog) {
+        dialog.findChild<QPushButton*>("cmdSkipExisting")->click();
+        return dialog.result();
+    });
+    QDialog* summary = RunTables(started, tables);
+    auto* map =
+        static_cast<ui::FootprintMap*>(summary->findChild<QTabWidget*>("tabMaps")->widget(0));
+    QCOMPARE(map->OutlineCount(), std::size_t(4));
+    for (std::size_t file = 0; file < 4; ++file) {
+        QCOMPARE(ui::FootprintMap::IsGreyed(*map->Outline(file)), file < 2);
+        QVERIFY(!ui::FootprintMap::IsMarked(*map->Outline(file)));
     }
 }
 

@@ -42,8 +42,9 @@ int WriteSheets(const TempFolder& maps, int perFolder, const std::vector<std::st
     return written;
 }
 
+// The status line's facts, one after the other.
 QString Status(const StartedWindow& started) {
-    return started.find<QLabel>("lblStatus")->text();
+    return started.find<QLabel>("lblStatus")->text().replace('\n', "; ");
 }
 
 void DropOnWindow(const StartedWindow& started, const QString& path) {

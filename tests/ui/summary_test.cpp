@@ -199,7 +199,7 @@ void SummaryTest::enterInTheProgressWindowGoesOnAndEscCancels() {
         }
     });
     QCOMPARE(started.find<QLabel>("lblStatus")->text(),
-             "2 of 4 converted; cancelled before t2.tab; outputs in " + Q(maps.path()));
+             "2 of 4 converted\ncancelled before t2.tab\noutputs in " + Q(maps.path()));
     auto* summary = started.find<QDialog>("frmSummary");
     const QString counts = summary->findChild<QLabel*>("lblSummary")->text();
     QVERIFY2(counts.startsWith("Cancelled before t2.tab\n"), qPrintable(counts));

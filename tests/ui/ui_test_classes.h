@@ -74,6 +74,8 @@ private slots:
     void closingAnyDialogOfARunIsACancel();
     void theSummaryMapShowsWhereTheSheetsLie();
     void sheetsInTwoSystemsGetAMapEach();
+    void textsFitAndNameTheFailingFileOnce();
+    void skippedSheetsAreDrawnGreyFromTheirOutputs();
 };
 
 class ScaleTest : public QObject {

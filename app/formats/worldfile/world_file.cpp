@@ -44,8 +44,10 @@ Georeference ReadWorldFile(const FileSystemService& files, const std::string& pa
         // the rest), never 100.
         const std::string text = FromFileNumberText(line);
         if (!IsNumeric(text, FileNumberSettings())) {
-            throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
-                          MessageIcon::None);
+            Refusal refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
+                            MessageIcon::None);
+            refusal.read = text;
+            throw refusal;
         }
         values.push_back(ToDouble(text, FileNumberSettings()));
     }
