@@ -27,6 +27,7 @@ InputSystem ForTable(const RunPlan& plan, const std::string& wkt) {
         system.clause = *clause;
     } else {
         system.unwritable = SystemName(wkt);
+        system.unwritableReason = WhyNoClause(wkt);
     }
     return system;
 }
@@ -252,8 +253,9 @@ void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
         return;
     }
     // Quoted: a system's name may hold " / " and blanks, as a path does.
+    const std::string reason = own->unwritableReason.empty() ? "" : ": " + own->unwritableReason;
     throw Refusal(MessageText(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
-                  kCr + plan.InputPath(file));
+                  reason + kCr + plan.InputPath(file));
 }
 
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,

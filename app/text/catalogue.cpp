@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 50> kMessages = {{
+constexpr std::array<TextPair, 54> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -96,6 +96,14 @@ constexpr std::array<TextPair, 50> kMessages = {{
      "This coordinate system needs GDAL: install the package marlo-gdal!"},
     {"Plik nie określa własnego układu współrzędnych, a nie wybrano żadnego!",
      "The input states no coordinate system of its own, and none was chosen!"},
+    // Numbers 50 and 51 belong to another change.
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    // Added: why a table cannot hold a system, after its name (and followed by the method).
+    {"tabele MapInfo nie mają odwzorowania dla metody tego układu",
+     "MapInfo tables have no projection for the system's method"},
+    {"GDAL odczytuje każdy zapis tego układu w pliku TAB jako inny układ",
+     "GDAL reads every TAB clause for this system as another system"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -62,6 +62,8 @@ enum : std::int16_t {
     NotARunFile = 47,
     GdalBridgeMissing = 48,
     NoSystemOfItsOwn = 49,
+    NoMapInfoMethod = 52,
+    ClauseReadAsAnother = 53,
 };
 }  // namespace msg
 
