@@ -102,8 +102,8 @@ constexpr std::array<TextPair, 54> kMessages = {{
     // Added: why a table cannot hold a system, after its name (and followed by the method).
     {"tabele MapInfo nie mają odwzorowania dla metody tego układu",
      "MapInfo tables have no projection for the system's method"},
-    {"GDAL odczytuje każdy zapis tego układu w pliku TAB jako inny układ",
-     "GDAL reads every TAB clause for this system as another system"},
+    {"GDAL nie odczytuje żadnego zapisu tego układu w pliku TAB jako tego samego układu",
+     "GDAL reads no TAB clause for this system back as the same system"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -156,10 +156,8 @@ def read(path):
 
 images = os.path.join(scratch, "images")
 out = os.path.join(scratch, "out")
-again = os.path.join(scratch, "again")
 os.makedirs(images)
 os.makedirs(out)
-os.makedirs(again)
 gdal.SetConfigOption("GDAL_PAM_ENABLED", "NO")
 made = make_images(images)
 
@@ -255,8 +253,7 @@ report("GeoTIFF -> table -> GeoTIFF",
                     for code in sorted(made)], refused))
 # The tables Marlo made, on through a GeoTIFF and back into a table.
 tables = [code for code in sorted(made) if os.path.exists(os.path.join(out, f"e{code}.tif"))]
-back = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going", "--output-dir", again],
-                      "*.tif", out)
+back = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going"], "*.tif", out)
 report("table -> GeoTIFF -> table (tables Marlo made)",
-       *judge(again, [(code, os.path.join(images, f"e{code}.tab"),
-                       os.path.join(again, f"e{code}.tab")) for code in tables], back))
+       *judge(out, [(code, os.path.join(images, f"e{code}.tab"),
+                     os.path.join(out, f"e{code}.tab")) for code in tables], back))
