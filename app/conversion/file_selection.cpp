@@ -17,8 +17,10 @@ const char* FilterOf(FileFormat format) {
         case FileFormat::TAB:
             return "TAB (*.tab)|*.tab";
         case FileFormat::TFW:
-            return "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld)|"
-                   "*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld";
+            // Besides GDAL's usual names, any the program writes beside an image:
+            // first and last letter of its extension and "w", or the extension and "w".
+            return "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld;*.??w;*.???w;*.????w)|"
+                   "*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld;*.??w;*.???w;*.????w";
         default:
             return "";
     }

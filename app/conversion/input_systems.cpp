@@ -27,6 +27,7 @@ InputSystem ForTable(const Environment& env, const RunPlan& plan, const std::str
         system.clause = *clause;
     } else {
         system.unwritable = SystemName(env.bridgeAnswers, wkt);
+        system.unwritableReason = WhyNoClause(wkt);
     }
     return system;
 }
@@ -254,8 +255,9 @@ void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
         return;
     }
     // Quoted: a system's name may hold " / " and blanks, as a path does.
+    const std::string reason = own->unwritableReason.empty() ? "" : ": " + own->unwritableReason;
     throw Refusal(MessageText(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
-                  kCr + plan.InputPath(file));
+                  reason + kCr + plan.InputPath(file));
 }
 
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,

@@ -169,7 +169,11 @@ ChosenFiles FilesOfFolder(const FileSystemService& files, const std::string& fol
                           FileFormat format, bool withSubfolders) {
     ChosenFiles chosen{format, folder, {}};
     for (std::string& name : files.FilesInFolder(folder, withSubfolders)) {
-        if (FormatOfFileName(JoinPath(folder, name)) == format) {
+        const std::string path = JoinPath(folder, name);
+        // A name that is a world file's only by ending in "w" (photo.raw) counts when an image
+        // it serves stands beside it.
+        const bool unsure = format == FileFormat::TFW && !IsKnownWorldFileName(path);
+        if (FormatOfFileName(path) == format && (!unsure || FindImageFor(files, path))) {
             chosen.names.push_back(std::move(name));
         }
     }

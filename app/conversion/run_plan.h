@@ -33,6 +33,8 @@ struct InputSystem {
     std::string sideFileRefusal{};
     // GDAL could not be asked about the input's system: the file fails, alone.
     bool gdalFailed = false;
+    // Why no clause holds the system named in `unwritable`.
+    std::string unwritableReason{};
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and

@@ -89,6 +89,17 @@ std::string SystemName(const std::string& wkt) {
     return Taken(MARLO_BRIDGE(marloCrsName)(wkt.c_str())).value_or("");
 }
 
+std::string WhyNoClause(const std::string& wkt) {
+    std::int32_t mapInfoHasIt = 0;
+    const auto method = Taken(MARLO_BRIDGE(marloCrsMethod)(wkt.c_str(), &mapInfoHasIt));
+    if (!method) {
+        return {};
+    }
+    const std::string reason =
+        MessageText(mapInfoHasIt != 0 ? msg::ClauseReadAsAnother : msg::NoMapInfoMethod);
+    return method->empty() ? reason : reason + " (" + *method + ")";
+}
+
 std::optional<std::vector<MapPoint>> ToWgs84(const std::string& wkt,
                                              const std::vector<MapPoint>& points) {
     std::vector<double> x;

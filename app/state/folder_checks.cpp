@@ -215,6 +215,17 @@ std::optional<std::string> FindImageFor(const FileSystemService& files, const st
             return found;
         }
     }
+    // An image of another kind (small.grd beside small.gdw): a file of the same name whose
+    // extension the world file's pairs with.
+    const std::string stem = LowerCaseStem(path);
+    const std::string folder = FolderOfPath(path);
+    std::vector<std::string> names = files.FilesInFolder(folder, false);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (LowerCaseStem(name) == stem && WorldFileServes(path, name)) {
+            return files.FindInput(JoinPath(folder, name));
+        }
+    }
     return std::nullopt;
 }
 

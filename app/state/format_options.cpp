@@ -111,7 +111,7 @@ FileFormat FormatOfFileName(const std::string& path) {
             }
         }
     }
-    return FileFormat::None;
+    return IsWorldFileName(path) ? FileFormat::TFW : FileFormat::None;
 }
 
 }  // namespace marlo

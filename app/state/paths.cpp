@@ -94,6 +94,10 @@ std::string LowerCaseExtension(const std::string& path) {
     return LowerAscii(ExtensionOf(path));
 }
 
+std::string LowerCaseStem(const std::string& path) {
+    return LowerAscii(ReplaceExtension(path.substr(NameStart(path)), ""));
+}
+
 bool IsTiffName(const std::string& path) {
     const std::string extension = LowerCaseExtension(path);
     return extension == "tif" || extension == "tiff";
@@ -108,19 +112,35 @@ const std::vector<std::string>& WorldFileExtensions() {
 bool IsWorldFileName(const std::string& path) {
     const std::string extension = LowerCaseExtension(path);
     const auto& known = WorldFileExtensions();
+    return std::find(known.begin(), known.end(), extension) != known.end() ||
+           (extension.size() >= 3 && extension.back() == 'w');
+}
+
+bool IsKnownWorldFileName(const std::string& path) {
+    const std::string extension = LowerCaseExtension(path);
+    const auto& known = WorldFileExtensions();
     return std::find(known.begin(), known.end(), extension) != known.end();
+}
+
+bool WorldFileServes(const std::string& worldFilePath, const std::string& imagePath) {
+    const std::string world = LowerCaseExtension(worldFilePath);
+    const std::string image = LowerCaseExtension(imagePath);
+    if (image.size() < 2 || image == world || image == "tab") {
+        return false;
+    }
+    // GDAL looks for an image's world file under its extension's first and last letters and
+    // "w", its extension and "w", and ".wld"; a TIFF's is also ".tfw".
+    const std::string shortForm = std::string(1, image.front()) + image.back() + "w";
+    return world == "wld" || world == shortForm || world == image + "w" ||
+           (world == "tfw" && IsTiffName(imagePath));
 }
 
 std::vector<std::string> ImageExtensionsFor(const std::string& worldFilePath) {
     static const std::vector<std::string> images = {"tif", "tiff", "jpg", "jpeg",
                                                     "png", "gif",  "bmp"};
-    const std::string world = LowerCaseExtension(worldFilePath);
     std::vector<std::string> found;
     for (const std::string& image : images) {
-        // GDAL looks for an image's world file under its extension's first and last letters
-        // and "w", its extension and "w", and ".wld".
-        const std::string shortForm = std::string(1, image.front()) + image.back() + "w";
-        if (world == "wld" || world == shortForm || world == image + "w") {
+        if (WorldFileServes(worldFilePath, "image." + image)) {
             found.push_back(image);
         }
     }

@@ -26,14 +26,22 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 // The extension after the last "." of the file name, in lower case ("" when there is none).
 std::string LowerCaseExtension(const std::string& path);
 
+// The file name without its folder and extension, in lower case.
+std::string LowerCaseStem(const std::string& path);
+
 // Whether the file name ends in ".tif" or ".tiff", in any letter case.
 bool IsTiffName(const std::string& path);
 
 // The extensions of world files the program reads, as GDAL reads them beside TIFF, JPEG, PNG,
 // GIF and BMP images: tfw, tifw, jgw, pgw, gfw, bpw and wld.
 const std::vector<std::string>& WorldFileExtensions();
-// Whether the file name ends in one of them, in any letter case.
+// Whether the file name is a world file's, in any letter case: one of those, or any other the
+// program writes beside an image (small.grd gets small.gdw): an extension ending in "w".
 bool IsWorldFileName(const std::string& path);
+// Whether the file name ends in one of the extensions GDAL reads, in any letter case.
+bool IsKnownWorldFileName(const std::string& path);
+// Whether the world file is one GDAL pairs with the image by their extensions.
+bool WorldFileServes(const std::string& worldFilePath, const std::string& imagePath);
 // The extensions of the images a world file can stand beside, in the order they are looked
 // for: ".jgw" serves a .jpg or a .jpeg, ".wld" any image.
 std::vector<std::string> ImageExtensionsFor(const std::string& worldFilePath);

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 52> kMessages = {{
+constexpr std::array<TextPair, 54> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -103,6 +103,11 @@ constexpr std::array<TextPair, 52> kMessages = {{
      "układ. Wybierz kopię!",
      "The image is a cloud-optimised GeoTIFF: writing into it would break its layout. Make a "
      "copy instead!"},
+    // Added: why a table cannot hold a system, after its name (and followed by the method).
+    {"tabele MapInfo nie mają odwzorowania dla metody tego układu",
+     "MapInfo tables have no projection for the system's method"},
+    {"GDAL nie odczytuje żadnego zapisu tego układu w pliku TAB jako tego samego układu",
+     "GDAL reads no TAB clause for this system back as the same system"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -64,6 +64,8 @@ enum : std::int16_t {
     NoSystemOfItsOwn = 49,
     OpenElsewhereForWriting = 50,
     CloudOptimisedLayout = 51,
+    NoMapInfoMethod = 52,
+    ClauseReadAsAnother = 53,
 };
 }  // namespace msg
 

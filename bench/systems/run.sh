@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Coverage of coordinate systems over PROJ's database: GeoTIFF -> table -> GeoTIFF, judged by
-# GDAL; kept / refused / wrong by projection method.
-#   bench/systems/run.sh [--limit N]
+# Coverage of coordinate systems over PROJ's database: GeoTIFF -> table -> GeoTIFF and
+# table -> GeoTIFF -> table, judged by GDAL; kept / refused / wrong by projection method.
+#   bench/systems/run.sh [--limit N] [--every K]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """Coverage of coordinate systems: every projected and geographic system of PROJ's database that
 is not deprecated and has an area of use gets a small GeoTIFF at the centre of that area (made
-by GDAL); marlo-convert takes them GeoTIFF -> table -> GeoTIFF, and GDAL judges each: kept (the
-same system, or the same grid and ellipsoid with shifts to WGS 84 within 1 m, and the same
-placement), refused (with Marlo's reason), or wrong (converted, but not kept: a silent change).
-Counts are printed by projection method.
-    systems.py MARLO_CONVERT SCRATCH_FOLDER [--limit N]"""
+by GDAL); marlo-convert takes them GeoTIFF -> table -> GeoTIFF, and the tables it made on to
+table -> GeoTIFF -> table. GDAL judges each: kept (the same system, or the same grid and
+ellipsoid with shifts to WGS 84 within 1 m, and the same placement), refused (with Marlo's
+reason), or wrong (converted, but not kept: a silent change). Counts are printed by projection
+method, for each direction.
+    systems.py MARLO_CONVERT SCRATCH_FOLDER [--limit N] [--every K]"""
 import collections
 import glob
 import math
@@ -22,6 +23,8 @@ osr.UseExceptions()
 
 convert, scratch = sys.argv[1], sys.argv[2]
 limit = int(sys.argv[sys.argv.index("--limit") + 1]) if "--limit" in sys.argv else None
+# Every K-th system only: a sample spread over the whole database, for a quicker run.
+every = int(sys.argv[sys.argv.index("--every") + 1]) if "--every" in sys.argv else 1
 database = next(os.path.join(folder, "proj.db") for folder in osr.GetPROJSearchPaths()
                 if os.path.exists(os.path.join(folder, "proj.db")))
 
@@ -37,6 +40,7 @@ def systems():
         found = db.execute(query.format(table="projected_crs", where="")).fetchall()
         found += db.execute(query.format(table="geodetic_crs",
                                          where="AND c.type = 'geographic 2D'")).fetchall()
+    found = found[::every]
     return found[:limit] if limit else found
 
 
@@ -158,10 +162,10 @@ gdal.SetConfigOption("GDAL_PAM_ENABLED", "NO")
 made = make_images(images)
 
 
-def run_in_batches(arguments, pattern):
+def run_in_batches(arguments, pattern, folder=images):
     """One marlo-convert run per few hundred files, so that a run that stops names its batch."""
     found = {}
-    files = sorted(glob.glob(os.path.join(images, pattern)))
+    files = sorted(glob.glob(os.path.join(folder, pattern)))
     for start in range(0, len(files), 300):
         result = run(*arguments, *files[start:start + 300])
         if "Converted:" not in result.stdout:
@@ -170,40 +174,86 @@ def run_in_batches(arguments, pattern):
     return found
 
 
+def table_of(path):
+    """A table's system (as GDAL reads its clause) and its control points."""
+    system, points = None, []
+    with open(path, encoding="latin-1") as table:
+        for line in table:
+            words = line.strip()
+            if words.lower().startswith("coordsys"):
+                system = osr.SpatialReference()
+                try:
+                    system.ImportFromMICoordSys(words[len("coordsys"):].strip())
+                except RuntimeError:
+                    system = None
+            found = re.match(r"\(([^,]+),([^)]+)\)\s*\(([^,]+),([^)]+)\)", words)
+            if found:
+                points.append(tuple(float(v) for v in found.groups()))
+    return system, points
+
+
+def judge(folder, pairs, refusals):
+    """Counts by method for (code, original, result) files; refusals by file name."""
+    counts = collections.defaultdict(collections.Counter)
+    reasons = collections.Counter()
+    wrong = []
+    for code, first, last in pairs:
+        system, kind = made[code]
+        if os.path.basename(last) in refusals or os.path.basename(first) in refusals:
+            counts[kind]["refused"] += 1
+            name = os.path.basename(last) if os.path.basename(last) in refusals else \
+                os.path.basename(first)
+            reasons[re.sub(r'"[^"]*"', '"..."', refusals[name])[:110]] += 1
+            continue
+        if not os.path.exists(last):
+            counts[kind]["refused"] += 1
+            reasons["no output"] += 1
+            continue
+        if last.endswith(".tif"):
+            (a, ta), (b, tb) = read(first), read(last)
+            pixels = max(abs(ta[i] - tb[i]) for i in (0, 3)) / max(abs(ta[1]), abs(ta[5]))
+            x, y = ta[0], ta[3]
+        else:
+            (a, pa), (b, pb) = table_of(first), table_of(last)
+            # Ground units per pixel, from the first two points.
+            size = math.hypot(pa[1][0] - pa[0][0], pa[1][1] - pa[0][1]) / max(
+                math.hypot(pa[1][2] - pa[0][2], pa[1][3] - pa[0][3]), 1e-300) \
+                if len(pa) > 1 else 1
+            pixels = max((abs(p[i] - q[i]) for p, q in zip(pa, pb) for i in (0, 1)),
+                         default=math.inf) / size if len(pa) == len(pb) else math.inf
+            x, y = pa[0][:2] if pa else (0, 0)
+        if kept(a, b, x, y) and pixels < 1e-6:
+            counts[kind]["kept"] += 1
+        else:
+            counts[kind]["wrong"] += 1
+            wrong.append(f"EPSG:{code} ({kind}) pixels={pixels:.3g}")
+    return counts, reasons, wrong
+
+
+def report(title, counts, reasons, wrong):
+    print(f"\n{title}\n{'method':52} {'kept':>6} {'refused':>8} {'wrong':>6}")
+    total = collections.Counter()
+    for kind, c in sorted(counts.items(), key=lambda item: -sum(item[1].values())):
+        print(f"{kind[:52]:52} {c['kept']:6} {c['refused']:8} {c['wrong']:6}")
+        total.update(c)
+    print(f"{'all':52} {total['kept']:6} {total['refused']:8} {total['wrong']:6}")
+    print("\nrefusals by reason:")
+    for reason, n in reasons.most_common(15):
+        print(f"{n:6}  {reason}")
+    print("\nwrong (silent):")
+    for line in wrong[:40]:
+        print("  " + line)
+
+
 refused = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going"], "*.tif")
 refused.update(run_in_batches(["--from", "tab", "--to", "geotiff", "--keep-going",
                                "--output-dir", out], "*.tab"))
-counts = collections.defaultdict(collections.Counter)
-reasons = collections.Counter()
-wrong = []
-for code, (system, kind) in sorted(made.items()):
-    name = f"e{code}"
-    if name + ".tif" in refused or name + ".tab" in refused:
-        counts[kind]["refused"] += 1
-        reasons[refused.get(name + ".tif", refused.get(name + ".tab"))[:90]] += 1
-        continue
-    back = os.path.join(out, name + ".tif")
-    if not os.path.exists(back):
-        counts[kind]["refused"] += 1
-        reasons["no output"] += 1
-        continue
-    (a, ta), (b, tb) = read(os.path.join(images, name + ".tif")), read(back)
-    pixels = max(abs(ta[i] - tb[i]) for i in (0, 3)) / max(abs(ta[1]), abs(ta[5]))
-    if kept(a, b, ta[0], ta[3]) and pixels < 1e-6:
-        counts[kind]["kept"] += 1
-    else:
-        counts[kind]["wrong"] += 1
-        wrong.append(f"EPSG:{code} ({kind}) pixels={pixels:.3g}")
-
-print(f"{'method':52} {'kept':>6} {'refused':>8} {'wrong':>6}")
-total = collections.Counter()
-for kind, c in sorted(counts.items(), key=lambda item: -sum(item[1].values())):
-    print(f"{kind[:52]:52} {c['kept']:6} {c['refused']:8} {c['wrong']:6}")
-    total.update(c)
-print(f"{'all':52} {total['kept']:6} {total['refused']:8} {total['wrong']:6}")
-print("\nrefusals by reason:")
-for reason, n in reasons.most_common(15):
-    print(f"{n:6}  {reason}")
-print("\nwrong (silent):")
-for line in wrong[:40]:
-    print("  " + line)
+report("GeoTIFF -> table -> GeoTIFF",
+       *judge(out, [(code, os.path.join(images, f"e{code}.tif"), os.path.join(out, f"e{code}.tif"))
+                    for code in sorted(made)], refused))
+# The tables Marlo made, on through a GeoTIFF and back into a table.
+tables = [code for code in sorted(made) if os.path.exists(os.path.join(out, f"e{code}.tif"))]
+back = run_in_batches(["--from", "geotiff", "--to", "tab", "--keep-going"], "*.tif", out)
+report("table -> GeoTIFF -> table (tables Marlo made)",
+       *judge(out, [(code, os.path.join(images, f"e{code}.tab"),
+                     os.path.join(out, f"e{code}.tab")) for code in tables], back))

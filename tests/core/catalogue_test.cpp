@@ -101,15 +101,15 @@ TEST_F(CatalogueTest, TheDifferencesNameEveryAddedNumberAndNoOther) {
         std::int16_t firstAdded;
         std::string (*text)(std::int16_t);
     } tables[] = {{"message", 32, MessageText}, {"caption", 15, CaptionText}};
+    // Numbers may be left empty for a while (kept for a change made beside this one).
+    constexpr std::int16_t kBeyondEveryTable = 200;
     for (const auto& table : tables) {
         const std::set<int> named = NumbersTheDifferencesName(table.kind);
-        std::int16_t n = table.firstAdded;
-        for (; !table.text(n).empty(); ++n) {
-            EXPECT_TRUE(named.count(n)) << table.kind << " " << n << " is not in the document";
-        }
         ASSERT_FALSE(named.empty());
-        EXPECT_LT(*named.rbegin(), n)
-            << "the document names a " << table.kind << " beyond " << n - 1;
+        for (std::int16_t n = table.firstAdded; n < kBeyondEveryTable; ++n) {
+            EXPECT_EQ(named.count(n) == 1, !table.text(n).empty())
+                << table.kind << " " << n << (named.count(n) ? " has no text" : " is not named");
+        }
     }
 }
 

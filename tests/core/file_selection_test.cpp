@@ -74,7 +74,8 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         {false, true, false, FileFormat::TAB, "TAB (*.tab)|*.tab"},
         {false, false, true, FileFormat::TFW,
          "TFW "
-         "(*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld)|*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld"},
+         "(*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld;*.??w;*.???w;*.????w)|*.tfw;*.tifw;*.jgw;*."
+         "pgw;*.gfw;*.bpw;*.wld;*.??w;*.???w;*.????w"},
         {false, true, true, FileFormat::TAB, "TAB (*.tab)|*.tab"},
         {true, false, true, FileFormat::GeoTIFF, "GeoTiff (*.tif;*.tiff)|*.tif;*.tiff|"}};
     for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <regex>
 
 #include "gdal_tools.h"
@@ -71,6 +72,55 @@ TEST(ImageKinds, EveryWorldFileGdalReadsBecomesATableThatPlacesItsImage) {
         EXPECT_EQ(points[2][2], 7);
         EXPECT_EQ(points[2][3], 5);
     }
+}
+
+// Table -> world file names a world file after its image as GDAL pairs them (small.grd gets
+// small.gdw): every such name is an input again, named or found in a folder, and a file whose
+// name only ends in "w" without an image it serves (photo.raw) is no input.
+TEST(ImageKinds, EveryWorldFileNameTheWriterMakesIsAnInput) {
+    if (!test::HaveGdalTools()) {
+        GTEST_SKIP() << "GDAL's tools are not installed";
+    }
+    struct Kind {
+        const char* driver;
+        const char* image;
+        const char* worldFile;
+    };
+    // Images Marlo can measure, under names outside GDAL's usual pairs.
+    const Kind kinds[] = {
+        {"GTiff", "small.grd", "small.gdw"},
+        {"JPEG", "photo.jpe", "photo.jew"},
+        {"PNG", "long.png", "long.pngw"},
+    };
+    test::TempFolder folder;
+    const std::string base = folder / "base.tif";
+    test::Shell("gdal_create -q -of GTiff -outsize 7 5 -bands 1 " + Quoted(base));
+    for (const Kind& kind : kinds) {
+        const std::string image = folder.MakeFolder(kind.worldFile) + "/" + kind.image;
+        test::Shell("gdal_translate -q -of " + std::string(kind.driver) + " " + Quoted(base) + " " +
+                    Quoted(image) + " && rm -f " + Quoted(image + ".aux.xml"));
+        test::Shell("printf '0.5\\n0\\n0\\n-0.5\\n633000.25\\n5800000.75\\n' > " +
+                    Quoted(image.substr(0, image.rfind('/') + 1) + kind.worldFile));
+    }
+    folder.Write("photo.raw", "not a world file");
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.worldFile);
+        const std::string sub = folder / kind.worldFile;
+        const std::string image = kind.image;
+        const std::string table = sub + "/" + image.substr(0, image.rfind('.')) + ".tab";
+        const test::CommandResult named = test::MarloConvert(
+            "--from tfw --to tab --projection EPSG:2180 " + Quoted(sub + "/" + kind.worldFile));
+        EXPECT_EQ(named.status, 0) << named.out << named.err;
+        EXPECT_NE(test::ReadBytes(table).find(kind.image), std::string::npos);
+        std::filesystem::remove(table);
+        const test::CommandResult found =
+            test::MarloConvert("--from tfw --to tab --projection EPSG:2180 " + Quoted(sub));
+        EXPECT_EQ(found.status, 0) << found.out << found.err;
+        EXPECT_TRUE(std::filesystem::exists(table));
+    }
+    const test::CommandResult decoy = test::MarloConvert(
+        "--from tfw --to tab --projection EPSG:2180 --recursive " + Quoted(folder.path()));
+    EXPECT_EQ(decoy.out.find("photo.raw"), std::string::npos) << decoy.out;
 }
 
 // A JPEG or PNG cannot take GeoTIFF tags: the message says so and nothing is written.

@@ -28,7 +28,19 @@ def read(path):
 
 
 def placing(system):
-    return " ".join(t for t in system.ExportToProj4().split() if not t.startswith("+towgs84="))
+    """The PROJ definition's terms, datum shift aside; numbers to 12 digits (a conic by one
+    parallel read back through its two comes back a few 1e-8 m off)."""
+    terms = []
+    for term in system.ExportToProj4().split():
+        name, _, value = term.partition("=")
+        if name == "+towgs84":
+            continue
+        try:
+            value = f"{float(value):.12g}"
+        except ValueError:
+            pass
+        terms.append((name, value))
+    return terms
 
 
 (a, ta), (b, tb) = read(sys.argv[1]), read(sys.argv[2])

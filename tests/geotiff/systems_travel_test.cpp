@@ -132,20 +132,36 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
 }
 
 // Datums MapInfo has no number for travel by their shift to WGS 84 (datum 9999, or EUREF 89
-// where the shift is nil), and clauses in survey feet keep their offsets in feet: GeoTIFF ->
-// table -> GeoTIFF keeps grid, ellipsoid and placement. Systems no table can hold are refused
-// by name.
-TEST(SystemsTravel, DatumsWithoutAMapInfoNumberTravelByTheirShift) {
+// where the shift is nil), methods by clauses built from their parameters (EOV's Hotine, the
+// polar stereographic), a prime meridian in grads, and clauses in survey feet keep their
+// offsets in feet: GeoTIFF -> table -> GeoTIFF keeps grid, ellipsoid and placement. Systems no
+// table holds as GDAL reads it are refused by name, with the reason.
+TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
     struct Case {
         int epsg;
         long west, north;
-        bool kept;
+        // What the refusal says after the message; nothing: the system is kept.
+        const char* refusal;
     };
+    constexpr const char* kReadAsAnother =
+        "GDAL reads no TAB clause for this system back as the same";
     const Case cases[] = {
-        {28992, 155000, 463000, true},   {3068, 40000, 10000, true},
-        {2039, 200000, 600000, true},    {3301, 500000, 6500000, true},
-        {2263, 1000000, 200000, true},   {2227, 6000000, 2000000, true},
-        {3035, 4321000, 3210000, false},
+        {28992, 155000, 463000, nullptr},
+        {3068, 40000, 10000, nullptr},
+        {2039, 200000, 600000, nullptr},
+        {3301, 500000, 6500000, nullptr},
+        {2263, 1000000, 200000, nullptr},
+        {2227, 6000000, 2000000, nullptr},
+        {23700, 650000, 200000, nullptr},
+        {27572, 600000, 2200000, nullptr},
+        {2056, 2600000, 1200000, nullptr},
+        {5041, 2000000, 1000000, nullptr},
+        // GDAL reads a table's Krovak with no scale, its azimuthal projections with no false
+        // origin and its Hotine with a grid angle of 90 degrees.
+        {5514, -700000, -1100000, kReadAsAnother},
+        {3035, 4321000, 3210000, kReadAsAnother},
+        {29873, 590000, 440000, kReadAsAnother},
+        {8857, 0, 0, "MapInfo tables have no projection for the system's method (Equal Earth)"},
     };
     TempFolder folder;
     const std::string out = folder.MakeFolder("out");
@@ -153,16 +169,20 @@ TEST(SystemsTravel, DatumsWithoutAMapInfoNumberTravelByTheirShift) {
         const std::string name = "e" + std::to_string(c.epsg);
         SCOPED_TRACE(name);
         const std::string image = folder / (name + ".tif");
-        test::Shell("gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:" + std::to_string(c.epsg) +
-                    " -a_ullr " + std::to_string(c.west) + " " + std::to_string(c.north + 60) +
-                    " " + std::to_string(c.west + 80) + " " + std::to_string(c.north) + " " +
-                    Quoted(image));
+        // Equal Earth has no GeoKeys: GDAL states it in the image's .aux.xml.
+        test::Shell(
+            "gdal_create --config GDAL_PAM_ENABLED YES -q -of GTiff -outsize 8 6 -a_srs "
+            "EPSG:" +
+            std::to_string(c.epsg) + " -a_ullr " + std::to_string(c.west) + " " +
+            std::to_string(c.north + 60) + " " + std::to_string(c.west + 80) + " " +
+            std::to_string(c.north) + " " + Quoted(image));
         const test::CommandResult table =
             test::MarloConvert("--from geotiff --to tab " + Quoted(image));
-        if (!c.kept) {
+        if (c.refusal != nullptr) {
             EXPECT_EQ(table.status, 1);
-            EXPECT_NE(table.err.find("TAB file: \"ETRS89-extended / LAEA Europe\""),
-                      std::string::npos)
+            EXPECT_TRUE(std::regex_search(table.err, std::regex("TAB file: \"[^\"]+\": ")))
+                << table.err;
+            EXPECT_NE(table.err.find(std::string("\": ") + c.refusal), std::string::npos)
                 << table.err;
             continue;
         }
@@ -374,14 +394,15 @@ TEST(SystemsTravel, AnyEpsgCodeServesTheInputsThatStateNone) {
     EXPECT_EQ(test::MarloConvert("--list-projections EPSG:999999").status, 1);
 }
 
-// A system MapInfo has no datum for is refused by name, and nothing is written; a clause GDAL
-// cannot understand gives a GeoTIFF without any system, and the run says so.
+// A system on an ellipsoid MapInfo has no number for is refused by name, and nothing is
+// written; a clause GDAL cannot understand gives a GeoTIFF without any system, and the run
+// says so.
 TEST(SystemsTravel, NoSystemIsEverReplaced) {
     TempFolder folder;
     test::Shell(
         "gdal_create -q -of GTiff -outsize 8 6 -a_ullr 600000 700000 600080 699940 "
         "-a_srs '+proj=tmerc +lat_0=0 +lon_0=17 +k=0.9995 +x_0=600000 +y_0=-5000000 "
-        "+ellps=GRS80 +towgs84=0,0,0 +units=m' " +
+        "+a=6378000 +rf=300 +towgs84=0,0,0 +units=m' " +
         Quoted(folder / "unknown.tif"));
     const auto before = test::FolderBytes(folder.path());
     const test::CommandResult refused = test::MarloConvert(
@@ -390,8 +411,10 @@ TEST(SystemsTravel, NoSystemIsEverReplaced) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("The image's coordinate system cannot be written into a TAB "
                                "file: \"+proj=tmerc +lat_0=0 +lon_0=17 +k=0.9995 "
-                               "+x_0=600000 +y_0=-5000000 +ellps=GRS80 "
-                               "+towgs84=0,0,0,0,0,0,0 +units=m +no_defs\"\n" +
+                               "+x_0=600000 +y_0=-5000000 +a=6378000 +rf=300 "
+                               "+towgs84=0,0,0,0,0,0,0 +units=m +no_defs\": GDAL reads no TAB "
+                               "clause for this system back as the same system "
+                               "(Transverse_Mercator)\n" +
                                std::string(folder / "unknown.tif")),
               std::string::npos)
         << refused.err;

@@ -71,7 +71,7 @@ void FullRunTest::worldFileToTableFromTheWindow() {
              QStringList({"Select files...", "Locate MapInfo projection file..."}));
     QCOMPARE(answers.fileDialogFilters.front().size(), 1);
     QVERIFY(answers.fileDialogFilters.front().front().startsWith(
-        "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld) ("));
+        "TFW (*.tfw;*.tifw;*.jgw;*.pgw;*.gfw;*.bpw;*.wld;*.??w;*.???w;*.????w) ("));
     for (const char* name : {"north.tab", "south.tab"}) {
         const std::string table = Read(maps / name);
         QVERIFY2(table.find("(100,900) (0,0) Label") != std::string::npos, table.c_str());

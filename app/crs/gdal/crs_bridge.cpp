@@ -3,6 +3,7 @@
 #include "crs/gdal/crs_bridge.h"
 
 #include "crs/gdal/key_tiff.h"
+#include "crs/gdal/mapinfo_clause.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -249,7 +250,7 @@ bool SameEllipsoid(void* a, void* b) {
 }
 
 // The shift to WGS 84 a system states or PROJ gives as its best Helmert transformation.
-std::optional<std::array<double, 7>> ShiftToWgs84(void* srs);
+std::optional<marlo::bridge::Shift> ShiftToWgs84(void* srs);
 
 // How far two shifts to WGS 84 move a point on the earth apart, at most, in metres.
 double ShiftDifference(const std::array<double, 7>& a, const std::array<double, 7>& b) {
@@ -348,7 +349,7 @@ struct ProjOperationContextDeleter {
 
 // The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
 // Helmert transformation (in PROJ's order of preference: accuracy, then area).
-std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
+std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
     const std::unique_ptr<PJ_CONTEXT, ProjContextDeleter> context(proj_context_create());
     const std::unique_ptr<PJ, ProjDeleter> crs(proj_create(context.get(), wkt.c_str()));
     if (!crs) {
@@ -393,7 +394,31 @@ std::optional<std::array<double, 7>> BestHelmertShift(const std::string& wkt) {
     return std::nullopt;
 }
 
-std::optional<std::array<double, 7>> ShiftToWgs84(void* srs) {
+// The shift GDAL states in the system's PROJ definition: for a datum on another prime
+// meridian (NTF Paris, say), whose way to WGS 84 PROJ gives as a chain, not one Helmert.
+std::optional<marlo::bridge::Shift> ShiftInProjDefinition(void* srs) {
+    char* proj = nullptr;
+    if (OSRExportToProj4(srs, &proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return std::nullopt;
+    }
+    std::istringstream terms(Taken(proj));
+    for (std::string term; terms >> term;) {
+        if (term.rfind("+towgs84=", 0) != 0) {
+            continue;
+        }
+        marlo::bridge::Shift shift{};
+        std::istringstream values(term.substr(9));
+        std::size_t count = 0;
+        for (std::string value; count < shift.size() && std::getline(values, value, ',');) {
+            shift[count++] = std::strtod(value.c_str(), nullptr);
+        }
+        return count == 3 || count == 7 ? std::optional(shift) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<marlo::bridge::Shift> ShiftToWgs84(void* srs) {
     std::array<double, 7> shift{};
     if (OSRGetTOWGS84(srs, shift.data(), 7) == OGRERR_NONE) {
         return shift;
@@ -404,7 +429,10 @@ std::optional<std::array<double, 7>> ShiftToWgs84(void* srs) {
         CPLFree(wkt);
         return std::nullopt;
     }
-    return BestHelmertShift(Taken(wkt));
+    if (auto best = BestHelmertShift(Taken(wkt))) {
+        return best;
+    }
+    return ShiftInProjDefinition(srs);
 }
 
 // The clause GDAL writes for the system; "" when it writes none.
@@ -417,30 +445,25 @@ std::string ExportedClause(void* srs) {
     return "CoordSys " + Taken(exported);
 }
 
-// A clause that holds the datum by its shift to WGS 84 (MapInfo's datum 9999 with the
-// ellipsoid), for a datum MapInfo has no number for.
-std::string ClauseByShift(void* srs) {
-    const auto shift = ShiftToWgs84(srs);
-    if (!shift) {
-        return {};
+// Whether the system's geographic system is WGS 84.
+bool OnWgs84(void* srs) {
+    Srs wgs84 = NewSrs();
+    return OSRImportFromEPSG(wgs84.get(), 4326) == OGRERR_NONE &&
+           OSRIsSameGeogCS(srs, wgs84.get()) != 0;
+}
+
+// A clause built from the system's own parameters that GDAL reads back as the system: for a
+// datum MapInfo has no number for (held by its ellipsoid and shift to WGS 84), a number GDAL
+// reads without its shift, or a method GDAL's exporter does not write.
+std::string BuiltClause(void* srs) {
+    auto shift = ShiftToWgs84(srs);
+    if (!shift && OnWgs84(srs)) {
+        // PROJ gives no shift from WGS 84 to itself.
+        shift.emplace();
     }
-    // GDAL 3.6 reads the scale of a clause's shift with the sign turned: the clause that GDAL
-    // reads back as the system is the one kept, whichever sign it took.
-    for (const double scale : {(*shift)[6], -(*shift)[6]}) {
-        Srs shifted(OSRClone(srs));
-        const auto& s = *shift;
-        if (OSRSetTOWGS84(shifted.get(), s[0], s[1], s[2], s[3], s[4], s[5], scale) !=
-            OGRERR_NONE) {
-            return {};
-        }
-        std::string clause = ExportedClause(shifted.get());
-        // A GRS 80 datum that is WGS 84 to PROJ: MapInfo's EUREF 89 (datum 115) names it,
-        // where 9999 would read back as NAD 83.
-        const std::string unshifted = ", 9999, 0, 0, 0, 0, -0, -0, -0, -0, 0, ";
-        if (const auto at = clause.find(unshifted); at != std::string::npos) {
-            clause.replace(at, unshifted.size(), ", 115, ");
-        }
-        const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
+    for (const std::string& clause :
+         marlo::bridge::ClauseCandidates(srs, ExportedClause(srs), shift)) {
+        const Srs back = FromMapInfo(clause);
         if (back && SameForTable(srs, back.get())) {
             return clause;
         }
@@ -523,11 +546,18 @@ char* marloCrsToMapInfo(const char* wkt) {
     }
     std::string clause = CheckedClause(srs.get());
     if (clause.empty()) {
-        // MapInfo names few datums; others it takes by their shift to WGS 84, which PROJ knows
-        // for many of them.
-        clause = ClauseByShift(srs.get());
+        clause = BuiltClause(srs.get());
     }
     return clause.empty() ? nullptr : Copy(clause);
+}
+
+char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt) {
+    const Srs srs = FromWkt(wkt);
+    if (!srs || mapInfoHasIt == nullptr) {
+        return nullptr;
+    }
+    *mapInfoHasIt = marlo::bridge::MapInfoHasMethod(srs.get()) ? 1 : 0;
+    return Copy(marlo::bridge::MethodName(srs.get()));
 }
 
 char* marloCrsFromDefinition(const char* text) {

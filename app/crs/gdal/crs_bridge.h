@@ -15,9 +15,13 @@ extern "C" {
 
 /* The system a MapInfo CoordSys clause ("CoordSys Earth Projection ...") states. */
 MARLO_CRS_EXPORT char* marloCrsFromMapInfo(const char* clause);
-/* A CoordSys clause that GDAL reads back as the same system; NULL when there is none (MapInfo
- * knows no datum for it, say, and GDAL would write another one). */
+/* A CoordSys clause that GDAL reads back as the same system: GDAL's own, else one built from
+ * the system's parameters; NULL when there is none (MapInfo has no type for the method, or
+ * GDAL reads every clause for it as another system). */
 MARLO_CRS_EXPORT char* marloCrsToMapInfo(const char* wkt);
+/* The system's projection method as GDAL names it ("" for a geographic system), with whether
+ * MapInfo has a projection type for it in *mapInfoHasIt: why no clause holds a system. */
+MARLO_CRS_EXPORT char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt);
 /* "EPSG:<code>", or the text of a .prj file (ESRI or OGC WKT). */
 MARLO_CRS_EXPORT char* marloCrsFromDefinition(const char* text);
 /* The EPSG code that GDAL finds as the single best match (EPSG's own authority, at least 90 %
