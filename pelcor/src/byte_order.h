@@ -20,6 +20,8 @@ struct TiffFormat {
     std::uint64_t CountSize() const { return bigTiff ? 8 : 2; }
     std::uint64_t EntrySize() const { return 4 + 2 * OffsetSize(); }
     std::uint64_t FirstDirectoryOffsetPosition() const { return bigTiff ? 8 : 4; }
+    // The header: byte order, version, (BigTIFF: offset size and padding), first directory.
+    std::uint64_t HeaderSize() const { return bigTiff ? 16 : 8; }
     // The largest offset the format can hold.
     std::uint64_t OffsetLimit() const { return bigTiff ? UINT64_MAX : UINT32_MAX; }
 

@@ -8,8 +8,6 @@ namespace pelcor {
 
 namespace {
 
-constexpr std::uint64_t kClassicHeaderSize = 8;
-constexpr std::uint64_t kBigTiffHeaderSize = 16;
 // GDAL's structural metadata: "GDAL_STRUCTURAL_METADATA_SIZE=" six digits " bytes\n", then
 // that many bytes of KEY=VALUE lines.
 constexpr std::string_view kStructuralPrefix = "GDAL_STRUCTURAL_METADATA_SIZE=";
@@ -17,13 +15,9 @@ constexpr std::uint64_t kStructuralDigits = 6;
 constexpr std::string_view kStructuralSuffix = " bytes\n";
 constexpr std::string_view kDirectoriesFirst = "LAYOUT=IFDS_BEFORE_DATA";
 
-std::uint64_t HeaderSizeOf(const TiffFormat& format) {
-    return format.bigTiff ? kBigTiffHeaderSize : kClassicHeaderSize;
-}
-
 // The structural metadata's lines, or "" when the file carries none.
 std::string StructuralMetadata(const BoundedReader& reader, const TiffFormat& format) {
-    const std::uint64_t start = HeaderSizeOf(format);
+    const std::uint64_t start = format.HeaderSize();
     const std::uint64_t leadSize =
         kStructuralPrefix.size() + kStructuralDigits + kStructuralSuffix.size();
     Bytes lead;
@@ -50,7 +44,7 @@ bool KeepsDirectoriesFirst(const BoundedReader& reader, const Directory& directo
         return true;
     }
     const auto firstTile = FirstBlockOffset(reader, directory, BlockKind::Tiles);
-    return directory.offset == HeaderSizeOf(directory.format) && firstTile &&
+    return directory.offset == directory.format.HeaderSize() && firstTile &&
            *firstTile > directory.offset;
 }
 

@@ -6,8 +6,6 @@ namespace pelcor {
 
 namespace {
 
-constexpr std::uint64_t kClassicHeaderSize = 8;
-constexpr std::uint64_t kBigTiffHeaderSize = 16;
 // The most values of a SHORT tag read into memory; a GeoKey directory is far smaller.
 constexpr std::uint64_t kMaxShorts = 65536;
 
@@ -16,10 +14,6 @@ constexpr std::uint64_t kMaxShorts = 65536;
 bool RangesOverlap(std::uint64_t start, std::uint64_t size, std::uint64_t otherStart,
                    std::uint64_t otherSize) {
     return size > 0 && otherSize > 0 && start < otherStart + otherSize && otherStart < start + size;
-}
-
-std::uint64_t HeaderSize(const TiffFormat& format) {
-    return format.bigTiff ? kBigTiffHeaderSize : kClassicHeaderSize;
 }
 
 std::uint64_t TypeSize(std::uint16_t type) {
@@ -84,11 +78,12 @@ std::uint64_t DirectorySize(const TiffFormat& format, std::size_t entryCount) {
 
 std::optional<Directory> ReadFirstDirectory(const BoundedReader& reader) {
     Bytes header;
-    if (!reader.Read(0, kClassicHeaderSize, header)) {
+    // The classic header's 8 bytes say which format the file is; a BigTIFF one is then reread.
+    if (!reader.Read(0, TiffFormat{}.HeaderSize(), header)) {
         return std::nullopt;
     }
     const auto format = FormatOf(header);
-    if (!format || !reader.Read(0, HeaderSize(*format), header)) {
+    if (!format || !reader.Read(0, format->HeaderSize(), header)) {
         return std::nullopt;
     }
     Directory directory;
@@ -198,7 +193,7 @@ std::optional<std::string> ReadAscii(const BoundedReader& reader, const Director
 
 bool ValuesOverlapStructure(const Entry& entry, const Directory& directory) {
     const std::uint64_t size = entry.count * TypeSize(entry.type);
-    return RangesOverlap(entry.valueOffset, size, 0, HeaderSize(directory.format)) ||
+    return RangesOverlap(entry.valueOffset, size, 0, directory.format.HeaderSize()) ||
            RangesOverlap(entry.valueOffset, size, directory.offset,
                          DirectorySize(directory.format, directory.entries.size()));
 }
