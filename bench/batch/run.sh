@@ -25,10 +25,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-{ command -v gdalinfo && [ -x /usr/bin/time ]; } >/dev/null || bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target marlo-convert >/dev/null
-convert=$root/build/bin/marlo-convert
+. bench/marlo_convert.sh
 
 scratch=$(mktemp -d "${folder:-${TMPDIR:-/tmp}}/marlo-batch.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 sizes="1 10"
-folder=/work/tmp-bench
+folder=$root/build/bench-inplace
 while [ $# -gt 0 ]; do
   case "$1" in
     --sizes) sizes=$2; shift 2 ;;
@@ -18,10 +18,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-{ command -v gdalinfo && [ -x /usr/bin/time ]; } >/dev/null || bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target marlo-convert >/dev/null
-convert=$root/build/bin/marlo-convert
+. bench/marlo_convert.sh
 
 mkdir -p "$folder"
 scratch=$(mktemp -d "$folder/marlo-inplace.XXXXXX")

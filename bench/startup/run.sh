@@ -7,7 +7,6 @@
 #   bench/startup/run.sh [--runs N]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$(pwd)
 runs=200
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -16,10 +15,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-command -v gdal_create >/dev/null || bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target marlo-convert marlo_crs pelcor vantrel >/dev/null
-convert=$root/build/bin/marlo-convert
+. bench/marlo_convert.sh
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/marlo-startup.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT

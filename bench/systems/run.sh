@@ -5,12 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
-command -v gdal_create >/dev/null || bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target marlo-convert marlo_crs pelcor vantrel >/dev/null
+. bench/marlo_convert.sh
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/marlo-systems.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data \
   XDG_CACHE_HOME=$scratch/cache
 mkdir -p "$HOME"
-/usr/bin/python3 "$root/bench/systems/systems.py" "$root/build/bin/marlo-convert" "$scratch/run" "$@"
+/usr/bin/python3 "$root/bench/systems/systems.py" "$convert" "$scratch/run" "$@"
