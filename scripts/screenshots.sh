@@ -5,7 +5,8 @@
 # then, in each language, the window at the scale of a real folder: the map of a 2,000-sheet
 # grid with one stray sheet, zoomed in on one sheet, the summary filtered to its failures, a
 # cancelled run, and 10,000 files taken from the file dialog (Ctrl+A), the command line, a
-# chosen folder with its subfolders and a dropped folder.
+# chosen folder with its subfolders and a dropped folder; and the choice to write into the images
+# themselves, with its warning.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: build/screenshots)
 # It drives the program with the keyboard only, as a user could, and never touches the real
 # home folder: settings and the projection list copy live in a scratch folder.
@@ -423,4 +424,20 @@ scale_pictures() {  # LANGUAGE (english or polski)
 }
 scale_pictures english
 scale_pictures polski
+
+# The choice to write the georeference into the images themselves, ticked, with its warning:
+# world files in, GeoTIFF out, clicked where the window puts them (the language is Polish
+# here, as the last pictures left it).
+click() {  # TITLE X Y: clicks at this place inside the window with this title
+  xdotool mousemove --window "$(window "$1")" "$2" "$3" click 1
+  sleep 0.5
+}
+start_marlo
+click Tessaly 30 101                # Convert from: tfw
+click Tessaly 232 49                # Convert to: geotiff
+click Tessaly 18 194                # chkInPlace
+shot Tessaly in-place-polski
+click Tessaly 195 240               # cmdEN, below the warning
+shot Tessaly in-place-english
+stop_marlo
 echo "pictures in $out"
