@@ -1,6 +1,5 @@
 #include "crs/coordinate_systems.h"
 
-#include <map>
 #include <memory>
 #include <utility>
 
@@ -40,45 +39,24 @@ std::optional<std::string> Taken(char* text) {
     return taken;
 }
 
-// Answers of GDAL kept per question: they never change within a process.
-template <class Answer>
-const Answer& Remembered(std::map<std::string, Answer>& answers, const std::string& question,
-                         auto ask) {
-    auto found = answers.find(question);
-    if (found == answers.end()) {
-        found = answers.emplace(question, ask()).first;
-    }
-    return found->second;
-}
-
 }  // namespace
 
 std::optional<std::string> SystemOfClause(const std::string& clause) {
-    static std::map<std::string, std::optional<std::string>> answers;
-    return Remembered(answers, clause,
-                      [&] { return Taken(MARLO_BRIDGE(marloCrsFromMapInfo)(clause.c_str())); });
+    return Taken(MARLO_BRIDGE(marloCrsFromMapInfo)(clause.c_str()));
 }
 
 std::optional<std::string> ClauseOfSystem(const std::string& wkt) {
-    static std::map<std::string, std::optional<std::string>> answers;
-    return Remembered(answers, wkt,
-                      [&] { return Taken(MARLO_BRIDGE(marloCrsToMapInfo)(wkt.c_str())); });
+    return Taken(MARLO_BRIDGE(marloCrsToMapInfo)(wkt.c_str()));
 }
 
 std::optional<std::string> SystemOfDefinition(const std::string& definition) {
-    static std::map<std::string, std::optional<std::string>> answers;
-    return Remembered(answers, definition, [&] {
-        return Taken(MARLO_BRIDGE(marloCrsFromDefinition)(definition.c_str()));
-    });
+    return Taken(MARLO_BRIDGE(marloCrsFromDefinition)(definition.c_str()));
 }
 
 CoordinateSystemCode EpsgCodeOf(const std::string& wkt) {
-    static std::map<std::string, CoordinateSystemCode> answers;
-    return Remembered(answers, wkt, [&] {
-        std::int32_t geographic = 0;
-        const std::int32_t code = MARLO_BRIDGE(marloCrsEpsgCode)(wkt.c_str(), &geographic);
-        return CoordinateSystemCode{geographic != 0, code};
-    });
+    std::int32_t geographic = 0;
+    const std::int32_t code = MARLO_BRIDGE(marloCrsEpsgCode)(wkt.c_str(), &geographic);
+    return CoordinateSystemCode{geographic != 0, code};
 }
 
 bool SameSystem(const std::string& wkt, const std::string& otherWkt) {
@@ -129,25 +107,13 @@ std::optional<AuxiliarySystem> AuxiliaryFormOf(const std::string& wkt) {
 }
 
 std::optional<std::string> SystemOfGeoKeys(const GeoKeyTags& keys) {
-    static std::map<GeoKeyTags, std::optional<std::string>> answers;
-    if (const auto found = answers.find(keys); found != answers.end()) {
-        return found->second;
-    }
-    auto system = Taken(MARLO_BRIDGE(marloCrsSystemOfKeys)(
+    return Taken(MARLO_BRIDGE(marloCrsSystemOfKeys)(
         keys.directory.data(), static_cast<std::int32_t>(keys.directory.size()),
         keys.doubles.data(), static_cast<std::int32_t>(keys.doubles.size()), keys.ascii.data(),
         static_cast<std::int32_t>(keys.ascii.size())));
-    if (system) {
-        answers.emplace(keys, system);
-    }
-    return system;
 }
 
 GeoKeyTags GeoKeysOfSystem(const std::string& wkt) {
-    static std::map<std::string, GeoKeyTags> answers;
-    if (const auto found = answers.find(wkt); found != answers.end()) {
-        return found->second;
-    }
     auto keysOfSystem = MARLO_BRIDGE(marloCrsKeysOfSystem);
     GeoKeyTags keys;
     // Room for any usual set of keys; a larger one says its size and is asked again.
@@ -166,7 +132,7 @@ GeoKeyTags GeoKeysOfSystem(const std::string& wkt) {
     keys.directory.resize(static_cast<std::size_t>(sizes[0]));
     keys.doubles.resize(static_cast<std::size_t>(sizes[1]));
     keys.ascii.resize(static_cast<std::size_t>(sizes[2]));
-    return answers[wkt] = keys;
+    return keys;
 }
 
 RunTimeError GdalFailure(const std::string& question) {

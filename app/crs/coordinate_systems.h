@@ -11,8 +11,9 @@ namespace marlo {
 
 // Coordinate systems as GDAL's spatial-reference API understands them, through the bridge
 // library that is loaded on the first call (a run that the projection list settles never
-// loads it). A system travels as its WKT; "" is no system. Results are kept for the rest of
-// the process, so a batch in a few systems asks GDAL a few times, not once per file.
+// loads it). A system travels as its WKT; "" is no system. These ask GDAL every time: a run
+// asks through the Environment's kept answers (crs/answer_cache.h), so a batch in a few
+// systems asks GDAL a few times, not once per file.
 
 // The file name of the bridge library.
 inline constexpr const char* kCrsBridgeLibrary = "libmarlo_crs.so";
