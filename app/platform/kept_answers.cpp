@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/user_file.h"
+
 namespace marlo {
 
 namespace {
@@ -86,30 +88,11 @@ private:
     bool ok_ = true;
 };
 
+// The cache file's bytes, read as every user file is (never past the size limit); nothing
+// when it is missing, not a regular file, too large or unreadable.
 std::optional<std::string> FileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat info {};
-    std::optional<std::string> bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= kMaxFileBytes) {
-        std::string read(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < read.size()) {
-            const ssize_t got = ::read(fd, read.data() + done, read.size() - done);
-            if (got <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        if (done == read.size()) {
-            bytes = std::move(read);
-        }
-    }
-    ::close(fd);
-    return bytes;
+    const UserFile file(path);
+    return file.opened() ? file.All(kMaxFileBytes) : std::nullopt;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
