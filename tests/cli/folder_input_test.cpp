@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "text/catalogue.h"
@@ -12,8 +13,6 @@ namespace marlo {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
 
 // Folders named to marlo-convert: every file of the input format in them, and in their
 // subfolders with --recursive; GeoTIFFs go to the same subfolders of the output folder.
@@ -25,7 +24,7 @@ protected:
     // A sheet: an image and its world file, at `name` (without extension) below the folder.
     void Sheet(const std::string& name) const {
         temp.Write(name + ".tif", test::TiffBuilder::Image().Build());
-        temp.Write(name + ".tfw", kWorldFile);
+        temp.Write(name + ".tfw", test::kWorldFile100x900);
     }
 
     int Run(std::vector<std::string> arguments) {

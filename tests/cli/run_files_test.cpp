@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "support/failures.h"
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "text/catalogue.h"
@@ -15,8 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
-
 // Files a run is told to write besides its outputs, and inputs that would share an output: the
 // run refuses what would replace a file the user did not mean, and changes nothing for it.
 class RunFilesTest : public ::testing::Test {
@@ -24,7 +23,7 @@ protected:
     void SetUp() override {
         setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1);
         temp.Write("d/a.tif", test::TiffBuilder::Image().Build());
-        temp.Write("d/a.tfw", kWorldFile);
+        temp.Write("d/a.tfw", test::kWorldFile100x900);
     }
     void TearDown() override { currentLanguage = "english"; }
 

@@ -9,6 +9,7 @@
 #include "conversion/run_summary.h"
 #include "projection/projection_window.h"
 #include "support/form_fixture.h"
+#include "support/sheets.h"
 #include "support/tiff_builder.h"
 
 namespace marlo {
@@ -16,11 +17,10 @@ namespace {
 
 using test::FormTest;
 
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
-
 class ConversionRunTest : public FormTest {
 protected:
-    std::string WorldFile(const std::string& name, const std::string& text = kWorldFile) {
+    std::string WorldFile(const std::string& name,
+                          const std::string& text = test::kWorldFile100x900) {
         return temp.Write("in/" + name, text);
     }
 };

@@ -5,14 +5,13 @@
 
 #include "formats/worldfile/world_file.h"
 #include "support/form_fixture.h"
+#include "support/sheets.h"
 
 namespace marlo {
 namespace {
 
 using test::FormTest;
 using test::RefusalOf;
-
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
 
 void ExpectParams(const Georeference& p, double a, double d, double b, double e, double x,
                   double y) {
@@ -101,7 +100,7 @@ TEST_F(WorldFileTest, WritesSixLinesWithDotsAndReplacesOnlyAWritableFile) {
 
     const std::string existing = temp.Write("map.tfw", "old contents");
     Write(temp / "map.tif", {2, 0, 0, -2, 100, 900});
-    EXPECT_EQ(test::ReadBytes(existing), kWorldFile);
+    EXPECT_EQ(test::ReadBytes(existing), test::kWorldFile100x900);
 
     temp.Write("locked.tfw", "keep me");
     test::MakeReadOnly(temp / "locked.tfw");
@@ -116,8 +115,8 @@ TEST_F(WorldFileTest, TheNameIsCutInTheFileNameNeverInAFolder) {
     const std::string folder = temp.MakeFolder("maps/2024.05");
     Write(folder + "/sheet.tif", {2, 0, 0, -2, 100, 900});
     Write(folder + "/noextension", {2, 0, 0, -2, 100, 900});
-    EXPECT_EQ(test::ReadBytes(folder + "/sheet.tfw"), kWorldFile);
-    EXPECT_EQ(test::ReadBytes(folder + "/noextension.tfw"), kWorldFile);
+    EXPECT_EQ(test::ReadBytes(folder + "/sheet.tfw"), test::kWorldFile100x900);
+    EXPECT_EQ(test::ReadBytes(folder + "/noextension.tfw"), test::kWorldFile100x900);
 }
 
 TEST_F(WorldFileTest, ANonFiniteValueIsRefusedAndWritesNothing) {

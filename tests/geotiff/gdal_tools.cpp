@@ -43,13 +43,27 @@ std::string Shell(const std::string& command) {
     return result.out;
 }
 
+namespace {
+
+// The home and the per-user folders of a run in `home`, never the real ones.
+std::string HomeIn(const TempFolder& home) {
+    return " HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
+           " XDG_CONFIG_HOME=" + Quoted(home / "config") + " ";
+}
+
+}  // namespace
+
 CommandResult MarloConvert(const std::string& arguments, const std::string& environment) {
     TempFolder home;
     // A cache of its own, unless `environment` names one to share between runs.
     return RunCommand("XDG_CACHE_HOME=" + Quoted(home / "cache") + " " + environment +
-                      " HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
-                      " XDG_CONFIG_HOME=" + Quoted(home / "config") + " " +
-                      Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
+                      HomeIn(home) + Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
+}
+
+void RunKilledAfter(int milliseconds, const std::string& arguments) {
+    TempFolder home;
+    RunCommand(HomeIn(home) + "timeout -s KILL " + std::to_string(milliseconds / 1000.0) + " " +
+               Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
 }
 
 bool HaveGdalTools() {

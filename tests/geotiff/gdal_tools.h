@@ -22,11 +22,19 @@ std::string Shell(const std::string& command);
 // its own; `environment` ("NAME=value ...") is set for it too (XDG_CACHE_HOME included).
 CommandResult MarloConvert(const std::string& arguments, const std::string& environment = "");
 
+// Runs marlo-convert with the arguments in a scratch home of its own, killed by SIGKILL after
+// `milliseconds` if still running. The cache is the test's own, shared between such runs.
+void RunKilledAfter(int milliseconds, const std::string& arguments);
+
 // Single quotes for the shell.
 std::string Quoted(const std::string& text);
 
 // Whether gdal_create, gdal_translate, gdaladdo and gdalinfo can be run.
 bool HaveGdalTools();
+// Ends the test as skipped where they cannot.
+#define SKIP_WITHOUT_TOOLS()             \
+    if (!::marlo::test::HaveGdalTools()) \
+    GTEST_SKIP() << "the GDAL tools are not installed"
 
 // What `gdalinfo -json -checksum` tells about an image, with whatever it printed to standard
 // error (a warning, an error).

@@ -21,15 +21,6 @@ using test::Quoted;
 using test::ReadBytes;
 using test::TempFolder;
 
-// Why these tests cannot run here, or "" when they can.
-std::string MissingTool() {
-    return test::HaveGdalTools() ? "" : "the GDAL tools are not installed";
-}
-
-#define SKIP_WITHOUT_TOOLS()                                         \
-    if (const std::string missing = MissingTool(); !missing.empty()) \
-    GTEST_SKIP() << missing
-
 enum class FrontEnd { Window, Command };
 void PrintTo(FrontEnd frontEnd, std::ostream* out) {
     *out << (frontEnd == FrontEnd::Window ? "Window" : "Command");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gdal_tools.h"
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 
@@ -22,18 +23,7 @@ using test::Quoted;
 using test::TempFolder;
 using test::TreeBytes;
 
-constexpr const char* kWorldFile = "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n";
 constexpr const char* kProjection = " --group Poland --projection 'ETRF2000-PL / CS92' ";
-
-std::string Table(const std::string& image) {
-    return "!table\r\n!version 300\r\n!charset WindowsLatin2\r\n\r\nDefinition Table\r\n"
-           "  File \"" +
-           image +
-           "\"\r\n  Type \"RASTER\"\r\n"
-           "  (500000,6000000) (0,0) Label \"Pt 1\",\r\n"
-           "  (500400,6000000) (40,0) Label \"Pt 2\",\r\n"
-           "  (500400,5999700) (40,30) Label \"Pt 3\"\r\n";
-}
 
 // A GeoTIFF in EPSG:2180 that GDAL makes, under any name.
 void GeoTiff(const std::string& path) {
@@ -67,7 +57,7 @@ TEST(HostileFolder, EveryAttemptIsRefusedAndChangesNothing) {
         {"a table saved as m.tfw, converted to a world file",
          [](const TempFolder& f) {
              test::WriteTiff(f / "m.tif");
-             f.Write("m.tfw", Table("m.tif"));
+             f.Write("m.tfw", test::Cs92SheetTable("m.tif"));
              return "--from tab --to tfw " + Quoted(f / "m.tfw");
          },
          "The output would replace an input of this conversion!\n"},
@@ -94,7 +84,7 @@ TEST(HostileFolder, EveryAttemptIsRefusedAndChangesNothing) {
         {"a projection list cut short",
          [](const TempFolder& f) {
              test::WriteTiff(f / "s.tif");
-             f.Write("s.tfw", kWorldFile);
+             f.Write("s.tfw", test::kCs92SheetWorldFile);
              f.Write("cut.prj", "--- Poland ---\r\n\"ETRF2000-PL / CS92\\p2180\", 8, 104, \"m\", ");
              return "--from tfw --to tab --projection-file " + Quoted(f / "cut.prj") + kProjection +
                     Quoted(f / "s.tfw");
@@ -121,7 +111,7 @@ TEST(HostileFolder, LongNamesAndSparseImagesConvert) {
     TempFolder folder;
     const std::string name(246, 'n');
     test::WriteTiff(folder / (name + ".tif"));
-    folder.Write(name + ".tfw", kWorldFile);
+    folder.Write(name + ".tfw", test::kCs92SheetWorldFile);
     const test::CommandResult table = test::MarloConvert(
         "--from tfw --to tab" + std::string(kProjection) + Quoted(folder / (name + ".tfw")));
     EXPECT_EQ(table.status, 0) << table.err;
@@ -130,7 +120,7 @@ TEST(HostileFolder, LongNamesAndSparseImagesConvert) {
     const std::string sparse = folder / "sparse.tif";
     test::WriteTiff(sparse);
     std::filesystem::resize_file(sparse, std::uint64_t{1} << 30);
-    folder.Write("sparse.tfw", kWorldFile);
+    folder.Write("sparse.tfw", test::kCs92SheetWorldFile);
     const std::string out = folder.MakeFolder("out");
     const test::CommandResult image =
         test::MarloConvert("--from tfw --to geotiff --output-dir " + Quoted(out) + " " +
@@ -140,15 +130,6 @@ TEST(HostileFolder, LongNamesAndSparseImagesConvert) {
     ASSERT_EQ(::stat((out + "/sparse.tif").c_str(), &copied), 0);
     EXPECT_GE(copied.st_size, std::int64_t{1} << 30);
     EXPECT_LT(copied.st_blocks * 512, 1 << 20) << "the copy's holes were filled";
-}
-
-// marlo-convert with the arguments, killed by SIGKILL after `milliseconds` if still running.
-void RunKilledAfter(int milliseconds, const std::string& arguments) {
-    TempFolder home;
-    test::RunCommand("HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
-                     " XDG_CONFIG_HOME=" + Quoted(home / "config") + " timeout -s KILL " +
-                     std::to_string(milliseconds / 1000.0) + " " + Quoted(MARLO_CONVERT_PROGRAM) +
-                     " " + arguments);
 }
 
 // Every file of the folder is an input or a whole output (`whole` says which are). Right
@@ -178,7 +159,7 @@ TEST(HostileFolder, KilledRunsLeaveNothingBehind) {
     for (int i = 0; i < 2000; ++i) {
         const std::string name = "s" + std::to_string(i);
         std::filesystem::create_hard_link(batch / "image", batch / (name + ".tif"));
-        batch.Write(name + ".tfw", kWorldFile);
+        batch.Write(name + ".tfw", test::kCs92SheetWorldFile);
     }
     std::filesystem::remove(batch / "image");
     const std::string sheets =
@@ -189,10 +170,10 @@ TEST(HostileFolder, KilledRunsLeaveNothingBehind) {
                                              "0.9993, 500000, -5300000\r\n");
     };
     for (int kill = 0; kill < 20; ++kill) {
-        RunKilledAfter(moment(random), sheets);
+        test::RunKilledAfter(moment(random), sheets);
         ExpectNothingPartial(batch.path(), tableOrImage, true);
     }
-    RunKilledAfter(60000, sheets);
+    test::RunKilledAfter(60000, sheets);
     ExpectNothingPartial(batch.path(), tableOrImage, false);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(batch.path()),
                             std::filesystem::directory_iterator()),
@@ -206,23 +187,23 @@ TEST(HostileFolder, KilledRunsLeaveNothingBehind) {
     layout.width = 16384;
     layout.height = static_cast<std::uint32_t>(64 * (mebibytes ? std::atoi(mebibytes) : 256));
     test::WriteTiff(large / "big.tif", layout);
-    large.Write("big.tfw", kWorldFile);
+    large.Write("big.tfw", test::kCs92SheetWorldFile);
     const std::string copy =
         "--from tfw --to geotiff --output-dir " + Quoted(out) + " " + Quoted(large / "big.tfw");
     // A complete run first, for the size of a whole output.
-    RunKilledAfter(60000, copy);
+    test::RunKilledAfter(60000, copy);
     const auto size = std::filesystem::file_size(out + "/big.tif");
     std::filesystem::remove(out + "/big.tif");
     const auto wholeCopy = [size](const std::string& path) {
         return std::filesystem::file_size(path) == size;
     };
     for (int kill = 0; kill < 20; ++kill) {
-        RunKilledAfter(moment(random), copy);
+        test::RunKilledAfter(moment(random), copy);
         // A GeoTIFF is always new: linked into its place in one step, never named before.
         ExpectNothingPartial(out, wholeCopy, false);
         std::filesystem::remove(out + "/big.tif");
     }
-    RunKilledAfter(60000, copy);
+    test::RunKilledAfter(60000, copy);
     ExpectNothingPartial(out, wholeCopy, false);
     EXPECT_TRUE(std::filesystem::exists(out + "/big.tif"));
 }

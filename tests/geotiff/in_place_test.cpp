@@ -26,10 +26,6 @@ using test::Quoted;
 using test::ReadBytes;
 using test::TempFolder;
 
-#define SKIP_WITHOUT_TOOLS()    \
-    if (!test::HaveGdalTools()) \
-    GTEST_SKIP() << "the GDAL tools are not installed"
-
 // A world file that places the image's first pixel centre at (x0, 4998.5), 2 by 3 units.
 std::string WorldFileAt(double x0) {
     return test::WorldFileText("2", "0", "0", "-3", std::to_string(x0), "4998.5");

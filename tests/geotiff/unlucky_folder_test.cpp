@@ -20,6 +20,7 @@
 #include "platform/pending_output.h"
 #include "state/folder_checks.h"
 #include "support/io_faults.h"
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 
@@ -29,19 +30,9 @@ namespace {
 using test::Quoted;
 using test::TempFolder;
 
-constexpr const char* kWorldFile = "10\r\n0\r\n0\r\n-10\r\n500005\r\n5999995\r\n";
-constexpr const char* kCs92 =
-    "  CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000\r\n";
-
+// A table of the CS92 sheet that names its system.
 std::string TableWithSystem(const std::string& image) {
-    return "!table\r\n!version 300\r\n!charset WindowsLatin2\r\n\r\nDefinition Table\r\n"
-           "  File \"" +
-           image +
-           "\"\r\n  Type \"RASTER\"\r\n"
-           "  (500000,6000000) (0,0) Label \"Pt 1\",\r\n"
-           "  (500400,6000000) (40,0) Label \"Pt 2\",\r\n"
-           "  (500400,5999700) (40,30) Label \"Pt 3\"\r\n" +
-           kCs92;
+    return test::Cs92SheetTable(image) + test::kCs92CoordSys;
 }
 
 std::string TfwToTab(const std::string& worldFile) {
@@ -62,7 +53,7 @@ std::string NamedTemporary(const std::string& target, StaleTemporaries& stale, F
 TEST(UnluckyFolder, ARunRemovesOnlyTheTemporariesOfRunsThatAreGone) {
     TempFolder folder;
     test::WriteTiff(folder / "a.tif");
-    folder.Write("a.tfw", kWorldFile);
+    folder.Write("a.tfw", test::kCs92SheetWorldFile);
     StaleTemporaries stale;
     test::FailingFileApi noAnonymousFiles({test::IoOperation::AnonymousFile, 1, EOPNOTSUPP});
     std::optional<PendingOutput> live;
@@ -118,7 +109,7 @@ TEST(UnluckyFolder, ARunRemovesOnlyTheTemporariesOfRunsThatAreGone) {
 TEST(UnluckyFolder, AFifoInAnImagesPlaceFailsItsFileWithoutWaiting) {
     TempFolder folder;
     ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0644), 0);
-    folder.Write("pipe.jgw", kWorldFile);
+    folder.Write("pipe.jgw", test::kCs92SheetWorldFile);
     folder.Write("pipe.tab", TableWithSystem("pipe.jpg"));
     const auto before = test::TreeBytes(folder.path());
     for (const std::string& arguments :
@@ -173,14 +164,6 @@ TEST(UnluckyFolder, AWorldFileWhoseSystemCannotBeWrittenKeepsTheOldOne) {
     EXPECT_EQ(test::TreeBytes(folder.path()), before);
 }
 
-// marlo-convert with the arguments, killed by SIGKILL after `milliseconds` if still running.
-void RunKilledAfter(int milliseconds, const std::string& arguments) {
-    TempFolder home;
-    test::RunCommand("HOME=" + Quoted(home.path()) + " XDG_DATA_HOME=" + Quoted(home / "data") +
-                     " timeout -s KILL " + std::to_string(milliseconds / 1000.0) + " " +
-                     Quoted(MARLO_CONVERT_PROGRAM) + " " + arguments);
-}
-
 // Whether every world file of the batch has its table's system in its image's .aux.xml.
 void ExpectEveryWorldFileWithItsSystem(const TempFolder& batch, int sheets) {
     for (int i = 0; i < sheets; ++i) {
@@ -212,12 +195,12 @@ TEST(UnluckyFolder, KilledTableBatchesLeaveNoWorldFileWithoutItsSystem) {
     for (int kill = 0; kill < 30; ++kill) {
         test::Shell("rm -f " + Quoted(batch.path()) + "/*.tfw " + Quoted(batch.path()) +
                     "/*.aux.xml");
-        RunKilledAfter(moment(random), tables);
+        test::RunKilledAfter(moment(random), tables);
         ExpectEveryWorldFileWithItsSystem(batch, kSheets);
     }
-    RunKilledAfter(120000, tables);
+    test::RunKilledAfter(120000, tables);
     std::filesystem::remove(batch / "s7.tif.aux.xml");
-    RunKilledAfter(120000, "--existing skip " + tables);
+    test::RunKilledAfter(120000, "--existing skip " + tables);
     for (int i = 0; i < kSheets; ++i) {
         EXPECT_TRUE(std::filesystem::exists(batch / ("s" + std::to_string(i) + ".tfw"))) << i;
     }
@@ -257,7 +240,7 @@ TEST(UnluckyFolder, TheSummaryCsvKeepsNamesAsTextAndNeverReplacesTheRunsFiles) {
     EXPECT_NE(run.out.find("a\\nConverted: 99.tfw: "), std::string::npos) << run.out;
 
     test::WriteTiff(folder / "b.tif");
-    folder.Write("b.tfw", kWorldFile);
+    folder.Write("b.tfw", test::kCs92SheetWorldFile);
     folder.Write("b.tab", "an old table");
     for (const auto& [named, message] :
          {std::pair{folder / "b.tfw", "The output would replace an input of this conversion!"},
@@ -267,7 +250,7 @@ TEST(UnluckyFolder, TheSummaryCsvKeepsNamesAsTextAndNeverReplacesTheRunsFiles) {
         EXPECT_EQ(refused.status, 1);
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
     }
-    EXPECT_EQ(test::ReadBytes(folder / "b.tfw"), kWorldFile);
+    EXPECT_EQ(test::ReadBytes(folder / "b.tfw"), test::kCs92SheetWorldFile);
     EXPECT_EQ(test::ReadBytes(folder / "b.tab"), "an old table");
 }
 

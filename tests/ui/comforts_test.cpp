@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "ui/footprint_map.h"
@@ -30,26 +31,8 @@ namespace marlo::test {
 
 namespace {
 
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
-
-// A table beside `image` with pixels of 2 map units and its corner at (100, 900).
-std::string Table(const std::string& image) {
-    return "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + image +
-           "\"\r\n  (100,900) (0,0) Label \"a\",\r\n  (180,900) (40,0) Label \"b\",\r\n"
-           "  (180,840) (40,30) Label \"c\"\r\n";
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QStringList FilesIn(const std::string& folder) {
     return QDir(Q(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-// The status line's facts, one after the other.
-QString Status(const StartedWindow& started) {
-    return started.find<QLabel>("lblStatus")->text().replace('\n', "; ");
 }
 
 QStringList Items(QDialog& dialog, const char* list) {
@@ -96,7 +79,7 @@ void ComfortsTest::progressShowsEachFileAndCancelStopsBetweenFiles() {
     const TempFolder maps;
     QStringList tables;
     for (const std::string name : {"a", "b", "c", "d"}) {
-        tables << Q(maps.Write(name + ".tab", Table(name + ".tif")));
+        tables << Q(maps.Write(name + ".tab", SmallSheetTable(name + ".tif")));
     }
     StartedWindow started;
     started.click("optTABin");
@@ -125,14 +108,14 @@ void ComfortsTest::progressShowsEachFileAndCancelStopsBetweenFiles() {
     // Whole world files for the first two, nothing else, no temporary file left behind.
     QCOMPARE(FilesIn(maps.path()),
              QStringList({"a.tab", "a.tfw", "b.tab", "b.tfw", "c.tab", "d.tab"}));
-    QCOMPARE(ReadBytes(maps / "b.tfw"), std::string(kWorldFile));
+    QCOMPARE(ReadBytes(maps / "b.tfw"), std::string(kSmallSheetWorldFile));
 }
 
 void ComfortsTest::aMessageDuringARunBelongsToTheProgressWindow() {
     // The progress window blocks the main window and its other windows: a message owned by
     // the main window could not be answered.
     const TempFolder maps;
-    const QString good = Q(maps.Write("a.tab", Table("a.tif")));
+    const QString good = Q(maps.Write("a.tab", SmallSheetTable("a.tif")));
     const QString broken = Q(maps.Write("b.tab", "!table\r\n"));
     StartedWindow started;
     started.click("optTABin");
@@ -149,7 +132,7 @@ void ComfortsTest::choicesSurviveARestart() {
     const TempFolder maps;
     const std::string input = maps.MakeFolder("in");
     maps.Write("in/sheet.tif", TiffBuilder::Image(40, 30).Build());
-    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kSmallSheetWorldFile));
     const std::string output = maps.MakeFolder("out");
     {
         StartedWindow started;
@@ -193,7 +176,7 @@ void ComfortsTest::choicesSurviveARestart() {
 
 void ComfortsTest::outputFolderPickerNeverOpensInTheInputFolder() {
     const TempFolder maps;
-    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kSmallSheetWorldFile));
     StartedWindow started;
     started.click("optTFWin");
     started.click("optGEO");
@@ -211,7 +194,7 @@ void ComfortsTest::outputFolderPickerNeverOpensInTheInputFolder() {
 void ComfortsTest::searchFiltersGroupsAndProjections() {
     const TempFolder maps;
     maps.Write("sheet.tif", TiffBuilder::Image(40, 30).Build());
-    const QString worldFile = Q(maps.Write("sheet.tfw", kWorldFile));
+    const QString worldFile = Q(maps.Write("sheet.tfw", kSmallSheetWorldFile));
     StartedWindow started;
     started.click("optTFWin");
     started.answers->AnswerFiles({worldFile});
@@ -262,8 +245,8 @@ void ComfortsTest::polishModeTranslatesQtsOwnDialogs() {
 
 void ComfortsTest::droppedFilesAreTheNextRunsSelection() {
     const TempFolder maps;
-    const QString a = Q(maps.Write("a.tab", Table("a.tif")));
-    const QString b = Q(maps.Write("b.tab", Table("b.tif")));
+    const QString a = Q(maps.Write("a.tab", SmallSheetTable("a.tif")));
+    const QString b = Q(maps.Write("b.tab", SmallSheetTable("b.tif")));
     const QString otherKind = Q(maps.Write("other/c.tfw", "1\n0\n0\n-1\n0\n0\n"));
     StartedWindow started;
 
@@ -328,7 +311,8 @@ void ComfortsTest::keepGoingListsEveryFailureInTheSummary() {
     for (int i = 0; i < 200; ++i) {
         const std::string name = "s" + std::to_string(i);
         const bool broken = i == 3 || i == 100 || i == 199;
-        tables << Q(maps.Write(name + ".tab", broken ? "!table\r\n" : Table(name + ".tif")));
+        tables << Q(
+            maps.Write(name + ".tab", broken ? "!table\r\n" : SmallSheetTable(name + ".tif")));
     }
     StartedWindow started;
     started.click("optTABin");
@@ -372,8 +356,8 @@ void ComfortsTest::keepGoingListsEveryFailureInTheSummary() {
 // Outputs that exist before a run: one question, whose answer holds for the whole run.
 void ComfortsTest::existingOutputsAreAskedAboutOnce() {
     const TempFolder maps;
-    const QStringList tables = {Q(maps.Write("a.tab", Table("a.tif"))),
-                                Q(maps.Write("b.tab", Table("b.tif")))};
+    const QStringList tables = {Q(maps.Write("a.tab", SmallSheetTable("a.tif"))),
+                                Q(maps.Write("b.tab", SmallSheetTable("b.tif")))};
     struct Case {
         const char* button;  // "" closes the question with Esc
         const char* a;       // a.tfw afterwards
@@ -381,7 +365,7 @@ void ComfortsTest::existingOutputsAreAskedAboutOnce() {
     };
     const Case cases[] = {
         {"cmdSkipExisting", "old", "1 of 2 converted; skipped: 1; outputs in " + Q(maps.path())},
-        {"cmdReplaceAll", kWorldFile, "2 of 2 converted; outputs in " + Q(maps.path())},
+        {"cmdReplaceAll", kSmallSheetWorldFile, "2 of 2 converted; outputs in " + Q(maps.path())},
         {"", "old", "Cancelled"},
     };
     for (const Case& c : cases) {
@@ -408,7 +392,7 @@ void ComfortsTest::existingOutputsAreAskedAboutOnce() {
 // Closing any dialog of a run ends it as "Cancelled", without a message.
 void ComfortsTest::closingAnyDialogOfARunIsACancel() {
     const TempFolder maps;
-    const QString worldFile = Q(maps.Write("in/sheet.tfw", kWorldFile));
+    const QString worldFile = Q(maps.Write("in/sheet.tfw", kSmallSheetWorldFile));
     maps.Write("in/sheet.tif", TiffBuilder::Image(40, 30).Build());
     maps.Write("in/sheet.tab", "an output from before");
     std::filesystem::create_directories(DataFolder());
@@ -467,7 +451,7 @@ std::string PlacedTable(const std::string& image, double x, double y,
 
 // Runs tables to world files in the window, with the shipped projection list, and gives the
 // summary window.
-QDialog* RunTables(StartedWindow& started, const QStringList& tables) {
+QDialog* RunTablesWithShippedList(StartedWindow& started, const QStringList& tables) {
     std::filesystem::remove_all(DataFolder());
     started.click("optTABin");
     started.click("optTFW");
@@ -491,7 +475,7 @@ void ComfortsTest::theSummaryMapShowsWhereTheSheetsLie() {
         tables << Q(maps.Write(name + ".tab", PlacedTable(name + ".tif", x, y)));
     }
     StartedWindow started;
-    QDialog* summary = RunTables(started, tables);
+    QDialog* summary = RunTablesWithShippedList(started, tables);
     QVERIFY(summary != nullptr);
     QVERIFY(Status(started).contains("1 sheet lies far from the rest"));
     auto* tabs = summary->findChild<QTabWidget*>("tabMaps");
@@ -533,7 +517,7 @@ void ComfortsTest::sheetsInTwoSystemsGetAMapEach() {
                                           "CoordSys Earth Projection 8, 104, \"m\", 15, 0, 0.9996, "
                                           "500000, 0")))};
     StartedWindow started;
-    QDialog* summary = RunTables(started, tables);
+    QDialog* summary = RunTablesWithShippedList(started, tables);
     auto* tabs = summary->findChild<QTabWidget*>("tabMaps");
     QCOMPARE(tabs->count(), 2);
     QCOMPARE(tabs->tabText(0), QString("ETRF2000-PL / CS92 (EPSG:2180)"));
@@ -550,7 +534,7 @@ void ComfortsTest::textsFitAndNameTheFailingFileOnce() {
     const std::string deep = std::string(90, 'f') + "/" + std::string(90, 'g');
     maps.Write(deep + "/a.tif", TiffBuilder::Image(40, 30).Build());
     maps.Write(deep + "/b.tif", TiffBuilder::Image(40, 30).Build());
-    const QStringList worldFiles = {Q(maps.Write(deep + "/a.tfw", kWorldFile)),
+    const QStringList worldFiles = {Q(maps.Write(deep + "/a.tfw", kSmallSheetWorldFile)),
                                     Q(maps.Write(deep + "/b.tfw", "this is not a world file\r\n"))};
     const QString out = Q(maps.MakeFolder(deep + "/out"));
     const QString english = "Error value in the tfw file! \"this is not a world file\"";
@@ -617,12 +601,12 @@ void ComfortsTest::skippedSheetsAreDrawnGreyFromTheirOutputs() {
         tables << Q(maps.Write(name + ".tab", PlacedTable(name + ".tif", 500000 + i * 80, 600000)));
     }
     StartedWindow started;
-    RunTables(started, tables.mid(0, 2));
+    RunTablesWithShippedList(started, tables.mid(0, 2));
     started.answers->Answer(ui::kExistingOutputsName, [](QDialog& dialog) {
         dialog.findChild<QPushButton*>("cmdSkipExisting")->click();
         return dialog.result();
     });
-    QDialog* summary = RunTables(started, tables);
+    QDialog* summary = RunTablesWithShippedList(started, tables);
     auto* map =
         static_cast<ui::FootprintMap*>(summary->findChild<QTabWidget*>("tabMaps")->widget(0));
     QCOMPARE(map->OutlineCount(), std::size_t(4));

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "text/catalogue.h"
@@ -13,7 +14,6 @@ namespace marlo::test {
 
 namespace {
 
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
 constexpr const char* kProjectionList =
     "--- Longitude / Latitude ---\r\n\"Longitude / Latitude (WGS 84)\", 1, 104\r\n\r\n"
     "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n\"Other Grid\", 1, 33\r\n";
@@ -51,7 +51,7 @@ void FullRunTest::worldFileToTableFromTheWindow() {
     const TempFolder maps;
     for (const char* name : {"north", "south"}) {
         maps.Write(std::string(name) + ".tif", TiffBuilder::Image(40, 30).Build());
-        maps.Write(std::string(name) + ".tfw", kWorldFile);
+        maps.Write(std::string(name) + ".tfw", kSmallSheetWorldFile);
     }
     const std::string list = maps.Write("lists/MAPINFOW.PRJ", kProjectionList);
 
@@ -85,7 +85,7 @@ void FullRunTest::worldFileToTableFromTheWindow() {
 void FullRunTest::worldFileToGeoTiffFromTheWindow() {
     const TempFolder maps;
     maps.Write("sheet.tif", TiffBuilder::Image(40, 30).Build());
-    maps.Write("sheet.tfw", kWorldFile);
+    maps.Write("sheet.tfw", kSmallSheetWorldFile);
     const std::string output = maps.MakeFolder("geotiff");
 
     StartedWindow started;
@@ -114,7 +114,7 @@ void FullRunTest::worldFileToGeoTiffFromTheWindow() {
     answers.AnswerFiles({QString::fromStdString(maps / "sheet.tif")});
     started.click("cmbOK");
     QCOMPARE(answers.messageTexts(), QStringList({"Done!", "Done!"}));
-    QCOMPARE(Read(maps / "sheet.tfw"), std::string(kWorldFile));
+    QCOMPARE(Read(maps / "sheet.tfw"), std::string(kSmallSheetWorldFile));
 }
 
 void FullRunTest::cancelledFileDialogShowsNothing() {

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "ui/qt_user_interaction.h"
@@ -20,12 +21,6 @@ namespace marlo::test {
 
 namespace {
 
-constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n101\r\n899\r\n";
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Sheets of a folder's tree: an image and its world file each, `perFolder` in the folder and in
 // each of `subfolders` below it. Returns how many there are.
 int WriteSheets(const TempFolder& maps, int perFolder, const std::vector<std::string>& subfolders) {
@@ -35,16 +30,11 @@ int WriteSheets(const TempFolder& maps, int perFolder, const std::vector<std::st
         for (int sheet = 0; sheet < perFolder; ++sheet) {
             const std::string name = folder + "sheet_of_the_series_" + std::to_string(sheet);
             maps.Write(name + ".tif", image);
-            maps.Write(name + ".tfw", kWorldFile);
+            maps.Write(name + ".tfw", kSmallSheetWorldFile);
             ++written;
         }
     }
     return written;
-}
-
-// The status line's facts, one after the other.
-QString Status(const StartedWindow& started) {
-    return started.find<QLabel>("lblStatus")->text().replace('\n', "; ");
 }
 
 void DropOnWindow(const StartedWindow& started, const QString& path) {
@@ -75,7 +65,8 @@ void ScaleTest::selectAllInTheFileDialogTakesThousandsOfFiles() {
     const TempFolder maps;
     constexpr int kFiles = 2500;
     for (int file = 0; file < kFiles; ++file) {
-        maps.Write("a_rather_long_sheet_name_" + std::to_string(file) + ".tfw", kWorldFile);
+        maps.Write("a_rather_long_sheet_name_" + std::to_string(file) + ".tfw",
+                   kSmallSheetWorldFile);
     }
     ui::QtUserInteraction dialogs;
     DialogAnswers answers(dialogs);

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 
 #include "conversion/run_plan.h"
+#include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "ui/footprint_map.h"
 #include "ui/qt_user_interaction.h"
@@ -72,20 +73,12 @@ void Wheel(ui::FootprintMap& map, int steps) {
     }
 }
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Tables to world files, `count` of them, named t0.tab...; the images need not exist.
 QStringList Tables(const TempFolder& folder, int count) {
     QStringList tables;
     for (int i = 0; i < count; ++i) {
         const std::string name = "t" + std::to_string(i);
-        tables << Q(folder.Write(name + ".tab",
-                                 "!table\r\n!version 300\r\nDefinition Table\r\n  File \"" + name +
-                                     ".tif\"\r\n  (100,900) (0,0) Label \"a\",\r\n"
-                                     "  (180,900) (40,0) Label \"b\",\r\n"
-                                     "  (180,840) (40,30) Label \"c\"\r\n"));
+        tables << Q(folder.Write(name + ".tab", SmallSheetTable(name + ".tif")));
     }
     return tables;
 }

@@ -45,4 +45,8 @@ std::function<int(QDialog&)> AnswerNoSystem() {
     };
 }
 
+QString Status(const StartedWindow& started) {
+    return started.find<QLabel>("lblStatus")->text().replace('\n', "; ");
+}
+
 }  // namespace marlo::test

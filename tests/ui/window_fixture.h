@@ -40,4 +40,11 @@ void ForgetSettings();
 // The per-user data folder of the program.
 std::string DataFolder();
 
+inline QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The status line's facts, one after the other.
+QString Status(const StartedWindow& started);
+
 }  // namespace marlo::test
