@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gdal_tools.h"
+#include "support/sanitizers.h"
 #include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
@@ -151,6 +152,7 @@ void ExpectNothingPartial(const std::string& folder,
 // SIGKILL at random moments of a 2,000-file batch and of a large copy, 20 times each: after
 // each kill, and after the run that follows, nothing is partial and no temporary is left.
 TEST(HostileFolder, KilledRunsLeaveNothingBehind) {
+    SKIP_KILLED_RUNS_WHEN_SANITIZED();
     std::mt19937 random(20261207);
     std::uniform_int_distribution<int> moment(5, 400);
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "gdal_tools.h"
+#include "support/sanitizers.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 #include "text/catalogue.h"
@@ -204,6 +205,7 @@ void WaitFor(pid_t child) {
 }
 
 TEST(InPlaceTest, AKillAtAnyMomentLeavesTheOldOrTheNewGeoreferenceAndThePixels) {
+    SKIP_KILLED_RUNS_WHEN_SANITIZED();
     SKIP_WITHOUT_TOOLS();
     const TempFolder folder;
     constexpr int kImages = 3;

@@ -20,6 +20,7 @@
 #include "platform/pending_output.h"
 #include "state/folder_checks.h"
 #include "support/io_faults.h"
+#include "support/sanitizers.h"
 #include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
@@ -179,6 +180,7 @@ void ExpectEveryWorldFileWithItsSystem(const TempFolder& batch, int sheets) {
 // leaves a world file without its system. A world file left so by an earlier version is
 // not taken for done by a run that skips existing outputs.
 TEST(UnluckyFolder, KilledTableBatchesLeaveNoWorldFileWithoutItsSystem) {
+    SKIP_KILLED_RUNS_WHEN_SANITIZED();
     constexpr int kSheets = 300;
     std::mt19937 random(20261209);
     std::uniform_int_distribution<int> moment(30, 900);
