@@ -2,8 +2,10 @@
 # Builds the Debian packages from debian/ with dpkg-buildpackage, in a copy of the sources under
 # build-package/ (dpkg-buildpackage writes its results beside the source folder), and checks
 # them as Debian would: lintian (no error, no warning), the desktop entry, the AppStream data.
-#   scripts/package.sh [--reproducible]
+#   scripts/package.sh [--reproducible | --build-only | --check-only]
 # --reproducible builds them a second time in another folder and requires byte-identical .debs.
+# --build-only and --check-only split the two halves, so that the checks (single-threaded, mostly
+# reading) can run beside another build (scripts/test.sh).
 # DEB_BUILD_OPTIONS is passed on ("nocheck" skips the tests dh runs after the build);
 # MARLO_CMAKE_OPTIONS reaches CMake (scripts/test.sh: warnings as errors, ccache).
 set -euo pipefail
@@ -25,9 +27,14 @@ build_in() {  # FOLDER: stages the sources there and builds the packages in it
    DEB_BUILD_OPTIONS="parallel=$jobs ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc -b)
 }
 
-build_in "$out/first"
+mode=${1:-}
+if [ "$mode" != "--check-only" ]; then
+  build_in "$out/first"
+fi
 mapfile -t debs < <(find "$out/first" -maxdepth 1 -name '*.deb' | sort)
+[ ${#debs[@]} -gt 0 ] || { echo "no packages in $out/first: build them first" >&2; exit 1; }
 echo "built: ${debs[*]##*/}"
+[ "$mode" = "--build-only" ] && exit 0
 
 desktop-file-validate app/ui/marlo.desktop
 appstreamcli validate --no-net --pedantic data/appstream/pl.marlo.Marlo.metainfo.xml
@@ -57,7 +64,7 @@ echo "hardening-check: PIE, stack protector, stack clash protection, RELRO, bind
 readelf -d "$extracted"/usr/lib/*/libpelcor.so.1 | grep -q 'R.*PATH' &&
   { echo "libpelcor.so.1 has a run path" >&2; exit 1; }
 
-if [ "${1:-}" = "--reproducible" ]; then
+if [ "$mode" = "--reproducible" ]; then
   # Another folder, no tests: only the path of the build may differ.
   DEB_BUILD_OPTIONS="nocheck ${DEB_BUILD_OPTIONS:-}" build_in "$out/second"
   (cd "$out/first" && sha256sum ./*.deb) >"$out/first.sha256"

@@ -24,27 +24,27 @@ report() {
 
 # Tests never touch the real home folder.
 scratch=$(mktemp -d)
-# Steps that mostly wait for the disk and the network (apt, dpkg) run behind the phases that keep
-# the processors busy; one at a time, so that apt's lock is never contended.
-behind=""
-start_behind() {  # LOG COMMAND...: starts the command behind the next phases, its output to LOG
-  "${@:2}" >"$1" 2>&1 &
-  behind=$!
-  behind_log=$1
+# Steps that mostly wait for the disk and the network (apt, dpkg) or use one processor (lintian)
+# run behind the phases that keep the processors busy, each to a log of its own. Only one of them
+# at a time uses apt or dpkg, so that their locks are never contended.
+declare -A behind=()
+start_behind() {  # NAME COMMAND...: starts the command behind the next phases
+  "${@:2}" >"$scratch/$1.log" 2>&1 &
+  behind[$1]=$!
 }
-catch_up() {  # waits for the command started behind; prints its output when it failed
-  local pid=$behind
-  behind=""
-  wait "$pid" || { cat "$behind_log"; echo "failed: see above" >&2; return 1; }
+catch_up() {  # NAME: waits for the command started behind; prints its output when it failed
+  local pid=${behind[$1]}
+  unset "behind[$1]"
+  wait "$pid" || { cat "$scratch/$1.log"; echo "$1 failed: see above" >&2; return 1; }
 }
 # Never leaves apt or dpkg half done behind it, whichever phase fails.
-trap '[ -n "$behind" ] && wait "$behind"; rm -rf "$scratch"' EXIT
+trap 'for pid in "${behind[@]}"; do wait "$pid"; done; rm -rf "$scratch"' EXIT
 
 phase "install what the builds need"
 bash scripts/install-deps.sh
 # The packaging and Windows tools are needed only from the packages' phase on: they download and
 # unpack while the checks and the fuzz targets keep the processors busy.
-start_behind "$scratch/later-tools.log" bash scripts/install-deps.sh package windows
+start_behind later-tools bash scripts/install-deps.sh package windows
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config"
 export XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch/runtime" QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
@@ -63,18 +63,20 @@ phase "fuzzing (20 s a target, $jobs at a time)"
 bash scripts/fuzz.sh 20
 
 phase "wait for the packaging and Windows tools"
-catch_up
+catch_up later-tools
 
 # The packages' build is the one optimised build: dh configures it with Debian's flags, builds
 # it (and the benchmarks, so that they keep compiling; the tests as unity builds) and runs the
 # whole suite on it.
-phase "the Debian packages: built, tested, checked by lintian"
+phase "the Debian packages: built and tested"
 MARLO_CMAKE_OPTIONS="-DMARLO_WERROR=ON -DMARLO_BUILD_BENCH=ON -DMARLO_UNITY_TESTS=ON ${launcher[*]}" \
-  bash scripts/package.sh
+  bash scripts/package.sh --build-only
 
-# The autopkgtest installs and purges the packages (dpkg waits for the disk) while the sanitizer
-# build runs; nothing of that build is installed, nor reads what is.
-start_behind "$scratch/autopkgtest.log" bash scripts/test-package.sh
+# Behind the sanitizer build: lintian and hardening-check read the packages, and the autopkgtest
+# installs and purges them (dpkg waits for the disk); nothing of that build is installed, nor
+# reads what is.
+start_behind package-checks bash scripts/package.sh --check-only
+start_behind autopkgtest bash scripts/test-package.sh
 
 # A unity build: each compiler run reads the test framework's and the library's headers once for
 # several sources, not once a source (the suites built so compile in about 40 % of the time); the shipped
@@ -88,8 +90,10 @@ cmake --build build-sanitize -j "$jobs"
 phase "Pelcor for Windows: cross-built with MinGW-w64, its tests run under Wine"
 bash scripts/build-windows.sh
 
-phase "the rest of the packages' autopkgtest (installed, used and purged)"
-catch_up
+phase "the rest of the packages' checks and autopkgtest"
+catch_up package-checks
+grep -E '^hardening-check|^lintian' "$scratch/package-checks.log" || true
+catch_up autopkgtest
 grep -E '^[a-z-]+ +(PASS|FAIL|SKIP)' "$scratch/autopkgtest.log"
 
 report
