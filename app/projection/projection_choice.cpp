@@ -163,10 +163,10 @@ void UseProjectionList(Environment& env, const std::string& path) {
 
 ProjectionAnswer AskForProjection(Environment& env, UserInteraction& ui,
                                   const ProjectionQuestion& question) {
-    ProjectionAnswer answer;  // a failure, unless the window gives another
-    RunProcedure(env.errorReport, Procedure::ChooseProjection, ErrorLevel::Report,
-                 [&] { answer = ChooseProjection(env, ui, question); });
-    return answer;
+    ReportedResult<ProjectionAnswer> answer = RunReporting(
+        Procedure::ChooseProjection, [&] { return ChooseProjection(env, ui, question); });
+    answer.value.error = std::move(answer.error);
+    return answer.value;
 }
 
 std::vector<std::string> CodeList(const Environment& env) {

@@ -29,40 +29,38 @@ namespace {
 // The attribute tests of folders and files: an entry that does not exist may not be written;
 // an existing one only when its attributes are exactly one of the two plain values.
 template <class Exists, class Attributes>
-bool AttributesAreExactly(Environment& env, Procedure procedure, Exists exists,
-                          Attributes attributesOf, std::int32_t plain, std::int32_t plainArchive) {
-    bool allowed = false;
-    RunProcedure(env.errorReport, procedure, ErrorLevel::Report, [&] {
-        if (!exists()) {
-            return;
-        }
-        const std::int32_t attributes = attributesOf();
-        allowed = attributes == plain || attributes == plainArchive;
-    });
-    return allowed;
+ReportedResult<bool> AttributesAreExactly(Procedure procedure, Exists exists,
+                                          Attributes attributesOf, std::int32_t plain,
+                                          std::int32_t plainArchive) {
+    if (!exists()) {
+        return {false, std::nullopt};
+    }
+    ReportedResult<std::int32_t> attributes = attributesOf();
+    if (attributes.error) {
+        attributes.error->AddFrame(ErrorLocation(ProcedureName(procedure)));
+        return {false, std::move(attributes.error)};
+    }
+    return {attributes.value == plain || attributes.value == plainArchive, std::nullopt};
 }
 
 }  // namespace
 
-bool CanWriteInFolder(Environment& env, const std::string& folder) {
+ReportedResult<bool> CanWriteInFolder(const FileSystemService& files, const std::string& folder) {
     return AttributesAreExactly(
-        env, Procedure::CanWriteInFolder, [&] { return env.fileSystem.FolderExists(folder); },
-        [&] { return env.fileSystem.FolderAttributes(folder); }, attr::Directory,
+        Procedure::CanWriteInFolder, [&] { return files.FolderExists(folder); },
+        [&] { return files.CheckedFolderAttributes(folder); }, attr::Directory,
         attr::Directory | attr::Archive);
 }
 
-bool CanEditFile(Environment& env, const std::string& file) {
+ReportedResult<bool> CanEditFile(const FileSystemService& files, const std::string& file) {
     return AttributesAreExactly(
-        env, Procedure::CanEditFile, [&] { return env.fileSystem.FileExists(file); },
-        [&] { return env.fileSystem.FileAttributes(file); }, attr::Normal, attr::Archive);
+        Procedure::CanEditFile, [&] { return files.FileExists(file); },
+        [&] { return files.CheckedFileAttributes(file); }, attr::Normal, attr::Archive);
 }
 
-std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
+std::int32_t SetAttributesArchive(const FileSystemService& files, const std::string& path,
                                   std::int32_t attributes) {
-    std::int32_t result = 0;
-    RunProcedure(env.errorReport, Procedure::SetAttributesArchive, ErrorLevel::HandOn,
-                 [&] { result = env.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
-    return result;
+    return files.SetAttributes(path, attributes) ? 1 : 0;
 }
 
 namespace {
@@ -150,8 +148,8 @@ bool IsImageByContent(const std::string& path) {
     return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
 }
 
-void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
-                              const std::string& path) {
+void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
+                              const std::string& path, ReportedErrors& reported) {
     RequireNotAnInput(inputs, path);
     struct stat entry {};
     if (::lstat(path.c_str(), &entry) != 0) {
@@ -160,7 +158,14 @@ void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
     if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
         throw UnableToUpdate(path);
     }
-    if (env.fileSystem.FileExists(path) && !CanEditFile(env, path)) {
+    if (!files.FileExists(path)) {
+        return;
+    }
+    ReportedResult<bool> editable = CanEditFile(files, path);
+    if (editable.error) {
+        reported.push_back(std::move(*editable.error));
+    }
+    if (!editable.value) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
     }
 }
