@@ -1,7 +1,5 @@
 #include "conversion/file_steps.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "formats/auxiliary/aux_file.h"
@@ -9,6 +7,7 @@
 #include "formats/image/image_header.h"
 #include "formats/tab/tab_writer.h"
 #include "formats/worldfile/world_file.h"
+#include "platform/entry_probes.h"
 #include "platform/image_copy.h"
 #include "platform/pending_output.h"
 #include "state/folder_checks.h"
@@ -122,8 +121,7 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
 }
 
 bool AnythingAt(const std::string& path) {
-    struct stat entry {};
-    return ::lstat(path.c_str(), &entry) == 0;
+    return EntryKindAt(path) != EntryKind::Nothing;
 }
 
 // The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.

@@ -1,9 +1,5 @@
 #include "state/folder_checks.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -11,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/entry_probes.h"
 #include "platform/user_file.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -65,14 +62,6 @@ std::int32_t SetAttributesArchive(const FileSystemService& files, const std::str
 
 namespace {
 
-std::optional<std::pair<std::uint64_t, std::uint64_t>> IdentityOf(const std::string& path) {
-    struct stat entry {};
-    if (::stat(path.c_str(), &entry) != 0) {
-        return std::nullopt;
-    }
-    return std::pair<std::uint64_t, std::uint64_t>{entry.st_dev, entry.st_ino};
-}
-
 std::string FirstBytes(const std::string& path, std::size_t count) {
     return UserFile(path).Head(count);
 }
@@ -85,7 +74,7 @@ bool StartsWith(const std::string& bytes, std::string_view prefix) {
 
 void NoteFile(InputIdentities& files, const std::string& path) {
     files.paths.insert(path);
-    if (const auto identity = IdentityOf(path)) {
+    if (const auto identity = DeviceAndInodeOf(path)) {
         files.identities.insert(*identity);
     }
 }
@@ -100,7 +89,7 @@ InputIdentities NoteInputIdentities(const std::string& folder,
 }
 
 bool IsOneOf(const InputIdentities& files, const std::string& path) {
-    const auto identity = IdentityOf(path);
+    const auto identity = DeviceAndInodeOf(path);
     return files.paths.contains(path) || (identity && files.identities.contains(*identity));
 }
 
@@ -151,11 +140,11 @@ bool IsImageByContent(const std::string& path) {
 void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
                               const std::string& path, ReportedErrors& reported) {
     RequireNotAnInput(inputs, path);
-    struct stat entry {};
-    if (::lstat(path.c_str(), &entry) != 0) {
+    const EntryKind kind = EntryKindAt(path);
+    if (kind == EntryKind::Nothing) {
         return;
     }
-    if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
+    if (kind == EntryKind::Other) {
         throw UnableToUpdate(path);
     }
     if (!files.FileExists(path)) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/entry_probes.h"
 #include "state/environment.h"
 
 namespace marlo {
@@ -23,7 +24,7 @@ std::int32_t SetAttributesArchive(const FileSystemService& files, const std::str
 // The path, and the device and inode, of every input of a run, which no output may replace.
 struct InputIdentities {
     std::set<std::string> paths;
-    std::set<std::pair<std::uint64_t, std::uint64_t>> identities;
+    std::set<DeviceAndInode> identities;
 };
 // Notes the inputs `files` in `folder`.
 InputIdentities NoteInputIdentities(const std::string& folder,
