@@ -178,11 +178,10 @@ std::vector<std::string> CodeList(const Environment& env) {
 }
 
 std::string ShippedProjectionFolder() {
-    const std::string userDataFolder = ProgramFolder();
+    const std::string programFolder = ProgramFolder();
     const std::string candidates[] = {
-        userDataFolder.empty()
-            ? std::string()
-            : GetAbsolutePath(userDataFolder + "/", "../share/marlo/projections"),
+        programFolder.empty() ? std::string()
+                              : GetAbsolutePath(programFolder + "/", "../share/marlo/projections"),
         std::string(MARLO_DATA_INSTALL_DIR) + "/projections"};
     for (const std::string& folder : candidates) {
         if (HoldsProjectionList(folder)) {
