@@ -17,22 +17,12 @@ namespace {
 // An error outside the steps belongs to the run, which reports it under its own name.
 constexpr ErrorFrame kRunFrame{Procedure::Convert, ErrorLevel::Report};
 
-// The error reports of steps that report their own unexpected errors and go on, kept as the
-// run's messages instead of being shown while the run goes on.
-class ReportsKept final : public ErrorReportViewer {
-public:
-    explicit ReportsKept(RunOutcome& outcome) : outcome_(outcome) {}
-    void ShowErrorReport(const std::string& report) override {
-        outcome_.messages.push_back(
-            {RunMessage::Kind::ErrorReport, report, MessageIcon::Critical, ""});
-    }
-
-private:
-    RunOutcome& outcome_;
-};
-
 RunMessage MessageOf(const Refusal& refusal) {
     return {RunMessage::Kind::Box, refusal.text, refusal.icon, refusal.title};
+}
+
+RunMessage ReportOf(const RunTimeError& error) {
+    return {RunMessage::Kind::ErrorReport, ErrorReportText(error), MessageIcon::Critical, ""};
 }
 
 // An input is converted only when its bytes are of its format: a TIFF for GeoTIFF input,
@@ -52,12 +42,13 @@ void RequireOutputFolderApart(const RunPlan& plan, std::size_t file) {
 // The folder that must be writable before the writer runs: the file's output folder for
 // GeoTIFF output (made when it mirrors a subfolder of the inputs), its input's folder
 // otherwise.
-void RequireWritableFolder(Environment& env, const RunPlan& plan, std::size_t file) {
-    const std::string folder = plan.OutputFolderOf(file);
+void RequireWritableFolder(Environment& env, const FileJob& job) {
+    const RunPlan& plan = job.plan;
+    const std::string folder = plan.OutputFolderOf(job.file);
     if (plan.CopiesImages() && folder != plan.outputFolder) {
         env.fileSystem.MakeFolders(folder);
     }
-    if (!CanWriteInFolder(env, folder)) {
+    if (!Noted(job, CanWriteInFolder(env.fileSystem, folder))) {
         throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
     }
 }
@@ -110,8 +101,7 @@ bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report, Ru
     if (level == ErrorLevel::HandOn) {
         error.AddFrame(ErrorLocation(ProcedureName(kRunFrame.procedure)));
     }
-    outcome.messages.push_back(
-        {RunMessage::Kind::ErrorReport, ErrorReportText(error), MessageIcon::Critical, ""});
+    outcome.messages.push_back(ReportOf(error));
     return false;
 }
 
@@ -146,12 +136,14 @@ bool SkippedAsExisting(Environment& env, const FileJob& job, FileReport& report)
 }
 
 // One file: read, check the target folder, move the origin, write. A failure is noted, and
-// ends the run with its message unless the run keeps going. False ends the run.
-bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
+// ends the run with its message unless the run keeps going. False ends the run. The one place
+// where a file's failure is caught, whatever step it left.
+bool ConvertFileSteps(Environment& env, const FileJob& job, RunOutcome& outcome) {
+    const RunPlan& plan = job.plan;
+    const std::size_t file = job.file;
     FileReport& report = outcome.files[file];
     const FormatSteps& input = StepsOf(plan.inputFormat);
     const FormatSteps& output = StepsOf(plan.outputFormat);
-    const FileJob job{plan, file, plan.InputPath(file)};
     const ErrorFrame* step = &kRunFrame;
     try {
         RequireOutputFolderApart(plan, file);
@@ -164,7 +156,7 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
         step = &input.readFrame;
         const InputRead read = input.read(env, job);
         step = &kRunFrame;
-        RequireWritableFolder(env, plan, file);
+        RequireWritableFolder(env, job);
         const InputRead moved{MoveOrigin(read.georeference, plan.inputFormat, plan.outputFormat),
                               read.imagePath, read.tableCoordSys};
         const OutputSystem system = OwnOutputSystem(env, plan, file, read.tableCoordSys);
@@ -187,6 +179,21 @@ bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOut
                           ErrorReport::CurrentAsRunTimeError(ProcedureName(step->procedure)),
                           step->level);
     }
+}
+
+// One file, with the reports of the steps that went on after an error shown before whatever
+// ended the file.
+bool ConvertFile(Environment& env, const RunPlan& plan, std::size_t file, RunOutcome& outcome) {
+    const std::size_t messagesBefore = outcome.messages.size();
+    const FileJob job{plan, file, plan.InputPath(file), {}};
+    const bool goOn = ConvertFileSteps(env, job, outcome);
+    std::vector<RunMessage> reports;
+    for (const RunTimeError& error : job.reported) {
+        reports.push_back(ReportOf(error));
+    }
+    outcome.messages.insert(outcome.messages.begin() + static_cast<std::ptrdiff_t>(messagesBefore),
+                            reports.begin(), reports.end());
+    return goOn;
 }
 
 // Converts the files in order until one ends the run or the progress says stop.
@@ -219,8 +226,6 @@ RunOutcome Convert(Environment& env, const RunPlan& plan, ConversionProgress& pr
     }
     // A run's look-ups of names in folders are its own: a file added since the last run is seen.
     env.fileSystem.ForgetLookups();
-    ReportsKept kept(outcome);
-    const ErrorReportRedirect redirect(env.errorReport, kept);
     outcome.done = ConvertAll(env, plan, progress, outcome);
     if (outcome.done) {
         outcome.messages.push_back(

@@ -38,33 +38,28 @@ OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat fo
 
 }  // namespace
 
-std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
-                                    const RunChoices& choices) {
-    std::optional<ChosenFiles> chosen;
-    RunProcedure(env.errorReport, Procedure::AddFiles, ErrorLevel::HandOn, [&] {
-        if (choices.files) {
-            chosen = *choices.files;
-        } else {
+std::optional<ChosenFiles> AddFiles(UserInteraction& ui, const RunChoices& choices) {
+    return RunHandingOn(Procedure::AddFiles, [&]() -> std::optional<ChosenFiles> {
+        std::optional<ChosenFiles> chosen = choices.files;
+        if (!chosen) {
             const FileFormat format = SelectedInput(choices.options);
             const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
             if (paths.empty()) {
-                return;
+                return std::nullopt;
             }
             chosen = FilesFromPaths(format, paths);
         }
         if (chosen->names.empty()) {
             throw Refusal(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
         }
+        return chosen;
     });
-    return chosen;
 }
 
-std::string AskForFolder(Environment& env, UserInteraction& ui, const std::string& prompt,
-                         const std::string& initialFolder) {
-    std::string folder;
-    RunProcedure(env.errorReport, Procedure::AskForFolder, ErrorLevel::Report,
-                 [&] { folder = ui.BrowseForFolder(prompt, initialFolder); });
-    return folder;
+ReportedResult<std::string> AskForFolder(UserInteraction& ui, const std::string& prompt,
+                                         const std::string& initialFolder) {
+    return RunReporting(Procedure::AskForFolder,
+                        [&] { return ui.BrowseForFolder(prompt, initialFolder); });
 }
 
 std::string OutputPickerStart(const FileSystemService& files, const std::string& remembered,

@@ -1,7 +1,5 @@
 #include "conversion/file_steps.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "formats/auxiliary/aux_file.h"
@@ -9,6 +7,7 @@
 #include "formats/image/image_header.h"
 #include "formats/tab/tab_writer.h"
 #include "formats/worldfile/world_file.h"
+#include "platform/entry_probes.h"
 #include "platform/image_copy.h"
 #include "platform/pending_output.h"
 #include "state/folder_checks.h"
@@ -63,7 +62,7 @@ std::string CheckedWorldFile(Environment& env, const FileJob& job, const std::st
                              const Georeference& georeference) {
     const std::string path = WorldFileNameFor(imagePath);
     RequirePlacesAnImage(georeference, path);
-    RequireReplaceableOutput(env, job.plan.inputs, path);
+    RequireReplaceableOutput(env.fileSystem, job.plan.inputs, path, job.reported);
     return path;
 }
 
@@ -81,7 +80,7 @@ OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const I
     }
     if (!aux.text.empty()) {
         const std::string auxPath = AuxFilePath(read.imagePath);
-        RequireReplaceableOutput(env, job.plan.inputs, auxPath);
+        RequireReplaceableOutput(env.fileSystem, job.plan.inputs, auxPath, job.reported);
         WriteOutputBytes(env.fileSystem, auxPath, aux.text);
     }
     WriteWorldFile(env.fileSystem, worldFile, read.georeference);
@@ -110,8 +109,8 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
     RequirePlacesAnImage(read.georeference, tablePath);
     const std::string imagePath = ImageOfInput(env.fileSystem, job.inputPath);
     RequireNameFitsATable(imagePath);
-    RequireReplaceableOutput(env, job.plan.inputs, tablePath);
-    const ImageSize size = GetTiffInfo(env, imagePath);
+    RequireReplaceableOutput(env.fileSystem, job.plan.inputs, tablePath, job.reported);
+    const ImageSize size = Noted(job, GetTiffInfo(env, imagePath));
     const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
@@ -122,8 +121,7 @@ OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const Input
 }
 
 bool AnythingAt(const std::string& path) {
-    struct stat entry {};
-    return ::lstat(path.c_str(), &entry) == 0;
+    return EntryKindAt(path) != EntryKind::Nothing;
 }
 
 // The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
@@ -173,10 +171,10 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
         throw Refusal(MessageWithPath(msg::NotATiff, image, kCr));
     }
     const std::string folder = FolderOfPath(image);
-    if (!CanWriteInFolder(env, folder)) {
+    if (!Noted(job, CanWriteInFolder(env.fileSystem, folder))) {
         throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
     }
-    if (!CanEditFile(env, image)) {
+    if (!Noted(job, CanEditFile(env.fileSystem, image))) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, image));
     }
     RequireWritableInPlace(env.libraries.pelcor, image);
@@ -218,7 +216,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         if (!replacing) {
             throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
         }
-        RequireReplaceableOutput(env, job.plan.inputs, target);
+        RequireReplaceableOutput(env.fileSystem, job.plan.inputs, target, job.reported);
     }
     if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
@@ -238,8 +236,8 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         throw UnableToUpdate(target);
     }
     const std::string& temporary = copy->path();
-    SetAttributesArchive(env, temporary, attr::Archive);
-    if (!CanEditFile(env, temporary)) {
+    SetAttributesArchive(env.fileSystem, temporary, attr::Archive);
+    if (!Noted(job, CanEditFile(env.fileSystem, temporary))) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
     }
     WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, KeysFor(env, system, source),
@@ -385,13 +383,9 @@ ImageSize MeasuredImage(const Environment& env, const std::string& path) {
     return MeasureImage(env.libraries.vantrel, path);
 }
 
-ImageSize GetTiffInfo(Environment& env, const std::string& path) {
-    ImageSize size;
-    const bool measured = RunProcedure(env.errorReport, Procedure::GetTiffInfo, ErrorLevel::Report,
-                                       [&] { size = MeasuredImage(env, path); });
-    // A measurement cut short by the error may have left anything in `size`: the table then
-    // gets no size rather than another image's.
-    return measured ? size : ImageSize{};
+ReportedResult<ImageSize> GetTiffInfo(const Environment& env, const std::string& path) {
+    // A measurement cut short by an error gives no size rather than another image's.
+    return RunReporting(Procedure::GetTiffInfo, [&] { return MeasuredImage(env, path); });
 }
 
 const FormatSteps& StepsOf(FileFormat format) {

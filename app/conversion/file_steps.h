@@ -32,12 +32,23 @@ struct OutputWritten {
     std::string withoutSystem;
 };
 
-// One file on its way: the run it belongs to, and which of its files it is.
+// One file on its way: the run it belongs to, and which of its files it is. The steps note
+// the errors they report themselves and go on after in `reported`, which the run reports.
 struct FileJob {
     const RunPlan& plan;
     std::size_t file;
     std::string inputPath;
+    mutable ReportedErrors reported = {};
 };
+
+// The result of a check that reports its own unexpected error, the error noted for the run.
+template <class T>
+T Noted(const FileJob& job, ReportedResult<T> result) {
+    if (result.error) {
+        job.reported.push_back(std::move(*result.error));
+    }
+    return std::move(result.value);
+}
 
 using InputReader = InputRead (*)(const Environment&, const FileJob&);
 using OutputWriter = OutputWritten (*)(Environment&, const FileJob&, const InputRead&,
@@ -83,8 +94,9 @@ std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, con
 // image's as its header states it; zero for what is no readable image. A library that cannot
 // be bound is a run-time error.
 ImageSize MeasuredImage(const Environment& env, const std::string& path);
-// The same, for a table: an unexpected error is reported here and gives no size (both 0).
-ImageSize GetTiffInfo(Environment& env, const std::string& path);
+// The same, for a table: an unexpected error gives no size (both 0), and comes back with it
+// for the run to report.
+ReportedResult<ImageSize> GetTiffInfo(const Environment& env, const std::string& path);
 
 // Moves the origin from the reference point of one side to that of another: the world file
 // and the GeoTIFF side (as Pelcor gives and takes it) hold the centre of the first pixel, a

@@ -85,13 +85,22 @@ bool AskAboutExistingOutputs(Environment& env, UserInteraction& ui, RunOutcome& 
     }
 }
 
+// Shows the report of an error that a step met and went on after, if it met one.
+void ShowReport(Environment& env, const std::optional<RunTimeError>& error) {
+    if (error) {
+        env.errorReport.Show(*error);
+    }
+}
+
 // The output folder the user picks for GeoTIFF output; false when the picker is closed.
 // Refuses a folder that does not exist (message 5).
 bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& choices,
                      RunPlan& plan) {
-    plan.outputFolder = AskForFolder(
-        env, ui, MessageText(msg::SelectOutputDirectory),
+    ReportedResult<std::string> picked = AskForFolder(
+        ui, MessageText(msg::SelectOutputDirectory),
         OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
+    ShowReport(env, picked.error);
+    plan.outputFolder = std::move(picked.value);
     if (plan.outputFolder.empty()) {
         return false;
     }
@@ -107,7 +116,7 @@ bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& ch
 bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choices,
                   RunOutcome& outcome) {
     RunPlan& plan = outcome.plan;
-    const auto files = AddFiles(env, ui, choices);
+    const auto files = AddFiles(ui, choices);
     if (!files) {
         return CancelledBeforeFiles(outcome);
     }
@@ -116,6 +125,7 @@ bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choic
     PlanInputs(env, *files, SelectedOutput(choices.options), plan);
     if (PlanNeedsProjection(plan)) {
         const ProjectionAnswer answer = AskForProjection(env, ui, QuestionFor(plan, choices));
+        ShowReport(env, answer.error);
         if (answer.kind == ProjectionAnswer::Kind::Cancelled) {
             return CancelledBeforeFiles(outcome);
         }

@@ -44,25 +44,7 @@ public:
     void HandleCurrentException(std::string_view procedure, ErrorLevel level);
 
 private:
-    friend class ErrorReportRedirect;
     ErrorReportViewer* viewer_;
-};
-
-// For as long as it lives, the reports go to another viewer: a conversion keeps them as
-// messages of its run instead of showing them while it runs.
-class ErrorReportRedirect {
-public:
-    ErrorReportRedirect(ErrorReport& report, ErrorReportViewer& to)
-        : report_(report), previous_(report.viewer_) {
-        report_.viewer_ = &to;
-    }
-    ~ErrorReportRedirect() { report_.viewer_ = previous_; }
-    ErrorReportRedirect(const ErrorReportRedirect&) = delete;
-    ErrorReportRedirect& operator=(const ErrorReportRedirect&) = delete;
-
-private:
-    ErrorReport& report_;
-    ErrorReportViewer* previous_;
 };
 
 // Runs the body of a procedure under its error handler: an unexpected error that leaves the
@@ -78,6 +60,33 @@ bool RunProcedure(ErrorReport& report, Procedure procedure, ErrorLevel level, Bo
     } catch (...) {
         report.HandleCurrentException(ProcedureName(procedure), level);
         return false;
+    }
+}
+
+// Runs the body of a procedure that hands its unexpected errors on: one that leaves the body
+// goes on to the caller with `procedure` noted; a refusal goes on unchanged.
+template <class Body>
+auto RunHandingOn(Procedure procedure, Body&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const Refusal&) {
+        throw;
+    } catch (...) {
+        throw ErrorReport::CurrentAsRunTimeError(ProcedureName(procedure));
+    }
+}
+
+// Runs the body of a procedure that reports its own unexpected errors and goes on: its result,
+// or its empty result and the error with `procedure` noted, for the caller to report. A
+// refusal goes on to whoever shows it.
+template <class Body>
+auto RunReporting(Procedure procedure, Body&& body) -> ReportedResult<decltype(body())> {
+    try {
+        return {body(), std::nullopt};
+    } catch (const Refusal&) {
+        throw;
+    } catch (...) {
+        return {{}, ErrorReport::CurrentAsRunTimeError(ProcedureName(procedure))};
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,6 +70,19 @@ private:
     std::string description_;
     std::vector<std::string> frames_;
 };
+
+// What a procedure that reports its own unexpected errors gives back instead of showing them:
+// the result it had when the error arose (its empty result), and the error with the frames it
+// passed, for the caller to report before it goes on.
+template <class T>
+struct ReportedResult {
+    T value{};
+    std::optional<RunTimeError> error;
+};
+
+// The unexpected errors that such procedures met while one file was converted, in the order
+// met: the run reports each before whatever ends the file.
+using ReportedErrors = std::vector<RunTimeError>;
 
 // Raises run-time error 6 when an arithmetic result is not a finite number, so that no such
 // value is ever written to a file.

@@ -23,19 +23,23 @@ namespace {
 constexpr fs::perms kAnyWrite =
     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
-// Turns a failed system call into the run-time error a Windows program would have met.
-[[noreturn]] void RaiseFileError(int error, const std::string& path) {
+// The run-time error a Windows program would have met where a system call failed.
+RunTimeError FileError(int error, const std::string& path) {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
-            throw RunTimeError(err::FileNotFound, "File not found: " + path);
+            return {err::FileNotFound, "File not found: " + path};
         case EACCES:
         case EPERM:
         case EROFS:
-            throw RunTimeError(err::PermissionDenied, "Permission denied: " + path);
+            return {err::PermissionDenied, "Permission denied: " + path};
         default:
-            throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path);
+            return {err::PathFileAccessError, "Path/File access error: " + path};
     }
+}
+
+[[noreturn]] void RaiseFileError(int error, const std::string& path) {
+    throw FileError(error, path);
 }
 
 // The bytes of a user's file, at most `limit` of them (see UserFile).
@@ -55,10 +59,10 @@ std::string ReadWhole(const std::string& path, std::size_t limit) {
     return std::move(*bytes);
 }
 
-std::int32_t AttributesOf(const std::string& path) {
+ReportedResult<std::int32_t> AttributesOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        RaiseFileError(errno, path);
+        return {0, FileError(errno, path)};
     }
     std::int32_t attributes = attr::Normal;
     if (S_ISDIR(info.st_mode)) {
@@ -73,7 +77,23 @@ std::int32_t AttributesOf(const std::string& path) {
     if (::access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
         attributes |= attr::ReadOnly;
     }
-    return attributes;
+    return {attributes, std::nullopt};
+}
+
+// The attributes of a folder (or of anything but a folder), "File not found" for the other kind.
+ReportedResult<std::int32_t> AttributesOfKind(const std::string& path, bool folder) {
+    ReportedResult<std::int32_t> read = AttributesOf(path);
+    if (!read.error && ((read.value & attr::Directory) != 0) != folder) {
+        return {0, FileError(ENOENT, path)};
+    }
+    return read;
+}
+
+std::int32_t ValueOrRaise(ReportedResult<std::int32_t> read) {
+    if (read.error) {
+        throw std::move(*read.error);
+    }
+    return read.value;
 }
 
 }  // namespace
@@ -129,19 +149,21 @@ void FileSystemService::WriteBytesFile(const std::string& path, const std::strin
 }
 
 std::int32_t FileSystemService::FileAttributes(const std::string& path) const {
-    const std::int32_t attributes = AttributesOf(path);
-    if ((attributes & attr::Directory) != 0) {
-        RaiseFileError(ENOENT, path);
-    }
-    return attributes;
+    return ValueOrRaise(CheckedFileAttributes(path));
 }
 
 std::int32_t FileSystemService::FolderAttributes(const std::string& path) const {
-    const std::int32_t attributes = AttributesOf(path);
-    if ((attributes & attr::Directory) == 0) {
-        RaiseFileError(ENOENT, path);
-    }
-    return attributes;
+    return ValueOrRaise(CheckedFolderAttributes(path));
+}
+
+ReportedResult<std::int32_t> FileSystemService::CheckedFileAttributes(
+    const std::string& path) const {
+    return AttributesOfKind(path, false);
+}
+
+ReportedResult<std::int32_t> FileSystemService::CheckedFolderAttributes(
+    const std::string& path) const {
+    return AttributesOfKind(path, true);
 }
 
 bool FileSystemService::SetAttributes(const std::string& path, std::int32_t attributes) const {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/failures.h"
 #include "platform/file_api.h"
 #include "platform/name_lookup.h"
 #include "platform/pending_output.h"
@@ -80,6 +81,10 @@ public:
     // system 4 on anything that is neither a file nor a folder.
     std::int32_t FileAttributes(const std::string& path) const;
     std::int32_t FolderAttributes(const std::string& path) const;
+    // The same, with the run-time error they raise given back instead, for the checks that
+    // report their own errors and go on.
+    ReportedResult<std::int32_t> CheckedFileAttributes(const std::string& path) const;
+    ReportedResult<std::int32_t> CheckedFolderAttributes(const std::string& path) const;
     // Sets the attributes; only the read-only bit has a meaning on Linux: without it (archive
     // 32, say) the owner gets write permission and everything else stays, with it every write
     // permission is taken away. Returns false when the entry could not be changed.

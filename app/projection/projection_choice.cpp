@@ -163,10 +163,10 @@ void UseProjectionList(Environment& env, const std::string& path) {
 
 ProjectionAnswer AskForProjection(Environment& env, UserInteraction& ui,
                                   const ProjectionQuestion& question) {
-    ProjectionAnswer answer;  // a failure, unless the window gives another
-    RunProcedure(env.errorReport, Procedure::ChooseProjection, ErrorLevel::Report,
-                 [&] { answer = ChooseProjection(env, ui, question); });
-    return answer;
+    ReportedResult<ProjectionAnswer> answer = RunReporting(
+        Procedure::ChooseProjection, [&] { return ChooseProjection(env, ui, question); });
+    answer.value.error = std::move(answer.error);
+    return answer.value;
 }
 
 std::vector<std::string> CodeList(const Environment& env) {
@@ -178,11 +178,10 @@ std::vector<std::string> CodeList(const Environment& env) {
 }
 
 std::string ShippedProjectionFolder() {
-    const std::string userDataFolder = ProgramFolder();
+    const std::string programFolder = ProgramFolder();
     const std::string candidates[] = {
-        userDataFolder.empty()
-            ? std::string()
-            : GetAbsolutePath(userDataFolder + "/", "../share/marlo/projections"),
+        programFolder.empty() ? std::string()
+                              : GetAbsolutePath(programFolder + "/", "../share/marlo/projections"),
         std::string(MARLO_DATA_INSTALL_DIR) + "/projections"};
     for (const std::string& folder : candidates) {
         if (HoldsProjectionList(folder)) {

@@ -12,11 +12,13 @@ namespace marlo {
 
 // The answer of the projection window: a CoordSys clause ("" when the inputs need none or a
 // GeoTIFF gets none); no choice, the window or the locate dialog closed without one; or a
-// failure that has been shown (an unexpected error, a list cut short chosen in the window).
+// failure: a list cut short chosen in the window (its message shown there), or an unexpected
+// error, which comes back in `error` for the caller to report.
 struct ProjectionAnswer {
     enum class Kind { Chosen, Cancelled, Failed };
     Kind kind = Kind::Failed;
     std::string clause;
+    std::optional<RunTimeError> error = {};
 };
 
 // The CoordSys clause for a run's tables (or GeoTIFFs made from world files), chosen by the

@@ -1,9 +1,5 @@
 #include "state/folder_checks.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -11,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/entry_probes.h"
 #include "platform/user_file.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -29,51 +26,41 @@ namespace {
 // The attribute tests of folders and files: an entry that does not exist may not be written;
 // an existing one only when its attributes are exactly one of the two plain values.
 template <class Exists, class Attributes>
-bool AttributesAreExactly(Environment& env, Procedure procedure, Exists exists,
-                          Attributes attributesOf, std::int32_t plain, std::int32_t plainArchive) {
-    bool allowed = false;
-    RunProcedure(env.errorReport, procedure, ErrorLevel::Report, [&] {
-        if (!exists()) {
-            return;
-        }
-        const std::int32_t attributes = attributesOf();
-        allowed = attributes == plain || attributes == plainArchive;
-    });
-    return allowed;
+ReportedResult<bool> AttributesAreExactly(Procedure procedure, Exists exists,
+                                          Attributes attributesOf, std::int32_t plain,
+                                          std::int32_t plainArchive) {
+    if (!exists()) {
+        return {false, std::nullopt};
+    }
+    ReportedResult<std::int32_t> attributes = attributesOf();
+    if (attributes.error) {
+        attributes.error->AddFrame(ErrorLocation(ProcedureName(procedure)));
+        return {false, std::move(attributes.error)};
+    }
+    return {attributes.value == plain || attributes.value == plainArchive, std::nullopt};
 }
 
 }  // namespace
 
-bool CanWriteInFolder(Environment& env, const std::string& folder) {
+ReportedResult<bool> CanWriteInFolder(const FileSystemService& files, const std::string& folder) {
     return AttributesAreExactly(
-        env, Procedure::CanWriteInFolder, [&] { return env.fileSystem.FolderExists(folder); },
-        [&] { return env.fileSystem.FolderAttributes(folder); }, attr::Directory,
+        Procedure::CanWriteInFolder, [&] { return files.FolderExists(folder); },
+        [&] { return files.CheckedFolderAttributes(folder); }, attr::Directory,
         attr::Directory | attr::Archive);
 }
 
-bool CanEditFile(Environment& env, const std::string& file) {
+ReportedResult<bool> CanEditFile(const FileSystemService& files, const std::string& file) {
     return AttributesAreExactly(
-        env, Procedure::CanEditFile, [&] { return env.fileSystem.FileExists(file); },
-        [&] { return env.fileSystem.FileAttributes(file); }, attr::Normal, attr::Archive);
+        Procedure::CanEditFile, [&] { return files.FileExists(file); },
+        [&] { return files.CheckedFileAttributes(file); }, attr::Normal, attr::Archive);
 }
 
-std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
+std::int32_t SetAttributesArchive(const FileSystemService& files, const std::string& path,
                                   std::int32_t attributes) {
-    std::int32_t result = 0;
-    RunProcedure(env.errorReport, Procedure::SetAttributesArchive, ErrorLevel::HandOn,
-                 [&] { result = env.fileSystem.SetAttributes(path, attributes) ? 1 : 0; });
-    return result;
+    return files.SetAttributes(path, attributes) ? 1 : 0;
 }
 
 namespace {
-
-std::optional<std::pair<std::uint64_t, std::uint64_t>> IdentityOf(const std::string& path) {
-    struct stat entry {};
-    if (::stat(path.c_str(), &entry) != 0) {
-        return std::nullopt;
-    }
-    return std::pair<std::uint64_t, std::uint64_t>{entry.st_dev, entry.st_ino};
-}
 
 std::string FirstBytes(const std::string& path, std::size_t count) {
     return UserFile(path).Head(count);
@@ -87,7 +74,7 @@ bool StartsWith(const std::string& bytes, std::string_view prefix) {
 
 void NoteFile(InputIdentities& files, const std::string& path) {
     files.paths.insert(path);
-    if (const auto identity = IdentityOf(path)) {
+    if (const auto identity = DeviceAndInodeOf(path)) {
         files.identities.insert(*identity);
     }
 }
@@ -102,7 +89,7 @@ InputIdentities NoteInputIdentities(const std::string& folder,
 }
 
 bool IsOneOf(const InputIdentities& files, const std::string& path) {
-    const auto identity = IdentityOf(path);
+    const auto identity = DeviceAndInodeOf(path);
     return files.paths.contains(path) || (identity && files.identities.contains(*identity));
 }
 
@@ -150,17 +137,24 @@ bool IsImageByContent(const std::string& path) {
     return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
 }
 
-void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
-                              const std::string& path) {
+void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
+                              const std::string& path, ReportedErrors& reported) {
     RequireNotAnInput(inputs, path);
-    struct stat entry {};
-    if (::lstat(path.c_str(), &entry) != 0) {
+    const EntryKind kind = EntryKindAt(path);
+    if (kind == EntryKind::Nothing) {
         return;
     }
-    if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
+    if (kind == EntryKind::Other) {
         throw UnableToUpdate(path);
     }
-    if (env.fileSystem.FileExists(path) && !CanEditFile(env, path)) {
+    if (!files.FileExists(path)) {
+        return;
+    }
+    ReportedResult<bool> editable = CanEditFile(files, path);
+    if (editable.error) {
+        reported.push_back(std::move(*editable.error));
+    }
+    if (!editable.value) {
         throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
     }
 }

@@ -6,22 +6,25 @@
 #include <string>
 #include <vector>
 
+#include "platform/entry_probes.h"
 #include "state/environment.h"
 
 namespace marlo {
 
-// True when the folder exists and its attributes are exactly directory (and archive).
-bool CanWriteInFolder(Environment& env, const std::string& folder);
-// True when the file exists and its attributes are exactly normal or archive.
-bool CanEditFile(Environment& env, const std::string& file);
+// True when the folder exists and its attributes are exactly directory (and archive). An
+// unexpected error gives false, and comes back with it for the caller to report.
+ReportedResult<bool> CanWriteInFolder(const FileSystemService& files, const std::string& folder);
+// True when the file exists and its attributes are exactly normal or archive; an unexpected
+// error as above.
+ReportedResult<bool> CanEditFile(const FileSystemService& files, const std::string& file);
 // Sets the file's attributes; non-zero on success.
-std::int32_t SetAttributesArchive(Environment& env, const std::string& path,
+std::int32_t SetAttributesArchive(const FileSystemService& files, const std::string& path,
                                   std::int32_t attributes);
 
 // The path, and the device and inode, of every input of a run, which no output may replace.
 struct InputIdentities {
     std::set<std::string> paths;
-    std::set<std::pair<std::uint64_t, std::uint64_t>> identities;
+    std::set<DeviceAndInode> identities;
 };
 // Notes the inputs `files` in `folder`.
 InputIdentities NoteInputIdentities(const std::string& folder,
@@ -44,8 +47,9 @@ void RequireContent(const std::string& path, ContentKind kind);
 // Text outputs (world files, tables) replace an existing file without a question when it may
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
-void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
-                              const std::string& path);
+// The read-only test's unexpected error goes to `reported`.
+void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
+                              const std::string& path, ReportedErrors& reported);
 
 // Writes a text output whole (see FileSystemService::WriteTextFile); a write the system refuses
 // (a full disk, a folder that became read-only) is message 15 naming the file, and the old

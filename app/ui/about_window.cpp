@@ -35,20 +35,20 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
     : QDialog(parent),
       dialogs_(dialogs),
-      lblTitle_(new QLabel("Application Title", this)),
-      lblDescription_(new QLabel("App Description", this)),
-      lblAbout_(new LinkLabel(kWebAddress, this)) {
+      titleLabel_(new QLabel("Application Title", this)),
+      descriptionLabel_(new QLabel("App Description", this)),
+      webPageLink_(new LinkLabel(kWebAddress, this)) {
     setObjectName("frmAbout");
-    lblTitle_->setObjectName("lblTitle");
-    QFont titleFont = lblTitle_->font();
+    titleLabel_->setObjectName("lblTitle");
+    QFont titleFont = titleLabel_->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblTitle_->setFont(titleFont);
-    lblDescription_->setObjectName("lblDescription");
-    lblDescription_->setTextFormat(Qt::PlainText);
-    lblDescription_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblAbout_->setObjectName("lblAbout");
-    lblAbout_->setToolTip(kAboutLinkToolTip);
+    titleLabel_->setFont(titleFont);
+    descriptionLabel_->setObjectName("lblDescription");
+    descriptionLabel_->setTextFormat(Qt::PlainText);
+    descriptionLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    webPageLink_->setObjectName("lblAbout");
+    webPageLink_->setToolTip(kAboutLinkToolTip);
 
     auto* line = new QFrame(this);
     line->setObjectName("Line1");
@@ -59,9 +59,9 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
     auto* cmdSysInfo = NewButton("cmdSysInfo", "&System Info...", this);
 
     auto* texts = new QVBoxLayout;
-    texts->addWidget(lblTitle_);
+    texts->addWidget(titleLabel_);
     texts->addSpacing(8);
-    texts->addWidget(lblDescription_);
+    texts->addWidget(descriptionLabel_);
     texts->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(NewPicture("picIcon", ":/marlo/marlo.svg", 48, this));
@@ -69,7 +69,7 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
     top->addLayout(texts, 1);
     top->addWidget(NewPicture("Image1", ":/marlo/logo.svg", 64, this));
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(lblAbout_, 0, Qt::AlignBottom);
+    bottom->addWidget(webPageLink_, 0, Qt::AlignBottom);
     bottom->addStretch();
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdOK);
@@ -83,14 +83,14 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, &AboutWindow::StartSystemInformation);
-    connect(lblAbout_, &LinkLabel::clicked, this, [this] { dialogs_.OpenUrl(kWebAddress); });
+    connect(webPageLink_, &LinkLabel::clicked, this, [this] { dialogs_.OpenUrl(kWebAddress); });
     Load();
 }
 
 void AboutWindow::Load() {
     setWindowTitle(QString::fromStdString(AboutCaption()));
-    lblTitle_->setText(QString::fromStdString(AboutTitle()));
-    lblDescription_->setText(DisplayText(AboutDescription()));
+    titleLabel_->setText(QString::fromStdString(AboutTitle()));
+    descriptionLabel_->setText(DisplayText(AboutDescription()));
 }
 
 void AboutWindow::StartSystemInformation() {

@@ -26,9 +26,9 @@ private:
     void StartSystemInformation();
 
     QtUserInteraction& dialogs_;
-    QLabel* lblTitle_;
-    QLabel* lblDescription_;
-    LinkLabel* lblAbout_;
+    QLabel* titleLabel_;
+    QLabel* descriptionLabel_;
+    LinkLabel* webPageLink_;
 };
 
 }  // namespace marlo::ui

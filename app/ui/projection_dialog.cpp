@@ -62,99 +62,99 @@ void Fill(QComboBox* list, const std::vector<std::string>& names, int current) {
 ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     : QDialog(parent),
       window_(LoadedWindow(window)),
-      lblSearch_(NewLabel("lblSearch", window.SearchCaption(), this)),
-      txtSearch_(new QLineEdit(this)),
-      label1_(NewLabel("Label1", window.GroupCaption(), this)),
-      cmbGroup_(NewList("cmbGroup", this)),
-      label2_(NewLabel("Label2", window.ProjectionCaption(), this)),
-      cmbProj_(NewList("cmbProj", this)),
-      cmdOtherList_(NewButton("cmdOtherList", window.AnotherListCaption(), this)),
-      cmdCancel_(NewButton("cmdCancel", window.CancelCaption(), this)),
-      cmdOK_(NewButton("cmdOK", window.OkCaption(), this)) {
+      searchLabel_(NewLabel("lblSearch", window.SearchCaption(), this)),
+      searchField_(new QLineEdit(this)),
+      groupLabel_(NewLabel("Label1", window.GroupCaption(), this)),
+      groupList_(NewList("cmbGroup", this)),
+      projectionLabel_(NewLabel("Label2", window.ProjectionCaption(), this)),
+      projectionList_(NewList("cmbProj", this)),
+      anotherListButton_(NewButton("cmdOtherList", window.AnotherListCaption(), this)),
+      cancelButton_(NewButton("cmdCancel", window.CancelCaption(), this)),
+      okButton_(NewButton("cmdOK", window.OkCaption(), this)) {
     setObjectName("frmMapInfoProj");
     setWindowTitle(QString::fromStdString(window.Caption()));
-    cmdOK_->setDefault(true);
-    txtSearch_->setObjectName("txtSearch");
-    txtSearch_->setClearButtonEnabled(true);
-    lblSearch_->setBuddy(txtSearch_);
+    okButton_->setDefault(true);
+    searchField_->setObjectName("txtSearch");
+    searchField_->setClearButtonEnabled(true);
+    searchLabel_->setBuddy(searchField_);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdOtherList_);
+    buttons->addWidget(anotherListButton_);
     buttons->addStretch();
-    buttons->addWidget(cmdCancel_);
-    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(okButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblSearch_);
-    layout->addWidget(txtSearch_);
+    layout->addWidget(searchLabel_);
+    layout->addWidget(searchField_);
     layout->addSpacing(6);
-    layout->addWidget(label1_);
-    layout->addWidget(cmbGroup_);
+    layout->addWidget(groupLabel_);
+    layout->addWidget(groupList_);
     layout->addSpacing(6);
-    layout->addWidget(label2_);
-    layout->addWidget(cmbProj_);
-    lblNoMatches_ = NewLabel("lblNoMatches", CaptionText(caption::NoMatches), this);
-    lblNoMatches_->hide();
-    layout->addWidget(lblNoMatches_);
+    layout->addWidget(projectionLabel_);
+    layout->addWidget(projectionList_);
+    noMatchesLabel_ = NewLabel("lblNoMatches", CaptionText(caption::NoMatches), this);
+    noMatchesLabel_->hide();
+    layout->addWidget(noMatchesLabel_);
     if (window.OwnSystemsOffered()) {
         // Inputs that state their own coordinate system always keep it: the box says so.
         // When every input states one, nothing is left to choose.
-        chkOwnSystem_ =
+        ownSystemBox_ =
             new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
-        chkOwnSystem_->setObjectName("chkOwnSystem");
-        chkOwnSystem_->setChecked(true);
-        chkOwnSystem_->setEnabled(false);
+        ownSystemBox_->setObjectName("chkOwnSystem");
+        ownSystemBox_->setChecked(true);
+        ownSystemBox_->setEnabled(false);
         layout->addSpacing(6);
-        layout->addWidget(chkOwnSystem_);
+        layout->addWidget(ownSystemBox_);
         SetChoicesEnabled(!window.OwnSystemsCoverEveryImage());
     }
     if (window.NoSystemOffered()) {
-        chkNoSystem_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
-        chkNoSystem_->setObjectName("chkNoSystem");
-        chkNoSystem_->setChecked(window.NoSystem());
+        noSystemBox_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
+        noSystemBox_->setObjectName("chkNoSystem");
+        noSystemBox_->setChecked(window.NoSystem());
         SetChoicesEnabled(!window.NoSystem());
-        connect(chkNoSystem_, &QCheckBox::toggled, this, [this](bool checked) {
+        connect(noSystemBox_, &QCheckBox::toggled, this, [this](bool checked) {
             window_.SetNoSystem(checked);
             SetChoicesEnabled(!checked);
             ShowState();
         });
         layout->addSpacing(6);
-        layout->addWidget(chkNoSystem_);
+        layout->addWidget(noSystemBox_);
     }
     layout->addSpacing(12);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     ShowGroups();
-    connect(cmbGroup_, &QComboBox::currentIndexChanged, this, &ProjectionDialog::PickGroup);
-    connect(cmbProj_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(groupList_, &QComboBox::currentIndexChanged, this, &ProjectionDialog::PickGroup);
+    connect(projectionList_, &QComboBox::currentIndexChanged, this, [this](int index) {
         window_.SelectProjection(index);
         ShowState();
     });
-    connect(txtSearch_, &QLineEdit::textChanged, this, &ProjectionDialog::Search);
-    connect(cmdOtherList_, &QPushButton::clicked, this, &ProjectionDialog::UseAnotherList);
-    connect(cmdOK_, &QPushButton::clicked, this, &ProjectionDialog::Confirm);
-    connect(cmdCancel_, &QPushButton::clicked, this, &ProjectionDialog::Cancel);
+    connect(searchField_, &QLineEdit::textChanged, this, &ProjectionDialog::Search);
+    connect(anotherListButton_, &QPushButton::clicked, this, &ProjectionDialog::UseAnotherList);
+    connect(okButton_, &QPushButton::clicked, this, &ProjectionDialog::Confirm);
+    connect(cancelButton_, &QPushButton::clicked, this, &ProjectionDialog::Cancel);
 }
 
 void ProjectionDialog::ShowGroups() {
-    Fill(cmbGroup_, window_.GroupNames(), window_.GroupIndex());
+    Fill(groupList_, window_.GroupNames(), window_.GroupIndex());
     ShowProjections();
 }
 
 void ProjectionDialog::ShowProjections() {
-    Fill(cmbProj_, window_.ProjectionNames(), window_.ProjectionIndex());
+    Fill(projectionList_, window_.ProjectionNames(), window_.ProjectionIndex());
     ShowState();
 }
 
 void ProjectionDialog::ShowState() {
-    lblNoMatches_->setVisible(window_.SearchFindsNothing());
+    noMatchesLabel_->setVisible(window_.SearchFindsNothing());
     // OK gives a choice or is not there to press: Enter cannot end the window without one.
-    cmdOK_->setEnabled(window_.CanConfirm());
+    okButton_->setEnabled(window_.CanConfirm());
 }
 
 void ProjectionDialog::SetChoicesEnabled(bool enabled) {
-    for (QWidget* choice : {static_cast<QWidget*>(txtSearch_), static_cast<QWidget*>(cmbGroup_),
-                            static_cast<QWidget*>(cmbProj_)}) {
+    for (QWidget* choice : {static_cast<QWidget*>(searchField_), static_cast<QWidget*>(groupList_),
+                            static_cast<QWidget*>(projectionList_)}) {
         choice->setEnabled(enabled);
     }
 }

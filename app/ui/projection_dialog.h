@@ -39,18 +39,18 @@ private:
     void SetChoicesEnabled(bool enabled);
 
     ProjectionWindow& window_;
-    QLabel* lblSearch_;
-    QLineEdit* txtSearch_;
-    QLabel* label1_;
-    QComboBox* cmbGroup_;
-    QLabel* label2_;
-    QComboBox* cmbProj_;
-    QLabel* lblNoMatches_ = nullptr;
-    QCheckBox* chkOwnSystem_ = nullptr;
-    QCheckBox* chkNoSystem_ = nullptr;
-    QPushButton* cmdOtherList_;
-    QPushButton* cmdCancel_;
-    QPushButton* cmdOK_;
+    QLabel* searchLabel_;
+    QLineEdit* searchField_;
+    QLabel* groupLabel_;
+    QComboBox* groupList_;
+    QLabel* projectionLabel_;
+    QComboBox* projectionList_;
+    QLabel* noMatchesLabel_ = nullptr;
+    QCheckBox* ownSystemBox_ = nullptr;
+    QCheckBox* noSystemBox_ = nullptr;
+    QPushButton* anotherListButton_;
+    QPushButton* cancelButton_;
+    QPushButton* okButton_;
 };
 
 }  // namespace marlo::ui

@@ -160,6 +160,43 @@ TEST_F(ConversionRunTest, AnErrorInsideAStepIsReportedOnceUnderItsName) {
     }
 }
 
+// A step that reports its own unexpected error goes on with what it had: the run shows the
+// report under the step's name alone, then what follows from it (no size: no table).
+TEST_F(ConversionRunTest, AStepThatReportsItsOwnErrorGoesOn) {
+    struct Case {
+        std::string vantrel, userDataFolder, frame;
+        std::vector<std::string> messages;
+    };
+    temp.Write("in/a.tif", test::TiffBuilder::Image(40, 30).Build());
+    temp.Write("data/mapinfow.prj", "--- G ---\r\n\"P\", 1, 104\r\n");
+    user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };
+    const Case cases[] = {
+        {"libmarlo-no-such-library.so",
+         temp / "data",
+         "\tGetTiffInfo Kestrin \r\n",
+         {"Error reading header from file (size)!\r\n" + temp / "in/a.tif"}},
+        {env.libraries.vantrel, "", "\tUstalenieProjekcji Kestrin \r\n", {}},
+    };
+    for (const Case& c : cases) {
+        user.errorReports.clear();
+        user.messages.clear();
+        env.libraries.vantrel = c.vantrel;
+        env.folders.userDataFolder = c.userDataFolder;
+        Choose(FileFormat::TFW, FileFormat::TAB);
+        user.AnswerFiles(WorldFile("a.tfw"));
+        EXPECT_FALSE(Convert()) << c.frame;
+        EXPECT_EQ(user.MessageTexts(), c.messages) << c.frame;
+        ASSERT_EQ(user.errorReports.size(), 1u) << c.frame;
+        if (!lastRun.messages.empty()) {  // the report comes first
+            EXPECT_EQ(lastRun.messages.front().kind, RunMessage::Kind::ErrorReport);
+        }
+        EXPECT_EQ(user.errorReports[0].substr(0, 59 + c.frame.size() + 14),
+                  "Record Call Stack Sequence - Bottom line is error line.\r\n\r\n" + c.frame +
+                      "\r\nError Number")
+            << user.errorReports[0];
+    }
+}
+
 TEST_F(ConversionRunTest, MoreThan32767FilesAreOneRun) {
     Choose(FileFormat::TFW, FileFormat::GeoTIFF);
     user.AnswerFiles(temp.path(), std::vector<std::string>(32768, "a.tfw"));

@@ -26,9 +26,14 @@ protected:
         choices.options.optTABin.selected = tab;
         choices.options.optTFWin.selected = tfw;
     }
+    // A check's answer, which met no unexpected error.
+    static bool Checked(const ReportedResult<bool>& answer) {
+        EXPECT_FALSE(answer.error.has_value());
+        return answer.value;
+    }
     // The files chosen; none when the dialog was cancelled.
     ChosenFiles Chosen() {
-        const auto chosen = AddFiles(env, user, choices);
+        const auto chosen = AddFiles(user, choices);
         return chosen.value_or(ChosenFiles{});
     }
 
@@ -59,7 +64,7 @@ TEST_F(FileSelectionTest, FolderAndNamesKeepTheDialogsOrderAndFolderAsGiven) {
 }
 
 TEST_F(FileSelectionTest, ACancelledDialogChoosesNothingSilently) {
-    EXPECT_EQ(AddFiles(env, user, choices), std::nullopt);
+    EXPECT_EQ(AddFiles(user, choices), std::nullopt);
     EXPECT_THAT(user.messages, IsEmpty());
 }
 
@@ -89,7 +94,7 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         EXPECT_EQ(request.title, "Select files...");
     }
     currentLanguage = "polski";
-    AddFiles(env, user, choices);
+    AddFiles(user, choices);
     EXPECT_EQ(user.fileDialogs.back().title, "Wybierz pliki...");
 }
 
@@ -112,13 +117,12 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableFolderTakesOutput) {
     const std::string writable = folder.MakeFolder("Out");
     const std::string readOnly = folder.MakeFolder("ro");
     test::MakeReadOnly(readOnly);
-    EXPECT_TRUE(CanWriteInFolder(env, writable));
-    EXPECT_FALSE(CanWriteInFolder(env, folder / "OUT"));  // another folder
-    EXPECT_FALSE(CanWriteInFolder(env, readOnly));
-    EXPECT_FALSE(CanWriteInFolder(env, folder / "missing"));
-    EXPECT_FALSE(CanWriteInFolder(env, folder.Write("file", "")));
-    EXPECT_FALSE(CanWriteInFolder(env, ""));
-    EXPECT_THAT(user.errorReports, IsEmpty());
+    EXPECT_TRUE(Checked(CanWriteInFolder(env.fileSystem, writable)));
+    EXPECT_FALSE(Checked(CanWriteInFolder(env.fileSystem, folder / "OUT")));  // another folder
+    EXPECT_FALSE(Checked(CanWriteInFolder(env.fileSystem, readOnly)));
+    EXPECT_FALSE(Checked(CanWriteInFolder(env.fileSystem, folder / "missing")));
+    EXPECT_FALSE(Checked(CanWriteInFolder(env.fileSystem, folder.Write("file", ""))));
+    EXPECT_FALSE(Checked(CanWriteInFolder(env.fileSystem, "")));
 }
 
 TEST_F(FileSelectionTest, OnlyAnExistingWritableRegularFileMayBeEdited) {
@@ -127,13 +131,12 @@ TEST_F(FileSelectionTest, OnlyAnExistingWritableRegularFileMayBeEdited) {
     test::MakeReadOnly(readOnly);
     const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
-    EXPECT_TRUE(CanEditFile(env, file));
-    EXPECT_FALSE(CanEditFile(env, folder / "sheet.tfw"));  // another file
-    EXPECT_FALSE(CanEditFile(env, readOnly));
-    EXPECT_FALSE(CanEditFile(env, fifo));
-    EXPECT_FALSE(CanEditFile(env, folder.path()));
-    EXPECT_FALSE(CanEditFile(env, folder / "missing.tfw"));
-    EXPECT_THAT(user.errorReports, IsEmpty());
+    EXPECT_TRUE(Checked(CanEditFile(env.fileSystem, file)));
+    EXPECT_FALSE(Checked(CanEditFile(env.fileSystem, folder / "sheet.tfw")));  // another file
+    EXPECT_FALSE(Checked(CanEditFile(env.fileSystem, readOnly)));
+    EXPECT_FALSE(Checked(CanEditFile(env.fileSystem, fifo)));
+    EXPECT_FALSE(Checked(CanEditFile(env.fileSystem, folder.path())));
+    EXPECT_FALSE(Checked(CanEditFile(env.fileSystem, folder / "missing.tfw")));
 }
 
 TEST_F(FileSelectionTest, ArchiveAttributeMakesAReadOnlyFileEditableOnALongPath) {
@@ -143,10 +146,10 @@ TEST_F(FileSelectionTest, ArchiveAttributeMakesAReadOnlyFileEditableOnALongPath)
     }
     const std::string file = folder.Write(sub + "copy.tif", "x");
     test::MakeReadOnly(file);
-    ASSERT_FALSE(CanEditFile(env, file));
-    EXPECT_NE(SetAttributesArchive(env, file, attr::Archive), 0);
-    EXPECT_TRUE(CanEditFile(env, file));
-    EXPECT_EQ(SetAttributesArchive(env, folder / "missing.tif", attr::Archive), 0);
+    ASSERT_FALSE(Checked(CanEditFile(env.fileSystem, file)));
+    EXPECT_NE(SetAttributesArchive(env.fileSystem, file, attr::Archive), 0);
+    EXPECT_TRUE(Checked(CanEditFile(env.fileSystem, file)));
+    EXPECT_EQ(SetAttributesArchive(env.fileSystem, folder / "missing.tif", attr::Archive), 0);
 }
 
 // --- Path functions ------------------------------------------------------------------------

@@ -122,10 +122,13 @@ TEST_F(ProjectionChoiceTest, AWindowClosedWithoutAChoiceEndsTheRun) {
 TEST_F(ProjectionChoiceTest, AProgramFolderThatCannotBeMadeIsAnUnexpectedError) {
     folder.Write("data", "a file where the folder should be");
     user.fileDialogAnswers.push_back(folder.Write("mapinfow.prj", kList));
-    // Reported, the failure stops the run: no tables without a system after it.
-    EXPECT_EQ(Choose(ProjectionAnswer::Kind::Failed), std::nullopt);
-    ASSERT_EQ(user.errorReports.size(), 1u);
-    EXPECT_NE(user.errorReports[0].find("UstalenieProjekcji"), std::string::npos);
+    // The failure stops the run, its report for the run to show: no tables without a system.
+    const ProjectionAnswer answer = AskForProjection(env, user, ProjectionQuestion{});
+    EXPECT_EQ(answer.kind, ProjectionAnswer::Kind::Failed);
+    ASSERT_TRUE(answer.error.has_value());
+    EXPECT_NE(ErrorReportText(*answer.error).find("\tUstalenieProjekcji Kestrin \r\n"),
+              std::string::npos);
+    EXPECT_TRUE(user.errorReports.empty());
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "formats/tab/tab_reader.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "formats/tab/table_lines.h"
+#include "platform/entry_probes.h"
 #include "state/folder_checks.h"
 #include "state/paths.h"
 #include "text/catalogue.h"
@@ -305,8 +304,7 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
         // image's own name (a table naming A.TIF for a.tif gives a.tfw).
         return {FolderOfPath(*onDisk), GetFileNameAndType(*onDisk)};
     }
-    struct stat entry {};
-    if (worldFile && ::lstat(image.lookedFor.c_str(), &entry) != 0) {
+    if (worldFile && EntryKindAt(image.lookedFor) == EntryKind::Nothing) {
         // A world file needs no image: it goes beside the table under the image's name; never
         // beside something that is there and is no file (a FIFO, a device).
         return {FolderOfPath(tablePath), image.fileName};
