@@ -126,8 +126,18 @@ bool AnythingAt(const std::string& path) {
     return ::lstat(path.c_str(), &entry) == 0;
 }
 
-// The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
-std::string SourceImage(const FileSystemService& files, const std::string& named) {
+// Whether the image an input names was found by its reader, on disk and an image: a table's.
+bool ImageFoundByReader(const FileJob& job) {
+    return job.plan.inputFormat == FileFormat::TAB;
+}
+
+// The image a GeoTIFF is made from: the one a table names (as its reader found it), or the TIFF
+// beside a world file.
+std::string SourceImage(const FileSystemService& files, const FileJob& job,
+                        const std::string& named) {
+    if (ImageFoundByReader(job)) {
+        return named;
+    }
     const auto found = FindImageFor(files, named);
     if (!found) {
         throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
@@ -191,7 +201,7 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
 // the image with its old georeference or its new one, and its pixels as they were.
 OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const InputRead& read,
                                   const OutputSystem& system) {
-    const std::string image = SourceImage(env.fileSystem, read.imagePath);
+    const std::string image = SourceImage(env.fileSystem, job, read.imagePath);
     RequirePlacesAnImage(read.georeference, image);
     RequireNotAnInput(job.plan.inputs, image);
     RequireTaggableInPlace(env, job, image);
@@ -209,7 +219,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         return WriteGeoTiffInPlace(env, job, read, system);
     }
     const std::string outputFolder = job.plan.OutputFolderOf(job.file);
-    const std::string source = SourceImage(env.fileSystem, read.imagePath);
+    const std::string source = SourceImage(env.fileSystem, job, read.imagePath);
     const std::string target = GeoTiffPathFor(job, source);
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
     RequirePlacesAnImage(read.georeference, target);
@@ -220,7 +230,8 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         }
         RequireReplaceableOutput(env, job.plan.inputs, target);
     }
-    if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
+    if (!env.fileSystem.FolderExists(outputFolder) ||
+        (!ImageFoundByReader(job) && !IsImageFile(source))) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
     if (ContentKindOf(source) == ContentKind::OtherImage) {
@@ -307,7 +318,7 @@ std::string OutputImageOf(const FileSystemService& files, const FileJob& job) {
     const std::string image = job.plan.inputFormat == FileFormat::TAB
                                   ? ReadTableFrom(files, job).imagePath
                                   : job.inputPath;
-    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(files, image) : image;
+    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(files, job, image) : image;
 }
 
 // The image planning found for a file; "" when none could be found then.
