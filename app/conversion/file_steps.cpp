@@ -124,8 +124,18 @@ bool AnythingAt(const std::string& path) {
     return EntryKindAt(path) != EntryKind::Nothing;
 }
 
-// The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
-std::string SourceImage(const FileSystemService& files, const std::string& named) {
+// Whether the image an input names was found by its reader, on disk and an image: a table's.
+bool ImageFoundByReader(const FileJob& job) {
+    return job.plan.inputFormat == FileFormat::TAB;
+}
+
+// The image a GeoTIFF is made from: the one a table names (as its reader found it), or the TIFF
+// beside a world file.
+std::string SourceImage(const FileSystemService& files, const FileJob& job,
+                        const std::string& named) {
+    if (ImageFoundByReader(job)) {
+        return named;
+    }
     const auto found = FindImageFor(files, named);
     if (!found) {
         throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
@@ -189,7 +199,7 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
 // the image with its old georeference or its new one, and its pixels as they were.
 OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const InputRead& read,
                                   const OutputSystem& system) {
-    const std::string image = SourceImage(env.fileSystem, read.imagePath);
+    const std::string image = SourceImage(env.fileSystem, job, read.imagePath);
     RequirePlacesAnImage(read.georeference, image);
     RequireNotAnInput(job.plan.inputs, image);
     RequireTaggableInPlace(env, job, image);
@@ -207,7 +217,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         return WriteGeoTiffInPlace(env, job, read, system);
     }
     const std::string outputFolder = job.plan.OutputFolderOf(job.file);
-    const std::string source = SourceImage(env.fileSystem, read.imagePath);
+    const std::string source = SourceImage(env.fileSystem, job, read.imagePath);
     const std::string target = GeoTiffPathFor(job, source);
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
     RequirePlacesAnImage(read.georeference, target);
@@ -218,7 +228,8 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         }
         RequireReplaceableOutput(env.fileSystem, job.plan.inputs, target, job.reported);
     }
-    if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
+    if (!env.fileSystem.FolderExists(outputFolder) ||
+        (!ImageFoundByReader(job) && !IsImageFile(source))) {
         throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
     if (ContentKindOf(source) == ContentKind::OtherImage) {
@@ -287,67 +298,91 @@ const FormatSteps kSteps[] = {
      {Procedure::WriteWorldFile, ErrorLevel::HandOn}},
 };
 
-// Where a file's output goes, for the image the output is about.
-std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
-                          const std::string& imagePath) {
+// Where a file's output goes, for the image planning found for it (see OutputImageOf).
+std::string OutputPathFor(const FileJob& job, const std::string& image) {
     switch (job.plan.outputFormat) {
         case FileFormat::TFW:
-            return WorldFileNameFor(imagePath);
+            return WorldFileNameFor(image);
         case FileFormat::TAB:
             return TablePathFor(job.inputPath);
         default:
-            return GeoTiffPathFor(job, SourceImage(files, imagePath));
+            return GeoTiffPathFor(job, image);
     }
+}
+
+// The image a file's output is about, found as its steps will find it: the image a table
+// names, else the input itself; for a GeoTIFF, the image it is copied from.
+std::string OutputImageOf(const FileSystemService& files, const FileJob& job) {
+    const std::string image = job.plan.inputFormat == FileFormat::TAB
+                                  ? ReadTableFrom(files, job).imagePath
+                                  : job.inputPath;
+    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(files, job, image) : image;
+}
+
+// The image planning found for a file; "" when none could be found then.
+const std::string& NotedOutputImage(const FileJob& job) {
+    return job.plan.outputImages.at(job.file);
 }
 
 }  // namespace
 
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job) {
+    const std::string& image = NotedOutputImage(job);
+    if (image.empty()) {
+        return std::nullopt;  // the file's own steps will say what is wrong with it
+    }
+    const std::string path = OutputPathFor(job, image);
     try {
-        std::optional<InputRead> table;
-        if (job.plan.inputFormat == FileFormat::TAB) {
-            table = ReadTableInput(env, job);
-        }
-        const std::string image = table ? table->imagePath : job.inputPath;
-        const std::string path = OutputPathFor(env.fileSystem, job, image);
         if (job.plan.inPlace) {
             return StatesAGeoreference(env.libraries.pelcor, path) ? std::optional(path)
                                                                    : std::nullopt;
         }
-        if (!AnythingAt(path) || (job.plan.outputFormat == FileFormat::TFW && table &&
-                                  !SystemInPlace(env, job, *table))) {
+        if (!AnythingAt(path)) {
+            return std::nullopt;
+        }
+        // A world file whose table's system is not beside it yet is no finished output.
+        if (job.plan.outputFormat == FileFormat::TFW && job.plan.inputFormat == FileFormat::TAB &&
+            !SystemInPlace(env, job, ReadTableInput(env, job))) {
             return std::nullopt;
         }
         return path;
     } catch (const Failure&) {
-        return std::nullopt;  // the file's own steps will say what is wrong with it
+        return std::nullopt;
     }
 }
 
-std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
-                                                       const RunPlan& plan) {
+std::vector<std::string> OutputImagesOf(const FileSystemService& files, const RunPlan& plan) {
+    std::vector<std::string> images(plan.inputFiles.size());
+    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
+        try {
+            images[file] = OutputImageOf(files, FileJob{plan, file, plan.InputPath(file)});
+        } catch (const Failure&) {
+            // A file whose output cannot be known writes none.
+        }
+    }
+    return images;
+}
+
+std::vector<std::vector<std::string>> PlannedOutputsOf(const RunPlan& plan) {
     std::vector<std::vector<std::string>> outputs(plan.inputFiles.size());
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         const FileJob job{plan, file, plan.InputPath(file)};
-        try {
-            const std::string image = plan.inputFormat == FileFormat::TAB
-                                          ? ReadTableFrom(files, job).imagePath
-                                          : job.inputPath;
-            outputs[file].push_back(OutputPathFor(files, job, image));
-            if (plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB) {
-                outputs[file].push_back(AuxFilePath(image));
-            }
-        } catch (const Failure&) {
-            // A file whose output cannot be known writes none.
+        const std::string& image = NotedOutputImage(job);
+        if (image.empty()) {
+            continue;
+        }
+        outputs[file].push_back(OutputPathFor(job, image));
+        if (plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB) {
+            outputs[file].push_back(AuxFilePath(image));
         }
     }
     return outputs;
 }
 
-std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan) {
+std::vector<std::string> OutputsTakenEarlier(const RunPlan& plan) {
     std::vector<std::string> taken(plan.inputFiles.size());
     InputIdentities earlier;
-    const auto outputs = PlannedOutputsOf(files, plan);
+    const auto outputs = PlannedOutputsOf(plan);
     for (std::size_t file = 0; file < outputs.size(); ++file) {
         for (const std::string& output : outputs[file]) {
             if (taken[file].empty() && IsOneOf(earlier, output)) {
@@ -361,11 +396,10 @@ std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, con
     return taken;
 }
 
-void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
-                              const std::string& path) {
+void RequireApartFromRunFiles(const RunPlan& plan, const std::string& path) {
     RequireNotAnInput(plan.inputs, path);
     InputIdentities outputs;
-    for (const auto& written : PlannedOutputsOf(files, plan)) {
+    for (const auto& written : PlannedOutputsOf(plan)) {
         for (const std::string& output : written) {
             NoteFile(outputs, output);
         }

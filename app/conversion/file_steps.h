@@ -77,18 +77,22 @@ const FormatSteps& StepsOf(FileFormat format);
 // does not exist yet, or whose output cannot be known before it is read.
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
+// For each file, the image its output is about as its steps find it (the image a table names,
+// the image a GeoTIFF is copied from, else the input); "" for a file whose output cannot be
+// known before it is read. The plan keeps them: the checks before the run read each input once.
+std::vector<std::string> OutputImagesOf(const FileSystemService& files, const RunPlan& plan);
+
 // Refuses a file the user names for the run to write besides its outputs (its summary, its
 // footprint index) when it is one of the run's own files: an input (message 35) or the output
 // of an input, a world file's .aux.xml included (message 46). Outputs count whether or not
 // the run got to write them.
-void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
-                              const std::string& path);
-// What each file of the run writes (its output, and a world file's .aux.xml); nothing for a
-// file whose outputs cannot be known before it is read.
-std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
-                                                       const RunPlan& plan);
-// For each file, the output an earlier file of the run writes too ("" for none).
-std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan);
+void RequireApartFromRunFiles(const RunPlan& plan, const std::string& path);
+// What each file of the run writes (its output, and a world file's .aux.xml), from the images
+// the plan noted; nothing for a file whose outputs cannot be known before it is read.
+std::vector<std::vector<std::string>> PlannedOutputsOf(const RunPlan& plan);
+// For each file, the output an earlier file of the run writes too ("" for none). The output
+// folder must be in the plan: the outputs are named by where they go.
+std::vector<std::string> OutputsTakenEarlier(const RunPlan& plan);
 
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
 // image's as its header states it; zero for what is no readable image. A library that cannot

@@ -123,6 +123,53 @@ std::optional<std::string> WktOf(const std::string& system) {
     return system;
 }
 
+// A unit as a scale bar names it: the usual short forms of GDAL's unit names, else the name.
+std::string ShortUnitName(const std::string& name) {
+    for (const auto& [known, shortName] :
+         {std::pair{"metre", "m"}, std::pair{"meter", "m"}, std::pair{"degree", "°"},
+          std::pair{"foot", "ft"}, std::pair{"US survey foot", "US ft"}}) {
+        if (name == known) {
+            return shortName;
+        }
+    }
+    return name;
+}
+
+// The unit of a system the projection list holds, from its clause (a geographic system's is
+// the degree, a projected one's is named third), named as GDAL would name it: the list answers
+// for the usual systems without GDAL being loaded. Nothing for a system the list lacks or a
+// unit it names otherwise.
+std::optional<std::string> ListedUnit(const std::string& system,
+                                      const std::vector<std::string>& codeList) {
+    std::optional<ProjectionEntry> listed;
+    if (system.rfind(kEpsgPrefix, 0) == 0) {
+        const auto code = EpsgCodeNamed(system);
+        listed = code ? EntryForCode(codeList, *code) : std::nullopt;
+    } else if (system.rfind("CoordSys", 0) == 0) {
+        listed = EntryForClause(codeList, system);
+    }
+    if (!listed) {
+        return std::nullopt;
+    }
+    if (SystemOf(*listed).geographic) {
+        return ShortUnitName("degree");
+    }
+    const std::size_t open = listed->parameters.find('"');
+    const std::size_t close =
+        open == std::string::npos ? open : listed->parameters.find('"', open + 1);
+    if (close == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string unit = listed->parameters.substr(open + 1, close - open - 1);
+    for (const auto& [clauseUnit, gdalName] : {std::pair{"m", "metre"}, std::pair{"ft", "foot"},
+                                               std::pair{"survey ft", "US survey foot"}}) {
+        if (unit == clauseUnit) {
+            return ShortUnitName(gdalName);
+        }
+    }
+    return std::nullopt;
+}
+
 MapPoint CentreOf(const Footprint& footprint) {
     MapPoint centre;
     for (const MapPoint& corner : footprint.corners) {
@@ -450,7 +497,10 @@ std::string SystemTitle(const std::string& system, const std::vector<std::string
     return system;
 }
 
-std::string SystemUnit(const std::string& system) {
+std::string SystemUnit(const std::string& system, const std::vector<std::string>& codeList) {
+    if (auto unit = ListedUnit(system, codeList)) {
+        return *unit;
+    }
     const std::optional<std::string> wkt = WktOf(system);
     // The system's own unit is the last one its WKT names (WKT 1 and 2 alike): the base
     // system's and the parameters' come before it.
@@ -459,15 +509,7 @@ std::string SystemUnit(const std::string& system) {
         return {};
     }
     const std::size_t begin = unit + 6;
-    const std::string name = wkt->substr(begin, wkt->find('"', begin) - begin);
-    for (const auto& [known, shortName] :
-         {std::pair{"metre", "m"}, std::pair{"meter", "m"}, std::pair{"degree", "°"},
-          std::pair{"foot", "ft"}, std::pair{"US survey foot", "US ft"}}) {
-        if (name == known) {
-            return shortName;
-        }
-    }
-    return name;
+    return ShortUnitName(wkt->substr(begin, wkt->find('"', begin) - begin));
 }
 
 Outliers FindOutliers(const RunOutcome& outcome) {

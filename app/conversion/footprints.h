@@ -43,8 +43,9 @@ std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome);
 std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList);
 
 // The unit of a system's coordinates as a map's scale bar names it ("m", "ft", "°", else the
-// unit's own name); "" for none or a system GDAL does not know.
-std::string SystemUnit(const std::string& system);
+// unit's own name); "" for none or a system GDAL does not know. A system the projection list
+// holds is answered from the list.
+std::string SystemUnit(const std::string& system, const std::vector<std::string>& codeList);
 
 // The sheets that lie far from the rest of their system (no other sheet's centre within five
 // lengths of theirs, the length being the sheet's longer side or the series' median distance

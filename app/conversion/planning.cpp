@@ -65,6 +65,7 @@ bool CancelledBeforeFiles(RunOutcome& outcome) {
 // the user. False when the user cancels.
 bool AskAboutExistingOutputs(Environment& env, UserInteraction& ui, RunOutcome& outcome) {
     RunPlan& plan = outcome.plan;
+    plan.outputsTaken = OutputsTakenEarlier(plan);
     plan.existingOutputs = ExistingOutputsOf(env, plan);
     std::vector<std::string> existing;
     std::copy_if(plan.existingOutputs.begin(), plan.existingOutputs.end(),
@@ -251,7 +252,7 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     }
     plan.inputSystems = InputSystemsOf(env, plan);
     plan.offerOwnSystems = !plan.inputSystems.empty();
-    plan.outputsTaken = OutputsTakenEarlier(env.fileSystem, plan);
+    plan.outputImages = OutputImagesOf(env.fileSystem, plan);
 }
 
 bool PlanNeedsProjection(const RunPlan& plan) {
@@ -270,6 +271,7 @@ std::vector<std::string> ExistingOutputsOf(Environment& env, const RunPlan& plan
 }
 
 void SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunPlan& plan) {
+    plan.outputsTaken = OutputsTakenEarlier(plan);
     plan.existing = rule == ExistingOutputs::Replace ? rule : ExistingOutputs::AsBefore;
     if (rule != ExistingOutputs::Skip && rule != ExistingOutputs::Stop) {
         return;

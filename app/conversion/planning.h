@@ -28,10 +28,12 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
 // Whether the plan needs a projection: tables always name a system, and GeoTIFFs made from
 // world files may carry the chosen one.
 bool PlanNeedsProjection(const RunPlan& plan);
-// The outputs that exist before the run (one entry a file, "" for none).
+// The outputs that exist before the run (one entry a file, "" for none), by the images the
+// plan noted: no input is read again for it.
 std::vector<std::string> ExistingOutputsOf(Environment& env, const RunPlan& plan);
 // Settles a rule that needs no question (AsBefore, Replace, Skip, Stop) on the plan; refuses
-// (message 16, naming the first) a run told to stop when an output exists.
+// (message 16, naming the first) a run told to stop when an output exists. The plan's output
+// folder is known by then: the outputs that two of its files would write are noted too.
 void SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunPlan& plan);
 
 // The window's run: asks for what the plan needs (the files unless they were chosen, the

@@ -94,8 +94,10 @@ struct RunPlan {
     // existed then ("" for none), which Skip passes over.
     ExistingOutputs existing = ExistingOutputs::AsBefore;
     std::vector<std::string> existingOutputs;
-    // For each file, the output an earlier file of the run writes too ("" for none): the later
-    // file fails instead of replacing it.
+    // For each file, the image its output is about, as planning found it ("" when it could not
+    // be found then), and the output an earlier file of the run writes too ("" for none): the
+    // later file fails instead of replacing it.
+    std::vector<std::string> outputImages;
     std::vector<std::string> outputsTaken;
     // The tags go into the input images where they stand (GeoTIFF output only): no output
     // folder, and an image that already states a georeference is an existing output.

@@ -194,7 +194,7 @@ std::string SummaryText(const RunOutcome& outcome) {
 
 void RequireReplaceableRunFile(const FileSystemService& files, const RunPlan& plan,
                                const std::string& path, const char* start) {
-    RequireApartFromRunFiles(files, plan, path);
+    RequireApartFromRunFiles(plan, path);
     if (!files.FileExists(path) && !files.FolderExists(path)) {
         return;
     }

@@ -3,8 +3,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace marlo {
+
+using SettingValues = std::vector<std::pair<std::string, std::string>>;
 
 // The per-user settings store: texts by application, section and key.
 class SettingsStore {
@@ -15,6 +19,13 @@ public:
                                             const std::string& key) const = 0;
     virtual void Write(const std::string& application, const std::string& section,
                        const std::string& key, const std::string& value) = 0;
+    // Several keys of one section at once (key, value): a store kept in a file writes it once.
+    virtual void WriteAll(const std::string& application, const std::string& section,
+                          const SettingValues& values) {
+        for (const auto& [key, value] : values) {
+            Write(application, section, key, value);
+        }
+    }
 
     std::string ReadOr(const std::string& application, const std::string& section,
                        const std::string& key, const std::string& fallback) const {

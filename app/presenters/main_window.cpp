@@ -118,18 +118,18 @@ void MainWindowProcedures::LoadRememberedChoices() {
 }
 
 void MainWindowProcedures::RememberFormats() {
-    settings_.Write(kSettingsApplication, kSettingsSection, kInputFormatKey,
-                    NameOfFormat(SelectedInput(choices_.options)));
-    settings_.Write(kSettingsApplication, kSettingsSection, kOutputFormatKey,
-                    NameOfFormat(SelectedOutput(choices_.options)));
+    settings_.WriteAll(kSettingsApplication, kSettingsSection,
+                       {{kInputFormatKey, NameOfFormat(SelectedInput(choices_.options))},
+                        {kOutputFormatKey, NameOfFormat(SelectedOutput(choices_.options))}});
 }
 
 // What a run chose that the next one starts from: the input folder once files were chosen,
 // an output folder that was accepted, a projection that was picked.
 void MainWindowProcedures::RememberRun() {
-    const auto remember = [this](const char* key, std::string& kept, const std::string& value) {
+    SettingValues written;
+    const auto remember = [&written](const char* key, std::string& kept, const std::string& value) {
         kept = value;
-        settings_.Write(kSettingsApplication, kSettingsSection, key, value);
+        written.emplace_back(key, value);
     };
     if (lastRun_.total == 0) {
         return;  // no files were chosen: the earlier choices stand
@@ -143,6 +143,7 @@ void MainWindowProcedures::RememberRun() {
     if (plan.outputFormat == FileFormat::TAB && plan.coordSysClause.rfind("CoordSys ", 0) == 0) {
         remember(kProjectionKey, choices_.rememberedProjection, plan.coordSysClause);
     }
+    settings_.WriteAll(kSettingsApplication, kSettingsSection, written);
 }
 
 void MainWindowProcedures::ShowCaptions() {

@@ -28,9 +28,17 @@ std::optional<std::string> QtSettingsStore::Read(const std::string& application,
 
 void QtSettingsStore::Write(const std::string& application, const std::string& section,
                             const std::string& key, const std::string& value) {
+    WriteAll(application, section, {{key, value}});
+}
+
+void QtSettingsStore::WriteAll(const std::string& application, const std::string& section,
+                               const SettingValues& values) {
     const auto settings = OpenSettings(application);
-    settings->setValue(KeyPath(section, key), QString::fromStdString(value));
-    // The next start must find the choice even if this one ends abruptly.
+    for (const auto& [key, value] : values) {
+        settings->setValue(KeyPath(section, key), QString::fromStdString(value));
+    }
+    // The next start must find the choices even if this one ends abruptly. Each sync locks,
+    // rewrites and flushes the whole file to disk: once for all of them.
     settings->sync();
 }
 

@@ -12,6 +12,8 @@ public:
                                     const std::string& key) const override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    void WriteAll(const std::string& application, const std::string& section,
+                  const SettingValues& values) override;
 };
 
 }  // namespace marlo::ui

@@ -9,6 +9,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <map>
 #include <set>
 
 #include "conversion/footprints.h"
@@ -45,6 +47,26 @@ QString CancelledText(const RunOutcome& outcome) {
 
 }  // namespace
 
+// The list of a run's files. Its result column holds a few words over thousands of rows: the
+// width they need is measured on one row of each word, where Qt's fit to contents would measure
+// every row, each time the list is laid out.
+class FileList final : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+    // The width the column's items in `rows` need, as Qt measures a column to fit its contents.
+    int ContentsWidth(int column, const std::vector<int>& rows) const {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        int width = 0;
+        for (const int row : rows) {
+            const QModelIndex index = model()->index(row, column);
+            width = std::max(width, itemDelegateForIndex(index)->sizeHint(option, index).width());
+        }
+        return showGrid() ? width + 1 : width;
+    }
+};
+
 SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     : QDialog(parent), actions_(std::move(actions)) {
     setObjectName("frmSummary");
@@ -54,7 +76,7 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     counts_->setTextFormat(Qt::PlainText);
     counts_->setWordWrap(true);
     counts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    files_ = new QTableWidget(0, 3, this);
+    files_ = new FileList(0, 3, this);
     files_->setObjectName("lstFiles");
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     files_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -67,7 +89,7 @@ SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
     files_->setTextElideMode(Qt::ElideMiddle);
     files_->setWordWrap(false);
     files_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);
     files_->setSortingEnabled(true);
     files_->setMinimumSize(560, 240);
     failedOnly_ = new QCheckBox(this);
@@ -111,7 +133,7 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
     marked.insert(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         auto* map = new FootprintMap(maps_);
-        const std::string unit = SystemUnit(group.system);
+        const std::string unit = SystemUnit(group.system, outcome.plan.codeList);
         map->Show(outcome, group.files, marked,
                   QString::fromStdString(unit.empty() ? CaptionText(caption::MapUnits) : unit));
         connect(map, &FootprintMap::sheetSelected, this, [this](int file) {
@@ -126,9 +148,6 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
 
 void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
     files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
-    // The result column fits its contents, measured once the rows are in: measured while they
-    // are put in, each row would measure every row before it again.
-    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Interactive);
     files_->clearContents();
     files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
                                        Caption(caption::ReasonColumn)});
@@ -148,7 +167,6 @@ void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
         files_->setItem(row, 1, result);
         files_->setItem(row, 2, reason);
     }
-    files_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     files_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     files_->setSortingEnabled(true);
     ShowFailedOnly(failedOnly_->isChecked());
@@ -162,6 +180,26 @@ void SummaryWindow::ShowFailedOnly(bool failedOnly) {
     for (int row = 0; row < files_->rowCount(); ++row) {
         files_->setRowHidden(row, failedOnly && !files_->item(row, 1)->data(Qt::UserRole).toBool());
     }
+    FitResultColumn();
+}
+
+void SummaryWindow::FitResultColumn() {
+    constexpr int kResult = 1;
+    std::map<QString, int> rowOfEachResult;
+    for (int row = 0; row < files_->rowCount(); ++row) {
+        if (!files_->isRowHidden(row)) {
+            rowOfEachResult.emplace(files_->item(row, kResult)->text(), row);
+        }
+    }
+    std::vector<int> rows;
+    for (const auto& [result, row] : rowOfEachResult) {
+        rows.push_back(row);
+    }
+    QHeaderView& header = *files_->horizontalHeader();
+    const int width =
+        std::max(files_->ContentsWidth(kResult, rows), header.sectionSizeHint(kResult));
+    header.resizeSection(
+        kResult, std::clamp(width, header.minimumSectionSize(), header.maximumSectionSize()));
 }
 
 int SummaryWindow::FileOfRow(int row) const {

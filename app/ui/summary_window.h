@@ -8,9 +8,10 @@
 class QCheckBox;
 class QLabel;
 class QTabWidget;
-class QTableWidget;
 
 namespace marlo::ui {
+
+class FileList;
 
 // frmSummary: how the last run went, its counts and every file with its result and reason,
 // and a map of where the converted sheets lie (a tab for each coordinate system), with Copy,
@@ -37,13 +38,15 @@ private:
     void ShowFiles(const RunOutcome& outcome);
     void SelectOnMap(int file);
     void ShowFailedOnly(bool failedOnly);
+    // The result column as wide as its widest result in view.
+    void FitResultColumn();
     // A row's file index in the run, and back; -1 for none.
     int FileOfRow(int row) const;
     int RowOfFile(int file) const;
 
     Actions actions_;
     QLabel* counts_ = nullptr;
-    QTableWidget* files_ = nullptr;
+    FileList* files_ = nullptr;
     QCheckBox* failedOnly_ = nullptr;
     QTabWidget* maps_ = nullptr;
 };

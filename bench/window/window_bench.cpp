@@ -3,16 +3,22 @@
 // conversion itself. Makes N tables beside one image each (hard links), runs marlo-convert
 // on them, then the window (Qt's offscreen platform unless told otherwise), each into a fresh
 // output folder, three rounds (or --rounds N) each alternating, and prints the medians and
-// their ratio, on the clock and on the processors (the figure a busy machine changes least):
+// their ratios to marlo-convert's, on the clock, on the processors and in instructions (the
+// figures a busy machine changes least; instructions where the machine has a counter for them):
 // the window's run from its last question on, and its whole time from OK to the summary
 // painted. The files are named to the window as `marlo FILE...` names them; --file-dialog
 // selects them in Qt's file dialog instead (which costs more than the run: minutes at 1,000).
+// Without a hardware counter, callgrind counts the window's part alone:
+//   valgrind --tool=callgrind --toggle-collect='*WindowRun*' build/bin/window_bench --rounds 1
 //   build/bin/window_bench [--file-dialog] [--rounds N] [FILES]   (default 1200 files; HOME is
 //   pointed at a scratch folder)
 #include <fcntl.h>
+#include <linux/perf_event.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -21,6 +27,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -66,11 +73,48 @@ QStringList MakeTables(const std::string& folder, int count) {
     return tables;
 }
 
-// A time taken: on the clock, and on the processors (what other users of a busy machine
-// do not change).
+// Counts the instructions this process and the children it starts from now on run in user
+// space (a child's count joins when it ends); nothing where the machine has no such counter
+// (most virtual machines).
+class InstructionCounter {
+public:
+    InstructionCounter() {
+        perf_event_attr attributes{};
+        attributes.type = PERF_TYPE_HARDWARE;
+        attributes.size = sizeof(attributes);
+        attributes.config = PERF_COUNT_HW_INSTRUCTIONS;
+        attributes.exclude_kernel = 1;
+        attributes.exclude_hv = 1;
+        attributes.inherit = 1;
+        descriptor_ = static_cast<int>(syscall(SYS_perf_event_open, &attributes, 0, -1, -1, 0));
+    }
+    ~InstructionCounter() {
+        if (descriptor_ >= 0) {
+            close(descriptor_);
+        }
+    }
+    InstructionCounter(const InstructionCounter&) = delete;
+    InstructionCounter& operator=(const InstructionCounter&) = delete;
+
+    bool Counts() const { return descriptor_ >= 0; }
+    double Read() const {
+        std::uint64_t count = 0;
+        if (descriptor_ < 0 || read(descriptor_, &count, sizeof(count)) != sizeof(count)) {
+            return 0;
+        }
+        return static_cast<double>(count);
+    }
+
+private:
+    int descriptor_ = -1;
+};
+
+// A cost: on the clock, on the processors (what other users of a busy machine do not change),
+// and in instructions.
 struct Cost {
     double wall = 0;
     double processor = 0;
+    double instructions = 0;
 };
 
 double ProcessorSeconds(int who) {
@@ -81,21 +125,28 @@ double ProcessorSeconds(int who) {
 }
 
 // Marks a start; Since gives the cost from it on, of this process (RUSAGE_SELF) or of the
-// children it has waited for (RUSAGE_CHILDREN).
+// children it has waited for (RUSAGE_CHILDREN). The counter counts both; while a child runs,
+// this process only waits for it.
 struct Mark {
+    const InstructionCounter* counter;
     Clock::time_point clock = Clock::now();
     double processor = ProcessorSeconds(RUSAGE_SELF);
     double children = ProcessorSeconds(RUSAGE_CHILDREN);
+    double instructions = counter->Read();
+
+    explicit Mark(const InstructionCounter& instructionCounter) : counter(&instructionCounter) {}
 
     Cost Since(int who) const {
         return {std::chrono::duration<double>(Clock::now() - clock).count(),
-                ProcessorSeconds(who) - (who == RUSAGE_SELF ? processor : children)};
+                ProcessorSeconds(who) - (who == RUSAGE_SELF ? processor : children),
+                counter->Read() - instructions};
     }
 };
 
 // marlo-convert with every table named as its own argument (one shell command line would
 // pass the limit of one argument's length at a few thousand files), its output discarded.
-Cost CommandLineRun(const QStringList& tables, const std::string& output) {
+Cost CommandLineRun(const InstructionCounter& counter, const QStringList& tables,
+                    const std::string& output) {
     std::vector<std::string> arguments{MARLO_CONVERT_PROGRAM, "--from", "tab", "--to", "geotiff",
                                        "--output-dir",        output};
     for (const QString& table : tables) {
@@ -110,7 +161,7 @@ Cost CommandLineRun(const QStringList& tables, const std::string& output) {
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&quiet, 1, 2);
-    const Mark start;
+    const Mark start(counter);
     pid_t child = 0;
     int status = -1;
     if (posix_spawn(&child, argv[0], &quiet, nullptr, argv.data(), environ) == 0) {
@@ -131,10 +182,12 @@ struct WindowTimes {
 };
 
 // The window's run as a user makes it: the files named on its command line (or picked in the
-// file dialog), the output folder in the folder picker, "Done!" acknowledged.
-WindowTimes WindowRun(marlo::ui::ConvertWindow& window, const QStringList& tables,
-                      const std::string& output, bool fileDialog) {
-    Mark asked;
+// file dialog), the output folder in the folder picker, "Done!" acknowledged. Never inlined:
+// callgrind counts it by its name.
+[[gnu::noinline]] WindowTimes WindowRun(const InstructionCounter& counter,
+                                        marlo::ui::ConvertWindow& window, const QStringList& tables,
+                                        const std::string& output, bool fileDialog) {
+    Mark asked(counter);
     window.dialogs().runModal = [&](QDialog& dialog) {
         const QString name = dialog.objectName();
         if (name == marlo::ui::kOpenFileDialogName) {
@@ -157,7 +210,7 @@ WindowTimes WindowRun(marlo::ui::ConvertWindow& window, const QStringList& table
                              qPrintable(picker.selectedFiles().join(", ")));
                 std::exit(1);
             }
-            asked = Mark();
+            asked = Mark(counter);
             return int(QDialog::Accepted);
         }
         if (auto* ok = dialog.findChild<QAbstractButton*>("cmdOK")) {
@@ -167,7 +220,7 @@ WindowTimes WindowRun(marlo::ui::ConvertWindow& window, const QStringList& table
         return int(QDialog::Accepted);
     };
     window.dialogs().progressShown = {};
-    const Mark start;
+    const Mark start(counter);
     if (!fileDialog) {
         window.ChooseFiles(tables);
     }
@@ -217,13 +270,14 @@ int main(int argc, char** argv) {
     window.findChild<QAbstractButton*>("optTABin")->click();
     window.findChild<QAbstractButton*>("optGEO")->click();
     std::vector<Cost> commandLine, inWindow, windowRun;
+    const InstructionCounter counter;
     for (int round = 0; round < rounds; ++round) {
         const std::string cli = folder + "/cli" + std::to_string(round);
         const std::string ui = folder + "/ui" + std::to_string(round);
         std::filesystem::create_directory(cli);
         std::filesystem::create_directory(ui);
-        commandLine.push_back(CommandLineRun(tables, cli));
-        const WindowTimes times = WindowRun(window, tables, ui, fileDialog);
+        commandLine.push_back(CommandLineRun(counter, tables, cli));
+        const WindowTimes times = WindowRun(counter, window, tables, ui, fileDialog);
         inWindow.push_back(times.total);
         windowRun.push_back(times.run);
         if (QDir(QString::fromStdString(ui)).entryList({"*.tif"}).size() !=
@@ -232,15 +286,25 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    for (const auto& [what, part] : {std::pair{"on the clock", &Cost::wall},
-                                     std::pair{"on the processors", &Cost::processor}}) {
-        const double cli = Median(commandLine, part), run = Median(windowRun, part);
+    std::printf(
+        "%d tables to GeoTIFF, the files %s; medians of %d rounds: marlo-convert, the "
+        "window's run from its last question, the window from OK to the summary painted "
+        "(ratios to marlo-convert)\n",
+        count, fileDialog ? "selected in the window's file dialog" : "named as on its command line",
+        rounds);
+    const auto print = [&](const char* what, double Cost::*part, double unit, const char* units) {
+        const double cli = Median(commandLine, part), run = Median(windowRun, part),
+                     total = Median(inWindow, part);
+        std::printf("  %-18s %8.3f %s  %8.3f %s (%.2f)  %8.3f %s (%.2f)\n", what, cli / unit, units,
+                    run / unit, units, run / cli, total / unit, units, total / cli);
+    };
+    print("on the clock", &Cost::wall, 1, "s");
+    print("on the processors", &Cost::processor, 1, "s");
+    if (counter.Counts()) {
+        print("instructions", &Cost::instructions, 1e6, "M");
+    } else {
         std::printf(
-            "%d tables to GeoTIFF, %s (medians of %d): marlo-convert %.3f s; window run %.3f s, "
-            "ratio %.2f; window from OK to the summary, the files %s, %.3f s\n",
-            count, what, rounds, cli, run, run / cli,
-            fileDialog ? "selected in its file dialog" : "named as on its command line",
-            Median(inWindow, part));
+            "  instructions: no counter on this machine (callgrind counts them, see above)\n");
     }
     return 0;
 }

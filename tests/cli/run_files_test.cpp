@@ -87,6 +87,26 @@ TEST_F(RunFilesTest, TwoInputsWithOneOutputConvertOnlyTheFirst) {
     EXPECT_NE(test::ReadBytes(temp / "d/a.tab").find("(99,901) (0,0) Label"), std::string::npos);
 }
 
+// Two tables naming one image: the second fails, naming the first one's output where it lies.
+TEST_F(RunFilesTest, TheSecondTableForOneImageNamesTheOutputInTheOutputFolder) {
+    for (const char* name : {"d/a.tab", "d/b.tab"}) {
+        temp.Write(
+            name,
+            "!table\r\n!version 300\r\n\r\nDefinition Table\r\n  File \"a.tif\"\r\n"
+            "  Type \"RASTER\"\r\n  (100,900) (0,0) Label \"a\",\r\n"
+            "  (120,900) (10,0) Label \"b\",\r\n  (120,880) (10,10) Label \"c\"\r\n"
+            "  CoordSys Earth Projection 8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000\r\n");
+    }
+    const std::string output = temp.MakeFolder("out");
+    EXPECT_EQ(Run({"--from", "tab", "--to", "geotiff", "--keep-going", "--output-dir", output,
+                   temp / "d/a.tab", temp / "d/b.tab"}),
+              cli::kExitNotDone);
+    EXPECT_NE(out.str().find("b.tab: This file would replace an output of this conversion! " +
+                             output + "/a.tif\n"),
+              std::string::npos)
+        << out.str();
+}
+
 // GeoTIFF output into the input folder is refused before an existing output can be skipped.
 TEST_F(RunFilesTest, TheSameFolderIsRefusedBeforeAnythingIsSkipped) {
     EXPECT_EQ(Run({"--from", "tfw", "--to", "geotiff", "--existing", "skip", "--output-dir",
