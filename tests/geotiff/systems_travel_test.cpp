@@ -139,9 +139,10 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
 TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
     struct Case {
         int epsg;
-        long west, north;
+        double west, north;
         // What the refusal says after the message; nothing: the system is kept.
         const char* refusal;
+        double pixel = 10;
     };
     constexpr const char* kReadAsAnother =
         "GDAL reads no TAB clause for this system back as the same";
@@ -162,6 +163,12 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
         {3035, 4321000, 3210000, kReadAsAnother},
         {29873, 590000, 440000, kReadAsAnother},
         {8857, 0, 0, "MapInfo tables have no projection for the system's method (Equal Earth)"},
+        // RGF93's MapInfo datum, which GDAL reads without a shift: the same place all the same.
+        {3947, 1700000, 6200000, nullptr},
+        // PROJ has no shift for Solomon 1968 in the middle of its area; a table on Carthage
+        // (Paris) would state degrees where the image has grads.
+        {4718, 159, -8.7, kReadAsAnother, 0.001},
+        {4816, 9.5, 33.8, kReadAsAnother, 0.001},
     };
     TempFolder folder;
     const std::string out = folder.MakeFolder("out");
@@ -174,8 +181,8 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
             "gdal_create --config GDAL_PAM_ENABLED YES -q -of GTiff -outsize 8 6 -a_srs "
             "EPSG:" +
             std::to_string(c.epsg) + " -a_ullr " + std::to_string(c.west) + " " +
-            std::to_string(c.north + 60) + " " + std::to_string(c.west + 80) + " " +
-            std::to_string(c.north) + " " + Quoted(image));
+            std::to_string(c.north + 6 * c.pixel) + " " + std::to_string(c.west + 8 * c.pixel) +
+            " " + std::to_string(c.north) + " " + Quoted(image));
         const test::CommandResult table =
             test::MarloConvert("--from geotiff --to tab " + Quoted(image));
         if (c.refusal != nullptr) {

@@ -227,10 +227,19 @@ bool SameTermValue(const std::string& a, const std::string& b) {
     return std::fabs(x - y) <= 1e-7 * std::max(1.0, std::fabs(x));
 }
 
+// A geographic system's coordinates are in its angular unit, which its PROJ definition leaves
+// unsaid (degrees or grads).
+bool SameAngularUnit(void* a, void* b) {
+    if (!OSRIsGeographic(a) && !OSRIsGeographic(b)) {
+        return true;
+    }
+    return std::fabs(OSRGetAngularUnits(a, nullptr) - OSRGetAngularUnits(b, nullptr)) < 1e-12;
+}
+
 bool SameGrid(void* a, void* b) {
     const auto termsA = GridTerms(a);
     const auto termsB = GridTerms(b);
-    if (termsA.empty() || termsA.size() != termsB.size()) {
+    if (termsA.empty() || termsA.size() != termsB.size() || !SameAngularUnit(a, b)) {
         return false;
     }
     return std::equal(termsA.begin(), termsA.end(), termsB.begin(),
@@ -272,19 +281,46 @@ Transformation Between(void* from, void* to) {
     return Transformation(OCTNewCoordinateTransformation(from, to));
 }
 
-// Whether GDAL puts the centre of the system's area of use at the same place on WGS 84 (within
-// a metre) through either system, each by the transformation GDAL chooses for it there;
-// nothing for a system without an area of use.
-std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+// Where a system is used, in degrees of longitude and latitude, east below west across the
+// antimeridian.
+struct Area {
     double west = 0, south = 0, east = 0, north = 0;
-    if (!OSRGetAreaOfUse(srs, &west, &south, &east, &north, nullptr)) {
+};
+
+// The system's area of use; one read from GeoKeys or a clause carries none, so it is taken
+// from the EPSG entry the system names.
+std::optional<Area> AreaOfUse(void* srs) {
+    Area area;
+    if (OSRGetAreaOfUse(srs, &area.west, &area.south, &area.east, &area.north, nullptr)) {
+        return area;
+    }
+    const int32_t code = EpsgCode(srs);
+    Srs entry = code != 0 ? NewSrs() : nullptr;
+    if (entry && OSRImportFromEPSG(entry.get(), code) == OGRERR_NONE &&
+        OSRGetAreaOfUse(entry.get(), &area.west, &area.south, &area.east, &area.north, nullptr)) {
+        return area;
+    }
+    return std::nullopt;
+}
+
+// The middle of an area as longitude and latitude, kept off the antimeridian and the poles.
+std::pair<double, double> Centre(const Area& area) {
+    double lon =
+        area.east < area.west ? (area.west + area.east + 360) / 2 : (area.west + area.east) / 2;
+    lon = lon > 180 ? lon - 360 : lon;
+    return {std::clamp(lon, -179.9, 179.9), std::clamp((area.south + area.north) / 2, -89.9, 89.9)};
+}
+
+// Whether GDAL puts the centre of the systems' area of use at the same place on WGS 84 (within
+// a metre) through either system, each by the transformation GDAL chooses for it there;
+// nothing for systems without an area of use.
+std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+    auto area = AreaOfUse(srs);
+    area = area ? area : AreaOfUse(back);
+    if (!area) {
         return std::nullopt;
     }
-    if (east < west) {
-        east += 360;
-    }
-    double lon = (west + east) / 2 > 180 ? (west + east) / 2 - 360 : (west + east) / 2;
-    double lat = (south + north) / 2;
+    const auto [lon, lat] = Centre(*area);
     Srs wgs84 = NewSrs();
     if (OSRImportFromEPSG(wgs84.get(), 4326) != OGRERR_NONE) {
         return false;
@@ -349,7 +385,8 @@ struct ProjOperationContextDeleter {
 
 // The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
 // Helmert transformation (in PROJ's order of preference: accuracy, then area).
-std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
+std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt,
+                                                     const std::optional<Area>& area) {
     const std::unique_ptr<PJ_CONTEXT, ProjContextDeleter> context(proj_context_create());
     const std::unique_ptr<PJ, ProjDeleter> crs(proj_create(context.get(), wkt.c_str()));
     if (!crs) {
@@ -363,15 +400,11 @@ std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
     if (!geodetic || !wgs84 || !factory) {
         return std::nullopt;
     }
-    // As GDAL chooses at the middle of the system's area: the operations whose grids are at hand.
-    double west = 0, south = 0, east = 0, north = 0;
-    if (proj_get_area_of_use(context.get(), crs.get(), &west, &south, &east, &north, nullptr)) {
-        double lon = east < west ? (west + east + 360) / 2 : (west + east) / 2;
-        lon = lon > 180 ? lon - 360 : lon;
-        // A small box that never touches the antimeridian: PROJ 9.1 recurses without end on a
-        // point there.
-        lon = std::clamp(lon, -179.9, 179.9);
-        const double lat = std::clamp((south + north) / 2, -89.9, 89.9);
+    // As GDAL chooses at the middle of the system's area: the operations whose grids are at
+    // hand and whose own area reaches there. A small box that never touches the antimeridian:
+    // PROJ 9.1 recurses without end on a point there.
+    if (area) {
+        const auto [lon, lat] = Centre(*area);
         proj_operation_factory_context_set_area_of_interest(
             context.get(), factory.get(), lon - 0.05, lat - 0.05, lon + 0.05, lat + 0.05);
     }
@@ -429,7 +462,7 @@ std::optional<marlo::bridge::Shift> ShiftToWgs84(void* srs) {
         CPLFree(wkt);
         return std::nullopt;
     }
-    if (auto best = BestHelmertShift(Taken(wkt))) {
+    if (auto best = BestHelmertShift(Taken(wkt), AreaOfUse(srs))) {
         return best;
     }
     return ShiftInProjDefinition(srs);
