@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 54> kMessages = {{
+constexpr std::array<TextPair, 55> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -108,6 +108,10 @@ constexpr std::array<TextPair, 54> kMessages = {{
      "MapInfo tables have no projection for the system's method"},
     {"GDAL nie odczytuje żadnego zapisu tego układu w pliku TAB jako tego samego układu",
      "GDAL reads no TAB clause for this system back as the same system"},
+    {"tabela zapisuje układ odniesienia jego przesunięciem do WGS 84, a PROJ nie zna takiego "
+     "przesunięcia dla tego układu odniesienia w obszarze układu (tylko siatkę lub nic)",
+     "a table states a datum by its shift to WGS 84, and PROJ has none for this datum in the "
+     "system's area (only a grid, or nothing)"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -167,7 +167,8 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
         {3947, 1700000, 6200000, nullptr},
         // PROJ has no shift for Solomon 1968 in the middle of its area; a table on Carthage
         // (Paris) would state degrees where the image has grads.
-        {4718, 159, -8.7, kReadAsAnother, 0.001},
+        {4718, 159, -8.7, "a table states a datum by its shift to WGS 84, and PROJ has none",
+         0.001},
         {4816, 9.5, 33.8, kReadAsAnother, 0.001},
     };
     TempFolder folder;

@@ -593,6 +593,11 @@ char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt) {
     return Copy(marlo::bridge::MethodName(srs.get()));
 }
 
+int32_t marloCrsDatumShiftKnown(const char* wkt) {
+    const Srs srs = FromWkt(wkt);
+    return srs && (ShiftToWgs84(srs.get()) || OnWgs84(srs.get())) ? 1 : 0;
+}
+
 char* marloCrsFromDefinition(const char* text) {
     if (text == nullptr) {
         return nullptr;
