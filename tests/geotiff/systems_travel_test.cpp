@@ -170,6 +170,10 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
         {4718, 159, -8.7, "a table states a datum by its shift to WGS 84, and PROJ has none",
          0.001},
         {4816, 9.5, 33.8, kReadAsAnother, 0.001},
+        // PROJ reaches WGS 84 from Garoua through another datum's Helmert, from S-JTSK (Ferro)
+        // through a move to Greenwich and a Helmert.
+        {4197, 13.5, 9.4, nullptr, 0.001},
+        {4818, 17.3, 49.4, nullptr, 0.001},
     };
     TempFolder folder;
     const std::string out = folder.MakeFolder("out");

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -383,6 +384,46 @@ struct ProjOperationContextDeleter {
     }
 };
 
+// Whether a step only moves the prime meridian (Ferro's or Paris's to Greenwich), which a clause
+// states apart from the shift.
+bool RotatesLongitude(PJ_CONTEXT* context, PJ* step) {
+    constexpr const char* kLongitudeRotation = "9601";
+    const char* authority = nullptr;
+    const char* code = nullptr;
+    return proj_coordoperation_get_method_info(context, step, nullptr, &authority, &code) != 0 &&
+           authority != nullptr && code != nullptr && std::strcmp(authority, "EPSG") == 0 &&
+           std::strcmp(code, kLongitudeRotation) == 0;
+}
+
+// The shift of a transformation that is one Helmert transformation, or a chain of them (by way of
+// ETRS89, say, or another datum's Helmert) and of prime meridian moves: a chain's parameters,
+// all small, are summed. Nothing for a transformation with any other step (a grid, an offset in
+// degrees).
+std::optional<marlo::bridge::Shift> OperationShift(PJ_CONTEXT* context, PJ* operation) {
+    marlo::bridge::Shift shift{};
+    if (proj_coordoperation_get_towgs84_values(context, operation, shift.data(), 7, 0) != 0) {
+        return shift;
+    }
+    if (proj_get_type(operation) != PJ_TYPE_CONCATENATED_OPERATION) {
+        return std::nullopt;
+    }
+    shift = {};
+    for (int i = 0; i < proj_concatoperation_get_step_count(context, operation); ++i) {
+        const std::unique_ptr<PJ, ProjDeleter> step(
+            proj_concatoperation_get_step(context, operation, i));
+        marlo::bridge::Shift part{};
+        if (step && RotatesLongitude(context, step.get())) {
+            continue;
+        }
+        if (!step ||
+            proj_coordoperation_get_towgs84_values(context, step.get(), part.data(), 7, 0) == 0) {
+            return std::nullopt;
+        }
+        std::transform(shift.begin(), shift.end(), part.begin(), shift.begin(), std::plus<>());
+    }
+    return shift;
+}
+
 // The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
 // Helmert transformation (in PROJ's order of preference: accuracy, then area).
 std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt,
@@ -418,9 +459,8 @@ std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt,
     for (int i = 0; i < count; ++i) {
         const std::unique_ptr<PJ, ProjDeleter> operation(
             proj_list_get(context.get(), operations.get(), i));
-        std::array<double, 7> shift{};
-        if (operation && proj_coordoperation_get_towgs84_values(context.get(), operation.get(),
-                                                                shift.data(), 7, 0) != 0) {
+        if (auto shift =
+                operation ? OperationShift(context.get(), operation.get()) : std::nullopt) {
             return shift;
         }
     }
