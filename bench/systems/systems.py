@@ -197,7 +197,8 @@ def table_of(path):
 # Why a table cannot hold a system, from Marlo's refusal: the first two leave it outside what
 # any table can hold.
 CAUSES = (("no type for the method", "no projection for the system's method"),
-          ("datum has no parametric shift to WGS 84", "shift to WGS 84, and PROJ has none"),
+          ("datum has no parametric shift to WGS 84 (within 1 m of PROJ's best)",
+           "shift to WGS 84, and PROJ has no such shift"),
           ("GDAL reads the clause back as another system", "reads no TAB clause"))
 BEYOND_TABLES = CAUSES[0][0], CAUSES[1][0]
 

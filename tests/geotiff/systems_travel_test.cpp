@@ -167,13 +167,19 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
         {3947, 1700000, 6200000, nullptr},
         // PROJ has no shift for Solomon 1968 in the middle of its area; a table on Carthage
         // (Paris) would state degrees where the image has grads.
-        {4718, 159, -8.7, "a table states a datum by its shift to WGS 84, and PROJ has none",
-         0.001},
+        {4718, 159, -8.7,
+         "a table states a datum by its shift to WGS 84, and PROJ has no such shift", 0.001},
         {4816, 9.5, 33.8, kReadAsAnother, 0.001},
         // PROJ reaches WGS 84 from Garoua through another datum's Helmert, from S-JTSK (Ferro)
         // through a move to Greenwich and a Helmert.
         {4197, 13.5, 9.4, nullptr, 0.001},
         {4818, 17.3, 49.4, nullptr, 0.001},
+        // Its table read back once made PROJ 9.1 crash in GDAL's matching of EPSG codes.
+        {4676, 102.6, 17.9, nullptr, 0.001},
+        // A Lambert conic with one parallel and a scale above 1 has no two-parallel form.
+        {7562, 200000, 100000,
+         "MapInfo tables have no projection for the system's method "
+         "(Lambert_Conformal_Conic_1SP)"},
     };
     TempFolder folder;
     const std::string out = folder.MakeFolder("out");

@@ -604,6 +604,14 @@ std::optional<std::vector<unsigned char>> TiffGdalWrites(void* srs) {
     return tiff;
 }
 
+// Whether the system is the EPSG entry of the code, compared with the entry as EPSG defines it:
+// a match GDAL found may carry the system's own shift, and PROJ 9.1 crashes writing the PROJ
+// definition of some of those (Vientiane 1982 with its shift as datum 9999).
+bool IsEpsgEntry(void* srs, int32_t code) {
+    Srs entry = code != 0 ? NewSrs() : nullptr;
+    return entry && OSRImportFromEPSG(entry.get(), code) == OGRERR_NONE && Same(srs, entry.get());
+}
+
 }  // namespace
 
 extern "C" {
@@ -635,7 +643,31 @@ char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt) {
 
 int32_t marloCrsDatumShiftKnown(const char* wkt) {
     const Srs srs = FromWkt(wkt);
-    return srs && (ShiftToWgs84(srs.get()) || OnWgs84(srs.get())) ? 1 : 0;
+    if (!srs || OnWgs84(srs.get())) {
+        return srs ? 1 : 0;
+    }
+    const auto shift = ShiftToWgs84(srs.get());
+    if (!shift) {
+        return 0;
+    }
+    // The shift must place the system where PROJ's best transformation there (a grid, it may
+    // be) places it. The system with the shift is built from its PROJ definition: one that
+    // keeps the EPSG code is transformed as the code is, the shift aside.
+    std::string definition = PlacingDefinition(srs.get()) + "+towgs84=";
+    for (std::size_t i = 0; i < shift->size(); ++i) {
+        definition.append(i > 0 ? "," : "").append(std::to_string((*shift)[i]));
+    }
+    const Srs shifted = NewSrs();
+    if (OSRImportFromProj4(shifted.get(), definition.c_str()) != OGRERR_NONE) {
+        return 0;
+    }
+    if (OSRIsGeographic(srs.get())) {
+        // Grads stay grads: a PROJ definition says nothing of a geographic system's unit.
+        char* unit = nullptr;
+        const double radians = OSRGetAngularUnits(srs.get(), &unit);
+        OSRSetAngularUnits(shifted.get(), unit, radians);
+    }
+    return PlacedAlikeOnWgs84(srs.get(), shifted.get()).value_or(true) ? 1 : 0;
 }
 
 char* marloCrsFromDefinition(const char* text) {
@@ -707,7 +739,7 @@ int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
         // entry that is the same system, compared as systems.
         best = -1;
         for (int i = 0; i < count; ++i) {
-            if (confidences[i] >= 50 && EpsgCode(matches[i]) != 0 && Same(srs.get(), matches[i])) {
+            if (confidences[i] >= 50 && IsEpsgEntry(srs.get(), EpsgCode(matches[i]))) {
                 best = best < 0 ? i : count;
             }
         }
