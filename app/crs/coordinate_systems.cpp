@@ -73,8 +73,11 @@ std::string WhyNoClause(const std::string& wkt) {
     if (!method) {
         return {};
     }
-    const std::string reason =
-        MessageText(mapInfoHasIt != 0 ? msg::ClauseReadAsAnother : msg::NoMapInfoMethod);
+    const bool datumHeld =
+        mapInfoHasIt == 0 || MARLO_BRIDGE(marloCrsDatumShiftKnown)(wkt.c_str()) == 1;
+    const std::string reason = MessageText(mapInfoHasIt == 0 ? msg::NoMapInfoMethod
+                                           : datumHeld       ? msg::ClauseReadAsAnother
+                                                             : msg::NoDatumShift);
     return method->empty() ? reason : reason + " (" + *method + ")";
 }
 

@@ -30,7 +30,8 @@ CoordinateSystemCode EpsgCodeOf(const std::string& wkt);
 bool SameSystem(const std::string& wkt, const std::string& otherWkt);
 std::string SystemName(const std::string& wkt);
 // Why a table cannot hold a system that ClauseOfSystem finds no clause for, to follow its name
-// in a refusal: MapInfo has no projection for its method, or GDAL reads none back as the same.
+// in a refusal: MapInfo has no projection for its method, PROJ has no shift to WGS 84 for its
+// datum that a table could state, or GDAL reads none back as the same.
 std::string WhyNoClause(const std::string& wkt);
 
 // Points of the system moved to WGS 84 longitude and latitude; nothing when GDAL cannot.

@@ -13,7 +13,7 @@ struct TextPair {
     const char* english;
 };
 
-constexpr std::array<TextPair, 54> kMessages = {{
+constexpr std::array<TextPair, 55> kMessages = {{
     {"Wiadomość", "Message"},
     {"Brak plików do konwersji!", "No files to convert!"},
     {"Błąd odczytu formatu wynikowego!", "Error reading output format!"},
@@ -108,6 +108,11 @@ constexpr std::array<TextPair, 54> kMessages = {{
      "MapInfo tables have no projection for the system's method"},
     {"GDAL nie odczytuje żadnego zapisu tego układu w pliku TAB jako tego samego układu",
      "GDAL reads no TAB clause for this system back as the same system"},
+    {"tabela zapisuje układ odniesienia jego przesunięciem do WGS 84, a PROJ nie zna w obszarze "
+     "układu takiego przesunięcia, które zgadza się co do 1 m z jego najlepszą transformacją "
+     "(siatką), albo nie zna żadnej",
+     "a table states a datum by its shift to WGS 84, and PROJ has no such shift in the system's "
+     "area within 1 m of its best transformation there (a grid), or none at all"},
 }};
 
 // Caption 0 does not exist; the table starts at 1.

@@ -66,6 +66,7 @@ enum : std::int16_t {
     CloudOptimisedLayout = 51,
     NoMapInfoMethod = 52,
     ClauseReadAsAnother = 53,
+    NoDatumShift = 54,
 };
 }  // namespace msg
 

@@ -5,7 +5,9 @@ by GDAL); marlo-convert takes them GeoTIFF -> table -> GeoTIFF, and the tables i
 table -> GeoTIFF -> table. GDAL judges each: kept (the same system, or the same grid and
 ellipsoid with shifts to WGS 84 within 1 m, and the same placement), refused (with Marlo's
 reason), or wrong (converted, but not kept: a silent change). Counts are printed by projection
-method, for each direction.
+method, for each direction, refusals by cause, and the share kept of the systems a table can
+hold: those whose method has a MapInfo type and whose datum is WGS 84 or has a parametric
+shift to it (a MapInfo datum is such a shift).
     systems.py MARLO_CONVERT SCRATCH_FOLDER [--limit N] [--every K]"""
 import collections
 import glob
@@ -192,10 +194,24 @@ def table_of(path):
     return system, points
 
 
+# Why a table cannot hold a system, from Marlo's refusal: the first two leave it outside what
+# any table can hold.
+CAUSES = (("no type for the method", "no projection for the system's method"),
+          ("datum has no parametric shift to WGS 84 (within 1 m of PROJ's best)",
+           "shift to WGS 84, and PROJ has no such shift"),
+          ("GDAL reads the clause back as another system", "reads no TAB clause"))
+BEYOND_TABLES = CAUSES[0][0], CAUSES[1][0]
+
+
+def cause(refusal):
+    return next((name for name, words in CAUSES if words in refusal), "other")
+
+
 def judge(folder, pairs, refusals):
     """Counts by method for (code, original, result) files; refusals by file name."""
     counts = collections.defaultdict(collections.Counter)
     reasons = collections.Counter()
+    causes = collections.Counter()
     wrong = []
     for code, first, last in pairs:
         system, kind = made[code]
@@ -204,10 +220,12 @@ def judge(folder, pairs, refusals):
             name = os.path.basename(last) if os.path.basename(last) in refusals else \
                 os.path.basename(first)
             reasons[re.sub(r'"[^"]*"', '"..."', refusals[name])[:110]] += 1
+            causes[cause(refusals[name])] += 1
             continue
         if not os.path.exists(last):
             counts[kind]["refused"] += 1
             reasons["no output"] += 1
+            causes["other"] += 1
             continue
         if last.endswith(".tif"):
             (a, ta), (b, tb) = read(first), read(last)
@@ -227,16 +245,23 @@ def judge(folder, pairs, refusals):
         else:
             counts[kind]["wrong"] += 1
             wrong.append(f"EPSG:{code} ({kind}) pixels={pixels:.3g}")
-    return counts, reasons, wrong
+    return counts, reasons, causes, wrong
 
 
-def report(title, counts, reasons, wrong):
+def report(title, counts, reasons, causes, wrong):
     print(f"\n{title}\n{'method':52} {'kept':>6} {'refused':>8} {'wrong':>6}")
     total = collections.Counter()
     for kind, c in sorted(counts.items(), key=lambda item: -sum(item[1].values())):
         print(f"{kind[:52]:52} {c['kept']:6} {c['refused']:8} {c['wrong']:6}")
         total.update(c)
     print(f"{'all':52} {total['kept']:6} {total['refused']:8} {total['wrong']:6}")
+    print("\nrefusals by cause:")
+    for name, n in causes.most_common():
+        print(f"{n:6}  {name}")
+    holdable = sum(total.values()) - sum(causes[name] for name in BEYOND_TABLES)
+    print(f"\ncoverage of the systems a table can hold (a type for the method, a datum WGS 84 or "
+          f"with a parametric shift): {total['kept']} of {holdable} = "
+          f"{100 * total['kept'] / max(holdable, 1):.1f} %")
     print("\nrefusals by reason:")
     for reason, n in reasons.most_common(15):
         print(f"{n:6}  {reason}")

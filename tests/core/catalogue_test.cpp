@@ -59,13 +59,13 @@ TEST_F(CatalogueTest, OkIsTheSameInBothLanguages) {
 }
 
 TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
-    EXPECT_EQ(MessageText(msg::ClauseReadAsAnother + 1), "");
+    EXPECT_EQ(MessageText(msg::NoDatumShift + 1), "");
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(CaptionText(0), "");
     EXPECT_EQ(CaptionText(999), "");
     for (const char* language : {"", "English", "deutsch"}) {
         currentLanguage = language;
-        for (std::int16_t n = 0; n <= msg::ClauseReadAsAnother; ++n) {
+        for (std::int16_t n = 0; n <= msg::NoDatumShift; ++n) {
             EXPECT_EQ(MessageText(n), "") << language << " " << n;
         }
         for (std::int16_t n = 1; n <= 51; ++n) {

@@ -139,9 +139,10 @@ TEST(SystemsTravel, EverySystemKeepsItselfAndItsPlaceThereAndBack) {
 TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
     struct Case {
         int epsg;
-        long west, north;
+        double west, north;
         // What the refusal says after the message; nothing: the system is kept.
         const char* refusal;
+        double pixel = 10;
     };
     constexpr const char* kReadAsAnother =
         "GDAL reads no TAB clause for this system back as the same";
@@ -162,6 +163,23 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
         {3035, 4321000, 3210000, kReadAsAnother},
         {29873, 590000, 440000, kReadAsAnother},
         {8857, 0, 0, "MapInfo tables have no projection for the system's method (Equal Earth)"},
+        // RGF93's MapInfo datum, which GDAL reads without a shift: the same place all the same.
+        {3947, 1700000, 6200000, nullptr},
+        // PROJ has no shift for Solomon 1968 in the middle of its area; a table on Carthage
+        // (Paris) would state degrees where the image has grads.
+        {4718, 159, -8.7,
+         "a table states a datum by its shift to WGS 84, and PROJ has no such shift", 0.001},
+        {4816, 9.5, 33.8, kReadAsAnother, 0.001},
+        // PROJ reaches WGS 84 from Garoua through another datum's Helmert, from S-JTSK (Ferro)
+        // through a move to Greenwich and a Helmert.
+        {4197, 13.5, 9.4, nullptr, 0.001},
+        {4818, 17.3, 49.4, nullptr, 0.001},
+        // Its table read back once made PROJ 9.1 crash in GDAL's matching of EPSG codes.
+        {4676, 102.6, 17.9, nullptr, 0.001},
+        // A Lambert conic with one parallel and a scale above 1 has no two-parallel form.
+        {7562, 200000, 100000,
+         "MapInfo tables have no projection for the system's method "
+         "(Lambert_Conformal_Conic_1SP)"},
     };
     TempFolder folder;
     const std::string out = folder.MakeFolder("out");
@@ -174,8 +192,8 @@ TEST(SystemsTravel, SystemsATableHoldsTravelAndTheRestAreRefusedWithTheReason) {
             "gdal_create --config GDAL_PAM_ENABLED YES -q -of GTiff -outsize 8 6 -a_srs "
             "EPSG:" +
             std::to_string(c.epsg) + " -a_ullr " + std::to_string(c.west) + " " +
-            std::to_string(c.north + 60) + " " + std::to_string(c.west + 80) + " " +
-            std::to_string(c.north) + " " + Quoted(image));
+            std::to_string(c.north + 6 * c.pixel) + " " + std::to_string(c.west + 8 * c.pixel) +
+            " " + std::to_string(c.north) + " " + Quoted(image));
         const test::CommandResult table =
             test::MarloConvert("--from geotiff --to tab " + Quoted(image));
         if (c.refusal != nullptr) {

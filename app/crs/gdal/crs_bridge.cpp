@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -227,10 +228,19 @@ bool SameTermValue(const std::string& a, const std::string& b) {
     return std::fabs(x - y) <= 1e-7 * std::max(1.0, std::fabs(x));
 }
 
+// A geographic system's coordinates are in its angular unit, which its PROJ definition leaves
+// unsaid (degrees or grads).
+bool SameAngularUnit(void* a, void* b) {
+    if (!OSRIsGeographic(a) && !OSRIsGeographic(b)) {
+        return true;
+    }
+    return std::fabs(OSRGetAngularUnits(a, nullptr) - OSRGetAngularUnits(b, nullptr)) < 1e-12;
+}
+
 bool SameGrid(void* a, void* b) {
     const auto termsA = GridTerms(a);
     const auto termsB = GridTerms(b);
-    if (termsA.empty() || termsA.size() != termsB.size()) {
+    if (termsA.empty() || termsA.size() != termsB.size() || !SameAngularUnit(a, b)) {
         return false;
     }
     return std::equal(termsA.begin(), termsA.end(), termsB.begin(),
@@ -272,19 +282,46 @@ Transformation Between(void* from, void* to) {
     return Transformation(OCTNewCoordinateTransformation(from, to));
 }
 
-// Whether GDAL puts the centre of the system's area of use at the same place on WGS 84 (within
-// a metre) through either system, each by the transformation GDAL chooses for it there;
-// nothing for a system without an area of use.
-std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+// Where a system is used, in degrees of longitude and latitude, east below west across the
+// antimeridian.
+struct Area {
     double west = 0, south = 0, east = 0, north = 0;
-    if (!OSRGetAreaOfUse(srs, &west, &south, &east, &north, nullptr)) {
+};
+
+// The system's area of use; one read from GeoKeys or a clause carries none, so it is taken
+// from the EPSG entry the system names.
+std::optional<Area> AreaOfUse(void* srs) {
+    Area area;
+    if (OSRGetAreaOfUse(srs, &area.west, &area.south, &area.east, &area.north, nullptr)) {
+        return area;
+    }
+    const int32_t code = EpsgCode(srs);
+    Srs entry = code != 0 ? NewSrs() : nullptr;
+    if (entry && OSRImportFromEPSG(entry.get(), code) == OGRERR_NONE &&
+        OSRGetAreaOfUse(entry.get(), &area.west, &area.south, &area.east, &area.north, nullptr)) {
+        return area;
+    }
+    return std::nullopt;
+}
+
+// The middle of an area as longitude and latitude, kept off the antimeridian and the poles.
+std::pair<double, double> Centre(const Area& area) {
+    double lon =
+        area.east < area.west ? (area.west + area.east + 360) / 2 : (area.west + area.east) / 2;
+    lon = lon > 180 ? lon - 360 : lon;
+    return {std::clamp(lon, -179.9, 179.9), std::clamp((area.south + area.north) / 2, -89.9, 89.9)};
+}
+
+// Whether GDAL puts the centre of the systems' area of use at the same place on WGS 84 (within
+// a metre) through either system, each by the transformation GDAL chooses for it there;
+// nothing for systems without an area of use.
+std::optional<bool> PlacedAlikeOnWgs84(void* srs, void* back) {
+    auto area = AreaOfUse(srs);
+    area = area ? area : AreaOfUse(back);
+    if (!area) {
         return std::nullopt;
     }
-    if (east < west) {
-        east += 360;
-    }
-    double lon = (west + east) / 2 > 180 ? (west + east) / 2 - 360 : (west + east) / 2;
-    double lat = (south + north) / 2;
+    const auto [lon, lat] = Centre(*area);
     Srs wgs84 = NewSrs();
     if (OSRImportFromEPSG(wgs84.get(), 4326) != OGRERR_NONE) {
         return false;
@@ -347,9 +384,50 @@ struct ProjOperationContextDeleter {
     }
 };
 
+// Whether a step only moves the prime meridian (Ferro's or Paris's to Greenwich), which a clause
+// states apart from the shift.
+bool RotatesLongitude(PJ_CONTEXT* context, PJ* step) {
+    constexpr const char* kLongitudeRotation = "9601";
+    const char* authority = nullptr;
+    const char* code = nullptr;
+    return proj_coordoperation_get_method_info(context, step, nullptr, &authority, &code) != 0 &&
+           authority != nullptr && code != nullptr && std::strcmp(authority, "EPSG") == 0 &&
+           std::strcmp(code, kLongitudeRotation) == 0;
+}
+
+// The shift of a transformation that is one Helmert transformation, or a chain of them (by way of
+// ETRS89, say, or another datum's Helmert) and of prime meridian moves: a chain's parameters,
+// all small, are summed. Nothing for a transformation with any other step (a grid, an offset in
+// degrees).
+std::optional<marlo::bridge::Shift> OperationShift(PJ_CONTEXT* context, PJ* operation) {
+    marlo::bridge::Shift shift{};
+    if (proj_coordoperation_get_towgs84_values(context, operation, shift.data(), 7, 0) != 0) {
+        return shift;
+    }
+    if (proj_get_type(operation) != PJ_TYPE_CONCATENATED_OPERATION) {
+        return std::nullopt;
+    }
+    shift = {};
+    for (int i = 0; i < proj_concatoperation_get_step_count(context, operation); ++i) {
+        const std::unique_ptr<PJ, ProjDeleter> step(
+            proj_concatoperation_get_step(context, operation, i));
+        marlo::bridge::Shift part{};
+        if (step && RotatesLongitude(context, step.get())) {
+            continue;
+        }
+        if (!step ||
+            proj_coordoperation_get_towgs84_values(context, step.get(), part.data(), 7, 0) == 0) {
+            return std::nullopt;
+        }
+        std::transform(shift.begin(), shift.end(), part.begin(), shift.begin(), std::plus<>());
+    }
+    return shift;
+}
+
 // The shift of PROJ's best transformation from the system's datum to WGS 84 that is a
 // Helmert transformation (in PROJ's order of preference: accuracy, then area).
-std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
+std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt,
+                                                     const std::optional<Area>& area) {
     const std::unique_ptr<PJ_CONTEXT, ProjContextDeleter> context(proj_context_create());
     const std::unique_ptr<PJ, ProjDeleter> crs(proj_create(context.get(), wkt.c_str()));
     if (!crs) {
@@ -363,15 +441,11 @@ std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
     if (!geodetic || !wgs84 || !factory) {
         return std::nullopt;
     }
-    // As GDAL chooses at the middle of the system's area: the operations whose grids are at hand.
-    double west = 0, south = 0, east = 0, north = 0;
-    if (proj_get_area_of_use(context.get(), crs.get(), &west, &south, &east, &north, nullptr)) {
-        double lon = east < west ? (west + east + 360) / 2 : (west + east) / 2;
-        lon = lon > 180 ? lon - 360 : lon;
-        // A small box that never touches the antimeridian: PROJ 9.1 recurses without end on a
-        // point there.
-        lon = std::clamp(lon, -179.9, 179.9);
-        const double lat = std::clamp((south + north) / 2, -89.9, 89.9);
+    // As GDAL chooses at the middle of the system's area: the operations whose grids are at
+    // hand and whose own area reaches there. A small box that never touches the antimeridian:
+    // PROJ 9.1 recurses without end on a point there.
+    if (area) {
+        const auto [lon, lat] = Centre(*area);
         proj_operation_factory_context_set_area_of_interest(
             context.get(), factory.get(), lon - 0.05, lat - 0.05, lon + 0.05, lat + 0.05);
     }
@@ -385,9 +459,8 @@ std::optional<marlo::bridge::Shift> BestHelmertShift(const std::string& wkt) {
     for (int i = 0; i < count; ++i) {
         const std::unique_ptr<PJ, ProjDeleter> operation(
             proj_list_get(context.get(), operations.get(), i));
-        std::array<double, 7> shift{};
-        if (operation && proj_coordoperation_get_towgs84_values(context.get(), operation.get(),
-                                                                shift.data(), 7, 0) != 0) {
+        if (auto shift =
+                operation ? OperationShift(context.get(), operation.get()) : std::nullopt) {
             return shift;
         }
     }
@@ -429,7 +502,7 @@ std::optional<marlo::bridge::Shift> ShiftToWgs84(void* srs) {
         CPLFree(wkt);
         return std::nullopt;
     }
-    if (auto best = BestHelmertShift(Taken(wkt))) {
+    if (auto best = BestHelmertShift(Taken(wkt), AreaOfUse(srs))) {
         return best;
     }
     return ShiftInProjDefinition(srs);
@@ -531,6 +604,14 @@ std::optional<std::vector<unsigned char>> TiffGdalWrites(void* srs) {
     return tiff;
 }
 
+// Whether the system is the EPSG entry of the code, compared with the entry as EPSG defines it:
+// a match GDAL found may carry the system's own shift, and PROJ 9.1 crashes writing the PROJ
+// definition of some of those (Vientiane 1982 with its shift as datum 9999).
+bool IsEpsgEntry(void* srs, int32_t code) {
+    Srs entry = code != 0 ? NewSrs() : nullptr;
+    return entry && OSRImportFromEPSG(entry.get(), code) == OGRERR_NONE && Same(srs, entry.get());
+}
+
 }  // namespace
 
 extern "C" {
@@ -558,6 +639,35 @@ char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt) {
     }
     *mapInfoHasIt = marlo::bridge::MapInfoHasMethod(srs.get()) ? 1 : 0;
     return Copy(marlo::bridge::MethodName(srs.get()));
+}
+
+int32_t marloCrsDatumShiftKnown(const char* wkt) {
+    const Srs srs = FromWkt(wkt);
+    if (!srs || OnWgs84(srs.get())) {
+        return srs ? 1 : 0;
+    }
+    const auto shift = ShiftToWgs84(srs.get());
+    if (!shift) {
+        return 0;
+    }
+    // The shift must place the system where PROJ's best transformation there (a grid, it may
+    // be) places it. The system with the shift is built from its PROJ definition: one that
+    // keeps the EPSG code is transformed as the code is, the shift aside.
+    std::string definition = PlacingDefinition(srs.get()) + "+towgs84=";
+    for (std::size_t i = 0; i < shift->size(); ++i) {
+        definition.append(i > 0 ? "," : "").append(std::to_string((*shift)[i]));
+    }
+    const Srs shifted = NewSrs();
+    if (OSRImportFromProj4(shifted.get(), definition.c_str()) != OGRERR_NONE) {
+        return 0;
+    }
+    if (OSRIsGeographic(srs.get())) {
+        // Grads stay grads: a PROJ definition says nothing of a geographic system's unit.
+        char* unit = nullptr;
+        const double radians = OSRGetAngularUnits(srs.get(), &unit);
+        OSRSetAngularUnits(shifted.get(), unit, radians);
+    }
+    return PlacedAlikeOnWgs84(srs.get(), shifted.get()).value_or(true) ? 1 : 0;
 }
 
 char* marloCrsFromDefinition(const char* text) {
@@ -629,7 +739,7 @@ int32_t marloCrsEpsgCode(const char* wkt, int32_t* geographic) {
         // entry that is the same system, compared as systems.
         best = -1;
         for (int i = 0; i < count; ++i) {
-            if (confidences[i] >= 50 && EpsgCode(matches[i]) != 0 && Same(srs.get(), matches[i])) {
+            if (confidences[i] >= 50 && IsEpsgEntry(srs.get(), EpsgCode(matches[i]))) {
                 best = best < 0 ? i : count;
             }
         }

@@ -22,6 +22,10 @@ MARLO_CRS_EXPORT char* marloCrsToMapInfo(const char* wkt);
 /* The system's projection method as GDAL names it ("" for a geographic system), with whether
  * MapInfo has a projection type for it in *mapInfoHasIt: why no clause holds a system. */
 MARLO_CRS_EXPORT char* marloCrsMethod(const char* wkt, int32_t* mapInfoHasIt);
+/* 1 when a table can state the system's datum: it is WGS 84 to PROJ, or PROJ has a shift of
+ * seven parameters or fewer from it to WGS 84 in the middle of the system's area that places
+ * it there within 1 m of PROJ's best transformation (which may be a grid); 0 otherwise. */
+MARLO_CRS_EXPORT int32_t marloCrsDatumShiftKnown(const char* wkt);
 /* "EPSG:<code>", or the text of a .prj file (ESRI or OGC WKT). */
 MARLO_CRS_EXPORT char* marloCrsFromDefinition(const char* text);
 /* The EPSG code that GDAL finds as the single best match (EPSG's own authority, at least 90 %

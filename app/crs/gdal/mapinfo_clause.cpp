@@ -316,8 +316,22 @@ std::string MethodName(void* srs) {
     return name != nullptr ? name : "";
 }
 
+// A Lambert conic with one parallel is held by its two parallels, which one whose scale is above
+// 1 has none of.
+bool HasTwoParallels(void* srs) {
+    const Method* method = MethodOf(srs);
+    if (method == nullptr ||
+        std::strcmp(method->gdalName, SRS_PT_LAMBERT_CONFORMAL_CONIC_1SP) != 0) {
+        return true;
+    }
+    OGRSpatialReferenceH converted =
+        OSRConvertToOtherProjection(srs, SRS_PT_LAMBERT_CONFORMAL_CONIC_2SP, nullptr);
+    OSRDestroySpatialReference(converted);
+    return converted != nullptr;
+}
+
 bool MapInfoHasMethod(void* srs) {
-    return !OSRIsProjected(srs) || MethodOf(srs) != nullptr;
+    return !OSRIsProjected(srs) || (MethodOf(srs) != nullptr && HasTwoParallels(srs));
 }
 
 std::vector<std::string> ClauseCandidates(void* srs, const std::string& exported,
