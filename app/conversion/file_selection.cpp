@@ -26,9 +26,10 @@ const char* FilterOf(FileFormat format) {
     }
 }
 
-OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat format) {
+OpenFileDialogRequest FileDialogRequest(const Texts& texts, const RunChoices& choices,
+                                        FileFormat format) {
     OpenFileDialogRequest request;
-    request.title = MessageText(msg::SelectFiles);
+    request.title = texts.Message(msg::SelectFiles);
     request.filter = FilterOf(format);
     request.filterIndex = 1;
     request.multiSelect = true;
@@ -46,14 +47,14 @@ std::optional<ChosenFiles> AddFiles(Environment& env, UserInteraction& ui,
             chosen = *choices.files;
         } else {
             const FileFormat format = SelectedInput(choices.options);
-            const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
+            const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(env.texts, choices, format));
             if (paths.empty()) {
                 return;
             }
             chosen = FilesFromPaths(format, paths);
         }
         if (chosen->names.empty()) {
-            throw Refusal(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+            throw Refusal(env.texts.Message(msg::NoFilesToConvert), MessageIcon::Information);
         }
     });
     return chosen;

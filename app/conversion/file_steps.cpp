@@ -28,31 +28,32 @@ double HalfPixelsFromWorldFile(FileFormat side) {
 // Readers.
 
 InputRead ReadWorldFileInput(const Environment& env, const FileJob& job) {
-    InputRead read{ReadWorldFile(env.fileSystem, job.inputPath), job.inputPath, ""};
-    RequirePlacesAnImage(read.georeference, job.inputPath);
+    InputRead read{ReadWorldFile(env.texts, env.fileSystem, job.inputPath), job.inputPath, ""};
+    RequirePlacesAnImage(env.texts, read.georeference, job.inputPath);
     return read;
 }
 
-InputRead ReadTableFrom(const FileSystemService& files, const FileJob& job) {
-    const TableContents table = ReadTable(files, job.inputPath);
+InputRead ReadTableFrom(const Texts& texts, const FileSystemService& files, const FileJob& job) {
+    const TableContents table = ReadTable(texts, files, job.inputPath);
     const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
                                   ? TableImageUse::WorldFileBeside
                                   : TableImageUse::Copied;
-    const ImagePlace image = LocateTableImage(files, table.imageReference, job.inputPath, use);
+    const ImagePlace image =
+        LocateTableImage(texts, files, table.imageReference, job.inputPath, use);
     return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
 }
 
 InputRead ReadTableInput(const Environment& env, const FileJob& job) {
-    return ReadTableFrom(env.fileSystem, job);
+    return ReadTableFrom(env.texts, env.fileSystem, job);
 }
 
 InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
     if (!env.fileSystem.FileExists(job.inputPath)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
     }
-    InputRead read{ReadGeoTiff(env.libraries.pelcor, job.inputPath).georeference, job.inputPath,
-                   ""};
-    RequirePlacesAnImage(read.georeference, job.inputPath);
+    InputRead read{ReadGeoTiff(env.texts, env.libraries.pelcor, job.inputPath).georeference,
+                   job.inputPath, ""};
+    RequirePlacesAnImage(env.texts, read.georeference, job.inputPath);
     return read;
 }
 
@@ -62,7 +63,7 @@ InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
 std::string CheckedWorldFile(Environment& env, const FileJob& job, const std::string& imagePath,
                              const Georeference& georeference) {
     const std::string path = WorldFileNameFor(imagePath);
-    RequirePlacesAnImage(georeference, path);
+    RequirePlacesAnImage(env.texts, georeference, path);
     RequireReplaceableOutput(env, job.plan.inputs, path);
     return path;
 }
@@ -82,18 +83,20 @@ OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const I
     if (!aux.text.empty()) {
         const std::string auxPath = AuxFilePath(read.imagePath);
         RequireReplaceableOutput(env, job.plan.inputs, auxPath);
-        WriteOutputBytes(env.fileSystem, auxPath, aux.text);
+        WriteOutputBytes(env.texts, env.fileSystem, auxPath, aux.text);
     }
-    WriteWorldFile(env.fileSystem, worldFile, read.georeference);
+    WriteWorldFile(env.texts, env.fileSystem, worldFile, read.georeference);
     return {worldFile, read.imagePath, {}, aux.lost ? GetFileNameAndType(read.imagePath) : ""};
 }
 
 // The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
 // the world file.
-std::string ImageOfInput(const FileSystemService& files, const std::string& inputPath) {
+std::string ImageOfInput(const Texts& texts, const FileSystemService& files,
+                         const std::string& inputPath) {
     const auto image = FindImageFor(files, inputPath);
     if (!image) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
+        throw Refusal(
+            texts.MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
     }
     return *image;
 }
@@ -107,17 +110,17 @@ std::string TablePathFor(const std::string& inputPath) {
 OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const InputRead& read,
                                const OutputSystem& system) {
     const std::string tablePath = TablePathFor(job.inputPath);
-    RequirePlacesAnImage(read.georeference, tablePath);
-    const std::string imagePath = ImageOfInput(env.fileSystem, job.inputPath);
-    RequireNameFitsATable(imagePath);
+    RequirePlacesAnImage(env.texts, read.georeference, tablePath);
+    const std::string imagePath = ImageOfInput(env.texts, env.fileSystem, job.inputPath);
+    RequireNameFitsATable(env.texts, imagePath);
     RequireReplaceableOutput(env, job.plan.inputs, tablePath);
     const ImageSize size = GetTiffInfo(env, imagePath);
     const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
-    WriteOutputFile(env.fileSystem, tablePath,
-                    RasterTableLines(tablePath, GetFileNameAndType(imagePath), read.georeference,
-                                     size, clause));
+    WriteOutputFile(env.texts, env.fileSystem, tablePath,
+                    RasterTableLines(env.texts, tablePath, GetFileNameAndType(imagePath),
+                                     read.georeference, size, clause));
     return {tablePath, imagePath, size, ""};
 }
 
@@ -127,10 +130,12 @@ bool AnythingAt(const std::string& path) {
 }
 
 // The image a GeoTIFF is made from: the one a table names, or the TIFF beside a world file.
-std::string SourceImage(const FileSystemService& files, const std::string& named) {
+std::string SourceImage(const Texts& texts, const FileSystemService& files,
+                        const std::string& named) {
     const auto found = FindImageFor(files, named);
     if (!found) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
+        throw Refusal(
+            texts.MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
     }
     return *found;
 }
@@ -167,22 +172,22 @@ GeoTiffSystem KeysFor(Environment& env, const OutputSystem& system, const std::s
 // safely; then an image that already states a georeference, as an existing output.
 void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::string& image) {
     if (!IsImageFile(image)) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, image, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToOpenFile, image, kCr));
     }
     if (ContentKindOf(image) != ContentKind::Tiff) {
-        throw Refusal(MessageWithPath(msg::NotATiff, image, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::NotATiff, image, kCr));
     }
     const std::string folder = FolderOfPath(image);
     if (!CanWriteInFolder(env, folder)) {
-        throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
     }
     if (!CanEditFile(env, image)) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, image));
+        throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, image));
     }
-    RequireWritableInPlace(env.libraries.pelcor, image);
+    RequireWritableInPlace(env.texts, env.libraries.pelcor, image);
     if (job.plan.existing != ExistingOutputs::Replace &&
         StatesAGeoreference(env.libraries.pelcor, image)) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, image, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, image, kCr));
     }
 }
 
@@ -191,12 +196,12 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
 // the image with its old georeference or its new one, and its pixels as they were.
 OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const InputRead& read,
                                   const OutputSystem& system) {
-    const std::string image = SourceImage(env.fileSystem, read.imagePath);
-    RequirePlacesAnImage(read.georeference, image);
-    RequireNotAnInput(job.plan.inputs, image);
+    const std::string image = SourceImage(env.texts, env.fileSystem, read.imagePath);
+    RequirePlacesAnImage(env.texts, read.georeference, image);
+    RequireNotAnInput(env.texts, job.plan.inputs, image);
     RequireTaggableInPlace(env, job, image);
-    WriteGeoTiff(env.libraries.pelcor, image, read.georeference, KeysFor(env, system, image), image,
-                 TagWriting::InPlace);
+    WriteGeoTiff(env.texts, env.libraries.pelcor, image, read.georeference,
+                 KeysFor(env, system, image), image, TagWriting::InPlace);
     return {image, image, {}, ""};
 }
 
@@ -209,49 +214,49 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         return WriteGeoTiffInPlace(env, job, read, system);
     }
     const std::string outputFolder = job.plan.OutputFolderOf(job.file);
-    const std::string source = SourceImage(env.fileSystem, read.imagePath);
+    const std::string source = SourceImage(env.texts, env.fileSystem, read.imagePath);
     const std::string target = GeoTiffPathFor(job, source);
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
-    RequirePlacesAnImage(read.georeference, target);
-    RequireNotAnInput(job.plan.inputs, target);
+    RequirePlacesAnImage(env.texts, read.georeference, target);
+    RequireNotAnInput(env.texts, job.plan.inputs, target);
     if (AnythingAt(target)) {
         if (!replacing) {
-            throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+            throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
         }
         RequireReplaceableOutput(env, job.plan.inputs, target);
     }
     if (!env.fileSystem.FolderExists(outputFolder) || !IsImageFile(source)) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
     if (ContentKindOf(source) == ContentKind::OtherImage) {
-        throw Refusal(MessageWithPath(msg::NotATiff, source, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::NotATiff, source, kCr));
     }
     std::optional<PendingOutput> copy;
     try {
         copy.emplace(target, env.fileSystem.Temporaries(), env.fileSystem.Api());
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     if (!CopyImageInto(source, copy->descriptor(), env.fileSystem.Api())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     const std::string& temporary = copy->path();
     SetAttributesArchive(env, temporary, attr::Archive);
     if (!CanEditFile(env, temporary)) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+        throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, target));
     }
-    WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, KeysFor(env, system, source),
-                 target);
+    WriteGeoTiff(env.texts, env.libraries.pelcor, temporary, read.georeference,
+                 KeysFor(env, system, source), target);
     bool committed = false;
     try {
         committed = Commit(*copy, replacing);
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     if (!committed) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
     }
     return {target, target, {}, ""};
 }
@@ -290,7 +295,7 @@ const FormatSteps kSteps[] = {
 };
 
 // Where a file's output goes, for the image the output is about.
-std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
+std::string OutputPathFor(const Texts& texts, const FileSystemService& files, const FileJob& job,
                           const std::string& imagePath) {
     switch (job.plan.outputFormat) {
         case FileFormat::TFW:
@@ -298,7 +303,7 @@ std::string OutputPathFor(const FileSystemService& files, const FileJob& job,
         case FileFormat::TAB:
             return TablePathFor(job.inputPath);
         default:
-            return GeoTiffPathFor(job, SourceImage(files, imagePath));
+            return GeoTiffPathFor(job, SourceImage(texts, files, imagePath));
     }
 }
 
@@ -311,7 +316,7 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
             table = ReadTableInput(env, job);
         }
         const std::string image = table ? table->imagePath : job.inputPath;
-        const std::string path = OutputPathFor(env.fileSystem, job, image);
+        const std::string path = OutputPathFor(env.texts, env.fileSystem, job, image);
         if (job.plan.inPlace) {
             return StatesAGeoreference(env.libraries.pelcor, path) ? std::optional(path)
                                                                    : std::nullopt;
@@ -326,16 +331,17 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     }
 }
 
-std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
+std::vector<std::vector<std::string>> PlannedOutputsOf(const Texts& texts,
+                                                       const FileSystemService& files,
                                                        const RunPlan& plan) {
     std::vector<std::vector<std::string>> outputs(plan.inputFiles.size());
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         const FileJob job{plan, file, plan.InputPath(file)};
         try {
             const std::string image = plan.inputFormat == FileFormat::TAB
-                                          ? ReadTableFrom(files, job).imagePath
+                                          ? ReadTableFrom(texts, files, job).imagePath
                                           : job.inputPath;
-            outputs[file].push_back(OutputPathFor(files, job, image));
+            outputs[file].push_back(OutputPathFor(texts, files, job, image));
             if (plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB) {
                 outputs[file].push_back(AuxFilePath(image));
             }
@@ -346,10 +352,11 @@ std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& 
     return outputs;
 }
 
-std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan) {
+std::vector<std::string> OutputsTakenEarlier(const Texts& texts, const FileSystemService& files,
+                                             const RunPlan& plan) {
     std::vector<std::string> taken(plan.inputFiles.size());
     InputIdentities earlier;
-    const auto outputs = PlannedOutputsOf(files, plan);
+    const auto outputs = PlannedOutputsOf(texts, files, plan);
     for (std::size_t file = 0; file < outputs.size(); ++file) {
         for (const std::string& output : outputs[file]) {
             if (taken[file].empty() && IsOneOf(earlier, output)) {
@@ -363,17 +370,17 @@ std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, con
     return taken;
 }
 
-void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
-                              const std::string& path) {
-    RequireNotAnInput(plan.inputs, path);
+void RequireApartFromRunFiles(const Texts& texts, const FileSystemService& files,
+                              const RunPlan& plan, const std::string& path) {
+    RequireNotAnInput(texts, plan.inputs, path);
     InputIdentities outputs;
-    for (const auto& written : PlannedOutputsOf(files, plan)) {
+    for (const auto& written : PlannedOutputsOf(texts, files, plan)) {
         for (const std::string& output : written) {
             NoteFile(outputs, output);
         }
     }
     if (IsOneOf(outputs, path)) {
-        throw Refusal(MessageWithPath(msg::WouldReplaceAnOutput, path));
+        throw Refusal(texts.MessageWithPath(msg::WouldReplaceAnOutput, path));
     }
 }
 

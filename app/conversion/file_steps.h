@@ -70,14 +70,16 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
 // footprint index) when it is one of the run's own files: an input (message 35) or the output
 // of an input, a world file's .aux.xml included (message 46). Outputs count whether or not
 // the run got to write them.
-void RequireApartFromRunFiles(const FileSystemService& files, const RunPlan& plan,
-                              const std::string& path);
+void RequireApartFromRunFiles(const Texts& texts, const FileSystemService& files,
+                              const RunPlan& plan, const std::string& path);
 // What each file of the run writes (its output, and a world file's .aux.xml); nothing for a
 // file whose outputs cannot be known before it is read.
-std::vector<std::vector<std::string>> PlannedOutputsOf(const FileSystemService& files,
+std::vector<std::vector<std::string>> PlannedOutputsOf(const Texts& texts,
+                                                       const FileSystemService& files,
                                                        const RunPlan& plan);
 // For each file, the output an earlier file of the run writes too ("" for none).
-std::vector<std::string> OutputsTakenEarlier(const FileSystemService& files, const RunPlan& plan);
+std::vector<std::string> OutputsTakenEarlier(const Texts& texts, const FileSystemService& files,
+                                             const RunPlan& plan);
 
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
 // image's as its header states it; zero for what is no readable image. A library that cannot

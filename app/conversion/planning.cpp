@@ -90,13 +90,13 @@ bool AskAboutExistingOutputs(Environment& env, UserInteraction& ui, RunOutcome& 
 bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& choices,
                      RunPlan& plan) {
     plan.outputFolder = AskForFolder(
-        env, ui, MessageText(msg::SelectOutputDirectory),
+        env, ui, env.texts.Message(msg::SelectOutputDirectory),
         OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
     if (plan.outputFolder.empty()) {
         return false;
     }
     if (!env.fileSystem.FolderExists(plan.outputFolder)) {
-        throw Refusal(MessageText(msg::OutputDirectoryMissing));
+        throw Refusal(env.texts.Message(msg::OutputDirectoryMissing));
     }
     return true;
 }
@@ -225,13 +225,13 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     plan.inputFiles = files.names;
     plan.outputFormat = outputFormat;
     if (plan.outputFormat == FileFormat::None) {
-        throw Refusal(MessageText(msg::ErrorReadingOutputFormat));
+        throw Refusal(env.texts.Message(msg::ErrorReadingOutputFormat));
     }
     if (plan.inputFormat == FileFormat::None) {
-        throw Refusal(MessageText(msg::ErrorReadingInputFormat));
+        throw Refusal(env.texts.Message(msg::ErrorReadingInputFormat));
     }
     if (plan.inputFormat == plan.outputFormat) {
-        throw Refusal(MessageText(msg::SameFormats));
+        throw Refusal(env.texts.Message(msg::SameFormats));
     }
     // What the folders held when they were last listed may have changed since.
     env.fileSystem.ForgetLookups();
@@ -241,7 +241,7 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     }
     plan.inputSystems = InputSystemsOf(env, plan);
     plan.offerOwnSystems = !plan.inputSystems.empty();
-    plan.outputsTaken = OutputsTakenEarlier(env.fileSystem, plan);
+    plan.outputsTaken = OutputsTakenEarlier(env.texts, env.fileSystem, plan);
 }
 
 bool PlanNeedsProjection(const RunPlan& plan) {
@@ -271,7 +271,7 @@ void SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunPlan& plan
         return;
     }
     if (rule == ExistingOutputs::Stop) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, *first, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, *first, kCr));
     }
     plan.existing = rule;
 }

@@ -5,6 +5,7 @@
 #include "errors/error_report.h"
 #include "platform/file_system.h"
 #include "platform/kept_answers.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
@@ -30,6 +31,8 @@ struct Environment {
     explicit Environment(ErrorReportViewer& viewer) : errorReport(viewer) {}
 
     ErrorReport errorReport;
+    // The interface language's texts.
+    Texts texts;
     FileSystemService fileSystem;
     Libraries libraries;
     ProjectionFolders folders;

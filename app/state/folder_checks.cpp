@@ -106,9 +106,10 @@ bool IsOneOf(const InputIdentities& files, const std::string& path) {
     return files.paths.contains(path) || (identity && files.identities.contains(*identity));
 }
 
-void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath) {
+void RequireNotAnInput(const Texts& texts, const InputIdentities& inputs,
+                       const std::string& outputPath) {
     if (IsOneOf(inputs, outputPath)) {
-        throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
+        throw Refusal(texts.MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
     }
 }
 
@@ -138,10 +139,10 @@ ContentKind ContentKindOf(const std::string& path) {
     return text ? ContentKind::Text : ContentKind::Other;
 }
 
-void RequireContent(const std::string& path, ContentKind kind) {
+void RequireContent(const Texts& texts, const std::string& path, ContentKind kind) {
     const ContentKind found = ContentKindOf(path);
     if (found != kind && found != ContentKind::Unreadable) {
-        throw Refusal(MessageWithPath(msg::NotOfInputFormat, path));
+        throw Refusal(texts.MessageWithPath(msg::NotOfInputFormat, path));
     }
 }
 
@@ -152,38 +153,38 @@ bool IsImageByContent(const std::string& path) {
 
 void RequireReplaceableOutput(Environment& env, const InputIdentities& inputs,
                               const std::string& path) {
-    RequireNotAnInput(inputs, path);
+    RequireNotAnInput(env.texts, inputs, path);
     struct stat entry {};
     if (::lstat(path.c_str(), &entry) != 0) {
         return;
     }
     if (!S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(env.texts, path);
     }
     if (env.fileSystem.FileExists(path) && !CanEditFile(env, path)) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+        throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, path));
     }
 }
 
-Refusal UnableToUpdate(const std::string& path) {
-    return Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+Refusal UnableToUpdate(const Texts& texts, const std::string& path) {
+    return Refusal(texts.Message(msg::UnableToUpdate) + path, MessageIcon::None);
 }
 
-void WriteOutputFile(const FileSystemService& files, const std::string& path,
+void WriteOutputFile(const Texts& texts, const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines) {
     try {
         files.WriteBytesFile(path, AnsiTextFileBytes(lines));
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
 }
 
-void WriteOutputBytes(const FileSystemService& files, const std::string& path,
+void WriteOutputBytes(const Texts& texts, const FileSystemService& files, const std::string& path,
                       const std::string& bytes) {
     try {
         files.WriteBytesFile(path, bytes);
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
 }
 

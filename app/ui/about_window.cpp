@@ -32,8 +32,9 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 
 }  // namespace
 
-AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
+AboutWindow::AboutWindow(const Texts& interfaceTexts, QtUserInteraction& dialogs, QWidget* parent)
     : QDialog(parent),
+      texts_(interfaceTexts),
       dialogs_(dialogs),
       lblTitle_(new QLabel("Application Title", this)),
       lblDescription_(new QLabel("App Description", this)),
@@ -90,7 +91,7 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
 void AboutWindow::Load() {
     setWindowTitle(QString::fromStdString(AboutCaption()));
     lblTitle_->setText(QString::fromStdString(AboutTitle()));
-    lblDescription_->setText(DisplayText(AboutDescription()));
+    lblDescription_->setText(DisplayText(AboutDescription(texts_)));
 }
 
 void AboutWindow::StartSystemInformation() {

@@ -92,14 +92,13 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addSpacing(6);
     layout->addWidget(label2_);
     layout->addWidget(cmbProj_);
-    lblNoMatches_ = NewLabel("lblNoMatches", CaptionText(caption::NoMatches), this);
+    lblNoMatches_ = NewLabel("lblNoMatches", window.NoMatchesCaption(), this);
     lblNoMatches_->hide();
     layout->addWidget(lblNoMatches_);
     if (window.OwnSystemsOffered()) {
         // Inputs that state their own coordinate system always keep it: the box says so.
         // When every input states one, nothing is left to choose.
-        chkOwnSystem_ =
-            new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
+        chkOwnSystem_ = new QCheckBox(QString::fromStdString(window.OwnSystemsCaption()), this);
         chkOwnSystem_->setObjectName("chkOwnSystem");
         chkOwnSystem_->setChecked(true);
         chkOwnSystem_->setEnabled(false);
@@ -108,7 +107,7 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
         SetChoicesEnabled(!window.OwnSystemsCoverEveryImage());
     }
     if (window.NoSystemOffered()) {
-        chkNoSystem_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
+        chkNoSystem_ = new QCheckBox(QString::fromStdString(window.NoSystemCaption()), this);
         chkNoSystem_->setObjectName("chkNoSystem");
         chkNoSystem_->setChecked(window.NoSystem());
         SetChoicesEnabled(!window.NoSystem());

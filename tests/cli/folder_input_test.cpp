@@ -20,7 +20,6 @@ constexpr const char* kWorldFile = "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n";
 class FolderInputTest : public ::testing::Test {
 protected:
     void SetUp() override { setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1); }
-    void TearDown() override { currentLanguage = "english"; }
 
     // A sheet: an image and its world file, at `name` (without extension) below the folder.
     void Sheet(const std::string& name) const {

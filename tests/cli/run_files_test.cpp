@@ -26,7 +26,6 @@ protected:
         temp.Write("d/a.tif", test::TiffBuilder::Image().Build());
         temp.Write("d/a.tfw", kWorldFile);
     }
-    void TearDown() override { currentLanguage = "english"; }
 
     int Run(const std::vector<std::string>& arguments) {
         out.str("");

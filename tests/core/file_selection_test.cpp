@@ -19,8 +19,6 @@ using ::testing::IsEmpty;
 
 class FileSelectionTest : public ::testing::Test {
 protected:
-    void TearDown() override { currentLanguage = "english"; }
-
     void ChooseInput(bool geotiff, bool tab, bool tfw) {
         choices.options.optGEOin.selected = geotiff;
         choices.options.optTABin.selected = tab;
@@ -88,7 +86,7 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         EXPECT_TRUE(request.multiSelect);
         EXPECT_EQ(request.title, "Select files...");
     }
-    currentLanguage = "polski";
+    env.texts.SetLanguage("polski");
     AddFiles(env, user, choices);
     EXPECT_EQ(user.fileDialogs.back().title, "Wybierz pliki...");
 }

@@ -20,12 +20,13 @@ std::int32_t Count(const Values& values) {
     return static_cast<std::int32_t>(values.size());
 }
 
-void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const std::string& path) {
+void CheckPelcorResult(const Texts& texts, std::int32_t result, std::int16_t failureMessage,
+                       const std::string& path) {
     if (result == kPelcorFailure) {
-        throw Refusal(MessageWithPath(failureMessage, path, kCr));
+        throw Refusal(texts.MessageWithPath(failureMessage, path, kCr));
     }
     if (result != kPelcorSuccess) {
-        throw Refusal(MessageWithPath(msg::Error, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::Error, path, kCr));
     }
 }
 
@@ -68,18 +69,19 @@ Keys ReadKeys(const std::string& pelcorLibrary, const std::string& path) {
 
 }  // namespace
 
-GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
+GeoTiffContents ReadGeoTiff(const Texts& texts, const std::string& pelcorLibrary,
+                            const std::string& path) {
     auto& tiffHdrReadDbl = MARLO_BOUND(pelcorLibrary, tiffHdrReadDbl);
     GeoTiffContents contents;
     Georeference& g = contents.georeference;
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
                                                &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
     if (result == kPelcorFailure) {
-        throw Refusal(MessageWithPath(NoGeoreferenceMessage(pelcorLibrary, path), path, kCr));
+        throw Refusal(texts.MessageWithPath(NoGeoreferenceMessage(pelcorLibrary, path), path, kCr));
     }
-    CheckPelcorResult(result, msg::ErrorReadingHeader, path);
+    CheckPelcorResult(texts, result, msg::ErrorReadingHeader, path);
     const Keys keys = ReadKeys(pelcorLibrary, path);
-    CheckPelcorResult(keys.result, msg::ErrorReadingHeader, path);
+    CheckPelcorResult(texts, keys.result, msg::ErrorReadingHeader, path);
     contents.system = {keys.modelType == 2, keys.epsg};
     return contents;
 }
@@ -90,7 +92,7 @@ CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const s
                                          : CoordinateSystemCode{};
 }
 
-void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
+void WriteGeoTiff(const Texts& texts, const std::string& pelcorLibrary, const std::string& path,
                   const Georeference& georeference, const GeoTiffSystem& system,
                   const std::string& shownPath, TagWriting writing) {
     const Georeference& g = georeference;
@@ -111,22 +113,23 @@ void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
         result = write(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
                        g.originX, g.originY, system.code.geographic ? 2 : 1, system.code.epsg);
     }
-    CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath);
+    CheckPelcorResult(texts, result, msg::ErrorWritingHeader, shownPath);
 }
 
-void RequireWritableInPlace(const std::string& pelcorLibrary, const std::string& path) {
+void RequireWritableInPlace(const Texts& texts, const std::string& pelcorLibrary,
+                            const std::string& path) {
     constexpr std::int32_t kDirectoriesFirst = 1;
     constexpr std::int32_t kLockedElsewhere = 2;
     std::int32_t blocker = 0;
     if (MARLO_BOUND(pelcorLibrary, tiffHdrReadInPlaceBlockerInt)(path.c_str(), &blocker) !=
         kPelcorSuccess) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+        throw Refusal(texts.MessageWithPath(msg::FileIsReadOnly, path));
     }
     if (blocker == kLockedElsewhere) {
-        throw Refusal(MessageWithPath(msg::OpenElsewhereForWriting, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::OpenElsewhereForWriting, path, kCr));
     }
     if (blocker == kDirectoriesFirst) {
-        throw Refusal(MessageWithPath(msg::CloudOptimisedLayout, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::CloudOptimisedLayout, path, kCr));
     }
 }
 
@@ -176,12 +179,12 @@ bool KeysStateASystem(const GeoKeyTags& keys) {
     return false;
 }
 
-std::optional<std::string> SystemOfKeys(const KeptAnswers& kept, const GeoKeyTags& keys) {
-    return SystemOfGeoKeys(kept, keys);
+std::optional<std::string> SystemOfKeys(const Environment& env, const GeoKeyTags& keys) {
+    return SystemOfGeoKeys(env, keys);
 }
 
-std::optional<GeoKeyTags> KeysOfSystem(const KeptAnswers& kept, const std::string& wkt) {
-    GeoKeyTags keys = GeoKeysOfSystem(kept, wkt);
+std::optional<GeoKeyTags> KeysOfSystem(const Environment& env, const std::string& wkt) {
+    GeoKeyTags keys = GeoKeysOfSystem(env, wkt);
     return keys.directory.empty() ? std::nullopt : std::optional<GeoKeyTags>(std::move(keys));
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/kept_answers.h"
+#include "state/environment.h"
 #include "state/georeference.h"
 
 namespace marlo {
@@ -17,7 +18,8 @@ struct GeoTiffContents {
 
 // The georeference in the tags of the TIFF at `path`, read by Pelcor (`pelcorLibrary`).
 // Refuses tags Pelcor cannot read (message 11).
-GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path);
+GeoTiffContents ReadGeoTiff(const Texts& texts, const std::string& pelcorLibrary,
+                            const std::string& path);
 // The coordinate system the GeoKeys of the TIFF at `path` state; code 0 when they state none
 // or the file cannot be read.
 CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path);
@@ -28,14 +30,15 @@ enum class TagWriting { IntoCopy, InPlace };
 // Writes the georeference into the tags of the TIFF at `path`, declaring PixelIsPoint and the
 // coordinate system (by code, or by GDAL's keys); refuses (message 17, naming `shownPath`)
 // when Pelcor cannot.
-void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
+void WriteGeoTiff(const Texts& texts, const std::string& pelcorLibrary, const std::string& path,
                   const Georeference& georeference, const GeoTiffSystem& system,
                   const std::string& shownPath, TagWriting writing = TagWriting::IntoCopy);
 
 // Refuses an image that its tags cannot be written into where it stands: one another program
 // holds a lock on (message 50), one that keeps its directories before its pixel data as a
 // cloud-optimised GeoTIFF does (message 51); one Pelcor cannot open for update (message 29).
-void RequireWritableInPlace(const std::string& pelcorLibrary, const std::string& path);
+void RequireWritableInPlace(const Texts& texts, const std::string& pelcorLibrary,
+                            const std::string& path);
 // Whether the TIFF's tags state a georeference (any georeference tag); false when unreadable.
 bool StatesAGeoreference(const std::string& pelcorLibrary, const std::string& path);
 
@@ -47,10 +50,10 @@ bool KeysStateASystem(const GeoKeyTags& keys);
 // The coordinate system GDAL reads from the keys: "" when they state none; nothing when GDAL
 // cannot be asked. GDAL reads them in memory; an answer kept by an earlier process (`kept`,
 // the Environment's bridge answers) is given without asking it.
-std::optional<std::string> SystemOfKeys(const KeptAnswers& kept, const GeoKeyTags& keys);
+std::optional<std::string> SystemOfKeys(const Environment& env, const GeoKeyTags& keys);
 // The keys GDAL writes for a system; nothing when it writes none; run-time error 5 when GDAL
 // cannot be asked.
-std::optional<GeoKeyTags> KeysOfSystem(const KeptAnswers& kept, const std::string& wkt);
+std::optional<GeoKeyTags> KeysOfSystem(const Environment& env, const std::string& wkt);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrelLibrary`);
 // zero for anything that is not a readable TIFF.
 ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path);
