@@ -51,7 +51,7 @@ InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
     if (!env.fileSystem.FileExists(job.inputPath)) {
         throw Refusal(env.texts.MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
     }
-    InputRead read{ReadGeoTiff(env.texts, env.libraries.pelcor, job.inputPath).georeference,
+    InputRead read{ReadGeoTiff(env.texts, env.libraries.Pelcor(), job.inputPath).georeference,
                    job.inputPath, ""};
     RequirePlacesAnImage(env.texts, read.georeference, job.inputPath);
     return read;
@@ -161,7 +161,7 @@ bool Commit(PendingOutput& copy, bool replacing) {
 // keeps such systems.
 GeoTiffSystem KeysFor(Environment& env, const OutputSystem& system, const std::string& image) {
     if (system.geotiff.unlessImageStatesOne &&
-        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, image))) {
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.Pelcor(), image))) {
         return {};
     }
     return system.geotiff;
@@ -184,9 +184,9 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
     if (!CanEditFile(env, image)) {
         throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, image));
     }
-    RequireWritableInPlace(env.texts, env.libraries.pelcor, image);
+    RequireWritableInPlace(env.texts, env.libraries.Pelcor(), image);
     if (job.plan.existing != ExistingOutputs::Replace &&
-        StatesAGeoreference(env.libraries.pelcor, image)) {
+        StatesAGeoreference(env.libraries.Pelcor(), image)) {
         throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, image, kCr));
     }
 }
@@ -200,7 +200,7 @@ OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const In
     RequirePlacesAnImage(env.texts, read.georeference, image);
     RequireNotAnInput(env.texts, job.plan.inputs, image);
     RequireTaggableInPlace(env, job, image);
-    WriteGeoTiff(env.texts, env.libraries.pelcor, image, read.georeference,
+    WriteGeoTiff(env.texts, env.libraries.Pelcor(), image, read.georeference,
                  KeysFor(env, system, image), image, TagWriting::InPlace);
     return {image, image, {}, ""};
 }
@@ -247,7 +247,7 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     if (!CanEditFile(env, temporary)) {
         throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, target));
     }
-    WriteGeoTiff(env.texts, env.libraries.pelcor, temporary, read.georeference,
+    WriteGeoTiff(env.texts, env.libraries.Pelcor(), temporary, read.georeference,
                  KeysFor(env, system, source), target);
     bool committed = false;
     try {
@@ -318,8 +318,8 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
         const std::string image = table ? table->imagePath : job.inputPath;
         const std::string path = OutputPathFor(env.texts, env.fileSystem, job, image);
         if (job.plan.inPlace) {
-            return StatesAGeoreference(env.libraries.pelcor, path) ? std::optional(path)
-                                                                   : std::nullopt;
+            return StatesAGeoreference(env.libraries.Pelcor(), path) ? std::optional(path)
+                                                                     : std::nullopt;
         }
         if (!AnythingAt(path) || (job.plan.outputFormat == FileFormat::TFW && table &&
                                   !SystemInPlace(env, job, *table))) {
@@ -389,7 +389,7 @@ ImageSize MeasuredImage(const Environment& env, const std::string& path) {
     if (ContentKindOf(path) == ContentKind::OtherImage) {
         return ImageSizeFromHeader(path);
     }
-    return MeasureImage(env.libraries.vantrel, path);
+    return MeasureImage(env.libraries.Vantrel(), path);
 }
 
 ImageSize GetTiffInfo(Environment& env, const std::string& path) {

@@ -71,11 +71,11 @@ std::string ClauseSystem(const Environment& env, const std::vector<std::string>&
 
 // What the GeoKeys of a TIFF state: a code, else GDAL's system, else none.
 std::string KeysSystem(const Environment& env, const std::string& path) {
-    if (const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.pelcor, path);
+    if (const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.Pelcor(), path);
         code.epsg != 0) {
         return CodeSystem(code.epsg);
     }
-    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.pelcor, path);
+    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.Pelcor(), path);
     if (!KeysStateASystem(keys)) {
         return {};
     }

@@ -36,14 +36,14 @@ InputSystem ForTable(const Environment& env, const RunPlan& plan, const std::str
 InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
                                 const std::string& path) {
     InputSystem system;
-    const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.pelcor, path);
+    const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.Pelcor(), path);
     if (const auto listed =
             code.epsg != 0 ? EntryForCode(plan.codeList, code.epsg) : std::nullopt) {
         system.stated = true;
         system.clause = CoordSysClause(*listed);
         return system;
     }
-    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.pelcor, path);
+    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.Pelcor(), path);
     if (!KeysStateASystem(keys)) {
         return system;
     }
@@ -263,7 +263,7 @@ void RequireOwnSystemWritable(const Texts& texts, const RunPlan& plan, std::size
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,
                             const std::string& tableCoordSys, const std::string& imagePath) {
     if (tableCoordSys.empty() ||
-        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, imagePath))) {
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.Pelcor(), imagePath))) {
         return {};
     }
     std::optional<std::string> wkt;

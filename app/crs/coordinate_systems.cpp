@@ -14,8 +14,8 @@ namespace {
 // A bridge function that, when the bridge is not installed (it comes in a package of its own),
 // refuses the question with a message naming that package instead of a run-time error.
 template <class Result, class... Args>
-auto BridgeCall(const GdalBridge& bridge, LazyFunction<Result(Args...)>& function) {
-    return [&bridge, &function](Args... args) -> Result {
+auto BridgeCall(const GdalBridge& bridge, BoundFunction<Result(Args...)> function) {
+    return [&bridge, function](Args... args) -> Result {
         try {
             return function(args...);
         } catch (const RunTimeError& error) {
@@ -27,7 +27,8 @@ auto BridgeCall(const GdalBridge& bridge, LazyFunction<Result(Args...)>& functio
     };
 }
 
-#define MARLO_BRIDGE(function) BridgeCall(bridge, MARLO_BOUND(kCrsBridgeLibrary, function))
+#define MARLO_BRIDGE(function) \
+    BridgeCall(bridge, MARLO_BOUND(bridge.libraries.bound.Library(kCrsBridgeLibrary), function))
 
 // Takes over a text the bridge allocated; nothing for none.
 std::optional<std::string> Taken(const GdalBridge& bridge, char* text) {

@@ -98,7 +98,7 @@ TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
         GTEST_SKIP() << "no sparse file over 4 GiB here: " << error.message();
     }
     const test::GdalImage before = test::DescribeWithGdal(path);
-    WriteGeoTiff(t.env.texts, t.env.libraries.pelcor, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
+    WriteGeoTiff(t.env.texts, t.env.libraries.Pelcor(), path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
                  GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}, false}, path);
     const test::GdalImage after = test::DescribeWithGdal(path);
     EXPECT_EQ(after.warnings, "");
