@@ -30,6 +30,14 @@ auto BridgeCall(const GdalBridge& bridge, BoundFunction<Result(Args...)> functio
 #define MARLO_BRIDGE(function) \
     BridgeCall(bridge, MARLO_BOUND(bridge.libraries.bound.Library(kCrsBridgeLibrary), function))
 
+// The bridge's context of this Environment, made on the first question that needs one.
+MarloCrsContext* BridgeContext(const GdalBridge& bridge) {
+    BoundLibrary& library = bridge.libraries.bound.Library(kCrsBridgeLibrary);
+    return library.ContextOf<MarloCrsContext>(
+        BridgeCall(bridge, MARLO_BOUND(library, marloCrsContextCreate)),
+        MARLO_BOUND(library, marloCrsContextDestroy));
+}
+
 // Takes over a text the bridge allocated; nothing for none.
 std::optional<std::string> Taken(const GdalBridge& bridge, char* text) {
     if (text == nullptr) {
@@ -93,7 +101,8 @@ std::optional<std::vector<MapPoint>> ToWgs84(const GdalBridge& bridge, const std
         y.push_back(point.y);
     }
     const auto count = static_cast<std::int32_t>(points.size());
-    if (MARLO_BRIDGE(marloCrsToWgs84)(wkt.c_str(), x.data(), y.data(), count) != 1) {
+    MarloCrsContext* context = BridgeContext(bridge);
+    if (MARLO_BRIDGE(marloCrsToWgs84)(context, wkt.c_str(), x.data(), y.data(), count) != 1) {
         return std::nullopt;
     }
     std::vector<MapPoint> moved;

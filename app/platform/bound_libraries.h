@@ -20,9 +20,23 @@ public:
     // function.
     void* Function(const std::string& name);
 
+    // The state the library keeps for the program between calls (as PROJ keeps a context):
+    // made by `create` on the first ask, given to `destroy` before the library is unloaded.
+    template <class Context, class Create, class Destroy>
+    Context* ContextOf(Create create, Destroy destroy) {
+        if (!context_) {
+            Context* made = create();
+            context_ = std::shared_ptr<void>(
+                made, [destroy](void* context) { destroy(static_cast<Context*>(context)); });
+        }
+        return static_cast<Context*>(context_.get());
+    }
+
 private:
     SharedLibrary library_;
     std::map<std::string, void*> functions_;
+    // Last, so that it goes first: its library is still loaded when it is destroyed.
+    std::shared_ptr<void> context_;
 };
 
 // The libraries bound so far, one for each file name, made on their first use. A look-up
