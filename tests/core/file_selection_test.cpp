@@ -91,6 +91,23 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
     EXPECT_EQ(user.fileDialogs.back().title, "Wybierz pliki...");
 }
 
+// Each Environment speaks its own language: one switched to Polish leaves another in English.
+TEST_F(FileSelectionTest, EachEnvironmentKeepsItsOwnLanguage) {
+    test::ScriptedUser otherUser;
+    Environment other{otherUser};
+    other.texts.SetLanguage("polski");
+    const struct {
+        Environment& env;
+        test::ScriptedUser& user;
+        const char* title;
+    } cases[] = {{env, user, "Select files..."}, {other, otherUser, "Wybierz pliki..."}};
+    for (const auto& c : cases) {
+        AddFiles(c.env, c.user, choices);
+        ASSERT_EQ(c.user.fileDialogs.size(), 1u);
+        EXPECT_EQ(c.user.fileDialogs.back().title, c.title);
+    }
+}
+
 TEST_F(FileSelectionTest, NoInputOptionChoosesNoFormatAndUsesNoFilter) {
     ChooseInput(false, false, false);
     user.AnswerFiles("/a/b.tab");
