@@ -184,10 +184,7 @@ void RequireInputsExist(const FileSystemService& files, const std::vector<std::s
 }
 
 // The projection list in use, as the window would show it.
-std::vector<std::string> ListInUse(std::ostream& errors) {
-    ConsoleReports reports(errors);
-    Environment env(reports);
-    env.folders = {UserDataFolder(), ShippedProjectionFolder()};
+std::vector<std::string> ListInUse(const Environment& env, ConsoleReports& reports) {
     try {
         return CodeList(env);
     } catch (const Refusal& refusal) {
@@ -199,7 +196,10 @@ std::vector<std::string> ListInUse(std::ostream& errors) {
 // Prints group, name and code of every match, and for a code the list lacks the system GDAL
 // knows by it; false when nothing matches.
 bool ListProjections(const std::string& text, std::ostream& out, std::ostream& errors) {
-    const std::vector<ListedProjection> found = MatchingProjections(ListInUse(errors), text);
+    ConsoleReports reports(errors);
+    Environment env(reports);
+    env.folders = {UserDataFolder(), ShippedProjectionFolder()};
+    const std::vector<ListedProjection> found = MatchingProjections(ListInUse(env, reports), text);
     for (const ListedProjection& listed : found) {
         out << listed.group << '\t' << listed.entry.name << '\t'
             << (listed.entry.epsg != 0 ? "EPSG:" + std::to_string(listed.entry.epsg) : "") << '\n';
@@ -210,7 +210,7 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
                         });
     if (code && !listed) {
         try {
-            if (const auto entry = EntryFromGdal(*code)) {
+            if (const auto entry = EntryFromGdal(BridgeOf(env), *code)) {
                 out << "GDAL\t" << entry->name << "\tEPSG:" << *code << '\n';
                 return true;
             }
@@ -227,9 +227,9 @@ bool ListProjections(const std::string& text, std::ostream& out, std::ostream& e
 bool FootprintsWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
                        ConsoleReports& reports, std::ostream& errors) {
     try {
-        if (const std::size_t leftOut = WriteFootprints(env.fileSystem, outcome, path)) {
-            errors << "marlo-convert: " << CaptionCounting(caption::FootprintsLeftOut, leftOut)
-                   << '\n';
+        if (const std::size_t leftOut = WriteFootprints(env, env.fileSystem, outcome, path)) {
+            errors << "marlo-convert: "
+                   << env.texts.CaptionCounting(caption::FootprintsLeftOut, leftOut) << '\n';
         }
         return true;
     } catch (const Refusal& refusal) {
@@ -266,7 +266,7 @@ bool RunFilesReplaceable(const Environment& env, const RunPlan& plan, const Opti
         for (const auto& [path, start] : {std::pair{options.footprints, kFootprintsStart},
                                           std::pair{options.summaryCsv, kSummaryCsvStart}}) {
             if (!path.empty()) {
-                RequireReplaceableRunFile(env.fileSystem, plan, path, start);
+                RequireReplaceableRunFile(env.texts, env.fileSystem, plan, path, start);
             }
         }
         return true;
@@ -281,7 +281,8 @@ bool RunFilesReplaceable(const Environment& env, const RunPlan& plan, const Opti
 bool SummaryCsvWritten(Environment& env, const RunOutcome& outcome, const std::string& path,
                        ConsoleReports& reports) {
     try {
-        WriteRunFile(env.fileSystem, outcome, path, SummaryCsv(outcome), kSummaryCsvStart);
+        WriteRunFile(env.texts, env.fileSystem, outcome, path, SummaryCsv(outcome),
+                     kSummaryCsvStart);
         return true;
     } catch (const Refusal& refusal) {
         reports.ShowMessage(MessageOf(refusal));
@@ -336,9 +337,9 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     options.run.to = FormatNamed(options.to);
     options.run.existing = ExistingRule(options.existing);
 
-    currentLanguage = options.language;
     ConsoleReports reports(errors);
     Environment env(reports);
+    env.texts.SetLanguage(options.language);
     env.folders = {UserDataFolder(), ShippedProjectionFolder()};
     try {
         RequireInputsExist(env.fileSystem, options.run.inputs);
@@ -355,10 +356,10 @@ int RunMarloConvert(const std::vector<std::string>& arguments, std::ostream& out
     for (const RunMessage& message : outcome.messages) {
         reports.ShowMessage(message);
     }
-    if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
+    if (const std::string note = WithoutSystemText(env.texts, outcome); !note.empty()) {
         errors << "marlo-convert: " << note << '\n';
     }
-    out << SummaryText(outcome);
+    out << SummaryText(env.texts, outcome);
     const bool footprintsWritten =
         options.footprints.empty() ||
         FootprintsWritten(env, outcome, options.footprints, reports, errors);

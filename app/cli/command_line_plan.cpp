@@ -56,12 +56,13 @@ std::optional<ProjectionEntry> EntryNamed(const std::vector<std::string>& lines,
 }
 
 // The entry --projection EPSG:CODE names: the list's, else the system GDAL knows by the code.
-std::optional<ProjectionEntry> EntryCoded(const std::vector<std::string>& lines, std::int32_t code,
+std::optional<ProjectionEntry> EntryCoded(const GdalBridge& bridge,
+                                          const std::vector<std::string>& lines, std::int32_t code,
                                           const std::string& named, std::ostream& errors) {
     if (auto entry = EntryForCode(lines, code)) {
         return entry;
     }
-    if (auto entry = EntryFromGdal(code)) {
+    if (auto entry = EntryFromGdal(bridge, code)) {
         return entry;
     }
     errors << "marlo-convert: " << named
@@ -85,8 +86,8 @@ bool OwnSystemsCoverEveryInput(const RunPlan& plan) {
 
 // The CoordSys clause for the inputs that state no system: the one --projection names, or ""
 // where none is needed; nothing when one is needed and none can be had.
-std::optional<std::string> ChosenClause(const RunArguments& arguments, const RunPlan& plan,
-                                        std::ostream& errors) {
+std::optional<std::string> ChosenClause(const GdalBridge& bridge, const RunArguments& arguments,
+                                        const RunPlan& plan, std::ostream& errors) {
     const bool named = !arguments.group.empty() || !arguments.projection.empty();
     if (!named) {
         // Under --keep-going an input without a system of its own fails alone, named.
@@ -103,7 +104,7 @@ std::optional<std::string> ChosenClause(const RunArguments& arguments, const Run
     const auto code = EpsgCodeNamed(arguments.projection);
     const auto entry =
         byCode && code && arguments.group.empty()
-            ? EntryCoded(plan.codeList, *code, arguments.projection, errors)
+            ? EntryCoded(bridge, plan.codeList, *code, arguments.projection, errors)
             : EntryNamed(plan.codeList, arguments.group, arguments.projection, errors);
     if (!entry) {
         return std::nullopt;
@@ -140,7 +141,7 @@ std::optional<RunPlan> PlanFromArguments(Environment& env, const RunArguments& a
     plan.inPlace = arguments.inPlace;
     PlanInputs(env, files, arguments.to, plan);
     if (PlanNeedsProjection(plan)) {
-        const auto clause = ChosenClause(arguments, plan, errors);
+        const auto clause = ChosenClause(BridgeOf(env), arguments, plan, errors);
         if (!clause) {
             return std::nullopt;
         }
@@ -149,7 +150,7 @@ std::optional<RunPlan> PlanFromArguments(Environment& env, const RunArguments& a
     if (plan.CopiesImages()) {
         plan.outputFolder = arguments.outputDirectory;
         if (!env.fileSystem.FolderExists(plan.outputFolder)) {
-            throw Refusal(MessageText(msg::OutputDirectoryMissing));
+            throw Refusal(env.texts.Message(msg::OutputDirectoryMissing));
         }
     }
     plan.keepGoing = arguments.keepGoing;

@@ -27,15 +27,16 @@ RunMessage ReportOf(const RunTimeError& error) {
 
 // An input is converted only when its bytes are of its format: a TIFF for GeoTIFF input,
 // text for tables and world files (a TIFF named .tab is never read as one).
-void RequireInputOfItsFormat(const FileJob& job) {
-    RequireContent(job.inputPath, job.plan.inputFormat == FileFormat::GeoTIFF ? ContentKind::Tiff
-                                                                              : ContentKind::Text);
+void RequireInputOfItsFormat(const Texts& texts, const FileJob& job) {
+    RequireContent(
+        texts, job.inputPath,
+        job.plan.inputFormat == FileFormat::GeoTIFF ? ContentKind::Tiff : ContentKind::Text);
 }
 
 // GeoTIFF copies may not go into the folder their input lies in.
-void RequireOutputFolderApart(const RunPlan& plan, std::size_t file) {
+void RequireOutputFolderApart(const Texts& texts, const RunPlan& plan, std::size_t file) {
     if (plan.CopiesImages() && plan.OutputFolderOf(file) == plan.InputFolderOf(file)) {
-        throw Refusal(MessageText(msg::SameFolders), MessageIcon::Information);
+        throw Refusal(texts.Message(msg::SameFolders), MessageIcon::Information);
     }
 }
 
@@ -49,7 +50,7 @@ void RequireWritableFolder(Environment& env, const FileJob& job) {
         env.fileSystem.MakeFolders(folder);
     }
     if (!Noted(job, CanWriteInFolder(env.fileSystem, folder))) {
-        throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
     }
 }
 
@@ -117,9 +118,9 @@ std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, co
 }
 
 // Two inputs of a run that would write one output: the later one fails, the earlier's stays.
-void RequireOutputOfItsOwn(const RunPlan& plan, std::size_t file) {
+void RequireOutputOfItsOwn(const Texts& texts, const RunPlan& plan, std::size_t file) {
     if (file < plan.outputsTaken.size() && !plan.outputsTaken[file].empty()) {
-        throw Refusal(MessageWithPath(msg::WouldReplaceAnOutput, plan.outputsTaken[file]));
+        throw Refusal(texts.MessageWithPath(msg::WouldReplaceAnOutput, plan.outputsTaken[file]));
     }
 }
 
@@ -146,13 +147,13 @@ bool ConvertFileSteps(Environment& env, const FileJob& job, RunOutcome& outcome)
     const FormatSteps& output = StepsOf(plan.outputFormat);
     const ErrorFrame* step = &kRunFrame;
     try {
-        RequireOutputFolderApart(plan, file);
+        RequireOutputFolderApart(env.texts, plan, file);
         if (SkippedAsExisting(env, job, report)) {
             return true;
         }
-        RequireOutputOfItsOwn(plan, file);
-        RequireOwnSystemWritable(plan, file);
-        RequireInputOfItsFormat(job);
+        RequireOutputOfItsOwn(env.texts, plan, file);
+        RequireOwnSystemWritable(env.texts, plan, file);
+        RequireInputOfItsFormat(env.texts, job);
         step = &input.readFrame;
         const InputRead read = input.read(env, job);
         step = &kRunFrame;
@@ -229,7 +230,7 @@ RunOutcome Convert(Environment& env, const RunPlan& plan, ConversionProgress& pr
     outcome.done = ConvertAll(env, plan, progress, outcome);
     if (outcome.done) {
         outcome.messages.push_back(
-            {RunMessage::Kind::Box, MessageText(msg::Done), MessageIcon::Information, ""});
+            {RunMessage::Kind::Box, env.texts.Message(msg::Done), MessageIcon::Information, ""});
     } else if (!outcome.messages.empty() && outcome.messages.back().kind == RunMessage::Kind::Box) {
         outcome.reason = outcome.messages.back().text;
     }

@@ -26,9 +26,10 @@ const char* FilterOf(FileFormat format) {
     }
 }
 
-OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat format) {
+OpenFileDialogRequest FileDialogRequest(const Texts& texts, const RunChoices& choices,
+                                        FileFormat format) {
     OpenFileDialogRequest request;
-    request.title = MessageText(msg::SelectFiles);
+    request.title = texts.Message(msg::SelectFiles);
     request.filter = FilterOf(format);
     request.filterIndex = 1;
     request.multiSelect = true;
@@ -38,19 +39,20 @@ OpenFileDialogRequest FileDialogRequest(const RunChoices& choices, FileFormat fo
 
 }  // namespace
 
-std::optional<ChosenFiles> AddFiles(UserInteraction& ui, const RunChoices& choices) {
+std::optional<ChosenFiles> AddFiles(const Texts& texts, UserInteraction& ui,
+                                    const RunChoices& choices) {
     return RunHandingOn(Procedure::AddFiles, [&]() -> std::optional<ChosenFiles> {
         std::optional<ChosenFiles> chosen = choices.files;
         if (!chosen) {
             const FileFormat format = SelectedInput(choices.options);
-            const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(choices, format));
+            const auto paths = ui.ShowOpenFileDialog(FileDialogRequest(texts, choices, format));
             if (paths.empty()) {
                 return std::nullopt;
             }
             chosen = FilesFromPaths(format, paths);
         }
         if (chosen->names.empty()) {
-            throw Refusal(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+            throw Refusal(texts.Message(msg::NoFilesToConvert), MessageIcon::Information);
         }
         return chosen;
     });

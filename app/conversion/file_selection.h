@@ -13,7 +13,8 @@ namespace marlo {
 // The input files of a run: the files chosen before it, else those the user chooses in the
 // file dialog, of the format the options select; nothing when the user cancels. Refuses a
 // choice of no files (message 1).
-std::optional<ChosenFiles> AddFiles(UserInteraction& ui, const RunChoices& choices);
+std::optional<ChosenFiles> AddFiles(const Texts& texts, UserInteraction& ui,
+                                    const RunChoices& choices);
 // Shows the folder picker, opening in initialFolder; "" on cancel, and on an unexpected error,
 // which comes back with it for the caller to report.
 ReportedResult<std::string> AskForFolder(UserInteraction& ui, const std::string& prompt,

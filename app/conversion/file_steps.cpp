@@ -27,31 +27,32 @@ double HalfPixelsFromWorldFile(FileFormat side) {
 // Readers.
 
 InputRead ReadWorldFileInput(const Environment& env, const FileJob& job) {
-    InputRead read{ReadWorldFile(env.fileSystem, job.inputPath), job.inputPath, ""};
-    RequirePlacesAnImage(read.georeference, job.inputPath);
+    InputRead read{ReadWorldFile(env.texts, env.fileSystem, job.inputPath), job.inputPath, ""};
+    RequirePlacesAnImage(env.texts, read.georeference, job.inputPath);
     return read;
 }
 
-InputRead ReadTableFrom(const FileSystemService& files, const FileJob& job) {
-    const TableContents table = ReadTable(files, job.inputPath);
+InputRead ReadTableFrom(const Texts& texts, const FileSystemService& files, const FileJob& job) {
+    const TableContents table = ReadTable(texts, files, job.inputPath);
     const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
                                   ? TableImageUse::WorldFileBeside
                                   : TableImageUse::Copied;
-    const ImagePlace image = LocateTableImage(files, table.imageReference, job.inputPath, use);
+    const ImagePlace image =
+        LocateTableImage(texts, files, table.imageReference, job.inputPath, use);
     return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
 }
 
 InputRead ReadTableInput(const Environment& env, const FileJob& job) {
-    return ReadTableFrom(env.fileSystem, job);
+    return ReadTableFrom(env.texts, env.fileSystem, job);
 }
 
 InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
     if (!env.fileSystem.FileExists(job.inputPath)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::FileNotFound, job.inputPath, kCr));
     }
-    InputRead read{ReadGeoTiff(env.libraries.pelcor, job.inputPath).georeference, job.inputPath,
-                   ""};
-    RequirePlacesAnImage(read.georeference, job.inputPath);
+    InputRead read{ReadGeoTiff(env.texts, env.libraries.Pelcor(), job.inputPath).georeference,
+                   job.inputPath, ""};
+    RequirePlacesAnImage(env.texts, read.georeference, job.inputPath);
     return read;
 }
 
@@ -61,8 +62,8 @@ InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
 std::string CheckedWorldFile(Environment& env, const FileJob& job, const std::string& imagePath,
                              const Georeference& georeference) {
     const std::string path = WorldFileNameFor(imagePath);
-    RequirePlacesAnImage(georeference, path);
-    RequireReplaceableOutput(env.fileSystem, job.plan.inputs, path, job.reported);
+    RequirePlacesAnImage(env.texts, georeference, path);
+    RequireReplaceableOutput(env.texts, env.fileSystem, job.plan.inputs, path, job.reported);
     return path;
 }
 
@@ -80,19 +81,21 @@ OutputWritten WriteWorldFileOutput(Environment& env, const FileJob& job, const I
     }
     if (!aux.text.empty()) {
         const std::string auxPath = AuxFilePath(read.imagePath);
-        RequireReplaceableOutput(env.fileSystem, job.plan.inputs, auxPath, job.reported);
-        WriteOutputBytes(env.fileSystem, auxPath, aux.text);
+        RequireReplaceableOutput(env.texts, env.fileSystem, job.plan.inputs, auxPath, job.reported);
+        WriteOutputBytes(env.texts, env.fileSystem, auxPath, aux.text);
     }
-    WriteWorldFile(env.fileSystem, worldFile, read.georeference);
+    WriteWorldFile(env.texts, env.fileSystem, worldFile, read.georeference);
     return {worldFile, read.imagePath, {}, aux.lost ? GetFileNameAndType(read.imagePath) : ""};
 }
 
 // The image a table is written for: the input itself when it is a TIFF, else the TIFF beside
 // the world file.
-std::string ImageOfInput(const FileSystemService& files, const std::string& inputPath) {
+std::string ImageOfInput(const Texts& texts, const FileSystemService& files,
+                         const std::string& inputPath) {
     const auto image = FindImageFor(files, inputPath);
     if (!image) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
+        throw Refusal(
+            texts.MessageWithPath(msg::FileNotFound, ReplaceExtension(inputPath, ".tif")));
     }
     return *image;
 }
@@ -106,17 +109,17 @@ std::string TablePathFor(const std::string& inputPath) {
 OutputWritten WriteTableOutput(Environment& env, const FileJob& job, const InputRead& read,
                                const OutputSystem& system) {
     const std::string tablePath = TablePathFor(job.inputPath);
-    RequirePlacesAnImage(read.georeference, tablePath);
-    const std::string imagePath = ImageOfInput(env.fileSystem, job.inputPath);
-    RequireNameFitsATable(imagePath);
-    RequireReplaceableOutput(env.fileSystem, job.plan.inputs, tablePath, job.reported);
+    RequirePlacesAnImage(env.texts, read.georeference, tablePath);
+    const std::string imagePath = ImageOfInput(env.texts, env.fileSystem, job.inputPath);
+    RequireNameFitsATable(env.texts, imagePath);
+    RequireReplaceableOutput(env.texts, env.fileSystem, job.plan.inputs, tablePath, job.reported);
     const ImageSize size = Noted(job, GetTiffInfo(env, imagePath));
     const std::string& clause = system.clause.empty() ? job.plan.coordSysClause : system.clause;
     // The table names the image as it is spelled on disk, so that programs that look names up
     // letter case and all find it beside the table.
-    WriteOutputFile(env.fileSystem, tablePath,
-                    RasterTableLines(tablePath, GetFileNameAndType(imagePath), read.georeference,
-                                     size, clause));
+    WriteOutputFile(env.texts, env.fileSystem, tablePath,
+                    RasterTableLines(env.texts, tablePath, GetFileNameAndType(imagePath),
+                                     read.georeference, size, clause));
     return {tablePath, imagePath, size, ""};
 }
 
@@ -131,14 +134,15 @@ bool ImageFoundByReader(const FileJob& job) {
 
 // The image a GeoTIFF is made from: the one a table names (as its reader found it), or the TIFF
 // beside a world file.
-std::string SourceImage(const FileSystemService& files, const FileJob& job,
+std::string SourceImage(const Texts& texts, const FileSystemService& files, const FileJob& job,
                         const std::string& named) {
     if (ImageFoundByReader(job)) {
         return named;
     }
     const auto found = FindImageFor(files, named);
     if (!found) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
+        throw Refusal(
+            texts.MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
     }
     return *found;
 }
@@ -164,7 +168,7 @@ bool Commit(PendingOutput& copy, bool replacing) {
 // keeps such systems.
 GeoTiffSystem KeysFor(Environment& env, const OutputSystem& system, const std::string& image) {
     if (system.geotiff.unlessImageStatesOne &&
-        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, image))) {
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.Pelcor(), image))) {
         return {};
     }
     return system.geotiff;
@@ -175,22 +179,22 @@ GeoTiffSystem KeysFor(Environment& env, const OutputSystem& system, const std::s
 // safely; then an image that already states a georeference, as an existing output.
 void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::string& image) {
     if (!IsImageFile(image)) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, image, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToOpenFile, image, kCr));
     }
     if (ContentKindOf(image) != ContentKind::Tiff) {
-        throw Refusal(MessageWithPath(msg::NotATiff, image, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::NotATiff, image, kCr));
     }
     const std::string folder = FolderOfPath(image);
     if (!Noted(job, CanWriteInFolder(env.fileSystem, folder))) {
-        throw Refusal(MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToWriteToOutputFolder, folder));
     }
     if (!Noted(job, CanEditFile(env.fileSystem, image))) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, image));
+        throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, image));
     }
-    RequireWritableInPlace(env.libraries.pelcor, image);
+    RequireWritableInPlace(env.texts, env.libraries.Pelcor(), image);
     if (job.plan.existing != ExistingOutputs::Replace &&
-        StatesAGeoreference(env.libraries.pelcor, image)) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, image, kCr));
+        StatesAGeoreference(env.libraries.Pelcor(), image)) {
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, image, kCr));
     }
 }
 
@@ -199,12 +203,12 @@ void RequireTaggableInPlace(Environment& env, const FileJob& job, const std::str
 // the image with its old georeference or its new one, and its pixels as they were.
 OutputWritten WriteGeoTiffInPlace(Environment& env, const FileJob& job, const InputRead& read,
                                   const OutputSystem& system) {
-    const std::string image = SourceImage(env.fileSystem, job, read.imagePath);
-    RequirePlacesAnImage(read.georeference, image);
-    RequireNotAnInput(job.plan.inputs, image);
+    const std::string image = SourceImage(env.texts, env.fileSystem, job, read.imagePath);
+    RequirePlacesAnImage(env.texts, read.georeference, image);
+    RequireNotAnInput(env.texts, job.plan.inputs, image);
     RequireTaggableInPlace(env, job, image);
-    WriteGeoTiff(env.libraries.pelcor, image, read.georeference, KeysFor(env, system, image), image,
-                 TagWriting::InPlace);
+    WriteGeoTiff(env.texts, env.libraries.Pelcor(), image, read.georeference,
+                 KeysFor(env, system, image), image, TagWriting::InPlace);
     return {image, image, {}, ""};
 }
 
@@ -217,50 +221,50 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
         return WriteGeoTiffInPlace(env, job, read, system);
     }
     const std::string outputFolder = job.plan.OutputFolderOf(job.file);
-    const std::string source = SourceImage(env.fileSystem, job, read.imagePath);
+    const std::string source = SourceImage(env.texts, env.fileSystem, job, read.imagePath);
     const std::string target = GeoTiffPathFor(job, source);
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
-    RequirePlacesAnImage(read.georeference, target);
-    RequireNotAnInput(job.plan.inputs, target);
+    RequirePlacesAnImage(env.texts, read.georeference, target);
+    RequireNotAnInput(env.texts, job.plan.inputs, target);
     if (AnythingAt(target)) {
         if (!replacing) {
-            throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+            throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
         }
-        RequireReplaceableOutput(env.fileSystem, job.plan.inputs, target, job.reported);
+        RequireReplaceableOutput(env.texts, env.fileSystem, job.plan.inputs, target, job.reported);
     }
     if (!env.fileSystem.FolderExists(outputFolder) ||
         (!ImageFoundByReader(job) && !IsImageFile(source))) {
-        throw Refusal(MessageWithPath(msg::UnableToOpenFile, source, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::UnableToOpenFile, source, kCr));
     }
     if (ContentKindOf(source) == ContentKind::OtherImage) {
-        throw Refusal(MessageWithPath(msg::NotATiff, source, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::NotATiff, source, kCr));
     }
     std::optional<PendingOutput> copy;
     try {
         copy.emplace(target, env.fileSystem.Temporaries(), env.fileSystem.Api());
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     if (!CopyImageInto(source, copy->descriptor(), env.fileSystem.Api())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     const std::string& temporary = copy->path();
     SetAttributesArchive(env.fileSystem, temporary, attr::Archive);
     if (!Noted(job, CanEditFile(env.fileSystem, temporary))) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, target));
+        throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, target));
     }
-    WriteGeoTiff(env.libraries.pelcor, temporary, read.georeference, KeysFor(env, system, source),
-                 target);
+    WriteGeoTiff(env.texts, env.libraries.Pelcor(), temporary, read.georeference,
+                 KeysFor(env, system, source), target);
     bool committed = false;
     try {
         committed = Commit(*copy, replacing);
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(target);
+        throw UnableToUpdate(env.texts, target);
     }
     if (!committed) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, target, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
     }
     return {target, target, {}, ""};
 }
@@ -312,11 +316,11 @@ std::string OutputPathFor(const FileJob& job, const std::string& image) {
 
 // The image a file's output is about, found as its steps will find it: the image a table
 // names, else the input itself; for a GeoTIFF, the image it is copied from.
-std::string OutputImageOf(const FileSystemService& files, const FileJob& job) {
+std::string OutputImageOf(const Texts& texts, const FileSystemService& files, const FileJob& job) {
     const std::string image = job.plan.inputFormat == FileFormat::TAB
-                                  ? ReadTableFrom(files, job).imagePath
+                                  ? ReadTableFrom(texts, files, job).imagePath
                                   : job.inputPath;
-    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(files, job, image) : image;
+    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(texts, files, job, image) : image;
 }
 
 // The image planning found for a file; "" when none could be found then.
@@ -334,8 +338,8 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     const std::string path = OutputPathFor(job, image);
     try {
         if (job.plan.inPlace) {
-            return StatesAGeoreference(env.libraries.pelcor, path) ? std::optional(path)
-                                                                   : std::nullopt;
+            return StatesAGeoreference(env.libraries.Pelcor(), path) ? std::optional(path)
+                                                                     : std::nullopt;
         }
         if (!AnythingAt(path)) {
             return std::nullopt;
@@ -351,11 +355,12 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     }
 }
 
-std::vector<std::string> OutputImagesOf(const FileSystemService& files, const RunPlan& plan) {
+std::vector<std::string> OutputImagesOf(const Texts& texts, const FileSystemService& files,
+                                        const RunPlan& plan) {
     std::vector<std::string> images(plan.inputFiles.size());
     for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
         try {
-            images[file] = OutputImageOf(files, FileJob{plan, file, plan.InputPath(file)});
+            images[file] = OutputImageOf(texts, files, FileJob{plan, file, plan.InputPath(file)});
         } catch (const Failure&) {
             // A file whose output cannot be known writes none.
         }
@@ -396,8 +401,8 @@ std::vector<std::string> OutputsTakenEarlier(const RunPlan& plan) {
     return taken;
 }
 
-void RequireApartFromRunFiles(const RunPlan& plan, const std::string& path) {
-    RequireNotAnInput(plan.inputs, path);
+void RequireApartFromRunFiles(const Texts& texts, const RunPlan& plan, const std::string& path) {
+    RequireNotAnInput(texts, plan.inputs, path);
     InputIdentities outputs;
     for (const auto& written : PlannedOutputsOf(plan)) {
         for (const std::string& output : written) {
@@ -405,7 +410,7 @@ void RequireApartFromRunFiles(const RunPlan& plan, const std::string& path) {
         }
     }
     if (IsOneOf(outputs, path)) {
-        throw Refusal(MessageWithPath(msg::WouldReplaceAnOutput, path));
+        throw Refusal(texts.MessageWithPath(msg::WouldReplaceAnOutput, path));
     }
 }
 
@@ -414,7 +419,7 @@ ImageSize MeasuredImage(const Environment& env, const std::string& path) {
     if (ContentKindOf(path) == ContentKind::OtherImage) {
         return ImageSizeFromHeader(path);
     }
-    return MeasureImage(env.libraries.vantrel, path);
+    return MeasureImage(env.libraries.Vantrel(), path);
 }
 
 ReportedResult<ImageSize> GetTiffInfo(const Environment& env, const std::string& path) {

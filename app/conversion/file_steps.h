@@ -80,13 +80,14 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
 // For each file, the image its output is about as its steps find it (the image a table names,
 // the image a GeoTIFF is copied from, else the input); "" for a file whose output cannot be
 // known before it is read. The plan keeps them: the checks before the run read each input once.
-std::vector<std::string> OutputImagesOf(const FileSystemService& files, const RunPlan& plan);
+std::vector<std::string> OutputImagesOf(const Texts& texts, const FileSystemService& files,
+                                        const RunPlan& plan);
 
 // Refuses a file the user names for the run to write besides its outputs (its summary, its
 // footprint index) when it is one of the run's own files: an input (message 35) or the output
 // of an input, a world file's .aux.xml included (message 46). Outputs count whether or not
 // the run got to write them.
-void RequireApartFromRunFiles(const RunPlan& plan, const std::string& path);
+void RequireApartFromRunFiles(const Texts& texts, const RunPlan& plan, const std::string& path);
 // What each file of the run writes (its output, and a world file's .aux.xml), from the images
 // the plan noted; nothing for a file whose outputs cannot be known before it is read.
 std::vector<std::vector<std::string>> PlannedOutputsOf(const RunPlan& plan);

@@ -40,13 +40,13 @@ std::string CodeSystem(std::int32_t epsg) {
 // A system by its EPSG code where GDAL finds one confidently, else as `system` stands: a
 // footprint's system is what people and other programs read, and a code is what they know.
 template <typename ToWkt>
-std::string IdentifiedSystem(const KeptAnswers& kept, const std::string& system, ToWkt toWkt) {
+std::string IdentifiedSystem(const Environment& env, const std::string& system, ToWkt toWkt) {
     if (system.empty()) {
         return system;
     }
     try {
         if (const std::optional<std::string> wkt = toWkt(system)) {
-            if (const CoordinateSystemCode code = EpsgCodeOf(kept, *wkt); code.epsg != 0) {
+            if (const CoordinateSystemCode code = EpsgCodeOf(env, *wkt); code.epsg != 0) {
                 return CodeSystem(code.epsg);
             }
         }
@@ -56,7 +56,7 @@ std::string IdentifiedSystem(const KeptAnswers& kept, const std::string& system,
 }
 
 // A clause as a footprint names its system: by the list's code where it has one.
-std::string ClauseSystem(const KeptAnswers& kept, const std::vector<std::string>& codeList,
+std::string ClauseSystem(const Environment& env, const std::vector<std::string>& codeList,
                          const std::string& line) {
     const std::string clause = Trimmed(line);  // a table's CoordSys line is indented
     if (clause.empty()) {
@@ -65,24 +65,23 @@ std::string ClauseSystem(const KeptAnswers& kept, const std::vector<std::string>
     if (const auto listed = EntryForClause(codeList, clause); listed && listed->epsg != 0) {
         return CodeSystem(listed->epsg);
     }
-    return IdentifiedSystem(kept, clause,
-                            [&](const std::string& known) { return SystemOfClause(kept, known); });
+    return IdentifiedSystem(env, clause,
+                            [&](const std::string& known) { return SystemOfClause(env, known); });
 }
 
 // What the GeoKeys of a TIFF state: a code, else GDAL's system, else none.
 std::string KeysSystem(const Environment& env, const std::string& path) {
-    if (const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.pelcor, path);
+    if (const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.Pelcor(), path);
         code.epsg != 0) {
         return CodeSystem(code.epsg);
     }
-    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.pelcor, path);
+    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.Pelcor(), path);
     if (!KeysStateASystem(keys)) {
         return {};
     }
     try {
-        const std::string wkt = SystemOfKeys(env.bridgeAnswers, keys).value_or("");
-        return IdentifiedSystem(env.bridgeAnswers, wkt,
-                                [](const std::string& known) { return known; });
+        const std::string wkt = SystemOfKeys(env, keys).value_or("");
+        return IdentifiedSystem(env, wkt, [](const std::string& known) { return known; });
     } catch (const Failure&) {
         return {};
     }
@@ -94,11 +93,11 @@ std::string SystemOfOutput(const Environment& env, const FileJob& job, const Inp
     const RunPlan& plan = job.plan;
     switch (plan.outputFormat) {
         case FileFormat::TAB:
-            return ClauseSystem(env.bridgeAnswers, plan.codeList,
+            return ClauseSystem(env, plan.codeList,
                                 system.clause.empty() ? plan.coordSysClause : system.clause);
         case FileFormat::TFW:
             return plan.inputFormat == FileFormat::TAB
-                       ? ClauseSystem(env.bridgeAnswers, plan.codeList, read.tableCoordSys)
+                       ? ClauseSystem(env, plan.codeList, read.tableCoordSys)
                        : KeysSystem(env, written.image);
         default:
             return KeysSystem(env, written.output);
@@ -106,16 +105,16 @@ std::string SystemOfOutput(const Environment& env, const FileJob& job, const Inp
 }
 
 // The WKT of a footprint's system; nothing for none or one GDAL does not know.
-std::optional<std::string> WktOf(const std::string& system) {
+std::optional<std::string> WktOf(const Environment& env, const std::string& system) {
     if (system.empty()) {
         return std::nullopt;
     }
     try {
         if (system.rfind(kEpsgPrefix, 0) == 0) {
-            return SystemOfDefinition(system);
+            return SystemOfDefinition(BridgeOf(env), system);
         }
         if (system.rfind("CoordSys", 0) == 0) {
-            return SystemOfClause(system);
+            return SystemOfClause(BridgeOf(env), system);
         }
     } catch (const Failure&) {
         return std::nullopt;
@@ -474,9 +473,10 @@ std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome) {
     return groups;
 }
 
-std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList) {
+std::string SystemTitle(const Environment& env, const std::string& system,
+                        const std::vector<std::string>& codeList) {
     if (system.empty()) {
-        return CaptionText(caption::NoSystem);
+        return env.texts.Caption(caption::NoSystem);
     }
     if (system.rfind(kEpsgPrefix, 0) == 0) {
         const auto code = EpsgCodeNamed(system);
@@ -488,8 +488,8 @@ std::string SystemTitle(const std::string& system, const std::vector<std::string
         return listed ? listed->name : system;
     }
     try {
-        if (const auto wkt = WktOf(system)) {
-            const std::string name = SystemName(*wkt);
+        if (const auto wkt = WktOf(env, system)) {
+            const std::string name = SystemName(BridgeOf(env), *wkt);
             return system.rfind(kEpsgPrefix, 0) == 0 ? name + " (" + system + ")" : name;
         }
     } catch (const Failure&) {
@@ -497,11 +497,12 @@ std::string SystemTitle(const std::string& system, const std::vector<std::string
     return system;
 }
 
-std::string SystemUnit(const std::string& system, const std::vector<std::string>& codeList) {
+std::string SystemUnit(const Environment& env, const std::string& system,
+                       const std::vector<std::string>& codeList) {
     if (auto unit = ListedUnit(system, codeList)) {
         return *unit;
     }
-    const std::optional<std::string> wkt = WktOf(system);
+    const std::optional<std::string> wkt = WktOf(env, system);
     // The system's own unit is the last one its WKT names (WKT 1 and 2 alike): the base
     // system's and the parameters' come before it.
     const std::size_t unit = wkt ? wkt->rfind("UNIT[\"") : std::string::npos;
@@ -521,24 +522,26 @@ Outliers FindOutliers(const RunOutcome& outcome) {
     return outliers;
 }
 
-std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
+std::string FootprintsGeoJson(const Environment& env, const RunOutcome& outcome,
+                              std::size_t& leftOut) {
     leftOut = 0;
     std::string features;
     const Outliers outliers = FindOutliers(outcome);
     const std::set<std::size_t> far(outliers.farAway.begin(), outliers.farAway.end());
     const std::set<std::size_t> covering(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
-        const auto wkt = WktOf(group.system);
+        const auto wkt = WktOf(env, group.system);
         // Its code where the system has one, else its name.
         const std::string system = group.system.rfind(kEpsgPrefix, 0) == 0
                                        ? group.system
-                                       : SystemTitle(group.system, outcome.plan.codeList);
+                                       : SystemTitle(env, group.system, outcome.plan.codeList);
         for (const std::size_t file : group.files) {
             const FileReport& report = outcome.files[file];
             const auto& corners = report.footprint->corners;
             std::optional<std::vector<MapPoint>> moved;
             try {
-                moved = wkt ? ToWgs84(*wkt, {corners.begin(), corners.end()}) : std::nullopt;
+                moved = wkt ? ToWgs84(BridgeOf(env), *wkt, {corners.begin(), corners.end()})
+                            : std::nullopt;
             } catch (const Failure&) {
                 moved = std::nullopt;
             }
@@ -554,10 +557,11 @@ std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut) {
     return "{\"type\":\"FeatureCollection\",\"features\":[" + features + "\n]}\n";
 }
 
-std::size_t WriteFootprints(const FileSystemService& files, const RunOutcome& outcome,
-                            const std::string& path) {
+std::size_t WriteFootprints(const Environment& env, const FileSystemService& files,
+                            const RunOutcome& outcome, const std::string& path) {
     std::size_t leftOut = 0;
-    WriteRunFile(files, outcome, path, FootprintsGeoJson(outcome, leftOut), kFootprintsStart);
+    WriteRunFile(env.texts, files, outcome, path, FootprintsGeoJson(env, outcome, leftOut),
+                 kFootprintsStart);
     return leftOut;
 }
 

@@ -40,12 +40,14 @@ std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome);
 
 // A system's name for people: the projection list's name with its code, GDAL's name for one
 // the list lacks, the clause itself, or "" for none.
-std::string SystemTitle(const std::string& system, const std::vector<std::string>& codeList);
+std::string SystemTitle(const Environment& env, const std::string& system,
+                        const std::vector<std::string>& codeList);
 
 // The unit of a system's coordinates as a map's scale bar names it ("m", "ft", "°", else the
 // unit's own name); "" for none or a system GDAL does not know. A system the projection list
 // holds is answered from the list.
-std::string SystemUnit(const std::string& system, const std::vector<std::string>& codeList);
+std::string SystemUnit(const Environment& env, const std::string& system,
+                       const std::vector<std::string>& codeList);
 
 // The sheets that lie far from the rest of their system (no other sheet's centre within five
 // lengths of theirs, the length being the sheet's longer side or the series' median distance
@@ -61,9 +63,10 @@ Outliers FindOutliers(const RunOutcome& outcome);
 // longitude and latitude by GDAL, with its file name, output path, size in pixels, system
 // ("EPSG:CODE" or its name) and the verdicts `far_from_rest` and `covers_another`. Sheets
 // whose system GDAL cannot move (or that have none) are left out and counted in `leftOut`.
-std::string FootprintsGeoJson(const RunOutcome& outcome, std::size_t& leftOut);
+std::string FootprintsGeoJson(const Environment& env, const RunOutcome& outcome,
+                              std::size_t& leftOut);
 // Writes that index to `path` as WriteRunFile does; the number of sheets left out.
-std::size_t WriteFootprints(const FileSystemService& files, const RunOutcome& outcome,
-                            const std::string& path);
+std::size_t WriteFootprints(const Environment& env, const FileSystemService& files,
+                            const RunOutcome& outcome, const std::string& path);
 
 }  // namespace marlo

@@ -19,15 +19,15 @@ namespace {
 InputSystem ForTable(const Environment& env, const RunPlan& plan, const std::string& wkt) {
     InputSystem system;
     system.stated = true;
-    const CoordinateSystemCode code = EpsgCodeOf(env.bridgeAnswers, wkt);
+    const CoordinateSystemCode code = EpsgCodeOf(env, wkt);
     if (const auto listed =
             code.epsg != 0 ? EntryForCode(plan.codeList, code.epsg) : std::nullopt) {
         system.clause = CoordSysClause(*listed);
-    } else if (const auto clause = ClauseOfSystem(env.bridgeAnswers, wkt)) {
+    } else if (const auto clause = ClauseOfSystem(env, wkt)) {
         system.clause = *clause;
     } else {
-        system.unwritable = SystemName(env.bridgeAnswers, wkt);
-        system.unwritableReason = WhyNoClause(wkt);
+        system.unwritable = SystemName(env, wkt);
+        system.unwritableReason = WhyNoClause(BridgeOf(env), wkt);
     }
     return system;
 }
@@ -36,18 +36,18 @@ InputSystem ForTable(const Environment& env, const RunPlan& plan, const std::str
 InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
                                 const std::string& path) {
     InputSystem system;
-    const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.pelcor, path);
+    const CoordinateSystemCode code = ReadGeoTiffSystem(env.libraries.Pelcor(), path);
     if (const auto listed =
             code.epsg != 0 ? EntryForCode(plan.codeList, code.epsg) : std::nullopt) {
         system.stated = true;
         system.clause = CoordSysClause(*listed);
         return system;
     }
-    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.pelcor, path);
+    const GeoKeyTags keys = ReadGeoKeyTags(env.libraries.Pelcor(), path);
     if (!KeysStateASystem(keys)) {
         return system;
     }
-    const auto wkt = SystemOfKeys(env.bridgeAnswers, keys);
+    const auto wkt = SystemOfKeys(env, keys);
     if (wkt && wkt->empty()) {
         // GDAL reads no system from these keys.
         return system;
@@ -62,14 +62,14 @@ InputSystem KeyedSystemForTable(const Environment& env, const RunPlan& plan,
 
 // The system a side file's text states (an .aux.xml's SRS, a .prj); "" for none.
 std::string SystemIn(const Environment& env, const std::optional<std::string>& definition) {
-    return definition ? SystemOfDefinition(env.bridgeAnswers, *definition).value_or("")
-                      : std::string();
+    return definition ? SystemOfDefinition(env, *definition).value_or("") : std::string();
 }
 
 // What a GeoTIFF states, for a table, where GDAL takes it: its .aux.xml before its keys.
 InputSystem ImageSystemForTable(const Environment& env, const RunPlan& plan,
                                 const std::string& path) {
-    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.fileSystem, path)); !aux.empty()) {
+    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.texts, env.fileSystem, path));
+        !aux.empty()) {
         return ForTable(env, plan, aux);
     }
     return KeyedSystemForTable(env, plan, path);
@@ -102,7 +102,7 @@ InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan
         return {};
     }
     const bool tableOutput = plan.outputFormat == FileFormat::TAB;
-    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.fileSystem, *image));
+    if (const std::string aux = SystemIn(env, ReadAuxSystem(env.texts, env.fileSystem, *image));
         !aux.empty()) {
         return tableOutput ? ForTable(env, plan, aux) : InputSystem{true, "", "", aux, false};
     }
@@ -111,7 +111,7 @@ InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan
             return keyed;
         }
     }
-    const std::string prj = SystemIn(env, ReadPrjText(env.fileSystem, *image));
+    const std::string prj = SystemIn(env, ReadPrjText(env.texts, env.fileSystem, *image));
     if (prj.empty()) {
         return {};
     }
@@ -136,10 +136,10 @@ OutputSystem ForGeoTiff(GeoTiffSystem system) {
 // it; none (lost) when it can write no keys for it.
 OutputSystem GeoTiffSystemOf(const Environment& env, const std::string& wkt) {
     using Source = GeoTiffSystem::Source;
-    if (const CoordinateSystemCode code = EpsgCodeOf(env.bridgeAnswers, wkt); code.epsg != 0) {
+    if (const CoordinateSystemCode code = EpsgCodeOf(env, wkt); code.epsg != 0) {
         return ForGeoTiff({Source::EpsgCode, code, {}, false});
     }
-    if (auto keys = KeysOfSystem(env.bridgeAnswers, wkt)) {
+    if (auto keys = KeysOfSystem(env, wkt)) {
         return ForGeoTiff({Source::GdalKeys, {}, std::move(*keys), false});
     }
     return LostSystem();
@@ -153,7 +153,7 @@ OutputSystem GeoTiffSystemOfClause(const Environment& env, const RunPlan& plan,
     if (const auto listed = EntryForClause(plan.codeList, clause)) {
         return ForGeoTiff({Source::EpsgCode, SystemOf(*listed), {}, false});
     }
-    if (const auto wkt = SystemOfClause(env.bridgeAnswers, clause)) {
+    if (const auto wkt = SystemOfClause(env, clause)) {
         return GeoTiffSystemOf(env, *wkt);
     }
     // Whatever system the image's own keys stated, the output must not carry it for this table.
@@ -236,7 +236,7 @@ OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::s
     return system;
 }
 
-void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
+void RequireOwnSystemWritable(const Texts& texts, const RunPlan& plan, std::size_t file) {
     const InputSystem* own = InputSystemOf(plan, file);
     if (own != nullptr && !own->sideFileRefusal.empty()) {
         throw Refusal(own->sideFileRefusal);
@@ -249,39 +249,39 @@ void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file) {
     }
     // Reached only when the run was told to go on without a projection for such inputs.
     if (!own->stated && !own->unreadable && plan.coordSysClause.empty()) {
-        throw Refusal(MessageWithPath(msg::NoSystemOfItsOwn, plan.InputPath(file), kCr));
+        throw Refusal(texts.MessageWithPath(msg::NoSystemOfItsOwn, plan.InputPath(file), kCr));
     }
     if (own->unwritable.empty()) {
         return;
     }
     // Quoted: a system's name may hold " / " and blanks, as a path does.
     const std::string reason = own->unwritableReason.empty() ? "" : ": " + own->unwritableReason;
-    throw Refusal(MessageText(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
+    throw Refusal(texts.Message(msg::SystemNotWritableInTable) + " \"" + own->unwritable + "\"" +
                   reason + kCr + plan.InputPath(file));
 }
 
 AuxText AuxTextForWorldFile(const Environment& env, const RunPlan& plan,
                             const std::string& tableCoordSys, const std::string& imagePath) {
     if (tableCoordSys.empty() ||
-        KeysStateASystem(ReadGeoKeyTags(env.libraries.pelcor, imagePath))) {
+        KeysStateASystem(ReadGeoKeyTags(env.libraries.Pelcor(), imagePath))) {
         return {};
     }
     std::optional<std::string> wkt;
     if (const auto listed = EntryForClause(plan.codeList, tableCoordSys)) {
-        wkt = SystemOfDefinition(env.bridgeAnswers, "EPSG:" + std::to_string(listed->epsg));
+        wkt = SystemOfDefinition(env, "EPSG:" + std::to_string(listed->epsg));
     }
     if (!wkt) {
-        wkt = SystemOfClause(env.bridgeAnswers, tableCoordSys);
+        wkt = SystemOfClause(env, tableCoordSys);
     }
-    const auto aux = wkt ? AuxiliaryFormOf(env.bridgeAnswers, *wkt) : std::nullopt;
+    const auto aux = wkt ? AuxiliaryFormOf(env, *wkt) : std::nullopt;
     if (!aux) {
         return {"", true};
     }
     const std::string path = AuxFilePath(imagePath);
-    RequireNotAnInput(plan.inputs, path);
-    const auto text = AuxTextWithSystem(env.fileSystem, imagePath, *aux);
+    RequireNotAnInput(env.texts, plan.inputs, path);
+    const auto text = AuxTextWithSystem(env.texts, env.fileSystem, imagePath, *aux);
     if (!text) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(env.texts, path);
     }
     return {*text, false};
 }

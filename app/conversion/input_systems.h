@@ -34,7 +34,7 @@ OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::s
 
 // Refuses an input whose side files could not be read while planning (with the message found
 // then), and (message 34) an input whose system no table can hold.
-void RequireOwnSystemWritable(const RunPlan& plan, std::size_t file);
+void RequireOwnSystemWritable(const Texts& texts, const RunPlan& plan, std::size_t file);
 
 // A table's system for the world file written beside an image: what the image's .aux.xml gets,
 // as text ready to be written ("" when the image keeps its own keys or the table states none),

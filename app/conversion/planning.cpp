@@ -98,7 +98,7 @@ void ShowReport(Environment& env, const std::optional<RunTimeError>& error) {
 bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& choices,
                      RunPlan& plan) {
     ReportedResult<std::string> picked = AskForFolder(
-        ui, MessageText(msg::SelectOutputDirectory),
+        ui, env.texts.Message(msg::SelectOutputDirectory),
         OutputPickerStart(env.fileSystem, choices.rememberedOutputFolder, plan.inputFolder));
     ShowReport(env, picked.error);
     plan.outputFolder = std::move(picked.value);
@@ -106,7 +106,7 @@ bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& ch
         return false;
     }
     if (!env.fileSystem.FolderExists(plan.outputFolder)) {
-        throw Refusal(MessageText(msg::OutputDirectoryMissing));
+        throw Refusal(env.texts.Message(msg::OutputDirectoryMissing));
     }
     return true;
 }
@@ -117,7 +117,7 @@ bool AskOutputFolder(Environment& env, UserInteraction& ui, const RunChoices& ch
 bool PlanByAsking(Environment& env, UserInteraction& ui, const RunChoices& choices,
                   RunOutcome& outcome) {
     RunPlan& plan = outcome.plan;
-    const auto files = AddFiles(ui, choices);
+    const auto files = AddFiles(env.texts, ui, choices);
     if (!files) {
         return CancelledBeforeFiles(outcome);
     }
@@ -236,13 +236,13 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     plan.inputFiles = files.names;
     plan.outputFormat = outputFormat;
     if (plan.outputFormat == FileFormat::None) {
-        throw Refusal(MessageText(msg::ErrorReadingOutputFormat));
+        throw Refusal(env.texts.Message(msg::ErrorReadingOutputFormat));
     }
     if (plan.inputFormat == FileFormat::None) {
-        throw Refusal(MessageText(msg::ErrorReadingInputFormat));
+        throw Refusal(env.texts.Message(msg::ErrorReadingInputFormat));
     }
     if (plan.inputFormat == plan.outputFormat) {
-        throw Refusal(MessageText(msg::SameFormats));
+        throw Refusal(env.texts.Message(msg::SameFormats));
     }
     // What the folders held when they were last listed may have changed since.
     env.fileSystem.ForgetLookups();
@@ -252,7 +252,7 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     }
     plan.inputSystems = InputSystemsOf(env, plan);
     plan.offerOwnSystems = !plan.inputSystems.empty();
-    plan.outputImages = OutputImagesOf(env.fileSystem, plan);
+    plan.outputImages = OutputImagesOf(env.texts, env.fileSystem, plan);
 }
 
 bool PlanNeedsProjection(const RunPlan& plan) {
@@ -283,7 +283,7 @@ void SettleExistingOutputs(Environment& env, ExistingOutputs rule, RunPlan& plan
         return;
     }
     if (rule == ExistingOutputs::Stop) {
-        throw Refusal(MessageWithPath(msg::OutputFileExists, *first, kCr));
+        throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, *first, kCr));
     }
     plan.existing = rule;
 }

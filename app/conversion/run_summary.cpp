@@ -99,20 +99,20 @@ std::size_t CountOf(const RunOutcome& outcome, FileResult result) {
     return reported + (outcome.total - std::min(outcome.total, outcome.files.size()));
 }
 
-std::string ResultText(FileResult result) {
+std::string ResultText(const Texts& texts, FileResult result) {
     switch (result) {
         case FileResult::Converted:
-            return CaptionText(caption::Converted);
+            return texts.Caption(caption::Converted);
         case FileResult::Skipped:
-            return CaptionText(caption::Skipped);
+            return texts.Caption(caption::Skipped);
         case FileResult::Failed:
-            return CaptionText(caption::Failed);
+            return texts.Caption(caption::Failed);
         default:
-            return CaptionText(caption::NotReached);
+            return texts.Caption(caption::NotReached);
     }
 }
 
-std::string WithoutSystemText(const RunOutcome& outcome) {
+std::string WithoutSystemText(const Texts& texts, const RunOutcome& outcome) {
     if (outcome.withoutSystem.empty()) {
         return {};
     }
@@ -120,48 +120,49 @@ std::string WithoutSystemText(const RunOutcome& outcome) {
     for (const std::string& file : outcome.withoutSystem) {
         files += (files.empty() ? "" : ", ") + file;
     }
-    return CaptionWith(caption::WithoutSystem, {files});
+    return texts.CaptionWith(caption::WithoutSystem, {files});
 }
 
-std::string RunStatusText(const RunOutcome& outcome) {
+std::string RunStatusText(const Texts& texts, const RunOutcome& outcome) {
     if (outcome.cancelled && outcome.stoppedAt.empty()) {
-        return CaptionText(caption::Cancelled);
+        return texts.Caption(caption::Cancelled);
     }
     if (outcome.total == 0) {
         // No files were chosen: the message, if one was shown, says why.
         return OnOneLine(outcome.reason);
     }
-    std::string counts = CaptionWith(caption::FilesConverted, {std::to_string(outcome.converted),
-                                                               std::to_string(outcome.total)});
+    std::string counts =
+        texts.CaptionWith(caption::FilesConverted,
+                          {std::to_string(outcome.converted), std::to_string(outcome.total)});
     for (const FileResult result : {FileResult::Skipped, FileResult::Failed}) {
         // A failure the run stopped at is named below with its message.
         const std::size_t count = CountOf(outcome, result);
         if (count > 0 && (result == FileResult::Skipped || outcome.plan.keepGoing)) {
-            counts += "; " + CaptionWith(result == FileResult::Skipped ? caption::SkippedCount
-                                                                       : caption::FailedCount,
-                                         {std::to_string(count)});
+            counts += "; " + texts.CaptionWith(result == FileResult::Skipped ? caption::SkippedCount
+                                                                             : caption::FailedCount,
+                                               {std::to_string(count)});
         }
     }
     std::vector<std::string> facts{counts};
     if (!outcome.stoppedAt.empty()) {
         facts.push_back(
-            CaptionText(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) + " " +
+            texts.Caption(outcome.cancelled ? caption::CancelledBefore : caption::StoppedAt) + " " +
             outcome.stoppedAt + StopReason(outcome));
     } else if (!outcome.reason.empty()) {
         facts.push_back(OnOneLine(outcome.reason));
     }
     if (outcome.converted > 0) {
-        facts.push_back(CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()}));
+        facts.push_back(texts.CaptionWith(caption::OutputsIn, {outcome.plan.OutputFolder()}));
     }
     const Outliers outliers = FindOutliers(outcome);
     for (const auto& [count, number] :
          {std::pair{outliers.farAway.size(), caption::FarFromRest},
           std::pair{outliers.overlapping.size(), caption::Overlapping}}) {
         if (count > 0) {
-            facts.push_back(CaptionCounting(number, count));
+            facts.push_back(texts.CaptionCounting(number, count));
         }
     }
-    if (const std::string note = WithoutSystemText(outcome); !note.empty()) {
+    if (const std::string note = WithoutSystemText(texts, outcome); !note.empty()) {
         facts.push_back(note);
     }
     std::string text;
@@ -171,18 +172,19 @@ std::string RunStatusText(const RunOutcome& outcome) {
     return text;
 }
 
-std::string SummaryText(const RunOutcome& outcome) {
+std::string SummaryText(const Texts& texts, const RunOutcome& outcome) {
     std::string text =
-        CaptionWith(
+        texts.CaptionWith(
             caption::SummaryCounts,
             {CountText(outcome, FileResult::Converted), CountText(outcome, FileResult::Skipped),
              CountText(outcome, FileResult::Failed), CountText(outcome, FileResult::NotReached)}) +
         "\n";
     if (outcome.converted > 0) {
-        text += CaptionWith(caption::OutputsIn, {Printable(outcome.plan.OutputFolder())}) + "\n";
+        text +=
+            texts.CaptionWith(caption::OutputsIn, {Printable(outcome.plan.OutputFolder())}) + "\n";
     }
     if (CountOf(outcome, FileResult::Failed) > 0) {
-        text += CaptionText(caption::FailedFiles) + "\n";
+        text += texts.Caption(caption::FailedFiles) + "\n";
         for (const FileReport& file : outcome.files) {
             if (file.result == FileResult::Failed) {
                 text += Printable(file.file) + ": " + Printable(file.reason) + "\n";
@@ -192,31 +194,31 @@ std::string SummaryText(const RunOutcome& outcome) {
     return text;
 }
 
-void RequireReplaceableRunFile(const FileSystemService& files, const RunPlan& plan,
-                               const std::string& path, const char* start) {
-    RequireApartFromRunFiles(plan, path);
+void RequireReplaceableRunFile(const Texts& texts, const FileSystemService& files,
+                               const RunPlan& plan, const std::string& path, const char* start) {
+    RequireApartFromRunFiles(texts, plan, path);
     if (!files.FileExists(path) && !files.FolderExists(path)) {
         return;
     }
     if (files.FolderExists(path)) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
     if ((files.FileAttributes(path) & attr::ReadOnly) != 0) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+        throw Refusal(texts.MessageWithPath(msg::FileIsReadOnly, path));
     }
     std::string first = UserFile(path).Head(64);
     if (first.rfind(kUtf8Mark, 0) == 0) {
         first.erase(0, std::string(kUtf8Mark).size());
     }
     if (first.rfind(start, 0) != 0) {
-        throw Refusal(MessageWithPath(msg::NotARunFile, path));
+        throw Refusal(texts.MessageWithPath(msg::NotARunFile, path));
     }
 }
 
-void WriteRunFile(const FileSystemService& files, const RunOutcome& outcome,
+void WriteRunFile(const Texts& texts, const FileSystemService& files, const RunOutcome& outcome,
                   const std::string& path, const std::string& bytes, const char* start) {
-    RequireReplaceableRunFile(files, outcome.plan, path, start);
-    WriteOutputBytes(files, path, bytes);
+    RequireReplaceableRunFile(texts, files, outcome.plan, path, start);
+    WriteOutputBytes(texts, files, path, bytes);
 }
 
 std::string SummaryCsv(const RunOutcome& outcome) {

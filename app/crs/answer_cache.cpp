@@ -213,50 +213,56 @@ AnswerSource BridgeAnswerSource() {
     return source;
 }
 
-std::optional<std::string> SystemOfClause(const KeptAnswers& kept, const std::string& clause) {
-    return KeptOrAsked<std::optional<std::string>>(kept, "system of clause", clause,
-                                                   [&] { return SystemOfClause(clause); });
-}
-
-std::optional<std::string> ClauseOfSystem(const KeptAnswers& kept, const std::string& wkt) {
-    return KeptOrAsked<std::optional<std::string>>(kept, "clause of system", wkt,
-                                                   [&] { return ClauseOfSystem(wkt); });
-}
-
-std::optional<std::string> SystemOfDefinition(const KeptAnswers& kept,
-                                              const std::string& definition) {
-    return KeptOrAsked<std::optional<std::string>>(kept, "system of definition", definition,
-                                                   [&] { return SystemOfDefinition(definition); });
-}
-
-CoordinateSystemCode EpsgCodeOf(const KeptAnswers& kept, const std::string& wkt) {
-    return KeptOrAsked<CoordinateSystemCode>(kept, "EPSG code", wkt,
-                                             [&] { return EpsgCodeOf(wkt); });
-}
-
-bool SameSystem(const KeptAnswers& kept, const std::string& wkt, const std::string& otherWkt) {
-    return KeptOrAsked<bool>(kept, "same system", wkt + '\0' + otherWkt,
-                             [&] { return SameSystem(wkt, otherWkt); });
-}
-
-std::string SystemName(const KeptAnswers& kept, const std::string& wkt) {
-    return KeptOrAsked<std::string>(kept, "name", wkt, [&] { return SystemName(wkt); });
-}
-
-std::optional<AuxiliarySystem> AuxiliaryFormOf(const KeptAnswers& kept, const std::string& wkt) {
-    return KeptOrAsked<std::optional<AuxiliarySystem>>(kept, "auxiliary form", wkt,
-                                                       [&] { return AuxiliaryFormOf(wkt); });
-}
-
-std::optional<std::string> SystemOfGeoKeys(const KeptAnswers& kept, const GeoKeyTags& keys) {
+std::optional<std::string> SystemOfClause(const Environment& env, const std::string& clause) {
     return KeptOrAsked<std::optional<std::string>>(
-        kept, "system of keys", Encoded(keys), [&] { return SystemOfGeoKeys(keys); },
+        env.bridgeAnswers, "system of clause", clause,
+        [&] { return SystemOfClause(BridgeOf(env), clause); });
+}
+
+std::optional<std::string> ClauseOfSystem(const Environment& env, const std::string& wkt) {
+    return KeptOrAsked<std::optional<std::string>>(env.bridgeAnswers, "clause of system", wkt, [&] {
+        return ClauseOfSystem(BridgeOf(env), wkt);
+    });
+}
+
+std::optional<std::string> SystemOfDefinition(const Environment& env,
+                                              const std::string& definition) {
+    return KeptOrAsked<std::optional<std::string>>(
+        env.bridgeAnswers, "system of definition", definition,
+        [&] { return SystemOfDefinition(BridgeOf(env), definition); });
+}
+
+CoordinateSystemCode EpsgCodeOf(const Environment& env, const std::string& wkt) {
+    return KeptOrAsked<CoordinateSystemCode>(env.bridgeAnswers, "EPSG code", wkt,
+                                             [&] { return EpsgCodeOf(BridgeOf(env), wkt); });
+}
+
+bool SameSystem(const Environment& env, const std::string& wkt, const std::string& otherWkt) {
+    return KeptOrAsked<bool>(env.bridgeAnswers, "same system", wkt + '\0' + otherWkt,
+                             [&] { return SameSystem(BridgeOf(env), wkt, otherWkt); });
+}
+
+std::string SystemName(const Environment& env, const std::string& wkt) {
+    return KeptOrAsked<std::string>(env.bridgeAnswers, "name", wkt,
+                                    [&] { return SystemName(BridgeOf(env), wkt); });
+}
+
+std::optional<AuxiliarySystem> AuxiliaryFormOf(const Environment& env, const std::string& wkt) {
+    return KeptOrAsked<std::optional<AuxiliarySystem>>(
+        env.bridgeAnswers, "auxiliary form", wkt,
+        [&] { return AuxiliaryFormOf(BridgeOf(env), wkt); });
+}
+
+std::optional<std::string> SystemOfGeoKeys(const Environment& env, const GeoKeyTags& keys) {
+    return KeptOrAsked<std::optional<std::string>>(
+        env.bridgeAnswers, "system of keys", Encoded(keys),
+        [&] { return SystemOfGeoKeys(BridgeOf(env), keys); },
         [](const std::optional<std::string>& system) { return system.has_value(); });
 }
 
-GeoKeyTags GeoKeysOfSystem(const KeptAnswers& kept, const std::string& wkt) {
-    return KeptOrAsked<GeoKeyTags>(kept, "keys of system", wkt,
-                                   [&] { return GeoKeysOfSystem(wkt); });
+GeoKeyTags GeoKeysOfSystem(const Environment& env, const std::string& wkt) {
+    return KeptOrAsked<GeoKeyTags>(env.bridgeAnswers, "keys of system", wkt,
+                                   [&] { return GeoKeysOfSystem(BridgeOf(env), wkt); });
 }
 
 }  // namespace marlo

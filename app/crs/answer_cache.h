@@ -15,17 +15,17 @@ namespace marlo {
 // modification time), the same PROJ database and the same GDAL/PROJ environment settings: an
 // upgrade of any of them empties the cache.
 
-std::optional<std::string> SystemOfClause(const KeptAnswers& kept, const std::string& clause);
-std::optional<std::string> ClauseOfSystem(const KeptAnswers& kept, const std::string& wkt);
-std::optional<std::string> SystemOfDefinition(const KeptAnswers& kept,
+std::optional<std::string> SystemOfClause(const Environment& env, const std::string& clause);
+std::optional<std::string> ClauseOfSystem(const Environment& env, const std::string& wkt);
+std::optional<std::string> SystemOfDefinition(const Environment& env,
                                               const std::string& definition);
-CoordinateSystemCode EpsgCodeOf(const KeptAnswers& kept, const std::string& wkt);
-bool SameSystem(const KeptAnswers& kept, const std::string& wkt, const std::string& otherWkt);
-std::string SystemName(const KeptAnswers& kept, const std::string& wkt);
-std::optional<AuxiliarySystem> AuxiliaryFormOf(const KeptAnswers& kept, const std::string& wkt);
+CoordinateSystemCode EpsgCodeOf(const Environment& env, const std::string& wkt);
+bool SameSystem(const Environment& env, const std::string& wkt, const std::string& otherWkt);
+std::string SystemName(const Environment& env, const std::string& wkt);
+std::optional<AuxiliarySystem> AuxiliaryFormOf(const Environment& env, const std::string& wkt);
 // Only answers are kept: "GDAL could not be asked" is asked again next time.
-std::optional<std::string> SystemOfGeoKeys(const KeptAnswers& kept, const GeoKeyTags& keys);
-GeoKeyTags GeoKeysOfSystem(const KeptAnswers& kept, const std::string& wkt);
+std::optional<std::string> SystemOfGeoKeys(const Environment& env, const GeoKeyTags& keys);
+GeoKeyTags GeoKeysOfSystem(const Environment& env, const std::string& wkt);
 
 // The settings and files the bridge's answers depend on, as this process finds them (the
 // files only once the bridge is loaded).

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "state/environment.h"
 #include "state/georeference.h"
 
 namespace marlo {
@@ -18,24 +19,33 @@ namespace marlo {
 // The file name of the bridge library.
 inline constexpr const char* kCrsBridgeLibrary = "libmarlo_crs.so";
 
+// The bridge as the Environment reaches it: the libraries it is bound through, and the texts
+// its refusals speak.
+struct GdalBridge {
+    const Libraries& libraries;
+    const Texts& texts;
+};
+GdalBridge BridgeOf(const Environment& env);
+
 // The system a MapInfo CoordSys clause states; nothing for a clause GDAL cannot understand
 // (NonEarth, an unknown datum or projection).
-std::optional<std::string> SystemOfClause(const std::string& clause);
+std::optional<std::string> SystemOfClause(const GdalBridge& bridge, const std::string& clause);
 // The CoordSys clause GDAL reads back as the same system; nothing when MapInfo cannot hold it.
-std::optional<std::string> ClauseOfSystem(const std::string& wkt);
+std::optional<std::string> ClauseOfSystem(const GdalBridge& bridge, const std::string& wkt);
 // "EPSG:<code>" or the text of a .prj file; nothing when GDAL does not know it.
-std::optional<std::string> SystemOfDefinition(const std::string& definition);
+std::optional<std::string> SystemOfDefinition(const GdalBridge& bridge,
+                                              const std::string& definition);
 // The EPSG code GDAL finds as the one confident match; code 0 when there is none.
-CoordinateSystemCode EpsgCodeOf(const std::string& wkt);
-bool SameSystem(const std::string& wkt, const std::string& otherWkt);
-std::string SystemName(const std::string& wkt);
+CoordinateSystemCode EpsgCodeOf(const GdalBridge& bridge, const std::string& wkt);
+bool SameSystem(const GdalBridge& bridge, const std::string& wkt, const std::string& otherWkt);
+std::string SystemName(const GdalBridge& bridge, const std::string& wkt);
 // Why a table cannot hold a system that ClauseOfSystem finds no clause for, to follow its name
 // in a refusal: MapInfo has no projection for its method, PROJ has no shift to WGS 84 for its
 // datum that a table could state, or GDAL reads none back as the same.
-std::string WhyNoClause(const std::string& wkt);
+std::string WhyNoClause(const GdalBridge& bridge, const std::string& wkt);
 
 // Points of the system moved to WGS 84 longitude and latitude; nothing when GDAL cannot.
-std::optional<std::vector<MapPoint>> ToWgs84(const std::string& wkt,
+std::optional<std::vector<MapPoint>> ToWgs84(const GdalBridge& bridge, const std::string& wkt,
                                              const std::vector<MapPoint>& points);
 
 // A system as GDAL's auxiliary files (.aux.xml) hold it: the WKT and the axis mapping.
@@ -43,14 +53,14 @@ struct AuxiliarySystem {
     std::string wkt;
     std::string axisMapping;
 };
-std::optional<AuxiliarySystem> AuxiliaryFormOf(const std::string& wkt);
+std::optional<AuxiliarySystem> AuxiliaryFormOf(const GdalBridge& bridge, const std::string& wkt);
 
 // The system GDAL reads from a GeoTIFF carrying the keys: "" when they state none; nothing when
 // GDAL could not be asked (that file then fails: a system is never dropped in silence).
-std::optional<std::string> SystemOfGeoKeys(const GeoKeyTags& keys);
+std::optional<std::string> SystemOfGeoKeys(const GdalBridge& bridge, const GeoKeyTags& keys);
 // The keys GDAL writes for a system; no directory when it writes none. Run-time error 5 when
 // GDAL could not be asked.
-GeoKeyTags GeoKeysOfSystem(const std::string& wkt);
+GeoKeyTags GeoKeysOfSystem(const GdalBridge& bridge, const std::string& wkt);
 // What the error of a failed question to GDAL says.
 RunTimeError GdalFailure(const std::string& question);
 

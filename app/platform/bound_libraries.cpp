@@ -1,14 +1,21 @@
 #include "platform/bound_libraries.h"
 
-#include <memory>
-
 namespace marlo {
 
-SharedLibrary& LoadedLibrary(const std::string& fileName) {
-    static std::map<std::string, std::unique_ptr<SharedLibrary>> libraries;
-    auto& library = libraries[fileName];
+void* BoundLibrary::Function(const std::string& name) {
+    const auto found = functions_.find(name);
+    if (found != functions_.end()) {
+        return found->second;
+    }
+    void* function = library_.Symbol(name);
+    functions_.emplace(name, function);
+    return function;
+}
+
+BoundLibrary& BoundLibraries::Library(const std::string& fileName) const {
+    auto& library = libraries_[fileName];
     if (!library) {
-        library = std::make_unique<SharedLibrary>(fileName);
+        library = std::make_unique<BoundLibrary>(fileName);
     }
     return *library;
 }

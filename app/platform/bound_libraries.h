@@ -1,34 +1,77 @@
 #pragma once
 
-#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/shared_library.h"
 
 namespace marlo {
 
-// The libraries the program loads by file name stay loaded, and their functions stay bound,
-// for the rest of the process: each is looked for once, on the first call that needs it.
-SharedLibrary& LoadedLibrary(const std::string& fileName);
+// A library the program binds by file name: loaded on the first call that needs it, each
+// function looked up once and kept, unloaded with its owner.
+class BoundLibrary {
+public:
+    explicit BoundLibrary(std::string fileName) : library_(std::move(fileName)) {}
+    BoundLibrary(const BoundLibrary&) = delete;
+    BoundLibrary& operator=(const BoundLibrary&) = delete;
 
-// The function `functionName` of the library `libraryFileName`, bound on its first call.
-template <class Signature>
-LazyFunction<Signature>& BoundFunction(const std::string& libraryFileName,
-                                       const std::string& functionName) {
-    static std::map<std::string, LazyFunction<Signature>> functions;
-    const std::string key = libraryFileName + '\n' + functionName;
-    auto found = functions.find(key);
-    if (found == functions.end()) {
-        found = functions.try_emplace(key, LoadedLibrary(libraryFileName), functionName).first;
+    // Raises run-time error 53 when the library cannot be found and 453 when it has no such
+    // function.
+    void* Function(const std::string& name);
+
+    // The state the library keeps for the program between calls (as PROJ keeps a context):
+    // made by `create` on the first ask, given to `destroy` before the library is unloaded.
+    template <class Context, class Create, class Destroy>
+    Context* ContextOf(Create create, Destroy destroy) {
+        if (!context_) {
+            Context* made = create();
+            context_ = std::shared_ptr<void>(
+                made, [destroy](void* context) { destroy(static_cast<Context*>(context)); });
+        }
+        return static_cast<Context*>(context_.get());
     }
-    return found->second;
-}
+
+private:
+    SharedLibrary library_;
+    std::map<std::string, void*> functions_;
+    // Last, so that it goes first: its library is still loaded when it is destroyed.
+    std::shared_ptr<void> context_;
+};
+
+// The libraries bound so far, one for each file name, made on their first use. A look-up
+// changes only what is kept, never what a caller sees: it is allowed on a const owner.
+class BoundLibraries {
+public:
+    BoundLibrary& Library(const std::string& fileName) const;
+
+private:
+    mutable std::map<std::string, std::unique_ptr<BoundLibrary>> libraries_;
+};
+
+// A function of a bound library with the type its header declares; the library is looked up
+// on each call's way in, so that a library that is missing fails the call, not its naming.
+template <class Signature>
+class BoundFunction;
+
+template <class Result, class... Args>
+class BoundFunction<Result(Args...)> {
+public:
+    BoundFunction(BoundLibrary& library, const char* name) : library_(library), name_(name) {}
+
+    Result operator()(Args... args) const {
+        return reinterpret_cast<Result (*)(Args...)>(library_.Function(name_))(args...);
+    }
+
+private:
+    BoundLibrary& library_;
+    const char* name_;
+};
 
 }  // namespace marlo
 
 // A library's function bound by name, with the type its header declares: the program never
 // links these libraries, so only the declaration's type is taken, and a header that changes
 // changes every call with it.
-#define MARLO_BOUND(libraryFileName, function) \
-    ::marlo::BoundFunction<decltype(::function)>(libraryFileName, #function)
+#define MARLO_BOUND(library, function) \
+    ::marlo::BoundFunction<decltype(::function)>(library, #function)

@@ -30,27 +30,4 @@ private:
 // beside the program, or the bare name when the run path and the loader's search are left.
 std::string LibraryFileToLoad(const std::string& fileName);
 
-// A function of a shared library, bound on its first call and kept bound afterwards.
-template <class Signature>
-class LazyFunction;
-
-template <class Result, class... Args>
-class LazyFunction<Result(Args...)> {
-public:
-    LazyFunction(SharedLibrary& library, std::string name)
-        : library_(library), name_(std::move(name)) {}
-
-    Result operator()(Args... args) {
-        if (function_ == nullptr) {
-            function_ = reinterpret_cast<Result (*)(Args...)>(library_.Symbol(name_));
-        }
-        return function_(args...);
-    }
-
-private:
-    SharedLibrary& library_;
-    std::string name_;
-    Result (*function_)(Args...) = nullptr;
-};
-
 }  // namespace marlo

@@ -23,9 +23,9 @@ std::string AboutTitle() {
            std::to_string(MARLO_VERSION_MINOR) + "." + std::to_string(MARLO_VERSION_REVISION);
 }
 
-std::string AboutDescription() {
+std::string AboutDescription(const Texts& texts) {
     return std::string(kRightsLine) + kCrLf + kEmailLine + kCrLf +
-           MessageText(msg::CommentsWelcome) + kCrLf + kCrLf + kCreditLine;
+           texts.Message(msg::CommentsWelcome) + kCrLf + kCrLf + kCreditLine;
 }
 
 void ShowSystemInformationUnavailable(UserInteraction& ui) {

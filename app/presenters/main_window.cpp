@@ -44,21 +44,21 @@ constexpr FileFormat kFormats[] = {FileFormat::GeoTIFF, FileFormat::TAB, FileFor
 
 }  // namespace
 
-std::vector<CaptionAssignment> MainWindowCaptions() {
+std::vector<CaptionAssignment> MainWindowCaptions(const Texts& texts) {
     return {
-        {"Frame1", ControlText::Caption, CaptionText(7)},
-        {"cmbOK", ControlText::Caption, CaptionText(4)},
-        {"cmdExit", ControlText::Caption, CaptionText(5)},
-        {"Frame2", ControlText::Caption, CaptionText(9)},
-        {"cmbOK", ControlText::ToolTip, CaptionText(10)},
-        {"cmdExit", ControlText::ToolTip, CaptionText(5)},
-        {"lblAbout", ControlText::ToolTip, CaptionText(13)},
-        {"lblLNG", ControlText::Caption, CaptionText(14)},
-        {"chkKeepGoing", ControlText::Caption, CaptionText(caption::KeepGoing)},
-        {"cmdFolder", ControlText::Caption, CaptionText(caption::ChooseFolder)},
-        {"chkSubfolders", ControlText::Caption, CaptionText(caption::WithSubfolders)},
-        {"chkInPlace", ControlText::Caption, CaptionText(caption::InPlace)},
-        {"lblInPlaceWarning", ControlText::Caption, CaptionText(caption::InPlaceWarning)},
+        {"Frame1", ControlText::Caption, texts.Caption(7)},
+        {"cmbOK", ControlText::Caption, texts.Caption(4)},
+        {"cmdExit", ControlText::Caption, texts.Caption(5)},
+        {"Frame2", ControlText::Caption, texts.Caption(9)},
+        {"cmbOK", ControlText::ToolTip, texts.Caption(10)},
+        {"cmdExit", ControlText::ToolTip, texts.Caption(5)},
+        {"lblAbout", ControlText::ToolTip, texts.Caption(13)},
+        {"lblLNG", ControlText::Caption, texts.Caption(14)},
+        {"chkKeepGoing", ControlText::Caption, texts.Caption(caption::KeepGoing)},
+        {"cmdFolder", ControlText::Caption, texts.Caption(caption::ChooseFolder)},
+        {"chkSubfolders", ControlText::Caption, texts.Caption(caption::WithSubfolders)},
+        {"chkInPlace", ControlText::Caption, texts.Caption(caption::InPlace)},
+        {"lblInPlaceWarning", ControlText::Caption, texts.Caption(caption::InPlaceWarning)},
     };
 }
 
@@ -85,8 +85,8 @@ void ClickOutputOption(FormatOptions& options, FileFormat clicked) {
 
 void MainWindowProcedures::Load() {
     RunProcedure(env_.errorReport, Procedure::FormLoad, ErrorLevel::Report, [&] {
-        currentLanguage =
-            settings_.ReadOr(kSettingsApplication, kSettingsSection, kLanguageKey, kEnglish);
+        env_.texts.SetLanguage(
+            settings_.ReadOr(kSettingsApplication, kSettingsSection, kLanguageKey, kEnglish));
         ShowCaptions();
         choices_.options.optGEOin.enabled = true;
         choices_.options.optGEO.enabled = false;
@@ -148,16 +148,16 @@ void MainWindowProcedures::RememberRun() {
 
 void MainWindowProcedures::ShowCaptions() {
     RunProcedure(env_.errorReport, Procedure::RefreshLanguage, ErrorLevel::Report, [&] {
-        for (const CaptionAssignment& assignment : MainWindowCaptions()) {
+        for (const CaptionAssignment& assignment : MainWindowCaptions(env_.texts)) {
             view_.SetControlText(assignment.control, assignment.property, assignment.text);
         }
-        view_.ShowLanguage(currentLanguage);
+        view_.ShowLanguage(env_.texts.Language());
     });
 }
 
 void MainWindowProcedures::SwitchLanguage(Procedure procedure, const char* language) {
     RunProcedure(env_.errorReport, procedure, ErrorLevel::Report, [&] {
-        currentLanguage = language;
+        env_.texts.SetLanguage(language);
         settings_.Write(kSettingsApplication, kSettingsSection, kLanguageKey, language);
         ShowCaptions();
         view_.ShowStatus("");
@@ -216,7 +216,7 @@ void MainWindowProcedures::StartConversion() {
     choices_.files.reset();
     RunProcedure(env_.errorReport, Procedure::Convert, ErrorLevel::Report, [&] {
         RememberRun();
-        view_.ShowStatus(RunStatusText(lastRun_));
+        view_.ShowStatus(RunStatusText(env_.texts, lastRun_));
         if (!lastRun_.files.empty()) {
             view_.ShowSummary(lastRun_);
         }
@@ -243,7 +243,7 @@ void MainWindowProcedures::SetKeepGoing(bool keepGoing) {
 }
 
 std::string MainWindowProcedures::SummaryForCopy() const {
-    return SummaryText(lastRun_);
+    return SummaryText(env_.texts, lastRun_);
 }
 
 void MainWindowProcedures::SaveSummaryFile(Procedure procedure,
@@ -259,14 +259,15 @@ void MainWindowProcedures::SaveSummaryFile(Procedure procedure,
 
 void MainWindowProcedures::SaveSummaryCsv(const std::string& path) {
     SaveSummaryFile(Procedure::SaveSummaryCsv, [&] {
-        WriteRunFile(env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_), kSummaryCsvStart);
+        WriteRunFile(env_.texts, env_.fileSystem, lastRun_, path, SummaryCsv(lastRun_),
+                     kSummaryCsvStart);
     });
 }
 
 void MainWindowProcedures::SaveFootprints(const std::string& path) {
     SaveSummaryFile(Procedure::SaveFootprints, [&] {
-        if (const std::size_t leftOut = WriteFootprints(env_.fileSystem, lastRun_, path)) {
-            ui_.ShowMessage(CaptionCounting(caption::FootprintsLeftOut, leftOut),
+        if (const std::size_t leftOut = WriteFootprints(env_, env_.fileSystem, lastRun_, path)) {
+            ui_.ShowMessage(env_.texts.CaptionCounting(caption::FootprintsLeftOut, leftOut),
                             MessageIcon::Information);
         }
     });
@@ -279,12 +280,12 @@ void MainWindowProcedures::OpenOutputFolder() {
 
 void MainWindowProcedures::TakeChosenFiles(ChosenFiles files) {
     if (files.names.empty()) {
-        ui_.ShowMessage(MessageText(msg::NoFilesToConvert), MessageIcon::Information);
+        ui_.ShowMessage(env_.texts.Message(msg::NoFilesToConvert), MessageIcon::Information);
         return;
     }
     const std::string folder = files.folder.empty() ? "/" : files.folder;
-    view_.ShowStatus(
-        CaptionWith(caption::FilesSelected, {std::to_string(files.names.size()), folder}));
+    view_.ShowStatus(env_.texts.CaptionWith(caption::FilesSelected,
+                                            {std::to_string(files.names.size()), folder}));
     choices_.files = std::move(files);
 }
 
@@ -302,7 +303,7 @@ bool MainWindowProcedures::ChooseFiles(const std::vector<std::string>& paths) {
             kind = format;
         }
         if (paths.empty() || !oneKind) {
-            ui_.ShowMessage(MessageText(msg::FilesNotOfOneKind), MessageIcon::Information);
+            ui_.ShowMessage(env_.texts.Message(msg::FilesNotOfOneKind), MessageIcon::Information);
             return;
         }
         if (kind != FileFormat::None) {
@@ -319,8 +320,8 @@ bool MainWindowProcedures::ChooseFiles(const std::vector<std::string>& paths) {
 
 void MainWindowProcedures::ChooseFolder() {
     RunProcedure(env_.errorReport, Procedure::ChooseFolder, ErrorLevel::Report, [&] {
-        const std::string folder =
-            ui_.BrowseForFolder(CaptionText(caption::ChooseFolder), choices_.rememberedInputFolder);
+        const std::string folder = ui_.BrowseForFolder(env_.texts.Caption(caption::ChooseFolder),
+                                                       choices_.rememberedInputFolder);
         if (folder.empty()) {
             return;
         }

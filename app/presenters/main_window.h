@@ -38,7 +38,7 @@ struct CaptionAssignment {
 
 // The captions and tool tips of the main window in the current language, in the order the
 // window puts them on.
-std::vector<CaptionAssignment> MainWindowCaptions();
+std::vector<CaptionAssignment> MainWindowCaptions(const Texts& texts);
 
 // A click on a "Convert from:" option: selects it, disables the output option of the same
 // format, enables the other two and, when the disabled one was selected, moves the selection

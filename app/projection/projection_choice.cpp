@@ -16,8 +16,8 @@ namespace {
 constexpr const char* kProjectionListName = "mapinfow.prj";
 OpenFileDialogRequest LocateDialogRequest(const Environment& env) {
     OpenFileDialogRequest request;
-    request.title = MessageText(msg::LocateMapInfoProjectionFile);
-    request.filter = MessageText(msg::MapInfoProjectionFile) + "(mapinfow.prj)|mapinfow.prj";
+    request.title = env.texts.Message(msg::LocateMapInfoProjectionFile);
+    request.filter = env.texts.Message(msg::MapInfoProjectionFile) + "(mapinfow.prj)|mapinfow.prj";
     request.filterIndex = 1;
     request.initialFolder = env.folders.shippedProjectionFolder;
     request.multiSelect = false;
@@ -42,7 +42,8 @@ bool HoldsProjectionList(const std::string& folder) {
 std::vector<std::string> WholeList(const Environment& env, const std::string& path) {
     std::vector<std::string> lines = ReadProjectionLines(env.fileSystem, path);
     if (!IsWholeProjectionList(lines)) {
-        throw Refusal(MessageWithPath(msg::ProjectionListDamaged, path), MessageIcon::Critical);
+        throw Refusal(env.texts.MessageWithPath(msg::ProjectionListDamaged, path),
+                      MessageIcon::Critical);
     }
     return lines;
 }
@@ -50,7 +51,7 @@ std::vector<std::string> WholeList(const Environment& env, const std::string& pa
 // Refuses a list file that is gone.
 void RequireListFile(const Environment& env, const std::string& path) {
     if (!env.fileSystem.FileExists(path)) {
-        throw Refusal(MessageWithPath(msg::FileNotFound, path), MessageIcon::Critical);
+        throw Refusal(env.texts.MessageWithPath(msg::FileNotFound, path), MessageIcon::Critical);
     }
 }
 
@@ -143,7 +144,7 @@ ProjectionAnswer ChooseProjection(Environment& env, UserInteraction& ui,
     }
     bool damagedListChosen = false;
     ProjectionChooser window(
-        ui, env.fileSystem, question, listPath,
+        BridgeOf(env), ui, env.fileSystem, question, listPath,
         [&] { return LocateAnotherList(env, ui, damagedListChosen); },
         ReadProjectionAliases(env.fileSystem, env.folders.shippedProjectionFolder));
     window.Load();

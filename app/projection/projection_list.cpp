@@ -254,14 +254,14 @@ std::optional<std::int32_t> EpsgCodeNamed(const std::string& text) {
     return std::stoi(digits);
 }
 
-std::optional<ProjectionEntry> EntryFromGdal(std::int32_t epsg) {
+std::optional<ProjectionEntry> EntryFromGdal(const GdalBridge& bridge, std::int32_t epsg) {
     constexpr std::string_view kClauseStart = "CoordSys Earth Projection ";
-    const auto system = SystemOfDefinition("EPSG:" + std::to_string(epsg));
-    const auto clause = system ? ClauseOfSystem(*system) : std::nullopt;
+    const auto system = SystemOfDefinition(bridge, "EPSG:" + std::to_string(epsg));
+    const auto clause = system ? ClauseOfSystem(bridge, *system) : std::nullopt;
     if (!clause || clause->rfind(kClauseStart, 0) != 0) {
         return std::nullopt;
     }
-    std::string name = SystemName(*system);
+    std::string name = SystemName(bridge, *system);
     std::replace(name.begin(), name.end(), '"', '\'');
     return ProjectionEntry{name, clause->substr(kClauseStart.size()), epsg};
 }

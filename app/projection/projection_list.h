@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "crs/coordinate_systems.h"
 #include "platform/file_system.h"
 #include "state/georeference.h"
 
@@ -73,7 +74,7 @@ std::optional<std::int32_t> EpsgCodeNamed(const std::string& text);
 // An entry for a code the list may lack: the system GDAL knows by it, named as GDAL names it,
 // with the clause a table holds for it; nothing when GDAL does not know it or no clause holds
 // it.
-std::optional<ProjectionEntry> EntryFromGdal(std::int32_t epsg);
+std::optional<ProjectionEntry> EntryFromGdal(const GdalBridge& bridge, std::int32_t epsg);
 
 // Whether every projection line's parameters are whole: no empty parameter (a line cut after a
 // comma, as a copy cut short leaves it) and no quote left open. Other lines are passed over as

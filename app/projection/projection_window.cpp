@@ -19,11 +19,13 @@ bool ValidIndex(int index, std::size_t count) {
 
 }  // namespace
 
-ProjectionChooser::ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
-                                     ProjectionQuestion question, std::string projectionListPath,
+ProjectionChooser::ProjectionChooser(GdalBridge bridge, UserInteraction& ui,
+                                     const FileSystemService& files, ProjectionQuestion question,
+                                     std::string projectionListPath,
                                      std::function<std::string()> locateAnotherList,
                                      ProjectionAliases aliases)
-    : ui_(ui),
+    : bridge_(bridge),
+      ui_(ui),
       files_(files),
       question_(std::move(question)),
       projectionListPath_(std::move(projectionListPath)),
@@ -35,13 +37,13 @@ void ProjectionChooser::Load() {
         return;
     }
     loaded_ = true;
-    caption_ = CaptionText(1);
-    label1Caption_ = CaptionText(2);
-    label2Caption_ = CaptionText(3);
-    okCaption_ = CaptionText(4);
-    cancelCaption_ = CaptionText(caption::Cancel);
+    caption_ = bridge_.texts.Caption(1);
+    label1Caption_ = bridge_.texts.Caption(2);
+    label2Caption_ = bridge_.texts.Caption(3);
+    okCaption_ = bridge_.texts.Caption(4);
+    cancelCaption_ = bridge_.texts.Caption(caption::Cancel);
     if (!files_.FileExists(projectionListPath_)) {
-        ui_.ShowMessage(MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
+        ui_.ShowMessage(bridge_.texts.MessageWithPath(msg::UnableToOpenFile, projectionListPath_),
                         MessageIcon::Critical);
         result_.reset();
         return;
@@ -69,10 +71,19 @@ void ProjectionChooser::Load() {
 }
 
 std::string ProjectionChooser::SearchCaption() const {
-    return CaptionText(caption::Search);
+    return bridge_.texts.Caption(caption::Search);
 }
 std::string ProjectionChooser::AnotherListCaption() const {
-    return CaptionText(caption::UseAnotherList);
+    return bridge_.texts.Caption(caption::UseAnotherList);
+}
+std::string ProjectionChooser::NoMatchesCaption() const {
+    return bridge_.texts.Caption(caption::NoMatches);
+}
+std::string ProjectionChooser::OwnSystemsCaption() const {
+    return bridge_.texts.Caption(caption::OwnSystem);
+}
+std::string ProjectionChooser::NoSystemCaption() const {
+    return bridge_.texts.Caption(caption::NoSystem);
 }
 
 bool ProjectionChooser::MatchesSearch(const ProjectionEntry& entry,
@@ -136,7 +147,7 @@ void ProjectionChooser::AddSystemFromGdal(std::int32_t epsg) {
     }
     std::optional<ProjectionEntry> entry;
     try {
-        entry = EntryFromGdal(epsg);
+        entry = EntryFromGdal(bridge_, epsg);
     } catch (const Refusal&) {  // without GDAL's bridge, only the list's own systems
         return;
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "crs/coordinate_systems.h"
 #include "platform/file_system.h"
 #include "platform/user_interaction.h"
 #include "projection/projection_list.h"
@@ -31,7 +32,7 @@ struct ProjectionQuestion {
 class ProjectionChooser final : public ProjectionWindow {
 public:
     // locateAnotherList asks the user for another list and returns its path, "" when none.
-    ProjectionChooser(UserInteraction& ui, const FileSystemService& files,
+    ProjectionChooser(GdalBridge bridge, UserInteraction& ui, const FileSystemService& files,
                       ProjectionQuestion question, std::string projectionListPath,
                       std::function<std::string()> locateAnotherList = {},
                       ProjectionAliases aliases = {});
@@ -47,6 +48,9 @@ public:
     std::string CancelCaption() const override;
     std::string SearchCaption() const override;
     std::string AnotherListCaption() const override;
+    std::string NoMatchesCaption() const override;
+    std::string OwnSystemsCaption() const override;
+    std::string NoSystemCaption() const override;
     void SetSearchText(const std::string& text) override;
     bool SelectCode(std::int32_t epsg) override;
     bool UseAnotherList() override;
@@ -73,6 +77,7 @@ public:
     void SetNoSystem(bool none) override;
 
 private:
+    GdalBridge bridge_;
     // Selects the entry with this CoordSys clause in its group; false when none has it.
     bool Preselect(const std::string& clause);
     // An entry the search lets through: by its name, its code, another name it is known by,

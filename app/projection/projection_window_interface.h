@@ -24,6 +24,9 @@ public:
     virtual std::string CancelCaption() const = 0;
     virtual std::string SearchCaption() const = 0;
     virtual std::string AnotherListCaption() const = 0;
+    virtual std::string NoMatchesCaption() const = 0;
+    virtual std::string OwnSystemsCaption() const = 0;
+    virtual std::string NoSystemCaption() const = 0;
 
     // cmbGroup: the listed group names and the picked one (-1 when none).
     virtual const std::vector<std::string>& GroupNames() const = 0;

@@ -3,15 +3,22 @@
 #include <string>
 
 #include "errors/error_report.h"
+#include "platform/bound_libraries.h"
 #include "platform/file_system.h"
 #include "platform/kept_answers.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
-// The libraries the program binds by name when a run first needs them.
+// The libraries the program binds by name when a run first needs them, and those bound so
+// far: they stay loaded while the Environment lasts.
 struct Libraries {
     std::string pelcor = "libpelcor.so.1";
     std::string vantrel = "libvantrel.so";
+    BoundLibraries bound;
+
+    BoundLibrary& Pelcor() const { return bound.Library(pelcor); }
+    BoundLibrary& Vantrel() const { return bound.Library(vantrel); }
 };
 
 // Where the projection list is kept: the per-user folder that holds the located list
@@ -30,6 +37,8 @@ struct Environment {
     explicit Environment(ErrorReportViewer& viewer) : errorReport(viewer) {}
 
     ErrorReport errorReport;
+    // The interface language's texts.
+    Texts texts;
     FileSystemService fileSystem;
     Libraries libraries;
     ProjectionFolders folders;

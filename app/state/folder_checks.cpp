@@ -93,9 +93,10 @@ bool IsOneOf(const InputIdentities& files, const std::string& path) {
     return files.paths.contains(path) || (identity && files.identities.contains(*identity));
 }
 
-void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath) {
+void RequireNotAnInput(const Texts& texts, const InputIdentities& inputs,
+                       const std::string& outputPath) {
     if (IsOneOf(inputs, outputPath)) {
-        throw Refusal(MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
+        throw Refusal(texts.MessageWithPath(msg::OutputWouldReplaceInput, outputPath));
     }
 }
 
@@ -125,10 +126,10 @@ ContentKind ContentKindOf(const std::string& path) {
     return text ? ContentKind::Text : ContentKind::Other;
 }
 
-void RequireContent(const std::string& path, ContentKind kind) {
+void RequireContent(const Texts& texts, const std::string& path, ContentKind kind) {
     const ContentKind found = ContentKindOf(path);
     if (found != kind && found != ContentKind::Unreadable) {
-        throw Refusal(MessageWithPath(msg::NotOfInputFormat, path));
+        throw Refusal(texts.MessageWithPath(msg::NotOfInputFormat, path));
     }
 }
 
@@ -137,15 +138,15 @@ bool IsImageByContent(const std::string& path) {
     return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
 }
 
-void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
+void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files, const InputIdentities& inputs,
                               const std::string& path, ReportedErrors& reported) {
-    RequireNotAnInput(inputs, path);
+    RequireNotAnInput(texts, inputs, path);
     const EntryKind kind = EntryKindAt(path);
     if (kind == EntryKind::Nothing) {
         return;
     }
     if (kind == EntryKind::Other) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
     if (!files.FileExists(path)) {
         return;
@@ -155,29 +156,29 @@ void RequireReplaceableOutput(const FileSystemService& files, const InputIdentit
         reported.push_back(std::move(*editable.error));
     }
     if (!editable.value) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+        throw Refusal(texts.MessageWithPath(msg::FileIsReadOnly, path));
     }
 }
 
-Refusal UnableToUpdate(const std::string& path) {
-    return Refusal(MessageText(msg::UnableToUpdate) + path, MessageIcon::None);
+Refusal UnableToUpdate(const Texts& texts, const std::string& path) {
+    return Refusal(texts.Message(msg::UnableToUpdate) + path, MessageIcon::None);
 }
 
-void WriteOutputFile(const FileSystemService& files, const std::string& path,
+void WriteOutputFile(const Texts& texts, const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines) {
     try {
         files.WriteBytesFile(path, AnsiTextFileBytes(lines));
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
 }
 
-void WriteOutputBytes(const FileSystemService& files, const std::string& path,
+void WriteOutputBytes(const Texts& texts, const FileSystemService& files, const std::string& path,
                       const std::string& bytes) {
     try {
         files.WriteBytesFile(path, bytes);
     } catch (const RunTimeError&) {
-        throw UnableToUpdate(path);
+        throw UnableToUpdate(texts, path);
     }
 }
 

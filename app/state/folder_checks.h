@@ -35,30 +35,31 @@ void NoteFile(InputIdentities& files, const std::string& path);
 // name (a hard link, a link).
 bool IsOneOf(const InputIdentities& files, const std::string& path);
 // Refuses (message 35, naming it) an output that is an input of the run (see IsOneOf).
-void RequireNotAnInput(const InputIdentities& inputs, const std::string& outputPath);
+void RequireNotAnInput(const Texts& texts, const InputIdentities& inputs,
+                       const std::string& outputPath);
 
 // What an input's first bytes say it is.
 enum class ContentKind { Tiff, OtherImage, Text, Other, Unreadable };
 ContentKind ContentKindOf(const std::string& path);
 // Refuses (message 36, naming it) an input whose bytes are not of the kind its format needs;
 // a file that cannot be read is left to the reader's own message.
-void RequireContent(const std::string& path, ContentKind kind);
+void RequireContent(const Texts& texts, const std::string& path, ContentKind kind);
 
 // Text outputs (world files, tables) replace an existing file without a question when it may
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
 // The read-only test's unexpected error goes to `reported`.
-void RequireReplaceableOutput(const FileSystemService& files, const InputIdentities& inputs,
+void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files, const InputIdentities& inputs,
                               const std::string& path, ReportedErrors& reported);
 
 // Writes a text output whole (see FileSystemService::WriteTextFile); a write the system refuses
 // (a full disk, a folder that became read-only) is message 15 naming the file, and the old
 // file stays as it was.
-void WriteOutputFile(const FileSystemService& files, const std::string& path,
+void WriteOutputFile(const Texts& texts, const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines);
 
 // Writes other outputs (an .aux.xml) whole, as WriteOutputFile does.
-void WriteOutputBytes(const FileSystemService& files, const std::string& path,
+void WriteOutputBytes(const Texts& texts, const FileSystemService& files, const std::string& path,
                       const std::string& bytes);
 
 // Whether the regular file at `path` is an image a world file can serve: a TIFF by its header,
@@ -73,7 +74,7 @@ bool IsImageByContent(const std::string& path);
 std::optional<std::string> FindImageFor(const FileSystemService& files, const std::string& path);
 
 // Message 15 naming an output the system would not let the program write.
-Refusal UnableToUpdate(const std::string& path);
+Refusal UnableToUpdate(const Texts& texts, const std::string& path);
 
 // A count held as the program's 16-bit counters hold it; run-time error 6 past 32,767.
 std::int16_t CountAsInt16(std::size_t count);

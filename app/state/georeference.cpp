@@ -18,17 +18,17 @@ bool PlacesAnImage(const Georeference& g) {
     return std::isfinite(determinant) && determinant != 0;
 }
 
-void RequirePlacesAnImage(const Georeference& g, const std::string& path) {
+void RequirePlacesAnImage(const Texts& texts, const Georeference& g, const std::string& path) {
     // A number that is not finite, or one whose products are not (1e308 metres a pixel), is
     // never written anywhere: the file's own values are at fault, which its message says.
     for (double value : {g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY, g.originX, g.originY,
                          g.pixelSizeX * g.pixelSizeY - g.rotationX * g.rotationY}) {
         if (!std::isfinite(value)) {
-            throw Refusal(MessageWithPath(msg::GeoreferenceOutOfRange, path, kCr));
+            throw Refusal(texts.MessageWithPath(msg::GeoreferenceOutOfRange, path, kCr));
         }
     }
     if (!PlacesAnImage(g)) {
-        throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::RasterNotRectified, path, kCr));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/failures.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
@@ -65,7 +66,8 @@ bool PlacesAnImage(const Georeference& georeference);
 
 // Refuses (message 9, with the path) a georeference that places no image; a value that is not
 // finite is run-time error 6.
-void RequirePlacesAnImage(const Georeference& georeference, const std::string& path);
+void RequirePlacesAnImage(const Texts& texts, const Georeference& georeference,
+                          const std::string& path);
 
 // Where pixel position (column, row) lies, for a georeference whose origin is the outer corner
 // of the first pixel; run-time error 6 when the result is not finite.

@@ -4,10 +4,9 @@
 
 namespace marlo {
 
-std::string currentLanguage = "english";
-
 namespace {
 
+// A text of the catalogue in both languages.
 struct TextPair {
     const char* polish;
     const char* english;
@@ -215,15 +214,16 @@ constexpr std::array<TextPair, 62> kCaptions = {{
 }};
 
 template <std::size_t N>
-std::string LookUp(const std::array<TextPair, N>& table, std::int16_t number) {
+std::string LookUp(const std::array<TextPair, N>& table, std::int16_t number,
+                   const std::string& language) {
     if (number < 0 || static_cast<std::size_t>(number) >= N) {
         return {};
     }
     const TextPair& pair = table[static_cast<std::size_t>(number)];
     const char* text = nullptr;
-    if (currentLanguage == "polski") {
+    if (language == "polski") {
         text = pair.polish;
-    } else if (currentLanguage == "english") {
+    } else if (language == "english") {
         text = pair.english;
     }
     return text != nullptr ? text : std::string();
@@ -231,12 +231,12 @@ std::string LookUp(const std::array<TextPair, N>& table, std::int16_t number) {
 
 }  // namespace
 
-std::string MessageText(std::int16_t number) {
-    return LookUp(kMessages, number);
+std::string Texts::Message(std::int16_t number) const {
+    return LookUp(kMessages, number, language_);
 }
 
-std::string CaptionText(std::int16_t number) {
-    return LookUp(kCaptions, number);
+std::string Texts::Caption(std::int16_t number) const {
+    return LookUp(kCaptions, number, language_);
 }
 
 namespace {
@@ -267,9 +267,9 @@ std::string FilledIn(const std::string& caption, const std::vector<std::string>&
     return text;
 }
 
-// Which of a counting caption's forms a count takes.
-std::size_t PluralForm(std::size_t count) {
-    if (currentLanguage != "polski") {
+// Which of a counting caption's forms a count takes in the language.
+std::size_t PluralForm(std::size_t count, const std::string& language) {
+    if (language != "polski") {
         return count == 1 ? 0 : 1;
     }
     const std::size_t units = count % 10;
@@ -282,15 +282,15 @@ std::size_t PluralForm(std::size_t count) {
 
 }  // namespace
 
-std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) {
-    return FilledIn(CaptionText(number), values);
+std::string Texts::CaptionWith(std::int16_t number, const std::vector<std::string>& values) const {
+    return FilledIn(Caption(number), values);
 }
 
-std::string CaptionCounting(std::int16_t number, std::size_t count,
-                            const std::vector<std::string>& values) {
-    const std::string forms = CaptionText(number);
+std::string Texts::CaptionCounting(std::int16_t number, std::size_t count,
+                                   const std::vector<std::string>& values) const {
+    const std::string forms = Caption(number);
     std::size_t begin = 0;
-    for (std::size_t form = PluralForm(count); form > 0; --form) {
+    for (std::size_t form = PluralForm(count, language_); form > 0; --form) {
         const std::size_t bar = forms.find('|', begin);
         if (bar == std::string::npos) {
             break;  // fewer forms than the language has: the last one stands for the rest
@@ -302,8 +302,9 @@ std::string CaptionCounting(std::int16_t number, std::size_t count,
     return FilledIn(forms.substr(begin, forms.find('|', begin) - begin), all);
 }
 
-std::string MessageWithPath(std::int16_t number, const std::string& path, const char* lineBreak) {
-    return MessageText(number) + lineBreak + path;
+std::string Texts::MessageWithPath(std::int16_t number, const std::string& path,
+                                   const char* lineBreak) const {
+    return Message(number) + lineBreak + path;
 }
 
 }  // namespace marlo

@@ -2,12 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace marlo {
-
-// The interface language: "polski" or "english". Any other value gives empty texts.
-extern std::string currentLanguage;
 
 // Message numbers of the catalogue.
 namespace msg {
@@ -70,9 +68,6 @@ enum : std::int16_t {
 };
 }  // namespace msg
 
-std::string MessageText(std::int16_t number);
-std::string CaptionText(std::int16_t number);
-
 // Caption numbers added to the designed catalogue.
 namespace caption {
 enum : std::int16_t {
@@ -126,17 +121,34 @@ enum : std::int16_t {
 };
 }  // namespace caption
 
-// A caption with its marks {0}, {1}... replaced by the values, in order.
-std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values);
+// The catalogue's texts in the interface language: "polski" or "english" (any other value gives
+// empty texts). The Environment holds the one the program speaks; the window's language switch
+// and the command line's --language change it.
+class Texts {
+public:
+    explicit Texts(std::string language = "english") : language_(std::move(language)) {}
 
-// A caption that counts: its forms are separated by "|" (English: one, other; Polish: one,
-// few (2-4, 22-24, ... but not 12-14), many); the form `count` takes, with {0} the count and
-// {1}... the further values.
-std::string CaptionCounting(std::int16_t number, std::size_t count,
-                            const std::vector<std::string>& values = {});
+    const std::string& Language() const { return language_; }
+    void SetLanguage(std::string language) { language_ = std::move(language); }
 
-// A message followed by the path it concerns, on a line of its own.
-std::string MessageWithPath(std::int16_t number, const std::string& path,
-                            const char* lineBreak = "\r\n");
+    std::string Message(std::int16_t number) const;
+    std::string Caption(std::int16_t number) const;
+
+    // A caption with its marks {0}, {1}... replaced by the values, in order.
+    std::string CaptionWith(std::int16_t number, const std::vector<std::string>& values) const;
+
+    // A caption that counts: its forms are separated by "|" (English: one, other; Polish: one,
+    // few (2-4, 22-24, ... but not 12-14), many); the form `count` takes, with {0} the count
+    // and {1}... the further values.
+    std::string CaptionCounting(std::int16_t number, std::size_t count,
+                                const std::vector<std::string>& values = {}) const;
+
+    // A message followed by the path it concerns, on a line of its own.
+    std::string MessageWithPath(std::int16_t number, const std::string& path,
+                                const char* lineBreak = "\r\n") const;
+
+private:
+    std::string language_;
+};
 
 }  // namespace marlo

@@ -32,8 +32,9 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
 
 }  // namespace
 
-AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
+AboutWindow::AboutWindow(const Texts& interfaceTexts, QtUserInteraction& dialogs, QWidget* parent)
     : QDialog(parent),
+      texts_(interfaceTexts),
       dialogs_(dialogs),
       titleLabel_(new QLabel("Application Title", this)),
       descriptionLabel_(new QLabel("App Description", this)),
@@ -90,7 +91,7 @@ AboutWindow::AboutWindow(QtUserInteraction& dialogs, QWidget* parent)
 void AboutWindow::Load() {
     setWindowTitle(QString::fromStdString(AboutCaption()));
     titleLabel_->setText(QString::fromStdString(AboutTitle()));
-    descriptionLabel_->setText(DisplayText(AboutDescription()));
+    descriptionLabel_->setText(DisplayText(AboutDescription(texts_)));
 }
 
 void AboutWindow::StartSystemInformation() {

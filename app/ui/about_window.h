@@ -17,7 +17,7 @@ class LinkLabel;
 class AboutWindow final : public QDialog {
     Q_OBJECT
 public:
-    AboutWindow(QtUserInteraction& dialogs, QWidget* parent = nullptr);
+    AboutWindow(const Texts& texts, QtUserInteraction& dialogs, QWidget* parent = nullptr);
 
     // Puts the texts on; the description follows the current interface language.
     void Load();
@@ -25,6 +25,7 @@ public:
 private:
     void StartSystemInformation();
 
+    const Texts& texts_;
     QtUserInteraction& dialogs_;
     QLabel* titleLabel_;
     QLabel* descriptionLabel_;

@@ -113,6 +113,7 @@ ConvertWindow::ConvertWindow(SettingsStore& settings, QWidget* parent)
       dialogs_(this),
       env_(dialogs_),
       procedures_(env_, dialogs_, settings, *this) {
+    dialogs_.UseTexts(env_.texts);
     setObjectName("frmConvert");
     setWindowTitle(kWindowCaption);
     env_.folders = {UserDataFolder(), ShippedProjectionFolder()};
@@ -306,7 +307,7 @@ void ConvertWindow::ShowOptions(const FormatOptions& options) {
 
 void ConvertWindow::ShowAboutWindow() {
     if (about_ == nullptr) {
-        about_ = new AboutWindow(dialogs_, this);
+        about_ = new AboutWindow(env_.texts, dialogs_, this);
     }
     about_->Load();
     dialogs_.runModal(*about_);
@@ -330,6 +331,7 @@ void ConvertWindow::ShowInPlace(bool inPlace, bool warningShown) {
 void ConvertWindow::ShowSummary(const RunOutcome& outcome) {
     if (summary_ == nullptr) {
         summary_ = new SummaryWindow(
+            env_,
             {[this] {
                  QApplication::clipboard()->setText(
                      QString::fromStdString(procedures_.SummaryForCopy()));
@@ -344,7 +346,7 @@ void ConvertWindow::ShowSummary(const RunOutcome& outcome) {
 std::string ConvertWindow::AskSummaryFile(std::int16_t caption, const char* filter,
                                           const char* name) {
     const std::string suggested = procedures_.LastRun().plan.OutputFolder() + "/" + name;
-    std::string title = CaptionText(caption);
+    std::string title = env_.texts.Caption(caption);
     while (!title.empty() && title.back() == '.') {
         title.pop_back();
     }

@@ -92,14 +92,13 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
     layout->addSpacing(6);
     layout->addWidget(projectionLabel_);
     layout->addWidget(projectionList_);
-    noMatchesLabel_ = NewLabel("lblNoMatches", CaptionText(caption::NoMatches), this);
+    noMatchesLabel_ = NewLabel("lblNoMatches", window.NoMatchesCaption(), this);
     noMatchesLabel_->hide();
     layout->addWidget(noMatchesLabel_);
     if (window.OwnSystemsOffered()) {
         // Inputs that state their own coordinate system always keep it: the box says so.
         // When every input states one, nothing is left to choose.
-        ownSystemBox_ =
-            new QCheckBox(QString::fromStdString(CaptionText(caption::OwnSystem)), this);
+        ownSystemBox_ = new QCheckBox(QString::fromStdString(window.OwnSystemsCaption()), this);
         ownSystemBox_->setObjectName("chkOwnSystem");
         ownSystemBox_->setChecked(true);
         ownSystemBox_->setEnabled(false);
@@ -108,7 +107,7 @@ ProjectionDialog::ProjectionDialog(ProjectionWindow& window, QWidget* parent)
         SetChoicesEnabled(!window.OwnSystemsCoverEveryImage());
     }
     if (window.NoSystemOffered()) {
-        noSystemBox_ = new QCheckBox(QString::fromStdString(CaptionText(caption::NoSystem)), this);
+        noSystemBox_ = new QCheckBox(QString::fromStdString(window.NoSystemCaption()), this);
         noSystemBox_->setObjectName("chkNoSystem");
         noSystemBox_->setChecked(window.NoSystem());
         SetChoicesEnabled(!window.NoSystem());

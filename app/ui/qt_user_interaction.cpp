@@ -219,7 +219,7 @@ void QtUserInteraction::OpenUrl(const std::string& url) {
     QWidget* active = QApplication::activeWindow();
     QMessageBox box(
         QMessageBox::Information, kApplicationTitle,
-        QString::fromStdString(CaptionWith(caption::NothingOpens, {place.toStdString()})),
+        QString::fromStdString(texts_->CaptionWith(caption::NothingOpens, {place.toStdString()})),
         QMessageBox::Ok, active != nullptr ? active : DialogParent());
     box.setObjectName(kMessageBoxName);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -231,11 +231,11 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
     if (!progress_) {
         progress_ = std::make_unique<QProgressDialog>(owner_);
         progress_->setObjectName(kProgressDialogName);
-        progress_->setWindowTitle(QString::fromStdString(CaptionText(caption::ProgressTitle)));
+        progress_->setWindowTitle(QString::fromStdString(texts_->Caption(caption::ProgressTitle)));
         // Cancel is never a default button: a stray Enter must not end a long run. Esc and a
         // click cancel. (The dialog's own button keeps its one Esc shortcut; a second button
         // would bring a second, and two make Esc ambiguous.)
-        progress_->setCancelButtonText(QString::fromStdString(CaptionText(caption::Cancel)));
+        progress_->setCancelButtonText(QString::fromStdString(texts_->Caption(caption::Cancel)));
         auto* cancel = progress_->findChild<QPushButton*>();
         cancel->setObjectName("cmdCancel");
         cancel->setAutoDefault(false);
@@ -256,7 +256,7 @@ bool QtUserInteraction::ShowProgress(const RunProgress& progress) {
     }
     progressUpdated_.start();
     progress_->setMaximum(static_cast<int>(progress.count));
-    progress_->setLabelText(QString::fromStdString(CaptionWith(
+    progress_->setLabelText(QString::fromStdString(texts_->CaptionWith(
         caption::ProgressFile,
         {std::to_string(progress.file), std::to_string(progress.count), progress.name})));
     progress_->setValue(static_cast<int>(progress.file - 1));
@@ -279,19 +279,19 @@ ExistingAnswer QtUserInteraction::AskAboutExistingOutputs(std::size_t existing, 
                                                           const std::string& example) {
     QMessageBox box(
         QMessageBox::Question, kApplicationTitle,
-        QString::fromStdString(CaptionWith(
+        QString::fromStdString(texts_->CaptionWith(
             caption::ExistingOutputs, {std::to_string(existing), std::to_string(total), example})),
         QMessageBox::NoButton, DialogParent());
     box.setObjectName(kExistingOutputsName);
     box.setTextFormat(Qt::PlainText);
     KeepTitleWhole(box);
-    QPushButton* replace = box.addButton(QString::fromStdString(CaptionText(caption::ReplaceAll)),
-                                         QMessageBox::DestructiveRole);
+    QPushButton* replace = box.addButton(
+        QString::fromStdString(texts_->Caption(caption::ReplaceAll)), QMessageBox::DestructiveRole);
     replace->setObjectName("cmdReplaceAll");
-    QPushButton* skip = box.addButton(QString::fromStdString(CaptionText(caption::SkipExisting)),
-                                      QMessageBox::AcceptRole);
+    QPushButton* skip = box.addButton(
+        QString::fromStdString(texts_->Caption(caption::SkipExisting)), QMessageBox::AcceptRole);
     skip->setObjectName("cmdSkipExisting");
-    QPushButton* cancel = box.addButton(QString::fromStdString(CaptionText(caption::Cancel)),
+    QPushButton* cancel = box.addButton(QString::fromStdString(texts_->Caption(caption::Cancel)),
                                         QMessageBox::RejectRole);
     cancel->setObjectName("cmdCancel");
     // Skipping changes nothing that exists: the safe default for Enter; Esc cancels.

@@ -8,6 +8,7 @@
 
 #include "errors/error_report.h"
 #include "platform/user_interaction.h"
+#include "text/catalogue.h"
 
 class QProgressDialog;
 class QWidget;
@@ -21,6 +22,10 @@ class QtUserInteraction final : public UserInteraction, public ErrorReportViewer
 public:
     explicit QtUserInteraction(QWidget* owner = nullptr);
     ~QtUserInteraction() override;
+
+    // The dialogs' own captions speak the language of `texts` (the Environment's, which is
+    // made after its error reports' viewer); English until then.
+    void UseTexts(const Texts& texts) { texts_ = &texts; }
 
     void ShowMessageBox(const std::string& text, MessageIcon icon,
                         const std::string& title) override;
@@ -55,6 +60,8 @@ public:
 private:
     QWidget* DialogParent() const;
 
+    Texts english_;
+    const Texts* texts_ = &english_;
     QWidget* owner_;
     std::unique_ptr<QProgressDialog> progress_;
     QElapsedTimer progressUpdated_;

@@ -22,8 +22,8 @@ namespace marlo::ui {
 
 namespace {
 
-QString Caption(std::int16_t number) {
-    return QString::fromStdString(CaptionText(number));
+QString Caption(const Texts& texts, std::int16_t number) {
+    return QString::fromStdString(texts.Caption(number));
 }
 
 QPushButton* NewButton(const char* name, QDialogButtonBox* box, QDialogButtonBox::ButtonRole role) {
@@ -34,14 +34,14 @@ QPushButton* NewButton(const char* name, QDialogButtonBox* box, QDialogButtonBox
 }
 
 // A cancelled run says so first, and where it stopped.
-QString CancelledText(const RunOutcome& outcome) {
+QString CancelledText(const Texts& texts, const RunOutcome& outcome) {
     if (!outcome.cancelled) {
         return {};
     }
     return QString::fromStdString(
                outcome.stoppedAt.empty()
-                   ? CaptionText(caption::Cancelled)
-                   : CaptionWith(caption::RunCancelledBefore, {outcome.stoppedAt})) +
+                   ? texts.Caption(caption::Cancelled)
+                   : texts.CaptionWith(caption::RunCancelledBefore, {outcome.stoppedAt})) +
            "\n";
 }
 
@@ -67,8 +67,8 @@ public:
     }
 };
 
-SummaryWindow::SummaryWindow(Actions actions, QWidget* parent)
-    : QDialog(parent), actions_(std::move(actions)) {
+SummaryWindow::SummaryWindow(const Environment& env, Actions actions, QWidget* parent)
+    : QDialog(parent), env_(env), actions_(std::move(actions)) {
     setObjectName("frmSummary");
     setModal(false);
     counts_ = new QLabel(this);
@@ -133,15 +133,16 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
     marked.insert(outliers.overlapping.begin(), outliers.overlapping.end());
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         auto* map = new FootprintMap(maps_);
-        const std::string unit = SystemUnit(group.system, outcome.plan.codeList);
-        map->Show(outcome, group.files, marked,
-                  QString::fromStdString(unit.empty() ? CaptionText(caption::MapUnits) : unit));
+        const std::string unit = SystemUnit(env_, group.system, outcome.plan.codeList);
+        map->Show(
+            outcome, group.files, marked,
+            QString::fromStdString(unit.empty() ? env_.texts.Caption(caption::MapUnits) : unit));
         connect(map, &FootprintMap::sheetSelected, this, [this](int file) {
             const QSignalBlocker blocker(files_);
             files_->selectRow(RowOfFile(file));
         });
-        maps_->addTab(map,
-                      QString::fromStdString(SystemTitle(group.system, outcome.plan.codeList)));
+        maps_->addTab(
+            map, QString::fromStdString(SystemTitle(env_, group.system, outcome.plan.codeList)));
     }
     maps_->setVisible(maps_->count() > 0);
 }
@@ -149,8 +150,9 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
 void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
     files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
     files_->clearContents();
-    files_->setHorizontalHeaderLabels({Caption(caption::FileColumn), Caption(caption::ResultColumn),
-                                       Caption(caption::ReasonColumn)});
+    files_->setHorizontalHeaderLabels({Caption(env_.texts, caption::FileColumn),
+                                       Caption(env_.texts, caption::ResultColumn),
+                                       Caption(env_.texts, caption::ReasonColumn)});
     files_->setRowCount(static_cast<int>(outcome.files.size()));
     for (int row = 0; row < files_->rowCount(); ++row) {
         const auto index = static_cast<std::size_t>(row);
@@ -159,7 +161,8 @@ void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
         name->setData(Qt::UserRole, row);
         name->setToolTip(QString::fromStdString(
             index < outcome.plan.inputFiles.size() ? outcome.plan.inputFiles[index] : file.file));
-        auto* result = new QTableWidgetItem(QString::fromStdString(ResultText(file.result)));
+        auto* result =
+            new QTableWidgetItem(QString::fromStdString(ResultText(env_.texts, file.result)));
         result->setData(Qt::UserRole, file.result == FileResult::Failed);
         auto* reason = new QTableWidgetItem(QString::fromStdString(file.reason));
         reason->setToolTip(reason->text());
@@ -227,18 +230,22 @@ void SummaryWindow::SelectOnMap(int file) {
 }
 
 void SummaryWindow::Show(const RunOutcome& outcome) {
-    setWindowTitle(Caption(caption::SummaryTitle));
-    findChild<QPushButton*>("cmdCopy")->setText(Caption(caption::Copy));
-    findChild<QPushButton*>("cmdSaveCsv")->setText(Caption(caption::SaveCsv));
-    findChild<QPushButton*>("cmdOpenFolder")->setText(Caption(caption::OpenOutputFolder));
-    findChild<QPushButton*>("cmdSaveFootprints")->setText(Caption(caption::SaveFootprints));
+    setWindowTitle(Caption(env_.texts, caption::SummaryTitle));
+    findChild<QPushButton*>("cmdCopy")->setText(Caption(env_.texts, caption::Copy));
+    findChild<QPushButton*>("cmdSaveCsv")->setText(Caption(env_.texts, caption::SaveCsv));
+    findChild<QPushButton*>("cmdOpenFolder")
+        ->setText(Caption(env_.texts, caption::OpenOutputFolder));
+    findChild<QPushButton*>("cmdSaveFootprints")
+        ->setText(Caption(env_.texts, caption::SaveFootprints));
     findChild<QPushButton*>("cmdSaveFootprints")->setEnabled(outcome.converted > 0);
     findChild<QPushButton*>("cmdOpenFolder")->setEnabled(outcome.converted > 0);
-    findChild<QPushButton*>("cmdClose")->setText(Caption(caption::Close));
+    findChild<QPushButton*>("cmdClose")->setText(Caption(env_.texts, caption::Close));
     // The counts and where the outputs went; the files follow in the list.
-    QString text = QString::fromStdString(SummaryText(outcome));
-    counts_->setText(CancelledText(outcome) + text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
-    failedOnly_->setText('&' + Caption(caption::FailedOnly));  // Alt and its first letter
+    QString text = QString::fromStdString(SummaryText(env_.texts, outcome));
+    counts_->setText(CancelledText(env_.texts, outcome) +
+                     text.section('\n', 0, outcome.converted > 0 ? 1 : 0));
+    failedOnly_->setText('&' +
+                         Caption(env_.texts, caption::FailedOnly));  // Alt and its first letter
     ShowFiles(outcome);
     ShowMaps(outcome);
     show();

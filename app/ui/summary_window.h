@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "conversion/run_plan.h"
+#include "state/environment.h"
 
 class QCheckBox;
 class QLabel;
@@ -29,7 +30,8 @@ public:
         std::function<void()> openOutputFolder;
         std::function<void()> saveFootprints;
     };
-    SummaryWindow(Actions actions, QWidget* parent);
+    // Its texts and the systems of its maps come from `env`.
+    SummaryWindow(const Environment& env, Actions actions, QWidget* parent);
 
     void Show(const RunOutcome& outcome);
 
@@ -44,6 +46,7 @@ private:
     int FileOfRow(int row) const;
     int RowOfFile(int file) const;
 
+    const Environment& env_;
     Actions actions_;
     QLabel* counts_ = nullptr;
     FileList* files_ = nullptr;

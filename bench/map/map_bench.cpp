@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "conversion/footprints.h"
+#include "ui/qt_user_interaction.h"
 #include "ui/summary_window.h"
 
 namespace {
@@ -56,7 +57,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const marlo::RunOutcome outcome = Sheets(count);
-    marlo::ui::SummaryWindow window({[] {}, [] {}, [] {}, [] {}}, nullptr);
+    marlo::ui::QtUserInteraction dialogs;
+    const marlo::Environment env(dialogs);
+    marlo::ui::SummaryWindow window(env, {[] {}, [] {}, [] {}, [] {}}, nullptr);
     const double map = MedianSeconds([&] {
         window.Show(outcome);
         QApplication::processEvents();
@@ -64,7 +67,7 @@ int main(int argc, char** argv) {
     std::size_t leftOut = 0;
     std::size_t bytes = 0;
     const double index =
-        MedianSeconds([&] { bytes = marlo::FootprintsGeoJson(outcome, leftOut).size(); });
+        MedianSeconds([&] { bytes = marlo::FootprintsGeoJson(env, outcome, leftOut).size(); });
     std::printf(
         "%d sheets: summary window with its map %.3f s, footprint index %.3f s "
         "(%zu bytes, %zu left out); medians of 5\n",

@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 class FolderInputTest : public ::testing::Test {
 protected:
     void SetUp() override { setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1); }
-    void TearDown() override { currentLanguage = "english"; }
 
     // A sheet: an image and its world file, at `name` (without extension) below the folder.
     void Sheet(const std::string& name) const {

@@ -17,7 +17,6 @@ protected:
         setenv("XDG_DATA_HOME", temp.MakeFolder("data").c_str(), 1);
         worldFile = temp.Write("in/a.tfw", "2\r\n0\r\n0\r\n-2\r\n100\r\n900\r\n");
     }
-    void TearDown() override { currentLanguage = "english"; }
 
     int Run(const std::vector<std::string>& arguments) {
         out.str("");

@@ -25,7 +25,6 @@ protected:
         temp.Write("d/a.tif", test::TiffBuilder::Image().Build());
         temp.Write("d/a.tfw", test::kWorldFile100x900);
     }
-    void TearDown() override { currentLanguage = "english"; }
 
     int Run(const std::vector<std::string>& arguments) {
         out.str("");

@@ -12,20 +12,20 @@ namespace {
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    void TearDown() override { currentLanguage = "english"; }
+    Texts texts;
 };
 
 TEST_F(CatalogueTest, GivesEachLanguageItsOwnText) {
-    currentLanguage = "polski";
-    EXPECT_EQ(MessageText(msg::Done), "Zakończono!");
-    EXPECT_EQ(MessageText(msg::UnableToOpen), "Błąd odczytu ");
-    EXPECT_EQ(CaptionText(14), "Wersja językowa:");
-    currentLanguage = "english";
-    EXPECT_EQ(MessageText(msg::Done), "Done!");
-    EXPECT_EQ(MessageText(msg::OutputDirectoryMissing), "Output directory doesn't exists!");
-    EXPECT_EQ(MessageText(msg::CommentsWelcome),
+    texts.SetLanguage("polski");
+    EXPECT_EQ(texts.Message(msg::Done), "Zakończono!");
+    EXPECT_EQ(texts.Message(msg::UnableToOpen), "Błąd odczytu ");
+    EXPECT_EQ(texts.Caption(14), "Wersja językowa:");
+    texts.SetLanguage("english");
+    EXPECT_EQ(texts.Message(msg::Done), "Done!");
+    EXPECT_EQ(texts.Message(msg::OutputDirectoryMissing), "Output directory doesn't exists!");
+    EXPECT_EQ(texts.Message(msg::CommentsWelcome),
               "Any questions, comments, suggestions are greatly appreciated.");
-    EXPECT_EQ(CaptionText(1), "Marlo - Select MapInfo projection");
+    EXPECT_EQ(texts.Caption(1), "Marlo - Select MapInfo projection");
 }
 
 TEST_F(CatalogueTest, CountsTakeTheirLanguagesPluralForms) {
@@ -46,30 +46,31 @@ TEST_F(CatalogueTest, CountsTakeTheirLanguagesPluralForms) {
         {"polski", 1001, "1001 arkuszy leży daleko od pozostałych"},
     };
     for (const auto& c : cases) {
-        currentLanguage = c.language;
-        EXPECT_EQ(CaptionCounting(caption::FarFromRest, c.count), c.text) << c.language << c.count;
+        texts.SetLanguage(c.language);
+        EXPECT_EQ(texts.CaptionCounting(caption::FarFromRest, c.count), c.text)
+            << c.language << c.count;
     }
 }
 
 TEST_F(CatalogueTest, OkIsTheSameInBothLanguages) {
     for (const char* language : {"polski", "english"}) {
-        currentLanguage = language;
-        EXPECT_EQ(CaptionText(4), "OK");
+        texts.SetLanguage(language);
+        EXPECT_EQ(texts.Caption(4), "OK");
     }
 }
 
 TEST_F(CatalogueTest, NumbersOutsideTheTablesAndUnknownLanguagesGiveEmptyText) {
-    EXPECT_EQ(MessageText(msg::NoDatumShift + 1), "");
-    EXPECT_EQ(MessageText(-1), "");
-    EXPECT_EQ(CaptionText(0), "");
-    EXPECT_EQ(CaptionText(999), "");
+    EXPECT_EQ(texts.Message(msg::NoDatumShift + 1), "");
+    EXPECT_EQ(texts.Message(-1), "");
+    EXPECT_EQ(texts.Caption(0), "");
+    EXPECT_EQ(texts.Caption(999), "");
     for (const char* language : {"", "English", "deutsch"}) {
-        currentLanguage = language;
+        texts.SetLanguage(language);
         for (std::int16_t n = 0; n <= msg::NoDatumShift; ++n) {
-            EXPECT_EQ(MessageText(n), "") << language << " " << n;
+            EXPECT_EQ(texts.Message(n), "") << language << " " << n;
         }
         for (std::int16_t n = 1; n <= 51; ++n) {
-            EXPECT_EQ(CaptionText(n), "") << language << " " << n;
+            EXPECT_EQ(texts.Caption(n), "") << language << " " << n;
         }
     }
 }
@@ -99,15 +100,15 @@ TEST_F(CatalogueTest, TheDifferencesNameEveryAddedNumberAndNoOther) {
     const struct {
         const char* kind;
         std::int16_t firstAdded;
-        std::string (*text)(std::int16_t);
-    } tables[] = {{"message", 32, MessageText}, {"caption", 15, CaptionText}};
+        std::string (Texts::*text)(std::int16_t) const;
+    } tables[] = {{"message", 32, &Texts::Message}, {"caption", 15, &Texts::Caption}};
     // Numbers may be left empty for a while (kept for a change made beside this one).
     constexpr std::int16_t kBeyondEveryTable = 200;
     for (const auto& table : tables) {
         const std::set<int> named = NumbersTheDifferencesName(table.kind);
         ASSERT_FALSE(named.empty());
         for (std::int16_t n = table.firstAdded; n < kBeyondEveryTable; ++n) {
-            EXPECT_EQ(named.count(n) == 1, !table.text(n).empty())
+            EXPECT_EQ(named.count(n) == 1, !(texts.*table.text)(n).empty())
                 << table.kind << " " << n << (named.count(n) ? " has no text" : " is not named");
         }
     }

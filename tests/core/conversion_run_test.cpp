@@ -292,7 +292,7 @@ TEST_F(ConversionRunTest, ProgressComesBeforeEachFileAndCancelStopsBetweenFiles)
         }
         std::sort(written.begin(), written.end());
         EXPECT_EQ(written, c.written) << c.name;
-        EXPECT_EQ(RunStatusText(lastRun), c.status) << c.name;
+        EXPECT_EQ(RunStatusText(env.texts, lastRun), c.status) << c.name;
         ASSERT_GE(user.progress.size(), 1u);
         EXPECT_EQ(user.progress.back().count, 3u);
         EXPECT_EQ(user.progress.back().name, lastRun.plan.inputFiles[user.progress.size() - 1]);
@@ -318,9 +318,9 @@ TEST_F(ConversionRunTest, KeepingGoingConvertsTheRestAndListsEveryFailure) {
     EXPECT_EQ(user.MessageTexts(), std::vector<std::string>{"Done!"});
     EXPECT_EQ(lastRun.converted, 197u);
     EXPECT_EQ(CountOf(lastRun, FileResult::Failed), 3u);
-    EXPECT_EQ(RunStatusText(lastRun),
+    EXPECT_EQ(RunStatusText(env.texts, lastRun),
               "197 of 200 converted; failed: 3\noutputs in " + (temp / "in"));
-    const std::string summary = SummaryText(lastRun);
+    const std::string summary = SummaryText(env.texts, lastRun);
     EXPECT_NE(summary.find("Converted: 197, skipped: 0, failed: 3, not reached: 0\n"),
               std::string::npos);
     EXPECT_NE(summary.find("s17.tab: TAB file doesn't contain enough coordinates!\n"),
@@ -362,7 +362,7 @@ TEST_F(ConversionRunTest, ExistingOutputsAreAskedAboutOnceAndTheAnswerHolds) {
         EXPECT_EQ(user.existingQuestions,
                   std::vector<std::string>{"1 of 2: " + (temp / "in/a.tfw")});
         const std::string folder = c.answer == ExistingAnswer::Cancel ? "" : temp / "in";
-        EXPECT_EQ(RunStatusText(lastRun), c.status + folder);
+        EXPECT_EQ(RunStatusText(env.texts, lastRun), c.status + folder);
         EXPECT_EQ(test::ReadBytes(temp / "in/a.tfw"), c.oldA);
         EXPECT_EQ(env.fileSystem.FileExists(temp / "in/b.tfw"), c.answer != ExistingAnswer::Cancel);
     }
@@ -419,7 +419,7 @@ TEST_F(ConversionRunTest, EveryDialogClosedEndsTheRunAsCancelled) {
         c.answers();
         EXPECT_FALSE(Convert()) << c.dialog;
         EXPECT_TRUE(user.messages.empty()) << c.dialog;
-        EXPECT_EQ(RunStatusText(lastRun), "Cancelled") << c.dialog;
+        EXPECT_EQ(RunStatusText(env.texts, lastRun), "Cancelled") << c.dialog;
     }
 }
 

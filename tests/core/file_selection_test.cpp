@@ -19,8 +19,6 @@ using ::testing::IsEmpty;
 
 class FileSelectionTest : public ::testing::Test {
 protected:
-    void TearDown() override { currentLanguage = "english"; }
-
     void ChooseInput(bool geotiff, bool tab, bool tfw) {
         choices.options.optGEOin.selected = geotiff;
         choices.options.optTABin.selected = tab;
@@ -33,7 +31,7 @@ protected:
     }
     // The files chosen; none when the dialog was cancelled.
     ChosenFiles Chosen() {
-        const auto chosen = AddFiles(user, choices);
+        const auto chosen = AddFiles(env.texts, user, choices);
         return chosen.value_or(ChosenFiles{});
     }
 
@@ -64,7 +62,7 @@ TEST_F(FileSelectionTest, FolderAndNamesKeepTheDialogsOrderAndFolderAsGiven) {
 }
 
 TEST_F(FileSelectionTest, ACancelledDialogChoosesNothingSilently) {
-    EXPECT_EQ(AddFiles(user, choices), std::nullopt);
+    EXPECT_EQ(AddFiles(env.texts, user, choices), std::nullopt);
     EXPECT_THAT(user.messages, IsEmpty());
 }
 
@@ -93,9 +91,26 @@ TEST_F(FileSelectionTest, SetsUpTheDialogPerInputFormat) {
         EXPECT_TRUE(request.multiSelect);
         EXPECT_EQ(request.title, "Select files...");
     }
-    currentLanguage = "polski";
-    AddFiles(user, choices);
+    env.texts.SetLanguage("polski");
+    AddFiles(env.texts, user, choices);
     EXPECT_EQ(user.fileDialogs.back().title, "Wybierz pliki...");
+}
+
+// Each Environment speaks its own language: one switched to Polish leaves another in English.
+TEST_F(FileSelectionTest, EachEnvironmentKeepsItsOwnLanguage) {
+    test::ScriptedUser otherUser;
+    Environment other{otherUser};
+    other.texts.SetLanguage("polski");
+    const struct {
+        Environment& env;
+        test::ScriptedUser& user;
+        const char* title;
+    } cases[] = {{env, user, "Select files..."}, {other, otherUser, "Wybierz pliki..."}};
+    for (const auto& c : cases) {
+        AddFiles(c.env.texts, c.user, choices);
+        ASSERT_EQ(c.user.fileDialogs.size(), 1u);
+        EXPECT_EQ(c.user.fileDialogs.back().title, c.title);
+    }
 }
 
 TEST_F(FileSelectionTest, NoInputOptionChoosesNoFormatAndUsesNoFilter) {

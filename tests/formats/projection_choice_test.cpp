@@ -18,7 +18,6 @@ const char* const kList = "--- World ---\r\n\"WGS 84\", 1, 104\r\n";
 class ProjectionChoiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        currentLanguage = "english";
         env.folders.userDataFolder = folder / "data/Marlo";
         env.folders.shippedProjectionFolder = folder.MakeFolder("shipped");
         user.projectionWindowScript = [](ProjectionWindow& window) { window.Confirm(); };

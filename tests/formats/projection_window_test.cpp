@@ -15,19 +15,18 @@ using ::testing::IsEmpty;
 
 class ProjectionWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { currentLanguage = "english"; }
-    void TearDown() override { currentLanguage = "english"; }
-
     // Loads a window over a projection list made of `bytes`.
     ProjectionWindow& Open(const std::string& bytes) {
-        window.emplace(user, files, question, folder.Write("mapinfow.prj", bytes), nullptr,
-                       aliases);
+        window.emplace(GdalBridge{libraries, texts}, user, files, question,
+                       folder.Write("mapinfow.prj", bytes), nullptr, aliases);
         window->Load();
         return *window;
     }
 
     test::TempFolder folder;
     test::ScriptedUser user;
+    Libraries libraries;
+    Texts texts;
     FileSystemService files;
     ProjectionQuestion question;
     ProjectionAliases aliases;
@@ -173,7 +172,7 @@ TEST_F(ProjectionWindowTest, CancelAndTheCloseBoxGiveError) {
 }
 
 TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
-    ProjectionChooser w(user, files, question, folder / "mapinfow.prj");
+    ProjectionChooser w({libraries, texts}, user, files, question, folder / "mapinfow.prj");
     w.Load();
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Unable to open file!\r\n" + folder / "mapinfow.prj");
@@ -184,14 +183,14 @@ TEST_F(ProjectionWindowTest, AMissingListIsReportedAndLeavesTheListsEmpty) {
 }
 
 TEST_F(ProjectionWindowTest, PutsTheCaptionsOfTheInterfaceLanguage) {
-    currentLanguage = "polski";
+    texts.SetLanguage("polski");
     ProjectionWindow& w = Open(kUtmList);
     EXPECT_EQ(w.Caption(), "Marlo - wybierz projekcję MapInfo");
     EXPECT_EQ(w.GroupCaption(), "Grupa:");
     EXPECT_EQ(w.ProjectionCaption(), "Projekcja:");
     EXPECT_EQ(w.OkCaption(), "OK");
     EXPECT_EQ(w.CancelCaption(), "Anuluj");
-    currentLanguage = "english";
+    texts.SetLanguage("english");
     EXPECT_EQ(Open(kUtmList).CancelCaption(), "Cancel");
 }
 

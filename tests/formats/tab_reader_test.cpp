@@ -132,21 +132,21 @@ TEST_F(TabReaderTest, ReadsFractionsAndBlanks) {
 
 TEST_F(TabReaderTest, ExpectedFailuresShowTheirMessage) {
     ReadPath(folder / "data/missing.tab");
-    ExpectMessage(MessageText(msg::UnableToOpen) + folder / "data/missing.tab", "",
+    ExpectMessage(Texts().Message(msg::UnableToOpen) + folder / "data/missing.tab", "",
                   MessageIcon::None);
 
     // Two real points, and lines that each lack one of Label, quote, comma, "(" or ")".
     Read(Table("File \"a.tif\"",
                {kCorners[0], kCorners[1], "(1,2) (3,4) Lable \"x\",", "(1,2) (3,4) Label x,",
                 "(1 2) (3 4) Label \"x\"", "1,2) 3,4) Label \"x\"", "(1,2 (3,4 Label \"x\""}));
-    ExpectMessage(MessageText(msg::NotEnoughCoordinates) + "\r\n" + tablePath);
+    ExpectMessage(Texts().Message(msg::NotEnoughCoordinates) + "\r\n" + tablePath);
 
     Read(Table("File \"a.tif\"",
                {"(1,y) (0,0) Label \"1\"", "(2,3) (1,0) Label \"2\"", kCorners[2]}));
-    ExpectMessage(MessageText(msg::UnexpectedTabFormat) + "\r\n(1, y, 2, 3)");
+    ExpectMessage(Texts().Message(msg::UnexpectedTabFormat) + "\r\n(1, y, 2, 3)");
     Read(Table("File \"a.tif\"",
                {"(1,2) (0,0) Label \"1\"", "(2,3) (one, 0) Label \"2\"", kCorners[2]}));
-    ExpectMessage(MessageText(msg::UnexpectedTabFormat) + "\r\n(0, 0, one,  0)");
+    ExpectMessage(Texts().Message(msg::UnexpectedTabFormat) + "\r\n(0, 0, one,  0)");
 
     // Pixels on one line place no image, however many points there are.
     for (const Points& line :
@@ -154,7 +154,7 @@ TEST_F(TabReaderTest, ExpectedFailuresShowTheirMessage) {
           Points{"(0,0) (0,0) Label \"1\"", "(1,1) (1,1) Label \"2\"", "(2,2) (2,2) Label \"3\"",
                  "(3,3) (3,3) Label \"4\""}}) {
         Read(Table("File \"a.tif\"", line));
-        ExpectMessage(MessageText(msg::RasterNotRectified) + "\r" + tablePath, "",
+        ExpectMessage(Texts().Message(msg::RasterNotRectified) + "\r" + tablePath, "",
                       MessageIcon::Critical);
     }
 }
@@ -177,12 +177,13 @@ TEST_F(TabReaderTest, ExactFitsStayExact) {
 
 TEST_F(TabReaderTest, AMissingImageFailsUnlessAWorldFileIsWritten) {
     Read(Table("File \"gone.tif\""));
-    ExpectMessage(MessageText(msg::FileNotFound) + "\r\n" + folder / "data/gone.tif", tablePath);
+    ExpectMessage(Texts().Message(msg::FileNotFound) + "\r\n" + folder / "data/gone.tif",
+                  tablePath);
     // Text after the closing quote stays part of the name.
     Read(Table("File \"a.tif\" x"));
-    ExpectMessage(MessageText(msg::FileNotFound) + "\r\n" + folder / "data/a.tif x", tablePath);
+    ExpectMessage(Texts().Message(msg::FileNotFound) + "\r\n" + folder / "data/a.tif x", tablePath);
     Read(Table("File \"C:\\maps\\gone.tif\""));
-    ExpectMessage(MessageText(msg::FileNotFound) + "\r\nC:/maps/gone.tif", tablePath);
+    ExpectMessage(Texts().Message(msg::FileNotFound) + "\r\nC:/maps/gone.tif", tablePath);
     // A drive-letter reference finds its image beside the table, as a table copied off
     // Windows with its image has it.
     Read(Table("File \"C:\\maps\\a.tif\""));
@@ -202,7 +203,7 @@ TEST_F(TabReaderTest, ATableWithoutAnImageNameFailsInsteadOfReusingTheLastOne) {
     for (const std::string& imageLine : {""s, "File \"\""s, "File \"img\\\""s, "File \"..\""s,
                                          "File \"C:\""s, "File \"a.tif\0\""s}) {
         Read(Table(imageLine));
-        ExpectMessage(MessageText(msg::UnexpectedTabFormat) + "\r\n" + tablePath);
+        ExpectMessage(Texts().Message(msg::UnexpectedTabFormat) + "\r\n" + tablePath);
     }
 }
 

@@ -135,8 +135,9 @@ TEST_F(TabWriterTest, AnImageWithoutASizeLeavesTheOldTableAndEndsTheRun) {
 TEST_F(TabWriterTest, AnImageNameTheTableCannotHoldIsRefused) {
     for (const std::string name : {"\xCE\xA9mega", "a\"b"}) {
         folder.Write(name + ".tif", TiffBuilder::Image(4, 3).Build());
-        ExpectRefusal(Write(folder.Write(name + ".tfw", "2\n0\n0\n-2\n101\n899\n")),
-                      MessageWithPath(msg::NameNotWritableInTable, folder / (name + ".tif")));
+        ExpectRefusal(
+            Write(folder.Write(name + ".tfw", "2\n0\n0\n-2\n101\n899\n")),
+            Texts().MessageWithPath(msg::NameNotWritableInTable, folder / (name + ".tif")));
         EXPECT_FALSE(std::filesystem::exists(folder / (name + ".tab")));
     }
 }

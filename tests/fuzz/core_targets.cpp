@@ -42,10 +42,11 @@ bool EqualUpToRounding(double a, double b) {
 
 int TableReader(const std::uint8_t* data, std::size_t size) {
     const FileSystemService files;
+    const Texts texts;
     const std::string path = Scratch("t.tab", data, size);
     try {
-        const TableContents table = ReadTable(files, path);
-        LocateTableImage(files, table.imageReference, path, TableImageUse::WorldFileBeside);
+        const TableContents table = ReadTable(texts, files, path);
+        LocateTableImage(texts, files, table.imageReference, path, TableImageUse::WorldFileBeside);
     } catch (const Failure&) {
         return 0;  // a refusal or a run-time error: what the run shows; nothing else may escape
     }
@@ -55,17 +56,18 @@ int TableReader(const std::uint8_t* data, std::size_t size) {
 // Read, write and read again: what the program writes it reads back.
 int WorldFile(const std::uint8_t* data, std::size_t size) {
     const FileSystemService files;
+    const Texts texts;
     const std::string path = Scratch("w.tfw", data, size);
     Georeference read;
     try {
-        read = ReadWorldFile(files, path);
-        RequirePlacesAnImage(read, path);
+        read = ReadWorldFile(texts, files, path);
+        RequirePlacesAnImage(texts, read, path);
     } catch (const Failure&) {
         return 0;  // refused, or fewer than six numbers, an overflow: as designed
     }
     const std::string back = path.substr(0, path.rfind('/')) + "/back.tfw";
     try {
-        WriteWorldFile(files, back, read);
+        WriteWorldFile(texts, files, back, read);
     } catch (const Failure&) {
         // A value whose text would not read back, or would place nothing, is refused before
         // anything is written.
@@ -73,8 +75,8 @@ int WorldFile(const std::uint8_t* data, std::size_t size) {
     }
     Georeference again;
     try {
-        again = ReadWorldFile(files, back);
-        RequirePlacesAnImage(again, back);
+        again = ReadWorldFile(texts, files, back);
+        RequirePlacesAnImage(texts, again, back);
     } catch (const Failure&) {
         Broken("a world file written cannot be read back");
     }
@@ -156,7 +158,9 @@ int ProjectionList(const std::uint8_t* data, std::size_t size) {
     SilentUser user;
     const FileSystemService files;
     const std::string path = Scratch("mapinfow.prj", data, size);
-    ProjectionChooser window(user, files, ProjectionQuestion{}, path);
+    const Libraries libraries;
+    const Texts texts;
+    ProjectionChooser window({libraries, texts}, user, files, ProjectionQuestion{}, path);
     window.Load();
     for (int group = 0; group < static_cast<int>(window.GroupNames().size()); ++group) {
         window.SelectGroup(group);

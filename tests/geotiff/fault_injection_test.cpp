@@ -81,7 +81,7 @@ TEST_P(FaultInjectionTest, AFailedStepLosesAndLeavesNothing) {
         std::make_shared<test::FailingFileApi>(test::IoFault{operation, 1, error}));
     const auto refusal = WriteOutputOf(t.env, Outputs()[output], in, out);
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->text.rfind(MessageText(msg::UnableToUpdate), 0), 0u) << refusal->text;
+    EXPECT_EQ(refusal->text.rfind(Texts().Message(msg::UnableToUpdate), 0), 0u) << refusal->text;
     EXPECT_EQ(FolderBytes(in), inBefore);
     EXPECT_TRUE(fs::is_empty(out));
 }

@@ -43,7 +43,7 @@ protected:
     static void ExpectRefusal(const std::optional<Refusal>& refusal, std::int16_t number,
                               const std::string& path) {
         ASSERT_TRUE(refusal.has_value()) << path;
-        EXPECT_EQ(refusal->text, MessageText(number) + "\r" + path);
+        EXPECT_EQ(refusal->text, Texts().Message(number) + "\r" + path);
         EXPECT_EQ(refusal->icon, MessageIcon::Critical);
     }
 

@@ -63,10 +63,10 @@ void Convert(FrontEnd frontEnd, const Formats& formats, const std::string& file,
              const std::string& outputFolder = "") {
     if (frontEnd == FrontEnd::Window) {
         EXPECT_EQ(RunInWindow(formats, file, outputFolder),
-                  std::vector<std::string>{MessageText(msg::Done)});
+                  std::vector<std::string>{Texts().Message(msg::Done)});
     } else {
         EXPECT_EQ(RunCommand(formats, file, outputFolder),
-                  (std::vector<std::string>{"0", MessageText(msg::Done) + "\n"}));
+                  (std::vector<std::string>{"0", Texts().Message(msg::Done) + "\n"}));
     }
 }
 
@@ -312,7 +312,7 @@ TEST(GeoTiffFromTable, TableToGeoTiffPlacesTheImageWhereTheTableDoes) {
                  "  (512395,5712306) (100,80) Label \"Pt 3\"\r\n");
     const auto inputs = FolderBytes(input);
     const std::vector<std::string> shown = RunInWindow(kTabToGeoTiff, input + "/sheet.tab", output);
-    EXPECT_EQ(shown, std::vector<std::string>{MessageText(msg::Done)});
+    EXPECT_EQ(shown, std::vector<std::string>{Texts().Message(msg::Done)});
     EXPECT_EQ(FolderBytes(input), inputs);
     const test::GdalImage after = test::DescribeWithGdal(output + "/sheet.tif");
     EXPECT_EQ(after.warnings, "");

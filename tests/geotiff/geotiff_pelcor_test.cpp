@@ -64,7 +64,7 @@ TEST_F(GeoTiffPelcorTest, ATiffWithoutAGeoreferenceIsRefusedWithItsReason) {
             test::PlanFor(FileFormat::GeoTIFF, FileFormat::TFW, input, {"sheet.tif"});
         const auto refusal = test::RefusalOf([&] { test::ReadInput(t.env, plan); });
         ASSERT_TRUE(refusal.has_value());
-        EXPECT_EQ(refusal->text, MessageText(c.message) + "\r" + path);
+        EXPECT_EQ(refusal->text, Texts().Message(c.message) + "\r" + path);
         EXPECT_EQ(ReadBytes(path), bytes);
     }
 }
@@ -79,7 +79,8 @@ TEST_F(GeoTiffPelcorTest, AFailedTaggingLeavesNoCopy) {
         test::WriteOutput(t.env, plan, {{2, 0, 0, -2, 1000, 2000}, plan.InputPath(0), ""});
     });
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->text, MessageText(msg::ErrorWritingHeader) + "\r" + output + "/sheet.tif");
+    EXPECT_EQ(refusal->text,
+              Texts().Message(msg::ErrorWritingHeader) + "\r" + output + "/sheet.tif");
     EXPECT_TRUE(std::filesystem::is_empty(output));
     EXPECT_EQ(ReadBytes(input + "/sheet.tif"), bytes);
 }
@@ -97,7 +98,7 @@ TEST_F(GeoTiffPelcorTest, ABigTiffOverFourGibTakesItsTagsPastTheMark) {
         GTEST_SKIP() << "no sparse file over 4 GiB here: " << error.message();
     }
     const test::GdalImage before = test::DescribeWithGdal(path);
-    WriteGeoTiff(t.env.libraries.pelcor, path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
+    WriteGeoTiff(t.env.texts, t.env.libraries.Pelcor(), path, {0.5, 0, 0, -0.5, 1000.25, 2000.25},
                  GeoTiffSystem{GeoTiffSystem::Source::EpsgCode, {false, 2180}, {}, false}, path);
     const test::GdalImage after = test::DescribeWithGdal(path);
     EXPECT_EQ(after.warnings, "");

@@ -137,7 +137,7 @@ TEST(ImageKinds, AnImageThatIsNoTiffCannotTakeGeoTiffTags) {
     const test::CommandResult run = test::MarloConvert("--from tfw --to geotiff --output-dir " +
                                                        Quoted(out) + " " + Quoted(worldFile));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(MessageText(msg::NotATiff) + "\n" + (folder / "in/a.jpg")),
+    EXPECT_NE(run.err.find(Texts().Message(msg::NotATiff) + "\n" + (folder / "in/a.jpg")),
               std::string::npos)
         << run.err;
     EXPECT_TRUE(test::FolderBytes(out).empty());
@@ -162,11 +162,11 @@ TEST(ImageKinds, EveryBadInputSaysWhatIsWrongWithIt) {
     };
     const Case cases[] = {
         {"--from geotiff --to tfw " + Quoted(plain),
-         MessageText(msg::NoGeoreference) + "\n" + plain},
+         Texts().Message(msg::NoGeoreference) + "\n" + plain},
         {"--from geotiff --to tfw " + Quoted(gcps),
-         MessageText(msg::ControlPointsOnly) + "\n" + gcps},
+         Texts().Message(msg::ControlPointsOnly) + "\n" + gcps},
         {"--from tfw --to tab --projection EPSG:2180 " + Quoted(named),
-         MessageText(msg::NotOfInputFormat) + "\n" + named},
+         Texts().Message(msg::NotOfInputFormat) + "\n" + named},
     };
     for (const Case& c : cases) {
         const test::CommandResult run = test::MarloConvert(c.arguments);

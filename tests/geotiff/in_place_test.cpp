@@ -120,7 +120,6 @@ private:
 
 TEST(InPlaceTest, RefusesWhatItMayNotChangeAndChangesNothing) {
     SKIP_WITHOUT_TOOLS();
-    currentLanguage = "english";
     const struct {
         const char* name;
         std::function<void(const TempFolder&, const std::string&)> prepare;
@@ -152,7 +151,7 @@ TEST(InPlaceTest, RefusesWhatItMayNotChangeAndChangesNothing) {
         const test::CommandResult run = InPlace(Quoted(folder / "sheet.tfw"));
         ::chmod(folder.path().c_str(), 0755);
         EXPECT_EQ(run.status, 1) << c.name;
-        EXPECT_NE(run.err.find(MessageText(c.message)), std::string::npos) << c.name << run.err;
+        EXPECT_NE(run.err.find(Texts().Message(c.message)), std::string::npos) << c.name << run.err;
         EXPECT_EQ(ReadBytes(image), before) << c.name;
     }
 
@@ -162,7 +161,7 @@ TEST(InPlaceTest, RefusesWhatItMayNotChangeAndChangesNothing) {
     const LockedFile lock(image);
     ASSERT_TRUE(lock.locked());
     const test::CommandResult run = InPlace(Quoted(folder / "sheet.tfw"));
-    EXPECT_NE(run.err.find(MessageText(msg::OpenElsewhereForWriting)), std::string::npos)
+    EXPECT_NE(run.err.find(Texts().Message(msg::OpenElsewhereForWriting)), std::string::npos)
         << run.err;
     EXPECT_EQ(ReadBytes(image), before);
 }

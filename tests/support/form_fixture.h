@@ -21,8 +21,6 @@ namespace marlo::test {
 // The program as a run sees it: a scripted user behind the environment, the window's choices,
 // and how the last run ended; in English.
 struct RunHarness {
-    RunHarness() { currentLanguage = "english"; }
-
     // Selects one "Convert from:" and one "Convert to:" option, the others cleared.
     void Choose(FileFormat from, FileFormat to) { SelectFormats(choices.options, from, to); }
     // Presses the start button; true when the run ended with "Done!".
@@ -67,8 +65,6 @@ inline OutputWritten WriteOutput(Environment& env, const RunPlan& plan, const In
 // A harness with a temporary folder, for gtest fixtures.
 class FormTest : public ::testing::Test, public RunHarness {
 protected:
-    void TearDown() override { currentLanguage = "english"; }
-
     TempFolder temp;
 };
 

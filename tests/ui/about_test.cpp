@@ -69,10 +69,10 @@ void AboutTest::textsFollowTheBuildAndTheLanguage() {
 }
 
 void AboutTest::descriptionLinesAreJoinedWithCrLf() {
-    currentLanguage = "english";
-    QCOMPARE(AboutDescription(),
+    const Texts english;
+    QCOMPARE(AboutDescription(english),
              std::string("Copyright (C) 2026 Marlo developers\r\ne-mail: marlo@example.org\r\n") +
-                 MessageText(31) + "\r\n\r\nTiff Lib - Pelcor developers");
+                 english.Message(31) + "\r\n\r\nTiff Lib - Pelcor developers");
     QCOMPARE(AboutTitle(), "Marlo beta " + std::to_string(MARLO_VERSION_MAJOR) + "." +
                                std::to_string(MARLO_VERSION_MINOR) + "." +
                                std::to_string(MARLO_VERSION_REVISION));

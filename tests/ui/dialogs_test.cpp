@@ -112,7 +112,9 @@ void DialogsTest::projectionWindowClosedByItsCloseBoxIsACancel() {
         "mapinfow.prj", "--- Grid ---\r\n\"Sample Grid\", 1, 104\r\n\"Other Grid\", 1, 33\r\n");
     ui::QtUserInteraction dialogs;
     const FileSystemService files;
-    ProjectionChooser window(dialogs, files, ProjectionQuestion{}, list);
+    const Libraries libraries;
+    const Texts texts;
+    ProjectionChooser window({libraries, texts}, dialogs, files, ProjectionQuestion{}, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbGroup")->currentText(), QString("Grid"));
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->count(), 2);
@@ -133,10 +135,12 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
                                           "\"Other Grid\\p4230\", 1, 28\r\n");
     ui::QtUserInteraction dialogs;
     const FileSystemService files;
+    const Libraries libraries;
+    const Texts texts;
     ProjectionQuestion question;
     question.offerOwnSystems = true;
     question.firstOwnClause = "CoordSys Earth Projection 1, 28";
-    ProjectionChooser window(dialogs, files, question, list);
+    ProjectionChooser window({libraries, texts}, dialogs, files, question, list);
     ui::ProjectionDialog dialog(window);
     QCOMPARE(dialog.findChild<QComboBox*>("cmbProj")->currentText(), QString("Other Grid"));
     auto* own = dialog.findChild<QCheckBox*>("chkOwnSystem");
@@ -146,7 +150,7 @@ void DialogsTest::projectionWindowOffersEachImagesOwnSystem() {
     QCOMPARE(window.Result(), std::optional<std::string>("CoordSys Earth Projection 1, 28"));
 
     question.noSystemOffered = true;
-    ProjectionChooser imageWindow(dialogs, files, question, list);
+    ProjectionChooser imageWindow({libraries, texts}, dialogs, files, question, list);
     ui::ProjectionDialog imageDialog(imageWindow);
     auto* none = imageDialog.findChild<QCheckBox*>("chkNoSystem");
     QVERIFY(none != nullptr);
@@ -162,12 +166,14 @@ namespace {
 struct OpenWindow {
     explicit OpenWindow(const std::string& bytes, ProjectionQuestion question = {})
         : list(folder.Write("mapinfow.prj", bytes)),
-          window(dialogs, files, std::move(question), list),
+          window({libraries, texts}, dialogs, files, std::move(question), list),
           dialog(window) {}
     const TempFolder folder;
     const std::string list;
     ui::QtUserInteraction dialogs;
     const FileSystemService files;
+    const Libraries libraries;
+    const Texts texts;
     ProjectionChooser window;
     ui::ProjectionDialog dialog;
 };
@@ -213,7 +219,7 @@ void DialogsTest::projectionWindowSaysWhenNothingMatches() {
     ProjectionQuestion everyImageOwn;
     everyImageOwn.offerOwnSystems = true;
     everyImageOwn.ownSystemsCoverEveryImage = true;
-    ProjectionChooser own(dialogs, files, everyImageOwn, list);
+    ProjectionChooser own({opened.libraries, opened.texts}, dialogs, files, everyImageOwn, list);
     ui::ProjectionDialog ownDialog(own);
     QVERIFY(!ownDialog.findChild<QComboBox*>("cmbGroup")->isEnabled());
     QVERIFY(!ownDialog.findChild<QComboBox*>("cmbProj")->isEnabled());

@@ -69,9 +69,9 @@ void LanguageTest::init() {
 }
 
 void LanguageTest::firstStartIsEnglishAndStoresNothing() {
-    currentLanguage = "polski";  // whatever an earlier window left behind
     const StartedWindow started;
-    QCOMPARE(QString::fromStdString(currentLanguage), QString("english"));
+    QCOMPARE(QString::fromStdString(started.window->environment().texts.Language()),
+             QString("english"));
     CompareTexts(ShownTexts(started), kEnglish);
     CompareDesignedTexts(started);
     QVERIFY(!QFile::exists(SettingsFilePath()));

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 
 #include "conversion/run_plan.h"
+#include "support/scripted_user.h"
 #include "support/sheets.h"
 #include "support/temp_folder.h"
 #include "ui/footprint_map.h"
@@ -228,7 +229,9 @@ void SummaryTest::theListSortsFiltersFailuresAndKeepsItsFileColumn() {
         outcome.plan.inputFiles.push_back("/a/very/long/folder/of/scanned/maps/" +
                                           std::string(120, 'x') + outcome.files[i].file);
     }
-    ui::SummaryWindow summary({[] {}, [] {}, [] {}, [] {}}, nullptr);
+    test::ScriptedUser user;
+    const Environment env(user);
+    ui::SummaryWindow summary(env, {[] {}, [] {}, [] {}, [] {}}, nullptr);
     summary.Show(outcome);
     QVERIFY(QTest::qWaitForWindowExposed(&summary));
     auto* list = summary.findChild<QTableWidget*>("lstFiles");

@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -760,14 +761,38 @@ int32_t marloCrsSame(const char* wkt, const char* otherWkt) {
     return a && b && Same(a.get(), b.get()) ? 1 : 0;
 }
 
-int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count) {
-    if (x == nullptr || y == nullptr || count < 0) {
+}  // extern "C"
+
+// A transformation takes PROJ a while to set up: one for each system, kept until the caller
+// destroys the context (before it unloads the bridge, while PROJ and GDAL are still there).
+struct MarloCrsContext {
+    std::map<std::string, OGRCoordinateTransformationH> transformations;
+};
+
+extern "C" {
+
+MarloCrsContext* marloCrsContextCreate(void) {
+    return new (std::nothrow) MarloCrsContext;
+}
+
+void marloCrsContextDestroy(MarloCrsContext* context) {
+    if (context == nullptr) {
+        return;
+    }
+    for (const auto& [system, transformation] : context->transformations) {
+        if (transformation != nullptr) {
+            OCTDestroyCoordinateTransformation(transformation);
+        }
+    }
+    delete context;
+}
+
+int32_t marloCrsToWgs84(MarloCrsContext* context, const char* wkt, double* x, double* y,
+                        int32_t count) {
+    if (context == nullptr || x == nullptr || y == nullptr || count < 0) {
         return 0;
     }
-    // A transformation takes PROJ a while to set up: one for each system, kept for the life of
-    // the process. The map is never destroyed, so the kept transformations stay reachable to
-    // the end (a map destroyed at exit would drop them before PROJ and GDAL are gone).
-    static auto& transformations = *new std::map<std::string, OGRCoordinateTransformationH>;
+    auto& transformations = context->transformations;
     const std::string key = wkt != nullptr ? wkt : "";
     auto found = transformations.find(key);
     if (found == transformations.end()) {

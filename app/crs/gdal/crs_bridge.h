@@ -54,10 +54,17 @@ MARLO_CRS_EXPORT int32_t marloCrsKeysOfSystem(const char* wkt, uint16_t* directo
                                               int32_t* directoryCount, double* doubles,
                                               int32_t* doubleCount, char* ascii,
                                               int32_t* asciiLength);
+/* What the bridge keeps between calls for its caller (the transformations it has set up): made
+ * by marloCrsContextCreate, released with everything in it by marloCrsContextDestroy, which
+ * the caller calls before it unloads the bridge. NULL when it cannot be made. */
+typedef struct MarloCrsContext MarloCrsContext;
+MARLO_CRS_EXPORT MarloCrsContext* marloCrsContextCreate(void);
+MARLO_CRS_EXPORT void marloCrsContextDestroy(MarloCrsContext* context);
 /* Moves count points (x, y in the system's easting/northing or longitude/latitude order) to
- * WGS 84 longitude and latitude, in place. 1 when every point was moved; 0 leaves them as
- * they were. */
-MARLO_CRS_EXPORT int32_t marloCrsToWgs84(const char* wkt, double* x, double* y, int32_t count);
+ * WGS 84 longitude and latitude, in place, with the transformation the context keeps for the
+ * system. 1 when every point was moved; 0 leaves them as they were. */
+MARLO_CRS_EXPORT int32_t marloCrsToWgs84(MarloCrsContext* context, const char* wkt, double* x,
+                                         double* y, int32_t count);
 MARLO_CRS_EXPORT void marloCrsFree(char* text);
 
 #ifdef __cplusplus

@@ -27,18 +27,19 @@ bool IsLink(const std::string& path) {
 
 // A side file's bytes, when it is there: one too large to read, or one that cannot be read,
 // refuses its image, which must not be converted as if the file said nothing.
-std::optional<std::string> ReadSideFile(const FileSystemService& files, const std::string& path) {
+std::optional<std::string> ReadSideFile(const Texts& texts, const FileSystemService& files,
+                                        const std::string& path) {
     if (!IsRegularFile(path)) {
         return std::nullopt;
     }
     std::error_code ec;
     if (fs::file_size(path, ec) > kMaxSideFileSize && !ec) {
-        throw Refusal(MessageWithPath(msg::SideFileTooLarge, path));
+        throw Refusal(texts.MessageWithPath(msg::SideFileTooLarge, path));
     }
     try {
         return files.ReadTextBytes(path);
     } catch (const RunTimeError&) {
-        throw Refusal(MessageText(msg::UnableToOpen) + path);
+        throw Refusal(texts.Message(msg::UnableToOpen) + path);
     }
 }
 
@@ -107,24 +108,24 @@ PamSrs AuxSystemIn(const std::string& text) {
     return ScanPam(text).srs;
 }
 
-std::optional<std::string> ReadAuxSystem(const FileSystemService& files,
+std::optional<std::string> ReadAuxSystem(const Texts& texts, const FileSystemService& files,
                                          const std::string& imagePath) {
     const std::string path = AuxFilePath(imagePath);
-    const auto text = ReadSideFile(files, path);
+    const auto text = ReadSideFile(texts, files, path);
     if (!text) {
         return std::nullopt;
     }
     PamSrs srs = AuxSystemIn(*text);
     if (srs.kind == PamSrs::Kind::Unclear) {
-        throw Refusal(MessageWithPath(msg::AuxFileUnclear, path));
+        throw Refusal(texts.MessageWithPath(msg::AuxFileUnclear, path));
     }
     return srs.kind == PamSrs::Kind::System ? std::optional(std::move(srs.text)) : std::nullopt;
 }
 
-std::optional<std::string> ReadPrjText(const FileSystemService& files,
+std::optional<std::string> ReadPrjText(const Texts& texts, const FileSystemService& files,
                                        const std::string& imagePath) {
     const auto path = FindPrjFile(imagePath);
-    return path ? ReadSideFile(files, *path) : std::nullopt;
+    return path ? ReadSideFile(texts, files, *path) : std::nullopt;
 }
 
 std::optional<std::string> WithAuxSystem(const std::string& existing,
@@ -147,14 +148,14 @@ std::optional<std::string> WithAuxSystem(const std::string& existing,
            existing.substr(pam.rootStartTagEnd);
 }
 
-std::optional<std::string> AuxTextWithSystem(const FileSystemService& files,
+std::optional<std::string> AuxTextWithSystem(const Texts& texts, const FileSystemService& files,
                                              const std::string& imagePath,
                                              const AuxiliarySystem& system) {
     const std::string path = AuxFilePath(imagePath);
     if (IsLink(path)) {
-        throw Refusal(MessageWithPath(msg::AuxFileIsALink, path));
+        throw Refusal(texts.MessageWithPath(msg::AuxFileIsALink, path));
     }
-    return WithAuxSystem(ReadSideFile(files, path).value_or(""), system);
+    return WithAuxSystem(ReadSideFile(texts, files, path).value_or(""), system);
 }
 
 }  // namespace marlo

@@ -7,6 +7,7 @@
 #include "crs/coordinate_systems.h"
 #include "formats/auxiliary/pam_xml.h"
 #include "platform/file_system.h"
+#include "text/catalogue.h"
 
 namespace marlo {
 
@@ -28,11 +29,11 @@ PamSrs AuxSystemIn(const std::string& text);
 // The system the image's auxiliary file states (the SRS text); nothing when there is no such
 // file or GDAL reads no system from it. Refuses the image (a Refusal naming the file) when the
 // file is too large or cannot be read, or when GDAL could read it otherwise than Marlo.
-std::optional<std::string> ReadAuxSystem(const FileSystemService& files,
+std::optional<std::string> ReadAuxSystem(const Texts& texts, const FileSystemService& files,
                                          const std::string& imagePath);
 // The text of the .prj beside the image; nothing when there is none. Refuses the image when the
 // file is too large or cannot be read.
-std::optional<std::string> ReadPrjText(const FileSystemService& files,
+std::optional<std::string> ReadPrjText(const Texts& texts, const FileSystemService& files,
                                        const std::string& imagePath);
 
 // The auxiliary file's text with its SRS set to the system: the SRS element GDAL reads is
@@ -44,7 +45,7 @@ std::optional<std::string> WithAuxSystem(const std::string& existing,
 // The image's auxiliary file as it would be with the system set (see WithAuxSystem); nothing
 // when the file cannot take it. Refuses the image when the file is a link (Marlo writes neither
 // through it nor over it) or too large.
-std::optional<std::string> AuxTextWithSystem(const FileSystemService& files,
+std::optional<std::string> AuxTextWithSystem(const Texts& texts, const FileSystemService& files,
                                              const std::string& imagePath,
                                              const AuxiliarySystem& system);
 

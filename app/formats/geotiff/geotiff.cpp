@@ -20,21 +20,22 @@ std::int32_t Count(const Values& values) {
     return static_cast<std::int32_t>(values.size());
 }
 
-void CheckPelcorResult(std::int32_t result, std::int16_t failureMessage, const std::string& path) {
+void CheckPelcorResult(const Texts& texts, std::int32_t result, std::int16_t failureMessage,
+                       const std::string& path) {
     if (result == kPelcorFailure) {
-        throw Refusal(MessageWithPath(failureMessage, path, kCr));
+        throw Refusal(texts.MessageWithPath(failureMessage, path, kCr));
     }
     if (result != kPelcorSuccess) {
-        throw Refusal(MessageWithPath(msg::Error, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::Error, path, kCr));
     }
 }
 
 // Why Pelcor found no georeference in a file it could read: no tags, or ground control points
 // only, where it can tell; "Error reading header" otherwise, and with a Pelcor too old to say.
-std::int16_t NoGeoreferenceMessage(const std::string& pelcorLibrary, const std::string& path) {
+std::int16_t NoGeoreferenceMessage(BoundLibrary& pelcor, const std::string& path) {
     std::int32_t kind = -1;
     try {
-        if (MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) !=
+        if (MARLO_BOUND(pelcor, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) !=
             kPelcorSuccess) {
             return msg::ErrorReadingHeader;
         }
@@ -59,38 +60,38 @@ struct Keys {
     std::int32_t epsg = 0;
 };
 
-Keys ReadKeys(const std::string& pelcorLibrary, const std::string& path) {
+Keys ReadKeys(BoundLibrary& pelcor, const std::string& path) {
     Keys keys;
-    keys.result = MARLO_BOUND(pelcorLibrary, tiffHdrReadKeysInt)(path.c_str(), &keys.rasterType,
-                                                                 &keys.modelType, &keys.epsg);
+    keys.result = MARLO_BOUND(pelcor, tiffHdrReadKeysInt)(path.c_str(), &keys.rasterType,
+                                                          &keys.modelType, &keys.epsg);
     return keys;
 }
 
 }  // namespace
 
-GeoTiffContents ReadGeoTiff(const std::string& pelcorLibrary, const std::string& path) {
-    auto& tiffHdrReadDbl = MARLO_BOUND(pelcorLibrary, tiffHdrReadDbl);
+GeoTiffContents ReadGeoTiff(const Texts& texts, BoundLibrary& pelcor, const std::string& path) {
+    const auto tiffHdrReadDbl = MARLO_BOUND(pelcor, tiffHdrReadDbl);
     GeoTiffContents contents;
     Georeference& g = contents.georeference;
     const std::int32_t result = tiffHdrReadDbl(path.c_str(), &g.pixelSizeX, &g.rotationY,
                                                &g.rotationX, &g.pixelSizeY, &g.originX, &g.originY);
     if (result == kPelcorFailure) {
-        throw Refusal(MessageWithPath(NoGeoreferenceMessage(pelcorLibrary, path), path, kCr));
+        throw Refusal(texts.MessageWithPath(NoGeoreferenceMessage(pelcor, path), path, kCr));
     }
-    CheckPelcorResult(result, msg::ErrorReadingHeader, path);
-    const Keys keys = ReadKeys(pelcorLibrary, path);
-    CheckPelcorResult(keys.result, msg::ErrorReadingHeader, path);
+    CheckPelcorResult(texts, result, msg::ErrorReadingHeader, path);
+    const Keys keys = ReadKeys(pelcor, path);
+    CheckPelcorResult(texts, keys.result, msg::ErrorReadingHeader, path);
     contents.system = {keys.modelType == 2, keys.epsg};
     return contents;
 }
 
-CoordinateSystemCode ReadGeoTiffSystem(const std::string& pelcorLibrary, const std::string& path) {
-    const Keys keys = ReadKeys(pelcorLibrary, path);
+CoordinateSystemCode ReadGeoTiffSystem(BoundLibrary& pelcor, const std::string& path) {
+    const Keys keys = ReadKeys(pelcor, path);
     return keys.result == kPelcorSuccess ? CoordinateSystemCode{keys.modelType == 2, keys.epsg}
                                          : CoordinateSystemCode{};
 }
 
-void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
+void WriteGeoTiff(const Texts& texts, BoundLibrary& pelcor, const std::string& path,
                   const Georeference& georeference, const GeoTiffSystem& system,
                   const std::string& shownPath, TagWriting writing) {
     const Georeference& g = georeference;
@@ -100,46 +101,46 @@ void WriteGeoTiff(const std::string& pelcorLibrary, const std::string& path,
     if (system.source == Source::GdalKeys || system.source == Source::None) {
         // No directory removes the keys: the file then states no system at all.
         const GeoKeyTags& k = system.keys;
-        auto& write = inPlace ? MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysInPlaceDbl)
-                              : MARLO_BOUND(pelcorLibrary, tiffHdrWriteGeoKeysDbl);
+        const auto write = inPlace ? MARLO_BOUND(pelcor, tiffHdrWriteGeoKeysInPlaceDbl)
+                                   : MARLO_BOUND(pelcor, tiffHdrWriteGeoKeysDbl);
         result = write(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
                        g.originX, g.originY, k.directory.data(), Count(k.directory),
                        k.doubles.data(), Count(k.doubles), k.ascii.data(), Count(k.ascii));
     } else {
-        auto& write = inPlace ? MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedInPlaceDbl)
-                              : MARLO_BOUND(pelcorLibrary, tiffHdrWriteKeyedDbl);
+        const auto write = inPlace ? MARLO_BOUND(pelcor, tiffHdrWriteKeyedInPlaceDbl)
+                                   : MARLO_BOUND(pelcor, tiffHdrWriteKeyedDbl);
         result = write(path.c_str(), g.pixelSizeX, g.rotationY, g.rotationX, g.pixelSizeY,
                        g.originX, g.originY, system.code.geographic ? 2 : 1, system.code.epsg);
     }
-    CheckPelcorResult(result, msg::ErrorWritingHeader, shownPath);
+    CheckPelcorResult(texts, result, msg::ErrorWritingHeader, shownPath);
 }
 
-void RequireWritableInPlace(const std::string& pelcorLibrary, const std::string& path) {
+void RequireWritableInPlace(const Texts& texts, BoundLibrary& pelcor, const std::string& path) {
     constexpr std::int32_t kDirectoriesFirst = 1;
     constexpr std::int32_t kLockedElsewhere = 2;
     std::int32_t blocker = 0;
-    if (MARLO_BOUND(pelcorLibrary, tiffHdrReadInPlaceBlockerInt)(path.c_str(), &blocker) !=
+    if (MARLO_BOUND(pelcor, tiffHdrReadInPlaceBlockerInt)(path.c_str(), &blocker) !=
         kPelcorSuccess) {
-        throw Refusal(MessageWithPath(msg::FileIsReadOnly, path));
+        throw Refusal(texts.MessageWithPath(msg::FileIsReadOnly, path));
     }
     if (blocker == kLockedElsewhere) {
-        throw Refusal(MessageWithPath(msg::OpenElsewhereForWriting, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::OpenElsewhereForWriting, path, kCr));
     }
     if (blocker == kDirectoriesFirst) {
-        throw Refusal(MessageWithPath(msg::CloudOptimisedLayout, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::CloudOptimisedLayout, path, kCr));
     }
 }
 
-bool StatesAGeoreference(const std::string& pelcorLibrary, const std::string& path) {
+bool StatesAGeoreference(BoundLibrary& pelcor, const std::string& path) {
     constexpr std::int32_t kNoGeoreferenceTag = 0;
     std::int32_t kind = kNoGeoreferenceTag;
-    return MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) ==
+    return MARLO_BOUND(pelcor, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) ==
                kPelcorSuccess &&
            kind != kNoGeoreferenceTag;
 }
 
-GeoKeyTags ReadGeoKeyTags(const std::string& pelcorLibrary, const std::string& path) {
-    auto& tiffHdrReadGeoKeys = MARLO_BOUND(pelcorLibrary, tiffHdrReadGeoKeys);
+GeoKeyTags ReadGeoKeyTags(BoundLibrary& pelcor, const std::string& path) {
+    const auto tiffHdrReadGeoKeys = MARLO_BOUND(pelcor, tiffHdrReadGeoKeys);
     GeoKeyTags keys;
     // Room for any usual set of keys; a larger one says its size and is read again.
     std::int32_t sizes[3] = {512, 64, 4096};
@@ -176,21 +177,20 @@ bool KeysStateASystem(const GeoKeyTags& keys) {
     return false;
 }
 
-std::optional<std::string> SystemOfKeys(const KeptAnswers& kept, const GeoKeyTags& keys) {
-    return SystemOfGeoKeys(kept, keys);
+std::optional<std::string> SystemOfKeys(const Environment& env, const GeoKeyTags& keys) {
+    return SystemOfGeoKeys(env, keys);
 }
 
-std::optional<GeoKeyTags> KeysOfSystem(const KeptAnswers& kept, const std::string& wkt) {
-    GeoKeyTags keys = GeoKeysOfSystem(kept, wkt);
+std::optional<GeoKeyTags> KeysOfSystem(const Environment& env, const std::string& wkt) {
+    GeoKeyTags keys = GeoKeysOfSystem(env, wkt);
     return keys.directory.empty() ? std::nullopt : std::optional<GeoKeyTags>(std::move(keys));
 }
 
-ImageSize MeasureImage(const std::string& vantrelLibrary, const std::string& path) {
-    if (MARLO_BOUND(vantrelLibrary, CheckTiffResolution)(path.c_str()) != 0) {
+ImageSize MeasureImage(BoundLibrary& vantrel, const std::string& path) {
+    if (MARLO_BOUND(vantrel, CheckTiffResolution)(path.c_str()) != 0) {
         return {};
     }
-    return {MARLO_BOUND(vantrelLibrary, GetTIFFWidth)(),
-            MARLO_BOUND(vantrelLibrary, GetTIFFLength)()};
+    return {MARLO_BOUND(vantrel, GetTIFFWidth)(), MARLO_BOUND(vantrel, GetTIFFLength)()};
 }
 
 }  // namespace marlo

@@ -76,20 +76,20 @@ std::vector<std::string> ValueTexts(const std::vector<std::string>& pairs) {
 }
 
 // The values; refuses (message 14, with the texts) when one of them is not a number.
-std::vector<double> NumbersOf(const std::vector<std::string>& texts) {
-    const bool allNumeric = std::all_of(texts.begin(), texts.end(), [&](const std::string& t) {
-        return IsNumeric(t, FileNumberSettings());
-    });
+std::vector<double> NumbersOf(const Texts& texts, const std::vector<std::string>& valueTexts) {
+    const bool allNumeric =
+        std::all_of(valueTexts.begin(), valueTexts.end(),
+                    [&](const std::string& t) { return IsNumeric(t, FileNumberSettings()); });
     if (!allNumeric) {
         std::string listed;
-        for (const std::string& text : texts) {
+        for (const std::string& text : valueTexts) {
             listed += (listed.empty() ? "" : ", ") + text;
         }
-        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, "(" + listed + ")"),
+        throw Refusal(texts.MessageWithPath(msg::UnexpectedTabFormat, "(" + listed + ")"),
                       MessageIcon::Information);
     }
     std::vector<double> values;
-    for (const std::string& text : texts) {
+    for (const std::string& text : valueTexts) {
         values.push_back(ToDouble(text, FileNumberSettings()));
     }
     return values;
@@ -104,21 +104,22 @@ struct ControlPoint {
 
 // Every point's numbers: the first two points are checked together, map values before pixel
 // values, then each further point the same way.
-std::vector<ControlPoint> ControlPointsOf(const std::vector<ControlPointText>& texts) {
+std::vector<ControlPoint> ControlPointsOf(const Texts& texts,
+                                          const std::vector<ControlPointText>& pointTexts) {
     std::vector<ControlPoint> points;
     std::size_t next = 0;
-    while (next < texts.size()) {
+    while (next < pointTexts.size()) {
         const std::size_t count = next == 0 ? 2 : 1;
         std::vector<std::string> mapPairs;
         std::vector<std::string> pixelPairs;
         for (std::size_t i = next; i < next + count; ++i) {
-            mapPairs.push_back(texts[i].map);
-            pixelPairs.push_back(texts[i].pixel);
+            mapPairs.push_back(pointTexts[i].map);
+            pixelPairs.push_back(pointTexts[i].pixel);
         }
         const std::vector<std::string> mapTexts = ValueTexts(mapPairs);
         const std::vector<std::string> pixelTexts = ValueTexts(pixelPairs);
-        const std::vector<double> map = NumbersOf(mapTexts);
-        const std::vector<double> pixel = NumbersOf(pixelTexts);
+        const std::vector<double> map = NumbersOf(texts, mapTexts);
+        const std::vector<double> pixel = NumbersOf(texts, pixelTexts);
         for (std::size_t i = 0; i < count; ++i) {
             points.push_back({map[2 * i], map[2 * i + 1], pixel[2 * i], pixel[2 * i + 1]});
         }
@@ -253,18 +254,19 @@ bool LiesWithin(const std::string& folder, const std::string& root) {
 
 }  // namespace
 
-TableContents ReadTable(const FileSystemService& files, const std::string& inputPath) {
+TableContents ReadTable(const Texts& texts, const FileSystemService& files,
+                        const std::string& inputPath) {
     if (!files.FileExists(inputPath)) {
-        throw Refusal(MessageText(msg::UnableToOpen) + inputPath, MessageIcon::None);
+        throw Refusal(texts.Message(msg::UnableToOpen) + inputPath, MessageIcon::None);
     }
     const TableLines table = ReadTableLines(files, inputPath);
     if (table.points.size() < 3) {
-        throw Refusal(MessageWithPath(msg::NotEnoughCoordinates, inputPath),
+        throw Refusal(texts.MessageWithPath(msg::NotEnoughCoordinates, inputPath),
                       MessageIcon::Information);
     }
-    const auto georeference = FitGeoreference(ControlPointsOf(table.points));
+    const auto georeference = FitGeoreference(ControlPointsOf(texts, table.points));
     if (!georeference) {
-        throw Refusal(MessageWithPath(msg::RasterNotRectified, inputPath, kCr));
+        throw Refusal(texts.MessageWithPath(msg::RasterNotRectified, inputPath, kCr));
     }
     return {table.imageReference, *georeference, table.coordSys};
 }
@@ -275,12 +277,13 @@ bool IsRelativeReference(const std::string& reference) {
            !(reference.size() > 1 && reference[1] == ':');
 }
 
-ImagePlace LocateTableImage(const FileSystemService& files, const std::string& imageReference,
-                            const std::string& tablePath, TableImageUse use) {
+ImagePlace LocateTableImage(const Texts& texts, const FileSystemService& files,
+                            const std::string& imageReference, const std::string& tablePath,
+                            TableImageUse use) {
     // Tables are often written on Windows: both separators separate.
     const std::string reference = ReplaceString(imageReference, "\\", "/", true, false);
     if (!NamesAFile(reference)) {
-        throw Refusal(MessageWithPath(msg::UnexpectedTabFormat, tablePath),
+        throw Refusal(texts.MessageWithPath(msg::UnexpectedTabFormat, tablePath),
                       MessageIcon::Information);
     }
     const ImageLocation image = LocationOf(reference, tablePath);
@@ -289,7 +292,7 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
         // Only an image counts, by its bytes for a world file: a table naming any other file
         // must not put a world file, or anything else, beside it.
         if (!(worldFile ? IsImageByContent(*onDisk) : IsImageFile(*onDisk))) {
-            throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath),
+            throw Refusal(texts.MessageWithPath(msg::FileNotFound, image.fullPath),
                           MessageIcon::Information, tablePath);
         }
         // A world file goes beside an image the table reaches by a relative reference, however
@@ -297,7 +300,7 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
         // reference reaches only the table's folder and those below it.
         if (worldFile && !IsRelativeReference(reference) &&
             !LiesWithin(FolderOfPath(*onDisk), FolderOfPath(tablePath))) {
-            throw Refusal(MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
+            throw Refusal(texts.MessageWithPath(msg::ImageOutsideTableFolder, *onDisk),
                           MessageIcon::Information, tablePath);
         }
         // The spelling on disk, so that a world file written beside the image gets the
@@ -309,8 +312,8 @@ ImagePlace LocateTableImage(const FileSystemService& files, const std::string& i
         // beside something that is there and is no file (a FIFO, a device).
         return {FolderOfPath(tablePath), image.fileName};
     }
-    throw Refusal(MessageWithPath(msg::FileNotFound, image.fullPath), MessageIcon::Information,
-                  tablePath);
+    throw Refusal(texts.MessageWithPath(msg::FileNotFound, image.fullPath),
+                  MessageIcon::Information, tablePath);
 }
 
 }  // namespace marlo

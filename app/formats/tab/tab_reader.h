@@ -18,7 +18,8 @@ struct TableContents {
 // Reads the table at `inputPath`. Refuses a missing file (message 7), fewer than three control
 // points (13) and coordinates that are not numbers (14); a mangled control-point line is a
 // run-time error.
-TableContents ReadTable(const FileSystemService& files, const std::string& inputPath);
+TableContents ReadTable(const Texts& texts, const FileSystemService& files,
+                        const std::string& inputPath);
 
 // What the output made from a table needs of the image the table names.
 enum class TableImageUse {
@@ -38,7 +39,8 @@ struct ImagePlace {
 // Finds the image `imageReference` names for the table at `tablePath`. Refuses a reference
 // that names no file (message 14), a missing image when it is needed (7, the table as title),
 // a file that is no image and, for a world file, an image outside the table's folder (37).
-ImagePlace LocateTableImage(const FileSystemService& files, const std::string& imageReference,
-                            const std::string& tablePath, TableImageUse use);
+ImagePlace LocateTableImage(const Texts& texts, const FileSystemService& files,
+                            const std::string& imageReference, const std::string& tablePath,
+                            TableImageUse use);
 
 }  // namespace marlo

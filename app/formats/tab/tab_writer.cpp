@@ -44,7 +44,8 @@ std::string PointLine(const TablePoint& point, bool last) {
 
 // The corners as the table's text gives them back must still span the image; fifteen digits
 // can flatten a nearly flat grid, and the program would then refuse its own table.
-void RequireCornersPlaceAnImage(const std::array<TablePoint, 4>& points, const std::string& path) {
+void RequireCornersPlaceAnImage(const Texts& texts, const std::array<TablePoint, 4>& points,
+                                const std::string& path) {
     const auto written = [&](double value) {
         return ToDouble(FileNumberText(value), FileNumberSettings());
     };
@@ -53,7 +54,7 @@ void RequireCornersPlaceAnImage(const std::array<TablePoint, 4>& points, const s
     const double downX = written(points[3].mapX) - written(points[0].mapX);
     const double downY = written(points[3].mapY) - written(points[0].mapY);
     if (!(std::abs(acrossX * downY - acrossY * downX) > 0)) {
-        throw Refusal(MessageWithPath(msg::RasterNotRectified, path, kCr));
+        throw Refusal(texts.MessageWithPath(msg::RasterNotRectified, path, kCr));
     }
 }
 
@@ -73,25 +74,25 @@ bool FitsAFileLine(const std::string& name) {
 
 }  // namespace
 
-void RequireNameFitsATable(const std::string& imagePath) {
+void RequireNameFitsATable(const Texts& texts, const std::string& imagePath) {
     if (!FitsAFileLine(GetFileNameAndType(imagePath))) {
-        throw Refusal(MessageWithPath(msg::NameNotWritableInTable, imagePath));
+        throw Refusal(texts.MessageWithPath(msg::NameNotWritableInTable, imagePath));
     }
 }
 
-std::vector<std::string> RasterTableLines(const std::string& tablePath,
+std::vector<std::string> RasterTableLines(const Texts& texts, const std::string& tablePath,
                                           const std::string& imageName,
                                           const Georeference& georeference, const ImageSize& size,
                                           const std::string& coordSysClause) {
     // A zero or negative height would give corners that collapse onto one line.
     if (size.width <= 0 || size.height <= 0) {
-        throw Refusal(MessageWithPath(msg::ErrorReadingHeaderSize,
-                                      JoinPath(FolderOfPath(tablePath), imageName)),
+        throw Refusal(texts.MessageWithPath(msg::ErrorReadingHeaderSize,
+                                            JoinPath(FolderOfPath(tablePath), imageName)),
                       MessageIcon::Information);
     }
     std::vector<std::string> lines = HeaderLines(imageName);
     const auto points = CornerPoints(georeference, size);
-    RequireCornersPlaceAnImage(points, tablePath);
+    RequireCornersPlaceAnImage(texts, points, tablePath);
     for (std::size_t i = 0; i < points.size(); ++i) {
         lines.push_back(PointLine(points[i], i + 1 == points.size()));
     }

@@ -34,9 +34,10 @@ std::vector<std::string> NumberLines(const FileSystemService& files, const std::
 
 }  // namespace
 
-Georeference ReadWorldFile(const FileSystemService& files, const std::string& path) {
+Georeference ReadWorldFile(const Texts& texts, const FileSystemService& files,
+                           const std::string& path) {
     if (!files.FileExists(path)) {
-        throw Refusal(MessageText(msg::UnableToOpen) + path, MessageIcon::None);
+        throw Refusal(texts.Message(msg::UnableToOpen) + path, MessageIcon::None);
     }
     std::vector<double> values;
     for (const std::string& line : NumberLines(files, path)) {
@@ -44,7 +45,7 @@ Georeference ReadWorldFile(const FileSystemService& files, const std::string& pa
         // the rest), never 100.
         const std::string text = FromFileNumberText(line);
         if (!IsNumeric(text, FileNumberSettings())) {
-            Refusal refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
+            Refusal refusal(texts.MessageWithPath(msg::ErrorValueInTfw, path, kCr) + kCr + text,
                             MessageIcon::None);
             refusal.read = text;
             throw refusal;
@@ -52,12 +53,12 @@ Georeference ReadWorldFile(const FileSystemService& files, const std::string& pa
         values.push_back(ToDouble(text, FileNumberSettings()));
     }
     if (values.size() < 6) {
-        throw Refusal(MessageWithPath(msg::ErrorValueInTfw, path, kCr), MessageIcon::None);
+        throw Refusal(texts.MessageWithPath(msg::ErrorValueInTfw, path, kCr), MessageIcon::None);
     }
     return {values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
-void WriteWorldFile(const FileSystemService& files, const std::string& path,
+void WriteWorldFile(const Texts& texts, const FileSystemService& files, const std::string& path,
                     const Georeference& georeference) {
     const Georeference& p = georeference;
     const std::array<double, 6> values = {p.pixelSizeX, p.rotationY, p.rotationX,
@@ -70,9 +71,9 @@ void WriteWorldFile(const FileSystemService& files, const std::string& path,
     }
     // Fifteen digits can make a nearly flat grid flat: what the file would say must still place
     // the image, or the program would refuse its own file.
-    RequirePlacesAnImage({written[0], written[1], written[2], written[3], written[4], written[5]},
-                         path);
-    WriteOutputFile(files, path, lines);
+    RequirePlacesAnImage(
+        texts, {written[0], written[1], written[2], written[3], written[4], written[5]}, path);
+    WriteOutputFile(texts, files, path, lines);
 }
 
 }  // namespace marlo
