@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(platform errors text state crs formats projection conversion presenters "ui cli")
+layers=(platform errors text environment values files crs formats projection conversion presenters "ui cli")
 
 rank_of() {
   local i

@@ -53,7 +53,7 @@ compile_in_groups() {  # NAME SOURCE...: compiles the sources eight to an object
   done
 }
 # The GDAL bridge (app/crs/gdal) is a library the core loads by name: no target reaches it.
-mapfile -t core < <(find "$PWD/app/platform" "$PWD/app/errors" "$PWD/app/text" "$PWD/app/state" \
+mapfile -t core < <(find "$PWD/app/platform" "$PWD/app/errors" "$PWD/app/text" "$PWD/app/values" "$PWD/app/files" \
                       "$PWD/app/crs" "$PWD/app/formats" "$PWD/app/projection" \
                       "$PWD/app/conversion" "$PWD/app/presenters" -name '*.cpp' \
                       -not -path '*/app/crs/gdal/*' | LC_ALL=C sort)

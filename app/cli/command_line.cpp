@@ -11,9 +11,9 @@
 #include "platform/program_folders.h"
 #include "projection/projection_choice.h"
 #include "projection/projection_list.h"
-#include "state/format_options.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/format_options.h"
+#include "values/paths.h"
 
 namespace marlo::cli {
 

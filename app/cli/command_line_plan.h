@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
-#include "state/environment.h"
+#include "environment/environment.h"
 
 namespace marlo::cli {
 

@@ -5,10 +5,10 @@
 #include "conversion/file_steps.h"
 #include "conversion/footprints.h"
 #include "conversion/input_systems.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
+#include "files/folder_checks.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
+#include "values/paths.h"
 
 namespace marlo {
 

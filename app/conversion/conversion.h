@@ -1,8 +1,8 @@
 #pragma once
 
 #include "conversion/run_plan.h"
+#include "environment/environment.h"
 #include "platform/user_interaction.h"
-#include "state/environment.h"
 
 namespace marlo {
 

@@ -1,9 +1,9 @@
 #include "conversion/file_selection.h"
 
 #include "conversion/planning.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
+#include "files/folder_checks.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 

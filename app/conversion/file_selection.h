@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
+#include "environment/environment.h"
 #include "platform/user_interaction.h"
-#include "state/environment.h"
 
 namespace marlo {
 

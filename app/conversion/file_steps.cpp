@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "files/folder_checks.h"
 #include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
 #include "formats/image/image_header.h"
@@ -10,9 +11,8 @@
 #include "platform/entry_probes.h"
 #include "platform/image_copy.h"
 #include "platform/pending_output.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 
@@ -320,7 +320,8 @@ std::string OutputImageOf(const Texts& texts, const FileSystemService& files, co
     const std::string image = job.plan.inputFormat == FileFormat::TAB
                                   ? ReadTableFrom(texts, files, job).imagePath
                                   : job.inputPath;
-    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(texts, files, job, image) : image;
+    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(texts, files, job, image)
+                                                        : image;
 }
 
 // The image planning found for a file; "" when none could be found then.

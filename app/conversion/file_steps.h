@@ -6,10 +6,10 @@
 
 #include "conversion/input_systems.h"
 #include "conversion/run_plan.h"
+#include "environment/environment.h"
 #include "errors/error_report.h"
 #include "formats/tab/tab_reader.h"
-#include "state/environment.h"
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

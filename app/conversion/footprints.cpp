@@ -10,13 +10,13 @@
 #include "conversion/run_summary.h"
 #include "crs/answer_cache.h"
 #include "crs/coordinate_systems.h"
+#include "files/folder_checks.h"
 #include "formats/geotiff/geotiff.h"
 #include "platform/utf8.h"
 #include "projection/projection_list.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/trimmed.h"
+#include "values/paths.h"
 
 namespace marlo {
 

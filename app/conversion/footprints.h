@@ -8,8 +8,8 @@
 
 #include "conversion/file_steps.h"
 #include "conversion/run_plan.h"
-#include "state/environment.h"
-#include "state/georeference.h"
+#include "environment/environment.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

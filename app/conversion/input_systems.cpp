@@ -2,12 +2,12 @@
 
 #include "conversion/file_steps.h"
 #include "crs/answer_cache.h"
+#include "files/folder_checks.h"
 #include "formats/auxiliary/aux_file.h"
 #include "formats/geotiff/geotiff.h"
 #include "projection/projection_list.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
-#include "state/environment.h"
-#include "state/georeference.h"
+#include "environment/environment.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

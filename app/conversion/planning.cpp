@@ -7,11 +7,11 @@
 #include "conversion/file_selection.h"
 #include "conversion/file_steps.h"
 #include "conversion/input_systems.h"
+#include "files/folder_checks.h"
 #include "projection/projection_choice.h"
-#include "state/folder_checks.h"
-#include "state/format_options.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/format_options.h"
+#include "values/paths.h"
 
 namespace marlo {
 

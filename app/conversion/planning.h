@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
+#include "environment/environment.h"
 #include "platform/user_interaction.h"
-#include "state/environment.h"
 
 namespace marlo {
 

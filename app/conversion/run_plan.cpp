@@ -1,6 +1,6 @@
 #include "conversion/run_plan.h"
 
-#include "state/paths.h"
+#include "values/paths.h"
 
 namespace marlo {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "files/folder_checks.h"
 #include "platform/failures.h"
-#include "state/folder_checks.h"
-#include "state/format_options.h"
-#include "state/georeference.h"
+#include "values/format_options.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

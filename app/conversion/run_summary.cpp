@@ -7,7 +7,7 @@
 
 #include "conversion/file_steps.h"
 #include "conversion/footprints.h"
-#include "state/folder_checks.h"
+#include "files/folder_checks.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "state/environment.h"
-#include "state/georeference.h"
+#include "environment/environment.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

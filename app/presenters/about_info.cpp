@@ -1,7 +1,7 @@
 #include "presenters/about_info.h"
 
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 

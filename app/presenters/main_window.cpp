@@ -6,9 +6,9 @@
 #include "conversion/footprints.h"
 #include "conversion/planning.h"
 #include "conversion/run_summary.h"
-#include "state/format_options.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/format_options.h"
+#include "values/paths.h"
 
 namespace marlo {
 

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "conversion/run_plan.h"
+#include "environment/environment.h"
 #include "platform/settings_store.h"
 #include "platform/user_interaction.h"
-#include "state/environment.h"
-#include "state/format_options.h"
 #include "text/maker.h"
+#include "values/format_options.h"
 
 namespace marlo {
 

@@ -6,8 +6,8 @@
 #include "platform/program_folders.h"
 #include "projection/projection_list.h"
 #include "projection/projection_window.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 

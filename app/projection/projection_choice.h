@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "environment/environment.h"
 #include "platform/user_interaction.h"
 #include "projection/projection_window.h"
-#include "state/environment.h"
 
 namespace marlo {
 

@@ -9,7 +9,7 @@
 
 #include "crs/coordinate_systems.h"
 #include "platform/file_system.h"
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

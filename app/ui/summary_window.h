@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "conversion/run_plan.h"
-#include "state/environment.h"
+#include "environment/environment.h"
 
 class QCheckBox;
 class QLabel;

@@ -10,11 +10,11 @@
 #include "cli/command_line.h"
 #include "formats/geotiff/geotiff.h"
 #include "projection/projection_choice.h"
-#include "state/paths.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "support/tiff_builder.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 namespace {

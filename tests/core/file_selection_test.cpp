@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "conversion/file_selection.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
+#include "files/folder_checks.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "state/paths.h"
 #include "support/form_fixture.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 namespace {

@@ -14,8 +14,8 @@
 #include "platform/utf8.h"
 #include "projection/projection_list.h"
 #include "projection/projection_window.h"
-#include "state/georeference.h"
 #include "text/number_text.h"
+#include "values/georeference.h"
 
 namespace marlo::fuzz {
 

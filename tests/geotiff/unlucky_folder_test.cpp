@@ -15,10 +15,10 @@
 #include <random>
 #include <string>
 
+#include "files/folder_checks.h"
 #include "formats/image/image_header.h"
 #include "gdal_tools.h"
 #include "platform/pending_output.h"
-#include "state/folder_checks.h"
 #include "support/io_faults.h"
 #include "support/sanitizers.h"
 #include "support/sheets.h"

@@ -8,13 +8,13 @@
 
 #include "conversion/file_steps.h"
 #include "conversion/planning.h"
-#include "state/environment.h"
-#include "state/format_options.h"
-#include "state/paths.h"
+#include "environment/environment.h"
 #include "support/failures.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "text/catalogue.h"
+#include "values/format_options.h"
+#include "values/paths.h"
 
 namespace marlo::test {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/failures.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 

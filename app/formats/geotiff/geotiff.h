@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "environment/environment.h"
 #include "platform/kept_answers.h"
-#include "state/environment.h"
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

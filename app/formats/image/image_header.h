@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

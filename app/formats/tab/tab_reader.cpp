@@ -8,12 +8,12 @@
 #include <optional>
 #include <vector>
 
+#include "files/folder_checks.h"
 #include "formats/tab/table_lines.h"
 #include "platform/entry_probes.h"
-#include "state/folder_checks.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
 #include "text/number_text.h"
+#include "values/paths.h"
 
 namespace marlo {
 

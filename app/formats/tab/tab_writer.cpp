@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "state/folder_checks.h"
-#include "state/paths.h"
+#include "files/folder_checks.h"
 #include "text/catalogue.h"
 #include "text/maker.h"
 #include "text/number_text.h"
+#include "values/paths.h"
 
 namespace marlo {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

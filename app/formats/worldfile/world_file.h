@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 namespace marlo {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "environment/environment.h"
 #include "platform/entry_probes.h"
-#include "state/environment.h"
 
 namespace marlo {
 
@@ -49,8 +49,9 @@ void RequireContent(const Texts& texts, const std::string& path, ContentKind kin
 // be changed. Refuses message 29 for a read-only file and 15 for an entry that is no file (a
 // folder, a pipe); nothing is deleted here: the new file replaces the old one when complete.
 // The read-only test's unexpected error goes to `reported`.
-void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files, const InputIdentities& inputs,
-                              const std::string& path, ReportedErrors& reported);
+void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files,
+                              const InputIdentities& inputs, const std::string& path,
+                              ReportedErrors& reported);
 
 // Writes a text output whole (see FileSystemService::WriteTextFile); a write the system refuses
 // (a full disk, a folder that became read-only) is message 15 naming the file, and the old

@@ -1,4 +1,4 @@
-#include "state/georeference.h"
+#include "values/georeference.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "state/paths.h"
+#include "values/paths.h"
 
 #include <algorithm>
 #include <vector>

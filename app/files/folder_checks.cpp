@@ -1,4 +1,4 @@
-#include "state/folder_checks.h"
+#include "files/folder_checks.h"
 
 #include <algorithm>
 #include <array>
@@ -9,8 +9,8 @@
 
 #include "platform/entry_probes.h"
 #include "platform/user_file.h"
-#include "state/paths.h"
 #include "text/catalogue.h"
+#include "values/paths.h"
 
 namespace marlo {
 
@@ -138,8 +138,9 @@ bool IsImageByContent(const std::string& path) {
     return kind == ContentKind::Tiff || kind == ContentKind::OtherImage;
 }
 
-void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files, const InputIdentities& inputs,
-                              const std::string& path, ReportedErrors& reported) {
+void RequireReplaceableOutput(const Texts& texts, const FileSystemService& files,
+                              const InputIdentities& inputs, const std::string& path,
+                              ReportedErrors& reported) {
     RequireNotAnInput(texts, inputs, path);
     const EntryKind kind = EntryKindAt(path);
     if (kind == EntryKind::Nothing) {

@@ -1,10 +1,10 @@
-#include "state/format_options.h"
+#include "values/format_options.h"
 
 #include <cctype>
 #include <vector>
 
 #include "platform/failures.h"
-#include "state/paths.h"
+#include "values/paths.h"
 
 namespace marlo {
 
