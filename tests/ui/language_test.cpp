@@ -9,7 +9,7 @@ namespace marlo::test {
 
 namespace {
 
-struct Texts {
+struct WindowTexts {
     QString frame1, frame2, ok, okTip, about, aboutTip, linkTip, language;
 };
 
@@ -18,7 +18,7 @@ QString Plain(QString caption) {
     return caption.remove('&');
 }
 
-Texts ShownTexts(const StartedWindow& started) {
+WindowTexts ShownTexts(const StartedWindow& started) {
     return {Plain(started.find<QGroupBox>("Frame1")->title()),
             Plain(started.find<QGroupBox>("Frame2")->title()),
             Plain(started.find<QAbstractButton>("cmbOK")->text()),
@@ -29,7 +29,7 @@ Texts ShownTexts(const StartedWindow& started) {
             started.find<QLabel>("lblLNG")->text()};
 }
 
-void CompareTexts(const Texts& shown, const Texts& expected) {
+void CompareTexts(const WindowTexts& shown, const WindowTexts& expected) {
     QCOMPARE(shown.frame1, expected.frame1);
     QCOMPARE(shown.frame2, expected.frame2);
     QCOMPARE(shown.ok, expected.ok);
@@ -40,17 +40,17 @@ void CompareTexts(const Texts& shown, const Texts& expected) {
     QCOMPARE(shown.language, expected.language);
 }
 
-const Texts kEnglish{
+const WindowTexts kEnglish{
     "Convert to:",           "Convert from:",    "OK", "Start conversion...", "About", "About",
     "Click to open page...", "Language version:"};
-const Texts kPolish{"Konwertuj do:",
-                    "Konwertuj z:",
-                    "OK",
-                    "Rozpocznij konwersję...",
-                    "O aplikacji",
-                    "O aplikacji",
-                    "Kliknij aby otworzyć stronę...",
-                    "Wersja językowa:"};
+const WindowTexts kPolish{"Konwertuj do:",
+                          "Konwertuj z:",
+                          "OK",
+                          "Rozpocznij konwersję...",
+                          "O aplikacji",
+                          "O aplikacji",
+                          "Kliknij aby otworzyć stronę...",
+                          "Wersja językowa:"};
 
 // The designed texts no language switch touches.
 void CompareDesignedTexts(const StartedWindow& started) {
@@ -100,7 +100,7 @@ void LanguageTest::languageButtonsSwitchAtOnceAndTheNextStartFollows() {
 void LanguageTest::unknownStoredLanguageGivesEmptyCaptions() {
     ui::QtSettingsStore().Write("Marlo", "Settings", "Language", "English");
     const StartedWindow started;
-    CompareTexts(ShownTexts(started), Texts{});
+    CompareTexts(ShownTexts(started), WindowTexts{});
     CompareDesignedTexts(started);
     started.click("cmdPL");
     CompareTexts(ShownTexts(started), kPolish);
