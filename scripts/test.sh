@@ -59,8 +59,8 @@ phase "layer and style checks"
 bash scripts/check-layers.sh
 bash scripts/check-format.sh
 
-phase "fuzzing (20 s a target, $jobs at a time)"
-bash scripts/fuzz.sh 20
+phase "fuzzing (12 s a target, $jobs at a time)"
+bash scripts/fuzz.sh 12
 
 phase "wait for the packaging and Windows tools"
 catch_up later-tools
