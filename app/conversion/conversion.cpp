@@ -106,15 +106,10 @@ bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report, Ru
     return false;
 }
 
-// Where the written sheet lies; a footprint that cannot be made is none, never a failure.
-std::optional<Footprint> QuietFootprint(Environment& env, const FileJob& job, const InputRead& read,
-                                        const OutputSystem& system, const OutputWritten& written) {
-    try {
-        return FootprintOf(env, job, read, system, written,
-                           MoveOrigin(read.georeference, job.plan.inputFormat, FileFormat::TAB));
-    } catch (const Failure&) {
-        return std::nullopt;
-    }
+// Once its output is written (or kept), a file's result is settled: what fails after it (the
+// footprint of its sheet, which is extra) leaves the file without one, never failed.
+bool ResultSettled(const FileReport& report) {
+    return report.result == FileResult::Converted || report.result == FileResult::Skipped;
 }
 
 // Two inputs of a run that would write one output: the later one fails, the earlier's stays.
@@ -171,12 +166,15 @@ bool ConvertFileSteps(Environment& env, const FileJob& job, RunOutcome& outcome)
             outcome.withoutSystem.push_back(written.withoutSystem);
         }
         report.result = FileResult::Converted;
-        report.footprint = QuietFootprint(env, job, read, system, written);
+        report.footprint =
+            FootprintOf(env, job, read, system, written,
+                        MoveOrigin(read.georeference, plan.inputFormat, FileFormat::TAB));
         return true;
     } catch (const Refusal& refusal) {
-        return FileFailed(plan, outcome, report, refusal, job.inputPath);
+        return ResultSettled(report) || FileFailed(plan, outcome, report, refusal, job.inputPath);
     } catch (...) {
-        return FileFailed(plan, outcome, report,
+        return ResultSettled(report) ||
+               FileFailed(plan, outcome, report,
                           ErrorReport::CurrentAsRunTimeError(ProcedureName(step->procedure)),
                           step->level);
     }

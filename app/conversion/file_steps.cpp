@@ -239,31 +239,21 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     if (ContentKindOf(source) == ContentKind::OtherImage) {
         throw Refusal(env.texts.MessageWithPath(msg::NotATiff, source, kCr));
     }
-    std::optional<PendingOutput> copy;
-    try {
-        copy.emplace(target, env.fileSystem.Temporaries(), env.fileSystem.Api());
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(env.texts, target);
-    }
-    if (!CopyImageInto(source, copy->descriptor(), env.fileSystem.Api())) {
+    PendingOutput copy(target, env.fileSystem.Temporaries(), env.fileSystem.Api(),
+                       RefusedAsUnableToUpdate(env.texts));
+    if (!CopyImageInto(source, copy.descriptor(), env.fileSystem.Api())) {
         // The source could be read: what failed is the copy in the output folder (a full
         // disk, say), and none of it is left behind.
         throw UnableToUpdate(env.texts, target);
     }
-    const std::string& temporary = copy->path();
+    const std::string& temporary = copy.path();
     SetAttributesArchive(env.fileSystem, temporary, attr::Archive);
     if (!Noted(job, CanEditFile(env.fileSystem, temporary))) {
         throw Refusal(env.texts.MessageWithPath(msg::FileIsReadOnly, target));
     }
     WriteGeoTiff(env.texts, env.libraries.Pelcor(), temporary, read.georeference,
                  KeysFor(env, system, source), target);
-    bool committed = false;
-    try {
-        committed = Commit(*copy, replacing);
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(env.texts, target);
-    }
-    if (!committed) {
+    if (!Commit(copy, replacing)) {
         throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
     }
     return {target, target, {}, ""};
@@ -415,17 +405,20 @@ void RequireApartFromRunFiles(const Texts& texts, const RunPlan& plan, const std
     }
 }
 
-ImageSize MeasuredImage(const Environment& env, const std::string& path) {
+ReportedResult<ImageSize> MeasuredImage(const Environment& env, const std::string& path) {
     // A world file may stand beside a JPEG, PNG, GIF or BMP, whose header says its size.
     if (ContentKindOf(path) == ContentKind::OtherImage) {
-        return ImageSizeFromHeader(path);
+        return {ImageSizeFromHeader(path), std::nullopt};
     }
     return MeasureImage(env.libraries.Vantrel(), path);
 }
 
 ReportedResult<ImageSize> GetTiffInfo(const Environment& env, const std::string& path) {
-    // A measurement cut short by an error gives no size rather than another image's.
-    return RunReporting(Procedure::GetTiffInfo, [&] { return MeasuredImage(env, path); });
+    ReportedResult<ImageSize> size = MeasuredImage(env, path);
+    if (size.error) {
+        size.error->AddFrame(ErrorLocation(ProcedureName(Procedure::GetTiffInfo)));
+    }
+    return size;
 }
 
 const FormatSteps& StepsOf(FileFormat format) {

@@ -97,10 +97,9 @@ std::vector<std::string> OutputsTakenEarlier(const RunPlan& plan);
 
 // The pixel width and height of the image at `path`: a TIFF's as Vantrel measures it, another
 // image's as its header states it; zero for what is no readable image. A library that cannot
-// be bound is a run-time error.
-ImageSize MeasuredImage(const Environment& env, const std::string& path);
-// The same, for a table: an unexpected error gives no size (both 0), and comes back with it
-// for the run to report.
+// be bound gives no size, and the error a call would raise with it.
+ReportedResult<ImageSize> MeasuredImage(const Environment& env, const std::string& path);
+// The same, for a table: the error comes back for the run to report, with this procedure noted.
 ReportedResult<ImageSize> GetTiffInfo(const Environment& env, const std::string& path);
 
 // Moves the origin from the reference point of one side to that of another: the world file

@@ -24,15 +24,6 @@ namespace {
 
 constexpr const char* kEpsgPrefix = "EPSG:";
 
-// The size of an image without a report or a message: a footprint is extra, never a failure.
-ImageSize QuietlyMeasured(const Environment& env, const std::string& path) {
-    try {
-        return MeasuredImage(env, path);
-    } catch (const Failure&) {
-        return {};
-    }
-}
-
 std::string CodeSystem(std::int32_t epsg) {
     return kEpsgPrefix + std::to_string(epsg);
 }
@@ -425,7 +416,7 @@ std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const
                                      const OutputSystem& system, const OutputWritten& written,
                                      const Georeference& atCorner) {
     const ImageSize size =
-        written.size.width > 0 ? written.size : QuietlyMeasured(env, written.image);
+        written.size.width > 0 ? written.size : MeasuredImage(env, written.image).value;
     if (size.width <= 0 || size.height <= 0 || !PlacesAnImage(atCorner)) {
         return std::nullopt;
     }
@@ -436,24 +427,20 @@ std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const
 std::optional<Footprint> KeptFootprintOf(Environment& env, const FileJob& job,
                                          const std::string& output) {
     const RunPlan& plan = job.plan;
-    try {
-        const InputRead kept = StepsOf(plan.outputFormat).read(env, {plan, job.file, output});
-        // A world file states no system: its sheet's is its input table's.
-        const std::string clause =
-            plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB
-                ? StepsOf(FileFormat::TAB).read(env, job).tableCoordSys
-                : kept.tableCoordSys;
-        // A world file's reader gives the world file; its image lies beside it.
-        const std::string image = plan.outputFormat == FileFormat::TFW
-                                      ? FindImageFor(env.fileSystem, output).value_or("")
-                                      : kept.imagePath;
-        const InputRead read{kept.georeference, image, clause};
-        return FootprintOf(env, job, read, OutputSystem{clause, {}, false},
-                           OutputWritten{output, image, {}, ""},
-                           MoveOrigin(kept.georeference, plan.outputFormat, FileFormat::TAB));
-    } catch (const Failure&) {
-        return std::nullopt;
-    }
+    const InputRead kept = StepsOf(plan.outputFormat).read(env, {plan, job.file, output});
+    // A world file states no system: its sheet's is its input table's.
+    const std::string clause =
+        plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB
+            ? StepsOf(FileFormat::TAB).read(env, job).tableCoordSys
+            : kept.tableCoordSys;
+    // A world file's reader gives the world file; its image lies beside it.
+    const std::string image = plan.outputFormat == FileFormat::TFW
+                                  ? FindImageFor(env.fileSystem, output).value_or("")
+                                  : kept.imagePath;
+    const InputRead read{kept.georeference, image, clause};
+    return FootprintOf(env, job, read, OutputSystem{clause, {}, false},
+                       OutputWritten{output, image, {}, ""},
+                       MoveOrigin(kept.georeference, plan.outputFormat, FileFormat::TAB));
 }
 
 std::vector<FootprintGroup> FootprintGroups(const RunOutcome& outcome) {

@@ -20,13 +20,14 @@ namespace marlo {
 std::array<MapPoint, 4> OutlineOf(const Georeference& georeference, const ImageSize& size);
 
 // A file's footprint once its output is written; nothing when the image's size is unknown.
+// What fails in it is raised: the caller keeps the file's result, since a footprint is extra.
 // `atCorner` is the written georeference with its origin at the first pixel's outer corner.
 std::optional<Footprint> FootprintOf(Environment& env, const FileJob& job, const InputRead& read,
                                      const OutputSystem& system, const OutputWritten& written,
                                      const Georeference& atCorner);
 
-// The footprint of a file that kept the output it had, read from that output; nothing when it
-// cannot be read.
+// The footprint of a file that kept the output it had, read from that output; what fails in
+// reading it is raised, as by FootprintOf.
 std::optional<Footprint> KeptFootprintOf(Environment& env, const FileJob& job,
                                          const std::string& output);
 

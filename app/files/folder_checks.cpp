@@ -165,22 +165,18 @@ Refusal UnableToUpdate(const Texts& texts, const std::string& path) {
     return Refusal(texts.Message(msg::UnableToUpdate) + path, MessageIcon::None);
 }
 
+WriteFailure RefusedAsUnableToUpdate(const Texts& texts) {
+    return [&texts](const std::string& target) { throw UnableToUpdate(texts, target); };
+}
+
 void WriteOutputFile(const Texts& texts, const FileSystemService& files, const std::string& path,
                      const std::vector<std::string>& lines) {
-    try {
-        files.WriteBytesFile(path, AnsiTextFileBytes(lines));
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(texts, path);
-    }
+    WriteOutputBytes(texts, files, path, AnsiTextFileBytes(lines));
 }
 
 void WriteOutputBytes(const Texts& texts, const FileSystemService& files, const std::string& path,
                       const std::string& bytes) {
-    try {
-        files.WriteBytesFile(path, bytes);
-    } catch (const RunTimeError&) {
-        throw UnableToUpdate(texts, path);
-    }
+    files.WriteBytesFile(path, bytes, RefusedAsUnableToUpdate(texts));
 }
 
 bool IsImageFile(const std::string& path) {

@@ -76,6 +76,8 @@ std::optional<std::string> FindImageFor(const FileSystemService& files, const st
 
 // Message 15 naming an output the system would not let the program write.
 Refusal UnableToUpdate(const Texts& texts, const std::string& path);
+// A write's failure as message 15 naming its target; `texts` must outlive the write.
+WriteFailure RefusedAsUnableToUpdate(const Texts& texts);
 
 // A count held as the program's 16-bit counters hold it; run-time error 6 past 32,767.
 std::int16_t CountAsInt16(std::size_t count);

@@ -3,13 +3,22 @@
 namespace marlo {
 
 void* BoundLibrary::Function(const std::string& name) {
-    const auto found = functions_.find(name);
-    if (found != functions_.end()) {
-        return found->second;
+    ReportedResult<void*> found = FindFunction(name);
+    if (found.error) {
+        throw std::move(*found.error);
     }
-    void* function = library_.Symbol(name);
-    functions_.emplace(name, function);
-    return function;
+    return found.value;
+}
+
+ReportedResult<void*> BoundLibrary::FindFunction(const std::string& name) {
+    if (const auto kept = functions_.find(name); kept != functions_.end()) {
+        return {kept->second, std::nullopt};
+    }
+    ReportedResult<void*> found = library_.FindSymbol(name);
+    if (!found.error) {
+        functions_.emplace(name, found.value);
+    }
+    return found;
 }
 
 BoundLibrary& BoundLibraries::Library(const std::string& fileName) const {

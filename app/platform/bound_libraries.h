@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/shared_library.h"
@@ -19,6 +20,8 @@ public:
     // Raises run-time error 53 when the library cannot be found and 453 when it has no such
     // function.
     void* Function(const std::string& name);
+    // The same without raising: the function, or null and the error Function would raise.
+    ReportedResult<void*> FindFunction(const std::string& name);
 
     // The state the library keeps for the program between calls (as PROJ keeps a context):
     // made by `create` on the first ask, given to `destroy` before the library is unloaded.
@@ -62,6 +65,9 @@ public:
     Result operator()(Args... args) const {
         return reinterpret_cast<Result (*)(Args...)>(library_.Function(name_))(args...);
     }
+    // The error a call would raise for want of the library or the function; none when it can
+    // be called.
+    std::optional<RunTimeError> Unavailable() const { return library_.FindFunction(name_).error; }
 
 private:
     BoundLibrary& library_;

@@ -142,8 +142,9 @@ void FileSystemService::WriteTextFile(const std::string& path,
     WriteBytesFile(path, AnsiTextFileBytes(lines));
 }
 
-void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes) const {
-    PendingOutput output(path, Temporaries(), Api());
+void FileSystemService::WriteBytesFile(const std::string& path, const std::string& bytes,
+                                       const WriteFailure& failure) const {
+    PendingOutput output(path, Temporaries(), Api(), failure);
     output.Write(bytes);
     output.CommitReplacing();
 }

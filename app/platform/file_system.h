@@ -73,8 +73,10 @@ public:
     // as the whole new content of `path`: into a temporary file beside it that replaces the
     // old file only when complete (see PendingOutput).
     void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) const;
-    // Writes the bytes as they stand, replacing the old file only when complete.
-    void WriteBytesFile(const std::string& path, const std::string& bytes) const;
+    // Writes the bytes as they stand, replacing the old file only when complete; a failure
+    // raises what `failure` throws, else its run-time error.
+    void WriteBytesFile(const std::string& path, const std::string& bytes,
+                        const WriteFailure& failure = {}) const;
 
     // Attribute bits: directory 16; read-only 1 when the entry may not be written by the
     // current user or carries no write permission at all; archive 32 on every regular file;

@@ -27,7 +27,8 @@ constexpr std::string_view kSuffix = ".part";
 constexpr std::size_t kTagDigits = 16;
 constexpr const char* kRecord = "user.marlo.temporary";
 
-[[noreturn]] void RaiseWriteError(int error, const std::string& path) {
+// The run-time error a failed step's cause maps to.
+[[noreturn]] void RaiseRunTimeWriteError(int error, const std::string& path) {
     if (error == ENOENT || error == ENOTDIR) {
         throw RunTimeError(err::FileNotFound, "File not found: " + path);
     }
@@ -152,8 +153,9 @@ void StaleTemporaries::RemoveOnce(const std::string& folder) {
     ::closedir(listing);
 }
 
-PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api)
-    : api_(api), target_(std::move(target)) {
+PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api,
+                             WriteFailure failure)
+    : api_(api), target_(std::move(target)), failure_(std::move(failure)) {
     const std::string folder = FolderPart(target_);
     stale.RemoveOnce(folder);
     descriptor_ = api_.OpenAnonymous(folder);
@@ -162,7 +164,7 @@ PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale, FileAp
         return;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        RaiseWriteError(errno, target_);
+        Fail(errno);
     }
     for (int attempt = 0; attempt < kNameAttempts && descriptor_ < 0; ++attempt) {
         const std::string name = TemporaryName();
@@ -171,11 +173,11 @@ PendingOutput::PendingOutput(std::string target, StaleTemporaries& stale, FileAp
         if (descriptor_ >= 0) {
             LockAndRecord(descriptor_, name);
         } else if (errno != EEXIST) {
-            RaiseWriteError(errno, target_);
+            Fail(errno);
         }
     }
     if (descriptor_ < 0) {
-        RaiseWriteError(EEXIST, target_);
+        Fail(EEXIST);
     }
     named_ = path_;
 }
@@ -199,15 +201,22 @@ void PendingOutput::Write(const std::string& bytes) {
             continue;
         }
         if (put <= 0) {
-            RaiseWriteError(put < 0 ? errno : EIO, target_);
+            Fail(put < 0 ? errno : EIO);
         }
         done += static_cast<std::size_t>(put);
     }
 }
 
-void PendingOutput::Close() {
+void PendingOutput::Fail(int error) const {
+    if (failure_) {
+        failure_(target_);
+    }
+    RaiseRunTimeWriteError(error, target_);
+}
+
+int PendingOutput::Close() {
     if (descriptor_ < 0) {
-        return;
+        return 0;
     }
     const int descriptor = descriptor_;
     descriptor_ = -1;
@@ -216,9 +225,7 @@ void PendingOutput::Close() {
         lockHolder_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
     }
     // A delayed write error (a full disk, say) shows up here at the latest.
-    if (::close(descriptor) != 0) {
-        RaiseWriteError(errno, target_);
-    }
+    return ::close(descriptor) == 0 ? 0 : errno;
 }
 
 void PendingOutput::NameAndClose() {
@@ -232,14 +239,16 @@ void PendingOutput::NameAndClose() {
             if (api_.Link(path_, path) == 0) {
                 named_ = path;
             } else if (errno != EEXIST) {
-                RaiseWriteError(errno, target_);
+                Fail(errno);
             }
         }
         if (named_.empty()) {
-            RaiseWriteError(EEXIST, target_);
+            Fail(EEXIST);
         }
     }
-    Close();
+    if (const int error = Close(); error != 0) {
+        Fail(error);
+    }
 }
 
 bool PendingOutput::LinkAsNew() {
@@ -247,14 +256,12 @@ bool PendingOutput::LinkAsNew() {
         if (errno == EEXIST) {
             return false;
         }
-        RaiseWriteError(errno, target_);
+        Fail(errno);
     }
-    try {
-        Close();
-    } catch (const RunTimeError&) {
+    if (const int error = Close(); error != 0) {
         // A delayed write error: the file in the target's place is ours, and not whole.
         ::unlink(target_.c_str());
-        throw;
+        Fail(error);
     }
     committed_ = true;
     return true;
@@ -272,12 +279,12 @@ void PendingOutput::CommitReplacing() {
         ::fchmod(descriptor_, old.st_mode & 07777);
         // The new bytes reach the disk before the old file goes.
         if (::fdatasync(descriptor_) != 0) {
-            RaiseWriteError(errno, target_);
+            Fail(errno);
         }
     }
     NameAndClose();
     if (api_.Rename(named_, target_) != 0) {
-        RaiseWriteError(errno, target_);
+        Fail(errno);
     }
     Committed();
     if (replacing) {
@@ -295,7 +302,7 @@ bool PendingOutput::CommitAsNew() {
         return false;
     }
     if (error != 0) {
-        RaiseWriteError(error, target_);
+        Fail(error);
     }
     Committed();
     return true;

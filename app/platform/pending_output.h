@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -7,6 +8,11 @@
 namespace marlo {
 
 class FileApi;
+
+// What a failed step of writing an output raises, given the target: a writer that names its
+// failures in a message of its own throws it here. Without one (or when it returns), the step
+// raises the run-time error its cause maps to: 53, 70 or 75.
+using WriteFailure = std::function<void(const std::string& target)>;
 
 // The named temporaries (".marlo-<16 hex digits>.part") that runs killed before they could
 // remove them left in a folder. A temporary is known as ours by two things that no other file
@@ -38,7 +44,8 @@ private:
 // valid target name can be written. Every step that can fail goes through `api`.
 class PendingOutput {
 public:
-    PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api);
+    PendingOutput(std::string target, StaleTemporaries& stale, FileApi& api,
+                  WriteFailure failure = {});
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
     ~PendingOutput();
@@ -61,12 +68,15 @@ private:
     bool LinkAsNew();
     // Gives an anonymous file its temporary name (locked and recorded first), and closes it.
     void NameAndClose();
-    void Close();
+    // Closes the writing descriptor: 0, or the error a delayed write reports.
+    int Close();
+    [[noreturn]] void Fail(int error) const;
     // After the rename: the file is the target now, and no temporary any more.
     void Committed();
 
     FileApi& api_;
     std::string target_;
+    WriteFailure failure_;
     std::string path_;
     std::string named_;  // the temporary name, once the file has one
     int descriptor_ = -1;

@@ -48,29 +48,29 @@ std::string LibraryFileToLoad(const std::string& fileName) {
     return fileName;
 }
 
-void SharedLibrary::Load() {
+bool SharedLibrary::Load() {
     for (const auto& candidate : LibraryCandidates(fileName_)) {
         if (Absent(candidate)) {
             continue;
         }
         handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle_ != nullptr) {
-            return;
+            return true;
         }
     }
-    throw RunTimeError(err::FileNotFound, "File not found: " + fileName_);
+    return false;
 }
 
-void* SharedLibrary::Symbol(const std::string& name) {
-    if (handle_ == nullptr) {
-        Load();
+ReportedResult<void*> SharedLibrary::FindSymbol(const std::string& name) {
+    if (handle_ == nullptr && !Load()) {
+        return {nullptr, RunTimeError(err::FileNotFound, "File not found: " + fileName_)};
     }
     void* symbol = dlsym(handle_, name.c_str());
     if (symbol == nullptr) {
-        throw RunTimeError(err::EntryPointNotFound,
-                           "Can't find DLL entry point " + name + " in " + fileName_);
+        return {nullptr, RunTimeError(err::EntryPointNotFound,
+                                      "Can't find DLL entry point " + name + " in " + fileName_)};
     }
-    return symbol;
+    return {symbol, std::nullopt};
 }
 
 }  // namespace marlo

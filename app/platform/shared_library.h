@@ -15,12 +15,12 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
     ~SharedLibrary();
 
-    // Loads the library on first use; raises run-time error 53 when it cannot be found and
-    // 453 when it has no such function.
-    void* Symbol(const std::string& name);
+    // Loads the library on first use: the function, or null and run-time error 53 when the
+    // library cannot be found, 453 when it has no such function.
+    ReportedResult<void*> FindSymbol(const std::string& name);
 
 private:
-    void Load();
+    bool Load();
 
     std::string fileName_;
     void* handle_ = nullptr;

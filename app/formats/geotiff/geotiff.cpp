@@ -186,11 +186,23 @@ std::optional<GeoKeyTags> KeysOfSystem(const Environment& env, const std::string
     return keys.directory.empty() ? std::nullopt : std::optional<GeoKeyTags>(std::move(keys));
 }
 
-ImageSize MeasureImage(BoundLibrary& vantrel, const std::string& path) {
-    if (MARLO_BOUND(vantrel, CheckTiffResolution)(path.c_str()) != 0) {
+ReportedResult<ImageSize> MeasureImage(BoundLibrary& vantrel, const std::string& path) {
+    const auto check = MARLO_BOUND(vantrel, CheckTiffResolution);
+    const auto width = MARLO_BOUND(vantrel, GetTIFFWidth);
+    const auto length = MARLO_BOUND(vantrel, GetTIFFLength);
+    // Each function is bound when it is first needed, as a call of it would be.
+    if (auto unbound = check.Unavailable()) {
+        return {{}, std::move(unbound)};
+    }
+    if (check(path.c_str()) != 0) {
         return {};
     }
-    return {MARLO_BOUND(vantrel, GetTIFFWidth)(), MARLO_BOUND(vantrel, GetTIFFLength)()};
+    for (const auto* needed : {&width, &length}) {
+        if (auto unbound = needed->Unavailable()) {
+            return {{}, std::move(unbound)};
+        }
+    }
+    return {{width(), length()}, std::nullopt};
 }
 
 }  // namespace marlo

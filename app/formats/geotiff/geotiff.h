@@ -53,7 +53,8 @@ std::optional<std::string> SystemOfKeys(const Environment& env, const GeoKeyTags
 // cannot be asked.
 std::optional<GeoKeyTags> KeysOfSystem(const Environment& env, const std::string& wkt);
 // The pixel width and height of the image at `path`, measured by Vantrel (`vantrel`);
-// zero for anything that is not a readable TIFF.
-ImageSize MeasureImage(BoundLibrary& vantrel, const std::string& path);
+// zero for anything that is not a readable TIFF, and zero with the error a call would raise
+// when the library or one of its functions cannot be bound.
+ReportedResult<ImageSize> MeasureImage(BoundLibrary& vantrel, const std::string& path);
 
 }  // namespace marlo
