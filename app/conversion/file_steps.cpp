@@ -266,11 +266,9 @@ bool SystemInPlace(Environment& env, const FileJob& job, const InputRead& table)
     if (aux.text.empty()) {
         return true;
     }
-    try {
-        return env.fileSystem.ReadTextBytes(AuxFilePath(table.imagePath)) == aux.text;
-    } catch (const RunTimeError&) {
-        return false;
-    }
+    const ReportedResult<std::string> read =
+        env.fileSystem.CheckedTextBytes(AuxFilePath(table.imagePath));
+    return !read.error && read.value == aux.text;
 }
 
 // The error report names the steps as the program always has.

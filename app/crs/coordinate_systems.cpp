@@ -16,14 +16,13 @@ namespace {
 template <class Result, class... Args>
 auto BridgeCall(const GdalBridge& bridge, BoundFunction<Result(Args...)> function) {
     return [&bridge, function](Args... args) -> Result {
-        try {
-            return function(args...);
-        } catch (const RunTimeError& error) {
-            if (error.number() != err::FileNotFound) {
-                throw;
+        if (std::optional<RunTimeError> unbound = function.Unavailable()) {
+            if (unbound->number() != err::FileNotFound) {
+                throw std::move(*unbound);
             }
             throw Refusal(bridge.texts.Message(msg::GdalBridgeMissing));
         }
+        return function(args...);
     };
 }
 

@@ -38,25 +38,23 @@ RunTimeError FileError(int error, const std::string& path) {
     }
 }
 
-[[noreturn]] void RaiseFileError(int error, const std::string& path) {
-    throw FileError(error, path);
-}
-
-// The bytes of a user's file, at most `limit` of them (see UserFile).
-std::string ReadWhole(const std::string& path, std::size_t limit) {
+// The bytes of a user's file, at most `limit` of them (see UserFile), or the error that
+// stopped the reading.
+ReportedResult<std::string> ReadWhole(const std::string& path, std::size_t limit) {
     UserFile file(path);
     if (!file.opened()) {
         // A FIFO, socket or device is no file to read: as if it were not there.
-        RaiseFileError(file.error() == ENXIO ? ENOENT : file.error(), path);
+        return {{}, FileError(file.error() == ENXIO ? ENOENT : file.error(), path)};
     }
     if (file.size() > limit) {
-        throw RunTimeError(err::PathFileAccessError, "File too large to read as text: " + path);
+        return {{},
+                RunTimeError(err::PathFileAccessError, "File too large to read as text: " + path)};
     }
     auto bytes = file.All(limit);
     if (!bytes || !file.Close()) {
-        RaiseFileError(errno, path);
+        return {{}, FileError(errno, path)};
     }
-    return std::move(*bytes);
+    return {std::move(*bytes), std::nullopt};
 }
 
 ReportedResult<std::int32_t> AttributesOf(const std::string& path) {
@@ -89,7 +87,8 @@ ReportedResult<std::int32_t> AttributesOfKind(const std::string& path, bool fold
     return read;
 }
 
-std::int32_t ValueOrRaise(ReportedResult<std::int32_t> read) {
+template <class T>
+T ValueOrRaise(ReportedResult<T> read) {
     if (read.error) {
         throw std::move(*read.error);
     }
@@ -122,6 +121,10 @@ bool FileSystemService::FolderExists(const std::string& path) const {
 }
 
 std::string FileSystemService::ReadTextBytes(const std::string& path) const {
+    return ValueOrRaise(CheckedTextBytes(path));
+}
+
+ReportedResult<std::string> FileSystemService::CheckedTextBytes(const std::string& path) const {
     return ReadWhole(path, kMaxTextFileSize);
 }
 

@@ -69,6 +69,8 @@ public:
         return TextReadStream(DecodeText(bytes, choose(bytes)));
     }
     std::string ReadTextBytes(const std::string& path) const;
+    // The same, with the run-time error it raises given back instead.
+    ReportedResult<std::string> CheckedTextBytes(const std::string& path) const;
     // Writes the lines, each encoded to the ANSI code page (Windows-1250) and ended by CR LF,
     // as the whole new content of `path`: into a temporary file beside it that replaces the
     // old file only when complete (see PendingOutput).

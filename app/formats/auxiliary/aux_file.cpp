@@ -36,11 +36,11 @@ std::optional<std::string> ReadSideFile(const Texts& texts, const FileSystemServ
     if (fs::file_size(path, ec) > kMaxSideFileSize && !ec) {
         throw Refusal(texts.MessageWithPath(msg::SideFileTooLarge, path));
     }
-    try {
-        return files.ReadTextBytes(path);
-    } catch (const RunTimeError&) {
+    ReportedResult<std::string> read = files.CheckedTextBytes(path);
+    if (read.error) {
         throw Refusal(texts.Message(msg::UnableToOpen) + path);
     }
+    return std::move(read.value);
 }
 
 std::string Escaped(const std::string& text) {

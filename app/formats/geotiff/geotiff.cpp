@@ -34,12 +34,8 @@ void CheckPelcorResult(const Texts& texts, std::int32_t result, std::int16_t fai
 // only, where it can tell; "Error reading header" otherwise, and with a Pelcor too old to say.
 std::int16_t NoGeoreferenceMessage(BoundLibrary& pelcor, const std::string& path) {
     std::int32_t kind = -1;
-    try {
-        if (MARLO_BOUND(pelcor, tiffHdrReadGeoreferenceKind)(path.c_str(), &kind) !=
-            kPelcorSuccess) {
-            return msg::ErrorReadingHeader;
-        }
-    } catch (const RunTimeError&) {
+    const auto readKind = MARLO_BOUND(pelcor, tiffHdrReadGeoreferenceKind);
+    if (readKind.Unavailable() || readKind(path.c_str(), &kind) != kPelcorSuccess) {
         return msg::ErrorReadingHeader;
     }
     switch (kind) {
