@@ -380,19 +380,29 @@ scale_pictures() {  # LANGUAGE (english or polski)
   keys "$summary" Escape
   tables_in "$scratch/tree" "Choose a folder, with subfolders ($language)"
 
-  # A run cancelled in its progress window (Esc), halfway through the tree.
+  # A run cancelled in its progress window (Esc): every world file under the scratch folder
+  # (the series, the big folder and the tree, 22,000 of them), so that the run is still going
+  # when Esc comes. Should it end first all the same, that is noted, never waited on. The tables
+  # of the first pictures go first: no existing outputs to ask about.
+  find "$scratch" -name '*.tab' -delete
   keys Tessaly "$folder_key"
   keys "$folder" ctrl+a
-  xdotool type --delay 20 "$scratch/tree"
+  xdotool type --delay 20 "$scratch"
   keys "$folder" Return
   sleep 1
   if xdotool search --onlyvisible --name "^$folder\$" >/dev/null; then keys "$folder" Return; fi
   keys Tessaly alt+o                # OK (the focus is on "Choose a folder...")
   pick_2180
   window "$progress" >/dev/null
-  sleep 3
   framed "$progress" "scale-progress-$language"
-  keys "$progress" Escape
+  local running
+  running=$(xdotool search --onlyvisible --name "^$progress\$" 2>/dev/null | head -n 1) || true
+  if [ -n "$running" ] && xdotool windowfocus --sync "$running" 2>/dev/null; then
+    xdotool key Escape
+  else
+    echo "cancelled run ($language): the run ended before Esc" | tee -a "$out/checks.txt" >&2
+    keys Marlo Return
+  fi
   xdotool windowsize "$(window "$summary")" 850 720
   xdotool windowmove "$(window "$summary")" 0 0
   shot "$summary" "scale-cancelled-$language"
@@ -400,7 +410,7 @@ scale_pictures() {  # LANGUAGE (english or polski)
   gone "$summary"
   shot Tessaly "scale-cancelled-status-$language"
   stop_marlo
-  tables_in "$scratch/tree" "cancelled ($language)"
+  tables_in "$scratch" "cancelled ($language)"
 
   # A dropped folder: xdotool cannot drop, so the folder is named on the command line, which
   # enters the window through the very procedure a drop calls (ConvertWindow::ChooseFiles);
