@@ -12,6 +12,8 @@ class QGraphicsPolygonItem;
 
 namespace marlo::ui {
 
+class SheetDots;
+
 // mapView: the outlines of a run's sheets in one coordinate system (skipped ones greyed), drawn
 // to scale (north up) over a coordinate grid with a scale bar in the system's unit. Hovering
 // shows a sheet's file and corners; a click selects it. The wheel zooms (from the whole series out
@@ -53,6 +55,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void drawBackground(QPainter* painter, const QRectF& rect) override;
     void drawForeground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -61,6 +64,8 @@ private:
     void ZoomBy(double factor, const QPointF& fixed);
     void ScrollBy(const QPoint& pixels);
     double ScaleBarLength() const;
+    // The sheet whose centre's dot covers `position` of the view, else nullptr.
+    QGraphicsPolygonItem* DotAt(const QPoint& position) const;
     void SelectAt(const QPoint& position);
     void Highlight();
 
@@ -69,6 +74,7 @@ private:
     QRectF sheets_;         // the sheets' bounding rectangle
     double sheetSize_ = 0;  // the largest sheet's longer side
     QGraphicsPolygonItem* highlighted_ = nullptr;
+    SheetDots* dots_ = nullptr;        // owned by the scene
     bool fitted_ = true;               // the view shows the whole series and keeps doing so
     std::optional<QPoint> pressedAt_;  // where the left button went down, while it is down
     bool panning_ = false;             // it has moved since, far enough to be a drag

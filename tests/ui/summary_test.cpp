@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <QCheckBox>
@@ -174,6 +175,29 @@ void SummaryTest::aSelectedSheetIsCentredAndFilled() {
     QCOMPARE(selected.at(0).at(0).toInt(), 1235);
     QVERIFY(map.Outline(1235)->isSelected());
     QCOMPARE(chosen->pen().width(), map.Outline(1233)->pen().width());
+}
+
+void SummaryTest::aSheetFewPixelsWideIsFoundByItsDot() {
+    const RunOutcome outcome = Sheets(2000, 50, true);
+    ui::FootprintMap map;
+    map.resize(640, 480);
+    map.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&map));
+    map.Show(outcome, AllOf(outcome), {1999}, "m");
+    // The stray sheet, 300 km off, is two pixels wide; its dot, five pixels round, stands for it:
+    // beside the sheet, on the dot, the pointer finds it.
+    const QRect stray = map.mapFromScene(map.Outline(1999)->boundingRect()).boundingRect();
+    QVERIFY2(stray.width() <= 3, qPrintable(QString::number(stray.width())));
+    const QPoint onTheDot = stray.center() + QPoint(3, 3);
+    QVERIFY(map.items(onTheDot).isEmpty());
+    QHelpEvent hover(QEvent::ToolTip, onTheDot, map.viewport()->mapToGlobal(onTheDot));
+    QApplication::sendEvent(map.viewport(), &hover);
+    QVERIFY2(QToolTip::text().startsWith("/maps/sheets/sheet1999.tab\n"),
+             qPrintable(QToolTip::text()));
+    QSignalSpy selected(&map, &ui::FootprintMap::sheetSelected);
+    QTest::mouseClick(map.viewport(), Qt::LeftButton, {}, onTheDot);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.at(0).at(0).toInt(), 1999);
 }
 
 void SummaryTest::enterInTheProgressWindowGoesOnAndEscCancels() {
