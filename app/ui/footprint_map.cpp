@@ -60,13 +60,14 @@ void AppendCoordinate(std::string& text, double value) {
     text.append(digits, error == std::errc() ? end : digits);
 }
 
-QString CornersText(const Footprint& footprint) {
+// The corners as the footprint gave them (the scene's y is the northing turned over, exactly).
+QString CornersText(const QPolygonF& polygon) {
     std::string text;
-    for (const MapPoint& corner : footprint.corners) {
+    for (const QPointF& corner : polygon) {
         text += '\n';
-        AppendCoordinate(text, corner.x);
+        AppendCoordinate(text, corner.x());
         text += ", ";
-        AppendCoordinate(text, corner.y);
+        AppendCoordinate(text, -corner.y());
     }
     return QString::fromStdString(text);
 }
@@ -261,11 +262,10 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
         outline->setData(kFileRole, static_cast<int>(file));
         outline->setData(kMarkedRole, marked);
         outline->setData(kSkippedRole, report.result == FileResult::Skipped);
-        outline->setToolTip(QString::fromStdString(report.file) + CornersText(*report.footprint));
         Style(*outline, false);
         dots.push_back({polygon.boundingRect().center(), outline, ColourOf(*outline), marked});
         scene()->addItem(outline);
-        outlines_.emplace_back(file, outline);
+        outlines_.push_back({file, outline, report.file});
         sheets_ = sheets_.united(polygon.boundingRect());
         const double size = LongerSide(polygon);
         sheetSize_ = sheetSize_ > 0 ? std::min(sheetSize_, size) : size;
@@ -287,12 +287,20 @@ bool FootprintMap::IsGreyed(const QGraphicsPolygonItem& outline) {
 }
 
 QGraphicsPolygonItem* FootprintMap::Outline(std::size_t file) const {
-    for (const auto& [drawn, outline] : outlines_) {
-        if (drawn == file) {
-            return outline;
+    const auto drawn = std::find_if(outlines_.begin(), outlines_.end(),
+                                    [&](const DrawnSheet& sheet) { return sheet.file == file; });
+    return drawn != outlines_.end() ? drawn->outline : nullptr;
+}
+
+QString FootprintMap::SheetText(std::size_t file) const {
+    // Made when asked for: thousands of sheets, each with its text, cost a run's map a fifth of
+    // its making.
+    for (const DrawnSheet& sheet : outlines_) {
+        if (sheet.file == file) {
+            return QString::fromStdString(sheet.name) + CornersText(sheet.outline->polygon());
         }
     }
-    return nullptr;
+    return {};
 }
 
 bool FootprintMap::Select(std::size_t file) {
@@ -423,29 +431,39 @@ QGraphicsPolygonItem* FootprintMap::DotAt(const QPoint& position) const {
     return dots_ != nullptr ? dots_->At(position, viewportTransform()) : nullptr;
 }
 
-void FootprintMap::SelectAt(const QPoint& position) {
+QGraphicsPolygonItem* FootprintMap::SheetAt(const QPoint& position) const {
     // A centre's dot, drawn above the outlines, stands for its sheet.
-    QGraphicsItem* chosen = DotAt(position);
+    if (QGraphicsPolygonItem* dotted = DotAt(position)) {
+        return dotted;
+    }
     for (QGraphicsItem* item : items(position)) {
-        if (chosen == nullptr && item->data(kFileRole).isValid()) {
-            chosen = item;
+        if (item->data(kFileRole).isValid()) {
+            return static_cast<QGraphicsPolygonItem*>(item);
         }
     }
-    if (chosen != nullptr) {
+    return nullptr;
+}
+
+void FootprintMap::SelectAt(const QPoint& position) {
+    if (QGraphicsPolygonItem* sheet = SheetAt(position)) {
         scene()->clearSelection();
-        chosen->setSelected(true);
+        sheet->setSelected(true);
     }
 }
 
 bool FootprintMap::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        if (const QGraphicsPolygonItem* outline = DotAt(help->pos())) {
-            QToolTip::showText(help->globalPos(), outline->toolTip(), viewport());
-            return true;
-        }
+    if (event->type() != QEvent::ToolTip) {
+        return QGraphicsView::viewportEvent(event);
     }
-    return QGraphicsView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (const QGraphicsPolygonItem* sheet = SheetAt(help->pos())) {
+        QToolTip::showText(help->globalPos(),
+                           SheetText(static_cast<std::size_t>(sheet->data(kFileRole).toInt())),
+                           viewport());
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 void FootprintMap::drawBackground(QPainter* painter, const QRectF& rect) {

@@ -184,20 +184,31 @@ void SummaryTest::aSheetFewPixelsWideIsFoundByItsDot() {
     map.show();
     QVERIFY(QTest::qWaitForWindowExposed(&map));
     map.Show(outcome, AllOf(outcome), {1999}, "m");
-    // The stray sheet, 300 km off, is two pixels wide; its dot, five pixels round, stands for it:
-    // beside the sheet, on the dot, the pointer finds it.
-    const QRect stray = map.mapFromScene(map.Outline(1999)->boundingRect()).boundingRect();
-    QVERIFY2(stray.width() <= 3, qPrintable(QString::number(stray.width())));
-    const QPoint onTheDot = stray.center() + QPoint(3, 3);
-    QVERIFY(map.items(onTheDot).isEmpty());
-    QHelpEvent hover(QEvent::ToolTip, onTheDot, map.viewport()->mapToGlobal(onTheDot));
-    QApplication::sendEvent(map.viewport(), &hover);
-    QVERIFY2(QToolTip::text().startsWith("/maps/sheets/sheet1999.tab\n"),
-             qPrintable(QToolTip::text()));
-    QSignalSpy selected(&map, &ui::FootprintMap::sheetSelected);
-    QTest::mouseClick(map.viewport(), Qt::LeftButton, {}, onTheDot);
-    QCOMPARE(selected.count(), 1);
-    QCOMPARE(selected.at(0).at(0).toInt(), 1999);
+    // With the whole series in view a sheet is two pixels wide: beside it, on its dot, the
+    // pointer finds it. Zoomed in, a sheet is found on its outline, away from its dot.
+    const struct {
+        int wheelSteps;
+        std::size_t file;
+        bool besideTheSheet;
+    } cases[] = {{0, 1999, true}, {15, 1201, false}};
+    for (const auto& [wheelSteps, file, besideTheSheet] : cases) {
+        map.FitSheets();
+        Wheel(map, wheelSteps);
+        map.centerOn(map.Outline(file));
+        const QRect sheet = map.mapFromScene(map.Outline(file)->boundingRect()).boundingRect();
+        QVERIFY2(besideTheSheet ? sheet.width() <= 3 : sheet.width() > 20,
+                 qPrintable(QString::number(sheet.width())));
+        const QPoint at =
+            besideTheSheet ? sheet.center() + QPoint(3, 3) : sheet.topLeft() + QPoint(4, 4);
+        const QString name = QString("/maps/sheets/sheet%1.tab\n").arg(file);
+        QHelpEvent hover(QEvent::ToolTip, at, map.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(map.viewport(), &hover);
+        QVERIFY2(QToolTip::text().startsWith(name), qPrintable(QToolTip::text()));
+        QSignalSpy selected(&map, &ui::FootprintMap::sheetSelected);
+        QTest::mouseClick(map.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.at(0).at(0).toInt(), static_cast<int>(file));
+    }
 }
 
 void SummaryTest::enterInTheProgressWindowGoesOnAndEscCancels() {
