@@ -215,6 +215,9 @@ private:
 FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     setObjectName("mapView");
     setScene(new QGraphicsScene(this));
+    // A run's sheets stay where they are: a search tree of them costs their first painting more
+    // than it saves on a click.
+    scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     // Panning is ours (Qt's hand drag gives way to any item under the button, and sheets
     // cover the whole series); without scroll bars a zoom never resizes the view.
     setDragMode(QGraphicsView::NoDrag);
