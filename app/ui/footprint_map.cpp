@@ -1,16 +1,18 @@
 #include "ui/footprint_map.h"
 
 #include <QApplication>
-#include <QGraphicsEllipseItem>
 #include <QGraphicsPolygonItem>
 #include <QGraphicsScene>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyleOptionGraphicsItem>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 
 namespace marlo::ui {
 
@@ -58,13 +60,14 @@ void AppendCoordinate(std::string& text, double value) {
     text.append(digits, error == std::errc() ? end : digits);
 }
 
-QString CornersText(const Footprint& footprint) {
+// The corners as the footprint gave them (the scene's y is the northing turned over, exactly).
+QString CornersText(const QPolygonF& polygon) {
     std::string text;
-    for (const MapPoint& corner : footprint.corners) {
+    for (const QPointF& corner : polygon) {
         text += '\n';
-        AppendCoordinate(text, corner.x);
+        AppendCoordinate(text, corner.x());
         text += ", ";
-        AppendCoordinate(text, corner.y);
+        AppendCoordinate(text, -corner.y());
     }
     return QString::fromStdString(text);
 }
@@ -72,6 +75,24 @@ QString CornersText(const Footprint& footprint) {
 double LongerSide(const QPolygonF& polygon) {
     return std::max(QLineF(polygon[0], polygon[1]).length(),
                     QLineF(polygon[0], polygon[3]).length());
+}
+
+// Whether an outline, as the view shows it, looks the same drawn without antialiasing: each of
+// its edges runs along a row or a column of pixels (a north-up sheet), or it is a few pixels
+// across. Antialiasing costs half the painting of a series of a thousand sheets.
+bool NeedsNoSmoothing(const QPolygonF& onScreen) {
+    constexpr double kAlongPixels = 0.05, kFewPixels = 4;
+    const QRectF bounds = onScreen.boundingRect();
+    if (std::max(bounds.width(), bounds.height()) < kFewPixels) {
+        return true;
+    }
+    for (qsizetype i = 0; i < onScreen.size(); ++i) {
+        const QPointF edge = onScreen[(i + 1) % onScreen.size()] - onScreen[i];
+        if (std::abs(edge.x()) > kAlongPixels && std::abs(edge.y()) > kAlongPixels) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // An outline whose selection shows in its own colours (see Style), not as Qt's dashed box.
@@ -82,6 +103,8 @@ public:
                QWidget* widget) override {
         QStyleOptionGraphicsItem plain(*option);
         plain.state &= ~QStyle::State_Selected;
+        painter->setRenderHint(QPainter::Antialiasing,
+                               !NeedsNoSmoothing(painter->worldTransform().map(polygon())));
         QGraphicsPolygonItem::paint(painter, &plain, widget);
     }
 };
@@ -108,25 +131,93 @@ void Style(QGraphicsPolygonItem& outline, bool selected) {
     outline.setZValue(selected ? 1 : 0);
 }
 
-// A dot at the sheet's centre that keeps its size at every zoom: a sheet among a few hundred
-// kilometres of others is a point, and an outlier must still be seen. Clicks go through it to
-// the outline.
-void AddMarker(QGraphicsPolygonItem& outline, const QColor& colour, bool marked) {
-    const double radius = marked ? 5 : 2.5;
-    auto* marker = new QGraphicsEllipseItem(-radius, -radius, 2 * radius, 2 * radius, &outline);
-    marker->setPos(outline.polygon().boundingRect().center());
-    marker->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-    marker->setAcceptedMouseButtons(Qt::NoButton);
-    marker->setPen(Qt::NoPen);
-    marker->setBrush(colour);
-    marker->setToolTip(outline.toolTip());
-}
-
 }  // namespace
+
+// The dots at the sheets' centres, which keep their size at every zoom: a sheet among a few
+// hundred kilometres of others is a point, and an outlier must still be seen. One item paints
+// them all from a picture of each kind of dot, made once: as items of their own, untransformed,
+// they cost the map a third of its painting. Outliers' dots come last, above the others. The
+// item has no shape: the map finds the dot under the pointer itself (DotAt).
+class SheetDots final : public QGraphicsItem {
+public:
+    struct Dot {
+        QPointF centre;
+        QGraphicsPolygonItem* outline;
+        QColor colour;
+        bool marked;
+    };
+
+    // `sheets` holds every centre.
+    SheetDots(std::vector<Dot> dots, const QRectF& sheets)
+        : dots_(std::move(dots)), bounds_(sheets) {
+        std::stable_partition(dots_.begin(), dots_.end(),
+                              [](const Dot& dot) { return !dot.marked; });
+        setAcceptedMouseButtons(Qt::NoButton);
+        setZValue(2);
+    }
+
+    static double Radius(bool marked) { return marked ? 5 : 2.5; }
+
+    QRectF boundingRect() const override { return bounds_; }
+    QPainterPath shape() const override { return {}; }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const QTransform toView = painter->worldTransform();
+        const double pixelRatio = painter->device()->devicePixelRatioF();
+        if (pixelRatio != picturesPixelRatio_) {
+            pictures_.clear();
+            picturesPixelRatio_ = pixelRatio;
+        }
+        painter->save();
+        painter->resetTransform();
+        for (const Dot& dot : dots_) {
+            const double radius = Radius(dot.marked);
+            painter->drawPixmap(toView.map(dot.centre) - QPointF(radius, radius),
+                                Picture(dot.colour, dot.marked));
+        }
+        painter->restore();
+    }
+
+    // The outline of the topmost dot that covers `point` of the view, else nullptr.
+    QGraphicsPolygonItem* At(const QPointF& point, const QTransform& toView) const {
+        for (auto dot = dots_.rbegin(); dot != dots_.rend(); ++dot) {
+            if (QLineF(toView.map(dot->centre), point).length() <= Radius(dot->marked) + 0.5) {
+                return dot->outline;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    const QPixmap& Picture(const QColor& colour, bool marked) {
+        QPixmap& picture = pictures_[{colour.rgba(), marked}];
+        if (picture.isNull()) {
+            const double diameter = 2 * Radius(marked);
+            const int side = static_cast<int>(std::ceil(diameter * picturesPixelRatio_));
+            picture = QPixmap(side, side);
+            picture.setDevicePixelRatio(picturesPixelRatio_);
+            picture.fill(Qt::transparent);
+            QPainter painter(&picture);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            painter.drawEllipse(QRectF(0, 0, diameter, diameter));
+        }
+        return picture;
+    }
+
+    std::vector<Dot> dots_;
+    QRectF bounds_;
+    std::map<std::pair<QRgb, bool>, QPixmap> pictures_;
+    double picturesPixelRatio_ = 0;
+};
 
 FootprintMap::FootprintMap(QWidget* parent) : QGraphicsView(parent) {
     setObjectName("mapView");
     setScene(new QGraphicsScene(this));
+    // A run's sheets stay where they are: a search tree of them costs their first painting more
+    // than it saves on a click.
+    scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     // Panning is ours (Qt's hand drag gives way to any item under the button, and sheets
     // cover the whole series); without scroll bars a zoom never resizes the view.
     setDragMode(QGraphicsView::NoDrag);
@@ -160,6 +251,8 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
     unit_ = unit;
     sheets_ = QRectF();
     sheetSize_ = 0;
+    dots_ = nullptr;
+    std::vector<SheetDots::Dot> dots;
     for (const std::size_t file : files) {
         const FileReport& report = outcome.files[file];
         QPolygonF polygon;
@@ -172,15 +265,16 @@ void FootprintMap::Show(const RunOutcome& outcome, const std::vector<std::size_t
         outline->setData(kFileRole, static_cast<int>(file));
         outline->setData(kMarkedRole, marked);
         outline->setData(kSkippedRole, report.result == FileResult::Skipped);
-        outline->setToolTip(QString::fromStdString(report.file) + CornersText(*report.footprint));
         Style(*outline, false);
-        AddMarker(*outline, ColourOf(*outline), marked);
+        dots.push_back({polygon.boundingRect().center(), outline, ColourOf(*outline), marked});
         scene()->addItem(outline);
-        outlines_.emplace_back(file, outline);
+        outlines_.push_back({file, outline, report.file});
         sheets_ = sheets_.united(polygon.boundingRect());
         const double size = LongerSide(polygon);
         sheetSize_ = sheetSize_ > 0 ? std::min(sheetSize_, size) : size;
     }
+    dots_ = new SheetDots(std::move(dots), sheets_);
+    scene()->addItem(dots_);
     // Room to pan a series' edge to the middle of the view.
     const double room = std::max({sheets_.width(), sheets_.height(), sheetSize_});
     setSceneRect(sheets_.adjusted(-room, -room, room, room));
@@ -196,12 +290,20 @@ bool FootprintMap::IsGreyed(const QGraphicsPolygonItem& outline) {
 }
 
 QGraphicsPolygonItem* FootprintMap::Outline(std::size_t file) const {
-    for (const auto& [drawn, outline] : outlines_) {
-        if (drawn == file) {
-            return outline;
+    const auto drawn = std::find_if(outlines_.begin(), outlines_.end(),
+                                    [&](const DrawnSheet& sheet) { return sheet.file == file; });
+    return drawn != outlines_.end() ? drawn->outline : nullptr;
+}
+
+QString FootprintMap::SheetText(std::size_t file) const {
+    // Made when asked for: thousands of sheets, each with its text, cost a run's map a fifth of
+    // its making.
+    for (const DrawnSheet& sheet : outlines_) {
+        if (sheet.file == file) {
+            return QString::fromStdString(sheet.name) + CornersText(sheet.outline->polygon());
         }
     }
-    return nullptr;
+    return {};
 }
 
 bool FootprintMap::Select(std::size_t file) {
@@ -328,16 +430,43 @@ void FootprintMap::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void FootprintMap::SelectAt(const QPoint& position) {
+QGraphicsPolygonItem* FootprintMap::DotAt(const QPoint& position) const {
+    return dots_ != nullptr ? dots_->At(position, viewportTransform()) : nullptr;
+}
+
+QGraphicsPolygonItem* FootprintMap::SheetAt(const QPoint& position) const {
+    // A centre's dot, drawn above the outlines, stands for its sheet.
+    if (QGraphicsPolygonItem* dotted = DotAt(position)) {
+        return dotted;
+    }
     for (QGraphicsItem* item : items(position)) {
-        // A centre's dot stands for its outline.
-        QGraphicsItem* outline = item->data(kFileRole).isValid() ? item : item->parentItem();
-        if (outline != nullptr && outline->data(kFileRole).isValid()) {
-            scene()->clearSelection();
-            outline->setSelected(true);
-            return;
+        if (item->data(kFileRole).isValid()) {
+            return static_cast<QGraphicsPolygonItem*>(item);
         }
     }
+    return nullptr;
+}
+
+void FootprintMap::SelectAt(const QPoint& position) {
+    if (QGraphicsPolygonItem* sheet = SheetAt(position)) {
+        scene()->clearSelection();
+        sheet->setSelected(true);
+    }
+}
+
+bool FootprintMap::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QGraphicsView::viewportEvent(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (const QGraphicsPolygonItem* sheet = SheetAt(help->pos())) {
+        QToolTip::showText(help->globalPos(),
+                           SheetText(static_cast<std::size_t>(sheet->data(kFileRole).toInt())),
+                           viewport());
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 void FootprintMap::drawBackground(QPainter* painter, const QRectF& rect) {

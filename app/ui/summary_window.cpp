@@ -147,13 +147,7 @@ void SummaryWindow::ShowMaps(const RunOutcome& outcome) {
     maps_->setVisible(maps_->count() > 0);
 }
 
-void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
-    files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
-    files_->clearContents();
-    files_->setHorizontalHeaderLabels({Caption(env_.texts, caption::FileColumn),
-                                       Caption(env_.texts, caption::ResultColumn),
-                                       Caption(env_.texts, caption::ReasonColumn)});
-    files_->setRowCount(static_cast<int>(outcome.files.size()));
+void SummaryWindow::FillRows(const RunOutcome& outcome) {
     for (int row = 0; row < files_->rowCount(); ++row) {
         const auto index = static_cast<std::size_t>(row);
         const FileReport& file = outcome.files[index];
@@ -170,6 +164,22 @@ void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
         files_->setItem(row, 1, result);
         files_->setItem(row, 2, reason);
     }
+}
+
+void SummaryWindow::ShowFiles(const RunOutcome& outcome) {
+    files_->setSortingEnabled(false);  // rows stay where they are put while they are filled
+    files_->clearContents();
+    files_->setHorizontalHeaderLabels({Caption(env_.texts, caption::FileColumn),
+                                       Caption(env_.texts, caption::ResultColumn),
+                                       Caption(env_.texts, caption::ReasonColumn)});
+    files_->setRowCount(static_cast<int>(outcome.files.size()));
+    {
+        // The list is not told of each of its thousands of new items (each notice cost as much
+        // as the item): it is repainted once they are all in.
+        const QSignalBlocker quiet(files_->model());
+        FillRows(outcome);
+    }
+    files_->viewport()->update();
     files_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     files_->setSortingEnabled(true);
     ShowFailedOnly(failedOnly_->isChecked());

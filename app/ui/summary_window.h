@@ -38,6 +38,7 @@ public:
 private:
     void ShowMaps(const RunOutcome& outcome);
     void ShowFiles(const RunOutcome& outcome);
+    void FillRows(const RunOutcome& outcome);
     void SelectOnMap(int file);
     void ShowFailedOnly(bool failedOnly);
     // The result column as wide as its widest result in view.

@@ -207,6 +207,27 @@ TEST_F(ShippedProjectionListTest, HoldsTheSystemsUsedInPolandAndEurope) {
     EXPECT_EQ(codes_.at("WGS 84 / UTM zone 34N"), 32634);
 }
 
+// A table's clause finds its system however it spells the same numbers: to six decimals.
+TEST_F(ShippedProjectionListTest, FindsAClauseByItsNumbersToSixDecimals) {
+    const struct {
+        const char* parameters;
+        int epsg;  // 0: none
+    } cases[] = {
+        {"8, 104, \"m\", 19, 0, 0.9993, 500000, -5300000", 2180},
+        {"8,104,\"M\",19.0,0,0.99930,5e5,-5300000.0000004", 2180},
+        {"8, 104, \"m\", 19, 0, 0.999301, 500000, -5300000", 0},
+        {"1, 104", 4326},
+    };
+    for (const auto& [parameters, epsg] : cases) {
+        const auto entry =
+            EntryForClause(lines_, std::string("CoordSys Earth Projection ") + parameters);
+        EXPECT_EQ(entry ? entry->epsg : 0, epsg) << parameters;
+        if (entry) {
+            EXPECT_EQ(SystemOf(*entry).geographic, epsg == 4326) << parameters;
+        }
+    }
+}
+
 TEST_F(ShippedProjectionListTest, ListsEveryWgs84UtmZoneWithItsMeridian) {
     for (const auto& [hemisphere, falseNorthing] :
          {std::pair{'N', "0"}, std::pair{'S', "10000000"}}) {

@@ -489,7 +489,7 @@ void ComfortsTest::theSummaryMapShowsWhereTheSheetsLie() {
     }
     QCOMPARE(marked, 1);
     QVERIFY(ui::FootprintMap::IsMarked(*map->Outline(50)));
-    const QString tip = map->Outline(7)->toolTip();
+    const QString tip = map->SheetText(7);
     QVERIFY2(tip.startsWith("s7.tab\n500160.000, 599940.000\n"), qPrintable(tip));
 
     // A click on an outline selects its row; a row selects its outline.

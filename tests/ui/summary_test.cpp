@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <QCheckBox>
@@ -174,6 +175,40 @@ void SummaryTest::aSelectedSheetIsCentredAndFilled() {
     QCOMPARE(selected.at(0).at(0).toInt(), 1235);
     QVERIFY(map.Outline(1235)->isSelected());
     QCOMPARE(chosen->pen().width(), map.Outline(1233)->pen().width());
+}
+
+void SummaryTest::aSheetFewPixelsWideIsFoundByItsDot() {
+    const RunOutcome outcome = Sheets(2000, 50, true);
+    ui::FootprintMap map;
+    map.resize(640, 480);
+    map.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&map));
+    map.Show(outcome, AllOf(outcome), {1999}, "m");
+    // With the whole series in view a sheet is two pixels wide: beside it, on its dot, the
+    // pointer finds it. Zoomed in, a sheet is found on its outline, away from its dot.
+    const struct {
+        int wheelSteps;
+        std::size_t file;
+        bool besideTheSheet;
+    } cases[] = {{0, 1999, true}, {15, 1201, false}};
+    for (const auto& [wheelSteps, file, besideTheSheet] : cases) {
+        map.FitSheets();
+        Wheel(map, wheelSteps);
+        map.centerOn(map.Outline(file));
+        const QRect sheet = map.mapFromScene(map.Outline(file)->boundingRect()).boundingRect();
+        QVERIFY2(besideTheSheet ? sheet.width() <= 3 : sheet.width() > 20,
+                 qPrintable(QString::number(sheet.width())));
+        const QPoint at =
+            besideTheSheet ? sheet.center() + QPoint(3, 3) : sheet.topLeft() + QPoint(4, 4);
+        const QString name = QString("/maps/sheets/sheet%1.tab\n").arg(file);
+        QHelpEvent hover(QEvent::ToolTip, at, map.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(map.viewport(), &hover);
+        QVERIFY2(QToolTip::text().startsWith(name), qPrintable(QToolTip::text()));
+        QSignalSpy selected(&map, &ui::FootprintMap::sheetSelected);
+        QTest::mouseClick(map.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.at(0).at(0).toInt(), static_cast<int>(file));
+    }
 }
 
 void SummaryTest::enterInTheProgressWindowGoesOnAndEscCancels() {

@@ -91,6 +91,7 @@ class SummaryTest : public QObject {
 private slots:
     void mapZoomsFromTheSeriesToOneSheetAndPans();
     void aSelectedSheetIsCentredAndFilled();
+    void aSheetFewPixelsWideIsFoundByItsDot();
     void enterInTheProgressWindowGoesOnAndEscCancels();
     void theSummaryKeepsTheFocusAndSaysWhenNothingOpensItsFolder();
     void theListSortsFiltersFailuresAndKeepsItsFileColumn();
