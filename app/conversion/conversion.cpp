@@ -150,7 +150,7 @@ bool ConvertFileSteps(Environment& env, const FileJob& job, RunOutcome& outcome)
         RequireOwnSystemWritable(env.texts, plan, file);
         RequireInputOfItsFormat(env.texts, job);
         step = &input.readFrame;
-        const InputRead read = input.read(env, job);
+        const InputRead& read = PlannedReadOf(job);
         step = &kRunFrame;
         RequireWritableFolder(env, job);
         const InputRead moved{MoveOrigin(read.georeference, plan.inputFormat, plan.outputFormat),

@@ -32,18 +32,14 @@ InputRead ReadWorldFileInput(const Environment& env, const FileJob& job) {
     return read;
 }
 
-InputRead ReadTableFrom(const Texts& texts, const FileSystemService& files, const FileJob& job) {
-    const TableContents table = ReadTable(texts, files, job.inputPath);
+InputRead ReadTableInput(const Environment& env, const FileJob& job) {
+    const TableContents table = ReadTable(env.texts, env.fileSystem, job.inputPath);
     const TableImageUse use = job.plan.outputFormat == FileFormat::TFW
                                   ? TableImageUse::WorldFileBeside
                                   : TableImageUse::Copied;
     const ImagePlace image =
-        LocateTableImage(texts, files, table.imageReference, job.inputPath, use);
+        LocateTableImage(env.texts, env.fileSystem, table.imageReference, job.inputPath, use);
     return {table.georeference, JoinPath(image.folder, image.fileName), table.coordSys};
-}
-
-InputRead ReadTableInput(const Environment& env, const FileJob& job) {
-    return ReadTableFrom(env.texts, env.fileSystem, job);
 }
 
 InputRead ReadGeoTiffInput(const Environment& env, const FileJob& job) {
@@ -302,16 +298,6 @@ std::string OutputPathFor(const FileJob& job, const std::string& image) {
     }
 }
 
-// The image a file's output is about, found as its steps will find it: the image a table
-// names, else the input itself; for a GeoTIFF, the image it is copied from.
-std::string OutputImageOf(const Texts& texts, const FileSystemService& files, const FileJob& job) {
-    const std::string image = job.plan.inputFormat == FileFormat::TAB
-                                  ? ReadTableFrom(texts, files, job).imagePath
-                                  : job.inputPath;
-    return job.plan.outputFormat == FileFormat::GeoTIFF ? SourceImage(texts, files, job, image)
-                                                        : image;
-}
-
 // The image planning found for a file; "" when none could be found then.
 const std::string& NotedOutputImage(const FileJob& job) {
     return job.plan.outputImages.at(job.file);
@@ -334,8 +320,9 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
             return std::nullopt;
         }
         // A world file whose table's system is not beside it yet is no finished output.
+        const std::optional<InputRead>& table = job.plan.inputReads.at(job.file).read;
         if (job.plan.outputFormat == FileFormat::TFW && job.plan.inputFormat == FileFormat::TAB &&
-            !SystemInPlace(env, job, ReadTableInput(env, job))) {
+            (!table || !SystemInPlace(env, job, *table))) {
             return std::nullopt;
         }
         return path;
@@ -344,17 +331,20 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
     }
 }
 
-std::vector<std::string> OutputImagesOf(const Texts& texts, const FileSystemService& files,
-                                        const RunPlan& plan) {
-    std::vector<std::string> images(plan.inputFiles.size());
-    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
-        try {
-            images[file] = OutputImageOf(texts, files, FileJob{plan, file, plan.InputPath(file)});
-        } catch (const Failure&) {
-            // A file whose output cannot be known writes none.
-        }
+std::string OutputImageOf(const FileSystemService& files, const FileJob& job,
+                          const std::string& named) {
+    if (job.plan.outputFormat != FileFormat::GeoTIFF || ImageFoundByReader(job)) {
+        return named;
     }
-    return images;
+    return FindImageFor(files, named).value_or("");
+}
+
+const InputRead& PlannedReadOf(const FileJob& job) {
+    const PlannedRead& planned = job.plan.inputReads.at(job.file);
+    if (!planned.read) {
+        std::rethrow_exception(planned.failure);  // planning keeps one or the other
+    }
+    return *planned.read;
 }
 
 std::vector<std::vector<std::string>> PlannedOutputsOf(const RunPlan& plan) {

@@ -13,15 +13,6 @@
 
 namespace marlo {
 
-// What reading an input gives: its georeference (with the origin where its format keeps it)
-// and the image the output is about: the input itself, or for a table the image it names and
-// its CoordSys line.
-struct InputRead {
-    Georeference georeference;
-    std::string imagePath;
-    std::string tableCoordSys;
-};
-
 // What writing an output gives back: the output, the image it places and the image's size
 // when the writer measured it (0 otherwise), and the name of an image whose .aux.xml could not
 // take the table's coordinate system ("" when nothing was lost).
@@ -77,11 +68,15 @@ const FormatSteps& StepsOf(FileFormat format);
 // does not exist yet, or whose output cannot be known before it is read.
 std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job);
 
-// For each file, the image its output is about as its steps find it (the image a table names,
-// the image a GeoTIFF is copied from, else the input); "" for a file whose output cannot be
-// known before it is read. The plan keeps them: the checks before the run read each input once.
-std::vector<std::string> OutputImagesOf(const Texts& texts, const FileSystemService& files,
-                                        const RunPlan& plan);
+// The image a file's output is about, as its steps find it, from the image its input names
+// (`named`: the image a table's reader found, else the input itself): for a GeoTIFF copied
+// from a world file's image, that image; "" when it cannot be found.
+std::string OutputImageOf(const FileSystemService& files, const FileJob& job,
+                          const std::string& named);
+
+// The file's input as planning read it; the failure reading it met is raised here instead, in
+// the file's turn.
+const InputRead& PlannedReadOf(const FileJob& job);
 
 // Refuses a file the user names for the run to write besides its outputs (its summary, its
 // footprint index) when it is one of the run's own files: an input (message 35) or the output

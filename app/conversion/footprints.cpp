@@ -431,7 +431,7 @@ std::optional<Footprint> KeptFootprintOf(Environment& env, const FileJob& job,
     // A world file states no system: its sheet's is its input table's.
     const std::string clause =
         plan.outputFormat == FileFormat::TFW && plan.inputFormat == FileFormat::TAB
-            ? StepsOf(FileFormat::TAB).read(env, job).tableCoordSys
+            ? PlannedReadOf(job).tableCoordSys
             : kept.tableCoordSys;
     // A world file's reader gives the world file; its image lies beside it.
     const std::string image = plan.outputFormat == FileFormat::TFW

@@ -77,26 +77,8 @@ InputSystem ImageSystemForTable(const Environment& env, const RunPlan& plan,
 
 // A world file's image states a system as GDAL reads it: its .aux.xml first, then its own
 // keys, then its .prj.
-InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan,
-                                     const std::string& worldFile);
-
-// The same, or a side file's refusal kept for the file's own turn: one unreadable side file
-// must not stop the files before it. Such an input counts as stating a system, so that no
-// chosen projection is ever meant for it.
 InputSystem WorldFileSystem(const Environment& env, const RunPlan& plan,
                             const std::string& worldFile) {
-    try {
-        return WorldFileSystemOrRefusal(env, plan, worldFile);
-    } catch (const Refusal& refusal) {
-        InputSystem refused;
-        refused.stated = true;
-        refused.sideFileRefusal = refusal.text;
-        return refused;
-    }
-}
-
-InputSystem WorldFileSystemOrRefusal(const Environment& env, const RunPlan& plan,
-                                     const std::string& worldFile) {
     const auto image = FindImageFor(env.fileSystem, worldFile);
     if (!image) {
         return {};
@@ -182,17 +164,6 @@ const InputSystem* InputSystemOf(const RunPlan& plan, std::size_t file) {
     return file < plan.inputSystems.size() ? &plan.inputSystems[file] : nullptr;
 }
 
-// Whether the input's georeference can be read, as its reader reads it: one that cannot is
-// refused for that when its turn comes, with the message that says why.
-bool GivesAGeoreference(const Environment& env, const RunPlan& plan, std::size_t file) {
-    try {
-        StepsOf(plan.inputFormat).read(env, FileJob{plan, file, plan.InputPath(file)});
-        return true;
-    } catch (const Failure&) {
-        return false;
-    }
-}
-
 }  // namespace
 
 bool RunNeedsCodeList(const RunPlan& plan) {
@@ -200,22 +171,23 @@ bool RunNeedsCodeList(const RunPlan& plan) {
            plan.inputFormat == FileFormat::TAB;
 }
 
-std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& plan) {
+bool RunNotesInputSystems(const RunPlan& plan) {
     const bool tableOutput = plan.outputFormat == FileFormat::TAB;
     const bool imageOutput = plan.outputFormat == FileFormat::GeoTIFF;
-    const bool fromImages = tableOutput && plan.inputFormat == FileFormat::GeoTIFF;
-    const bool fromWorldFiles = (tableOutput || imageOutput) && plan.inputFormat == FileFormat::TFW;
-    std::vector<InputSystem> systems;
-    if (!fromImages && !fromWorldFiles) {
-        return systems;
-    }
-    for (std::size_t file = 0; file < plan.inputFiles.size(); ++file) {
-        const std::string path = plan.InputPath(file);
-        systems.push_back(fromImages ? ImageSystemForTable(env, plan, path)
-                                     : WorldFileSystem(env, plan, path));
-        systems.back().unreadable = !GivesAGeoreference(env, plan, file);
-    }
-    return systems;
+    return (tableOutput && plan.inputFormat == FileFormat::GeoTIFF) ||
+           ((tableOutput || imageOutput) && plan.inputFormat == FileFormat::TFW);
+}
+
+InputSystem StatedSystemOf(const Environment& env, const RunPlan& plan, const std::string& path) {
+    return plan.inputFormat == FileFormat::GeoTIFF ? ImageSystemForTable(env, plan, path)
+                                                   : WorldFileSystem(env, plan, path);
+}
+
+InputSystem SideFilesRefused(const std::string& why) {
+    InputSystem refused;
+    refused.stated = true;
+    refused.sideFileRefusal = why;
+    return refused;
 }
 
 OutputSystem OwnOutputSystem(const Environment& env, const RunPlan& plan, std::size_t file,

@@ -17,9 +17,14 @@ namespace marlo {
 // table input.
 bool RunNeedsCodeList(const RunPlan& plan);
 
-// What each input states of its system, for table output and for GeoTIFFs made from world
-// files; no entries for the other runs.
-std::vector<InputSystem> InputSystemsOf(const Environment& env, const RunPlan& plan);
+// Whether the plan notes what each input states of its system: for table output, and for
+// GeoTIFFs made from world files.
+bool RunNotesInputSystems(const RunPlan& plan);
+// What one input states of its system; a side file that cannot be read is refused.
+InputSystem StatedSystemOf(const Environment& env, const RunPlan& plan, const std::string& path);
+// An input whose side files could not be read: it counts as stating a system, so that no
+// chosen projection is ever meant for it, and its turn is refused with `why`.
+InputSystem SideFilesRefused(const std::string& why);
 
 // The system of one file's output: `clause` for a table, `geotiff` for a GeoTIFF. `lost` when
 // the input states a system GDAL cannot write into the GeoTIFF, which then carries none.

@@ -6,6 +6,7 @@
 #include "conversion/conversion.h"
 #include "conversion/file_selection.h"
 #include "conversion/file_steps.h"
+#include "conversion/input_survey.h"
 #include "conversion/input_systems.h"
 #include "files/folder_checks.h"
 #include "projection/projection_choice.h"
@@ -250,9 +251,8 @@ void PlanInputs(Environment& env, const ChosenFiles& files, FileFormat outputFor
     if (RunNeedsCodeList(plan)) {
         plan.codeList = CodeList(env);
     }
-    plan.inputSystems = InputSystemsOf(env, plan);
+    SurveyInputs(env, plan);
     plan.offerOwnSystems = !plan.inputSystems.empty();
-    plan.outputImages = OutputImagesOf(env.texts, env.fileSystem, plan);
 }
 
 bool PlanNeedsProjection(const RunPlan& plan) {

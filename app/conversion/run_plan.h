@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,22 @@ struct InputSystem {
     bool gdalFailed = false;
     // Why no clause holds the system named in `unwritable`.
     std::string unwritableReason{};
+};
+
+// What reading an input gives: its georeference (with the origin where its format keeps it)
+// and the image the output is about: the input itself, or for a table the image it names and
+// its CoordSys line.
+struct InputRead {
+    Georeference georeference;
+    std::string imagePath;
+    std::string tableCoordSys;
+};
+
+// An input as planning read it, or the failure reading it met instead, which the file's turn
+// raises where it would have read the file.
+struct PlannedRead {
+    std::optional<InputRead> read;
+    std::exception_ptr failure;
 };
 
 // What a run does with outputs that exist before it: as each format always has (tables and
@@ -89,6 +106,9 @@ struct RunPlan {
     bool offerOwnSystems = false;
     // The inputs, which no output may replace.
     InputIdentities inputs;
+    // Each input, read once while planning: planning's checks and the file's turn use the same
+    // read. The run never changes an input, so what was read is what the turn would read.
+    std::vector<PlannedRead> inputReads;
     bool keepGoing = false;
     // AsBefore, Replace or Skip, settled before the first file; for each file the output that
     // existed then ("" for none), which Skip passes over.

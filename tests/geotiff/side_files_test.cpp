@@ -201,26 +201,53 @@ TEST(SideFiles, LinkedAuxIsReadButNeverWrittenThroughOrReplaced) {
     EXPECT_EQ(TreeBytes(folder.path()), before);
 }
 
-// A side file too large to read fails its own file; with --keep-going the others convert.
+// A side file too large to read fails its own file; with --keep-going the others convert, from
+// world files to GeoTIFFs and from GeoTIFFs to tables alike.
 TEST(SideFiles, OversizedSideFileFailsItsFileAlone) {
-    TempFolder folder;
-    for (const char* name : {"a", "b", "c"}) {
-        PlainImage(folder, name);
+    struct Case {
+        const char* arguments;
+        const char* input;  // the inputs' extension
+        std::vector<std::string> oversized;
+        std::vector<std::string> written;  // the outputs, where GeoTIFFs go to out/
+    };
+    const Case cases[] = {
+        {"--from tfw --to geotiff", "tfw", {"b.prj", "c.tif.aux.xml"}, {"out/a.tif"}},
+        {"--from geotiff --to tab", "tif", {"b.tif.aux.xml"}, {"a.tab", "c.tab"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        TempFolder folder;
+        for (const char* name : {"a", "b", "c"}) {
+            test::Shell(
+                "gdal_create -q -of GTiff -outsize 8 6 -a_srs EPSG:2180 "
+                "-a_ullr 500000 600000 500080 599940 " +
+                Quoted(folder / (std::string(name) + ".tif")));
+            folder.Write(std::string(name) + ".tfw", kWorldFile);
+        }
+        for (const std::string& side : c.oversized) {
+            std::filesystem::resize_file(folder.Write(side, ""), 100 * 1024 * 1024);
+        }
+        const std::string out = folder.MakeFolder("out");
+        std::string inputs;
+        for (const char* name : {"a", "b", "c"}) {
+            inputs += " " + Quoted(folder / (std::string(name) + "." + c.input));
+        }
+        const bool copies = c.input == std::string("tfw");
+        const test::CommandResult run =
+            test::MarloConvert(std::string(c.arguments) + " --keep-going" +
+                               (copies ? " --output-dir " + Quoted(out) : "") + inputs);
+        EXPECT_EQ(run.status, 1);
+        for (const std::string& side : c.oversized) {
+            EXPECT_NE(run.out.find("The side file is too large to read! " + folder / side),
+                      std::string::npos)
+                << run.out;
+        }
+        for (const std::string& output : c.written) {
+            EXPECT_TRUE(std::filesystem::exists(folder / output)) << output;
+        }
+        EXPECT_EQ(TreeBytes(out).size(), copies ? 1u : 0u);
+        EXPECT_FALSE(std::filesystem::exists(folder / "b.tab"));
     }
-    std::filesystem::resize_file(folder.Write("b.prj", ""), 70 * 1024 * 1024);
-    std::filesystem::resize_file(folder.Write("c.tif.aux.xml", ""), 100 * 1024 * 1024);
-    const std::string out = folder.MakeFolder("out");
-    const test::CommandResult run = test::MarloConvert(
-        "--from tfw --to geotiff --keep-going --output-dir " + Quoted(out) + " " +
-        Quoted(folder / "a.tfw") + " " + Quoted(folder / "b.tfw") + " " + Quoted(folder / "c.tfw"));
-    EXPECT_EQ(run.status, 1);
-    for (const char* side : {"b.prj", "c.tif.aux.xml"}) {
-        EXPECT_NE(run.out.find("The side file is too large to read! " + folder / side),
-                  std::string::npos)
-            << run.out;
-    }
-    EXPECT_EQ(TreeBytes(out).size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(out + "/a.tif"));
 }
 
 // A .prj found under the names GDAL tries (the extension in capitals, the whole name in
