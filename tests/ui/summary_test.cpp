@@ -1,5 +1,7 @@
 // The summary window and its map at the scale of a real folder: thousands of sheets, a few
 // failures, one stray sheet.
+#include <set>
+
 #include <QApplication>
 #include <QGraphicsPolygonItem>
 #include <QScrollBar>
@@ -106,15 +108,24 @@ QRectF Seen(const ui::FootprintMap& map) {
     return map.mapToScene(map.viewport()->rect()).boundingRect();
 }
 
+// Puts a 640 x 480 map on screen showing every sheet of the run, the `marked` ones as outliers.
+bool ShowOnScreen(ui::FootprintMap& map, const RunOutcome& outcome,
+                  const std::set<std::size_t>& marked) {
+    map.resize(640, 480);
+    map.show();
+    if (!QTest::qWaitForWindowExposed(&map)) {
+        return false;
+    }
+    map.Show(outcome, AllOf(outcome), marked, "m");
+    return true;
+}
+
 }  // namespace
 
 void SummaryTest::mapZoomsFromTheSeriesToOneSheetAndPans() {
     const RunOutcome outcome = Sheets(2000, 50, false);
     ui::FootprintMap map;
-    map.resize(640, 480);
-    map.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&map));
-    map.Show(outcome, AllOf(outcome), {}, "m");
+    QVERIFY(ShowOnScreen(map, outcome, {}));
     const QRectF series = map.scene()->itemsBoundingRect();
     QVERIFY(Seen(map).contains(series.adjusted(1, 1, -1, -1)));
     QVERIFY(map.ScaleBarText().endsWith(" m"));
@@ -150,10 +161,7 @@ void SummaryTest::mapZoomsFromTheSeriesToOneSheetAndPans() {
 void SummaryTest::aSelectedSheetIsCentredAndFilled() {
     const RunOutcome outcome = Sheets(2000, 50, true);
     ui::FootprintMap map;
-    map.resize(640, 480);
-    map.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&map));
-    map.Show(outcome, AllOf(outcome), {1999}, "m");
+    QVERIFY(ShowOnScreen(map, outcome, {1999}));
     QVERIFY(ui::FootprintMap::IsMarked(*map.Outline(1999)));
     Wheel(map, 25);
 
@@ -180,10 +188,7 @@ void SummaryTest::aSelectedSheetIsCentredAndFilled() {
 void SummaryTest::aSheetFewPixelsWideIsFoundByItsDot() {
     const RunOutcome outcome = Sheets(2000, 50, true);
     ui::FootprintMap map;
-    map.resize(640, 480);
-    map.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&map));
-    map.Show(outcome, AllOf(outcome), {1999}, "m");
+    QVERIFY(ShowOnScreen(map, outcome, {1999}));
     // With the whole series in view a sheet is two pixels wide: beside it, on its dot, the
     // pointer finds it. Zoomed in, a sheet is found on its outline, away from its dot.
     const struct {
