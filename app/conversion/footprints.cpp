@@ -28,6 +28,14 @@ std::string CodeSystem(std::int32_t epsg) {
     return kEpsgPrefix + std::to_string(epsg);
 }
 
+bool NamedByCode(const std::string& system) {
+    return system.rfind(kEpsgPrefix, 0) == 0;
+}
+
+bool NamedByClause(const std::string& system) {
+    return system.rfind("CoordSys", 0) == 0;
+}
+
 // A system by its EPSG code where GDAL finds one confidently, else as `system` stands: a
 // footprint's system is what people and other programs read, and a code is what they know.
 template <typename ToWkt>
@@ -101,16 +109,27 @@ std::optional<std::string> WktOf(const Environment& env, const std::string& syst
         return std::nullopt;
     }
     try {
-        if (system.rfind(kEpsgPrefix, 0) == 0) {
+        if (NamedByCode(system)) {
             return SystemOfDefinition(BridgeOf(env), system);
         }
-        if (system.rfind("CoordSys", 0) == 0) {
+        if (NamedByClause(system)) {
             return SystemOfClause(BridgeOf(env), system);
         }
     } catch (const Failure&) {
         return std::nullopt;
     }
     return system;
+}
+
+// The projection list's entry for a footprint's system, named by its code or by its clause;
+// nothing for a system the list lacks.
+std::optional<ProjectionEntry> ListedEntry(const std::string& system,
+                                           const std::vector<std::string>& codeList) {
+    if (NamedByCode(system)) {
+        const auto code = EpsgCodeNamed(system);
+        return code ? EntryForCode(codeList, *code) : std::nullopt;
+    }
+    return NamedByClause(system) ? EntryForClause(codeList, system) : std::nullopt;
 }
 
 // A unit as a scale bar names it: the usual short forms of GDAL's unit names, else the name.
@@ -131,13 +150,7 @@ std::string ShortUnitName(const std::string& name) {
 // unit it names otherwise.
 std::optional<std::string> ListedUnit(const std::string& system,
                                       const std::vector<std::string>& codeList) {
-    std::optional<ProjectionEntry> listed;
-    if (system.rfind(kEpsgPrefix, 0) == 0) {
-        const auto code = EpsgCodeNamed(system);
-        listed = code ? EntryForCode(codeList, *code) : std::nullopt;
-    } else if (system.rfind("CoordSys", 0) == 0) {
-        listed = EntryForClause(codeList, system);
-    }
+    const std::optional<ProjectionEntry> listed = ListedEntry(system, codeList);
     if (!listed) {
         return std::nullopt;
     }
@@ -465,19 +478,17 @@ std::string SystemTitle(const Environment& env, const std::string& system,
     if (system.empty()) {
         return env.texts.Caption(caption::NoSystem);
     }
-    if (system.rfind(kEpsgPrefix, 0) == 0) {
-        const auto code = EpsgCodeNamed(system);
-        if (const auto listed = code ? EntryForCode(codeList, *code) : std::nullopt) {
-            return listed->name + " (" + system + ")";
-        }
-    } else if (system.rfind("CoordSys", 0) == 0) {
-        const auto listed = EntryForClause(codeList, system);
+    const std::optional<ProjectionEntry> listed = ListedEntry(system, codeList);
+    if (NamedByCode(system) && listed) {
+        return listed->name + " (" + system + ")";
+    }
+    if (NamedByClause(system)) {
         return listed ? listed->name : system;
     }
     try {
         if (const auto wkt = WktOf(env, system)) {
             const std::string name = SystemName(BridgeOf(env), *wkt);
-            return system.rfind(kEpsgPrefix, 0) == 0 ? name + " (" + system + ")" : name;
+            return NamedByCode(system) ? name + " (" + system + ")" : name;
         }
     } catch (const Failure&) {
     }
@@ -519,7 +530,7 @@ std::string FootprintsGeoJson(const Environment& env, const RunOutcome& outcome,
     for (const FootprintGroup& group : FootprintGroups(outcome)) {
         const auto wkt = WktOf(env, group.system);
         // Its code where the system has one, else its name.
-        const std::string system = group.system.rfind(kEpsgPrefix, 0) == 0
+        const std::string system = NamedByCode(group.system)
                                        ? group.system
                                        : SystemTitle(env, group.system, outcome.plan.codeList);
         for (const std::size_t file : group.files) {

@@ -3,11 +3,7 @@
 namespace marlo {
 
 void* BoundLibrary::Function(const std::string& name) {
-    ReportedResult<void*> found = FindFunction(name);
-    if (found.error) {
-        throw std::move(*found.error);
-    }
-    return found.value;
+    return ValueOrRaise(FindFunction(name));
 }
 
 ReportedResult<void*> BoundLibrary::FindFunction(const std::string& name) {

@@ -1,5 +1,6 @@
 #include "platform/failures.h"
 
+#include <cerrno>
 #include <cmath>
 
 namespace marlo {
@@ -9,6 +10,20 @@ double CheckedResult(double value) {
         throw RunTimeError(err::Overflow, "Overflow");
     }
     return value;
+}
+
+RunTimeError FileError(int error, const std::string& path) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return {err::FileNotFound, "File not found: " + path};
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return {err::PermissionDenied, "Permission denied: " + path};
+        default:
+            return {err::PathFileAccessError, "Path/File access error: " + path};
+    }
 }
 
 }  // namespace marlo

@@ -80,6 +80,19 @@ struct ReportedResult {
     std::optional<RunTimeError> error;
 };
 
+// The value of a checked procedure, or its error raised: for callers that hand errors on.
+template <class T>
+T ValueOrRaise(ReportedResult<T> result) {
+    if (result.error) {
+        throw std::move(*result.error);
+    }
+    return std::move(result.value);
+}
+
+// The run-time error a Windows program would have met where a file's system call failed with
+// `error` (an errno value): 53, 70 or 75, naming `path`.
+RunTimeError FileError(int error, const std::string& path);
+
 // The unexpected errors that such procedures met while one file was converted, in the order
 // met: the run reports each before whatever ends the file.
 using ReportedErrors = std::vector<RunTimeError>;

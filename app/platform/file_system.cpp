@@ -23,21 +23,6 @@ namespace {
 constexpr fs::perms kAnyWrite =
     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
-// The run-time error a Windows program would have met where a system call failed.
-RunTimeError FileError(int error, const std::string& path) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return {err::FileNotFound, "File not found: " + path};
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return {err::PermissionDenied, "Permission denied: " + path};
-        default:
-            return {err::PathFileAccessError, "Path/File access error: " + path};
-    }
-}
-
 // The bytes of a user's file, at most `limit` of them (see UserFile), or the error that
 // stopped the reading.
 ReportedResult<std::string> ReadWhole(const std::string& path, std::size_t limit) {
@@ -85,14 +70,6 @@ ReportedResult<std::int32_t> AttributesOfKind(const std::string& path, bool fold
         return {0, FileError(ENOENT, path)};
     }
     return read;
-}
-
-template <class T>
-T ValueOrRaise(ReportedResult<T> read) {
-    if (read.error) {
-        throw std::move(*read.error);
-    }
-    return read.value;
 }
 
 }  // namespace

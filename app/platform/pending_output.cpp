@@ -27,17 +27,6 @@ constexpr std::string_view kSuffix = ".part";
 constexpr std::size_t kTagDigits = 16;
 constexpr const char* kRecord = "user.marlo.temporary";
 
-// The run-time error a failed step's cause maps to.
-[[noreturn]] void RaiseRunTimeWriteError(int error, const std::string& path) {
-    if (error == ENOENT || error == ENOTDIR) {
-        throw RunTimeError(err::FileNotFound, "File not found: " + path);
-    }
-    if (error == EACCES || error == EPERM || error == EROFS) {
-        throw RunTimeError(err::PermissionDenied, "Permission denied: " + path);
-    }
-    throw RunTimeError(err::PathFileAccessError, "Path/File access error: " + path);
-}
-
 std::string FolderPart(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -211,7 +200,7 @@ void PendingOutput::Fail(int error) const {
     if (failure_) {
         failure_(target_);
     }
-    RaiseRunTimeWriteError(error, target_);
+    throw FileError(error, target_);
 }
 
 int PendingOutput::Close() {
