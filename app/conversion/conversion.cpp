@@ -6,6 +6,7 @@
 #include "conversion/footprints.h"
 #include "conversion/input_systems.h"
 #include "files/folder_checks.h"
+#include "platform/entry_probes.h"
 #include "text/catalogue.h"
 #include "text/line_breaks.h"
 #include "values/paths.h"
@@ -33,9 +34,9 @@ void RequireInputOfItsFormat(const Texts& texts, const FileJob& job) {
         job.plan.inputFormat == FileFormat::GeoTIFF ? ContentKind::Tiff : ContentKind::Text);
 }
 
-// GeoTIFF copies may not go into the folder their input lies in.
+// GeoTIFF copies may not go into the folder their input lies in, under any of its names.
 void RequireOutputFolderApart(const Texts& texts, const RunPlan& plan, std::size_t file) {
-    if (plan.CopiesImages() && plan.OutputFolderOf(file) == plan.InputFolderOf(file)) {
+    if (plan.CopiesImages() && SameEntry(plan.OutputFolderOf(file), plan.InputFolderOf(file))) {
         throw Refusal(texts.Message(msg::SameFolders), MessageIcon::Information);
     }
 }
@@ -59,8 +60,6 @@ std::string ReasonOf(const RunTimeError& error) {
     return "Error Number " + std::to_string(error.number()) + ": " + error.description();
 }
 
-// Notes a file's failure; a run that does not keep going ends with its message, or with the
-// error report of the step the error left (the run's own for a step that hands errors on).
 // Why a file failed, on one line, beside the file's name: its message without the file's own
 // path, and what was read from the file in quotes, so that it cannot run into the message.
 std::string ReasonOf(const Refusal& refusal, const std::string& inputPath) {
@@ -82,6 +81,8 @@ std::string ReasonOf(const Refusal& refusal, const std::string& inputPath) {
     return reason.empty() ? OnOneLine(refusal.text) : reason;
 }
 
+// Notes a file's failure; a run that does not keep going ends with its message, or with the
+// error report of the step the error left (the run's own for a step that hands errors on).
 bool FileFailed(const RunPlan& plan, RunOutcome& outcome, FileReport& report,
                 const Refusal& refusal, const std::string& inputPath) {
     report.result = FileResult::Failed;

@@ -132,15 +132,12 @@ bool ImageFoundByReader(const FileJob& job) {
 // beside a world file.
 std::string SourceImage(const Texts& texts, const FileSystemService& files, const FileJob& job,
                         const std::string& named) {
-    if (ImageFoundByReader(job)) {
-        return named;
-    }
-    const auto found = FindImageFor(files, named);
-    if (!found) {
+    std::string found = OutputImageOf(files, job, named);
+    if (found.empty()) {
         throw Refusal(
             texts.MessageWithPath(msg::FileNotFound, ReplaceExtension(named, ".tif"), kCr));
     }
-    return *found;
+    return found;
 }
 
 std::string GeoTiffPathFor(const FileJob& job, const std::string& source) {
@@ -222,6 +219,10 @@ OutputWritten WriteGeoTiffOutput(Environment& env, const FileJob& job, const Inp
     const bool replacing = job.plan.existing == ExistingOutputs::Replace;
     RequirePlacesAnImage(env.texts, read.georeference, target);
     RequireNotAnInput(env.texts, job.plan.inputs, target);
+    // A table may name an image in another folder: the copy must not take that image's place.
+    if (SameEntry(source, target)) {
+        throw Refusal(env.texts.Message(msg::SameFolders), MessageIcon::Information);
+    }
     if (AnythingAt(target)) {
         if (!replacing) {
             throw Refusal(env.texts.MessageWithPath(msg::OutputFileExists, target, kCr));
@@ -311,6 +312,9 @@ std::optional<std::string> ExistingOutputOf(Environment& env, const FileJob& job
         return std::nullopt;  // the file's own steps will say what is wrong with it
     }
     const std::string path = OutputPathFor(job, image);
+    if (!job.plan.inPlace && SameEntry(path, image)) {
+        return std::nullopt;  // no output but the image itself: its turn refuses the file
+    }
     try {
         if (job.plan.inPlace) {
             return StatesAGeoreference(env.libraries.Pelcor(), path) ? std::optional(path)

@@ -23,4 +23,12 @@ std::optional<DeviceAndInode> DeviceAndInodeOf(const std::string& path) {
     return DeviceAndInode{entry.st_dev, entry.st_ino};
 }
 
+bool SameEntry(const std::string& path, const std::string& other) {
+    if (path == other) {
+        return true;
+    }
+    const auto identity = DeviceAndInodeOf(path);
+    return identity && identity == DeviceAndInodeOf(other);
+}
+
 }  // namespace marlo

@@ -16,4 +16,8 @@ EntryKind EntryKindAt(const std::string& path);
 using DeviceAndInode = std::pair<std::uint64_t, std::uint64_t>;
 std::optional<DeviceAndInode> DeviceAndInodeOf(const std::string& path);
 
+// Whether two paths name one file or folder: the same text, or the same identity (a link or
+// another spelling of the same place).
+bool SameEntry(const std::string& path, const std::string& other);
+
 }  // namespace marlo

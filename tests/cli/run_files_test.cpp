@@ -115,5 +115,37 @@ TEST_F(RunFilesTest, TheSameFolderIsRefusedBeforeAnythingIsSkipped) {
         << errors.str();
 }
 
+// The input's image is never the copy's target, whatever names lead there: the input folder
+// through a link, or the folder of an image a table names from another folder.
+TEST_F(RunFilesTest, AnImageIsNeverCopiedOntoItself) {
+    fs::create_directory_symlink(temp / "d", temp / "link");
+    temp.Write("t/b.tab",
+               "!table\r\n!version 300\r\n\r\nDefinition Table\r\n  File \"../d/a.tif\"\r\n"
+               "  Type \"RASTER\"\r\n  (100,900) (0,0) Label \"a\",\r\n"
+               "  (120,900) (10,0) Label \"b\",\r\n  (120,880) (10,10) Label \"c\"\r\n");
+    struct Case {
+        const char* from;
+        const char* existing;
+        std::string outputFolder, input;
+    };
+    const Case cases[] = {
+        {"tfw", "replace", temp / "link", temp / "d/a.tfw"},
+        {"tfw", "skip", temp / "link", temp / "d/a.tfw"},
+        {"tab", "replace", temp / "d", temp / "t/b.tab"},
+        {"tab", "skip", temp / "link", temp / "t/b.tab"},
+    };
+    const auto before = Snapshot();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " " + c.existing + " " + c.outputFolder);
+        EXPECT_EQ(Run({"--from", c.from, "--to", "geotiff", "--existing", c.existing,
+                       "--projection", "EPSG:2180", "--output-dir", c.outputFolder, c.input}),
+                  cli::kExitNotDone);
+        EXPECT_NE(errors.str().find("Input and output directories are the same!"),
+                  std::string::npos)
+            << errors.str() << out.str();
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
 }  // namespace
 }  // namespace marlo
