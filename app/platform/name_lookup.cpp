@@ -1,23 +1,15 @@
 #include "platform/name_lookup.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
+#include "platform/entry_probes.h"
 #include "platform/utf8.h"
 
 namespace marlo {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-std::vector<std::string> SplitComponents(const std::string& path) {
+std::vector<std::string> SplitPathComponents(const std::string& path) {
     std::vector<std::string> components;
     std::size_t start = 0;
     while (start <= path.size()) {
@@ -30,8 +22,6 @@ std::vector<std::string> SplitComponents(const std::string& path) {
     }
     return components;
 }
-
-}  // namespace
 
 std::u32string ComparableName(std::string_view name) {
     return utf8::CaseFolded(name.substr(0, name.find_last_not_of(" .") + 1));
@@ -54,11 +44,11 @@ std::optional<std::string> NameLookup::Find(const std::string& path) {
     if (path.empty()) {
         return std::nullopt;
     }
-    if (Exists(path)) {
+    if (EntryKindAt(path) != EntryKind::Nothing) {
         return path;
     }
     std::string resolved;
-    const std::vector<std::string> components = SplitComponents(path);
+    const std::vector<std::string> components = SplitPathComponents(path);
     for (std::size_t i = 0; i < components.size(); ++i) {
         const std::string& component = components[i];
         const std::string folder = i == 0 ? "." : (resolved.empty() ? "/" : resolved);
@@ -66,7 +56,7 @@ std::optional<std::string> NameLookup::Find(const std::string& path) {
             resolved += '/';
         }
         const bool special = component.empty() || component == "." || component == "..";
-        if (special || Exists(resolved + component)) {
+        if (special || EntryKindAt(resolved + component) != EntryKind::Nothing) {
             resolved += component;
             continue;
         }

@@ -8,6 +8,10 @@
 
 namespace marlo {
 
+// The parts of a path between its slashes, in order, empty ones included ("/a//b" gives "",
+// "a", "", "b").
+std::vector<std::string> SplitPathComponents(const std::string& path);
+
 // A name as Windows compares it: trailing blanks and dots dropped, letters (ASCII and the
 // Latin letters of Windows-1250) in lower case. Bytes that are not UTF-8 are kept as they are.
 std::u32string ComparableName(std::string_view name);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/name_lookup.h"
+
 namespace marlo {
 
 std::string JoinPath(const std::string& folder, const std::string& fileName) {
@@ -30,13 +32,7 @@ std::string GetAbsolutePath(const std::string& BasePath, const std::string& Rela
     const std::string joined = standsAlone ? RelativePath : BasePath + RelativePath;
     const bool absolute = !joined.empty() && joined.front() == '/';
     std::vector<std::string> segments;
-    std::size_t start = 0;
-    while (start <= joined.size()) {
-        std::size_t end = joined.find('/', start);
-        if (end == std::string::npos) {
-            end = joined.size();
-        }
-        const std::string segment = joined.substr(start, end - start);
+    for (const std::string& segment : SplitPathComponents(joined)) {
         if (segment == "..") {
             if (!segments.empty() && segments.back() != "..") {
                 segments.pop_back();
@@ -46,7 +42,6 @@ std::string GetAbsolutePath(const std::string& BasePath, const std::string& Rela
         } else if (!segment.empty() && segment != ".") {
             segments.push_back(segment);
         }
-        start = end + 1;
     }
     std::string result = absolute ? "/" : "";
     for (std::size_t i = 0; i < segments.size(); ++i) {
