@@ -366,7 +366,9 @@ std::string ExportedClause(void* srs);
 std::string CheckedClause(void* srs) {
     const std::string clause = ExportedClause(srs);
     const Srs back = clause.empty() ? nullptr : FromMapInfo(clause);
-    return back && SameForTable(srs, back.get()) ? clause : std::string();
+    return back && marlo::bridge::FitsATableLine(clause) && SameForTable(srs, back.get())
+               ? clause
+               : std::string();
 }
 
 struct ProjContextDeleter {
@@ -537,6 +539,9 @@ std::string BuiltClause(void* srs) {
     }
     for (const std::string& clause :
          marlo::bridge::ClauseCandidates(srs, ExportedClause(srs), shift)) {
+        if (!marlo::bridge::FitsATableLine(clause)) {
+            continue;
+        }
         const Srs back = FromMapInfo(clause);
         if (back && SameForTable(srs, back.get())) {
             return clause;

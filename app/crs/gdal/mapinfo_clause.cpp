@@ -145,11 +145,11 @@ const Method* MethodOf(void* srs) {
     return nullptr;
 }
 
-// A number as a clause holds it: as many digits as a double carries, no exponent for the
-// values a clause meets.
-std::string Number(double value) {
+// A number as a clause holds it: as many digits as a double carries (or `digits`), no exponent
+// for the values a clause meets.
+std::string Number(double value, int digits = 15) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.15g", value == 0.0 ? 0.0 : value);
+    std::snprintf(text, sizeof text, "%.*g", digits, value == 0.0 ? 0.0 : value);
     return text;
 }
 
@@ -263,20 +263,20 @@ std::optional<int> EllipsoidNumber(void* srs) {
 // and reads numbers equal to a datum of its own list as that datum without the shift: each is
 // offered with either sign of the scale, and with the scale a ten-millionth of a ppm (under a
 // micrometre on the earth) apart.
-std::vector<std::string> DatumsByShift(void* srs, const Shift& shift) {
+std::vector<std::string> DatumsByShift(void* srs, const Shift& shift, int digits) {
     const auto ellipsoid = EllipsoidNumber(srs);
     if (!ellipsoid) {
         return {};
     }
     std::string fixed = "9999, " + std::to_string(*ellipsoid);
     for (int i = 0; i < 6; ++i) {
-        fixed += ", " + Number(i < 3 ? shift[i] : -shift[i]);
+        fixed += ", " + Number(i < 3 ? shift[i] : -shift[i], digits);
     }
     const std::string meridian = Number(OSRGetPrimeMeridian(srs, nullptr));
     std::vector<std::string> datums;
     for (const double nudge : {0.0, 1e-7}) {
         for (const double scale : {-shift[6], shift[6]}) {
-            datums.push_back(fixed + ", " + Number(scale + nudge) + ", " + meridian);
+            datums.push_back(fixed + ", " + Number(scale + nudge, digits) + ", " + meridian);
         }
     }
     return datums;
@@ -302,14 +302,21 @@ std::vector<std::string> DatumCandidates(void* srs, const std::optional<ClausePa
         // 9999 without a shift would read back as NAD 83.
         datums.insert(datums.end(), {"115", "104"});
     }
-    if (shift) {
-        const auto byShift = DatumsByShift(srs, *shift);
+    // Twelve digits still hold a shift to far under a micrometre, in a line GDAL can read.
+    for (const int digits : {15, 12}) {
+        const auto byShift =
+            shift ? DatumsByShift(srs, *shift, digits) : std::vector<std::string>{};
         datums.insert(datums.end(), byShift.begin(), byShift.end());
     }
     return datums;
 }
 
 }  // namespace
+
+bool FitsATableLine(const std::string& clause) {
+    constexpr std::size_t kLongestLine = 199;
+    return 2 + clause.size() <= kLongestLine;
+}
 
 std::string MethodName(void* srs) {
     const char* name = OSRIsProjected(srs) ? OSRGetAttrValue(srs, "PROJECTION", 0) : nullptr;
